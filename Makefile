@@ -1,0 +1,41 @@
+# The two commands a newcomer needs: `make run` and `make test`.
+BUILD_DIR ?= build
+ASAN_DIR  ?= build-asan
+JOBS      ?= $(shell nproc)
+CMAKE_ARGS ?=
+
+.PHONY: all deps build run test test-release test-asan bench screenshots format clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
+	cmake --build $(BUILD_DIR) -j$(JOBS)
+
+run: build
+	@bash scripts/run-sample.sh $(BUILD_DIR)
+
+test-release: build
+	ctest --test-dir $(BUILD_DIR) --output-on-failure -j$(JOBS)
+
+test-asan: deps
+	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=asan -DBUILD_BENCHMARKS=OFF $(CMAKE_ARGS)
+	cmake --build $(ASAN_DIR) -j$(JOBS)
+	ctest --test-dir $(ASAN_DIR) --output-on-failure -j$(JOBS)
+
+test: test-release test-asan
+
+bench: build
+	$(BUILD_DIR)/bin/tolvane-bench
+
+screenshots: build
+	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bin/screenshots $(BUILD_DIR)/screenshots
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD_DIR) $(ASAN_DIR)

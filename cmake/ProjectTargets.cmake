@@ -1,0 +1,31 @@
+# Warnings as errors for every target of ours, never for Qt's generated code.
+function(project_warnings target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror)
+endfunction()
+
+# project_test(NAME name SOURCES ... LIBS ... [GUI])
+# Every test runs with its own throw-away home, config and data folders, so that no test ever
+# reads or writes the settings and files of the person running it. GUI tests use the offscreen
+# platform; speech is always the silent stand-in.
+function(project_test)
+    cmake_parse_arguments(T "GUI" "NAME" "SOURCES;LIBS" ${ARGN})
+    add_executable(${T_NAME} ${T_SOURCES})
+    target_link_libraries(${T_NAME} PRIVATE Qt6::Test ${T_LIBS})
+    project_warnings(${T_NAME})
+    set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+    set(home ${CMAKE_BINARY_DIR}/test-home/${T_NAME})
+    file(MAKE_DIRECTORY ${home}/config ${home}/data ${home}/cache ${home}/runtime)
+    file(CHMOD ${home}/runtime DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
+    set(env
+        HOME=${home}
+        XDG_CONFIG_HOME=${home}/config
+        XDG_DATA_HOME=${home}/data
+        XDG_CACHE_HOME=${home}/cache
+        XDG_RUNTIME_DIR=${home}/runtime
+        SPEECH_SILENT=1
+        QT_QPA_PLATFORM=offscreen
+        ASAN_OPTIONS=detect_leaks=0
+        UBSAN_OPTIONS=print_stacktrace=1)
+    set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 300)
+endfunction()

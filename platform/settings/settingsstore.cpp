@@ -1,0 +1,60 @@
+#include "settingsstore.h"
+
+#include <QSettings>
+#include <QUrl>
+
+#include <memory>
+
+namespace {
+
+std::unique_ptr<QSettings> openSettings(const QString &rootFolder, const QString &application)
+{
+    if (rootFolder.isEmpty())
+        return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                           application, application);
+    return std::make_unique<QSettings>(rootFolder + QLatin1Char('/') + application
+                                           + QStringLiteral(".conf"),
+                                       QSettings::IniFormat);
+}
+
+QString settingsKey(const QString &section, const QString &key)
+{
+    // The "s" prefix keeps an empty section from landing in QSettings' unnamed root group.
+    return QLatin1Char('s') + SettingsStore::encodeName(section) + QLatin1Char('/')
+        + SettingsStore::encodeName(key);
+}
+
+} // namespace
+
+SettingsStore::SettingsStore(QString rootFolder)
+    : m_rootFolder(std::move(rootFolder))
+{
+}
+
+QString SettingsStore::read(const QString &application, const QString &section,
+                            const QString &key) const
+{
+    const auto settings = openSettings(m_rootFolder, application);
+    return settings->value(settingsKey(section, key)).toString();
+}
+
+bool SettingsStore::write(const QString &application, const QString &section,
+                          const QString &key, const QString &value)
+{
+    const auto settings = openSettings(m_rootFolder, application);
+    settings->setValue(settingsKey(section, key), value);
+    settings->sync();
+    return settings->status() == QSettings::NoError;
+}
+
+QString SettingsStore::encodeName(const QString &name)
+{
+    // Percent-encoding of everything but letters, digits and "-._~" is injective, so no two
+    // sections can meet, and it leaves ordinary mod names readable in the file.
+    return QString::fromLatin1(name.toUtf8().toPercentEncoding());
+}
+
+QString SettingsStore::decodeName(const QString &encoded)
+{
+    return QString::fromUtf8(QByteArray::fromPercentEncoding(encoded.toLatin1()));
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+/**
+ * What the programs ask of a speech engine: speak a text, tell whether it is speaking, and
+ * report the end of every spoken text exactly once, in the order spoken, as a queued event on
+ * the user-interface thread (never from inside speak()). The windows rely on that one
+ * notification per text, so implementations must deliver it even when no audio is possible.
+ */
+class SpeechOutput : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(SpeechOutput)
+
+public:
+    explicit SpeechOutput(QObject *parent = nullptr);
+    ~SpeechOutput() override;
+
+    virtual void speak(const QString &text) = 0;
+    virtual bool isSpeaking() const = 0;
+
+    /// The engine the programs use; the silent stand-in when SPEECH_SILENT is set.
+    static SpeechOutput *create(QObject *parent = nullptr);
+
+signals:
+    void speechEnded(const QString &text);
+};

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the build and the tests need, and only those that are missing.
+# Safe to run again and again; works as root and through sudo.
+set -euo pipefail
+
+packages=(
+    build-essential cmake make
+    qt6-base-dev libqt6sql6-sqlite
+    qt6-speech-dev qt6-declarative-dev qt6-speech-flite-plugin
+    libgl-dev
+    mawk
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
+fi
+
+echo "Installing missing packages: ${missing[*]}"
+if [ "$(id -u)" -eq 0 ]; then
+    sudo=()
+elif command -v sudo >/dev/null 2>&1; then
+    sudo=(sudo)
+else
+    echo "error: packages missing (${missing[*]}) and neither root nor sudo is available" >&2
+    exit 1
+fi
+"${sudo[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}"
