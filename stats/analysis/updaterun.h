@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+
+class DataStats;
+
+/** Told of the progress of an update run; the progress window shows it. */
+class UpdateObserver
+{
+public:
+    virtual ~UpdateObserver() = default;
+    /// File \a number (1-based) of \a total starts; its lines are numbered 0..lastLineIndex.
+    virtual void fileStarted(int number, int total, qint64 lastLineIndex) = 0;
+    /// Called once per line, in order, before the line is parsed.
+    virtual void lineProcessed(qint64 lineIndex) = 0;
+};
+
+/** What one update run did, for the summary line of the command line. */
+struct UpdateSummary
+{
+    int files = 0;            ///< matching log files taken up
+    int filesDeleted = 0;     ///< finished files removed from the log folder
+    qint64 lines = 0;         ///< lines parsed
+    qint64 events = 0;        ///< lines that yielded an event
+    qint64 malformed = 0;     ///< lines skipped because a cut came out negative
+    int players = 0;          ///< rows in Stats after the run
+    double seconds = 0;
+};
+
+/**
+ * The update run: every "L*.log" file of the log folder is read, its lines parsed and
+ * accumulated into the player rows, and the players ranked at the end.
+ *
+ * A file's counts are committed in one transaction together with how far the file has been
+ * counted; only then is a finished file deleted. A file that does not end with the server's
+ * "Log file closed" line is still being written: it is counted up to its last complete line and
+ * kept, and the next run counts only what was appended since.
+ */
+class UpdateRun
+{
+public:
+    UpdateRun(DataStats &store, QString logFolder);
+
+    /// Runs to the end; false on the first failure (see errorString()), after which the file
+    /// being processed keeps none of its counts and stays in the folder.
+    bool run(UpdateObserver *observer = nullptr);
+
+    const UpdateSummary &summary() const { return m_summary; }
+    QString errorString() const { return m_error; }
+
+private:
+    DataStats &m_store;
+    QString m_logFolder;
+    UpdateSummary m_summary;
+    QString m_error;
+};
