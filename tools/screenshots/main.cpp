@@ -1,0 +1,21 @@
+#include "shots.h"
+
+#include <QApplication>
+#include <QDir>
+
+#include <cstdio>
+
+int main(int argc, char **argv)
+{
+    qputenv("SPEECH_SILENT", "1");
+    QApplication app(argc, argv);
+    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
+    if (!QDir().mkpath(folder)) {
+        std::fprintf(stderr, "screenshots: cannot create %s\n", qPrintable(folder));
+        return 1;
+    }
+    const int written = renderTolvaneWindows(folder) + renderRondelayWindows(folder)
+        + renderQuorrelWindows(folder);
+    std::printf("%d pictures written to %s\n", written, qPrintable(QDir(folder).absolutePath()));
+    return 0;
+}

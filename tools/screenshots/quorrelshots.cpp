@@ -1,0 +1,6 @@
+#include "shots.h"
+
+int renderQuorrelWindows(const QString &)
+{
+    return 0;
+}

@@ -1,0 +1,6 @@
+#include "shots.h"
+
+int renderRondelayWindows(const QString &)
+{
+    return 0;
+}

@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QString>
+
+// Each renders its program's windows into \a folder and returns the number of files written.
+int renderTolvaneWindows(const QString &folder);
+int renderRondelayWindows(const QString &folder);
+int renderQuorrelWindows(const QString &folder);

@@ -1,0 +1,6 @@
+#include "shots.h"
+
+int renderTolvaneWindows(const QString &)
+{
+    return 0;
+}
