@@ -1,8 +1,6 @@
 #include "silentspeech.h"
 
-SilentSpeech::SilentSpeech(Delay delay, QObject *parent)
-    : SpeechOutput(parent)
-    , m_delay(delay)
+SilentSpeech::SilentSpeech(Delay delay, QObject *parent) : SpeechOutput(parent), m_delay(delay)
 {
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &SilentSpeech::finishCurrent);

@@ -1,15 +1,21 @@
 #include "speechoutput.h"
 
+#include "qtspeechengine.h"
+#include "queuedspeech.h"
 #include "silentspeech.h"
 
-SpeechOutput::SpeechOutput(QObject *parent)
-    : QObject(parent)
-{
-}
+SpeechOutput::SpeechOutput(QObject *parent) : QObject(parent) { }
 
 SpeechOutput::~SpeechOutput() = default;
 
 SpeechOutput *SpeechOutput::create(QObject *parent)
 {
-    return new SilentSpeech(SilentSpeech::Delay::None, parent);
+    const QByteArray silent = qgetenv("SPEECH_SILENT");
+    if (!silent.isEmpty() && silent != "0")
+        return new SilentSpeech(SilentSpeech::Delay::None, parent);
+    return new QueuedSpeech(
+        [](QObject *owner) {
+            return QtSpeechEngine::createNamed(QtSpeechEngine::engineName(), owner);
+        },
+        parent);
 }

@@ -1,0 +1,5 @@
+#include "speechengine.h"
+
+SpeechEngine::SpeechEngine(QObject *parent) : QObject(parent) { }
+
+SpeechEngine::~SpeechEngine() = default;
