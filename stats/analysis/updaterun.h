@@ -3,6 +3,8 @@
 #include <QString>
 
 class DataStats;
+class EventAccumulator;
+class QFileInfo;
 
 /** Told of the progress of an update run; the progress window shows it. */
 class UpdateObserver
@@ -18,12 +20,12 @@ public:
 /** What one update run did, for the summary line of the command line. */
 struct UpdateSummary
 {
-    int files = 0;            ///< matching log files taken up
-    int filesDeleted = 0;     ///< finished files removed from the log folder
-    qint64 lines = 0;         ///< lines parsed
-    qint64 events = 0;        ///< lines that yielded an event
-    qint64 malformed = 0;     ///< lines skipped because a cut came out negative
-    int players = 0;          ///< rows in Stats after the run
+    int files = 0; ///< matching log files taken up
+    int filesDeleted = 0; ///< finished files removed from the log folder
+    qint64 lines = 0; ///< lines parsed
+    qint64 events = 0; ///< lines that yielded an event
+    qint64 malformed = 0; ///< lines skipped because a cut came out negative
+    int players = 0; ///< rows in Stats after the run
     double seconds = 0;
 };
 
@@ -49,6 +51,9 @@ public:
     QString errorString() const { return m_error; }
 
 private:
+    bool countFile(const QFileInfo &info, int number, int total, EventAccumulator &accumulator,
+                   UpdateObserver *observer);
+
     DataStats &m_store;
     QString m_logFolder;
     UpdateSummary m_summary;

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 
+class QSqlQuery;
 class QSqlQueryModel;
 
 /**
@@ -34,9 +35,9 @@ public:
 
     struct FileProgress
     {
-        qint64 offset = 0;       ///< bytes counted from the start of the file
-        QByteArray headDigest;   ///< identifies the file: digest of its first bytes
-        qint64 headLength = 0;   ///< how many first bytes the digest covers
+        qint64 offset = 0; ///< bytes counted from the start of the file
+        QByteArray headDigest; ///< identifies the file: digest of its first bytes
+        qint64 headLength = 0; ///< how many first bytes the digest covers
     };
 
     DataStats();
@@ -85,6 +86,8 @@ private:
     bool fail(const QString &what, const QString &reason);
     bool createSchema();
 
+    std::unique_ptr<QSqlQuery> m_insertPlayer;
+    std::unique_ptr<QSqlQuery> m_addToPlayer;
     QString m_connectionName;
     QString m_path;
     QString m_error;

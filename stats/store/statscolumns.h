@@ -7,13 +7,12 @@
 namespace StatsColumns {
 
 inline constexpr std::array<std::string_view, 33> names = {
-    "Place",       "Nom",          "Kills",         "Deaths",         "TotalClass",
-    "s1_1_usp",    "s1_2_glock18", "s1_3_deagle",   "s1_4_p228",      "s1_5_elite",
-    "s1_6_fiveseven", "p2_1_m3",   "p2_2_xm1014",   "p3_1_mp5navy",   "p3_2_tmp",
-    "p3_3_p90",    "p3_4_mac10",   "p3_5_ump45",    "p4_1_ak47",      "p4_2_sg552",
-    "p4_3_m4a1",   "p4_4_aug",     "p4_5_scout",    "p4_6_awp",       "p4_7_g3sg1",
-    "p4_8_sg550",  "p5_1_m249",    "Couteau",       "grenade",        "suicide",
-    "Hostage",     "BombePosée",   "BombeDesamocée"};
+    "Place",        "Nom",          "Kills",         "Deaths",     "TotalClass",     "s1_1_usp",
+    "s1_2_glock18", "s1_3_deagle",  "s1_4_p228",     "s1_5_elite", "s1_6_fiveseven", "p2_1_m3",
+    "p2_2_xm1014",  "p3_1_mp5navy", "p3_2_tmp",      "p3_3_p90",   "p3_4_mac10",     "p3_5_ump45",
+    "p4_1_ak47",    "p4_2_sg552",   "p4_3_m4a1",     "p4_4_aug",   "p4_5_scout",     "p4_6_awp",
+    "p4_7_g3sg1",   "p4_8_sg550",   "p5_1_m249",     "Couteau",    "grenade",        "suicide",
+    "Hostage",      "BombePosée",   "BombeDesamocée"};
 
 inline constexpr int Place = 0;
 inline constexpr int Nom = 1;
@@ -34,7 +33,9 @@ constexpr int indexOf(std::string_view name)
             continue;
         bool same = true;
         for (std::size_t k = 0; k < c.size() && same; ++k) {
-            auto lower = [](char ch) { return ch >= 'A' && ch <= 'Z' ? char(ch + 32) : ch; };
+            auto lower = [](char ch) {
+                return ch >= 'A' && ch <= 'Z' ? char(ch + 32) : ch;
+            };
             same = lower(c[k]) == lower(name[k]);
         }
         if (same)

@@ -14,13 +14,13 @@ class StatsPaths
 public:
     explicit StatsPaths(SettingsStore &settings);
 
-    QString logFolder() const;          ///< empty when none is known
+    QString logFolder() const; ///< empty when none is known
     bool setLogFolder(const QString &folder);
-    QString databasePath() const;       ///< the stored path, else the default
+    QString databasePath() const; ///< the stored path, else the default
     bool setDatabasePath(const QString &path);
 
     static QString defaultDatabasePath();
-    static QString defaultLogFolder();  ///< empty on Linux, where no location is standard
+    static QString defaultLogFolder(); ///< empty on Linux, where no location is standard
 
 private:
     SettingsStore &m_settings;

@@ -1,0 +1,108 @@
+#include "logtext.h"
+
+#include <cstring>
+
+namespace {
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+} // namespace
+
+LogText::LogText(QByteArrayView bytes) : m_bytes(bytes), m_utf8(isValidUtf8(bytes)) { }
+
+QString LogText::decode(QByteArrayView bytes) const
+{
+    return m_utf8 ? QString::fromUtf8(bytes) : fromWindows1252(bytes);
+}
+
+bool LogText::isClosed() const
+{
+    qsizetype end = m_bytes.size();
+    while (end > 0 && isBlank(m_bytes[end - 1]))
+        --end;
+    qsizetype start = end;
+    while (start > 0 && m_bytes[start - 1] != '\n' && m_bytes[start - 1] != '\r')
+        --start;
+    return m_bytes.sliced(start, end - start).endsWith(": Log file closed");
+}
+
+qsizetype LogText::countableEnd() const
+{
+    if (isClosed())
+        return m_bytes.size();
+    qsizetype end = m_bytes.size();
+    while (end > 0 && m_bytes[end - 1] != '\n' && m_bytes[end - 1] != '\r')
+        --end;
+    return end;
+}
+
+qsizetype LogText::lineCount(QByteArrayView bytes, qsizetype from, qsizetype to)
+{
+    qsizetype count = 0;
+    forEachLine(bytes, from, to, [&count](QByteArrayView) { ++count; });
+    return count;
+}
+
+bool LogText::isValidUtf8(QByteArrayView bytes)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
+    const auto *end = p + bytes.size();
+    while (p < end) {
+        // Log text is nearly all ASCII: skip it eight bytes at a time.
+        if (end - p >= 8) {
+            quint64 word;
+            std::memcpy(&word, p, 8);
+            if ((word & 0x8080808080808080ULL) == 0) {
+                p += 8;
+                continue;
+            }
+        }
+        const unsigned char c = *p;
+        if (c < 0x80) {
+            ++p;
+            continue;
+        }
+        int extra;
+        char32_t min;
+        char32_t cp;
+        if ((c & 0xE0) == 0xC0) {
+            extra = 1, min = 0x80, cp = c & 0x1F;
+        } else if ((c & 0xF0) == 0xE0) {
+            extra = 2, min = 0x800, cp = c & 0x0F;
+        } else if ((c & 0xF8) == 0xF0) {
+            extra = 3, min = 0x10000, cp = c & 0x07;
+        } else {
+            return false;
+        }
+        if (end - p <= extra)
+            return false;
+        for (int k = 1; k <= extra; ++k) {
+            if ((p[k] & 0xC0) != 0x80)
+                return false;
+            cp = (cp << 6) | (p[k] & 0x3F);
+        }
+        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        p += extra + 1;
+    }
+    return true;
+}
+
+QString LogText::fromWindows1252(QByteArrayView bytes)
+{
+    // 0x80..0x9F differ from Latin-1; the five unassigned codes keep their C1 value.
+    static constexpr char16_t high[32] = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar *out = text.data();
+    for (const char ch : bytes) {
+        const auto b = static_cast<unsigned char>(ch);
+        *out++ = QChar(b >= 0x80 && b < 0xA0 ? high[b - 0x80] : char16_t(b));
+    }
+    return text;
+}

@@ -1,0 +1,165 @@
+#include "tolvanecommandline.h"
+
+#include "datastats.h"
+#include "statspaths.h"
+#include "updaterun.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTextStream>
+
+namespace {
+
+const char *usage = "Usage: tolvane                      open the ranking window\n"
+                    "       tolvane --update [--logs DIR] [--db FILE]\n"
+                    "       tolvane --print [--by places|kills] [--db FILE]\n"
+                    "\n"
+                    "  --update      count every L*.log file of the log folder into the\n"
+                    "                statistics, delete the finished files, rank the players\n"
+                    "  --print       print the ranking as a table (by places unless --by kills)\n"
+                    "  --logs DIR    log folder for this run (default: the stored one)\n"
+                    "  --db FILE     database for this run (default: the stored one, else\n"
+                    "                Stats.db in the user's data folder)\n"
+                    "  --help        show this text\n"
+                    "  --version     show the version\n";
+
+} // namespace
+
+bool TolvaneCommandLine::wantsWindows(const QStringList &arguments)
+{
+    return arguments.size() <= 1;
+}
+
+TolvaneCommandLine::TolvaneCommandLine(SettingsStore &settings, QTextStream &out, QTextStream &err)
+    : m_settings(settings), m_out(out), m_err(err)
+{ }
+
+int TolvaneCommandLine::run(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption update(QStringLiteral("update"));
+    const QCommandLineOption print(QStringLiteral("print"));
+    const QCommandLineOption logs(QStringLiteral("logs"), {}, QStringLiteral("DIR"));
+    const QCommandLineOption db(QStringLiteral("db"), {}, QStringLiteral("FILE"));
+    const QCommandLineOption by(QStringLiteral("by"), {}, QStringLiteral("ORDER"),
+                                QStringLiteral("places"));
+    const QCommandLineOption help(QStringList {QStringLiteral("help"), QStringLiteral("h")});
+    const QCommandLineOption version(QStringLiteral("version"));
+    parser.addOptions({update, print, logs, db, by, help, version});
+
+    auto wrong = [this](const QString &why) {
+        m_err << "tolvane: " << why << "\n" << usage;
+        m_err.flush();
+        return 2;
+    };
+    if (!parser.parse(arguments))
+        return wrong(parser.errorText());
+    if (!parser.positionalArguments().isEmpty())
+        return wrong(
+            QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().first()));
+    if (parser.isSet(help)) {
+        m_out << usage;
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        m_out << "tolvane " << QCoreApplication::applicationVersion() << "\n";
+        return 0;
+    }
+    if (parser.isSet(update) == parser.isSet(print))
+        return wrong(QStringLiteral("give either --update or --print"));
+    if (parser.isSet(update)) {
+        if (parser.isSet(by))
+            return wrong(QStringLiteral("--by goes with --print"));
+        return this->update(parser.value(logs), parser.value(db));
+    }
+    if (parser.isSet(logs))
+        return wrong(QStringLiteral("--logs goes with --update"));
+    const QString order = parser.value(by).toLower();
+    if (order != QLatin1String("places") && order != QLatin1String("kills"))
+        return wrong(QStringLiteral("--by takes places or kills, not %1").arg(parser.value(by)));
+    return this->print(order, parser.value(db));
+}
+
+int TolvaneCommandLine::update(const QString &logs, const QString &database)
+{
+    StatsPaths paths(m_settings);
+    const QString logFolder = logs.isEmpty() ? paths.logFolder() : logs;
+    if (logFolder.isEmpty()) {
+        m_err << "tolvane: no log folder known; give the server's log folder with --logs DIR\n";
+        m_err.flush();
+        return 2;
+    }
+    DataStats store;
+    if (!store.open(database.isEmpty() ? paths.databasePath() : database)) {
+        m_err << "tolvane: " << store.errorString() << "\n";
+        m_err.flush();
+        return 1;
+    }
+    UpdateRun run(store, logFolder);
+    if (!run.run()) {
+        m_err << "tolvane: " << run.errorString() << "\n";
+        m_err.flush();
+        return 1;
+    }
+    const UpdateSummary &s = run.summary();
+    m_out << s.files << " files (" << s.filesDeleted << " finished and deleted), " << s.lines
+          << " lines, " << s.events << " events, " << s.malformed << " malformed lines skipped, "
+          << s.players << " players, " << QString::number(s.seconds, 'f', 2) << " s\n";
+    m_out.flush();
+    return 0;
+}
+
+int TolvaneCommandLine::print(const QString &by, const QString &database)
+{
+    StatsPaths paths(m_settings);
+    DataStats store;
+    if (!store.open(database.isEmpty() ? paths.databasePath() : database)) {
+        m_err << "tolvane: " << store.errorString() << "\n";
+        m_err.flush();
+        return 1;
+    }
+    QSqlQuery query(store.database());
+    query.setForwardOnly(true);
+    if (!query.exec(by == QLatin1String("kills") ? QStringLiteral("select * from class")
+                                                 : QStringLiteral("select * from class2"))) {
+        m_err << "tolvane: cannot read the ranking: " << query.lastError().text() << "\n";
+        m_err.flush();
+        return 1;
+    }
+    const QSqlRecord record = query.record();
+    const int columns = record.count();
+    QList<QStringList> rows;
+    QStringList header;
+    for (int c = 0; c < columns; ++c)
+        header << record.fieldName(c);
+    rows << header;
+    while (query.next()) {
+        QStringList row;
+        for (int c = 0; c < columns; ++c)
+            row << query.value(c).toString();
+        rows << row;
+    }
+    QList<qsizetype> widths(columns, 0);
+    for (const QStringList &row : std::as_const(rows)) {
+        for (int c = 0; c < columns; ++c)
+            widths[c] = std::max(widths[c], row[c].size());
+    }
+    const int nom = record.indexOf(QStringLiteral("Nom"));
+    for (const QStringList &row : std::as_const(rows)) {
+        QString line;
+        for (int c = 0; c < columns; ++c) {
+            if (c > 0)
+                line += QLatin1String("  ");
+            line += c == nom ? row[c].leftJustified(widths[c]) : row[c].rightJustified(widths[c]);
+        }
+        while (line.endsWith(QLatin1Char(' ')))
+            line.chop(1);
+        m_out << line << "\n";
+    }
+    m_out.flush();
+    return 0;
+}

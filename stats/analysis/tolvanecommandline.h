@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QStringList>
+
+class QTextStream;
+class SettingsStore;
+
+/**
+ * Tolvane without windows, for server operators who run it from cron:
+ * "--update [--logs DIR] [--db FILE]" counts the logs and prints a one-line summary,
+ * "--print [--by places|kills] [--db FILE]" prints the ranking as an aligned table.
+ */
+class TolvaneCommandLine
+{
+public:
+    /// True when \a arguments (program name first) ask for the windows rather than this.
+    static bool wantsWindows(const QStringList &arguments);
+
+    TolvaneCommandLine(SettingsStore &settings, QTextStream &out, QTextStream &err);
+
+    /// The process exit code: 0 done, 1 the work failed, 2 the command line is wrong.
+    int run(const QStringList &arguments);
+
+private:
+    int update(const QString &logs, const QString &database);
+    int print(const QString &by, const QString &database);
+
+    SettingsStore &m_settings;
+    QTextStream &m_out;
+    QTextStream &m_err;
+};

@@ -1,0 +1,26 @@
+#include "settingsstore.h"
+#include "tolvanecommandline.h"
+#include "windowedstart.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include <cstdio>
+
+int main(int argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (TolvaneCommandLine::wantsWindows(arguments))
+        return startWindowed(argc, argv);
+
+    // No QGuiApplication here: the command line must work on a server without a display.
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Tolvane"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    SettingsStore settings;
+    return TolvaneCommandLine(settings, out, err).run(QCoreApplication::arguments());
+}

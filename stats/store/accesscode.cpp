@@ -1,0 +1,114 @@
+#include "accesscode.h"
+
+#include "settingsstore.h"
+
+#include <QCryptographicHash>
+#include <QMessageAuthenticationCode>
+#include <QRandomGenerator>
+#include <QStringList>
+
+#include <array>
+
+namespace {
+
+const QString application = QStringLiteral("Tolvane");
+const QString section = QStringLiteral("Authentification");
+const QString key = QStringLiteral("Code");
+const QString scheme = QStringLiteral("pbkdf2-sha256");
+
+constexpr int saltLength = 16;
+constexpr int digestLength = 32;
+
+QByteArray randomSalt()
+{
+    std::array<quint32, saltLength / 4> words {};
+    QRandomGenerator::system()->fillRange(words.data(), words.size());
+    return QByteArray(reinterpret_cast<const char *>(words.data()), saltLength);
+}
+
+QString encode(int iterations, const QByteArray &salt, const QByteArray &derived)
+{
+    return scheme + QLatin1Char('$') + QString::number(iterations) + QLatin1Char('$')
+        + QString::fromLatin1(salt.toBase64()) + QLatin1Char('$')
+        + QString::fromLatin1(derived.toBase64());
+}
+
+// Digests compared in a time that does not depend on where they first differ.
+bool sameBytes(const QByteArray &a, const QByteArray &b)
+{
+    if (a.size() != b.size())
+        return false;
+    unsigned char difference = 0;
+    for (qsizetype i = 0; i < a.size(); ++i)
+        difference |= static_cast<unsigned char>(a[i] ^ b[i]);
+    return difference == 0;
+}
+
+} // namespace
+
+AccessCode::AccessCode(SettingsStore &settings) : m_settings(settings) { }
+
+bool AccessCode::matches(const QString &typed) const
+{
+    return matchesStored(m_settings.read(application, section, key), typed);
+}
+
+bool AccessCode::change(const QString &code)
+{
+    return m_settings.write(application, section, key, digest(code));
+}
+
+QString AccessCode::digest(const QString &code)
+{
+    if (code.isEmpty())
+        return {};
+    const QByteArray salt = randomSalt();
+    return encode(Iterations, salt, pbkdf2Sha256(code.toUtf8(), salt, Iterations, digestLength));
+}
+
+bool AccessCode::matchesStored(const QString &stored, const QString &typed)
+{
+    if (stored.isEmpty())
+        return typed.isEmpty();
+    const QStringList parts = stored.split(QLatin1Char('$'));
+    bool numeric = false;
+    const int iterations = parts.size() == 4 ? parts[1].toInt(&numeric) : 0;
+    if (parts.size() != 4 || parts[0] != scheme || !numeric || iterations < 1) {
+        // A value this program did not write: a code typed by hand into the settings, or kept
+        // as text by an older install. Refusing it would lock the reset for good.
+        return stored == typed;
+    }
+    const QByteArray salt = QByteArray::fromBase64(parts[2].toLatin1());
+    const QByteArray expected = QByteArray::fromBase64(parts[3].toLatin1());
+    if (typed.isEmpty() || expected.isEmpty())
+        return false;
+    return sameBytes(expected,
+                     pbkdf2Sha256(typed.toUtf8(), salt, iterations, int(expected.size())));
+}
+
+QByteArray AccessCode::pbkdf2Sha256(const QByteArray &password, const QByteArray &salt,
+                                    int iterations, int length)
+{
+    QMessageAuthenticationCode mac(QCryptographicHash::Sha256, password);
+    QByteArray derived;
+    derived.reserve(length);
+    for (quint32 block = 1; derived.size() < length; ++block) {
+        const char counter[4] = {char(block >> 24), char(block >> 16), char(block >> 8),
+                                 char(block)};
+        mac.reset();
+        mac.addData(salt);
+        mac.addData(counter, 4);
+        QByteArray u = mac.result();
+        QByteArray t = u;
+        for (int i = 1; i < iterations; ++i) {
+            mac.reset();
+            mac.addData(u);
+            u = mac.result();
+            for (qsizetype k = 0; k < t.size(); ++k)
+                t[k] = char(t[k] ^ u[k]);
+        }
+        derived += t;
+    }
+    derived.truncate(length);
+    return derived;
+}
