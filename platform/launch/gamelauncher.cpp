@@ -1,0 +1,12 @@
+#include "gamelauncher.h"
+
+#include "processlauncher.h"
+
+GameLauncher::~GameLauncher() = default;
+
+std::unique_ptr<GameLauncher> GameLauncher::create()
+{
+    // A Windows build that wants the Run dialog hands a keystroke sender to RunDialogLauncher;
+    // starting the process directly works on every desktop Qt runs on.
+    return std::make_unique<ProcessLauncher>();
+}

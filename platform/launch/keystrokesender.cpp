@@ -1,0 +1,3 @@
+#include "keystrokesender.h"
+
+KeystrokeSender::~KeystrokeSender() = default;

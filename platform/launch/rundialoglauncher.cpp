@@ -1,0 +1,40 @@
+#include "rundialoglauncher.h"
+
+#include <QCoreApplication>
+
+RunDialogLauncher::RunDialogLauncher(KeystrokeSender &sender, int dispatchPasses)
+    : m_sender(sender), m_dispatchPasses(dispatchPasses)
+{ }
+
+bool RunDialogLauncher::launch(const QString &commandLine, QString *)
+{
+    using Direction = KeystrokeSender::Direction;
+    m_sender.keyEvent(LeftWindowsKey, Direction::Down);
+    m_sender.keyEvent(KeyR, Direction::Down);
+    m_sender.keyEvent(KeyR, Direction::Up);
+    m_sender.keyEvent(LeftWindowsKey, Direction::Up);
+
+    // The shell opens the dialog asynchronously; letting events run is all the waiting there is.
+    for (int pass = 0; pass < m_dispatchPasses; ++pass)
+        QCoreApplication::processEvents();
+
+    m_sender.sendKeys(escapeKeys(commandLine));
+    m_sender.sendKeys(QStringLiteral("{ENTER}"));
+    return true;
+}
+
+QString RunDialogLauncher::escapeKeys(const QString &text)
+{
+    // Unescaped, "+" would hold Shift and "%" Alt, so a path such as C:\Jeux (2)\hl.exe would be
+    // typed wrong.
+    static const QString reserved = QStringLiteral("+^%~(){}[]");
+    QString escaped;
+    escaped.reserve(text.size());
+    for (const QChar c : text) {
+        if (reserved.contains(c))
+            escaped += QLatin1Char('{') + c + QLatin1Char('}');
+        else
+            escaped += c;
+    }
+    return escaped;
+}

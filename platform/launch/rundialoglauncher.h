@@ -1,0 +1,28 @@
+#pragma once
+
+#include "gamelauncher.h"
+#include "keystrokesender.h"
+
+/**
+ * Starts the game through the desktop's Run dialog: Windows+R, a pause of event dispatch while the
+ * dialog opens, the command line typed into it, then Enter. There is no way to tell whether the
+ * dialog opened, so launch() always reports success.
+ */
+class RunDialogLauncher : public GameLauncher
+{
+public:
+    static constexpr std::uint8_t LeftWindowsKey = 0x5B;
+    static constexpr std::uint8_t KeyR = 0x52;
+    static constexpr int DefaultDispatchPasses = 50001;
+
+    explicit RunDialogLauncher(KeystrokeSender &sender, int dispatchPasses = DefaultDispatchPasses);
+
+    bool launch(const QString &commandLine, QString *error = nullptr) override;
+
+    /// \a text with the characters the SendKeys notation reserves wrapped in braces.
+    static QString escapeKeys(const QString &text);
+
+private:
+    KeystrokeSender &m_sender;
+    int m_dispatchPasses;
+};
