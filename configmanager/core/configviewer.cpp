@@ -1,0 +1,54 @@
+#include "configviewer.h"
+
+#include "filestore.h"
+#include "gameconfig.h"
+
+ConfigViewer::ConfigViewer(GameConfig &config) : m_config(config) { }
+
+bool ConfigViewer::open(const QString &name, QString *error)
+{
+    QString reason;
+    m_path = m_config.storedConfigPath(name);
+    const auto bytes = m_path.isEmpty() ? std::nullopt : m_config.files().readAll(m_path, &reason);
+    if (!bytes) {
+        if (error) {
+            *error =
+                QStringLiteral("La configue \"%1\" n'a pas pu être lue :\n%2\n%3")
+                    .arg(name, m_path,
+                         m_path.isEmpty() ? QStringLiteral("aucun fichier de configuration n'est "
+                                                           "enregistré (Alt_R).")
+                                          : reason);
+        }
+        return false;
+    }
+    m_opened = ConfigText::fromBytes(*bytes);
+    return true;
+}
+
+bool ConfigViewer::needsQuestion(const QString &editorText) const
+{
+    const auto bytes = m_config.files().readAll(m_path);
+    return !bytes || ConfigText::fromBytes(*bytes).text() != editorText;
+}
+
+bool ConfigViewer::answerClose(Answer answer, const QString &editorText, QString *error)
+{
+    switch (answer) {
+    case Answer::Cancel:
+        return false;
+    case Answer::No:
+        return true;
+    case Answer::Yes:
+        break;
+    }
+    // The file keeps the line ends it has now; the one read at opening if it has gone since.
+    const auto current = m_config.files().readAll(m_path);
+    const ConfigText format = current ? ConfigText::fromBytes(*current) : m_opened;
+    QString reason;
+    if (m_config.files().writeAtomically(m_path, format.toBytes(editorText), &reason))
+        return true;
+    if (error)
+        *error = QStringLiteral("Les modifications n'ont pas pu être enregistrées dans %1 :\n%2")
+                     .arg(m_path, reason);
+    return false;
+}

@@ -1,0 +1,215 @@
+#include "configviewer.h"
+#include "fakes.h"
+#include "gameconfig.h"
+#include "settingsstore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using Answer = ConfigViewer::Answer;
+
+class TestConfigViewer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void textRoundTrip_data();
+    void textRoundTrip();
+    void editorSeparatorsBecomeLineFeeds();
+    void openShowsStoredConfig();
+    void openMissing_data();
+    void openMissing();
+    void question_data();
+    void question();
+    void answers_data();
+    void answers();
+    void failedSaveKeepsViewerOpen();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<SettingsStore> m_settings;
+    FailingFileStore m_files;
+    RecordingLauncher m_launcher;
+    std::unique_ptr<GameConfig> m_config;
+    QString m_library;
+};
+
+void TestConfigViewer::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_settings = std::make_unique<SettingsStore>(m_dir->filePath(QStringLiteral("settings")));
+    m_files.failingPath.clear();
+    m_config =
+        std::make_unique<GameConfig>(QStringLiteral("cstrike"), *m_settings, m_files, m_launcher);
+    QVERIFY(m_config->setSetting(GameConfig::RepertoryFileKey,
+                                 m_dir->filePath(QStringLiteral("cstrike/config.cfg"))));
+    m_library = m_dir->filePath(QStringLiteral("cstrike/Configs/"));
+    QVERIFY(QDir().mkpath(m_library));
+}
+
+void TestConfigViewer::cleanup()
+{
+    m_config.reset();
+    m_settings.reset();
+    m_dir.reset();
+}
+
+void TestConfigViewer::textRoundTrip_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("unix line ends") << QByteArray("a 1\nb 2\n") << QStringLiteral("a 1\nb 2\n");
+    QTest::newRow("windows line ends")
+        << QByteArray("a 1\r\nb 2\r\n") << QStringLiteral("a 1\nb 2\n");
+    QTest::newRow("old mac line ends") << QByteArray("a\rb\r") << QStringLiteral("a\nb\n");
+    QTest::newRow("no line end at all") << QByteArray("bind x") << QStringLiteral("bind x");
+    QTest::newRow("accented and high bytes")
+        << QByteArray("name \"J\xe9r\xf4me\"\r\nsay \xa0\xff\x80\r\n")
+        << QString::fromLatin1("name \"J\xe9r\xf4me\"\nsay \xa0\xff\x80\n");
+    QTest::newRow("tabs and quotes")
+        << QByteArray("bind \"\t\" \"say ;\"\n") << QStringLiteral("bind \"\t\" \"say ;\"\n");
+}
+
+void TestConfigViewer::textRoundTrip()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+
+    const ConfigText config = ConfigText::fromBytes(bytes);
+    QCOMPARE(config.text(), text);
+    QCOMPARE(config.toBytes(config.text()), bytes);
+}
+
+void TestConfigViewer::editorSeparatorsBecomeLineFeeds()
+{
+    const QString raw = QStringLiteral("a") + QChar::ParagraphSeparator + QStringLiteral("b")
+        + QChar::LineSeparator + QStringLiteral("c");
+    QCOMPARE(ConfigText::fromEditor(raw), QStringLiteral("a\nb\nc"));
+}
+
+void TestConfigViewer::openShowsStoredConfig()
+{
+    QVERIFY(writeFile(m_library + QStringLiteral("cfg1.cfg"), "rate 9999\r\n"));
+    ConfigViewer viewer(*m_config);
+    QVERIFY(viewer.open(QStringLiteral("cfg1")));
+    QCOMPARE(viewer.path(), m_library + QStringLiteral("cfg1.cfg"));
+    QCOMPARE(viewer.text(), QStringLiteral("rate 9999\n"));
+}
+
+void TestConfigViewer::openMissing_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("registered");
+
+    QTest::newRow("deleted since listed") << QStringLiteral("gone") << true;
+    QTest::newRow("no entry selected") << QString() << true;
+    QTest::newRow("no configuration file registered") << QStringLiteral("cfg1") << false;
+}
+
+void TestConfigViewer::openMissing()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, registered);
+
+    QVERIFY(writeFile(m_library + QStringLiteral("cfg1.cfg"), "rate 9999\r\n"));
+    if (!registered)
+        QVERIFY(m_config->setSetting(GameConfig::RepertoryFileKey, QString()));
+    ConfigViewer viewer(*m_config);
+    QString error;
+    QVERIFY(!viewer.open(name, &error));
+    QVERIFY(error.contains(QStringLiteral("n'a pas pu être lue")));
+}
+
+void TestConfigViewer::question_data()
+{
+    QTest::addColumn<QString>("editorText");
+    QTest::addColumn<QByteArray>("fileAtClose");
+    QTest::addColumn<bool>("asks");
+
+    const QByteArray original("rate 9999\r\nname \"J\xe9r\xf4me\"\r\n");
+    const QString shown = QString::fromLatin1("rate 9999\nname \"J\xe9r\xf4me\"\n");
+    QTest::newRow("no edit") << shown << original << false;
+    QTest::newRow("edited") << shown + QStringLiteral("fps_max 100") << original << true;
+    QTest::newRow("letter case counts") << shown.toUpper() << original << true;
+    QTest::newRow("changed on disk meanwhile") << shown << QByteArray("other\r\n") << true;
+    QTest::newRow("file gone meanwhile") << shown << QByteArray() << true;
+}
+
+void TestConfigViewer::question()
+{
+    QFETCH(QString, editorText);
+    QFETCH(QByteArray, fileAtClose);
+    QFETCH(bool, asks);
+
+    const QString path = m_library + QStringLiteral("cfg1.cfg");
+    QVERIFY(writeFile(path, "rate 9999\r\nname \"J\xe9r\xf4me\"\r\n"));
+    ConfigViewer viewer(*m_config);
+    QVERIFY(viewer.open(QStringLiteral("cfg1")));
+    if (fileAtClose.isEmpty())
+        QVERIFY(QFile::remove(path));
+    else
+        QVERIFY(writeFile(path, fileAtClose));
+    QCOMPARE(viewer.needsQuestion(editorText), asks);
+}
+
+void TestConfigViewer::answers_data()
+{
+    QTest::addColumn<Answer>("answer");
+    QTest::addColumn<QString>("edited");
+    QTest::addColumn<bool>("closes");
+    QTest::addColumn<QByteArray>("fileAfter");
+
+    const QByteArray original("rate 9999\r\nname \"J\xe9r\xf4me\"\r\nbind w +forward\r\n");
+    QTest::newRow("yes writes a shorter text exactly")
+        << Answer::Yes << QString::fromLatin1("rate 9999\nname \"J\xe9r\xf4me\"\n") << true
+        << QByteArray("rate 9999\r\nname \"J\xe9r\xf4me\"\r\n");
+    QTest::newRow("yes writes a longer text exactly")
+        << Answer::Yes
+        << QString::fromLatin1("rate 9999\nname \"J\xe9r\xf4me\"\nbind w +forward\nfps_max 101")
+        << true << QByteArray(original + "fps_max 101");
+    QTest::newRow("no leaves the file") << Answer::No << QStringLiteral("x") << true << original;
+    QTest::newRow("cancel keeps viewer and file")
+        << Answer::Cancel << QStringLiteral("x") << false << original;
+}
+
+void TestConfigViewer::answers()
+{
+    QFETCH(Answer, answer);
+    QFETCH(QString, edited);
+    QFETCH(bool, closes);
+    QFETCH(QByteArray, fileAfter);
+
+    const QString path = m_library + QStringLiteral("cfg1.cfg");
+    QVERIFY(writeFile(path, "rate 9999\r\nname \"J\xe9r\xf4me\"\r\nbind w +forward\r\n"));
+    ConfigViewer viewer(*m_config);
+    QVERIFY(viewer.open(QStringLiteral("cfg1")));
+    QVERIFY(viewer.needsQuestion(edited));
+    QCOMPARE(viewer.answerClose(answer, edited), closes);
+    QCOMPARE(readFile(path), fileAfter);
+    QCOMPARE(QDir(m_library).entryList(QDir::Files), QStringList {QStringLiteral("cfg1.cfg")});
+}
+
+void TestConfigViewer::failedSaveKeepsViewerOpen()
+{
+    const QString path = m_library + QStringLiteral("cfg1.cfg");
+    QVERIFY(writeFile(path, "rate 9999\n"));
+    ConfigViewer viewer(*m_config);
+    QVERIFY(viewer.open(QStringLiteral("cfg1")));
+    m_files.failingPath = path;
+    QString error;
+    QVERIFY(!viewer.answerClose(Answer::Yes, QStringLiteral("rate 1\n"), &error));
+    QVERIFY(error.contains(QStringLiteral("Permission denied")));
+    QCOMPARE(readFile(path), QByteArray("rate 9999\n"));
+}
+
+QTEST_GUILESS_MAIN(TestConfigViewer)
+#include "test_configviewer.moc"
