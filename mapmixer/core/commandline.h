@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+/**
+ * Rondelay's command line. Without any argument that starts with "--" the whole argument text
+ * is the mod name and the window opens; "--shuffle" asks for the run without window or speech.
+ */
+class CommandLine
+{
+public:
+    enum class Mode { Window, Shuffle, Help, Invalid };
+
+    static CommandLine parse(const QStringList &arguments);
+    static QString usage();
+
+    Mode mode = Mode::Window;
+    QString modName;
+    QString folder;
+    int times = 1;
+    QString error;
+};

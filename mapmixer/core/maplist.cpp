@@ -1,0 +1,133 @@
+#include "maplist.h"
+
+#include "filestore.h"
+#include "randomsource.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+
+#include <cmath>
+#include <utility>
+
+namespace {
+
+const QChar cr = QChar(13);
+const QChar lf = QChar(10);
+
+int drawBelow(RandomSource &random, int count)
+{
+    random.reseed();
+    const int value = int(std::floor(random.draw() * count));
+    return std::min(value, count - 1);
+}
+
+} // namespace
+
+QString MapList::modFolderPath(const QString &storedFolder)
+{
+    QString path = storedFolder;
+    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    return path;
+}
+
+QString MapList::mapCyclePath(const QString &modFolder)
+{
+    return modFolder + QStringLiteral("/mapcycle.txt");
+}
+
+QString MapList::mapsFolder(const QString &modFolder)
+{
+    return modFolder + QStringLiteral("/maps");
+}
+
+QStringList MapList::findMaps(const QString &modFolder)
+{
+    // Files only: no folders, no hidden files, no sockets or devices; ".BSP" counts as well.
+    QDirIterator search(mapsFolder(modFolder), {QStringLiteral("*.bsp")}, QDir::Files);
+    QStringList names;
+    while (search.hasNext()) {
+        search.next();
+        names << search.fileName();
+    }
+    return names;
+}
+
+QString MapList::retrieve(const QString &modFolder)
+{
+    QStringList names = findMaps(modFolder);
+    for (auto &name : names)
+        name.chop(4);
+    return names.join(cr);
+}
+
+QStringList MapList::pieces(const QString &text)
+{
+    QString list = text;
+    list.remove(lf);
+    if (list.isEmpty())
+        return {};
+    return list.split(cr);
+}
+
+QString MapList::shuffle(const QString &text, RandomSource &random, const Progress &progress)
+{
+    QStringList list = pieces(text);
+    const int n = int(list.size());
+    if (n == 0)
+        return {};
+
+    random.reseed();
+    const int k = std::min(int(std::floor(random.draw() * 120)), 119);
+    const int maximum = k + n + 1;
+    int value = 0;
+    if (progress)
+        progress(value, maximum);
+
+    for (int exchange = 0; exchange <= k; ++exchange) {
+        const int a = drawBelow(random, n);
+        const int b = drawBelow(random, n);
+        list.swapItemsAt(a, b);
+        if (progress)
+            progress(++value, maximum);
+    }
+
+    QString result;
+    for (const auto &piece : std::as_const(list)) {
+        if (!piece.isEmpty())
+            result += piece + cr;
+        if (progress)
+            progress(++value, maximum);
+    }
+    return result;
+}
+
+MapList::SaveContent MapList::saveContent(const QString &text)
+{
+    SaveContent content;
+    for (const auto &piece : pieces(text)) {
+        if (piece.isEmpty())
+            continue;
+        content.listText += piece + cr;
+        content.bytes += piece.toLocal8Bit() + "\r\n";
+    }
+    return content;
+}
+
+bool MapList::save(const QString &modFolder, const QString &text, FileStore &files,
+                   SaveContent *saved, QString *error)
+{
+    SaveContent content = saveContent(text);
+    const bool written = files.writeAtomically(mapCyclePath(modFolder), content.bytes, error);
+    if (saved)
+        *saved = std::move(content);
+    return written;
+}
+
+QString MapList::loadMapCycle(const QString &modFolder, const FileStore &files)
+{
+    const auto bytes = files.readAll(mapCyclePath(modFolder));
+    return bytes ? QString::fromLocal8Bit(*bytes) : QString();
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class FileStore;
+class RandomSource;
+
+/**
+ * The three operations on the working list: the list is a text whose entries are the pieces
+ * between CR characters, LF belonging to no entry. Retrieve builds it from a mod folder's maps,
+ * shuffle mixes it, and save turns it into the bytes of the server's map cycle file.
+ */
+class MapList
+{
+public:
+    /// Called with (value, maximum) when the count starts at 0 and after every step.
+    using Progress = std::function<void(int value, int maximum)>;
+
+    struct SaveContent
+    {
+        QByteArray bytes;
+        QString listText;
+    };
+
+    /// A stored folder as a path of this system: "\" becomes "/", no trailing separator.
+    static QString modFolderPath(const QString &storedFolder);
+    static QString mapCyclePath(const QString &modFolder);
+    static QString mapsFolder(const QString &modFolder);
+
+    /// Map file names ("de_dust2.bsp") in the order the directory search returns them.
+    static QStringList findMaps(const QString &modFolder);
+    /// The working list of the folder's maps: names without ".bsp", joined by single CRs.
+    static QString retrieve(const QString &modFolder);
+    /// The list text without LF, split at every CR; empty pieces kept; no piece for "".
+    static QStringList pieces(const QString &text);
+    /// The list mixed by 1 to 120 exchanges; every non-empty entry followed by one CR.
+    static QString shuffle(const QString &text, RandomSource &random,
+                           const Progress &progress = {});
+    /// Every non-empty entry followed by CR LF, and the list as it stands after the save.
+    static SaveContent saveContent(const QString &text);
+    /// Writes the map cycle file in one replacement; on failure the old file stays.
+    static bool save(const QString &modFolder, const QString &text, FileStore &files,
+                     SaveContent *saved, QString *error);
+    /// The map cycle file as text, or the empty text when there is none.
+    static QString loadMapCycle(const QString &modFolder, const FileStore &files);
+};

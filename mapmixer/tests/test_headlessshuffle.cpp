@@ -1,0 +1,103 @@
+#include "commandline.h"
+#include "filestore.h"
+#include "headlessshuffle.h"
+#include "maplist.h"
+#include "randomsource.h"
+#include "settingsstore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextStream>
+
+class TestHeadlessShuffle : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void run_data();
+    void run();
+};
+
+void TestHeadlessShuffle::run_data()
+{
+    QTest::addColumn<QStringList>("maps");
+    QTest::addColumn<bool>("mapsFolder");
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message");
+
+    const QStringList three = {"de_dust2.bsp", "cs_office.bsp", "AIM_MAP.BSP"};
+    QTest::newRow("folder") << three << true << "folder" << 0 << "";
+    QTest::newRow("folder with backslashes") << three << true << "backslashes" << 0 << "";
+    QTest::newRow("stored mod") << three << true << "stored" << 0 << "";
+    QTest::newRow("five times") << three << true << "five" << 0 << "";
+    QTest::newRow("mod never stored") << three << true << "unknown mod" << 1 << "no folder";
+    QTest::newRow("missing maps folder")
+        << QStringList {} << false << "folder" << 1 << "does not exist";
+    QTest::newRow("no map") << QStringList {"readme.txt"} << true << "folder" << 1 << "no map";
+}
+
+void TestHeadlessShuffle::run()
+{
+    QFETCH(QStringList, maps);
+    QFETCH(bool, mapsFolder);
+    QFETCH(QString, how);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+
+    QTemporaryDir root;
+    const QString mod = root.filePath("cstrike");
+    QVERIFY(QDir().mkpath(mod));
+    if (mapsFolder)
+        QVERIFY(QDir().mkpath(mod + "/maps"));
+    for (const auto &name : maps) {
+        QFile file(mod + "/maps/" + name);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    SettingsStore settings(root.filePath("settings"));
+    settings.write("Rondelay", "counter strike", "Dossier", mod);
+
+    QStringList arguments = {"--shuffle"};
+    if (how == "folder")
+        arguments << "--folder" << mod;
+    else if (how == "backslashes")
+        arguments << "--folder" << QString(mod + "\\").replace('/', '\\');
+    else if (how == "stored")
+        arguments << "counter"
+                  << "strike";
+    else if (how == "five")
+        arguments << "--times"
+                  << "5"
+                  << "--folder" << mod;
+    else
+        arguments << "hl2mp";
+    const CommandLine line = CommandLine::parse(arguments);
+    QCOMPARE(line.mode, CommandLine::Mode::Shuffle);
+
+    QString out;
+    QString err;
+    QTextStream outStream(&out);
+    QTextStream errStream(&err);
+    FileStore files;
+    RandomSource random;
+    QCOMPARE(HeadlessShuffle::run(line, settings, files, random, outStream, errStream), exitCode);
+
+    QFile cycle(MapList::mapCyclePath(mod));
+    if (exitCode != 0) {
+        QVERIFY2(err.contains(message), qPrintable(err));
+        QVERIFY(out.isEmpty());
+        QVERIFY(!cycle.exists());
+        return;
+    }
+    QVERIFY(err.isEmpty());
+    QStringList printed = out.split('\n', Qt::SkipEmptyParts);
+    QVERIFY(cycle.open(QIODevice::ReadOnly));
+    QCOMPARE(cycle.readAll(), (printed.join("\r\n") + "\r\n").toLatin1());
+    printed.sort();
+    QCOMPARE(printed, (QStringList {"AIM_MAP", "cs_office", "de_dust2"}));
+}
+
+QTEST_GUILESS_MAIN(TestHeadlessShuffle)
+#include "test_headlessshuffle.moc"

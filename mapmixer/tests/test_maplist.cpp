@@ -1,0 +1,366 @@
+#include "filestore.h"
+#include "maplist.h"
+#include "randomsource.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+
+namespace {
+
+/// Draws from a script, counting the re-seeds, so that every exchange can be predicted.
+class ScriptedRandom final : public RandomSource
+{
+public:
+    explicit ScriptedRandom(QList<double> draws) : m_draws(std::move(draws)) { }
+
+    void reseed() override { ++reseeds; }
+    double draw() override
+    {
+        ++draws;
+        return m_draws.isEmpty() ? 0.0 : m_draws.takeFirst();
+    }
+
+    int reseeds = 0;
+    int draws = 0;
+
+private:
+    QList<double> m_draws;
+};
+
+class FailingFileStore final : public FileStore
+{
+public:
+    bool writeAtomically(const QString &, const QByteArray &, QString *error) override
+    {
+        if (error)
+            *error = QStringLiteral("disk full");
+        return false;
+    }
+};
+
+void createFile(const QString &path, const QByteArray &content = {})
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+QByteArray fileContent(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+QStringList sorted(QStringList list)
+{
+    list.sort();
+    return list;
+}
+
+} // namespace
+
+class TestMapList : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void modFolderPath_data();
+    void modFolderPath();
+    void retrieveListsOrdinaryBspFiles_data();
+    void retrieveListsOrdinaryBspFiles();
+    void retrieveKeepsTheSearchOrderWithoutTrailingCr();
+    void shuffleKeepsEveryNonEmptyLine_data();
+    void shuffleKeepsEveryNonEmptyLine();
+    void shuffleExchangesTheDrawnPieces_data();
+    void shuffleExchangesTheDrawnPieces();
+    void shuffleOfAnEmptyListDoesNothing();
+    void saveContent_data();
+    void saveContent();
+    void saveReplacesTheWholeFile_data();
+    void saveReplacesTheWholeFile();
+    void failedSaveLeavesTheOldFile();
+    void loadMapCycle();
+};
+
+void TestMapList::modFolderPath_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("path");
+    QTest::newRow("windows separators") << "D:\\SIERRA\\Half-Life\\cstrike"
+                                        << "D:/SIERRA/Half-Life/cstrike";
+    QTest::newRow("trailing backslash") << "mods\\cstrike\\"
+                                        << "mods/cstrike";
+    QTest::newRow("trailing slashes") << "/srv/hlds/cstrike//"
+                                      << "/srv/hlds/cstrike";
+    QTest::newRow("root stays root") << "/"
+                                     << "/";
+    QTest::newRow("blanks kept") << "/srv/my mods/cs "
+                                 << "/srv/my mods/cs ";
+}
+
+void TestMapList::modFolderPath()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, path);
+    QCOMPARE(MapList::modFolderPath(stored), path);
+}
+
+void TestMapList::retrieveListsOrdinaryBspFiles_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QStringList>("folders");
+    QTest::addColumn<QStringList>("entries");
+
+    QTest::newRow("letter case of .bsp ignored")
+        << QStringList {"maps/AIM_MAP.BSP", "maps/de_dust2.bsp", "maps/cs_italy.Bsp"}
+        << QStringList {} << QStringList {"AIM_MAP", "cs_italy", "de_dust2"};
+    QTest::newRow("other endings ignored")
+        << QStringList {"maps/a.bsp.bak", "maps/b.bspx", "maps/c.txt", "maps/d.bsp",
+                        "maps/de_dust2.res"}
+        << QStringList {} << QStringList {"d"};
+    QTest::newRow("folders and hidden files ignored")
+        << QStringList {"maps/.hidden.bsp", "maps/real.bsp"} << QStringList {"maps/folder.bsp"}
+        << QStringList {"real"};
+    QTest::newRow("maps outside the maps folder ignored")
+        << QStringList {"other.bsp", "maps/sub/deep.bsp", "maps/top.bsp"} << QStringList {}
+        << QStringList {"top"};
+    QTest::newRow("no maps folder")
+        << QStringList {"mapcycle.txt"} << QStringList {} << QStringList {};
+    QTest::newRow("empty maps folder") << QStringList {} << QStringList {"maps"} << QStringList {};
+    QTest::newRow("names with blanks")
+        << QStringList {"maps/my map.bsp"} << QStringList {} << QStringList {"my map"};
+}
+
+void TestMapList::retrieveListsOrdinaryBspFiles()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QStringList, folders);
+    QFETCH(QStringList, entries);
+    QTemporaryDir mod;
+    for (const auto &file : files)
+        createFile(mod.filePath(file));
+    for (const auto &folder : folders)
+        QVERIFY(QDir(mod.path()).mkpath(folder));
+
+    const QString list = MapList::retrieve(mod.path());
+    QCOMPARE(sorted(MapList::pieces(list)), entries);
+    QVERIFY(!list.endsWith(QChar(13)));
+    QCOMPARE(list.count(QChar(13)), std::max<qsizetype>(entries.size() - 1, 0));
+}
+
+void TestMapList::retrieveKeepsTheSearchOrderWithoutTrailingCr()
+{
+    QTemporaryDir mod;
+    for (const auto name : {"de_dust2.bsp", "cs_office.bsp", "de_aztec.bsp", "as_oilrig.bsp"})
+        createFile(mod.filePath(QStringLiteral("maps/") + QLatin1String(name)));
+    QStringList expected = MapList::findMaps(mod.path());
+    for (auto &name : expected)
+        name.chop(4);
+    QCOMPARE(MapList::retrieve(mod.path()), expected.join(QChar(13)));
+}
+
+void TestMapList::shuffleKeepsEveryNonEmptyLine_data()
+{
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<int>("pieceCount");
+
+    QTest::newRow("one entry as retrieved") << "de_dust2" << QStringList {"de_dust2"} << 1;
+    QTest::newRow("retrieved list") << "de_dust2\rcs_office\rde_aztec"
+                                    << QStringList {"cs_office", "de_aztec", "de_dust2"} << 3;
+    QTest::newRow("shuffled list ends with CR") << "a\rb\r" << QStringList {"a", "b"} << 3;
+    QTest::newRow("empty pieces dropped") << "\ra\r\r\rb\r" << QStringList {"a", "b"} << 6;
+    QTest::newRow("line of spaces kept") << "a\r   \rb" << QStringList {"   ", "a", "b"} << 3;
+    QTest::newRow("CR LF pairs") << "a\r\nb\r\n" << QStringList {"a", "b"} << 3;
+    QTest::newRow("duplicates kept") << "a\ra\rb" << QStringList {"a", "a", "b"} << 3;
+    QTest::newRow("only separators") << "\r\r" << QStringList {} << 3;
+}
+
+void TestMapList::shuffleKeepsEveryNonEmptyLine()
+{
+    QFETCH(QString, list);
+    QFETCH(QStringList, entries);
+    QFETCH(int, pieceCount);
+
+    for (int run = 0; run < 20; ++run) {
+        RandomSource random;
+        QList<QPair<int, int>> counts;
+        const QString shuffled = MapList::shuffle(list, random, [&](int value, int maximum) {
+            counts.append({value, maximum});
+        });
+        QStringList pieces = MapList::pieces(shuffled);
+        if (!entries.isEmpty()) {
+            QVERIFY(shuffled.endsWith(QChar(13)));
+            QCOMPARE(pieces.takeLast(), QString());
+        } else {
+            QCOMPARE(shuffled, QString());
+        }
+        QCOMPARE(sorted(pieces), entries);
+
+        // The count starts at 0 and rises by one per step to exactly K + n + 1.
+        QVERIFY(!counts.isEmpty());
+        const int maximum = counts.first().second;
+        const int k = maximum - pieceCount - 1;
+        QVERIFY2(k >= 0 && k <= 119, qPrintable(QString::number(k)));
+        QCOMPARE(counts.size(), maximum + 1);
+        for (int i = 0; i < counts.size(); ++i)
+            QCOMPARE(counts.at(i), qMakePair(i, maximum));
+    }
+}
+
+void TestMapList::shuffleExchangesTheDrawnPieces_data()
+{
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<QList<double>>("draws");
+    QTest::addColumn<QString>("shuffled");
+    QTest::addColumn<int>("maximum");
+
+    // First draw: K = floor(r * 120); then a and b for each of the K + 1 exchanges.
+    QTest::newRow("one exchange of first and last")
+        << "a\rb\rc" << QList<double> {0.0, 0.0, 0.999} << "c\rb\ra\r" << 0 + 3 + 1;
+    QTest::newRow("an exchange with itself changes nothing")
+        << "a\rb\rc" << QList<double> {0.005, 0.5, 0.5} << "a\rb\rc\r" << 0 + 3 + 1;
+    QTest::newRow("two exchanges")
+        << "a\rb\rc" << QList<double> {0.01, 0.0, 0.4, 0.4, 0.7} << "b\rc\ra\r" << 1 + 3 + 1;
+    QTest::newRow("trailing empty piece takes part")
+        << "a\rb\r" << QList<double> {0.0, 0.0, 0.9} << "b\ra\r" << 0 + 3 + 1;
+    QTest::newRow("highest draw gives 120 exchanges")
+        << "x" << QList<double>(241, 0.9999999) << "x\r" << 119 + 1 + 1;
+}
+
+void TestMapList::shuffleExchangesTheDrawnPieces()
+{
+    QFETCH(QString, list);
+    QFETCH(QList<double>, draws);
+    QFETCH(QString, shuffled);
+    QFETCH(int, maximum);
+
+    ScriptedRandom random(draws);
+    int lastValue = -1;
+    int lastMaximum = -1;
+    QCOMPARE(MapList::shuffle(list, random,
+                              [&](int value, int max) {
+                                  lastValue = value;
+                                  lastMaximum = max;
+                              }),
+             shuffled);
+    QCOMPARE(lastMaximum, maximum);
+    QCOMPARE(lastValue, maximum);
+    // A re-seed before every single draw: one for K, two per exchange.
+    const int k = maximum - int(MapList::pieces(list).size()) - 1;
+    QCOMPARE(random.draws, 1 + 2 * (k + 1));
+    QCOMPARE(random.reseeds, random.draws);
+}
+
+void TestMapList::shuffleOfAnEmptyListDoesNothing()
+{
+    for (const auto list : {"", "\n", "\n\n"}) {
+        ScriptedRandom random({0.5});
+        int calls = 0;
+        QCOMPARE(MapList::shuffle(QString::fromLatin1(list), random, [&](int, int) { ++calls; }),
+                 QString());
+        QCOMPARE(calls, 0);
+        QCOMPARE(random.draws, 0);
+    }
+}
+
+void TestMapList::saveContent_data()
+{
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("listAfter");
+
+    QTest::newRow("retrieved list")
+        << "de_dust2\rcs_office" << QByteArray("de_dust2\r\ncs_office\r\n")
+        << "de_dust2\rcs_office\r";
+    QTest::newRow("shuffled list") << "b\ra\r" << QByteArray("b\r\na\r\n") << "b\ra\r";
+    QTest::newRow("empty lines never written")
+        << "\ra\r\r\rb\r\r" << QByteArray("a\r\nb\r\n") << "a\rb\r";
+    QTest::newRow("line of spaces written unchanged")
+        << "a\r   \rb" << QByteArray("a\r\n   \r\nb\r\n") << "a\r   \rb\r";
+    QTest::newRow("CR LF in the list") << "a\r\nb\r\n" << QByteArray("a\r\nb\r\n") << "a\rb\r";
+    QTest::newRow("lone LF belongs to no name") << "a\nb" << QByteArray("ab\r\n") << "ab\r";
+    QTest::newRow("empty list gives zero bytes") << "" << QByteArray() << "";
+    QTest::newRow("only separators") << "\r\n\r" << QByteArray() << "";
+}
+
+void TestMapList::saveContent()
+{
+    QFETCH(QString, list);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, listAfter);
+    const auto content = MapList::saveContent(list);
+    QCOMPARE(content.bytes, bytes);
+    QCOMPARE(content.listText, listAfter);
+}
+
+void TestMapList::saveReplacesTheWholeFile_data()
+{
+    QTest::addColumn<QByteArray>("oldFile");
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<QByteArray>("newFile");
+
+    QTest::newRow("longer old file leaves nothing behind")
+        << QByteArray("de_aztec\r\nde_nuke\r\nde_train\r\ncs_italy\r\n") << "cs_office"
+        << QByteArray("cs_office\r\n");
+    QTest::newRow("no old file") << QByteArray() << "a\rb" << QByteArray("a\r\nb\r\n");
+    QTest::newRow("empty list empties the file")
+        << QByteArray("de_dust2\r\n") << "" << QByteArray();
+}
+
+void TestMapList::saveReplacesTheWholeFile()
+{
+    QFETCH(QByteArray, oldFile);
+    QFETCH(QString, list);
+    QFETCH(QByteArray, newFile);
+    QTemporaryDir mod;
+    const QString path = MapList::mapCyclePath(mod.path());
+    if (!oldFile.isEmpty())
+        createFile(path, oldFile);
+
+    FileStore files;
+    MapList::SaveContent saved;
+    QString error;
+    QVERIFY2(MapList::save(mod.path(), list, files, &saved, &error), qPrintable(error));
+    QCOMPARE(fileContent(path), newFile);
+    QCOMPARE(saved.bytes, newFile);
+    QCOMPARE(QDir(mod.path()).entryList(QDir::Files), QStringList {"mapcycle.txt"});
+    QCOMPARE(MapList::loadMapCycle(mod.path(), files), QString::fromLatin1(newFile));
+}
+
+void TestMapList::failedSaveLeavesTheOldFile()
+{
+    QTemporaryDir mod;
+    const QString path = MapList::mapCyclePath(mod.path());
+    createFile(path, "de_dust2\r\n");
+    FailingFileStore files;
+    MapList::SaveContent saved;
+    QString error;
+    QVERIFY(!MapList::save(mod.path(), "cs_office\r", files, &saved, &error));
+    QCOMPARE(error, QStringLiteral("disk full"));
+    QCOMPARE(fileContent(path), QByteArray("de_dust2\r\n"));
+
+    // A mod folder that does not exist: nothing is created, the failure is told.
+    FileStore realFiles;
+    error.clear();
+    QVERIFY(!MapList::save(mod.filePath("missing"), "a", realFiles, &saved, &error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(!QFileInfo::exists(mod.filePath("missing")));
+}
+
+void TestMapList::loadMapCycle()
+{
+    QTemporaryDir mod;
+    FileStore files;
+    QCOMPARE(MapList::loadMapCycle(mod.path(), files), QString());
+    createFile(MapList::mapCyclePath(mod.path()), "de_dust2\r\ncs_office\r\n");
+    QCOMPARE(MapList::loadMapCycle(mod.path(), files), QStringLiteral("de_dust2\r\ncs_office\r\n"));
+}
+
+QTEST_GUILESS_MAIN(TestMapList)
+#include "test_maplist.moc"
