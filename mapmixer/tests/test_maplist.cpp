@@ -69,11 +69,8 @@ class TestMapList : public QObject
     Q_OBJECT
 
 private slots:
-    void modFolderPath_data();
-    void modFolderPath();
     void retrieveListsOrdinaryBspFiles_data();
     void retrieveListsOrdinaryBspFiles();
-    void retrieveKeepsTheSearchOrderWithoutTrailingCr();
     void shuffleKeepsEveryNonEmptyLine_data();
     void shuffleKeepsEveryNonEmptyLine();
     void shuffleExchangesTheDrawnPieces_data();
@@ -84,31 +81,7 @@ private slots:
     void saveReplacesTheWholeFile_data();
     void saveReplacesTheWholeFile();
     void failedSaveLeavesTheOldFile();
-    void loadMapCycle();
 };
-
-void TestMapList::modFolderPath_data()
-{
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<QString>("path");
-    QTest::newRow("windows separators") << "D:\\SIERRA\\Half-Life\\cstrike"
-                                        << "D:/SIERRA/Half-Life/cstrike";
-    QTest::newRow("trailing backslash") << "mods\\cstrike\\"
-                                        << "mods/cstrike";
-    QTest::newRow("trailing slashes") << "/srv/hlds/cstrike//"
-                                      << "/srv/hlds/cstrike";
-    QTest::newRow("root stays root") << "/"
-                                     << "/";
-    QTest::newRow("blanks kept") << "/srv/my mods/cs "
-                                 << "/srv/my mods/cs ";
-}
-
-void TestMapList::modFolderPath()
-{
-    QFETCH(QString, stored);
-    QFETCH(QString, path);
-    QCOMPARE(MapList::modFolderPath(stored), path);
-}
 
 void TestMapList::retrieveListsOrdinaryBspFiles_data()
 {
@@ -153,16 +126,6 @@ void TestMapList::retrieveListsOrdinaryBspFiles()
     QCOMPARE(list.count(QChar(13)), std::max<qsizetype>(entries.size() - 1, 0));
 }
 
-void TestMapList::retrieveKeepsTheSearchOrderWithoutTrailingCr()
-{
-    QTemporaryDir mod;
-    for (const auto name : {"de_dust2.bsp", "cs_office.bsp", "de_aztec.bsp", "as_oilrig.bsp"})
-        createFile(mod.filePath(QStringLiteral("maps/") + QLatin1String(name)));
-    QStringList expected = MapList::findMaps(mod.path());
-    for (auto &name : expected)
-        name.chop(4);
-    QCOMPARE(MapList::retrieve(mod.path()), expected.join(QChar(13)));
-}
 
 void TestMapList::shuffleKeepsEveryNonEmptyLine_data()
 {
@@ -351,15 +314,6 @@ void TestMapList::failedSaveLeavesTheOldFile()
     QVERIFY(!MapList::save(mod.filePath("missing"), "a", realFiles, &saved, &error));
     QVERIFY(!error.isEmpty());
     QVERIFY(!QFileInfo::exists(mod.filePath("missing")));
-}
-
-void TestMapList::loadMapCycle()
-{
-    QTemporaryDir mod;
-    FileStore files;
-    QCOMPARE(MapList::loadMapCycle(mod.path(), files), QString());
-    createFile(MapList::mapCyclePath(mod.path()), "de_dust2\r\ncs_office\r\n");
-    QCOMPARE(MapList::loadMapCycle(mod.path(), files), QStringLiteral("de_dust2\r\ncs_office\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestMapList)

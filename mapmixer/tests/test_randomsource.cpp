@@ -12,7 +12,6 @@ private slots:
     void drawsWithinOneClockTickDiffer_data();
     void drawsWithinOneClockTickDiffer();
     void drawsStayInRangeAndSpread();
-    void reseedFoldsTheClockIn();
 };
 
 void TestRandomSource::drawsWithinOneClockTickDiffer_data()
@@ -62,20 +61,6 @@ void TestRandomSource::drawsStayInRangeAndSpread()
     for (const int count : counts)
         QVERIFY2(count > draws / buckets * 0.8 && count < draws / buckets * 1.2,
                  qPrintable(QString::number(count)));
-}
-
-void TestRandomSource::reseedFoldsTheClockIn()
-{
-    // Same history, different clocks: different draws; same clocks: the same draws.
-    RandomSource first([] { return 10.0; });
-    RandomSource second([] { return 10.5; });
-    RandomSource twin([] { return 10.0; });
-    first.reseed();
-    second.reseed();
-    twin.reseed();
-    const double a = first.draw();
-    QVERIFY(a != second.draw());
-    QCOMPARE(twin.draw(), a);
 }
 
 QTEST_GUILESS_MAIN(TestRandomSource)

@@ -91,11 +91,9 @@ private slots:
     void oneNotificationPerTextInOrder_data();
     void oneNotificationPerTextInOrder();
     void neverNotifiesFromInsideSpeak();
-    void engineCreatedOnceAndNotInsideSpeak();
     void emptyTextIsNotifiedWithoutTheEngine();
     void givenUpEngineIsIgnored();
     void waitsForReadyBeforeSaying();
-    void stallTimeoutGrowsWithText();
     void createHonoursSpeechSilent_data();
     void createHonoursSpeechSilent();
 };
@@ -177,24 +175,6 @@ void TestQueuedSpeech::neverNotifiesFromInsideSpeak()
     QTRY_COMPARE(ended.count(), 2);
 }
 
-void TestQueuedSpeech::engineCreatedOnceAndNotInsideSpeak()
-{
-    int created = 0;
-    QueuedSpeech speech(
-        [&](QObject *parent) {
-            ++created;
-            return new FakeEngine(FakeEngine::Script::Speaks, SpeechEngine::State::Ready, parent);
-        },
-        quickTiming());
-    QSignalSpy ended(&speech, &SpeechOutput::speechEnded);
-    speech.speak("greeting");
-    QCOMPARE(created, 0);
-    speech.speak("second");
-    QTRY_COMPARE(ended.count(), 2);
-    QCOMPARE(created, 1);
-    QVERIFY(!speech.isSilent());
-}
-
 void TestQueuedSpeech::emptyTextIsNotifiedWithoutTheEngine()
 {
     FakeEngine *engine = nullptr;
@@ -254,15 +234,6 @@ void TestQueuedSpeech::waitsForReadyBeforeSaying()
     QTRY_COMPARE(ended.count(), 1);
     QVERIFY(!speech.isSilent());
     QCOMPARE(engine->saidWhileNotReady, 0);
-}
-
-void TestQueuedSpeech::stallTimeoutGrowsWithText()
-{
-    QueuedSpeech speech([](QObject *) { return nullptr; });
-    QVERIFY(speech.stallTimeoutFor("Good Bye") > 0);
-    QVERIFY(speech.stallTimeoutFor(QString(200, QLatin1Char('a')))
-            > speech.stallTimeoutFor("Good Bye") + 10000);
-    QVERIFY(SilentSpeech::delayFor(QString(100, QLatin1Char('a'))) > SilentSpeech::delayFor("a"));
 }
 
 void TestQueuedSpeech::createHonoursSpeechSilent_data()

@@ -1,0 +1,128 @@
+#include "settingsstore.h"
+#include "statspaths.h"
+#include "statstestsupport.h"
+#include "tolvanecommandline.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextStream>
+
+using namespace StatsTest;
+
+class TestTolvaneCommandLine : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void refusesWrongCommandLines_data();
+    void refusesWrongCommandLines();
+    void updatesThenPrintsTheRanking();
+    void usesTheStoredFolderAndDatabase();
+    void reportsAStoreFailure();
+
+private:
+    int run(const QStringList &arguments);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<SettingsStore> m_settings;
+    QString m_out;
+    QString m_err;
+};
+
+void TestTolvaneCommandLine::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_settings = std::make_unique<SettingsStore>(m_dir->filePath("settings"));
+    QDir().mkpath(m_dir->filePath("logs"));
+}
+
+int TestTolvaneCommandLine::run(const QStringList &arguments)
+{
+    m_out.clear();
+    m_err.clear();
+    QTextStream out(&m_out);
+    QTextStream err(&m_err);
+    return TolvaneCommandLine(*m_settings, out, err).run(QStringList {"tolvane"} + arguments);
+}
+
+void TestTolvaneCommandLine::refusesWrongCommandLines_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("help") << QStringList {"--help"} << 0 << "";
+    QTest::newRow("unknown option") << QStringList {"--frobnicate"} << 2 << "frobnicate";
+    QTest::newRow("both actions") << QStringList {"--update", "--print"} << 2 << "either";
+    QTest::newRow("no action") << QStringList {"--db", "x.db"} << 2 << "either";
+    QTest::newRow("bad order") << QStringList {"--print", "--by", "deaths"} << 2 << "deaths";
+    QTest::newRow("stray argument") << QStringList {"--print", "cstrike"} << 2 << "cstrike";
+    QTest::newRow("no log folder known") << QStringList {"--update"} << 2 << "--logs";
+    QTest::newRow("missing log folder")
+        << QStringList {"--update", "--logs", "/nonexistent/logs"} << 1 << "/nonexistent/logs";
+}
+
+void TestTolvaneCommandLine::refusesWrongCommandLines()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+    arguments << "--db" << m_dir->filePath("Stats.db");
+    QCOMPARE(run(arguments), exitCode);
+    QVERIFY2(m_err.contains(message), qPrintable(m_err));
+    if (exitCode == 0)
+        QVERIFY(m_out.contains("--update"));
+}
+
+void TestTolvaneCommandLine::updatesThenPrintsTheRanking()
+{
+    const QString logs = m_dir->filePath("logs");
+    const QString db = m_dir->filePath("Stats.db");
+    QVERIFY(writeFile(logs + "/L1.log",
+                      log({kill("Alexandre", "Bo", "awp"), kill("Bo", "Cy", "awp"),
+                           kill("Bo", "Cy", "awp"), stamp() + "Server say \"no suicide\""})));
+    QCOMPARE(run({"--update", "--logs", logs, "--db", db}), 0);
+    QVERIFY2(QRegularExpression("^1 files \\(1 finished and deleted\\), 6 lines, 3 events, "
+                                "1 malformed lines skipped, 3 players, [0-9.]+ s\n$")
+                 .match(m_out)
+                 .hasMatch(),
+             qPrintable(m_out));
+
+    QCOMPARE(run({"--print", "--db", db}), 0);
+    const QStringList lines = m_out.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 4);
+    QVERIFY(lines[0].startsWith("Place  Nom        Kills  Deaths  TotalClass"));
+    QVERIFY(lines[0].endsWith("BombeDesamocée"));
+    // Equal scores keep the order the players first appeared in.
+    QVERIFY(lines[1].startsWith("    1  Alexandre      1       0           1"));
+    QVERIFY(lines[2].startsWith("    2  Bo             2       1           1"));
+    QVERIFY(lines[3].startsWith("    3  Cy             0       2          -2"));
+
+    QCOMPARE(run({"--print", "--by", "kills", "--db", db}), 0);
+    QVERIFY(m_out.split('\n')[1].contains("Bo"));
+    QVERIFY(m_out.split('\n')[3].contains("Cy"));
+}
+
+void TestTolvaneCommandLine::usesTheStoredFolderAndDatabase()
+{
+    StatsPaths paths(*m_settings);
+    QVERIFY(paths.setLogFolder(m_dir->filePath("logs")));
+    QVERIFY(paths.setDatabasePath(m_dir->filePath("stored.db")));
+    QVERIFY(writeFile(m_dir->filePath("logs/L1.log"), log({kill("A", "B", "awp")})));
+    QCOMPARE(run({"--update"}), 0);
+    QVERIFY(QFile::exists(m_dir->filePath("stored.db")));
+    QCOMPARE(run({"--print"}), 0);
+    QCOMPARE(m_out.count('\n'), 3);
+}
+
+void TestTolvaneCommandLine::reportsAStoreFailure()
+{
+    QVERIFY(QDir().mkpath(m_dir->filePath("folder.db")));
+    QCOMPARE(run({"--print", "--db", m_dir->filePath("folder.db")}), 1);
+    QVERIFY2(m_err.contains("folder.db"), qPrintable(m_err));
+}
+
+QTEST_GUILESS_MAIN(TestTolvaneCommandLine)
+#include "test_tolvanecommandline.moc"

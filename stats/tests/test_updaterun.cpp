@@ -1,0 +1,320 @@
+#include "datastats.h"
+#include "statstestsupport.h"
+#include "updaterun.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace StatsTest;
+
+namespace {
+
+struct Recorder final : UpdateObserver
+{
+    QStringList files;
+    qint64 lines = 0;
+    qint64 next = 0;
+    bool inOrder = true;
+    std::function<void(int)> onLine; // told the file number
+    void fileStarted(int number, int total, qint64 lastLineIndex) override
+    {
+        files << QString("%1/%2:%3").arg(number).arg(total).arg(lastLineIndex);
+        next = 0;
+    }
+    void lineProcessed(qint64 lineIndex) override
+    {
+        inOrder = inOrder && lineIndex == next++;
+        ++lines;
+        if (onLine)
+            onLine(int(files.size()));
+    }
+};
+
+bool append(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::Append) && f.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+class TestUpdateRun : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void countsMatchingFilesAndLeavesOthers();
+    void countsTheSameWhateverTheLineEnds_data();
+    void countsTheSameWhateverTheLineEnds();
+    void decodesEachFileByItsOwnEncoding();
+    void removesApostrophesAndSkipsMalformedLines();
+    void countsALiveFileOnlyOnce();
+    void tellsANewFileFromAnOldOneOfTheSameName();
+    void failureKeepsTheFileAndNoneOfItsCounts();
+    void ranksEvenWithoutLogs();
+    void reportsAMissingFolder();
+    void killedRunsCountEveryEventExactlyOnce();
+
+private:
+    bool run(Recorder *recorder = nullptr);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_logs;
+    std::unique_ptr<DataStats> m_store;
+    QString m_error;
+};
+
+void TestUpdateRun::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_logs = m_dir->filePath("logs");
+    QVERIFY(QDir().mkpath(m_logs));
+    m_store = std::make_unique<DataStats>();
+    QVERIFY(m_store->open(m_dir->filePath("Stats.db")));
+}
+
+void TestUpdateRun::cleanup()
+{
+    m_store.reset();
+    m_dir.reset();
+}
+
+bool TestUpdateRun::run(Recorder *recorder)
+{
+    UpdateRun update(*m_store, m_logs);
+    const bool ok = update.run(recorder);
+    m_error = update.errorString();
+    return ok;
+}
+
+void TestUpdateRun::countsMatchingFilesAndLeavesOthers()
+{
+    const QByteArray one = log({kill("A", "B", "awp")});
+    QVERIFY(writeFile(m_logs + "/L0805064.log", one));
+    QVERIFY(writeFile(m_logs + "/l0805065.LOG", log({kill("A", "C", "awp"), suicide("C")})));
+    QVERIFY(writeFile(m_logs + "/L.log", log({triggered("B", "Planted_The_Bomb")})));
+    const QStringList others = {"x0805064.log", "L0805064.txt", "L0805064.log.bak", "notes"};
+    for (const QString &name : others)
+        QVERIFY(writeFile(m_logs + "/" + name, one));
+    QVERIFY(QDir(m_logs).mkdir("L_folder.log"));
+    QVERIFY(QFile::link(m_logs + "/notes", m_logs + "/Llink.log"));
+
+    Recorder recorder;
+    QVERIFY2(run(&recorder), qPrintable(m_error));
+    QCOMPARE(recorder.files, (QStringList {"1/3:2", "2/3:2", "3/3:3"}));
+    QCOMPARE(recorder.lines, 3 + 3 + 4);
+    QVERIFY(recorder.inOrder);
+    QStringList left =
+        QDir(m_logs).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
+    left.sort();
+    QStringList expected = others + QStringList {"L_folder.log", "Llink.log"};
+    expected.sort();
+    QCOMPARE(left, expected);
+    QCOMPARE(row(*m_store, "A").value("Kills").toInt(), 2);
+    QCOMPARE(row(*m_store, "B").value("Kills").toInt(), 1);
+    QCOMPARE(row(*m_store, "C").value("suicide").toInt(), 1);
+    QCOMPARE(row(*m_store, "A").value("Place").toInt(), 1);
+}
+
+void TestUpdateRun::countsTheSameWhateverTheLineEnds_data()
+{
+    QTest::addColumn<QByteArray>("lineEnd");
+    QTest::newRow("CR LF") << QByteArray("\r\n");
+    QTest::newRow("LF") << QByteArray("\n");
+    QTest::newRow("CR") << QByteArray("\r");
+}
+
+void TestUpdateRun::countsTheSameWhateverTheLineEnds()
+{
+    QFETCH(QByteArray, lineEnd);
+    QVERIFY(writeFile(
+        m_logs + "/L1.log",
+        log({kill("A", "B", "awp"), kill("B", "A", "usp"), kill("A", "B", "knife")}, lineEnd)));
+    QVERIFY2(run(), qPrintable(m_error));
+    QCOMPARE(row(*m_store, "A").value("Kills").toInt(), 2);
+    QCOMPARE(row(*m_store, "A").value("Deaths").toInt(), 1);
+    QCOMPARE(row(*m_store, "B").value("s1_1_usp").toInt(), 1);
+    QVERIFY(!QFile::exists(m_logs + "/L1.log"));
+}
+
+void TestUpdateRun::decodesEachFileByItsOwnEncoding()
+{
+    QVERIFY(writeFile(m_logs + "/L1.log",
+                      log({kill("\xc9lodie",
+                                "\xc7"
+                                "a",
+                                "awp")})));
+    QVERIFY(writeFile(m_logs + "/L2.log", log({kill("\xc3\x89LODIE", "\xd0\x94", "awp")})));
+    QVERIFY2(run(), qPrintable(m_error));
+    QCOMPARE(row(*m_store, "Élodie").value("Kills").toInt(), 2);
+    QCOMPARE(row(*m_store, "Ça").value("Deaths").toInt(), 1);
+    QCOMPARE(row(*m_store, "Д").value("Deaths").toInt(), 1);
+}
+
+void TestUpdateRun::removesApostrophesAndSkipsMalformedLines()
+{
+    QVERIFY(writeFile(m_logs + "/L1.log",
+                      log({kill("O'Neil", "B", "awp"), stamp() + "Server say \"no suicide\"",
+                           stamp() + "Server say \"they killed it\"", kill("ONeil", "B", "awp")})));
+    UpdateRun update(*m_store, m_logs);
+    QVERIFY2(update.run(), qPrintable(update.errorString()));
+    QCOMPARE(update.summary().malformed, 2);
+    QCOMPARE(update.summary().events, 2);
+    QCOMPARE(update.summary().lines, 6);
+    QCOMPARE(row(*m_store, "ONeil").value("Kills").toInt(), 2);
+}
+
+void TestUpdateRun::countsALiveFileOnlyOnce()
+{
+    const QString path = m_logs + "/L0805064.log";
+    QVERIFY(writeFile(
+        path, started() + "\n" + kill("A", "B", "awp") + "\n" + kill("A", "B", "ak47").chopped(4)));
+    QVERIFY2(run(), qPrintable(m_error));
+    QVERIFY(QFile::exists(path));
+    QCOMPARE(row(*m_store, "A").value("Kills").toInt(), 1);
+
+    // The server finishes the half-written line and goes on.
+    QVERIFY(append(path, "k47\"\n" + kill("B", "A", "awp") + "\n"));
+    QVERIFY2(run(), qPrintable(m_error));
+    QVERIFY(QFile::exists(path));
+    QCOMPARE(row(*m_store, "A").value("Kills").toInt(), 2);
+    QCOMPARE(row(*m_store, "A").value("p4_1_ak47").toInt(), 1);
+    QCOMPARE(row(*m_store, "B").value("Kills").toInt(), 1);
+
+    QVERIFY(append(path, kill("C", "A", "awp") + "\n" + closed()));
+    QVERIFY2(run(), qPrintable(m_error));
+    QVERIFY(!QFile::exists(path));
+    QCOMPARE(row(*m_store, "A").value("Deaths").toInt(), 2);
+    QCOMPARE(row(*m_store, "A").value("Kills").toInt(), 2);
+    QCOMPARE(row(*m_store, "C").value("Kills").toInt(), 1);
+}
+
+void TestUpdateRun::tellsANewFileFromAnOldOneOfTheSameName()
+{
+    const QString path = m_logs + "/L0805064.log";
+    QVERIFY(writeFile(path, stamp(1) + "Log file started\n" + kill("A", "B", "awp") + "\n"));
+    QVERIFY2(run(), qPrintable(m_error));
+    // Someone removed the live file; the server later writes a new one under the same name.
+    QVERIFY(writeFile(path, log({kill("A", "B", "awp"), kill("A", "B", "awp")})));
+    QVERIFY2(run(), qPrintable(m_error));
+    QCOMPARE(row(*m_store, "A").value("Kills").toInt(), 3);
+    QVERIFY(!QFile::exists(path));
+}
+
+void TestUpdateRun::failureKeepsTheFileAndNoneOfItsCounts()
+{
+    QVERIFY(writeFile(m_logs + "/L1.log", log({kill("A", "B", "awp")})));
+    QVERIFY(writeFile(m_logs + "/L2.log", log({kill("A", "B", "awp"), kill("C", "B", "awp")})));
+    Recorder recorder;
+    recorder.onLine = [this](int number) {
+        // Breaks the store in the middle of the second file's transaction.
+        if (number == 2)
+            QSqlQuery(m_store->database()).exec("DROP TABLE LogProgress");
+    };
+    QVERIFY(!run(&recorder));
+    QVERIFY(m_error.contains("log progress"));
+    QVERIFY(!QFile::exists(m_logs + "/L1.log"));
+    QVERIFY(QFile::exists(m_logs + "/L2.log"));
+    QCOMPARE(row(*m_store, "A").value("Kills").toInt(), 1);
+    QVERIFY(row(*m_store, "C").isEmpty());
+
+    QVERIFY2(run(), qPrintable(m_error));
+    QCOMPARE(row(*m_store, "A").value("Kills").toInt(), 2);
+    QCOMPARE(row(*m_store, "C").value("Kills").toInt(), 1);
+}
+
+void TestUpdateRun::ranksEvenWithoutLogs()
+{
+    QVERIFY(m_store->insertPlayer("Low", {}));
+    DataStats::Counters high {};
+    high[StatsColumns::TotalClass - StatsColumns::FirstCounter] = 4;
+    QVERIFY(m_store->insertPlayer("High", high));
+    Recorder recorder;
+    QVERIFY2(run(&recorder), qPrintable(m_error));
+    QVERIFY(recorder.files.isEmpty());
+    QCOMPARE(row(*m_store, "High").value("Place").toInt(), 1);
+    QCOMPARE(row(*m_store, "Low").value("Place").toInt(), 2);
+}
+
+void TestUpdateRun::reportsAMissingFolder()
+{
+    m_logs = m_dir->filePath("nowhere");
+    QVERIFY(!run());
+    QVERIFY(m_error.contains("nowhere"));
+}
+
+void TestUpdateRun::killedRunsCountEveryEventExactlyOnce()
+{
+    // Four closed logs and one the server is still writing, big enough for kills to land
+    // in the middle of files and of commits.
+    const QList<QByteArray> weapons = {"awp", "ak47", "knife", "m4a1", "famas", "deagle"};
+    QList<QByteArray> files;
+    QRandomGenerator random(42);
+    for (int f = 0; f < 5; ++f) {
+        QList<QByteArray> lines;
+        for (int i = 0; i < 40000; ++i) {
+            const QByteArray a = "P" + QByteArray::number(random.bounded(300));
+            const QByteArray b = "P" + QByteArray::number(random.bounded(300));
+            const int kind = random.bounded(20);
+            lines << (kind == 0       ? suicide(a)
+                          : kind == 1 ? triggered(a, "Planted_The_Bomb")
+                                      : kill(a, b, weapons[random.bounded(weapons.size())]));
+        }
+        files << (f < 4 ? log(lines) : log(lines).chopped(closed().size() + 1));
+    }
+    auto lay = [&files](const QString &folder) {
+        QDir().mkpath(folder);
+        for (int f = 0; f < files.size(); ++f)
+            QVERIFY(writeFile(folder + QString("/L%1.log").arg(f), files[f]));
+    };
+    auto update = [](const QString &logs, const QString &db) {
+        auto *process = new QProcess;
+        process->start(TOLVANE_BINARY, {"--update", "--logs", logs, "--db", db});
+        return process;
+    };
+
+    const QString clean = m_dir->filePath("clean");
+    lay(clean);
+    std::unique_ptr<QProcess> reference(update(clean, m_dir->filePath("clean.db")));
+    QVERIFY(reference->waitForFinished(60000));
+    QCOMPARE(reference->exitCode(), 0);
+
+    const QString killed = m_dir->filePath("killed");
+    lay(killed);
+    const QString db = m_dir->filePath("killed.db");
+    int kills = 0;
+    for (int attempt = 0; attempt < 12; ++attempt) {
+        std::unique_ptr<QProcess> process(update(killed, db));
+        QVERIFY(process->waitForStarted());
+        QTest::qWait(20 + QRandomGenerator::global()->bounded(400));
+        if (process->state() == QProcess::Running) {
+            process->kill(); // SIGKILL: no clean-up of any kind runs
+            ++kills;
+        }
+        process->waitForFinished();
+    }
+    std::unique_ptr<QProcess> last(update(killed, db));
+    QVERIFY(last->waitForFinished(60000));
+    QVERIFY2(last->exitCode() == 0, last->readAllStandardError().constData());
+    qInfo("%d runs killed part-way", kills);
+
+    DataStats expected;
+    QVERIFY(expected.open(m_dir->filePath("clean.db")));
+    DataStats actual;
+    QVERIFY(actual.open(db));
+    const auto want = table(expected);
+    const auto got = table(actual);
+    QCOMPARE(got.size(), want.size());
+    for (auto it = want.cbegin(); it != want.cend(); ++it)
+        QCOMPARE(got.value(it.key()), it.value());
+    QCOMPARE(QDir(killed).entryList(QDir::Files), QStringList {"L4.log"});
+}
+
+QTEST_GUILESS_MAIN(TestUpdateRun)
+#include "test_updaterun.moc"
