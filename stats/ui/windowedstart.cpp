@@ -1,9 +1,58 @@
 #include "windowedstart.h"
 
-#include <cstdio>
+#include "affiche.h"
+#include "calculs.h"
+#include "datastats.h"
+#include "dialogprompts.h"
+#include "settingsstore.h"
+#include "statspaths.h"
+#include "tolvanecontext.h"
+#include "tolvaneicon.h"
+#include "tolvanetexts.h"
 
-int startWindowed(int, char **)
+#include <QApplication>
+#include <QDir>
+
+bool prepareWindowedStart(SettingsStore &settings, Prompts &prompts, DataStats &store)
 {
-    std::fputs("tolvane: the windows are not built yet; use --update or --print\n", stderr);
-    return 2;
+    StatsPaths paths(settings);
+    if (paths.logFolder().isEmpty()) {
+        const QString folder = prompts.chooseFolder(nullptr, TolvaneTexts::chooseLogFolder());
+        if (!folder.isEmpty())
+            paths.setLogFolder(folder);
+    }
+    const QString database = paths.databasePath();
+    if (store.open(database))
+        return true;
+    prompts.showMessage(nullptr, TolvaneTexts::programTitle(),
+                        TolvaneTexts::databaseNotOpened().arg(QDir::toNativeSeparators(database),
+                                                              store.errorString()));
+    return false;
+}
+
+int startWindowed(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tolvane"));
+    QApplication::setWindowIcon(TolvaneIcon::icon());
+
+    SettingsStore settings;
+    DialogPrompts prompts;
+    DataStats store;
+    if (!prepareWindowedStart(settings, prompts, store))
+        return 1;
+
+    TolvaneContext context {store, settings, prompts};
+    Affiche::showNew(context);
+    const int status = QApplication::exec();
+
+    // The windows still open read through the store's models: they go before the store does.
+    // They are picked out first, as deleting one also deletes its menus, which are listed too.
+    QWidgetList windows;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (qobject_cast<Affiche *>(widget) || qobject_cast<Calculs *>(widget))
+            windows.append(widget);
+    }
+    qDeleteAll(windows);
+    return status;
 }

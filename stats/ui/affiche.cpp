@@ -1,0 +1,211 @@
+#include "affiche.h"
+
+#include "accesscode.h"
+#include "calculs.h"
+#include "datastats.h"
+#include "prompts.h"
+#include "statscolumns.h"
+#include "statsgridmodel.h"
+#include "tolvanecontext.h"
+#include "tolvaneicon.h"
+#include "tolvanetexts.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QMenuBar>
+#include <QSqlQueryModel>
+#include <QStyle>
+#include <QTableView>
+
+namespace {
+
+// Twips as the window was laid out, 15 to the pixel.
+constexpr int clientWidth = 13920 / 15;
+constexpr int clientHeight = 9855 / 15;
+constexpr QRect gridGeometry(15 / 15, 60 / 15, 15060 / 15, 11010 / 15);
+
+// The texts that size the columns, one per column; they are not the captions.
+QStringList columnTemplate()
+{
+    QStringList entries {QString(12, QLatin1Char(' ')), QString(39, QLatin1Char(' '))};
+    entries +=
+        QStringLiteral("Kills|Deaths|TotalClass|1_1_usp|1_2_glock18|1_3_deagle|1_4_p228|1_5_elite|"
+                       "1_6_fiveseven|2_1_m3|2_2_xm1014|3_1_mp5navy|3_2_tmp|3_3_p90|3_4_mac10|"
+                       "3_5_ump45|4_1_ak47|4_2_sg552|4_33_m4a1|4_4_aug|4_5_scout|4_6_awp|4_7_g3sg1|"
+                       "4_8_sg550|5_1_m249|Couteau|grenade|suicide|Hostage|BombePosée|"
+                       "BombeDesamorcée")
+            .split(QLatin1Char('|'));
+    return entries;
+}
+
+QFont gridFont()
+{
+    // Not installed outside Windows; Qt then picks the closest sans-serif face.
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(8.25);
+    return font;
+}
+
+} // namespace
+
+Affiche::Affiche(TolvaneContext &context, QWidget *parent) : QMainWindow(parent), m_context(context)
+{
+    setObjectName(QStringLiteral("Affiche"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(TolvaneTexts::programTitle());
+    setWindowIcon(TolvaneIcon::icon());
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                   | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                   | Qt::WindowCloseButtonHint);
+
+    createMenus();
+
+    // The grid lives outside any layout: it keeps its place and size whatever the window does.
+    auto *client = new QWidget(this);
+    setCentralWidget(client);
+    m_tabResult = new QTableView(client);
+    m_tabResult->setObjectName(QStringLiteral("TabResult"));
+    m_tabResult->setGeometry(gridGeometry);
+    m_tabResult->setFont(gridFont());
+    m_tabResult->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_tabResult->setSelectionMode(QAbstractItemView::NoSelection);
+    m_tabResult->setWordWrap(false);
+    m_tabResult->verticalHeader()->hide();
+    m_tabResult->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_tabResult->verticalHeader()->setDefaultSectionSize(m_tabResult->fontMetrics().height() + 4);
+
+    QHeaderView *header = m_tabResult->horizontalHeader();
+    header->setFont(gridFont());
+    header->setTextElideMode(Qt::ElideNone);
+    header->setSectionResizeMode(QHeaderView::Fixed);
+    header->setHighlightSections(false);
+    m_gridModel = new StatsGridModel(this);
+    m_tabResult->setModel(m_gridModel);
+
+    setDataMember(QStringLiteral("Class2"));
+
+    const QFontMetrics metrics(m_tabResult->font());
+    // Room for the caption margins, so that a caption as long as its template entry shows whole.
+    const int margins = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    const QStringList entries = columnTemplate();
+    for (int column = 0; column < entries.size(); ++column)
+        header->resizeSection(column, metrics.horizontalAdvance(entries[column]) + margins);
+
+    resize(clientWidth, clientHeight + menuBar()->sizeHint().height());
+}
+
+Affiche::~Affiche() = default;
+
+Affiche *Affiche::showNew(TolvaneContext &context)
+{
+    auto *window = new Affiche(context);
+    window->show();
+    return window;
+}
+
+void Affiche::createMenus()
+{
+    QMenuBar *bar = menuBar();
+    auto addAction = [](QMenu *menu, const char *name, const QString &caption) {
+        QAction *action = menu->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        return action;
+    };
+
+    QMenu *mnuFile = bar->addMenu(QStringLiteral("&Fichier"));
+    mnuFile->setObjectName(QStringLiteral("MnuFile"));
+    connect(addAction(mnuFile, "MnuUpdate", QStringLiteral("&Mettre a jour")), &QAction::triggered,
+            this, &Affiche::MnuUpdate_Click);
+    connect(addAction(mnuFile, "MnuQuit", QStringLiteral("&Quitter")), &QAction::triggered, this,
+            &Affiche::MnuQuit_Click);
+
+    QMenu *mnuOptn = bar->addMenu(QStringLiteral("&Options"));
+    mnuOptn->setObjectName(QStringLiteral("MnuOptn"));
+    QMenu *mnuTrie = mnuOptn->addMenu(QStringLiteral("&Trier selon"));
+    mnuTrie->setObjectName(QStringLiteral("MnuTrie"));
+    const std::array<QString, 2> sortCaptions {QStringLiteral("&Places"), QStringLiteral("&Kills")};
+    for (int index = 0; index < int(sortCaptions.size()); ++index) {
+        QAction *entry = addAction(mnuTrie, "MnuTrieSel", sortCaptions[std::size_t(index)]);
+        entry->setCheckable(true);
+        entry->setChecked(index == 0);
+        connect(entry, &QAction::triggered, this, [this, index] { MnuTrieSel_Click(index); });
+        m_mnuTrieSel[std::size_t(index)] = entry;
+    }
+    connect(addAction(mnuOptn, "MnuRAZ", QStringLiteral("&RAZ des stats")), &QAction::triggered,
+            this, &Affiche::MnuRAZ_Click);
+    connect(addAction(mnuOptn, "MnuCodeChg", QStringLiteral("&Changer Code")), &QAction::triggered,
+            this, &Affiche::MnuCodeChg_Click);
+}
+
+void Affiche::setDataMember(const QString &dataMember)
+{
+    m_dataMember = dataMember;
+    m_gridModel->setSourceModel(m_context.store.recordSource(dataMember));
+}
+
+void Affiche::MnuUpdate_Click()
+{
+    auto *calculs = new Calculs(m_context, this);
+    calculs->show();
+    calculs->startUpdate();
+}
+
+void Affiche::MnuQuit_Click()
+{
+    QCoreApplication::quit();
+}
+
+void Affiche::MnuTrieSel_Click(int index)
+{
+    setDataMember(index == 0 ? QStringLiteral("Class2") : QStringLiteral("Class"));
+    // The entries toggle themselves when chosen; the marks are set here in both cases.
+    m_mnuTrieSel[std::size_t(1 - index)]->setChecked(false);
+    m_mnuTrieSel[std::size_t(index)]->setChecked(true);
+}
+
+void Affiche::MnuRAZ_Click()
+{
+    Prompts &prompts = m_context.prompts;
+    const QString typed =
+        prompts.askText(this, TolvaneTexts::identificationTitle(), TolvaneTexts::codePrompt())
+            .value_or(QString());
+    if (!AccessCode(m_context.settings).matches(typed)) {
+        prompts.showMessage(this, TolvaneTexts::programTitle(), TolvaneTexts::wrongCode());
+        return;
+    }
+    if (prompts.askYesNo(this, TolvaneTexts::confirmationTitle(), TolvaneTexts::confirmation()))
+        RazStats();
+}
+
+void Affiche::MnuCodeChg_Click()
+{
+    Prompts &prompts = m_context.prompts;
+    AccessCode code(m_context.settings);
+    const QString typed =
+        prompts
+            .askText(this, TolvaneTexts::identificationTitle(), TolvaneTexts::currentCodePrompt())
+            .value_or(QString());
+    if (!code.matches(typed)) {
+        prompts.showMessage(this, TolvaneTexts::programTitle(), TolvaneTexts::wrongCode());
+        return;
+    }
+    const std::optional<QString> newCode =
+        prompts.askText(this, TolvaneTexts::identificationTitle(), TolvaneTexts::newCodePrompt());
+    // Cancel keeps the code in force: whoever cancels expects nothing to have changed.
+    if (!newCode)
+        return;
+    if (!code.change(*newCode))
+        prompts.showMessage(this, TolvaneTexts::programTitle(), TolvaneTexts::codeNotStored());
+}
+
+void Affiche::RazStats()
+{
+    if (!m_context.store.clearStats()) {
+        m_context.prompts.showMessage(this, TolvaneTexts::programTitle(),
+                                      TolvaneTexts::resetFailed(), m_context.store.errorString());
+        return;
+    }
+    m_context.store.closeRecordSets();
+    MnuUpdate_Click();
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include <array>
+
+struct TolvaneContext;
+class QAction;
+class QTableView;
+class StatsGridModel;
+
+/**
+ * The results window: the players of the store in the grid TabResult, in place order
+ * ("Class2") or in kills order ("Class"), and the menus that update, reset and protect them.
+ * It deletes itself when closed; every update run replaces it by a new one.
+ */
+class Affiche final : public QMainWindow
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Affiche)
+
+public:
+    explicit Affiche(TolvaneContext &context, QWidget *parent = nullptr);
+    ~Affiche() override;
+
+    /// Creates a results window on "Class2" and shows it.
+    static Affiche *showNew(TolvaneContext &context);
+
+    QTableView *tabResult() const { return m_tabResult; }
+    /// The record source the grid is bound to: "Class2" or "Class".
+    QString dataMember() const { return m_dataMember; }
+    QAction *mnuTrieSel(int index) const { return m_mnuTrieSel.at(std::size_t(index)); }
+
+    void MnuUpdate_Click();
+    void MnuQuit_Click();
+    void MnuTrieSel_Click(int index);
+    void MnuRAZ_Click();
+    void MnuCodeChg_Click();
+    void RazStats();
+
+private:
+    void createMenus();
+    void setDataMember(const QString &dataMember);
+
+    TolvaneContext &m_context;
+    QTableView *m_tabResult = nullptr;
+    StatsGridModel *m_gridModel = nullptr;
+    std::array<QAction *, 2> m_mnuTrieSel {};
+    QString m_dataMember;
+};

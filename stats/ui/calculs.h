@@ -1,0 +1,57 @@
+#pragma once
+
+#include "updaterun.h"
+
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QWidget>
+
+struct TolvaneContext;
+class Affiche;
+class QLabel;
+class QProgressBar;
+
+/**
+ * The progress window of an update run. Once shown it closes the results window, runs the
+ * update to the end and shows a new results window. After a failed run it stays open until a
+ * click or Escape dismisses it, which brings the results window back.
+ */
+class Calculs final : public QWidget, public UpdateObserver
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Calculs)
+
+public:
+    /// \a results is the window that the run closes.
+    Calculs(TolvaneContext &context, Affiche *results);
+    ~Calculs() override;
+
+    /// Runs the update once the window is on screen, as its activation would start it.
+    void startUpdate();
+    bool isRunning() const { return m_running; }
+    bool hasFailed() const { return m_failed; }
+
+    void fileStarted(int number, int total, qint64 lastLineIndex) override;
+    void lineProcessed(qint64 lineIndex) override;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+
+private:
+    void UpdateRun();
+    void dispatchPendingEvents();
+
+    TolvaneContext &m_context;
+    QPointer<Affiche> m_results;
+    QLabel *m_label1 = nullptr;
+    QProgressBar *m_progress = nullptr;
+    QLabel *m_label2 = nullptr;
+    QElapsedTimer m_sinceDispatch;
+    qint64 m_lineIndex = 0;
+    qint64 m_lastLineIndex = -1;
+    bool m_started = false;
+    bool m_running = false;
+    bool m_failed = false;
+};

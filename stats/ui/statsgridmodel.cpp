@@ -1,0 +1,32 @@
+#include "statsgridmodel.h"
+
+#include "statscolumns.h"
+
+StatsGridModel::StatsGridModel(QObject *parent) : QIdentityProxyModel(parent) { }
+
+QVariant StatsGridModel::data(const QModelIndex &index, int role) const
+{
+    if (role == Qt::TextAlignmentRole) {
+        const Qt::Alignment horizontal =
+            index.column() == StatsColumns::Nom ? Qt::AlignLeft : Qt::AlignRight;
+        return int(horizontal | Qt::AlignVCenter);
+    }
+    return QIdentityProxyModel::data(index, role);
+}
+
+QVariant StatsGridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    // The captions are the column names as the table spells them, whatever the database
+    // driver reports for the columns of a view.
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0
+        && section < StatsColumns::Count) {
+        const std::string_view name = StatsColumns::names[std::size_t(section)];
+        return QString::fromUtf8(name.data(), qsizetype(name.size()));
+    }
+    return QIdentityProxyModel::headerData(section, orientation, role);
+}
+
+Qt::ItemFlags StatsGridModel::flags(const QModelIndex &index) const
+{
+    return QIdentityProxyModel::flags(index) & ~Qt::ItemIsEditable;
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QString>
+
+/** The fixed texts of Tolvane's windows; the prompts put their two parts on two lines. */
+namespace TolvaneTexts {
+
+inline QString programTitle()
+{
+    return QStringLiteral("Tolvane");
+}
+inline QString identificationTitle()
+{
+    return QStringLiteral("Identification");
+}
+inline QString currentCodePrompt()
+{
+    return QStringLiteral("Veuillez entrer votre\ncode d'authentification actuel");
+}
+inline QString codePrompt()
+{
+    return QStringLiteral("Veuillez entrer votre\ncode d'authentification");
+}
+inline QString newCodePrompt()
+{
+    return QStringLiteral("Veuillez entrer votre nouveau\ncode d'authentification");
+}
+inline QString wrongCode()
+{
+    return QStringLiteral("Votre code n'est pas valide.");
+}
+inline QString confirmationTitle()
+{
+    return QStringLiteral("Confirmation");
+}
+inline QString confirmation()
+{
+    return QStringLiteral("Etes-vous sûr de vouloir totalement supprimer les statistiques ?");
+}
+inline QString runFailed()
+{
+    return QStringLiteral("erreur");
+}
+inline QString pleaseWait()
+{
+    return QStringLiteral("Veuillez patienter pendant le calcul des statistiques...");
+}
+inline QString codeNotStored()
+{
+    return QStringLiteral("Le nouveau code n'a pas pu être enregistré.");
+}
+inline QString resetFailed()
+{
+    return QStringLiteral("Les statistiques n'ont pas pu être supprimées.");
+}
+inline QString chooseLogFolder()
+{
+    return QStringLiteral("Choisissez le dossier des logs du serveur");
+}
+inline QString databaseNotOpened()
+{
+    return QStringLiteral("La base de statistiques n'a pas pu être ouverte :\n%1\n\n%2");
+}
+
+} // namespace TolvaneTexts
