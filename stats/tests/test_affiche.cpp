@@ -1,0 +1,324 @@
+#include "affiche.h"
+#include "statscolumns.h"
+#include "tolvanetestbed.h"
+
+#include <QAction>
+#include <QDir>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QTableView>
+#include <QTest>
+
+class TestAffiche : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup();
+    void emptyTableShowsTheHeaderOnly();
+    void captionsAreTheColumnNames_data();
+    void captionsAreTheColumnNames();
+    void alignment_data();
+    void alignment();
+    void gridIsReadOnly();
+    void columnsAreSizedFromTheTemplate();
+    void startsOnPlacesInPlaceOrder();
+    void sortEntries_data();
+    void sortEntries();
+    void menus_data();
+    void menus();
+    void windowFrameAndGridGeometry();
+    void gridKeepsItsPlaceWhenResized();
+    void updateReopensOnPlaces();
+
+private:
+    static bool fillThreePlayers(TolvaneTestBed &bed)
+    {
+        // Place order (by score): Bob, Carol, Alice. Kills order: Alice, Carol, Bob.
+        return bed.addPlayer(QStringLiteral("Alice"), 10, 5)
+            && bed.addPlayer(QStringLiteral("Bob"), 3, 20)
+            && bed.addPlayer(QStringLiteral("Carol"), 7, 12) && bed.rank();
+    }
+    static QAction *findAction(QWidget *window, const QString &name)
+    {
+        return window->findChild<QAction *>(name);
+    }
+};
+
+void TestAffiche::cleanup()
+{
+    TolvaneTestBed::closeAllWindows();
+}
+
+void TestAffiche::emptyTableShowsTheHeaderOnly()
+{
+    TolvaneTestBed bed;
+    QVERIFY(bed.isReady());
+    Affiche window(bed.context);
+    window.show();
+
+    QCOMPARE(window.tabResult()->model()->rowCount(), 0);
+    QCOMPARE(window.tabResult()->model()->columnCount(), 33);
+    QVERIFY(window.tabResult()->horizontalHeader()->isVisible());
+    QVERIFY(!window.tabResult()->verticalHeader()->isVisible());
+}
+
+void TestAffiche::captionsAreTheColumnNames_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("caption");
+
+    QTest::newRow("first") << 0 << "Place";
+    QTest::newRow("name") << 1 << "Nom";
+    QTest::newRow("score") << 4 << "TotalClass";
+    QTest::newRow("first weapon") << 5 << "s1_1_usp";
+    QTest::newRow("rifle") << 20 << "p4_3_m4a1";
+    QTest::newRow("last weapon") << 26 << "p5_1_m249";
+    QTest::newRow("knife") << 27 << "Couteau";
+    QTest::newRow("bomb planted") << 31 << "BombePosée";
+    QTest::newRow("bomb defused, spelt as the table does") << 32 << "BombeDesamocée";
+}
+
+void TestAffiche::captionsAreTheColumnNames()
+{
+    QFETCH(int, column);
+    QFETCH(QString, caption);
+
+    TolvaneTestBed bed;
+    QVERIFY(bed.isReady());
+    Affiche window(bed.context);
+    QCOMPARE(window.tabResult()->model()->headerData(column, Qt::Horizontal).toString(), caption);
+}
+
+void TestAffiche::alignment_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<int>("alignment");
+
+    const int right = int(Qt::AlignRight | Qt::AlignVCenter);
+    QTest::newRow("Place") << 0 << right;
+    QTest::newRow("Nom") << 1 << int(Qt::AlignLeft | Qt::AlignVCenter);
+    QTest::newRow("Kills") << 2 << right;
+    QTest::newRow("a weapon") << 10 << right;
+    QTest::newRow("BombeDesamocée") << 32 << right;
+}
+
+void TestAffiche::alignment()
+{
+    QFETCH(int, column);
+    QFETCH(int, alignment);
+
+    TolvaneTestBed bed;
+    QVERIFY(bed.isReady());
+    QVERIFY(bed.addPlayer(QStringLiteral("Alice"), 1, 1) && bed.rank());
+    Affiche window(bed.context);
+    const QModelIndex cell = window.tabResult()->model()->index(0, column);
+    QCOMPARE(cell.data(Qt::TextAlignmentRole).toInt(), alignment);
+}
+
+void TestAffiche::gridIsReadOnly()
+{
+    TolvaneTestBed bed;
+    QVERIFY(bed.isReady());
+    QVERIFY(bed.addPlayer(QStringLiteral("Alice"), 1, 1) && bed.rank());
+    Affiche window(bed.context);
+    QAbstractItemModel *model = window.tabResult()->model();
+    const QModelIndex name = model->index(0, StatsColumns::Nom);
+    QVERIFY(!(model->flags(name) & Qt::ItemIsEditable));
+    QVERIFY(!model->setData(name, QStringLiteral("Mallory")));
+    QCOMPARE(TolvaneTestBed::namesShown(window.tabResult()), QStringList {QStringLiteral("Alice")});
+}
+
+void TestAffiche::columnsAreSizedFromTheTemplate()
+{
+    TolvaneTestBed bed;
+    QVERIFY(bed.isReady());
+    Affiche window(bed.context);
+    const QHeaderView *header = window.tabResult()->horizontalHeader();
+    const QFontMetrics metrics(window.tabResult()->font());
+
+    // Nom is sized by 39 blanks, Place by 12; the rest by their template texts.
+    QVERIFY(header->sectionSize(StatsColumns::Nom) > 3 * header->sectionSize(StatsColumns::Place));
+    QVERIFY(header->sectionSize(StatsColumns::Nom)
+            >= metrics.horizontalAdvance(QString(39, QLatin1Char(' '))));
+    QVERIFY(header->sectionSize(StatsColumns::Kills) >= metrics.horizontalAdvance("Kills"));
+    QVERIFY(header->sectionSize(StatsColumns::Kills)
+            < header->sectionSize(StatsColumns::TotalClass));
+    for (int column = 0; column < StatsColumns::Count; ++column)
+        QCOMPARE(header->sectionResizeMode(column), QHeaderView::Fixed);
+}
+
+void TestAffiche::startsOnPlacesInPlaceOrder()
+{
+    TolvaneTestBed bed;
+    QVERIFY(bed.isReady());
+    QVERIFY(fillThreePlayers(bed));
+    Affiche window(bed.context);
+
+    QCOMPARE(window.dataMember(), QStringLiteral("Class2"));
+    QVERIFY(window.mnuTrieSel(0)->isChecked());
+    QVERIFY(!window.mnuTrieSel(1)->isChecked());
+    QCOMPARE(TolvaneTestBed::namesShown(window.tabResult()),
+             QStringList({"Bob", "Carol", "Alice"}));
+}
+
+void TestAffiche::sortEntries_data()
+{
+    QTest::addColumn<QList<int>>("chosen");
+    QTest::addColumn<bool>("placesChecked");
+    QTest::addColumn<QString>("dataMember");
+    QTest::addColumn<QStringList>("names");
+
+    const QStringList byPlace {"Bob", "Carol", "Alice"};
+    const QStringList byKills {"Alice", "Carol", "Bob"};
+    QTest::newRow("kills") << QList<int> {1} << false << "Class" << byKills;
+    QTest::newRow("kills then places") << QList<int> {1, 0} << true << "Class2" << byPlace;
+    QTest::newRow("places while already checked") << QList<int> {0} << true << "Class2" << byPlace;
+    QTest::newRow("kills twice") << QList<int> {1, 1} << false << "Class" << byKills;
+}
+
+void TestAffiche::sortEntries()
+{
+    QFETCH(QList<int>, chosen);
+    QFETCH(bool, placesChecked);
+    QFETCH(QString, dataMember);
+    QFETCH(QStringList, names);
+
+    TolvaneTestBed bed;
+    QVERIFY(bed.isReady());
+    QVERIFY(fillThreePlayers(bed));
+    Affiche window(bed.context);
+    window.show();
+
+    // Through the menu entries, which toggle their own mark before the handler runs.
+    for (int index : chosen)
+        window.mnuTrieSel(index)->trigger();
+
+    QCOMPARE(window.mnuTrieSel(0)->isChecked(), placesChecked);
+    QCOMPARE(window.mnuTrieSel(1)->isChecked(), !placesChecked);
+    QCOMPARE(window.dataMember(), dataMember);
+    QCOMPARE(TolvaneTestBed::namesShown(window.tabResult()), names);
+}
+
+void TestAffiche::menus_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("menu");
+
+    QTest::newRow("update") << "MnuUpdate"
+                            << "&Mettre a jour"
+                            << "&Fichier";
+    QTest::newRow("quit") << "MnuQuit"
+                          << "&Quitter"
+                          << "&Fichier";
+    QTest::newRow("reset") << "MnuRAZ"
+                           << "&RAZ des stats"
+                           << "&Options";
+    QTest::newRow("change code") << "MnuCodeChg"
+                                 << "&Changer Code"
+                                 << "&Options";
+}
+
+void TestAffiche::menus()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    QFETCH(QString, menu);
+
+    TolvaneTestBed bed;
+    QVERIFY(bed.isReady());
+    Affiche window(bed.context);
+
+    QAction *action = findAction(&window, name);
+    QVERIFY(action);
+    QCOMPARE(action->text(), caption);
+    QVERIFY(action->shortcut().isEmpty());
+    QVERIFY(action->isEnabled());
+    QVERIFY(!action->isCheckable());
+    QMenu *owner = qobject_cast<QMenu *>(action->parent());
+    QVERIFY(owner);
+    QCOMPARE(owner->title(), menu);
+}
+
+void TestAffiche::windowFrameAndGridGeometry()
+{
+    TolvaneTestBed bed;
+    QVERIFY(bed.isReady());
+    Affiche window(bed.context);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    QCOMPARE(window.windowTitle(), QStringLiteral("Tolvane"));
+    QVERIFY(!(window.windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(window.windowFlags() & Qt::WindowMinimizeButtonHint);
+    QVERIFY(window.windowFlags() & Qt::WindowCloseButtonHint);
+    QCOMPARE(window.centralWidget()->size(), QSize(928, 657));
+    QCOMPARE(window.tabResult()->geometry(), QRect(1, 4, 1004, 734));
+
+    const QStringList bar {"&Fichier", "&Options"};
+    QStringList shown;
+    for (QAction *entry : window.menuBar()->actions())
+        shown.append(entry->text());
+    QCOMPARE(shown, bar);
+    QCOMPARE(window.mnuTrieSel(0)->text(), QStringLiteral("&Places"));
+    QCOMPARE(window.mnuTrieSel(1)->text(), QStringLiteral("&Kills"));
+    auto *sortMenu = qobject_cast<QMenu *>(window.mnuTrieSel(0)->parent());
+    QVERIFY(sortMenu);
+    QCOMPARE(sortMenu->title(), QStringLiteral("&Trier selon"));
+    QVERIFY(!window.windowIcon().availableSizes().isEmpty());
+}
+
+void TestAffiche::gridKeepsItsPlaceWhenResized()
+{
+    TolvaneTestBed bed;
+    QVERIFY(bed.isReady());
+    Affiche window(bed.context);
+    window.show();
+    window.resize(400, 300);
+    QTest::qWait(10);
+    QCOMPARE(window.tabResult()->geometry(), QRect(1, 4, 1004, 734));
+    window.resize(1400, 1000);
+    QTest::qWait(10);
+    QCOMPARE(window.tabResult()->geometry(), QRect(1, 4, 1004, 734));
+}
+
+void TestAffiche::updateReopensOnPlaces()
+{
+    TolvaneTestBed bed;
+    QVERIFY(bed.isReady());
+    QVERIFY(fillThreePlayers(bed));
+    const QString line = QStringLiteral(
+        "L 08/05/2013 - 20:50:50: \"Dave<7><BOT><TERRORIST>\" killed \"Bob<1><BOT><CT>\" with "
+        "\"deagle\"");
+    QVERIFY(bed.writeLog(
+        "L0000001.log",
+        {line, line, line, QStringLiteral("L 08/05/2013 - 21:00:00: Log file closed")}));
+
+    auto *window = Affiche::showNew(bed.context);
+    window->MnuTrieSel_Click(1);
+    QVERIFY(window->mnuTrieSel(1)->isChecked());
+    QPointer<Affiche> old(window);
+    window->MnuUpdate_Click();
+
+    Affiche *fresh = TolvaneTestBed::waitForNewResults(window);
+    QVERIFY(fresh);
+    QTRY_VERIFY(old.isNull());
+    QTRY_VERIFY(TolvaneTestBed::progressWindows().isEmpty());
+    QCOMPARE(bed.prompts.shown.size(), 0);
+    QCOMPARE(fresh->dataMember(), QStringLiteral("Class2"));
+    QVERIFY(fresh->mnuTrieSel(0)->isChecked());
+    QVERIFY(!fresh->mnuTrieSel(1)->isChecked());
+    const QStringList names = TolvaneTestBed::namesShown(fresh->tabResult());
+    QCOMPARE(names.size(), 4);
+    QVERIFY(names.contains(QStringLiteral("Dave")));
+    const QAbstractItemModel *model = fresh->tabResult()->model();
+    for (int row = 0; row < model->rowCount(); ++row)
+        QCOMPARE(model->index(row, StatsColumns::Place).data().toInt(), row + 1);
+    QVERIFY(QDir(bed.logFolder()).isEmpty());
+}
+
+QTEST_MAIN(TestAffiche)
+#include "test_affiche.moc"

@@ -1,0 +1,228 @@
+#include "accesscode.h"
+#include "affiche.h"
+#include "tolvanetestbed.h"
+
+#include <QTableView>
+#include <QTest>
+
+using Answers = QList<std::optional<QString>>;
+Q_DECLARE_METATYPE(std::optional<QString>)
+
+class TestResetCode : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup();
+    void resetRefusesAWrongCode_data();
+    void resetRefusesAWrongCode();
+    void resetAnsweredNoChangesNothing();
+    void resetEmptiesAndReopensWithTheHeaderOnly_data();
+    void resetEmptiesAndReopensWithTheHeaderOnly();
+    void resetKeepsThePlayersOfTheLogsPresent();
+    void changeCode_data();
+    void changeCode();
+
+private:
+    static QString storedCode(TolvaneTestBed &bed)
+    {
+        return bed.settings.read("Tolvane", "Authentification", "Code");
+    }
+};
+
+void TestResetCode::cleanup()
+{
+    TolvaneTestBed::closeAllWindows();
+}
+
+void TestResetCode::resetRefusesAWrongCode_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<std::optional<QString>>("answer");
+
+    QTest::newRow("wrong code") << "Secret" << std::optional<QString>("Hidden");
+    QTest::newRow("wrong letter case") << "Secret" << std::optional<QString>("secret");
+    QTest::newRow("extra blank") << "Secret" << std::optional<QString>("Secret ");
+    QTest::newRow("cancelled while a code is set") << "Secret" << std::optional<QString>();
+    QTest::newRow("any text while no code is set") << "" << std::optional<QString>("Secret");
+}
+
+void TestResetCode::resetRefusesAWrongCode()
+{
+    QFETCH(QString, code);
+    QFETCH(std::optional<QString>, answer);
+
+    TolvaneTestBed bed;
+    QVERIFY(bed.isReady());
+    QVERIFY(AccessCode(bed.settings).change(code));
+    QVERIFY(bed.addPlayer("Alice", 1, 1));
+    Affiche window(bed.context);
+    window.show();
+    bed.prompts.textAnswers = {answer};
+    bed.prompts.yesNoAnswers = {true};
+
+    window.MnuRAZ_Click();
+
+    QCOMPARE(bed.prompts.kinds(), QStringList({"text", "message"}));
+    const ScriptedPrompts::Shown &asked = bed.prompts.shown.at(0);
+    QCOMPARE(asked.title, QStringLiteral("Identification"));
+    QCOMPARE(asked.text, QStringLiteral("Veuillez entrer votre\ncode d'authentification"));
+    const ScriptedPrompts::Shown &refused = bed.prompts.shown.at(1);
+    QCOMPARE(refused.title, QStringLiteral("Tolvane"));
+    QCOMPARE(refused.text, QStringLiteral("Votre code n'est pas valide."));
+    QCOMPARE(bed.store.rowCount(), 1);
+    QVERIFY(TolvaneTestBed::progressWindows().isEmpty());
+    QVERIFY(window.isVisible());
+}
+
+void TestResetCode::resetAnsweredNoChangesNothing()
+{
+    TolvaneTestBed bed;
+    QVERIFY(bed.isReady());
+    QVERIFY(AccessCode(bed.settings).change("Secret"));
+    QVERIFY(bed.addPlayer("Alice", 1, 1) && bed.addPlayer("Bob", 2, 2) && bed.rank());
+    Affiche window(bed.context);
+    window.show();
+    bed.prompts.textAnswers = {QStringLiteral("Secret")};
+    bed.prompts.yesNoAnswers = {false};
+
+    window.MnuRAZ_Click();
+    QTest::qWait(20);
+
+    QCOMPARE(bed.prompts.kinds(), QStringList({"text", "yesno"}));
+    const ScriptedPrompts::Shown &question = bed.prompts.shown.at(1);
+    QCOMPARE(question.title, QStringLiteral("Confirmation"));
+    QCOMPARE(question.text,
+             QStringLiteral("Etes-vous sûr de vouloir totalement supprimer les "
+                            "statistiques ?"));
+    QCOMPARE(bed.store.rowCount(), 2);
+    QVERIFY(window.isVisible());
+    QVERIFY(TolvaneTestBed::progressWindows().isEmpty());
+    QCOMPARE(TolvaneTestBed::namesShown(window.tabResult()), QStringList({"Bob", "Alice"}));
+}
+
+void TestResetCode::resetEmptiesAndReopensWithTheHeaderOnly_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<std::optional<QString>>("answer");
+    QTest::addColumn<int>("players");
+
+    QTest::newRow("right code") << "Secret" << std::optional<QString>("Secret") << 3;
+    QTest::newRow("no code set, empty answer") << "" << std::optional<QString>("") << 3;
+    QTest::newRow("no code set, cancelled") << "" << std::optional<QString>() << 3;
+    QTest::newRow("empty table") << "Secret" << std::optional<QString>("Secret") << 0;
+}
+
+void TestResetCode::resetEmptiesAndReopensWithTheHeaderOnly()
+{
+    QFETCH(QString, code);
+    QFETCH(std::optional<QString>, answer);
+    QFETCH(int, players);
+
+    TolvaneTestBed bed;
+    QVERIFY(bed.isReady());
+    QVERIFY(AccessCode(bed.settings).change(code));
+    for (int i = 0; i < players; ++i)
+        QVERIFY(bed.addPlayer(QStringLiteral("Player %1").arg(i), i, i));
+    QVERIFY(bed.rank());
+    auto *window = Affiche::showNew(bed.context);
+    bed.prompts.textAnswers = {answer};
+    bed.prompts.yesNoAnswers = {true};
+
+    window->MnuRAZ_Click();
+
+    Affiche *fresh = TolvaneTestBed::waitForNewResults(window);
+    QVERIFY(fresh);
+    QTRY_VERIFY(TolvaneTestBed::progressWindows().isEmpty());
+    QCOMPARE(bed.prompts.kinds(), QStringList({"text", "yesno"}));
+    QCOMPARE(bed.store.rowCount(), 0);
+    QCOMPARE(fresh->tabResult()->model()->rowCount(), 0);
+    QCOMPARE(fresh->tabResult()->model()->columnCount(), 33);
+    QVERIFY(fresh->mnuTrieSel(0)->isChecked());
+}
+
+void TestResetCode::resetKeepsThePlayersOfTheLogsPresent()
+{
+    TolvaneTestBed bed;
+    QVERIFY(bed.isReady());
+    QVERIFY(bed.addPlayer("Alice", 1, 1) && bed.rank());
+    QVERIFY(bed.writeLog("L0000002.log",
+                         {"L 08/05/2013 - 20:50:50: \"Dave<7><BOT><TERRORIST>\" killed "
+                          "\"Erin<1><BOT><CT>\" with \"deagle\"",
+                          "L 08/05/2013 - 21:00:00: Log file closed"}));
+    auto *window = Affiche::showNew(bed.context);
+    bed.prompts.textAnswers = {QString()};
+    bed.prompts.yesNoAnswers = {true};
+
+    window->MnuRAZ_Click();
+
+    Affiche *fresh = TolvaneTestBed::waitForNewResults(window);
+    QVERIFY(fresh);
+    QStringList names = TolvaneTestBed::namesShown(fresh->tabResult());
+    names.sort();
+    QCOMPARE(names, QStringList({"Dave", "Erin"}));
+}
+
+void TestResetCode::changeCode_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<Answers>("answers");
+    QTest::addColumn<QStringList>("prompts");
+    QTest::addColumn<QString>("acceptedAfter");
+    QTest::addColumn<QString>("refusedAfter");
+
+    const QStringList bothPrompts {"text", "text"};
+    QTest::newRow("new code") << "Secret" << Answers {"Secret", "Other"} << bothPrompts << "Other"
+                              << "Secret";
+    QTest::newRow("first code, from none")
+        << "" << Answers {"", "Secret"} << bothPrompts << "Secret"
+        << "";
+    QTest::newRow("cancel keeps the old code")
+        << "Secret" << Answers {"Secret", std::nullopt} << bothPrompts << "Secret"
+        << "";
+    QTest::newRow("OK with an empty field clears the code")
+        << "Secret" << Answers {"Secret", ""} << bothPrompts << ""
+        << "Secret";
+    QTest::newRow("wrong current code")
+        << "Secret" << Answers {"secret", "Other"} << QStringList {"text", "message"} << "Secret"
+        << "Other";
+    QTest::newRow("current code with a blank")
+        << "Secret" << Answers {" Secret", "Other"} << QStringList {"text", "message"} << "Secret"
+        << "Other";
+}
+
+void TestResetCode::changeCode()
+{
+    QFETCH(QString, code);
+    QFETCH(Answers, answers);
+    QFETCH(QStringList, prompts);
+    QFETCH(QString, acceptedAfter);
+    QFETCH(QString, refusedAfter);
+
+    TolvaneTestBed bed;
+    QVERIFY(bed.isReady());
+    QVERIFY(AccessCode(bed.settings).change(code));
+    Affiche window(bed.context);
+    bed.prompts.textAnswers = answers;
+
+    window.MnuCodeChg_Click();
+
+    QCOMPARE(bed.prompts.kinds(), prompts);
+    QCOMPARE(bed.prompts.shown.at(0).title, QStringLiteral("Identification"));
+    QCOMPARE(bed.prompts.shown.at(0).text,
+             QStringLiteral("Veuillez entrer votre\ncode d'authentification actuel"));
+    if (prompts.at(1) == QLatin1String("text")) {
+        QCOMPARE(bed.prompts.shown.at(1).title, QStringLiteral("Identification"));
+        QCOMPARE(bed.prompts.shown.at(1).text,
+                 QStringLiteral("Veuillez entrer votre nouveau\ncode d'authentification"));
+    } else {
+        QCOMPARE(bed.prompts.shown.at(1).text, QStringLiteral("Votre code n'est pas valide."));
+    }
+    QVERIFY(AccessCode(bed.settings).matches(acceptedAfter));
+    QVERIFY(!AccessCode(bed.settings).matches(refusedAfter));
+    if (!acceptedAfter.isEmpty())
+        QVERIFY(!storedCode(bed).contains(acceptedAfter));
+}
+
+QTEST_MAIN(TestResetCode)
+#include "test_resetcode.moc"

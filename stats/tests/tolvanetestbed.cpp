@@ -1,0 +1,108 @@
+#include "tolvanetestbed.h"
+
+#include "affiche.h"
+#include "calculs.h"
+#include "statscolumns.h"
+#include "statspaths.h"
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTableView>
+#include <QTest>
+
+TolvaneTestBed::TolvaneTestBed() : settings(m_dir.filePath(QStringLiteral("settings")))
+{
+    m_ready = m_dir.isValid() && QDir(m_dir.path()).mkpath(QStringLiteral("logs"))
+        && StatsPaths(settings).setLogFolder(logFolder())
+        && store.open(m_dir.filePath(QStringLiteral("Stats.db")));
+}
+
+TolvaneTestBed::~TolvaneTestBed()
+{
+    closeAllWindows();
+}
+
+QString TolvaneTestBed::logFolder() const
+{
+    return m_dir.filePath(QStringLiteral("logs"));
+}
+
+bool TolvaneTestBed::addPlayer(const QString &nom, int kills, int totalClass)
+{
+    DataStats::Counters counters {};
+    counters[std::size_t(StatsColumns::Kills - StatsColumns::FirstCounter)] = kills;
+    counters[std::size_t(StatsColumns::TotalClass - StatsColumns::FirstCounter)] = totalClass;
+    return store.insertPlayer(nom, counters).has_value();
+}
+
+bool TolvaneTestBed::rank()
+{
+    return store.rankPlayers();
+}
+
+bool TolvaneTestBed::writeLog(const QString &fileName, const QStringList &lines)
+{
+    QFile file(QDir(logFolder()).filePath(fileName));
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    return file.write(lines.join(QLatin1Char('\n')).toUtf8() + '\n') >= 0;
+}
+
+QStringList TolvaneTestBed::namesShown(const QTableView *grid)
+{
+    QAbstractItemModel *model = grid->model();
+    while (model->canFetchMore({}))
+        model->fetchMore({});
+    QStringList names;
+    for (int row = 0; row < model->rowCount(); ++row)
+        names.append(model->index(row, StatsColumns::Nom).data().toString());
+    return names;
+}
+
+QList<Affiche *> TolvaneTestBed::resultsWindows()
+{
+    QList<Affiche *> windows;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *window = qobject_cast<Affiche *>(widget); window && window->isVisible())
+            windows.append(window);
+    }
+    return windows;
+}
+
+QList<Calculs *> TolvaneTestBed::progressWindows()
+{
+    QList<Calculs *> windows;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *window = qobject_cast<Calculs *>(widget); window && window->isVisible())
+            windows.append(window);
+    }
+    return windows;
+}
+
+Affiche *TolvaneTestBed::waitForNewResults(const Affiche *previous, int timeoutMs)
+{
+    Affiche *found = nullptr;
+    const bool shown = QTest::qWaitFor(
+        [&] {
+            for (Affiche *window : resultsWindows()) {
+                if (window != previous)
+                    found = window;
+            }
+            return found != nullptr;
+        },
+        timeoutMs);
+    return shown ? found : nullptr;
+}
+
+void TolvaneTestBed::closeAllWindows()
+{
+    // Picked out first: deleting a window also deletes its menus, which are in the list too.
+    QWidgetList windows;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (qobject_cast<Affiche *>(widget) || qobject_cast<Calculs *>(widget))
+            windows.append(widget);
+    }
+    qDeleteAll(windows);
+}

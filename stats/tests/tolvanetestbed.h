@@ -1,0 +1,53 @@
+#pragma once
+
+#include "datastats.h"
+#include "scriptedprompts.h"
+#include "settingsstore.h"
+#include "tolvanecontext.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+
+class Affiche;
+class Calculs;
+class QTableView;
+
+/**
+ * A store, settings, a log folder and scripted prompts in a temporary folder, and the helpers
+ * the window tests share.
+ */
+class TolvaneTestBed
+{
+    QTemporaryDir m_dir;
+
+public:
+    TolvaneTestBed();
+    ~TolvaneTestBed();
+    TolvaneTestBed(const TolvaneTestBed &) = delete;
+    TolvaneTestBed &operator=(const TolvaneTestBed &) = delete;
+
+    bool isReady() const { return m_ready; }
+    QString logFolder() const;
+
+    /// Adds a player with these counters; call rank() afterwards to give the places.
+    bool addPlayer(const QString &nom, int kills, int totalClass);
+    bool rank();
+    bool writeLog(const QString &fileName, const QStringList &lines);
+
+    /// The names in the grid, top to bottom.
+    static QStringList namesShown(const QTableView *grid);
+    static QList<Affiche *> resultsWindows();
+    static QList<Calculs *> progressWindows();
+    /// Lets queued events run until a results window other than \a previous is shown.
+    static Affiche *waitForNewResults(const Affiche *previous, int timeoutMs = 10000);
+    /// Deletes every window left over by a test.
+    static void closeAllWindows();
+
+    DataStats store;
+    SettingsStore settings;
+    ScriptedPrompts prompts;
+    TolvaneContext context {store, settings, prompts};
+
+private:
+    bool m_ready = false;
+};
