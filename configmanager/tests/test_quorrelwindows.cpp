@@ -1,0 +1,619 @@
+#include "create.h"
+#include "fakes.h"
+#include "fileview.h"
+#include "gameconfig.h"
+#include "menu.h"
+#include "reg.h"
+#include "settingsstore.h"
+#include "silentspeech.h"
+#include "userdialogs.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+/// Answers every dialog at once from a script and remembers what was shown.
+class ScriptedDialogs final : public UserDialogs
+{
+public:
+    void inform(QWidget *, const Notice &notice) override { notices << notice; }
+    ConfigViewer::Answer askYesNoCancel(QWidget *, const QString &title,
+                                        const QString &text) override
+    {
+        questions << title + QLatin1Char('|') + text;
+        return answer;
+    }
+    QString chooseFile(QWidget *, const FileRequest &request) override
+    {
+        requests << request;
+        return chosenFile;
+    }
+
+    QList<Notice> notices;
+    QStringList questions;
+    QList<FileRequest> requests;
+    ConfigViewer::Answer answer = ConfigViewer::Answer::Cancel;
+    QString chosenFile;
+};
+
+template<typename T>
+T *child(QWidget *window, const char *name)
+{
+    return window->findChild<T *>(QLatin1String(name));
+}
+
+} // namespace
+
+class TestQuorrelWindows : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void firstStartOpensRegWithMenuHidden();
+    void laterStartShowsMenu();
+    void altRReachesHiddenRegButton();
+    void regSaveRule_data();
+    void regSaveRule();
+    void regSaveStoresAndRefreshesList();
+    void regAbortKeepsEditsUnsaved();
+    void regFileDialogs_data();
+    void regFileDialogs();
+    void fileReadEnabling();
+    void dragMovesByDisplacement_data();
+    void dragMovesByDisplacement();
+    void captureTimerStates();
+    void captureWithoutCommandLine();
+    void captureConfirmedWithEnter();
+    void captureRefusedNameStaysOpen();
+    void captureCancelled();
+    void doubleClickAppliesAfterSpeech();
+    void doubleClickOnMissingConfig();
+    void viewerRoundTripThroughEditor_data();
+    void viewerRoundTripThroughEditor();
+    void viewerStaysOnFirstConfig();
+
+private:
+    void startMenu(bool alreadyUsed = true);
+    void storeConfig(const QString &name, const QByteArray &content);
+    void selectEntry(const QString &name);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<SettingsStore> m_settings;
+    FileStore m_files;
+    RecordingLauncher m_launcher;
+    std::unique_ptr<GameConfig> m_config;
+    std::unique_ptr<SilentSpeech> m_speech;
+    ScriptedDialogs m_dialogs;
+    std::unique_ptr<Menu> m_menu;
+    int m_ends = 0;
+    QString m_gameFile;
+    QString m_library;
+};
+
+void TestQuorrelWindows::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_settings = std::make_unique<SettingsStore>(m_dir->filePath(QStringLiteral("settings")));
+    m_launcher.commands.clear();
+    m_launcher.fails = false;
+    m_config =
+        std::make_unique<GameConfig>(QStringLiteral("cstrike"), *m_settings, m_files, m_launcher);
+    m_speech = std::make_unique<SilentSpeech>(SilentSpeech::Delay::None);
+    m_dialogs = ScriptedDialogs();
+    m_ends = 0;
+    m_gameFile = m_dir->filePath(QStringLiteral("cstrike/config.cfg"));
+    m_library = m_dir->filePath(QStringLiteral("cstrike/Configs/"));
+    QVERIFY(QDir().mkpath(m_library));
+    QVERIFY(writeFile(m_gameFile, "name \"player\"\r\n"));
+}
+
+void TestQuorrelWindows::cleanup()
+{
+    m_menu.reset();
+    m_speech.reset();
+    m_config.reset();
+    m_settings.reset();
+    m_dir.reset();
+}
+
+void TestQuorrelWindows::startMenu(bool alreadyUsed)
+{
+    if (alreadyUsed) {
+        QVERIFY(m_config->setSetting(GameConfig::AlreadyUseKey, QStringLiteral("1")));
+        QVERIFY(m_config->setSetting(GameConfig::RepertoryFileKey, m_gameFile));
+    }
+    m_menu = std::make_unique<Menu>(*m_config, *m_speech, m_dialogs, [this] { ++m_ends; });
+    m_menu->Form_Load();
+}
+
+void TestQuorrelWindows::storeConfig(const QString &name, const QByteArray &content)
+{
+    QVERIFY(writeFile(m_library + name + QStringLiteral(".cfg"), content));
+}
+
+void TestQuorrelWindows::selectEntry(const QString &name)
+{
+    auto *list = child<QListWidget>(m_menu.get(), "ConfigLst");
+    const auto found = list->findItems(name, Qt::MatchExactly);
+    QCOMPARE(found.size(), 1);
+    found.first()->setSelected(true);
+}
+
+void TestQuorrelWindows::firstStartOpensRegWithMenuHidden()
+{
+    startMenu(false);
+    QVERIFY(!m_menu->isVisible());
+    QVERIFY(m_menu->regWindow());
+    QVERIFY(m_menu->regWindow()->isVisible());
+    QCOMPARE(m_config->setting(GameConfig::AlreadyUseKey), QStringLiteral("1"));
+    QVERIFY(!child<QPushButton>(m_menu->regWindow(), "Command1")->isEnabled());
+
+    child<QPushButton>(m_menu->regWindow(), "Command2")->click();
+    QVERIFY(m_menu->isVisible());
+    QVERIFY(!m_menu->regWindow()->isVisible());
+}
+
+void TestQuorrelWindows::laterStartShowsMenu()
+{
+    storeConfig(QStringLiteral("cfg1"), "a\n");
+    startMenu();
+    QVERIFY(m_menu->isVisible());
+    QVERIFY(!m_menu->regWindow());
+    QCOMPARE(child<QListWidget>(m_menu.get(), "ConfigLst")->count(), 1);
+}
+
+void TestQuorrelWindows::altRReachesHiddenRegButton()
+{
+    startMenu();
+    QVERIFY(QTest::qWaitForWindowExposed(m_menu.get()));
+    auto *cmdReg = child<QPushButton>(m_menu.get(), "CmdReg");
+    QVERIFY(!m_menu->rect().intersects(cmdReg->geometry()));
+    m_menu->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_menu.get()));
+    QTest::keyClick(m_menu.get(), Qt::Key_R, Qt::AltModifier);
+    QTRY_VERIFY(m_menu->regWindow() && m_menu->regWindow()->isVisible());
+    QVERIFY(m_menu->isVisible());
+}
+
+void TestQuorrelWindows::regSaveRule_data()
+{
+    QTest::addColumn<QString>("storedFile");
+    QTest::addColumn<QString>("storedCommand");
+    QTest::addColumn<bool>("enabledAtLoad");
+    QTest::addColumn<QString>("typedFile");
+    QTest::addColumn<bool>("enabledAfter");
+
+    QTest::newRow("nothing stored, file typed")
+        << QString() << QString() << false << QStringLiteral("x") << false;
+    QTest::newRow("command stored, file typed")
+        << QString() << QStringLiteral("hl") << false << QStringLiteral("x") << true;
+    QTest::newRow("both stored, file cleared")
+        << QStringLiteral("/c/config.cfg") << QStringLiteral("hl") << true << QString() << false;
+    QTest::newRow("blanks count as filled")
+        << QString() << QStringLiteral("hl") << false << QStringLiteral("  ") << true;
+}
+
+void TestQuorrelWindows::regSaveRule()
+{
+    QFETCH(QString, storedFile);
+    QFETCH(QString, storedCommand);
+    QFETCH(bool, enabledAtLoad);
+    QFETCH(QString, typedFile);
+    QFETCH(bool, enabledAfter);
+
+    QVERIFY(m_config->setSetting(GameConfig::RepertoryFileKey, storedFile));
+    QVERIFY(m_config->setSetting(GameConfig::ExecFileKey, storedCommand));
+    Reg reg(*m_config, m_dialogs);
+    auto *save = child<QPushButton>(&reg, "Command1");
+    QCOMPARE(child<QLineEdit>(&reg, "Text1")->text(), storedFile);
+    QCOMPARE(child<QLineEdit>(&reg, "Text3")->text(), storedCommand);
+    QCOMPARE(save->isEnabled(), enabledAtLoad);
+
+    auto *text1 = child<QLineEdit>(&reg, "Text1");
+    text1->clear();
+    QTest::keyClicks(text1, typedFile);
+    QCOMPARE(save->isEnabled(), enabledAfter);
+}
+
+void TestQuorrelWindows::regSaveStoresAndRefreshesList()
+{
+    startMenu(false);
+    const QString otherFolder = m_dir->filePath(QStringLiteral("other"));
+    QVERIFY(QDir().mkpath(otherFolder + QStringLiteral("/Configs")));
+    QVERIFY(writeFile(otherFolder + QStringLiteral("/Configs/elsewhere.cfg"), "x\n"));
+
+    Reg *reg = m_menu->regWindow();
+    child<QLineEdit>(reg, "Text1")->setText(otherFolder + QStringLiteral("/config.cfg"));
+    child<QLineEdit>(reg, "Text3")->setText(QStringLiteral("hl -game cstrike"));
+    child<QPushButton>(reg, "Command1")->click();
+
+    QCOMPARE(m_config->ConfigFilePath(), otherFolder + QStringLiteral("/config.cfg"));
+    QCOMPARE(m_config->LaunchCommand(), QStringLiteral("hl -game cstrike"));
+    QVERIFY(!reg->isVisible());
+    QVERIFY(m_menu->isVisible());
+    auto *list = child<QListWidget>(m_menu.get(), "ConfigLst");
+    QCOMPARE(list->count(), 1);
+    QCOMPARE(list->item(0)->text(), QStringLiteral("elsewhere"));
+}
+
+void TestQuorrelWindows::regAbortKeepsEditsUnsaved()
+{
+    QVERIFY(m_config->setSetting(GameConfig::ExecFileKey, QStringLiteral("hl")));
+    startMenu();
+    child<QPushButton>(m_menu.get(), "CmdReg")->click();
+    Reg *reg = m_menu->regWindow();
+    child<QLineEdit>(reg, "Text3")->setText(QStringLiteral("edited"));
+    child<QPushButton>(reg, "Command2")->click();
+    QCOMPARE(m_config->LaunchCommand(), QStringLiteral("hl"));
+
+    child<QPushButton>(m_menu.get(), "CmdReg")->click();
+    QCOMPARE(child<QLineEdit>(reg, "Text3")->text(), QStringLiteral("edited"));
+}
+
+void TestQuorrelWindows::regFileDialogs_data()
+{
+    QTest::addColumn<QByteArray>("button");
+    QTest::addColumn<QByteArray>("field");
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<QString>("title");
+
+    QTest::newRow("configuration file chosen")
+        << QByteArray("Command3") << QByteArray("Text1") << QStringLiteral("/g/cstrike/config.cfg")
+        << QStringLiteral("/g/cstrike/config.cfg") << QStringLiteral("Fichier de sauvegarde");
+    QTest::newRow("configuration dialog cancelled")
+        << QByteArray("Command3") << QByteArray("Text1") << QString()
+        << QStringLiteral("/old/config.cfg") << QStringLiteral("Fichier de sauvegarde");
+    QTest::newRow("program replaces path and arguments")
+        << QByteArray("Command4") << QByteArray("Text3") << QStringLiteral("/g/hl.sh")
+        << QStringLiteral("/g/hl.sh") << QStringLiteral("Counter-Strike");
+    QTest::newRow("program dialog cancelled")
+        << QByteArray("Command4") << QByteArray("Text3") << QString()
+        << QStringLiteral("/old/hl.sh -game cstrike") << QStringLiteral("Counter-Strike");
+#ifndef Q_OS_WIN
+    QTest::newRow("program path with a blank is quoted")
+        << QByteArray("Command4") << QByteArray("Text3") << QStringLiteral("/g/Half Life/hl.sh")
+        << QStringLiteral("\"/g/Half Life/hl.sh\"") << QStringLiteral("Counter-Strike");
+#endif
+}
+
+void TestQuorrelWindows::regFileDialogs()
+{
+    QFETCH(QByteArray, button);
+    QFETCH(QByteArray, field);
+    QFETCH(QString, chosen);
+    QFETCH(QString, expected);
+    QFETCH(QString, title);
+
+    QVERIFY(m_config->setSetting(GameConfig::RepertoryFileKey, QStringLiteral("/old/config.cfg")));
+    QVERIFY(
+        m_config->setSetting(GameConfig::ExecFileKey, QStringLiteral("/old/hl.sh -game cstrike")));
+    Reg reg(*m_config, m_dialogs);
+    m_dialogs.chosenFile = chosen;
+    child<QPushButton>(&reg, button.constData())->click();
+
+    QCOMPARE(child<QLineEdit>(&reg, field.constData())->text(), expected);
+    QCOMPARE(m_dialogs.requests.size(), 1);
+    const UserDialogs::FileRequest request = m_dialogs.requests.first();
+    QCOMPARE(request.title, title);
+    if (button == "Command3") {
+        QVERIFY(!request.executablesOnly);
+        // The filter's pattern must take the game's file in any letter case.
+        const QString pattern = request.nameFilter.section(QLatin1Char('('), 1).chopped(1);
+        const auto matcher = QRegularExpression::fromWildcard(pattern, Qt::CaseSensitive);
+        for (const char *name : {"config.cfg", "Config.cfg", "CONFIG.CFG"})
+            QVERIFY2(matcher.match(QLatin1String(name)).hasMatch(), name);
+        QVERIFY(!matcher.match(QStringLiteral("autoexec.cfg")).hasMatch());
+    } else {
+#ifdef Q_OS_WIN
+        QCOMPARE(request.nameFilter, QStringLiteral("Programmes(*.exe)"));
+#else
+        QVERIFY(request.executablesOnly);
+#endif
+    }
+}
+
+void TestQuorrelWindows::fileReadEnabling()
+{
+    storeConfig(QStringLiteral("cfg1"), "a\n");
+    storeConfig(QStringLiteral("cfg2"), "b\n");
+    QVERIFY(m_config->setSetting(GameConfig::ExecFileKey, QStringLiteral("hl")));
+    startMenu();
+    auto *fileRead = child<QPushButton>(m_menu.get(), "CmdFileRead");
+    auto *list = child<QListWidget>(m_menu.get(), "ConfigLst");
+    QVERIFY(!fileRead->isEnabled());
+
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(0)).center());
+    QVERIFY(fileRead->isEnabled());
+
+    child<QPushButton>(m_menu.get(), "ConfigRef")->click();
+    QVERIFY(!fileRead->isEnabled());
+    QVERIFY(list->selectedItems().isEmpty());
+    QCOMPARE(list->count(), 2);
+
+    selectEntry(QStringLiteral("cfg2"));
+    QVERIFY(fileRead->isEnabled());
+
+    // A completed capture disables it again.
+    child<QPushButton>(m_menu.get(), "CmdCreate")->click();
+    Create *create = m_menu->createWindow();
+    create->Timer1_Timer();
+    child<QLineEdit>(create, "Text1")->setText(QStringLiteral("cfg3"));
+    create->Command1_Click(0);
+    QVERIFY(!fileRead->isEnabled());
+    QCOMPARE(list->count(), 3);
+}
+
+void TestQuorrelWindows::dragMovesByDisplacement_data()
+{
+    QTest::addColumn<QByteArray>("target");
+    QTest::addColumn<QPoint>("displacement");
+
+    QTest::newRow("on the list") << QByteArray("ConfigLst") << QPoint(10, 5);
+    QTest::newRow("on the label") << QByteArray("Label1") << QPoint(10, 5);
+    QTest::newRow("on the background") << QByteArray() << QPoint(10, 5);
+    QTest::newRow("up and left") << QByteArray("ConfigLst") << QPoint(-7, -3);
+    QTest::newRow("click without motion") << QByteArray("ConfigLst") << QPoint(0, 0);
+}
+
+void TestQuorrelWindows::dragMovesByDisplacement()
+{
+    QFETCH(QByteArray, target);
+    QFETCH(QPoint, displacement);
+
+    storeConfig(QStringLiteral("cfg1"), "a\n");
+    startMenu();
+    QVERIFY(QTest::qWaitForWindowExposed(m_menu.get()));
+    QWidget *widget = m_menu.get();
+    if (target == "ConfigLst")
+        widget = child<QListWidget>(m_menu.get(), "ConfigLst")->viewport();
+    else if (!target.isEmpty())
+        widget = child<QWidget>(m_menu.get(), target.constData());
+
+    const QPoint start = m_menu->pos();
+    const QPoint press(5, 3);
+    QTest::mousePress(widget, Qt::LeftButton, {}, press);
+    QTest::mouseRelease(widget, Qt::LeftButton, {}, press + displacement);
+    QCOMPARE(m_menu->pos(), start + displacement);
+}
+
+void TestQuorrelWindows::captureTimerStates()
+{
+    QVERIFY(m_config->setSetting(GameConfig::ExecFileKey, QStringLiteral("hl -game cstrike")));
+    startMenu();
+    child<QPushButton>(m_menu.get(), "CmdCreate")->click();
+
+    Create *create = m_menu->createWindow();
+    QVERIFY(create);
+    QVERIFY(!m_menu->isVisible());
+    QVERIFY(create->isVisible());
+    QCOMPARE(create->Timer1().interval(), 5000);
+    QVERIFY(create->Timer1().isActive());
+    QVERIFY(child<QLabel>(create, "Label1")->isVisible());
+    for (const char *name : {"Label2", "Text1", "Command1_0", "Command1_1"})
+        QVERIFY2(!child<QWidget>(create, name)->isVisible(), name);
+
+    create->Timer1_Timer();
+    QCOMPARE(m_launcher.commands, QStringList {QStringLiteral("hl -game cstrike")});
+    QCOMPARE(create->Timer1().interval(), 10);
+    QVERIFY(create->Timer1().isActive());
+    QVERIFY(!child<QLabel>(create, "Label1")->isVisible());
+    for (const char *name : {"Label2", "Text1", "Command1_0", "Command1_1"})
+        QVERIFY2(child<QWidget>(create, name)->isVisible(), name);
+
+    // Later ticks only bring the window back to the centre of the screen.
+    create->move(3, 4);
+    create->Timer1_Timer();
+    QCOMPARE(m_launcher.commands.size(), 1);
+    const QRect screen = create->screen()->geometry();
+    const QSize outer = create->frameGeometry().size();
+    QCOMPARE(create->pos(),
+             QPoint(screen.x() + (screen.width() - outer.width()) / 2,
+                    screen.y() + (screen.height() - outer.height()) / 2));
+}
+
+void TestQuorrelWindows::captureWithoutCommandLine()
+{
+    startMenu();
+    child<QPushButton>(m_menu.get(), "CmdCreate")->click();
+    Create *create = m_menu->createWindow();
+    create->Timer1_Timer();
+
+    QCOMPARE(m_dialogs.notices.size(), 1);
+    QCOMPARE(m_dialogs.notices.first().title, QStringLiteral("Quorrel"));
+    QCOMPARE(m_dialogs.notices.first().text, GameConfig::NoCommandText);
+    QVERIFY(m_launcher.commands.isEmpty());
+    QVERIFY(!create->isVisible());
+    QVERIFY(!create->Timer1().isActive());
+    QVERIFY(m_menu->isVisible());
+}
+
+void TestQuorrelWindows::captureConfirmedWithEnter()
+{
+    QVERIFY(m_config->setSetting(GameConfig::ExecFileKey, QStringLiteral("hl")));
+    startMenu();
+    QSignalSpy spoken(m_speech.get(), &SpeechOutput::speechEnded);
+    child<QPushButton>(m_menu.get(), "CmdCreate")->click();
+    Create *create = m_menu->createWindow();
+    create->Timer1_Timer();
+
+    auto *text1 = child<QLineEdit>(create, "Text1");
+    QTest::keyClick(text1, Qt::Key_Return);
+    QVERIFY(create->isVisible());
+    QTest::keyClicks(text1, QStringLiteral("my match"));
+    QTest::keyClick(text1, Qt::Key_Return);
+
+    QCOMPARE(readFile(m_library + QStringLiteral("my match.cfg")),
+             QByteArray("name \"player\"\r\n"));
+    QVERIFY(!create->isVisible());
+    QVERIFY(!create->Timer1().isActive());
+    QVERIFY(m_menu->isVisible());
+    QCOMPARE(child<QListWidget>(m_menu.get(), "ConfigLst")->item(0)->text(),
+             QStringLiteral("my match"));
+    QTRY_VERIFY(!spoken.isEmpty()
+                && spoken.last().first().toString()
+                    == QStringLiteral("Your Configuration has been created"));
+}
+
+void TestQuorrelWindows::captureRefusedNameStaysOpen()
+{
+    QVERIFY(m_config->setSetting(GameConfig::ExecFileKey, QStringLiteral("hl")));
+    startMenu();
+    child<QPushButton>(m_menu.get(), "CmdCreate")->click();
+    Create *create = m_menu->createWindow();
+    create->Timer1_Timer();
+    child<QLineEdit>(create, "Text1")->setText(QStringLiteral("../config"));
+    child<QPushButton>(create, "Command1_0")->click();
+
+    QCOMPARE(m_dialogs.notices.size(), 1);
+    QVERIFY(create->isVisible());
+    QVERIFY(child<QLineEdit>(create, "Text1")->isVisible());
+    QCOMPARE(QDir(m_library).entryList(QDir::Files), QStringList {});
+    QCOMPARE(readFile(m_gameFile), QByteArray("name \"player\"\r\n"));
+}
+
+void TestQuorrelWindows::captureCancelled()
+{
+    storeConfig(QStringLiteral("cfg1"), "a\n");
+    QVERIFY(m_config->setSetting(GameConfig::ExecFileKey, QStringLiteral("hl")));
+    startMenu();
+    QSignalSpy spoken(m_speech.get(), &SpeechOutput::speechEnded);
+    child<QPushButton>(m_menu.get(), "CmdCreate")->click();
+    Create *create = m_menu->createWindow();
+    create->Timer1_Timer();
+    child<QLineEdit>(create, "Text1")->setText(QStringLiteral("cfg2"));
+    child<QPushButton>(create, "Command1_1")->click();
+
+    QCOMPARE(QDir(m_library).entryList(QDir::Files), QStringList {QStringLiteral("cfg1.cfg")});
+    QVERIFY(m_menu->isVisible());
+    QVERIFY(!create->Timer1().isActive());
+    QTRY_VERIFY(!spoken.isEmpty()
+                && spoken.last().first().toString()
+                    == QStringLiteral("Your Configuration has not been created"));
+}
+
+void TestQuorrelWindows::doubleClickAppliesAfterSpeech()
+{
+    storeConfig(QStringLiteral("fast"), "rate 25000\r\n");
+    QVERIFY(m_config->setSetting(GameConfig::ExecFileKey, QStringLiteral("hl -game cstrike")));
+    startMenu();
+    QVERIFY(QTest::qWaitForWindowExposed(m_menu.get()));
+    auto *list = child<QListWidget>(m_menu.get(), "ConfigLst");
+    const QPoint at = list->visualItemRect(list->item(0)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QSignalSpy spoken(m_speech.get(), &SpeechOutput::speechEnded);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+
+    QVERIFY(m_menu->applyPending());
+    QCOMPARE(m_ends, 0);
+    QTRY_COMPARE(m_ends, 1);
+    QCOMPARE(spoken.last().first().toString(), QStringLiteral("Welcome fast"));
+    QCOMPARE(readFile(m_gameFile), QByteArray("rate 25000\r\n"));
+    QCOMPARE(m_launcher.commands, QStringList {QStringLiteral("hl -game cstrike")});
+}
+
+void TestQuorrelWindows::doubleClickOnMissingConfig()
+{
+    storeConfig(QStringLiteral("gone"), "x\n");
+    QVERIFY(m_config->setSetting(GameConfig::ExecFileKey, QStringLiteral("hl")));
+    startMenu();
+    QVERIFY(QTest::qWaitForWindowExposed(m_menu.get()));
+    QVERIFY(QFile::remove(m_library + QStringLiteral("gone.cfg")));
+    auto *list = child<QListWidget>(m_menu.get(), "ConfigLst");
+    const QPoint at = list->visualItemRect(list->item(0)).center();
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTRY_COMPARE(m_dialogs.notices.size(), 1);
+    QCOMPARE(m_dialogs.notices.first().title, QStringLiteral("Erreure de chargement"));
+    QVERIFY(!m_menu->applyPending());
+    QCOMPARE(readFile(m_gameFile), QByteArray("name \"player\"\r\n"));
+
+    // A later phrase applies nothing.
+    child<QPushButton>(m_menu.get(), "CmdCreate")->click();
+    QTest::qWait(20);
+    QCOMPARE(m_dialogs.notices.size(), 1);
+    QCOMPARE(m_ends, 0);
+}
+
+void TestQuorrelWindows::viewerRoundTripThroughEditor_data()
+{
+    QTest::addColumn<ConfigViewer::Answer>("answer");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<bool>("open");
+    QTest::addColumn<QByteArray>("fileAfter");
+
+    const QByteArray original("rate 9999\r\nname \"J\xe9r\xf4me\xa0\"\r\n");
+    QTest::newRow("no edit, no question")
+        << ConfigViewer::Answer::Yes << QString() << false << false << original;
+    QTest::newRow("edit then yes") << ConfigViewer::Answer::Yes << QStringLiteral("fps_max 99")
+                                   << true << false << QByteArray(original + "fps_max 99");
+    QTest::newRow("edit then no") << ConfigViewer::Answer::No << QStringLiteral("fps_max 99")
+                                  << true << false << original;
+    QTest::newRow("edit then cancel")
+        << ConfigViewer::Answer::Cancel << QStringLiteral("fps_max 99") << true << true << original;
+}
+
+void TestQuorrelWindows::viewerRoundTripThroughEditor()
+{
+    QFETCH(ConfigViewer::Answer, answer);
+    QFETCH(QString, typed);
+    QFETCH(bool, asked);
+    QFETCH(bool, open);
+    QFETCH(QByteArray, fileAfter);
+
+    storeConfig(QStringLiteral("cfg1"), "rate 9999\r\nname \"J\xe9r\xf4me\xa0\"\r\n");
+    startMenu();
+    selectEntry(QStringLiteral("cfg1"));
+    child<QPushButton>(m_menu.get(), "CmdFileRead")->click();
+    QPointer<FileView> viewer = m_menu->fileView();
+    QVERIFY(viewer);
+    QCOMPARE(viewer->windowTitle(), m_library + QStringLiteral("cfg1.cfg"));
+
+    auto *editor = child<QPlainTextEdit>(viewer, "Afficheur");
+    editor->moveCursor(QTextCursor::End);
+    QTest::keyClicks(editor, typed);
+    m_dialogs.answer = answer;
+    viewer->close();
+    QCoreApplication::processEvents();
+
+    QCOMPARE(m_dialogs.questions.size(), asked ? 1 : 0);
+    if (asked)
+        QCOMPARE(m_dialogs.questions.first(),
+                 QStringLiteral("Brassolin|Voulez-vous enregistrer les modifications ?"));
+    QCOMPARE(bool(viewer), open);
+    QCOMPARE(readFile(m_library + QStringLiteral("cfg1.cfg")), fileAfter);
+}
+
+void TestQuorrelWindows::viewerStaysOnFirstConfig()
+{
+    storeConfig(QStringLiteral("cfg1"), "one\n");
+    storeConfig(QStringLiteral("cfg2"), "two\n");
+    startMenu();
+    selectEntry(QStringLiteral("cfg1"));
+    child<QPushButton>(m_menu.get(), "CmdFileRead")->click();
+    FileView *first = m_menu->fileView();
+    selectEntry(QStringLiteral("cfg2"));
+    child<QPushButton>(m_menu.get(), "CmdFileRead")->click();
+    QCOMPARE(m_menu->fileView(), first);
+    QCOMPARE(first->windowTitle(), m_library + QStringLiteral("cfg1.cfg"));
+}
+
+QTEST_MAIN(TestQuorrelWindows)
+#include "test_quorrelwindows.moc"

@@ -1,0 +1,162 @@
+#include "create.h"
+
+#include "gameconfig.h"
+#include "speechoutput.h"
+#include "userdialogs.h"
+#include "windowgeometry.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+using WindowGeometry::fromTwips;
+
+Create::Create(GameConfig &config, SpeechOutput &speech, UserDialogs &dialogs, QWidget *parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), m_config(config), m_speech(speech),
+      m_dialogs(dialogs),
+      m_Label1(new QLabel(QStringLiteral("Faites votre configuration puis quitter le jeu."), this)),
+      m_Label2(new QLabel(QStringLiteral("Tapez ci-dessous le nom de votre configue:"), this)),
+      m_Text1(new QLineEdit(this)), m_Command1 {new QPushButton(QStringLiteral("&Ok"), this),
+                                                new QPushButton(QStringLiteral("&Annuler"), this)}
+{
+    setObjectName(QStringLiteral("Create"));
+    setFixedSize(WindowGeometry::pixels(4680), WindowGeometry::pixels(1665));
+    QPalette black = palette();
+    black.setColor(QPalette::Window, Qt::black);
+    setPalette(black);
+    setAutoFillBackground(true);
+
+    m_Label1->setObjectName(QStringLiteral("Label1"));
+    m_Label1->setGeometry(fromTwips(240, 240, 4215, 735));
+    m_Label1->setAlignment(Qt::AlignCenter);
+    m_Label1->setWordWrap(true);
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPointSizeF(13.5);
+    m_Label1->setFont(font);
+    QPalette highlighted = m_Label1->palette();
+    highlighted.setColor(QPalette::WindowText, palette().color(QPalette::HighlightedText));
+    m_Label1->setPalette(highlighted);
+
+    m_Label2->setObjectName(QStringLiteral("Label2"));
+    m_Label2->setGeometry(fromTwips(360, 240, 4095, 255));
+    QPalette red = m_Label2->palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    m_Label2->setPalette(red);
+
+    m_Text1->setObjectName(QStringLiteral("Text1"));
+    m_Text1->setGeometry(fromTwips(270, 600, 4095, 285));
+    m_Command1[0]->setObjectName(QStringLiteral("Command1_0"));
+    m_Command1[0]->setGeometry(fromTwips(720, 1200, 1455, 315));
+    m_Command1[1]->setObjectName(QStringLiteral("Command1_1"));
+    m_Command1[1]->setGeometry(fromTwips(2535, 1200, 1455, 315));
+
+    setTabOrder(m_Command1[0], m_Text1);
+    setTabOrder(m_Text1, m_Command1[1]);
+
+    for (int index = 0; index < int(m_Command1.size()); ++index)
+        connect(m_Command1[index], &QPushButton::clicked, this,
+                [this, index] { Command1_Click(index); });
+    m_Text1->installEventFilter(this);
+    connect(&m_Timer1, &QTimer::timeout, this, &Create::Timer1_Timer);
+
+    resetToWaiting();
+    WindowGeometry::centreOnScreen(this);
+}
+
+void Create::resetToWaiting()
+{
+    m_Timer1.stop();
+    m_Text1->clear();
+    m_Command1[0]->hide();
+    m_Command1[1]->hide();
+    m_Text1->hide();
+    m_Label2->hide();
+    m_Label1->show();
+}
+
+void Create::Timer1_Timer()
+{
+    if (m_Timer1.interval() != FirstTickInterval) {
+        WindowGeometry::centreOnScreen(this);
+        return;
+    }
+    // Switched before the game starts, so ticks that come meanwhile only re-centre the window.
+    m_Timer1.setInterval(CentringInterval);
+    const QString command = m_config.LaunchCommand();
+    if (command.isEmpty()) {
+        m_dialogs.inform(this, Notice {GameConfig::ProgramName, GameConfig::NoCommandText});
+        closeBack(false);
+        return;
+    }
+    QString reason;
+    if (!m_config.StartGame(command, &reason)) {
+        m_dialogs.inform(
+            this, Notice {GameConfig::ProgramName, GameConfig::launchFailedText(command, reason)});
+        closeBack(false);
+        return;
+    }
+    m_Command1[0]->show();
+    m_Command1[1]->show();
+    m_Text1->show();
+    m_Label1->hide();
+    m_Label2->show();
+}
+
+void Create::Command1_Click(int index)
+{
+    const QString name = m_Text1->text();
+    if (name.isEmpty() && index == 0)
+        return;
+    if (index != 0) {
+        m_speech.speak(QStringLiteral("Your Configuration has not been created"));
+        closeBack(false);
+        return;
+    }
+    const auto result = m_config.CaptureConfig(name);
+    using Outcome = GameConfig::CaptureResult::Outcome;
+    switch (result.outcome) {
+    case Outcome::Refused:
+        // The name can be corrected at once; nothing has been written.
+        m_dialogs.inform(this, *result.notice);
+        m_Text1->setFocus();
+        m_Text1->selectAll();
+        return;
+    case Outcome::Failed:
+        m_dialogs.inform(this, *result.notice);
+        m_speech.speak(QStringLiteral("Your Configuration has not been created"));
+        closeBack(false);
+        return;
+    case Outcome::Created:
+        m_speech.speak(QStringLiteral("Your Configuration has been created"));
+        closeBack(true);
+        return;
+    }
+}
+
+void Create::closeBack(bool captured)
+{
+    hide();
+    m_Timer1.stop();
+    emit finished(captured);
+}
+
+void Create::Text1_GotFocus()
+{
+    if (!m_speech.isSpeaking())
+        m_speech.speak(QStringLiteral("Ennntter your ConfigName"));
+}
+
+bool Create::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_Text1) {
+        if (event->type() == QEvent::FocusIn) {
+            Text1_GotFocus();
+        } else if (event->type() == QEvent::KeyRelease) {
+            const int key = static_cast<QKeyEvent *>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter)
+                Command1_Click(0);
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}

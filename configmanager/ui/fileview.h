@@ -1,0 +1,47 @@
+#pragma once
+
+#include "configviewer.h"
+
+#include <QWidget>
+
+class GameConfig;
+class QPlainTextEdit;
+class SpeechOutput;
+class UserDialogs;
+
+/**
+ * The configuration viewer: one stored configuration as editable text, written back on closing
+ * if the user wants the edits kept.
+ */
+class FileView final : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(FileView)
+
+public:
+    static inline const QString QuestionTitle = QStringLiteral("Brassolin");
+    static inline const QString QuestionText =
+        QStringLiteral("Voulez-vous enregistrer les modifications ?");
+
+    FileView(GameConfig &config, SpeechOutput &speech, UserDialogs &dialogs,
+             QWidget *parent = nullptr);
+
+    /// Opens the stored configuration \a name; false (after telling the user) when it cannot be
+    /// read, and the window is then not to be shown.
+    bool Form_Load(const QString &name);
+
+signals:
+    /// The viewer has closed and the main window takes the focus back.
+    void closedBack();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    QString editorText() const;
+
+    SpeechOutput &m_speech;
+    UserDialogs &m_dialogs;
+    ConfigViewer m_viewer;
+    QPlainTextEdit *m_Afficheur;
+};

@@ -1,0 +1,253 @@
+#include "menu.h"
+
+#include "create.h"
+#include "fileview.h"
+#include "gameconfig.h"
+#include "reg.h"
+#include "speechoutput.h"
+#include "userdialogs.h"
+#include "windowgeometry.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPushButton>
+
+using WindowGeometry::fromTwips;
+
+Menu::Menu(GameConfig &config, SpeechOutput &speech, UserDialogs &dialogs,
+           std::function<void()> endProgram, QWidget *parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), m_config(config), m_speech(speech),
+      m_dialogs(dialogs), m_endProgram(std::move(endProgram)),
+      m_Label1(new QLabel(QStringLiteral("Selectionnez votre configue ci-dessous :"), this)),
+      m_ConfigLst(new QListWidget(this)),
+      m_CmdFileRead(new QPushButton(QStringLiteral("&Ouvrir le fichier"), this)),
+      m_ConfigRef(new QPushButton(QStringLiteral("R&efresh Configs"), this)),
+      m_CmdCreate(new QPushButton(QStringLiteral("&Créer une configue"), this)),
+      m_CmdQuit(new QPushButton(QStringLiteral("&Quitter"), this)),
+      m_CmdReg(new QPushButton(QStringLiteral("&Reg"), this))
+{
+    setObjectName(QStringLiteral("Menu"));
+    setFixedSize(WindowGeometry::pixels(4800), WindowGeometry::pixels(2385));
+    QPalette black = palette();
+    black.setColor(QPalette::Window, Qt::black);
+    setPalette(black);
+    setAutoFillBackground(true);
+
+    m_Label1->setObjectName(QStringLiteral("Label1"));
+    m_Label1->setGeometry(fromTwips(840, 120, 3255, 255));
+    QPalette red = m_Label1->palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    m_Label1->setPalette(red);
+
+    m_ConfigLst->setObjectName(QStringLiteral("ConfigLst"));
+    m_ConfigLst->setGeometry(fromTwips(360, 540, 4095, 645));
+    m_ConfigLst->setSelectionMode(QAbstractItemView::SingleSelection);
+
+    m_CmdFileRead->setObjectName(QStringLiteral("CmdFileRead"));
+    m_CmdFileRead->setGeometry(fromTwips(360, 1230, 1815, 255));
+    m_CmdFileRead->setEnabled(false);
+    m_ConfigRef->setObjectName(QStringLiteral("ConfigRef"));
+    m_ConfigRef->setGeometry(fromTwips(2625, 1230, 1815, 255));
+    m_CmdCreate->setObjectName(QStringLiteral("CmdCreate"));
+    m_CmdCreate->setGeometry(fromTwips(360, 1650, 4095, 255));
+    m_CmdQuit->setObjectName(QStringLiteral("CmdQuit"));
+    m_CmdQuit->setGeometry(fromTwips(360, 2010, 4095, 255));
+    // Right of the client area, so never seen, but still "visible" to Qt: its Alt+R shortcut
+    // and the Tab key reach it, and that is the way into the registration window.
+    m_CmdReg->setObjectName(QStringLiteral("CmdReg"));
+    m_CmdReg->setGeometry(fromTwips(5610, 285, 525, 225));
+
+    setTabOrder(m_CmdCreate, m_CmdQuit);
+    setTabOrder(m_CmdQuit, m_ConfigLst);
+    setTabOrder(m_ConfigLst, m_ConfigRef);
+    setTabOrder(m_ConfigRef, m_CmdReg);
+    setTabOrder(m_CmdReg, m_CmdFileRead);
+
+    // A press on the label is a press on the window: it starts the same drag.
+    m_Label1->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_ConfigLst->viewport()->installEventFilter(this);
+
+    connect(m_CmdCreate, &QPushButton::clicked, this, &Menu::CmdCreate_Click);
+    connect(m_CmdFileRead, &QPushButton::clicked, this, &Menu::CmdFileRead_Click);
+    connect(m_CmdReg, &QPushButton::clicked, this, &Menu::CmdReg_Click);
+    connect(m_ConfigRef, &QPushButton::clicked, this, &Menu::ConfigRef_Click);
+    connect(m_CmdQuit, &QPushButton::clicked, this, [this] { m_endProgram(); });
+    connect(m_ConfigLst, &QListWidget::itemSelectionChanged, this, &Menu::ConfigLst_Click);
+    connect(&m_speech, &SpeechOutput::speechEnded, this, &Menu::TextToSpeech1_EndOfSpeech);
+
+    WindowGeometry::centreOnScreen(this);
+}
+
+Menu::~Menu()
+{
+    delete m_fileView.data();
+}
+
+FileView *Menu::fileView() const
+{
+    return m_fileView.data();
+}
+
+void Menu::Form_Load()
+{
+    m_ApplyPending = false;
+    m_speech.speak(m_config.ModName() + QStringLiteral(" - CONFIGURATION"));
+    const QString alreadyUsed = m_config.setting(GameConfig::AlreadyUseKey);
+    refreshConfigList();
+    if (alreadyUsed.isEmpty()) {
+        m_config.setSetting(GameConfig::AlreadyUseKey, QStringLiteral("1"));
+        hide();
+        CmdReg_Click();
+    } else {
+        show();
+    }
+}
+
+void Menu::refreshConfigList()
+{
+    m_ConfigLst->clear();
+    m_ConfigLst->addItems(m_config.RefreshConfigList());
+}
+
+QString Menu::selectedEntry() const
+{
+    const QList<QListWidgetItem *> selected = m_ConfigLst->selectedItems();
+    return selected.isEmpty() ? QString() : selected.constFirst()->text();
+}
+
+void Menu::CmdCreate_Click()
+{
+    hide();
+    m_speech.speak(QStringLiteral("Create your configuration and quit the game."));
+    if (!m_create) {
+        m_create = std::make_unique<Create>(m_config, m_speech, m_dialogs);
+        connect(m_create.get(), &Create::finished, this, &Menu::backFromCapture);
+    }
+    m_create->resetToWaiting();
+    // The capture window tells its first tick from the later ones by this exact interval.
+    m_create->Timer1().setInterval(Create::FirstTickInterval);
+    m_create->Timer1().start();
+    m_create->show();
+}
+
+void Menu::CmdFileRead_Click()
+{
+    if (m_fileView) {
+        m_fileView->raise();
+        m_fileView->activateWindow();
+        return;
+    }
+    auto *viewer = new FileView(m_config, m_speech, m_dialogs);
+    if (!viewer->Form_Load(selectedEntry())) {
+        delete viewer;
+        return;
+    }
+    m_fileView = viewer;
+    connect(viewer, &FileView::closedBack, this, [this] { activateWindow(); });
+    viewer->show();
+}
+
+void Menu::CmdReg_Click()
+{
+    if (!m_reg) {
+        m_reg = std::make_unique<Reg>(m_config, m_dialogs);
+        connect(m_reg.get(), &Reg::finished, this, &Menu::backFromReg);
+    }
+    m_reg->show();
+    m_reg->raise();
+    m_reg->activateWindow();
+}
+
+void Menu::ConfigRef_Click()
+{
+    m_CmdFileRead->setEnabled(false);
+    refreshConfigList();
+}
+
+void Menu::ConfigLst_Click()
+{
+    if (!m_ConfigLst->selectedItems().isEmpty())
+        m_CmdFileRead->setEnabled(true);
+}
+
+void Menu::ConfigLst_DblClick()
+{
+    m_ApplyPending = true;
+    m_speech.speak(QStringLiteral("Welcome ") + selectedEntry());
+}
+
+void Menu::TextToSpeech1_EndOfSpeech()
+{
+    if (!m_ApplyPending)
+        return;
+    m_ApplyPending = false;
+    QString name = selectedEntry();
+    const auto result = m_config.ApplyConfig(name);
+    if (result.notice)
+        m_dialogs.inform(this, *result.notice);
+    if (result.outcome == GameConfig::ApplyResult::Outcome::GameStarted)
+        m_endProgram();
+}
+
+void Menu::backFromCapture(bool captured)
+{
+    if (captured) {
+        m_CmdFileRead->setEnabled(false);
+        refreshConfigList();
+    }
+    show();
+    activateWindow();
+}
+
+void Menu::backFromReg(bool saved)
+{
+    if (saved)
+        refreshConfigList();
+    show();
+    activateWindow();
+}
+
+bool Menu::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_ConfigLst->viewport()) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            pressed(static_cast<QMouseEvent *>(event)->globalPosition().toPoint());
+            break;
+        case QEvent::MouseButtonRelease:
+            released(static_cast<QMouseEvent *>(event)->globalPosition().toPoint());
+            break;
+        case QEvent::MouseButtonDblClick:
+            ConfigLst_DblClick();
+            break;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Menu::mousePressEvent(QMouseEvent *event)
+{
+    pressed(event->globalPosition().toPoint());
+}
+
+void Menu::mouseReleaseEvent(QMouseEvent *event)
+{
+    released(event->globalPosition().toPoint());
+}
+
+void Menu::pressed(const QPoint &globalPosition)
+{
+    m_PressPoint = globalPosition;
+}
+
+void Menu::released(const QPoint &globalPosition)
+{
+    m_ReleasePoint = globalPosition;
+    // The window jumps once, by the cursor's whole displacement, left edge before top edge.
+    const QPoint delta = m_ReleasePoint - m_PressPoint;
+    move(x() + delta.x(), y());
+    move(x(), y() + delta.y());
+}

@@ -1,0 +1,138 @@
+#include "reg.h"
+
+#include "gameconfig.h"
+#include "userdialogs.h"
+#include "windowgeometry.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+using WindowGeometry::fromTwips;
+
+// The game writes its file as "config.cfg" on Linux and "Config.cfg" on Windows; the pattern
+// matches either, whatever the dialog's own case rules.
+const QString Reg::ConfigFilter =
+    QStringLiteral("Config.cfg ([Cc][Oo][Nn][Ff][Ii][Gg].[Cc][Ff][Gg])");
+#ifdef Q_OS_WIN
+const QString Reg::ProgramFilter = QStringLiteral("Programmes(*.exe)");
+#else
+const QString Reg::ProgramFilter = QStringLiteral("Programmes (*)");
+#endif
+
+Reg::Reg(GameConfig &config, UserDialogs &dialogs, QWidget *parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), m_config(config), m_dialogs(dialogs),
+      m_Label1(new QLabel(QStringLiteral("Fichier de configuration :"), this)),
+      m_Text1(new QLineEdit(this)), m_Command3(new QPushButton(QStringLiteral("..."), this)),
+      m_Label3(new QLabel(QStringLiteral("Ligne de commande de Counter-Strike :"), this)),
+      m_Text3(new QLineEdit(this)), m_Command4(new QPushButton(QStringLiteral("..."), this)),
+      m_Command2(new QPushButton(QStringLiteral("&Abort"), this)),
+      m_Command1(new QPushButton(QStringLiteral("&Save"), this))
+{
+    setObjectName(QStringLiteral("Reg"));
+    setFixedSize(WindowGeometry::pixels(5085), WindowGeometry::pixels(2490));
+    QPalette black = palette();
+    black.setColor(QPalette::Window, Qt::black);
+    setPalette(black);
+    setAutoFillBackground(true);
+
+    QPalette red = m_Label1->palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    m_Label1->setObjectName(QStringLiteral("Label1"));
+    m_Label1->setGeometry(fromTwips(120, 240, 1935, 255));
+    m_Label1->setPalette(red);
+    m_Text1->setObjectName(QStringLiteral("Text1"));
+    m_Text1->setGeometry(fromTwips(1320, 480, 3255, 285));
+    m_Command3->setObjectName(QStringLiteral("Command3"));
+    m_Command3->setGeometry(fromTwips(4680, 480, 375, 255));
+    m_Label3->setObjectName(QStringLiteral("Label3"));
+    m_Label3->setGeometry(fromTwips(120, 1035, 3135, 255));
+    m_Label3->setPalette(red);
+    m_Text3->setObjectName(QStringLiteral("Text3"));
+    m_Text3->setGeometry(fromTwips(1320, 1275, 3255, 285));
+    m_Command4->setObjectName(QStringLiteral("Command4"));
+    m_Command4->setGeometry(fromTwips(4680, 1275, 375, 255));
+    m_Command2->setObjectName(QStringLiteral("Command2"));
+    m_Command2->setGeometry(fromTwips(525, 1905, 1455, 255));
+    m_Command1->setObjectName(QStringLiteral("Command1"));
+    m_Command1->setGeometry(fromTwips(3165, 1905, 1455, 255));
+    m_Command1->setEnabled(false);
+
+    setTabOrder(m_Text1, m_Text3);
+    setTabOrder(m_Text3, m_Command1);
+    setTabOrder(m_Command1, m_Command2);
+    setTabOrder(m_Command2, m_Command3);
+    setTabOrder(m_Command3, m_Command4);
+
+    connect(m_Text1, &QLineEdit::textChanged, this, &Reg::Text_Change);
+    connect(m_Text3, &QLineEdit::textChanged, this, &Reg::Text_Change);
+    connect(m_Command1, &QPushButton::clicked, this, &Reg::Command1_Click);
+    connect(m_Command2, &QPushButton::clicked, this, &Reg::Command2_Click);
+    connect(m_Command3, &QPushButton::clicked, this, &Reg::Command3_Click);
+    connect(m_Command4, &QPushButton::clicked, this, &Reg::Command4_Click);
+
+    Form_Load();
+    WindowGeometry::centreOnScreen(this);
+}
+
+void Reg::Form_Load()
+{
+    m_Text1->setText(m_config.setting(GameConfig::RepertoryFileKey));
+    m_Text3->setText(m_config.setting(GameConfig::ExecFileKey));
+}
+
+void Reg::Text_Change()
+{
+    // Only emptiness counts: blanks are a value, and nothing is looked up on the disk.
+    m_Command1->setEnabled(!m_Text1->text().isEmpty() && !m_Text3->text().isEmpty());
+}
+
+void Reg::Command1_Click()
+{
+    const bool stored = m_config.setSetting(GameConfig::RepertoryFileKey, m_Text1->text())
+        && m_config.setSetting(GameConfig::ExecFileKey, m_Text3->text());
+    if (!stored) {
+        m_dialogs.inform(this,
+                         Notice {GameConfig::ProgramName,
+                                 QStringLiteral("Les chemins n'ont pas pu être enregistrés "
+                                                "dans les réglages.")});
+        return;
+    }
+    hide();
+    emit finished(true);
+}
+
+void Reg::Command2_Click()
+{
+    hide();
+    emit finished(false);
+}
+
+void Reg::Command3_Click()
+{
+    const QString chosen =
+        m_dialogs.chooseFile(this, UserDialogs::FileRequest {ConfigDialogTitle, ConfigFilter});
+    if (!chosen.isEmpty())
+        m_Text1->setText(chosen);
+}
+
+void Reg::Command4_Click()
+{
+    const bool executablesOnly =
+#ifdef Q_OS_WIN
+        false;
+#else
+        true;
+#endif
+    const QString chosen = m_dialogs.chooseFile(
+        this, UserDialogs::FileRequest {ProgramDialogTitle, ProgramFilter, executablesOnly});
+    if (chosen.isEmpty())
+        return;
+#ifdef Q_OS_WIN
+    m_Text3->setText(chosen);
+#else
+    // The command line is split at blanks when the game starts, so a path holding one is quoted.
+    const bool hasBlank = chosen.contains(QLatin1Char(' ')) || chosen.contains(QLatin1Char('\t'));
+    m_Text3->setText(hasBlank ? QLatin1Char('"') + chosen + QLatin1Char('"') : chosen);
+#endif
+}

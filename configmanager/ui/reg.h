@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QWidget>
+
+class GameConfig;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class UserDialogs;
+
+/**
+ * The registration window: the path of the game's configuration file and the command line that
+ * starts the game, for the current mod. It is filled from the settings once per run and keeps
+ * whatever was typed in it while hidden.
+ */
+class Reg final : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Reg)
+
+public:
+    static inline const QString ConfigDialogTitle = QStringLiteral("Fichier de sauvegarde");
+    static inline const QString ProgramDialogTitle = QStringLiteral("Counter-Strike");
+    static const QString ConfigFilter;
+    static const QString ProgramFilter;
+
+    Reg(GameConfig &config, UserDialogs &dialogs, QWidget *parent = nullptr);
+
+signals:
+    /// The window has been left; \a saved when the paths were stored.
+    void finished(bool saved);
+
+private:
+    void Form_Load();
+    void Text_Change();
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+
+    GameConfig &m_config;
+    UserDialogs &m_dialogs;
+
+    QLabel *m_Label1;
+    QLineEdit *m_Text1;
+    QPushButton *m_Command3;
+    QLabel *m_Label3;
+    QLineEdit *m_Text3;
+    QPushButton *m_Command4;
+    QPushButton *m_Command2;
+    QPushButton *m_Command1;
+};
