@@ -126,7 +126,6 @@ void TestMapList::retrieveListsOrdinaryBspFiles()
     QCOMPARE(list.count(QChar(13)), std::max<qsizetype>(entries.size() - 1, 0));
 }
 
-
 void TestMapList::shuffleKeepsEveryNonEmptyLine_data()
 {
     QTest::addColumn<QString>("list");
