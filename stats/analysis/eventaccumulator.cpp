@@ -1,6 +1,7 @@
 #include "eventaccumulator.h"
 
 #include "logparser.h"
+#include "logtext.h"
 
 #include <array>
 
@@ -48,10 +49,10 @@ constexpr int counter(int column)
     return column - StatsColumns::FirstCounter;
 }
 
-const int kills = counter(StatsColumns::Kills);
-const int deaths = counter(StatsColumns::Deaths);
-const int score = counter(StatsColumns::TotalClass);
-const int suicides = counter(StatsColumns::indexOf("suicide"));
+constexpr std::size_t kills = counter(StatsColumns::Kills);
+constexpr std::size_t deaths = counter(StatsColumns::Deaths);
+constexpr std::size_t score = counter(StatsColumns::TotalClass);
+constexpr std::size_t suicides = counter(StatsColumns::indexOf("suicide"));
 
 } // namespace
 
@@ -64,14 +65,15 @@ bool EventAccumulator::load()
         return false;
     m_players.clear();
     m_byFoldedName.clear();
-    m_rawNames.clear();
     m_touched.clear();
+    m_rawNames.clear();
+    m_rawIndex.clear();
     for (const DataStats::PlayerRow &row : *rows) {
-        m_players.append(Player {row.rowId, row.nom, {}, false});
+        m_players.push_back(Player {row.rowId, row.nom, {}, false});
         // Of two rows whose names fold alike, the first one keeps receiving the counts.
         const QString key = row.nom.toCaseFolded();
         if (!m_byFoldedName.contains(key))
-            m_byFoldedName.insert(key, int(m_players.size() - 1));
+            m_byFoldedName.insert(key, int(m_players.size()) - 1);
     }
     return true;
 }
@@ -81,21 +83,31 @@ int EventAccumulator::FindOrCreatePlayer(const QString &cleanedName)
     const QString key = cleanedName.toCaseFolded();
     if (const auto it = m_byFoldedName.constFind(key); it != m_byFoldedName.cend())
         return it.value();
-    m_players.append(Player {0, cleanedName, {}, false});
-    const int slot = int(m_players.size() - 1);
+    m_players.push_back(Player {0, cleanedName, {}, false});
+    const int slot = int(m_players.size()) - 1;
     m_byFoldedName.insert(key, slot);
-    raise(slot, kills, 0);
+    counters(slot); // a new row is written even if nothing were raised
     return slot;
 }
 
-void EventAccumulator::raise(int slot, int column, int by)
+DataStats::Counters *EventAccumulator::counters(int slot)
 {
-    Player &player = m_players[slot];
-    player.delta[std::size_t(column)] += by;
+    Player &player = m_players[std::size_t(slot)];
     if (!player.touched) {
         player.touched = true;
-        m_touched.append(slot);
+        m_touched.push_back(slot);
     }
+    return &player.delta;
+}
+
+std::size_t EventAccumulator::rawSlot(QByteArrayView name)
+{
+    const std::string_view key(name.data(), std::size_t(name.size()));
+    if (const auto it = m_rawIndex.find(key); it != m_rawIndex.end())
+        return it->second;
+    m_rawIndex.emplace(std::string(key), m_rawNames.size());
+    m_rawNames.push_back(RawName {std::string(key), {}});
+    return m_rawNames.size() - 1;
 }
 
 int EventAccumulator::weaponColumn(QByteArrayView weapon)
@@ -107,37 +119,62 @@ int EventAccumulator::weaponColumn(QByteArrayView weapon)
     return -1;
 }
 
-void EventAccumulator::apply(int actorSlot, int victimSlot, QByteArrayView weapon)
+void EventAccumulator::apply(DataStats::Counters *actor, DataStats::Counters *victim,
+                             QByteArrayView weapon)
 {
-    if (actorSlot >= 0) {
+    if (actor) {
         if (weapon != QByteArrayView("Hostage")) {
-            raise(actorSlot, kills);
-            raise(actorSlot, score);
+            ++(*actor)[kills];
+            ++(*actor)[score];
         }
         if (const int column = weaponColumn(weapon); column >= 0)
-            raise(actorSlot, counter(column));
+            ++(*actor)[std::size_t(counter(column))];
     }
-    if (victimSlot >= 0) {
-        raise(victimSlot, deaths);
-        raise(victimSlot, score, -1);
+    if (victim) {
+        ++(*victim)[deaths];
+        --(*victim)[score];
         if (weapon == QByteArrayView("suicide"))
-            raise(victimSlot, suicides);
+            ++(*victim)[suicides];
     }
 }
 
 void EventAccumulator::AccumulateEvent(const LogEvent &event)
 {
+    // Both rows are looked up before either is raised, as a new actor's row comes first.
     const int actor = event.Actor.isEmpty() ? -1 : FindOrCreatePlayer(CleanPlayerName(event.Actor));
     const int victim =
         event.Victim.isEmpty() ? -1 : FindOrCreatePlayer(CleanPlayerName(event.Victim));
-    const QByteArray weapon = event.Weapon.toUtf8();
-    apply(actor, victim, weapon);
+    apply(actor < 0 ? nullptr : counters(actor), victim < 0 ? nullptr : counters(victim),
+          event.Weapon.toUtf8());
+}
+
+void EventAccumulator::accumulateRaw(const RawLogEvent &event)
+{
+    constexpr std::size_t none = std::size_t(-1);
+    const std::size_t actor = event.Actor.isEmpty() ? none : rawSlot(event.Actor);
+    const std::size_t victim = event.Victim.isEmpty() ? none : rawSlot(event.Victim);
+    // Pointers only once both lookups are done: a new name may move the others.
+    apply(actor == none ? nullptr : &m_rawNames[actor].delta,
+          victim == none ? nullptr : &m_rawNames[victim].delta, event.Weapon);
+}
+
+void EventAccumulator::endFile(bool utf8)
+{
+    for (const RawName &raw : m_rawNames) {
+        const QByteArrayView bytes(raw.bytes.data(), qsizetype(raw.bytes.size()));
+        const QString name = utf8 ? QString::fromUtf8(bytes) : LogText::fromWindows1252(bytes);
+        DataStats::Counters *delta = counters(FindOrCreatePlayer(CleanPlayerName(name)));
+        for (std::size_t i = 0; i < delta->size(); ++i)
+            (*delta)[i] += raw.delta[i];
+    }
+    m_rawNames.clear();
+    m_rawIndex.clear();
 }
 
 bool EventAccumulator::flush()
 {
-    for (const int slot : std::as_const(m_touched)) {
-        Player &player = m_players[slot];
+    for (const int slot : m_touched) {
+        Player &player = m_players[std::size_t(slot)];
         if (player.rowId == 0) {
             const auto rowId = m_store.insertPlayer(player.nom, player.delta);
             if (!rowId)

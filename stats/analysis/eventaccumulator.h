@@ -2,15 +2,14 @@
 
 #include "datastats.h"
 #include "logevent.h"
-#include "logparser.h"
 
 #include <QHash>
-#include <QList>
 #include <QString>
 
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 /**
  * Applies events to the player rows: finds or creates the rows of the actor and the victim and
@@ -21,6 +20,9 @@
  * together or not at all, and a million lines cost a few thousand row writes instead of
  * millions of queries. Names are looked up case-folded, so that "Blah", "BLAH" and "blah" -- in
  * any alphabet -- share the row created first, which keeps its own spelling.
+ *
+ * Events of a file arrive raw (accumulateRaw()) and are counted under the raw bytes of the
+ * names; endFile() decodes each distinct name once, when the file's encoding is known.
  */
 class EventAccumulator
 {
@@ -31,18 +33,16 @@ public:
     bool load();
 
     void AccumulateEvent(const LogEvent &event);
-    /// The same for a raw event of a file whose names are decoded by \a decode.
-    template<typename Decode>
-    void accumulateRaw(const RawLogEvent &event, Decode &&decode);
-
     /// The slot of the player named \a cleanedName, created when new.
     int FindOrCreatePlayer(const QString &cleanedName);
+
+    void accumulateRaw(const RawLogEvent &event);
+    /// Moves the raw counts of the file to the players, names decoded as UTF-8 or Windows-1252.
+    void endFile(bool utf8);
 
     /// Writes every pending change (new rows first seen first); the caller owns the transaction
     /// and, should it fail, discards this accumulator with it.
     bool flush();
-    /// Forgets the raw-name cache: the next file may decode the same bytes differently.
-    void forgetRawNames() { m_rawNames.clear(); }
 
     /// Column raised for a weapon word (exact, case-sensitive), or -1.
     static int weaponColumn(QByteArrayView weapon);
@@ -58,6 +58,12 @@ private:
         bool touched = false;
     };
 
+    struct RawName
+    {
+        std::string bytes;
+        DataStats::Counters delta {};
+    };
+
     struct RawHash
     {
         using is_transparent = void;
@@ -67,33 +73,15 @@ private:
         }
     };
 
-    void raise(int slot, int column, int by = 1);
-    void apply(int actorSlot, int victimSlot, QByteArrayView weapon);
-    template<typename Decode>
-    int rawSlot(QByteArrayView rawName, Decode &decode);
+    DataStats::Counters *counters(int slot);
+    std::size_t rawSlot(QByteArrayView name);
+    static void apply(DataStats::Counters *actor, DataStats::Counters *victim,
+                      QByteArrayView weapon);
 
     DataStats &m_store;
-    QList<Player> m_players;
-    QList<int> m_touched;
+    std::vector<Player> m_players;
+    std::vector<int> m_touched;
     QHash<QString, int> m_byFoldedName;
-    std::unordered_map<std::string, int, RawHash, std::equal_to<>> m_rawNames;
+    std::vector<RawName> m_rawNames; // in order of first appearance in the file
+    std::unordered_map<std::string, std::size_t, RawHash, std::equal_to<>> m_rawIndex;
 };
-
-template<typename Decode>
-int EventAccumulator::rawSlot(QByteArrayView rawName, Decode &decode)
-{
-    const std::string_view key(rawName.data(), std::size_t(rawName.size()));
-    if (const auto it = m_rawNames.find(key); it != m_rawNames.end())
-        return it->second;
-    const int slot = FindOrCreatePlayer(CleanPlayerName(decode(rawName)));
-    m_rawNames.emplace(std::string(key), slot);
-    return slot;
-}
-
-template<typename Decode>
-void EventAccumulator::accumulateRaw(const RawLogEvent &event, Decode &&decode)
-{
-    const int actor = event.Actor.isEmpty() ? -1 : rawSlot(event.Actor, decode);
-    const int victim = event.Victim.isEmpty() ? -1 : rawSlot(event.Victim, decode);
-    apply(actor, victim, event.Weapon);
-}

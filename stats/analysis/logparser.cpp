@@ -1,5 +1,8 @@
 #include "logparser.h"
 
+#include <cstring>
+#include <string_view>
+
 namespace {
 
 constexpr char quote = '"';
@@ -13,18 +16,23 @@ QByteArrayView cut(QByteArrayView line, qsizetype start, qsizetype length)
     return line.sliced(start, std::min(length, line.size() - start));
 }
 
-qsizetype find(QByteArrayView line, QByteArrayView what, qsizetype from = 0)
+// std::string_view's search is memchr-driven, several times faster than a byte-by-byte scan on
+// the million lines of a busy server's day.
+qsizetype find(QByteArrayView line, std::string_view what, qsizetype from = 0)
 {
     if (from >= line.size())
         return -1;
-    return line.indexOf(what, from);
+    const auto at =
+        std::string_view(line.data(), std::size_t(line.size())).find(what, std::size_t(from));
+    return at == std::string_view::npos ? -1 : qsizetype(at);
 }
 
 qsizetype find(QByteArrayView line, char what, qsizetype from = 0)
 {
     if (from >= line.size())
         return -1;
-    return line.indexOf(what, from);
+    const void *at = std::memchr(line.data() + from, what, std::size_t(line.size() - from));
+    return at ? static_cast<const char *>(at) - line.data() : -1;
 }
 
 /// The name of the first player written in the line; nothing when "<" is missing or lies in
@@ -71,7 +79,7 @@ std::optional<RawLogEvent> parseLogLineBytes(QByteArrayView line)
         event.Victim = *first;
         event.Weapon = "suicide";
     }
-    static constexpr std::pair<QByteArrayView, QByteArrayView> objectives[] = {
+    static constexpr std::pair<std::string_view, QByteArrayView> objectives[] = {
         {"Rescued_A_Hostage", "Hostage"},
         {"Planted_The_Bomb", "PoseBombe"},
         {"Defused_The_Bomb", "DifuseBombe"},

@@ -11,38 +11,30 @@ bool isBlank(char c)
 
 } // namespace
 
-LogText::LogText(QByteArrayView bytes) : m_bytes(bytes), m_utf8(isValidUtf8(bytes)) { }
-
-QString LogText::decode(QByteArrayView bytes) const
+bool LogText::endsClosed(QByteArrayView tail)
 {
-    return m_utf8 ? QString::fromUtf8(bytes) : fromWindows1252(bytes);
-}
-
-bool LogText::isClosed() const
-{
-    qsizetype end = m_bytes.size();
-    while (end > 0 && isBlank(m_bytes[end - 1]))
+    qsizetype end = tail.size();
+    while (end > 0 && isBlank(tail[end - 1]))
         --end;
     qsizetype start = end;
-    while (start > 0 && m_bytes[start - 1] != '\n' && m_bytes[start - 1] != '\r')
+    while (start > 0 && tail[start - 1] != '\n' && tail[start - 1] != '\r')
         --start;
-    return m_bytes.sliced(start, end - start).endsWith(": Log file closed");
+    return tail.sliced(start, end - start).endsWith(": Log file closed");
 }
 
-qsizetype LogText::countableEnd() const
+qsizetype LogText::afterLastLineEnd(QByteArrayView bytes)
 {
-    if (isClosed())
-        return m_bytes.size();
-    qsizetype end = m_bytes.size();
-    while (end > 0 && m_bytes[end - 1] != '\n' && m_bytes[end - 1] != '\r')
-        --end;
-    return end;
+    for (qsizetype i = bytes.size(); i > 0; --i) {
+        if (bytes[i - 1] == '\n' || bytes[i - 1] == '\r')
+            return i;
+    }
+    return -1;
 }
 
-qsizetype LogText::lineCount(QByteArrayView bytes, qsizetype from, qsizetype to)
+qsizetype LogText::lineCount(QByteArrayView bytes)
 {
     qsizetype count = 0;
-    forEachLine(bytes, from, to, [&count](QByteArrayView) { ++count; });
+    forEachLine(bytes, [&count](QByteArrayView) { ++count; });
     return count;
 }
 

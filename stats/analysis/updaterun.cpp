@@ -2,6 +2,7 @@
 
 #include "datastats.h"
 #include "eventaccumulator.h"
+#include "logfilereader.h"
 #include "logparser.h"
 #include "logtext.h"
 
@@ -15,7 +16,7 @@ namespace {
 
 // Enough of a file's start to tell it from a later file of the same name: its first line
 // carries the time the server opened it.
-constexpr qsizetype headSize = 4096;
+constexpr qint64 headSize = 4096;
 
 QByteArray digest(QByteArrayView bytes)
 {
@@ -95,17 +96,13 @@ bool UpdateRun::countFile(const QFileInfo &info, int number, int total,
 {
     const QString path = info.absoluteFilePath();
     const QString shown = QDir::toNativeSeparators(path);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_error = QStringLiteral("cannot read %1: %2").arg(shown, file.errorString());
+    auto fail = [this, &shown](const QString &reason) {
+        m_error = QStringLiteral("cannot read %1: %2").arg(shown, reason);
         return false;
-    }
-    const QByteArray bytes = file.read(file.size());
-    if (file.error() != QFileDevice::NoError) {
-        m_error = QStringLiteral("cannot read %1: %2").arg(shown, file.errorString());
-        return false;
-    }
-    file.close();
+    };
+    LogFileReader reader(path);
+    if (!reader.open())
+        return fail(reader.errorString());
 
     const QString key = info.canonicalFilePath();
     const auto progress = m_store.fileProgress(key);
@@ -113,45 +110,55 @@ bool UpdateRun::countFile(const QFileInfo &info, int number, int total,
         m_error = m_store.errorString();
         return false;
     }
-    const LogText text(bytes);
-    const bool closed = text.isClosed();
-    const qsizetype end = text.countableEnd();
-    qsizetype start = 0;
-    if (progress->offset > 0 && progress->offset <= end && progress->headLength <= bytes.size()
-        && digest(QByteArrayView(bytes).first(progress->headLength)) == progress->headDigest)
+    const qint64 end = reader.countableEnd();
+    qint64 start = 0;
+    if (progress->offset > 0 && progress->offset <= end
+        && digest(reader.head(progress->headLength)) == progress->headDigest)
         start = progress->offset;
+    const qint64 headLength = std::min<qint64>(end, headSize);
+    const QByteArray head = reader.head(headLength);
+    if (head.size() != headLength)
+        return fail(reader.errorString());
 
-    if (observer)
-        observer->fileStarted(number, total, LogText::lineCount(bytes, start, end) - 1);
+    if (observer) {
+        qint64 lines = 0;
+        if (!reader.forEachBlock(
+                start, [&lines](QByteArrayView block) { lines += LogText::lineCount(block); }))
+            return fail(reader.errorString());
+        observer->fileStarted(number, total, lines - 1);
+    }
 
     if (!m_store.beginTransaction()) {
         m_error = m_store.errorString();
         return false;
     }
-    accumulator.forgetRawNames();
-    auto decode = [&text](QByteArrayView name) {
-        return text.decode(name);
-    };
+    bool utf8 = true;
     QByteArray buffer;
     qint64 index = 0;
-    LogText::forEachLine(bytes, start, end, [&](QByteArrayView line) {
-        if (observer)
-            observer->lineProcessed(index);
-        ++index;
-        const auto event = parseLogLineBytes(withoutApostrophes(line, buffer));
-        if (!event) {
-            ++m_summary.malformed;
-        } else if (!event->isEmpty()) {
-            ++m_summary.events;
-            accumulator.accumulateRaw(*event, decode);
-        }
+    const bool read = reader.forEachBlock(start, [&](QByteArrayView block) {
+        utf8 = utf8 && LogText::isValidUtf8(block);
+        LogText::forEachLine(block, [&](QByteArrayView line) {
+            if (observer)
+                observer->lineProcessed(index);
+            ++index;
+            const auto event = parseLogLineBytes(withoutApostrophes(line, buffer));
+            if (!event) {
+                ++m_summary.malformed;
+            } else if (!event->isEmpty()) {
+                ++m_summary.events;
+                accumulator.accumulateRaw(*event);
+            }
+        });
     });
+    if (!read) {
+        m_store.rollback();
+        return fail(reader.errorString());
+    }
     m_summary.lines += index;
+    accumulator.endFile(utf8);
 
-    const qsizetype headLength = std::min(end, headSize);
-    const DataStats::FileProgress counted {end, digest(QByteArrayView(bytes).first(headLength)),
-                                           headLength};
-    if (!accumulator.flush() || !m_store.setFileProgress(key, counted) || !m_store.commit()) {
+    if (!accumulator.flush() || !m_store.setFileProgress(key, {end, digest(head), headLength})
+        || !m_store.commit()) {
         m_error = m_store.errorString();
         m_store.rollback();
         return false;
@@ -159,7 +166,7 @@ bool UpdateRun::countFile(const QFileInfo &info, int number, int total,
 
     // Only now that the counts are safely stored may the file go; a server still writing into
     // it would otherwise lose every later line into a deleted file.
-    if (closed) {
+    if (reader.isClosed()) {
         QFile counted(path);
         if (!counted.remove()) {
             m_error = QStringLiteral("cannot delete %1: %2").arg(shown, counted.errorString());

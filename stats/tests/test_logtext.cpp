@@ -1,4 +1,7 @@
+#include "logfilereader.h"
 #include "logtext.h"
+
+#include <QTemporaryDir>
 
 #include <QTest>
 
@@ -13,6 +16,8 @@ private slots:
     void findsTheCountableEnd();
     void choosesTheEncoding_data();
     void choosesTheEncoding();
+    void readsBigFilesInWholeLines_data();
+    void readsBigFilesInWholeLines();
 };
 
 void TestLogText::splitsEveryLineEnd_data()
@@ -35,10 +40,9 @@ void TestLogText::splitsEveryLineEnd()
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, lines);
     QStringList seen;
-    LogText::forEachLine(bytes, 0, bytes.size(),
-                         [&seen](QByteArrayView line) { seen << QString::fromUtf8(line); });
+    LogText::forEachLine(bytes, [&seen](QByteArrayView line) { seen << QString::fromUtf8(line); });
     QCOMPARE(seen, lines);
-    QCOMPARE(LogText::lineCount(bytes, 0, bytes.size()), lines.size());
+    QCOMPARE(LogText::lineCount(bytes), lines.size());
 }
 
 void TestLogText::findsTheCountableEnd_data()
@@ -62,9 +66,18 @@ void TestLogText::findsTheCountableEnd()
     QFETCH(QByteArray, bytes);
     QFETCH(bool, closed);
     QFETCH(int, end);
-    const LogText text(bytes);
-    QCOMPARE(text.isClosed(), closed);
-    QCOMPARE(text.countableEnd(), qsizetype(end));
+    QTemporaryDir dir;
+    QFile file(dir.filePath("L1.log"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+    LogFileReader reader(file.fileName());
+    QVERIFY(reader.open());
+    QCOMPARE(reader.isClosed(), closed);
+    QCOMPARE(reader.countableEnd(), qint64(end));
+    QByteArray joined;
+    QVERIFY(reader.forEachBlock(0, [&joined](QByteArrayView block) { joined += block; }));
+    QCOMPARE(joined, bytes.first(end));
 }
 
 void TestLogText::choosesTheEncoding_data()
@@ -87,9 +100,47 @@ void TestLogText::choosesTheEncoding()
     QFETCH(QByteArray, bytes);
     QFETCH(bool, utf8);
     QFETCH(QString, decoded);
-    const LogText text(bytes);
-    QCOMPARE(text.isUtf8(), utf8);
-    QCOMPARE(text.decode(bytes), decoded);
+    QCOMPARE(LogText::isValidUtf8(bytes), utf8);
+    QCOMPARE(utf8 ? QString::fromUtf8(bytes) : LogText::fromWindows1252(bytes), decoded);
+}
+
+void TestLogText::readsBigFilesInWholeLines_data()
+{
+    QTest::addColumn<QByteArray>("lineEnd");
+    QTest::newRow("CR LF") << QByteArray("\r\n");
+    QTest::newRow("LF") << QByteArray("\n");
+    QTest::newRow("CR") << QByteArray("\r");
+}
+
+void TestLogText::readsBigFilesInWholeLines()
+{
+    // Several blocks, so that line ends (a CR LF among them) fall on every block boundary.
+    QFETCH(QByteArray, lineEnd);
+    QByteArray bytes;
+    int lines = 0;
+    for (; bytes.size() < 3 * (1 << 20) + 17; ++lines)
+        bytes += QByteArray(lines % 97, 'x') + QByteArray::number(lines) + lineEnd;
+    bytes += "L 1: Log file closed";
+    ++lines;
+    QTemporaryDir dir;
+    QFile file(dir.filePath("L1.log"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+    LogFileReader reader(file.fileName());
+    QVERIFY(reader.open());
+    QVERIFY(reader.isClosed());
+    int seen = 0;
+    bool wholeLines = true;
+    QVERIFY(reader.forEachBlock(0, [&](QByteArrayView block) {
+        LogText::forEachLine(block, [&](QByteArrayView line) {
+            wholeLines =
+                wholeLines && (line.endsWith(QByteArray::number(seen)) || seen == lines - 1);
+            ++seen;
+        });
+    }));
+    QCOMPARE(seen, lines);
+    QVERIFY(wholeLines);
 }
 
 QTEST_GUILESS_MAIN(TestLogText)
