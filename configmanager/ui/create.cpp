@@ -61,6 +61,7 @@ Create::Create(GameConfig &config, SpeechOutput &speech, UserDialogs &dialogs, Q
     connect(&m_Timer1, &QTimer::timeout, this, &Create::Timer1_Timer);
 
     resetToWaiting();
+    WindowGeometry::fitTextToWidth(m_Label2);
     WindowGeometry::centreOnScreen(this);
 }
 

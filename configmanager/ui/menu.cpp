@@ -76,6 +76,7 @@ Menu::Menu(GameConfig &config, SpeechOutput &speech, UserDialogs &dialogs,
     connect(m_ConfigLst, &QListWidget::itemSelectionChanged, this, &Menu::ConfigLst_Click);
     connect(&m_speech, &SpeechOutput::speechEnded, this, &Menu::TextToSpeech1_EndOfSpeech);
 
+    WindowGeometry::fitTextToWidth(m_Label1);
     WindowGeometry::centreOnScreen(this);
 }
 

@@ -72,6 +72,8 @@ Reg::Reg(GameConfig &config, UserDialogs &dialogs, QWidget *parent)
     connect(m_Command4, &QPushButton::clicked, this, &Reg::Command4_Click);
 
     Form_Load();
+    WindowGeometry::fitTextToWidth(m_Label1);
+    WindowGeometry::fitTextToWidth(m_Label3);
     WindowGeometry::centreOnScreen(this);
 }
 

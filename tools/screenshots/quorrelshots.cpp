@@ -1,6 +1,112 @@
 #include "shots.h"
 
-int renderQuorrelWindows(const QString &)
+#include "create.h"
+#include "filestore.h"
+#include "fileview.h"
+#include "gameconfig.h"
+#include "gamelauncher.h"
+#include "menu.h"
+#include "reg.h"
+#include "settingsstore.h"
+#include "silentspeech.h"
+#include "userdialogs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QPixmap>
+#include <QTemporaryDir>
+
+namespace {
+
+/// Starts nothing: the pictures need the capture window's naming state, not a game.
+class NoLauncher final : public GameLauncher
 {
-    return 0;
+public:
+    bool launch(const QString &, QString *) override { return true; }
+};
+
+/// Shows nothing, so that rendering never waits on a modal box.
+class QuietDialogs final : public UserDialogs
+{
+public:
+    void inform(QWidget *, const Notice &) override { }
+    ConfigViewer::Answer askYesNoCancel(QWidget *, const QString &, const QString &) override
+    {
+        return ConfigViewer::Answer::No;
+    }
+    QString chooseFile(QWidget *, const FileRequest &) override { return {}; }
+};
+
+bool writeSample(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+bool save(QWidget *window, const QString &folder, const QString &name)
+{
+    return window->grab().save(QDir(folder).filePath(name));
+}
+
+} // namespace
+
+int renderQuorrelWindows(const QString &folder)
+{
+    QTemporaryDir sandbox;
+    if (!sandbox.isValid())
+        return 0;
+    const QString gameFolder = sandbox.filePath(QStringLiteral("Half-Life/cstrike"));
+    const QString library = gameFolder + QStringLiteral("/Configs/");
+    QDir().mkpath(library);
+    writeSample(gameFolder + QStringLiteral("/config.cfg"), "name \"Player\"\r\nrate 25000\r\n");
+    const QByteArray sample("// Configuration de match\r\nname \"J\xe9r\xf4me\"\r\nrate 25000\r\n"
+                            "cl_updaterate 101\r\ncl_cmdrate 101\r\nbind \"w\" \"+forward\"\r\n"
+                            "bind \"MOUSE1\" \"+attack\"\r\nsensitivity \"2.5\"\r\n");
+    for (const char *name : {"match", "entrainement", "lan partie"})
+        writeSample(library + QLatin1String(name) + QStringLiteral(".cfg"), sample);
+
+    SettingsStore settings(sandbox.filePath(QStringLiteral("settings")));
+    FileStore files;
+    NoLauncher launcher;
+    GameConfig config(QStringLiteral("cstrike"), settings, files, launcher);
+    config.setSetting(GameConfig::AlreadyUseKey, QStringLiteral("1"));
+    config.setSetting(GameConfig::RepertoryFileKey, gameFolder + QStringLiteral("/config.cfg"));
+    config.setSetting(GameConfig::ExecFileKey,
+                      sandbox.filePath(QStringLiteral("Half-Life/hl.sh"))
+                          + QStringLiteral(" -game cstrike"));
+    SilentSpeech speech(SilentSpeech::Delay::None);
+    QuietDialogs dialogs;
+
+    int written = 0;
+    Menu menu(config, speech, dialogs, [] {});
+    menu.Form_Load();
+    auto *list = menu.findChild<QListWidget *>(QStringLiteral("ConfigLst"));
+    if (list && list->count() > 0)
+        list->item(0)->setSelected(true);
+    written += save(&menu, folder, QStringLiteral("quorrel-menu.png"));
+
+    Create create(config, speech, dialogs);
+    create.show();
+    written += save(&create, folder, QStringLiteral("quorrel-create-waiting.png"));
+    create.Timer1().setInterval(Create::FirstTickInterval);
+    create.Timer1_Timer();
+    create.Timer1().stop();
+    written += save(&create, folder, QStringLiteral("quorrel-create-naming.png"));
+    create.hide();
+
+    Reg reg(config, dialogs);
+    reg.show();
+    written += save(&reg, folder, QStringLiteral("quorrel-reg.png"));
+    reg.hide();
+
+    FileView viewer(config, speech, dialogs);
+    viewer.setAttribute(Qt::WA_DeleteOnClose, false);
+    if (viewer.Form_Load(QStringLiteral("match"))) {
+        viewer.show();
+        written += save(&viewer, folder, QStringLiteral("quorrel-fileview.png"));
+        viewer.hide();
+    }
+    menu.hide();
+    return written;
 }
