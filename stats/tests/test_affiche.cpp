@@ -116,6 +116,11 @@ void TestAffiche::alignment()
     Affiche window(bed.context);
     const QModelIndex cell = window.tabResult()->model()->index(0, column);
     QCOMPARE(cell.data(Qt::TextAlignmentRole).toInt(), alignment);
+    QCOMPARE(window.tabResult()
+                 ->model()
+                 ->headerData(column, Qt::Horizontal, Qt::TextAlignmentRole)
+                 .toInt(),
+             alignment);
 }
 
 void TestAffiche::gridIsReadOnly()

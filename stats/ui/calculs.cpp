@@ -11,6 +11,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
@@ -52,7 +53,14 @@ Calculs::Calculs(TolvaneContext &context, Affiche *results)
 
     m_label1 = new QLabel(TolvaneTexts::pleaseWait(), this);
     m_label1->setObjectName(QStringLiteral("Label1"));
-    m_label1->setFont(windowFont(12, true));
+    QFont label1Font = windowFont(12, true);
+    // Faces that stand in for MS Sans Serif are wider; the notice is shrunk to stay readable
+    // whole inside the window rather than cut off.
+    while (label1Font.pointSizeF() > 6
+           && QFontMetrics(label1Font).horizontalAdvance(TolvaneTexts::pleaseWait())
+               > clientSize.width())
+        label1Font.setPointSizeF(label1Font.pointSizeF() - 0.5);
+    m_label1->setFont(label1Font);
     m_label1->setGeometry(label1Geometry);
 
     m_progress = new QProgressBar(this);

@@ -4,13 +4,19 @@
 
 StatsGridModel::StatsGridModel(QObject *parent) : QIdentityProxyModel(parent) { }
 
+namespace {
+
+int columnAlignment(int column)
+{
+    return int((column == StatsColumns::Nom ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
+}
+
+} // namespace
+
 QVariant StatsGridModel::data(const QModelIndex &index, int role) const
 {
-    if (role == Qt::TextAlignmentRole) {
-        const Qt::Alignment horizontal =
-            index.column() == StatsColumns::Nom ? Qt::AlignLeft : Qt::AlignRight;
-        return int(horizontal | Qt::AlignVCenter);
-    }
+    if (role == Qt::TextAlignmentRole)
+        return columnAlignment(index.column());
     return QIdentityProxyModel::data(index, role);
 }
 
@@ -23,6 +29,10 @@ QVariant StatsGridModel::headerData(int section, Qt::Orientation orientation, in
         const std::string_view name = StatsColumns::names[std::size_t(section)];
         return QString::fromUtf8(name.data(), qsizetype(name.size()));
     }
+    // Captions align as their columns do: a caption wider than its column loses its first
+    // letters, and "s1_1_usp" shows as "1_1_usp", the text its column was sized for.
+    if (orientation == Qt::Horizontal && role == Qt::TextAlignmentRole)
+        return columnAlignment(section);
     return QIdentityProxyModel::headerData(section, orientation, role);
 }
 
