@@ -1,6 +1,118 @@
 #include "shots.h"
 
-int renderTolvaneWindows(const QString &)
+#include "affiche.h"
+#include "calculs.h"
+#include "datastats.h"
+#include "dialogprompts.h"
+#include "settingsstore.h"
+#include "statscolumns.h"
+#include "tolvanecontext.h"
+#include "tolvaneicon.h"
+#include "tolvanetexts.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+bool save(QWidget *widget, const QString &folder, const QString &name)
 {
-    return 0;
+    widget->show();
+    QApplication::processEvents();
+    return widget->grab().save(QDir(folder).filePath(name));
+}
+
+bool fillSample(DataStats &store)
+{
+    const QStringList names {"Fuzzy Logic", "Chris_Rock",        "Blah",  "Make my Day", "Jet_Li",
+                             "Stacy_Keech", "Quentin_Tarantino", "Yanni", "Rambo",       "Gandhi"};
+    for (int player = 0; player < names.size(); ++player) {
+        DataStats::Counters counters {};
+        // Varied but repeatable figures, so two pictures of the same code look the same.
+        for (std::size_t i = 0; i < counters.size(); ++i)
+            counters[i] = (player * 7 + int(i) * 3) % 11;
+        const int kills = 40 - player * 3 + (player % 3) * 5;
+        counters[StatsColumns::Kills - StatsColumns::FirstCounter] = kills;
+        counters[StatsColumns::Deaths - StatsColumns::FirstCounter] = 12 + player * 2;
+        counters[StatsColumns::TotalClass - StatsColumns::FirstCounter] = kills * 2 - player;
+        if (!store.insertPlayer(names[player], counters))
+            return false;
+    }
+    return store.rankPlayers();
+}
+
+} // namespace
+
+int renderTolvaneWindows(const QString &folder)
+{
+    QTemporaryDir dir;
+    SettingsStore settings(dir.filePath(QStringLiteral("settings")));
+    DialogPrompts prompts;
+    DataStats store;
+    if (!dir.isValid() || !store.open(dir.filePath(QStringLiteral("Stats.db")))
+        || !fillSample(store)) {
+        std::fprintf(stderr, "screenshots: no sample database for Tolvane: %s\n",
+                     qPrintable(store.errorString()));
+        return 0;
+    }
+    TolvaneContext context {store, settings, prompts};
+    int written = 0;
+
+    {
+        Affiche window(context);
+        written += save(&window, folder, QStringLiteral("tolvane-affiche.png"));
+        window.MnuTrieSel_Click(1);
+        written += save(&window, folder, QStringLiteral("tolvane-affiche-kills.png"));
+    }
+    {
+        Calculs calculs(context, nullptr);
+        calculs.fileStarted(3, 7, 1000);
+        calculs.lineProcessed(420);
+        written += save(&calculs, folder, QStringLiteral("tolvane-calculs.png"));
+    }
+
+    const struct
+    {
+        const char *file;
+        QString label;
+    } textPrompts[] = {
+        {"tolvane-prompt-code.png", TolvaneTexts::codePrompt()},
+        {"tolvane-prompt-current-code.png", TolvaneTexts::currentCodePrompt()},
+        {"tolvane-prompt-new-code.png", TolvaneTexts::newCodePrompt()},
+    };
+    for (const auto &prompt : textPrompts) {
+        const std::unique_ptr<QInputDialog> dialog(DialogPrompts::makeTextDialog(
+            nullptr, TolvaneTexts::identificationTitle(), prompt.label));
+        written += save(dialog.get(), folder, QLatin1String(prompt.file));
+    }
+
+    const struct
+    {
+        const char *file;
+        QString title;
+        QString text;
+    } messages[] = {
+        {"tolvane-message-wrong-code.png", TolvaneTexts::programTitle(), TolvaneTexts::wrongCode()},
+        {"tolvane-message-erreur.png", TolvaneTexts::programTitle(), TolvaneTexts::runFailed()},
+    };
+    for (const auto &message : messages) {
+        const std::unique_ptr<QMessageBox> box(
+            DialogPrompts::makeMessageBox(nullptr, message.title, message.text));
+        written += save(box.get(), folder, QLatin1String(message.file));
+    }
+    {
+        const std::unique_ptr<QMessageBox> box(DialogPrompts::makeYesNoBox(
+            nullptr, TolvaneTexts::confirmationTitle(), TolvaneTexts::confirmation()));
+        written += save(box.get(), folder, QStringLiteral("tolvane-question-confirmation.png"));
+    }
+
+    written += TolvaneIcon::image(32).save(QDir(folder).filePath("tolvane-icon-32.png"));
+    written += TolvaneIcon::image(16).save(QDir(folder).filePath("tolvane-icon-16.png"));
+    return written;
 }
