@@ -7,6 +7,12 @@ ConfigViewer::ConfigViewer(GameConfig &config) : m_config(config) { }
 
 bool ConfigViewer::open(const QString &name, QString *error)
 {
+    if (name.isEmpty()) {
+        // The list can lose its selection (a refill) while the open button stays enabled.
+        if (error)
+            *error = QStringLiteral("Aucune configue n'est sélectionnée dans la liste.");
+        return false;
+    }
     QString reason;
     m_path = m_config.storedConfigPath(name);
     const auto bytes = m_path.isEmpty() ? std::nullopt : m_config.files().readAll(m_path, &reason);

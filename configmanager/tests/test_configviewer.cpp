@@ -22,7 +22,6 @@ private slots:
 
     void textRoundTrip_data();
     void textRoundTrip();
-    void editorSeparatorsBecomeLineFeeds();
     void openShowsStoredConfig();
     void openMissing_data();
     void openMissing();
@@ -89,13 +88,6 @@ void TestConfigViewer::textRoundTrip()
     QCOMPARE(config.toBytes(config.text()), bytes);
 }
 
-void TestConfigViewer::editorSeparatorsBecomeLineFeeds()
-{
-    const QString raw = QStringLiteral("a") + QChar::ParagraphSeparator + QStringLiteral("b")
-        + QChar::LineSeparator + QStringLiteral("c");
-    QCOMPARE(ConfigText::fromEditor(raw), QStringLiteral("a\nb\nc"));
-}
-
 void TestConfigViewer::openShowsStoredConfig()
 {
     QVERIFY(writeFile(m_library + QStringLiteral("cfg1.cfg"), "rate 9999\r\n"));
@@ -126,7 +118,7 @@ void TestConfigViewer::openMissing()
     ConfigViewer viewer(*m_config);
     QString error;
     QVERIFY(!viewer.open(name, &error));
-    QVERIFY(error.contains(QStringLiteral("n'a pas pu être lue")));
+    QVERIFY(!error.isEmpty());
 }
 
 void TestConfigViewer::question_data()

@@ -22,17 +22,11 @@ private slots:
 
     void deriveConfigFolder_data();
     void deriveConfigFolder();
-    void settingsAreKeptPerMod();
     void listing_data();
     void listing();
-    void applyMissingConfig();
-    void applyEmptyName();
-    void applyWithoutCommandLine();
-    void applyWithEverythingInPlace();
+    void apply_data();
+    void apply();
     void applyKeepsOneBackup();
-    void applyFindsEndingInOtherCase();
-    void applyWhenGameCannotStart();
-    void applyWhenWriteFails();
     void captureNewAndExisting_data();
     void captureNewAndExisting();
     void captureRefusesName_data();
@@ -113,17 +107,6 @@ void TestGameConfig::deriveConfigFolder()
     QCOMPARE(m_config->ConfigFolder(), folder);
 }
 
-void TestGameConfig::settingsAreKeptPerMod()
-{
-    GameConfig other(QStringLiteral("dod"), *m_settings, m_files, m_launcher);
-    QCOMPARE(other.ConfigFilePath(), QString());
-    QVERIFY(other.setSetting(GameConfig::ExecFileKey, QStringLiteral("hl -game dod")));
-    QCOMPARE(m_config->LaunchCommand(), QString());
-    QCOMPARE(m_settings->read(QStringLiteral("Vantrel"), QStringLiteral("dod"),
-                              QStringLiteral("ExecFile")),
-             QStringLiteral("hl -game dod"));
-}
-
 void TestGameConfig::listing_data()
 {
     QTest::addColumn<QStringList>("files");
@@ -161,113 +144,86 @@ void TestGameConfig::listing()
     QCOMPARE(listed, names);
 }
 
-void TestGameConfig::applyMissingConfig()
+void TestGameConfig::apply_data()
 {
-    QVERIFY(m_config->setSetting(GameConfig::ExecFileKey, QStringLiteral("hl")));
-    QString name = QStringLiteral("gone");
-    const auto result = m_config->ApplyConfig(name);
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("stored");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<bool>("launchFails");
+    QTest::addColumn<bool>("writeFails");
+    QTest::addColumn<ApplyOutcome>("outcome");
+    QTest::addColumn<QString>("noticeTitle");
+    QTest::addColumn<bool>("copied");
 
-    QCOMPARE(result.outcome, ApplyOutcome::Missing);
-    QVERIFY(result.notice);
-    QCOMPARE(result.notice->title, QStringLiteral("Erreure de chargement"));
-    QCOMPARE(result.notice->text,
-             QStringLiteral("Cette configue n'existe pas, veuillez rafraichire."));
-    QCOMPARE(name, QString());
-    QCOMPARE(readFile(m_gameFile), QByteArray("name \"player\"\r\n"));
-    QVERIFY(!QFile::exists(m_gameFile + QStringLiteral(".bak")));
-    QVERIFY(m_launcher.commands.isEmpty());
+    const QString fast = QStringLiteral("fast");
+    const QString hl = QStringLiteral("\"/opt/Half Life/hl.sh\" -game cstrike");
+    QTest::newRow("stored file missing")
+        << fast << false << hl << false << false << ApplyOutcome::Missing
+        << QStringLiteral("Erreure de chargement") << false;
+    QTest::newRow("empty name") << QString() << true << hl << false << false
+                                << ApplyOutcome::NothingToApply << QString() << false;
+    QTest::newRow("no command line")
+        << fast << true << QString() << false << false << ApplyOutcome::NoCommand
+        << QStringLiteral("Quorrel") << true;
+    QTest::newRow("everything in place")
+        << fast << true << hl << false << false << ApplyOutcome::GameStarted << QString() << true;
+    QTest::newRow("game cannot start")
+        << fast << true << hl << true << false << ApplyOutcome::LaunchFailed
+        << QStringLiteral("Quorrel") << true;
+    QTest::newRow("game's file cannot be written")
+        << fast << true << hl << false << true << ApplyOutcome::Failed << QStringLiteral("Quorrel")
+        << false;
 }
 
-void TestGameConfig::applyEmptyName()
+void TestGameConfig::apply()
 {
-    QVERIFY(m_config->setSetting(GameConfig::RepertoryFileKey, QString()));
-    QString name;
-    const auto result = m_config->ApplyConfig(name);
-    QCOMPARE(result.outcome, ApplyOutcome::NothingToApply);
-    QVERIFY(!result.notice);
-    QVERIFY(m_launcher.commands.isEmpty());
-}
+    QFETCH(QString, name);
+    QFETCH(bool, stored);
+    QFETCH(QString, command);
+    QFETCH(bool, launchFails);
+    QFETCH(bool, writeFails);
+    QFETCH(ApplyOutcome, outcome);
+    QFETCH(QString, noticeTitle);
+    QFETCH(bool, copied);
 
-void TestGameConfig::applyWithoutCommandLine()
-{
-    storeConfig(QStringLiteral("fast.cfg"), "rate 25000\r\n");
-    QString name = QStringLiteral("fast");
-    const auto result = m_config->ApplyConfig(name);
-
-    QCOMPARE(result.outcome, ApplyOutcome::NoCommand);
-    QVERIFY(result.notice);
-    QCOMPARE(result.notice->title, QStringLiteral("Quorrel"));
-    QVERIFY(result.notice->text.endsWith(QStringLiteral("appuyer sur Alt_R")));
-    QCOMPARE(readFile(m_gameFile), QByteArray("rate 25000\r\n"));
-    QCOMPARE(name, QStringLiteral("fast"));
-    QVERIFY(m_launcher.commands.isEmpty());
-}
-
-void TestGameConfig::applyWithEverythingInPlace()
-{
-    storeConfig(QStringLiteral("fast.cfg"), "rate 25000\r\n\xe9t\xe9\n");
-    const QString command = QStringLiteral("\"/opt/Half Life/hl.sh\" -game cstrike");
+    const QByteArray storedContent("rate 25000\r\n\xe9t\xe9\n");
+    if (stored)
+        storeConfig(QStringLiteral("fast.cfg"), storedContent);
     QVERIFY(m_config->setSetting(GameConfig::ExecFileKey, command));
-    QString name = QStringLiteral("fast");
-    const auto result = m_config->ApplyConfig(name);
+    m_launcher.fails = launchFails;
+    if (writeFails)
+        m_files.failingPath = m_gameFile;
 
-    QCOMPARE(result.outcome, ApplyOutcome::GameStarted);
-    QVERIFY(!result.notice);
-    QCOMPARE(readFile(m_gameFile), QByteArray("rate 25000\r\n\xe9t\xe9\n"));
-    QCOMPARE(m_launcher.commands, QStringList {command});
+    const QString given = name;
+    const auto result = m_config->ApplyConfig(name);
+    QCOMPARE(result.outcome, outcome);
+    QCOMPARE(result.notice ? result.notice->title : QString(), noticeTitle);
+    QCOMPARE(readFile(m_gameFile), copied ? storedContent : QByteArray("name \"player\"\r\n"));
+    const bool started =
+        outcome == ApplyOutcome::GameStarted || outcome == ApplyOutcome::LaunchFailed;
+    QCOMPARE(m_launcher.commands, started ? QStringList {command} : QStringList {});
+    // Only a configuration that has gone empties the name given.
+    QCOMPARE(name, outcome == ApplyOutcome::Missing ? QString() : given);
+    if (outcome == ApplyOutcome::Missing)
+        QCOMPARE(result.notice->text, GameConfig::MissingConfigText);
+    if (outcome == ApplyOutcome::NoCommand)
+        QVERIFY(result.notice->text.endsWith(QStringLiteral("appuyer sur Alt_R")));
+    if (outcome == ApplyOutcome::LaunchFailed)
+        QVERIFY(result.notice->text.contains(command));
 }
 
 void TestGameConfig::applyKeepsOneBackup()
 {
     storeConfig(QStringLiteral("one.cfg"), "one\n");
-    storeConfig(QStringLiteral("two.cfg"), "two\n");
+    storeConfig(QStringLiteral("TWO.CFG"), "two\n");
     QString name = QStringLiteral("one");
     m_config->ApplyConfig(name);
     QCOMPARE(readFile(m_gameFile + QStringLiteral(".bak")), QByteArray("name \"player\"\r\n"));
-    name = QStringLiteral("two");
-    m_config->ApplyConfig(name);
+    // The list shows TWO.CFG as "TWO", and applying that name finds the file.
+    name = QStringLiteral("TWO");
+    QCOMPARE(m_config->ApplyConfig(name).outcome, ApplyOutcome::NoCommand);
     QCOMPARE(readFile(m_gameFile), QByteArray("two\n"));
     QCOMPARE(readFile(m_gameFile + QStringLiteral(".bak")), QByteArray("one\n"));
-}
-
-void TestGameConfig::applyFindsEndingInOtherCase()
-{
-    storeConfig(QStringLiteral("LOUD.CFG"), "volume 1\n");
-    QString name = m_config->RefreshConfigList().value(0);
-    QCOMPARE(name, QStringLiteral("LOUD"));
-    QCOMPARE(m_config->ApplyConfig(name).outcome, ApplyOutcome::NoCommand);
-    QCOMPARE(readFile(m_gameFile), QByteArray("volume 1\n"));
-}
-
-void TestGameConfig::applyWhenGameCannotStart()
-{
-    storeConfig(QStringLiteral("fast.cfg"), "rate 25000\n");
-    QVERIFY(m_config->setSetting(GameConfig::ExecFileKey, QStringLiteral("nosuchgame -x")));
-    m_launcher.fails = true;
-    QString name = QStringLiteral("fast");
-    const auto result = m_config->ApplyConfig(name);
-
-    QCOMPARE(result.outcome, ApplyOutcome::LaunchFailed);
-    QVERIFY(result.notice);
-    QVERIFY(result.notice->text.contains(QStringLiteral("nosuchgame -x")));
-    QVERIFY(result.notice->text.contains(QStringLiteral("Programme introuvable")));
-    QCOMPARE(readFile(m_gameFile), QByteArray("rate 25000\n"));
-}
-
-void TestGameConfig::applyWhenWriteFails()
-{
-    storeConfig(QStringLiteral("fast.cfg"), "rate 25000\n");
-    QVERIFY(m_config->setSetting(GameConfig::ExecFileKey, QStringLiteral("hl")));
-    m_files.failingPath = m_gameFile;
-    QString name = QStringLiteral("fast");
-    const auto result = m_config->ApplyConfig(name);
-
-    QCOMPARE(result.outcome, ApplyOutcome::Failed);
-    QVERIFY(result.notice);
-    QVERIFY(result.notice->text.contains(QStringLiteral("Permission denied")));
-    QCOMPARE(readFile(m_gameFile), QByteArray("name \"player\"\r\n"));
-    QVERIFY(m_launcher.commands.isEmpty());
-    QCOMPARE(name, QStringLiteral("fast"));
 }
 
 void TestGameConfig::captureNewAndExisting_data()

@@ -65,12 +65,10 @@ private slots:
     void cleanup();
 
     void firstStartOpensRegWithMenuHidden();
-    void laterStartShowsMenu();
     void altRReachesHiddenRegButton();
     void regSaveRule_data();
     void regSaveRule();
     void regSaveStoresAndRefreshesList();
-    void regAbortKeepsEditsUnsaved();
     void regFileDialogs_data();
     void regFileDialogs();
     void fileReadEnabling();
@@ -78,14 +76,11 @@ private slots:
     void dragMovesByDisplacement();
     void captureTimerStates();
     void captureWithoutCommandLine();
-    void captureConfirmedWithEnter();
-    void captureRefusedNameStaysOpen();
-    void captureCancelled();
+    void captureNaming_data();
+    void captureNaming();
     void doubleClickAppliesAfterSpeech();
-    void doubleClickOnMissingConfig();
     void viewerRoundTripThroughEditor_data();
     void viewerRoundTripThroughEditor();
-    void viewerStaysOnFirstConfig();
 
 private:
     void startMenu(bool alreadyUsed = true);
@@ -167,15 +162,12 @@ void TestQuorrelWindows::firstStartOpensRegWithMenuHidden()
     child<QPushButton>(m_menu->regWindow(), "Command2")->click();
     QVERIFY(m_menu->isVisible());
     QVERIFY(!m_menu->regWindow()->isVisible());
-}
 
-void TestQuorrelWindows::laterStartShowsMenu()
-{
-    storeConfig(QStringLiteral("cfg1"), "a\n");
-    startMenu();
+    // The next start for the same mod goes straight to the main window.
+    m_menu = std::make_unique<Menu>(*m_config, *m_speech, m_dialogs, [this] { ++m_ends; });
+    m_menu->Form_Load();
     QVERIFY(m_menu->isVisible());
     QVERIFY(!m_menu->regWindow());
-    QCOMPARE(child<QListWidget>(m_menu.get(), "ConfigLst")->count(), 1);
 }
 
 void TestQuorrelWindows::altRReachesHiddenRegButton()
@@ -250,20 +242,6 @@ void TestQuorrelWindows::regSaveStoresAndRefreshesList()
     auto *list = child<QListWidget>(m_menu.get(), "ConfigLst");
     QCOMPARE(list->count(), 1);
     QCOMPARE(list->item(0)->text(), QStringLiteral("elsewhere"));
-}
-
-void TestQuorrelWindows::regAbortKeepsEditsUnsaved()
-{
-    QVERIFY(m_config->setSetting(GameConfig::ExecFileKey, QStringLiteral("hl")));
-    startMenu();
-    child<QPushButton>(m_menu.get(), "CmdReg")->click();
-    Reg *reg = m_menu->regWindow();
-    child<QLineEdit>(reg, "Text3")->setText(QStringLiteral("edited"));
-    child<QPushButton>(reg, "Command2")->click();
-    QCOMPARE(m_config->LaunchCommand(), QStringLiteral("hl"));
-
-    child<QPushButton>(m_menu.get(), "CmdReg")->click();
-    QCOMPARE(child<QLineEdit>(reg, "Text3")->text(), QStringLiteral("edited"));
 }
 
 void TestQuorrelWindows::regFileDialogs_data()
@@ -445,68 +423,68 @@ void TestQuorrelWindows::captureWithoutCommandLine()
     QVERIFY(m_menu->isVisible());
 }
 
-void TestQuorrelWindows::captureConfirmedWithEnter()
+void TestQuorrelWindows::captureNaming_data()
 {
-    QVERIFY(m_config->setSetting(GameConfig::ExecFileKey, QStringLiteral("hl")));
-    startMenu();
-    QSignalSpy spoken(m_speech.get(), &SpeechOutput::speechEnded);
-    child<QPushButton>(m_menu.get(), "CmdCreate")->click();
-    Create *create = m_menu->createWindow();
-    create->Timer1_Timer();
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("cancel");
+    QTest::addColumn<bool>("stillOpen");
+    QTest::addColumn<QStringList>("stored");
+    QTest::addColumn<QString>("lastSpoken");
 
-    auto *text1 = child<QLineEdit>(create, "Text1");
-    QTest::keyClick(text1, Qt::Key_Return);
-    QVERIFY(create->isVisible());
-    QTest::keyClicks(text1, QStringLiteral("my match"));
-    QTest::keyClick(text1, Qt::Key_Return);
-
-    QCOMPARE(readFile(m_library + QStringLiteral("my match.cfg")),
-             QByteArray("name \"player\"\r\n"));
-    QVERIFY(!create->isVisible());
-    QVERIFY(!create->Timer1().isActive());
-    QVERIFY(m_menu->isVisible());
-    QCOMPARE(child<QListWidget>(m_menu.get(), "ConfigLst")->item(0)->text(),
-             QStringLiteral("my match"));
-    QTRY_VERIFY(!spoken.isEmpty()
-                && spoken.last().first().toString()
-                    == QStringLiteral("Your Configuration has been created"));
+    QTest::newRow("enter with a name stores it")
+        << QStringLiteral("my match") << false << false
+        << QStringList {QStringLiteral("cfg1.cfg"), QStringLiteral("my match.cfg")}
+        << QStringLiteral("Your Configuration has been created");
+    QTest::newRow("refused name keeps the field")
+        << QStringLiteral("../config") << false << true << QStringList {QStringLiteral("cfg1.cfg")}
+        << QString();
+    QTest::newRow("annuler writes nothing")
+        << QStringLiteral("cfg2") << true << false << QStringList {QStringLiteral("cfg1.cfg")}
+        << QStringLiteral("Your Configuration has not been created");
 }
 
-void TestQuorrelWindows::captureRefusedNameStaysOpen()
+void TestQuorrelWindows::captureNaming()
 {
-    QVERIFY(m_config->setSetting(GameConfig::ExecFileKey, QStringLiteral("hl")));
-    startMenu();
-    child<QPushButton>(m_menu.get(), "CmdCreate")->click();
-    Create *create = m_menu->createWindow();
-    create->Timer1_Timer();
-    child<QLineEdit>(create, "Text1")->setText(QStringLiteral("../config"));
-    child<QPushButton>(create, "Command1_0")->click();
+    QFETCH(QString, name);
+    QFETCH(bool, cancel);
+    QFETCH(bool, stillOpen);
+    QFETCH(QStringList, stored);
+    QFETCH(QString, lastSpoken);
 
-    QCOMPARE(m_dialogs.notices.size(), 1);
-    QVERIFY(create->isVisible());
-    QVERIFY(child<QLineEdit>(create, "Text1")->isVisible());
-    QCOMPARE(QDir(m_library).entryList(QDir::Files), QStringList {});
-    QCOMPARE(readFile(m_gameFile), QByteArray("name \"player\"\r\n"));
-}
-
-void TestQuorrelWindows::captureCancelled()
-{
     storeConfig(QStringLiteral("cfg1"), "a\n");
     QVERIFY(m_config->setSetting(GameConfig::ExecFileKey, QStringLiteral("hl")));
     startMenu();
-    QSignalSpy spoken(m_speech.get(), &SpeechOutput::speechEnded);
     child<QPushButton>(m_menu.get(), "CmdCreate")->click();
     Create *create = m_menu->createWindow();
     create->Timer1_Timer();
-    child<QLineEdit>(create, "Text1")->setText(QStringLiteral("cfg2"));
-    child<QPushButton>(create, "Command1_1")->click();
+    QVERIFY(QTest::qWaitForWindowExposed(create));
+    QTRY_VERIFY(!m_speech->isSpeaking());
+    QSignalSpy spoken(m_speech.get(), &SpeechOutput::speechEnded);
 
-    QCOMPARE(QDir(m_library).entryList(QDir::Files), QStringList {QStringLiteral("cfg1.cfg")});
-    QVERIFY(m_menu->isVisible());
-    QVERIFY(!create->Timer1().isActive());
-    QTRY_VERIFY(!spoken.isEmpty()
-                && spoken.last().first().toString()
-                    == QStringLiteral("Your Configuration has not been created"));
+    auto *text1 = child<QLineEdit>(create, "Text1");
+    text1->setFocus();
+    QTest::keyClick(text1, Qt::Key_Return);
+    QVERIFY(create->isVisible());
+    QTest::keyClicks(text1, name);
+    if (cancel)
+        child<QPushButton>(create, "Command1_1")->click();
+    else
+        QTest::keyClick(text1, Qt::Key_Return);
+
+    QCOMPARE(create->isVisible(), stillOpen);
+    QCOMPARE(m_menu->isVisible(), !stillOpen);
+    QCOMPARE(create->Timer1().isActive(), stillOpen);
+    QCOMPARE(m_dialogs.notices.size(), stillOpen ? 1 : 0);
+    QStringList files = QDir(m_library).entryList(QDir::Files);
+    files.sort();
+    QCOMPARE(files, stored);
+    QCOMPARE(child<QListWidget>(m_menu.get(), "ConfigLst")->count(), stored.size());
+    QTRY_VERIFY(!m_speech->isSpeaking());
+    QStringList phrases;
+    for (const QList<QVariant> &ended : std::as_const(spoken))
+        phrases << ended.first().toString();
+    phrases.removeAll(QStringLiteral("Ennntter your ConfigName"));
+    QCOMPARE(phrases.isEmpty() ? QString() : phrases.last(), lastSpoken);
 }
 
 void TestQuorrelWindows::doubleClickAppliesAfterSpeech()
@@ -527,28 +505,6 @@ void TestQuorrelWindows::doubleClickAppliesAfterSpeech()
     QCOMPARE(spoken.last().first().toString(), QStringLiteral("Welcome fast"));
     QCOMPARE(readFile(m_gameFile), QByteArray("rate 25000\r\n"));
     QCOMPARE(m_launcher.commands, QStringList {QStringLiteral("hl -game cstrike")});
-}
-
-void TestQuorrelWindows::doubleClickOnMissingConfig()
-{
-    storeConfig(QStringLiteral("gone"), "x\n");
-    QVERIFY(m_config->setSetting(GameConfig::ExecFileKey, QStringLiteral("hl")));
-    startMenu();
-    QVERIFY(QTest::qWaitForWindowExposed(m_menu.get()));
-    QVERIFY(QFile::remove(m_library + QStringLiteral("gone.cfg")));
-    auto *list = child<QListWidget>(m_menu.get(), "ConfigLst");
-    const QPoint at = list->visualItemRect(list->item(0)).center();
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-    QTRY_COMPARE(m_dialogs.notices.size(), 1);
-    QCOMPARE(m_dialogs.notices.first().title, QStringLiteral("Erreure de chargement"));
-    QVERIFY(!m_menu->applyPending());
-    QCOMPARE(readFile(m_gameFile), QByteArray("name \"player\"\r\n"));
-
-    // A later phrase applies nothing.
-    child<QPushButton>(m_menu.get(), "CmdCreate")->click();
-    QTest::qWait(20);
-    QCOMPARE(m_dialogs.notices.size(), 1);
-    QCOMPARE(m_ends, 0);
 }
 
 void TestQuorrelWindows::viewerRoundTripThroughEditor_data()
@@ -599,20 +555,6 @@ void TestQuorrelWindows::viewerRoundTripThroughEditor()
                  QStringLiteral("Brassolin|Voulez-vous enregistrer les modifications ?"));
     QCOMPARE(bool(viewer), open);
     QCOMPARE(readFile(m_library + QStringLiteral("cfg1.cfg")), fileAfter);
-}
-
-void TestQuorrelWindows::viewerStaysOnFirstConfig()
-{
-    storeConfig(QStringLiteral("cfg1"), "one\n");
-    storeConfig(QStringLiteral("cfg2"), "two\n");
-    startMenu();
-    selectEntry(QStringLiteral("cfg1"));
-    child<QPushButton>(m_menu.get(), "CmdFileRead")->click();
-    FileView *first = m_menu->fileView();
-    selectEntry(QStringLiteral("cfg2"));
-    child<QPushButton>(m_menu.get(), "CmdFileRead")->click();
-    QCOMPARE(m_menu->fileView(), first);
-    QCOMPARE(first->windowTitle(), m_library + QStringLiteral("cfg1.cfg"));
 }
 
 QTEST_MAIN(TestQuorrelWindows)
