@@ -12,8 +12,8 @@ int main(int argc, char **argv)
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    if (TolvaneCommandLine::wantsWindows(arguments))
-        return startWindowed(argc, argv);
+    if (const auto windowed = TolvaneCommandLine::windowedStart(arguments))
+        return startWindowed(argc, argv, windowed->logFolder, windowed->database);
 
     // No QGuiApplication here: the command line must work on a server without a display.
     QCoreApplication app(argc, argv);

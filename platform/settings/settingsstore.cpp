@@ -26,10 +26,7 @@ QString settingsKey(const QString &section, const QString &key)
 
 } // namespace
 
-SettingsStore::SettingsStore(QString rootFolder)
-    : m_rootFolder(std::move(rootFolder))
-{
-}
+SettingsStore::SettingsStore(QString rootFolder) : m_rootFolder(std::move(rootFolder)) { }
 
 QString SettingsStore::read(const QString &application, const QString &section,
                             const QString &key) const
@@ -38,8 +35,8 @@ QString SettingsStore::read(const QString &application, const QString &section,
     return settings->value(settingsKey(section, key)).toString();
 }
 
-bool SettingsStore::write(const QString &application, const QString &section,
-                          const QString &key, const QString &value)
+bool SettingsStore::write(const QString &application, const QString &section, const QString &key,
+                          const QString &value)
 {
     const auto settings = openSettings(m_rootFolder, application);
     settings->setValue(settingsKey(section, key), value);

@@ -1,3 +1,4 @@
+#include "overlaysettings.h"
 #include "settingsstore.h"
 
 #include <QTemporaryDir>
@@ -14,21 +15,31 @@ private slots:
     void sectionsNeverCollide();
     void persistsAcrossInstances();
     void defaultLocationFollowsXdgConfigHome();
+    void overlayHoldsForThisRunOnly();
 };
 
 void TestSettingsStore::roundTripsAwkwardSections_data()
 {
     QTest::addColumn<QString>("section");
     QTest::addColumn<QString>("value");
-    QTest::newRow("plain") << "cstrike" << "D:/Jeux/cstrike";
-    QTest::newRow("blanks") << "counter strike " << " two  blanks ";
-    QTest::newRow("slash") << "mods/cstrike" << "a/b";
-    QTest::newRow("backslash") << "mods\\cstrike" << "C:\\Jeux\\cstrike";
-    QTest::newRow("percent") << "100%cs" << "%41";
-    QTest::newRow("accents and quotes") << "Équipe \"élite\" 'ça'" << "mélangé";
-    QTest::newRow("empty section") << "" << "root";
-    QTest::newRow("ini specials") << "[General];=#," << "x=y;z";
-    QTest::newRow("cyrillic") << "Дуст" << "Д";
+    QTest::newRow("plain") << "cstrike"
+                           << "D:/Jeux/cstrike";
+    QTest::newRow("blanks") << "counter strike "
+                            << " two  blanks ";
+    QTest::newRow("slash") << "mods/cstrike"
+                           << "a/b";
+    QTest::newRow("backslash") << "mods\\cstrike"
+                               << "C:\\Jeux\\cstrike";
+    QTest::newRow("percent") << "100%cs"
+                             << "%41";
+    QTest::newRow("accents and quotes") << "Équipe \"élite\" 'ça'"
+                                        << "mélangé";
+    QTest::newRow("empty section") << ""
+                                   << "root";
+    QTest::newRow("ini specials") << "[General];=#,"
+                                  << "x=y;z";
+    QTest::newRow("cyrillic") << "Дуст"
+                              << "Д";
 }
 
 void TestSettingsStore::roundTripsAwkwardSections()
@@ -85,6 +96,23 @@ void TestSettingsStore::defaultLocationFollowsXdgConfigHome()
     QVERIFY(store.write("Rondelay", "cstrike", "Dossier", "/srv/hlds/cstrike"));
     QVERIFY(QFile::exists(dir.path() + "/Rondelay/Rondelay.conf"));
     QCOMPARE(store.read("Rondelay", "cstrike", "Dossier"), "/srv/hlds/cstrike");
+}
+
+void TestSettingsStore::overlayHoldsForThisRunOnly()
+{
+    QTemporaryDir dir;
+    SettingsStore stored(dir.path());
+    QVERIFY(stored.write("Tolvane", "Paths", "LogFolder", "/srv/logs"));
+    QVERIFY(stored.write("Tolvane", "Paths", "Database", "/srv/Stats.db"));
+    OverlaySettings run(stored);
+    run.overlay("Tolvane", "Paths", "LogFolder", "/tmp/sample");
+    QCOMPARE(run.read("Tolvane", "Paths", "LogFolder"), "/tmp/sample");
+    QCOMPARE(run.read("Tolvane", "Paths", "Database"), "/srv/Stats.db");
+    QVERIFY(run.write("Tolvane", "Paths", "LogFolder", "/tmp/other"));
+    QVERIFY(run.write("Tolvane", "Authentification", "Code", "x"));
+    QCOMPARE(run.read("Tolvane", "Paths", "LogFolder"), "/tmp/other");
+    QCOMPARE(stored.read("Tolvane", "Paths", "LogFolder"), "/srv/logs");
+    QCOMPARE(stored.read("Tolvane", "Authentification", "Code"), "x");
 }
 
 QTEST_GUILESS_MAIN(TestSettingsStore)

@@ -13,7 +13,7 @@
 
 namespace {
 
-const char *usage = "Usage: tolvane                      open the ranking window\n"
+const char *usage = "Usage: tolvane [--logs DIR] [--db FILE]   open the ranking window\n"
                     "       tolvane --update [--logs DIR] [--db FILE]\n"
                     "       tolvane --print [--by places|kills] [--db FILE]\n"
                     "\n"
@@ -28,9 +28,22 @@ const char *usage = "Usage: tolvane                      open the ranking window
 
 } // namespace
 
-bool TolvaneCommandLine::wantsWindows(const QStringList &arguments)
+std::optional<TolvaneCommandLine::WindowedStart>
+TolvaneCommandLine::windowedStart(const QStringList &arguments)
 {
-    return arguments.size() <= 1;
+    WindowedStart start;
+    for (qsizetype i = 1; i < arguments.size(); i += 2) {
+        const QString &option = arguments[i];
+        if (i + 1 >= arguments.size() || arguments[i + 1].isEmpty())
+            return std::nullopt;
+        if (option == QLatin1String("--logs"))
+            start.logFolder = arguments[i + 1];
+        else if (option == QLatin1String("--db"))
+            start.database = arguments[i + 1];
+        else
+            return std::nullopt;
+    }
+    return start;
 }
 
 TolvaneCommandLine::TolvaneCommandLine(SettingsStore &settings, QTextStream &out, QTextStream &err)

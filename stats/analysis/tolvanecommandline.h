@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include <optional>
+
 class QTextStream;
 class SettingsStore;
 
@@ -13,8 +15,14 @@ class SettingsStore;
 class TolvaneCommandLine
 {
 public:
-    /// True when \a arguments (program name first) ask for the windows rather than this.
-    static bool wantsWindows(const QStringList &arguments);
+    /// What the windows are started with: nothing, or only --logs DIR and --db FILE.
+    struct WindowedStart
+    {
+        QString logFolder;
+        QString database;
+    };
+    /// The windowed start \a arguments (program name first) ask for, if they ask for one.
+    static std::optional<WindowedStart> windowedStart(const QStringList &arguments);
 
     TolvaneCommandLine(SettingsStore &settings, QTextStream &out, QTextStream &err);
 

@@ -17,6 +17,8 @@ class TestTolvaneCommandLine : public QObject
 
 private slots:
     void init();
+    void choosesTheWindows_data();
+    void choosesTheWindows();
     void refusesWrongCommandLines_data();
     void refusesWrongCommandLines();
     void updatesThenPrintsTheRanking();
@@ -46,6 +48,40 @@ int TestTolvaneCommandLine::run(const QStringList &arguments)
     QTextStream out(&m_out);
     QTextStream err(&m_err);
     return TolvaneCommandLine(*m_settings, out, err).run(QStringList {"tolvane"} + arguments);
+}
+
+void TestTolvaneCommandLine::choosesTheWindows_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("windows");
+    QTest::addColumn<QString>("logs");
+    QTest::addColumn<QString>("db");
+    QTest::newRow("no option") << QStringList {} << true << ""
+                               << "";
+    QTest::newRow("logs and db") << QStringList {"--db", "s.db", "--logs", "l"} << true << "l"
+                                 << "s.db";
+    QTest::newRow("update") << QStringList {"--update", "--logs", "l"} << false << ""
+                            << "";
+    QTest::newRow("logs without folder") << QStringList {"--logs"} << false << ""
+                                         << "";
+    QTest::newRow("empty folder") << QStringList {"--logs", ""} << false << ""
+                                  << "";
+    QTest::newRow("help") << QStringList {"--help"} << false << ""
+                          << "";
+}
+
+void TestTolvaneCommandLine::choosesTheWindows()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, windows);
+    QFETCH(QString, logs);
+    QFETCH(QString, db);
+    const auto start = TolvaneCommandLine::windowedStart(QStringList {"tolvane"} + arguments);
+    QCOMPARE(start.has_value(), windows);
+    if (start) {
+        QCOMPARE(start->logFolder, logs);
+        QCOMPARE(start->database, db);
+    }
 }
 
 void TestTolvaneCommandLine::refusesWrongCommandLines_data()

@@ -4,6 +4,7 @@
 #include "calculs.h"
 #include "datastats.h"
 #include "dialogprompts.h"
+#include "overlaysettings.h"
 #include "settingsstore.h"
 #include "statspaths.h"
 #include "tolvanecontext.h"
@@ -12,6 +13,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 
 bool prepareWindowedStart(SettingsStore &settings, Prompts &prompts, DataStats &store)
 {
@@ -30,13 +32,20 @@ bool prepareWindowedStart(SettingsStore &settings, Prompts &prompts, DataStats &
     return false;
 }
 
-int startWindowed(int argc, char **argv)
+int startWindowed(int argc, char **argv, const QString &logFolder, const QString &database)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tolvane"));
     QApplication::setWindowIcon(TolvaneIcon::icon());
 
-    SettingsStore settings;
+    SettingsStore stored;
+    OverlaySettings settings(stored);
+    if (!logFolder.isEmpty())
+        settings.overlay(QStringLiteral("Tolvane"), QStringLiteral("Paths"),
+                         QStringLiteral("LogFolder"), QDir(logFolder).absolutePath());
+    if (!database.isEmpty())
+        settings.overlay(QStringLiteral("Tolvane"), QStringLiteral("Paths"),
+                         QStringLiteral("Database"), QFileInfo(database).absoluteFilePath());
     DialogPrompts prompts;
     DataStats store;
     if (!prepareWindowedStart(settings, prompts, store))
