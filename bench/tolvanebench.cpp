@@ -59,8 +59,8 @@ QByteArray generate(const QString &path, int lines, int players)
     QList<QByteArray> ids;
     QRandomGenerator random(2026);
     for (int p = 0; p < players; ++p) {
-        names << "Player_" + QByteArray::number(p) + (p % 7 == 0 ? " [clan]" : "");
-        ids << "STEAM_0:" + QByteArray::number(p % 2) + ":" + QByteArray::number(1000000 + p * 37);
+        names << "Gamer" + QByteArray::number(p) + (p % 7 == 0 ? " [clan]" : "");
+        ids << "STEAM_0:" + QByteArray::number(p % 2) + ":" + QByteArray::number(p * 37);
     }
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
@@ -95,7 +95,7 @@ QByteArray generate(const QString &path, int lines, int players)
         else if (kind < 79)
             line += player(a, "CT") + " triggered \"Rescued_A_Hostage\"";
         else if (kind < 90)
-            line += player(a, "CT") + " say \"gg wp, nice round everyone\"";
+            line += player(a, "CT") + " say \"gg wp\"";
         else
             line += player(a, "TERRORIST") + " joined team \"CT\"";
         chunk += line + '\n';

@@ -10,38 +10,43 @@ namespace {
 struct WeaponEntry
 {
     QByteArrayView weapon;
-    std::string_view column;
+    int column;
 };
+
+constexpr WeaponEntry weapon(const char *word, std::string_view column)
+{
+    return {QByteArrayView(word), StatsColumns::indexOf(column)};
+}
 
 // Looked up in this order; the first equal word selects the column.
 constexpr std::array<WeaponEntry, 27> weaponTable = {{
-    {"ak47", "p4_1_ak47"},
-    {"aug", "p4_4_aug"},
-    {"awp", "p4_6_awp"},
-    {"deagle", "s1_3_deagle"},
-    {"elite", "s1_5_elite"},
-    {"g3sg1", "p4_7_g3sg1"},
-    {"glock18", "s1_2_glock18"},
-    {"grenade", "grenade"},
-    {"knife", "couteau"},
-    {"m249", "p5_1_m249"},
-    {"m3", "p2_1_m3"},
-    {"m4a1", "p4_3_m4a1"},
-    {"mp5navy", "p3_1_mp5navy"},
-    {"p228", "s1_4_p228"},
-    {"p90", "p3_3_p90"},
-    {"scout", "p4_5_scout"},
-    {"sg550", "p4_8_sg550"},
-    {"sg552", "p4_2_sg552"},
-    {"tmp", "p3_2_tmp"},
-    {"ump45", "p3_5_ump45"},
-    {"usp", "s1_1_usp"},
-    {"xm1014", "p2_2_xm1014"},
-    {"fiveseven", "s1_6_fiveseven"},
-    {"mac10", "p3_4_mac10"},
-    {"Hostage", "Hostage"},
-    {"PoseBombe", "BombePosée"},
-    {"DifuseBombe", "BombeDesamocée"},
+    weapon("ak47", "p4_1_ak47"),
+    weapon("aug", "p4_4_aug"),
+    weapon("awp", "p4_6_awp"),
+    weapon("deagle", "s1_3_deagle"),
+    weapon("elite", "s1_5_elite"),
+    weapon("g3sg1", "p4_7_g3sg1"),
+    weapon("glock18", "s1_2_glock18"),
+    weapon("grenade", "grenade"),
+    weapon("knife", "couteau"),
+    weapon("m249", "p5_1_m249"),
+    weapon("m3", "p2_1_m3"),
+    weapon("m4a1", "p4_3_m4a1"),
+    weapon("mp5navy", "p3_1_mp5navy"),
+    weapon("p228", "s1_4_p228"),
+    weapon("p90", "p3_3_p90"),
+    weapon("scout", "p4_5_scout"),
+    weapon("sg550", "p4_8_sg550"),
+    weapon("sg552", "p4_2_sg552"),
+    weapon("tmp", "p3_2_tmp"),
+    weapon("ump45", "p3_5_ump45"),
+    weapon("usp", "s1_1_usp"),
+    weapon("xm1014", "p2_2_xm1014"),
+    weapon("fiveseven", "s1_6_fiveseven"),
+    weapon("mac10", "p3_4_mac10"),
+    weapon("Hostage", "Hostage"),
+    weapon("PoseBombe", "BombePosée"),
+    weapon("DifuseBombe", "BombeDesamocée"),
 }};
 
 constexpr int counter(int column)
@@ -113,14 +118,15 @@ std::size_t EventAccumulator::rawSlot(QByteArrayView name)
 int EventAccumulator::weaponColumn(QByteArrayView weapon)
 {
     for (const WeaponEntry &entry : weaponTable) {
-        if (entry.weapon == weapon)
-            return StatsColumns::indexOf(entry.column);
+        if (entry.weapon.size() == weapon.size() && entry.weapon.front() == weapon.front()
+            && entry.weapon == weapon)
+            return entry.column;
     }
     return -1;
 }
 
-void EventAccumulator::apply(DataStats::Counters *actor, DataStats::Counters *victim,
-                             QByteArrayView weapon)
+template<typename Counters>
+void EventAccumulator::apply(Counters *actor, Counters *victim, QByteArrayView weapon)
 {
     if (actor) {
         if (weapon != QByteArrayView("Hostage")) {

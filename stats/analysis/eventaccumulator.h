@@ -75,8 +75,8 @@ private:
 
     DataStats::Counters *counters(int slot);
     std::size_t rawSlot(QByteArrayView name);
-    static void apply(DataStats::Counters *actor, DataStats::Counters *victim,
-                      QByteArrayView weapon);
+    template<typename Counters>
+    static void apply(Counters *actor, Counters *victim, QByteArrayView weapon);
 
     DataStats &m_store;
     std::vector<Player> m_players;
