@@ -125,28 +125,51 @@ int main(int argc, char **argv)
     generate(log, lines, players);
     const double megabytes = double(QFileInfo(log).size()) / (1024.0 * 1024.0);
 
-    const Outcome awk =
-        runChild({"awk", "-F\"",
-                  "/ killed /{split($2,a,\"<\"); split($4,b,\"<\"); k[a[1]]++; d[b[1]]++} "
-                  "END{for(n in k) c++; print c}",
-                  log},
-                 dir.filePath("awk.out"));
-    const Outcome update =
-        runChild({TOLVANE_BINARY, "--update", "--logs", logs, "--db", dir.filePath("Stats.db")},
-                 dir.filePath("update.out"));
-    if (!update.ok || QFile::exists(log)) {
-        std::fprintf(stderr, "the update run failed\n");
-        return 1;
+    // The server wrote its log long before the count: flush it to disk first, so that neither
+    // contender waits on the kernel writing back a hundred freshly written megabytes.
+    sync();
+
+    // Best of three for each, alternating, as the machine's other tenants come and go. Each
+    // update gets its own folder holding a hard link to the log, which it deletes.
+    Outcome awk;
+    Outcome update;
+    QByteArray summaryLine;
+    for (int round = 0; round < 3; ++round) {
+        const Outcome a = runChild({"awk", "-F\"",
+                                    "/ killed /{split($2,a,\"<\"); split($4,b,\"<\"); "
+                                    "k[a[1]]++; d[b[1]]++} END{for(n in k) c++; print c}",
+                                    log},
+                                   dir.filePath("awk.out"));
+        const QString folder = dir.filePath(QStringLiteral("run%1").arg(round));
+        QDir().mkpath(folder);
+        const QString linked = folder + "/L1207000.log";
+        if (link(QFile::encodeName(log).constData(), QFile::encodeName(linked).constData()) != 0) {
+            std::fprintf(stderr, "cannot link the log\n");
+            return 1;
+        }
+        const Outcome u = runChild({TOLVANE_BINARY, "--update", "--logs", folder, "--db",
+                                    dir.filePath(QStringLiteral("Stats%1.db").arg(round))},
+                                   dir.filePath("update.out"));
+        if (!u.ok || QFile::exists(linked)) {
+            std::fprintf(stderr, "the update run failed\n");
+            return 1;
+        }
+        QFile summary(dir.filePath("update.out"));
+        summary.open(QIODevice::ReadOnly);
+        summaryLine = summary.readAll();
+        if (round == 0 || a.seconds < awk.seconds)
+            awk = a;
+        if (round == 0 || u.seconds < update.seconds)
+            update = u;
     }
-    QFile summary(dir.filePath("update.out"));
-    summary.open(QIODevice::ReadOnly);
 
     const double rate = lines / update.seconds;
     const double limit = 3 * megabytes + 50;
     std::printf("log file:          %d lines, %.1f MiB, %d players\n", lines, megabytes, players);
+    std::printf("best of three runs of each:\n");
     std::printf("tolvane --update:  %.3f s, %.2f million lines/s, peak memory %.1f MiB\n",
                 update.seconds, rate / 1e6, update.peakMiB);
-    std::printf("  its summary:     %s", summary.readAll().constData());
+    std::printf("  its summary:     %s", summaryLine.constData());
     std::printf("awk kills/deaths:  %.3f s%s\n", awk.seconds, awk.ok ? "" : " (awk failed)");
     std::printf("targets:           >= 1.5 million lines/s: %s; faster than awk: %s; "
                 "peak < 3 x file + 50 MiB (%.0f MiB): %s\n",
