@@ -1,7 +1,8 @@
 #pragma once
 
-#include "filestore.h"
+#include "failingfilestore.h"
 #include "gamelauncher.h"
+#include "testfiles.h"
 
 #include <QByteArray>
 #include <QString>
@@ -16,17 +17,3 @@ public:
     QStringList commands;
     bool fails = false;
 };
-
-/// A file store whose writes to one path fail, as on a read-only or locked file.
-class FailingFileStore final : public FileStore
-{
-public:
-    bool writeAtomically(const QString &path, const QByteArray &content,
-                         QString *error = nullptr) override;
-
-    QString failingPath;
-};
-
-/// Small file helpers for fixtures.
-QByteArray readFile(const QString &path);
-bool writeFile(const QString &path, const QByteArray &content);

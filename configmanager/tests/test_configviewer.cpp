@@ -90,7 +90,7 @@ void TestConfigViewer::textRoundTrip()
 
 void TestConfigViewer::openShowsStoredConfig()
 {
-    QVERIFY(writeFile(m_library + QStringLiteral("cfg1.cfg"), "rate 9999\r\n"));
+    QVERIFY(TestFiles::write(m_library + QStringLiteral("cfg1.cfg"), "rate 9999\r\n"));
     ConfigViewer viewer(*m_config);
     QVERIFY(viewer.open(QStringLiteral("cfg1")));
     QCOMPARE(viewer.path(), m_library + QStringLiteral("cfg1.cfg"));
@@ -112,7 +112,7 @@ void TestConfigViewer::openMissing()
     QFETCH(QString, name);
     QFETCH(bool, registered);
 
-    QVERIFY(writeFile(m_library + QStringLiteral("cfg1.cfg"), "rate 9999\r\n"));
+    QVERIFY(TestFiles::write(m_library + QStringLiteral("cfg1.cfg"), "rate 9999\r\n"));
     if (!registered)
         QVERIFY(m_config->setSetting(GameConfig::RepertoryFileKey, QString()));
     ConfigViewer viewer(*m_config);
@@ -143,13 +143,13 @@ void TestConfigViewer::question()
     QFETCH(bool, asks);
 
     const QString path = m_library + QStringLiteral("cfg1.cfg");
-    QVERIFY(writeFile(path, "rate 9999\r\nname \"J\xe9r\xf4me\"\r\n"));
+    QVERIFY(TestFiles::write(path, "rate 9999\r\nname \"J\xe9r\xf4me\"\r\n"));
     ConfigViewer viewer(*m_config);
     QVERIFY(viewer.open(QStringLiteral("cfg1")));
     if (fileAtClose.isEmpty())
         QVERIFY(QFile::remove(path));
     else
-        QVERIFY(writeFile(path, fileAtClose));
+        QVERIFY(TestFiles::write(path, fileAtClose));
     QCOMPARE(viewer.needsQuestion(editorText), asks);
 }
 
@@ -181,26 +181,26 @@ void TestConfigViewer::answers()
     QFETCH(QByteArray, fileAfter);
 
     const QString path = m_library + QStringLiteral("cfg1.cfg");
-    QVERIFY(writeFile(path, "rate 9999\r\nname \"J\xe9r\xf4me\"\r\nbind w +forward\r\n"));
+    QVERIFY(TestFiles::write(path, "rate 9999\r\nname \"J\xe9r\xf4me\"\r\nbind w +forward\r\n"));
     ConfigViewer viewer(*m_config);
     QVERIFY(viewer.open(QStringLiteral("cfg1")));
     QVERIFY(viewer.needsQuestion(edited));
     QCOMPARE(viewer.answerClose(answer, edited), closes);
-    QCOMPARE(readFile(path), fileAfter);
+    QCOMPARE(TestFiles::read(path), fileAfter);
     QCOMPARE(QDir(m_library).entryList(QDir::Files), QStringList {QStringLiteral("cfg1.cfg")});
 }
 
 void TestConfigViewer::failedSaveKeepsViewerOpen()
 {
     const QString path = m_library + QStringLiteral("cfg1.cfg");
-    QVERIFY(writeFile(path, "rate 9999\n"));
+    QVERIFY(TestFiles::write(path, "rate 9999\n"));
     ConfigViewer viewer(*m_config);
     QVERIFY(viewer.open(QStringLiteral("cfg1")));
     m_files.failingPath = path;
     QString error;
     QVERIFY(!viewer.answerClose(Answer::Yes, QStringLiteral("rate 1\n"), &error));
     QVERIFY(error.contains(QStringLiteral("Permission denied")));
-    QCOMPARE(readFile(path), QByteArray("rate 9999\n"));
+    QCOMPARE(TestFiles::read(path), QByteArray("rate 9999\n"));
 }
 
 QTEST_GUILESS_MAIN(TestConfigViewer)

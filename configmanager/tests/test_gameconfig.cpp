@@ -60,7 +60,7 @@ void TestGameConfig::init()
     m_gameFolder = m_dir->filePath(QStringLiteral("Half Life/cstrike"));
     m_gameFile = m_gameFolder + QStringLiteral("/config.cfg");
     QVERIFY(QDir().mkpath(m_gameFolder));
-    QVERIFY(writeFile(m_gameFile, "name \"player\"\r\n"));
+    QVERIFY(TestFiles::write(m_gameFile, "name \"player\"\r\n"));
     QVERIFY(m_config->setSetting(GameConfig::RepertoryFileKey, m_gameFile));
 }
 
@@ -74,7 +74,7 @@ void TestGameConfig::cleanup()
 void TestGameConfig::storeConfig(const QString &fileName, const QByteArray &content)
 {
     QVERIFY(QDir().mkpath(library()));
-    QVERIFY(writeFile(library() + fileName, content));
+    QVERIFY(TestFiles::write(library() + fileName, content));
 }
 
 void TestGameConfig::deriveConfigFolder_data()
@@ -198,7 +198,8 @@ void TestGameConfig::apply()
     const auto result = m_config->ApplyConfig(name);
     QCOMPARE(result.outcome, outcome);
     QCOMPARE(result.notice ? result.notice->title : QString(), noticeTitle);
-    QCOMPARE(readFile(m_gameFile), copied ? storedContent : QByteArray("name \"player\"\r\n"));
+    QCOMPARE(TestFiles::read(m_gameFile),
+             copied ? storedContent : QByteArray("name \"player\"\r\n"));
     const bool started =
         outcome == ApplyOutcome::GameStarted || outcome == ApplyOutcome::LaunchFailed;
     QCOMPARE(m_launcher.commands, started ? QStringList {command} : QStringList {});
@@ -218,12 +219,13 @@ void TestGameConfig::applyKeepsOneBackup()
     storeConfig(QStringLiteral("TWO.CFG"), "two\n");
     QString name = QStringLiteral("one");
     m_config->ApplyConfig(name);
-    QCOMPARE(readFile(m_gameFile + QStringLiteral(".bak")), QByteArray("name \"player\"\r\n"));
+    QCOMPARE(TestFiles::read(m_gameFile + QStringLiteral(".bak")),
+             QByteArray("name \"player\"\r\n"));
     // The list shows TWO.CFG as "TWO", and applying that name finds the file.
     name = QStringLiteral("TWO");
     QCOMPARE(m_config->ApplyConfig(name).outcome, ApplyOutcome::NoCommand);
-    QCOMPARE(readFile(m_gameFile), QByteArray("two\n"));
-    QCOMPARE(readFile(m_gameFile + QStringLiteral(".bak")), QByteArray("one\n"));
+    QCOMPARE(TestFiles::read(m_gameFile), QByteArray("two\n"));
+    QCOMPARE(TestFiles::read(m_gameFile + QStringLiteral(".bak")), QByteArray("one\n"));
 }
 
 void TestGameConfig::captureNewAndExisting_data()
@@ -255,7 +257,7 @@ void TestGameConfig::captureNewAndExisting()
     const auto result = m_config->CaptureConfig(name);
     QCOMPARE(result.outcome, CaptureOutcome::Created);
     QVERIFY(!result.notice);
-    QCOMPARE(readFile(library() + storedAs), QByteArray("name \"player\"\r\n"));
+    QCOMPARE(TestFiles::read(library() + storedAs), QByteArray("name \"player\"\r\n"));
     QCOMPARE(m_config->RefreshConfigList(), QStringList {name});
 }
 

@@ -115,7 +115,7 @@ void TestQuorrelWindows::init()
     m_gameFile = m_dir->filePath(QStringLiteral("cstrike/config.cfg"));
     m_library = m_dir->filePath(QStringLiteral("cstrike/Configs/"));
     QVERIFY(QDir().mkpath(m_library));
-    QVERIFY(writeFile(m_gameFile, "name \"player\"\r\n"));
+    QVERIFY(TestFiles::write(m_gameFile, "name \"player\"\r\n"));
 }
 
 void TestQuorrelWindows::cleanup()
@@ -139,7 +139,7 @@ void TestQuorrelWindows::startMenu(bool alreadyUsed)
 
 void TestQuorrelWindows::storeConfig(const QString &name, const QByteArray &content)
 {
-    QVERIFY(writeFile(m_library + name + QStringLiteral(".cfg"), content));
+    QVERIFY(TestFiles::write(m_library + name + QStringLiteral(".cfg"), content));
 }
 
 void TestQuorrelWindows::selectEntry(const QString &name)
@@ -228,7 +228,7 @@ void TestQuorrelWindows::regSaveStoresAndRefreshesList()
     startMenu(false);
     const QString otherFolder = m_dir->filePath(QStringLiteral("other"));
     QVERIFY(QDir().mkpath(otherFolder + QStringLiteral("/Configs")));
-    QVERIFY(writeFile(otherFolder + QStringLiteral("/Configs/elsewhere.cfg"), "x\n"));
+    QVERIFY(TestFiles::write(otherFolder + QStringLiteral("/Configs/elsewhere.cfg"), "x\n"));
 
     Reg *reg = m_menu->regWindow();
     child<QLineEdit>(reg, "Text1")->setText(otherFolder + QStringLiteral("/config.cfg"));
@@ -503,7 +503,7 @@ void TestQuorrelWindows::doubleClickAppliesAfterSpeech()
     QCOMPARE(m_ends, 0);
     QTRY_COMPARE(m_ends, 1);
     QCOMPARE(spoken.last().first().toString(), QStringLiteral("Welcome fast"));
-    QCOMPARE(readFile(m_gameFile), QByteArray("rate 25000\r\n"));
+    QCOMPARE(TestFiles::read(m_gameFile), QByteArray("rate 25000\r\n"));
     QCOMPARE(m_launcher.commands, QStringList {QStringLiteral("hl -game cstrike")});
 }
 
@@ -554,7 +554,7 @@ void TestQuorrelWindows::viewerRoundTripThroughEditor()
         QCOMPARE(m_dialogs.questions.first(),
                  QStringLiteral("Brassolin|Voulez-vous enregistrer les modifications ?"));
     QCOMPARE(bool(viewer), open);
-    QCOMPARE(readFile(m_library + QStringLiteral("cfg1.cfg")), fileAfter);
+    QCOMPARE(TestFiles::read(m_library + QStringLiteral("cfg1.cfg")), fileAfter);
 }
 
 QTEST_MAIN(TestQuorrelWindows)

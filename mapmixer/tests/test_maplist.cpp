@@ -1,6 +1,8 @@
+#include "failingfilestore.h"
 #include "filestore.h"
 #include "maplist.h"
 #include "randomsource.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,31 +32,6 @@ public:
 private:
     QList<double> m_draws;
 };
-
-class FailingFileStore final : public FileStore
-{
-public:
-    bool writeAtomically(const QString &, const QByteArray &, QString *error) override
-    {
-        if (error)
-            *error = QStringLiteral("disk full");
-        return false;
-    }
-};
-
-void createFile(const QString &path, const QByteArray &content = {})
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
-
-QByteArray fileContent(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 QStringList sorted(QStringList list)
 {
@@ -116,7 +93,7 @@ void TestMapList::retrieveListsOrdinaryBspFiles()
     QFETCH(QStringList, entries);
     QTemporaryDir mod;
     for (const auto &file : files)
-        createFile(mod.filePath(file));
+        QVERIFY(TestFiles::write(mod.filePath(file)));
     for (const auto &folder : folders)
         QVERIFY(QDir(mod.path()).mkpath(folder));
 
@@ -283,13 +260,13 @@ void TestMapList::saveReplacesTheWholeFile()
     QTemporaryDir mod;
     const QString path = MapList::mapCyclePath(mod.path());
     if (!oldFile.isEmpty())
-        createFile(path, oldFile);
+        QVERIFY(TestFiles::write(path, oldFile));
 
     FileStore files;
     MapList::SaveContent saved;
     QString error;
     QVERIFY2(MapList::save(mod.path(), list, files, &saved, &error), qPrintable(error));
-    QCOMPARE(fileContent(path), newFile);
+    QCOMPARE(TestFiles::read(path), newFile);
     QCOMPARE(saved.bytes, newFile);
     QCOMPARE(QDir(mod.path()).entryList(QDir::Files), QStringList {"mapcycle.txt"});
     QCOMPARE(MapList::loadMapCycle(mod.path(), files), QString::fromLatin1(newFile));
@@ -299,13 +276,14 @@ void TestMapList::failedSaveLeavesTheOldFile()
 {
     QTemporaryDir mod;
     const QString path = MapList::mapCyclePath(mod.path());
-    createFile(path, "de_dust2\r\n");
+    QVERIFY(TestFiles::write(path, "de_dust2\r\n"));
     FailingFileStore files;
+    files.failAll = true;
     MapList::SaveContent saved;
     QString error;
     QVERIFY(!MapList::save(mod.path(), "cs_office\r", files, &saved, &error));
-    QCOMPARE(error, QStringLiteral("disk full"));
-    QCOMPARE(fileContent(path), QByteArray("de_dust2\r\n"));
+    QCOMPARE(error, QStringLiteral("Permission denied"));
+    QCOMPARE(TestFiles::read(path), QByteArray("de_dust2\r\n"));
 
     // A mod folder that does not exist: nothing is created, the failure is told.
     FileStore realFiles;

@@ -1,8 +1,10 @@
+#include "failingfilestore.h"
 #include "filestore.h"
 #include "maplist.h"
 #include "mixfrm.h"
 #include "picturebutton.h"
 #include "silentspeech.h"
+#include "testfiles.h"
 
 #include <QApplication>
 #include <QDir>
@@ -35,31 +37,6 @@ public:
 private:
     int m_ended = 0;
 };
-
-class FailingFileStore final : public FileStore
-{
-public:
-    bool writeAtomically(const QString &, const QByteArray &, QString *error) override
-    {
-        if (error)
-            *error = QStringLiteral("disque plein");
-        return false;
-    }
-};
-
-void createFile(const QString &path, const QByteArray &content = {})
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
-
-QByteArray fileContent(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 QStringList entries(const QString &list)
 {
@@ -104,9 +81,9 @@ void TestMixFrm::makeMod(const QStringList &maps, const QByteArray &mapCycle)
 {
     QVERIFY(QDir().mkpath(m_mod + "/maps"));
     for (const auto &name : maps)
-        createFile(m_mod + "/maps/" + name);
+        QVERIFY(TestFiles::write(m_mod + "/maps/" + name));
     if (!mapCycle.isNull())
-        createFile(MapList::mapCyclePath(m_mod), mapCycle);
+        QVERIFY(TestFiles::write(MapList::mapCyclePath(m_mod), mapCycle));
 }
 
 void TestMixFrm::startUpGreetsAndRetrieves()
@@ -199,11 +176,11 @@ void TestMixFrm::buttonsRunTheOperations()
     QVERIFY(!progress->isVisible());
     QCOMPARE(lastValue, progress->maximum());
     QVERIFY(progress->maximum() >= 3 + 2 && progress->maximum() <= 3 + 121);
-    QCOMPARE(fileContent(MapList::mapCyclePath(m_mod)), QByteArray("old_map\r\nde_dust2\r\n"));
+    QCOMPARE(TestFiles::read(MapList::mapCyclePath(m_mod)), QByteArray("old_map\r\nde_dust2\r\n"));
 
     window.setListText("de_dust2\r\r  \rcs_office\n");
     QTest::mouseClick(window.findChild<PictureButton *>("Command2"), Qt::LeftButton);
-    QCOMPARE(fileContent(MapList::mapCyclePath(m_mod)),
+    QCOMPARE(TestFiles::read(MapList::mapCyclePath(m_mod)),
              QByteArray("de_dust2\r\n  \r\ncs_office\r\n"));
     QCOMPARE(window.listText(), QStringLiteral("de_dust2\r  \rcs_office\r"));
     QCOMPARE(window.findChild<QPlainTextEdit *>("MapCycleViewer")->toPlainText(),
@@ -228,15 +205,16 @@ void TestMixFrm::failedSaveKeepsTheOldFileAndSaysWhy()
 {
     MixFrm window("cstrike", m_mod, new SilentSpeech(SilentSpeech::Delay::None));
     FailingFileStore files;
+    files.failAll = true;
     window.setFileStore(&files);
     QStringList messages;
     window.setMessageHandler([&](const QString &text) { messages << text; });
     window.setListText("cs_office");
     QTest::mouseClick(window.findChild<PictureButton *>("Command2"), Qt::LeftButton);
     QCOMPARE(messages.size(), 1);
-    QVERIFY(messages.first().contains("disque plein"));
+    QVERIFY(messages.first().contains("Permission denied"));
     QVERIFY(messages.first().contains("mapcycle.txt"));
-    QCOMPARE(fileContent(MapList::mapCyclePath(m_mod)), QByteArray("old_map\r\nde_dust2\r\n"));
+    QCOMPARE(TestFiles::read(MapList::mapCyclePath(m_mod)), QByteArray("old_map\r\nde_dust2\r\n"));
 }
 
 void TestMixFrm::closeStateMachine_data()

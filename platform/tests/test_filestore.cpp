@@ -1,16 +1,9 @@
 #include "filestore.h"
+#include "testfiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-} // namespace
 
 class TestFileStore : public QObject
 {
@@ -43,8 +36,8 @@ void TestFileStore::writesExactBytes()
     if (!old.isEmpty())
         QVERIFY(FileStore().writeAtomically(path, old));
     QVERIFY(FileStore().writeAtomically(path, content));
-    QCOMPARE(readBytes(path), content);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"mapcycle.txt"});
+    QCOMPARE(TestFiles::read(path), content);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList {"mapcycle.txt"});
 }
 
 void TestFileStore::failedWriteKeepsOldFile()
@@ -59,7 +52,7 @@ void TestFileStore::failedWriteKeepsOldFile()
     if (written)
         QSKIP("running with permission to write into read-only folders (root)");
     QVERIFY(!error.isEmpty());
-    QCOMPARE(readBytes(path), QByteArray("bind w +forward\n"));
+    QCOMPARE(TestFiles::read(path), QByteArray("bind w +forward\n"));
 }
 
 void TestFileStore::missingFileReportsReason()
@@ -78,7 +71,7 @@ void TestFileStore::copyReplacesTarget()
     QVERIFY(FileStore().writeAtomically(dir.filePath("a.cfg"), "A\r\n"));
     QVERIFY(FileStore().writeAtomically(dir.filePath("b.cfg"), "BBBBBB"));
     QVERIFY(FileStore().copyAtomically(dir.filePath("a.cfg"), dir.filePath("b.cfg")));
-    QCOMPARE(readBytes(dir.filePath("b.cfg")), QByteArray("A\r\n"));
+    QCOMPARE(TestFiles::read(dir.filePath("b.cfg")), QByteArray("A\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestFileStore)

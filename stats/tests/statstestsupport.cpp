@@ -50,12 +50,6 @@ QByteArray log(const QList<QByteArray> &lines, const QByteArray &lineEnd)
     return text + closed() + lineEnd;
 }
 
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 QVariantMap row(DataStats &store, const QString &nom)
 {
     QSqlQuery query(store.database());

@@ -20,7 +20,6 @@ QByteArray closed();
 
 /// A whole log: "Log file started", the lines, "Log file closed", each ended by \a lineEnd.
 QByteArray log(const QList<QByteArray> &lines, const QByteArray &lineEnd = "\n");
-bool writeFile(const QString &path, const QByteArray &bytes);
 
 /// Every column of the row whose Nom is exactly \a nom; empty when there is none.
 QVariantMap row(DataStats &store, const QString &nom);

@@ -1,5 +1,6 @@
 #include "datastats.h"
 #include "statstestsupport.h"
+#include "testfiles.h"
 
 #include <QSqlQuery>
 #include <QSqlQueryModel>
@@ -173,7 +174,7 @@ void TestDataStats::reportsAnUnopenableFile()
     QVERIFY2(store.errorString().contains("Stats.db"), qPrintable(store.errorString()));
     QVERIFY(!store.isOpen());
 
-    QVERIFY(StatsTest::writeFile(dir.filePath("junk.db"), QByteArray(4096, 'x')));
+    QVERIFY(TestFiles::write(dir.filePath("junk.db"), QByteArray(4096, 'x')));
     DataStats junk;
     QVERIFY(!junk.open(dir.filePath("junk.db")));
     QVERIFY(junk.errorString().contains("junk.db"));

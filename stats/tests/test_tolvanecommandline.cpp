@@ -1,6 +1,7 @@
 #include "settingsstore.h"
 #include "statspaths.h"
 #include "statstestsupport.h"
+#include "testfiles.h"
 #include "tolvanecommandline.h"
 
 #include <QDir>
@@ -116,9 +117,10 @@ void TestTolvaneCommandLine::updatesThenPrintsTheRanking()
 {
     const QString logs = m_dir->filePath("logs");
     const QString db = m_dir->filePath("Stats.db");
-    QVERIFY(writeFile(logs + "/L1.log",
-                      log({kill("Alexandre", "Bo", "awp"), kill("Bo", "Cy", "awp"),
-                           kill("Bo", "Cy", "awp"), stamp() + "Server say \"no suicide\""})));
+    QVERIFY(
+        TestFiles::write(logs + "/L1.log",
+                         log({kill("Alexandre", "Bo", "awp"), kill("Bo", "Cy", "awp"),
+                              kill("Bo", "Cy", "awp"), stamp() + "Server say \"no suicide\""})));
     QCOMPARE(run({"--update", "--logs", logs, "--db", db}), 0);
     QVERIFY2(QRegularExpression("^1 files \\(1 finished and deleted\\), 6 lines, 3 events, "
                                 "1 malformed lines skipped, 3 players, [0-9.]+ s\n$")
@@ -146,7 +148,7 @@ void TestTolvaneCommandLine::usesTheStoredFolderAndDatabase()
     StatsPaths paths(*m_settings);
     QVERIFY(paths.setLogFolder(m_dir->filePath("logs")));
     QVERIFY(paths.setDatabasePath(m_dir->filePath("stored.db")));
-    QVERIFY(writeFile(m_dir->filePath("logs/L1.log"), log({kill("A", "B", "awp")})));
+    QVERIFY(TestFiles::write(m_dir->filePath("logs/L1.log"), log({kill("A", "B", "awp")})));
     QCOMPARE(run({"--update"}), 0);
     QVERIFY(QFile::exists(m_dir->filePath("stored.db")));
     QCOMPARE(run({"--print"}), 0);

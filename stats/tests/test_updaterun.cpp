@@ -1,5 +1,6 @@
 #include "datastats.h"
 #include "statstestsupport.h"
+#include "testfiles.h"
 #include "updaterun.h"
 
 #include <QDir>
@@ -97,12 +98,12 @@ bool TestUpdateRun::run(Recorder *recorder)
 void TestUpdateRun::countsMatchingFilesAndLeavesOthers()
 {
     const QByteArray one = log({kill("A", "B", "awp")});
-    QVERIFY(writeFile(m_logs + "/L0805064.log", one));
-    QVERIFY(writeFile(m_logs + "/l0805065.LOG", log({kill("A", "C", "awp"), suicide("C")})));
-    QVERIFY(writeFile(m_logs + "/L.log", log({triggered("B", "Planted_The_Bomb")})));
+    QVERIFY(TestFiles::write(m_logs + "/L0805064.log", one));
+    QVERIFY(TestFiles::write(m_logs + "/l0805065.LOG", log({kill("A", "C", "awp"), suicide("C")})));
+    QVERIFY(TestFiles::write(m_logs + "/L.log", log({triggered("B", "Planted_The_Bomb")})));
     const QStringList others = {"x0805064.log", "L0805064.txt", "L0805064.log.bak", "notes"};
     for (const QString &name : others)
-        QVERIFY(writeFile(m_logs + "/" + name, one));
+        QVERIFY(TestFiles::write(m_logs + "/" + name, one));
     QVERIFY(QDir(m_logs).mkdir("L_folder.log"));
     QVERIFY(QFile::link(m_logs + "/notes", m_logs + "/Llink.log"));
 
@@ -134,7 +135,7 @@ void TestUpdateRun::countsTheSameWhateverTheLineEnds_data()
 void TestUpdateRun::countsTheSameWhateverTheLineEnds()
 {
     QFETCH(QByteArray, lineEnd);
-    QVERIFY(writeFile(
+    QVERIFY(TestFiles::write(
         m_logs + "/L1.log",
         log({kill("A", "B", "awp"), kill("B", "A", "usp"), kill("A", "B", "knife")}, lineEnd)));
     QVERIFY2(run(), qPrintable(m_error));
@@ -146,12 +147,12 @@ void TestUpdateRun::countsTheSameWhateverTheLineEnds()
 
 void TestUpdateRun::decodesEachFileByItsOwnEncoding()
 {
-    QVERIFY(writeFile(m_logs + "/L1.log",
-                      log({kill("\xc9lodie",
-                                "\xc7"
-                                "a",
-                                "awp")})));
-    QVERIFY(writeFile(m_logs + "/L2.log", log({kill("\xc3\x89LODIE", "\xd0\x94", "awp")})));
+    QVERIFY(TestFiles::write(m_logs + "/L1.log",
+                             log({kill("\xc9lodie",
+                                       "\xc7"
+                                       "a",
+                                       "awp")})));
+    QVERIFY(TestFiles::write(m_logs + "/L2.log", log({kill("\xc3\x89LODIE", "\xd0\x94", "awp")})));
     QVERIFY2(run(), qPrintable(m_error));
     QCOMPARE(row(*m_store, "Élodie").value("Kills").toInt(), 2);
     QCOMPARE(row(*m_store, "Ça").value("Deaths").toInt(), 1);
@@ -160,9 +161,10 @@ void TestUpdateRun::decodesEachFileByItsOwnEncoding()
 
 void TestUpdateRun::removesApostrophesAndSkipsMalformedLines()
 {
-    QVERIFY(writeFile(m_logs + "/L1.log",
-                      log({kill("O'Neil", "B", "awp"), stamp() + "Server say \"no suicide\"",
-                           stamp() + "Server say \"they killed it\"", kill("ONeil", "B", "awp")})));
+    QVERIFY(TestFiles::write(
+        m_logs + "/L1.log",
+        log({kill("O'Neil", "B", "awp"), stamp() + "Server say \"no suicide\"",
+             stamp() + "Server say \"they killed it\"", kill("ONeil", "B", "awp")})));
     UpdateRun update(*m_store, m_logs);
     QVERIFY2(update.run(), qPrintable(update.errorString()));
     QCOMPARE(update.summary().malformed, 2);
@@ -174,7 +176,7 @@ void TestUpdateRun::removesApostrophesAndSkipsMalformedLines()
 void TestUpdateRun::countsALiveFileOnlyOnce()
 {
     const QString path = m_logs + "/L0805064.log";
-    QVERIFY(writeFile(
+    QVERIFY(TestFiles::write(
         path, started() + "\n" + kill("A", "B", "awp") + "\n" + kill("A", "B", "ak47").chopped(4)));
     QVERIFY2(run(), qPrintable(m_error));
     QVERIFY(QFile::exists(path));
@@ -199,10 +201,10 @@ void TestUpdateRun::countsALiveFileOnlyOnce()
 void TestUpdateRun::tellsANewFileFromAnOldOneOfTheSameName()
 {
     const QString path = m_logs + "/L0805064.log";
-    QVERIFY(writeFile(path, stamp(1) + "Log file started\n" + kill("A", "B", "awp") + "\n"));
+    QVERIFY(TestFiles::write(path, stamp(1) + "Log file started\n" + kill("A", "B", "awp") + "\n"));
     QVERIFY2(run(), qPrintable(m_error));
     // Someone removed the live file; the server later writes a new one under the same name.
-    QVERIFY(writeFile(path, log({kill("A", "B", "awp"), kill("A", "B", "awp")})));
+    QVERIFY(TestFiles::write(path, log({kill("A", "B", "awp"), kill("A", "B", "awp")})));
     QVERIFY2(run(), qPrintable(m_error));
     QCOMPARE(row(*m_store, "A").value("Kills").toInt(), 3);
     QVERIFY(!QFile::exists(path));
@@ -210,8 +212,9 @@ void TestUpdateRun::tellsANewFileFromAnOldOneOfTheSameName()
 
 void TestUpdateRun::failureKeepsTheFileAndNoneOfItsCounts()
 {
-    QVERIFY(writeFile(m_logs + "/L1.log", log({kill("A", "B", "awp")})));
-    QVERIFY(writeFile(m_logs + "/L2.log", log({kill("A", "B", "awp"), kill("C", "B", "awp")})));
+    QVERIFY(TestFiles::write(m_logs + "/L1.log", log({kill("A", "B", "awp")})));
+    QVERIFY(
+        TestFiles::write(m_logs + "/L2.log", log({kill("A", "B", "awp"), kill("C", "B", "awp")})));
     Recorder recorder;
     recorder.onLine = [this](int number) {
         // Breaks the store in the middle of the second file's transaction.
@@ -272,7 +275,7 @@ void TestUpdateRun::killedRunsCountEveryEventExactlyOnce()
     auto lay = [&files](const QString &folder) {
         QDir().mkpath(folder);
         for (int f = 0; f < files.size(); ++f)
-            QVERIFY(writeFile(folder + QString("/L%1.log").arg(f), files[f]));
+            QVERIFY(TestFiles::write(folder + QString("/L%1.log").arg(f), files[f]));
     };
     auto update = [](const QString &logs, const QString &db) {
         auto *process = new QProcess;
