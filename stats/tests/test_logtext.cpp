@@ -1,5 +1,6 @@
 #include "logfilereader.h"
 #include "logtext.h"
+#include "testfiles.h"
 
 #include <QTemporaryDir>
 
@@ -67,11 +68,8 @@ void TestLogText::findsTheCountableEnd()
     QFETCH(bool, closed);
     QFETCH(int, end);
     QTemporaryDir dir;
-    QFile file(dir.filePath("L1.log"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    file.close();
-    LogFileReader reader(file.fileName());
+    QVERIFY(TestFiles::write(dir.filePath("L1.log"), bytes));
+    LogFileReader reader(dir.filePath("L1.log"));
     QVERIFY(reader.open());
     QCOMPARE(reader.isClosed(), closed);
     QCOMPARE(reader.countableEnd(), qint64(end));
@@ -123,11 +121,8 @@ void TestLogText::readsBigFilesInWholeLines()
     bytes += "L 1: Log file closed";
     ++lines;
     QTemporaryDir dir;
-    QFile file(dir.filePath("L1.log"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    file.close();
-    LogFileReader reader(file.fileName());
+    QVERIFY(TestFiles::write(dir.filePath("L1.log"), bytes));
+    LogFileReader reader(dir.filePath("L1.log"));
     QVERIFY(reader.open());
     QVERIFY(reader.isClosed());
     int seen = 0;
