@@ -19,9 +19,8 @@ std::unique_ptr<QSettings> openSettings(const QString &rootFolder, const QString
 
 QString settingsKey(const QString &section, const QString &key)
 {
-    // The "s" prefix keeps an empty section from landing in QSettings' unnamed root group.
-    return QLatin1Char('s') + SettingsStore::encodeName(section) + QLatin1Char('/')
-        + SettingsStore::encodeName(key);
+    // An empty section lands in QSettings' root group, which no encoded section can reach.
+    return SettingsStore::encodeName(section) + QLatin1Char('/') + SettingsStore::encodeName(key);
 }
 
 } // namespace
