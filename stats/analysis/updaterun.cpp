@@ -111,14 +111,17 @@ bool UpdateRun::countFile(const QFileInfo &info, int number, int total,
         return false;
     }
     const qint64 end = reader.countableEnd();
-    qint64 start = 0;
-    if (progress->offset > 0 && progress->offset <= end
-        && digest(reader.head(progress->headLength)) == progress->headDigest)
-        start = progress->offset;
+    // One read serves both the check against what an earlier run recorded and the new record;
+    // a read that fails must not pass for "another file", which would be counted again.
     const qint64 headLength = std::min<qint64>(end, headSize);
-    const QByteArray head = reader.head(headLength);
-    if (head.size() != headLength)
+    const qint64 recorded =
+        progress->offset > 0 && progress->offset <= end ? progress->headLength : 0;
+    const QByteArray head = reader.head(std::max(headLength, recorded));
+    if (head.size() != std::max(headLength, recorded))
         return fail(reader.errorString());
+    qint64 start = 0;
+    if (recorded > 0 && digest(QByteArrayView(head).first(recorded)) == progress->headDigest)
+        start = progress->offset;
 
     if (observer) {
         qint64 lines = 0;
@@ -157,7 +160,9 @@ bool UpdateRun::countFile(const QFileInfo &info, int number, int total,
     m_summary.lines += index;
     accumulator.endFile(utf8);
 
-    if (!accumulator.flush() || !m_store.setFileProgress(key, {end, digest(head), headLength})
+    if (!accumulator.flush()
+        || !m_store.setFileProgress(
+            key, {end, digest(QByteArrayView(head).first(headLength)), headLength})
         || !m_store.commit()) {
         m_error = m_store.errorString();
         m_store.rollback();
