@@ -3,6 +3,11 @@ BUILD_DIR ?= build
 ASAN_DIR  ?= build-asan
 JOBS      ?= $(shell nproc)
 CMAKE_ARGS ?=
+# Rebuilds of an unchanged file come from ccache where the machine has it.
+CCACHE := $(shell command -v ccache 2>/dev/null)
+ifneq ($(CCACHE),)
+CMAKE_ARGS += -DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE)
+endif
 
 .PHONY: all deps build run test test-release test-asan bench screenshots format clean
 
