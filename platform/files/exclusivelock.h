@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+#include <memory>
+
+class QLockFile;
+
+/**
+ * A lock between processes, held on a file that stays in place. The system releases it when
+ * its holder ends in any way, a kill included, so a crash never leaves it taken; nothing is
+ * ever deleted, which would let a waiter and a newcomer each lock a file of their own.
+ */
+class ExclusiveLock
+{
+public:
+    enum class Result { Locked, Busy, Failed };
+
+    explicit ExclusiveLock(QString path);
+    ~ExclusiveLock();
+    ExclusiveLock(const ExclusiveLock &) = delete;
+    ExclusiveLock &operator=(const ExclusiveLock &) = delete;
+
+    /// Takes the lock if nobody holds it; never waits.
+    Result tryLock();
+    void unlock();
+    bool isLocked() const;
+    QString path() const { return m_path; }
+    /// Why the last tryLock() failed.
+    QString errorString() const { return m_error; }
+    /// The process id the holder wrote into the file, or 0 when unknown.
+    qint64 holder() const;
+
+private:
+    QString m_path;
+    QString m_error;
+#ifdef Q_OS_UNIX
+    int m_fd = -1;
+#else
+    std::unique_ptr<QLockFile> m_lockFile;
+#endif
+};
