@@ -107,14 +107,44 @@ std::optional<LogEvent> ParseLogLine(const QString &line)
     return LogEvent {text(raw->Actor), text(raw->Victim), text(raw->Weapon)};
 }
 
+namespace {
+
+// Positions in a name count characters, not UTF-16 units: a cut inside a surrogate pair would
+// leave half a character, which no database keeps, and the player would get a new row each run.
+qsizetype unitsOfChars(QStringView text, qsizetype characters)
+{
+    qsizetype units = 0;
+    while (characters > 0 && units < text.size()) {
+        units += text[units].isHighSurrogate() && units + 1 < text.size()
+                && text[units + 1].isLowSurrogate()
+            ? 2
+            : 1;
+        --characters;
+    }
+    return units;
+}
+
+QString withoutLastChar(QStringView text)
+{
+    qsizetype end = text.size();
+    if (end > 0)
+        --end;
+    if (end > 0 && text[end].isLowSurrogate() && text[end - 1].isHighSurrogate())
+        --end;
+    return text.first(end).toString();
+}
+
+} // namespace
+
 QString CleanPlayerName(const QString &name)
 {
     QString cleaned = name;
     if (cleaned.startsWith(QLatin1Char('(')))
-        cleaned = cleaned.mid(3);
+        cleaned = cleaned.mid(unitsOfChars(cleaned, 3));
+    // Keeps what stands in front of the "(" but for its last character (the blank).
     if (const qsizetype p = cleaned.indexOf(QLatin1Char('(')); p >= 0)
-        cleaned.truncate(std::max<qsizetype>(0, p - 1));
+        cleaned = withoutLastChar(QStringView(cleaned).first(p));
     if (cleaned.startsWith(QLatin1String("[P")))
-        cleaned = cleaned.mid(5);
+        cleaned = cleaned.mid(unitsOfChars(cleaned, 5));
     return cleaned;
 }

@@ -137,6 +137,17 @@ void TestLogParser::cleansNames_data()
                                   << "";
     QTest::newRow("accents count as one character") << "(é)Zoé (x)"
                                                     << "Zoé";
+    // Outside the Basic Multilingual Plane a character is two UTF-16 units: no cut splits one.
+    QTest::newRow("emoji prefix") << "(😀)Zoé"
+                                  << "Zoé";
+    QTest::newRow("emoji in a two-character prefix") << "(😀x)Zoé"
+                                                     << ")Zoé";
+    QTest::newRow("emoji before the bracket") << "Zoé😀(x)"
+                                              << "Zoé";
+    QTest::newRow("math letters in a [P tag") << "[P𝐀𝐁𝐂Neo"
+                                              << "Neo";
+    QTest::newRow("emoji kept whole") << "😀😀 (1)"
+                                      << "😀😀";
 }
 
 void TestLogParser::cleansNames()
