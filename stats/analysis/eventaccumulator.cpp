@@ -63,32 +63,12 @@ constexpr std::size_t suicides = counter(StatsColumns::indexOf("suicide"));
 
 EventAccumulator::EventAccumulator(DataStats &store) : m_store(store) { }
 
-bool EventAccumulator::load()
-{
-    const auto rows = m_store.players();
-    if (!rows)
-        return false;
-    m_players.clear();
-    m_byFoldedName.clear();
-    m_touched.clear();
-    m_rawNames.clear();
-    m_rawIndex.clear();
-    for (const DataStats::PlayerRow &row : *rows) {
-        m_players.push_back(Player {row.rowId, row.nom, {}, false});
-        // Of two rows whose names fold alike, the first one keeps receiving the counts.
-        const QString key = row.nom.toCaseFolded();
-        if (!m_byFoldedName.contains(key))
-            m_byFoldedName.insert(key, int(m_players.size()) - 1);
-    }
-    return true;
-}
-
 int EventAccumulator::FindOrCreatePlayer(const QString &cleanedName)
 {
     const QString key = cleanedName.toCaseFolded();
     if (const auto it = m_byFoldedName.constFind(key); it != m_byFoldedName.cend())
         return it.value();
-    m_players.push_back(Player {0, cleanedName, {}, false});
+    m_players.push_back(Player {cleanedName, {}, false});
     const int slot = int(m_players.size()) - 1;
     m_byFoldedName.insert(key, slot);
     counters(slot); // a new row is written even if nothing were raised
@@ -164,11 +144,12 @@ void EventAccumulator::accumulateRaw(const RawLogEvent &event)
           victim == none ? nullptr : &m_rawNames[victim].delta, event.Weapon);
 }
 
-void EventAccumulator::endFile(bool utf8)
+void EventAccumulator::endFile()
 {
     for (const RawName &raw : m_rawNames) {
         const QByteArrayView bytes(raw.bytes.data(), qsizetype(raw.bytes.size()));
-        const QString name = utf8 ? QString::fromUtf8(bytes) : LogText::fromWindows1252(bytes);
+        const QString name = LogText::isValidUtf8(bytes) ? QString::fromUtf8(bytes)
+                                                         : LogText::fromWindows1252(bytes);
         DataStats::Counters *delta = counters(FindOrCreatePlayer(CleanPlayerName(name)));
         for (std::size_t i = 0; i < delta->size(); ++i)
             (*delta)[i] += raw.delta[i];
@@ -181,14 +162,10 @@ bool EventAccumulator::flush()
 {
     for (const int slot : m_touched) {
         Player &player = m_players[std::size_t(slot)];
-        if (player.rowId == 0) {
-            const auto rowId = m_store.insertPlayer(player.nom, player.delta);
-            if (!rowId)
-                return false;
-            player.rowId = *rowId;
-        } else if (!m_store.addToPlayer(player.rowId, player.delta)) {
+        const auto stored = m_store.addToPlayer(player.nom, player.delta);
+        if (!stored)
             return false;
-        }
+        player.nom = *stored;
         player.delta = {};
         player.touched = false;
     }

@@ -15,30 +15,29 @@
  * Applies events to the player rows: finds or creates the rows of the actor and the victim and
  * raises their counters and score.
  *
- * The rows are held in memory while a file is counted and written to the store by flush(),
+ * The counts are held in memory while a file is counted and written to the store by flush(),
  * which the update run calls inside the file's transaction: a file's counts reach the database
  * together or not at all, and a million lines cost a few thousand row writes instead of
  * millions of queries. Names are looked up case-folded, so that "Blah", "BLAH" and "blah" -- in
- * any alphabet -- share the row created first, which keeps its own spelling.
+ * any alphabet -- share the row created first, which keeps its own spelling. Only the players
+ * the logs name are looked up in the store, never the whole table.
  *
  * Events of a file arrive raw (accumulateRaw()) and are counted under the raw bytes of the
- * names; endFile() decodes each distinct name once, when the file's encoding is known.
+ * names; endFile() decodes each distinct name once: as UTF-8 when it is valid UTF-8, otherwise
+ * as Windows-1252, since one server's log mixes the names of old and new clients.
  */
 class EventAccumulator
 {
 public:
     explicit EventAccumulator(DataStats &store);
 
-    /// Reads the existing rows; false (see the store's error) when they cannot be read.
-    bool load();
-
     void AccumulateEvent(const LogEvent &event);
     /// The slot of the player named \a cleanedName, created when new.
     int FindOrCreatePlayer(const QString &cleanedName);
 
     void accumulateRaw(const RawLogEvent &event);
-    /// Moves the raw counts of the file to the players, names decoded as UTF-8 or Windows-1252.
-    void endFile(bool utf8);
+    /// Moves the raw counts of the file to the players, each name decoded on its own.
+    void endFile();
 
     /// Writes every pending change (new rows first seen first); the caller owns the transaction
     /// and, should it fail, discards this accumulator with it.
@@ -52,7 +51,6 @@ public:
 private:
     struct Player
     {
-        qint64 rowId = 0; // 0 until the row exists in the store
         QString nom;
         DataStats::Counters delta {};
         bool touched = false;

@@ -15,6 +15,7 @@ bool LogFileReader::open()
         m_error = m_file.errorString();
         return false;
     }
+    m_identity = FileIdentity::of(m_file);
     // What the server appends from now on waits for the next run.
     m_size = m_file.size();
     return findCountableEnd();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fileidentity.h"
 #include "logtext.h"
 
 #include <QByteArray>
@@ -23,6 +24,8 @@ public:
     QString errorString() const;
 
     qint64 size() const { return m_size; }
+    /// The file opened, which its name may stop naming while it is read.
+    const FileIdentity &identity() const { return m_identity; }
     bool isClosed() const { return m_closed; }
     qint64 countableEnd() const { return m_end; }
     /// The first \a length bytes (which identify the file).
@@ -37,6 +40,7 @@ private:
     bool findCountableEnd();
 
     QFile m_file;
+    FileIdentity m_identity;
     qint64 m_size = 0;
     qint64 m_end = 0;
     bool m_closed = false;

@@ -6,6 +6,8 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -14,7 +16,7 @@
 namespace {
 
 const char *usage = "Usage: tolvane [--logs DIR] [--db FILE]   open the ranking window\n"
-                    "       tolvane --update [--logs DIR] [--db FILE]\n"
+                    "       tolvane --update [--logs DIR] [--db FILE] [--wait SECONDS]\n"
                     "       tolvane --print [--by places|kills] [--db FILE]\n"
                     "\n"
                     "  --update      count every L*.log file of the log folder into the\n"
@@ -23,8 +25,32 @@ const char *usage = "Usage: tolvane [--logs DIR] [--db FILE]   open the ranking 
                     "  --logs DIR    log folder for this run (default: the stored one)\n"
                     "  --db FILE     database for this run (default: the stored one, else\n"
                     "                Stats.db in the user's data folder)\n"
+                    "  --wait SECONDS  how long --update waits for another update of the same\n"
+                    "                database to finish (default 300); past it, exit status 3\n"
                     "  --help        show this text\n"
                     "  --version     show the version\n";
+
+// Player names come from anyone who joins the server: control characters (terminal escape
+// sequences, bidirectional overrides) are shown as escapes instead of reaching the terminal.
+QString visible(const QString &text)
+{
+    QString shown;
+    shown.reserve(text.size());
+    for (const char32_t c : text.toUcs4()) {
+        const QChar::Category category = QChar::category(c);
+        if (c == U'\\') {
+            shown += QStringLiteral("\\\\");
+        } else if (category == QChar::Other_Control || category == QChar::Other_Format
+                   || category == QChar::Other_Surrogate || category == QChar::Separator_Line
+                   || category == QChar::Separator_Paragraph) {
+            shown += c <= 0xFF ? QStringLiteral("\\x%1").arg(uint(c), 2, 16, QLatin1Char('0'))
+                               : QStringLiteral("\\u{%1}").arg(uint(c), 4, 16, QLatin1Char('0'));
+        } else {
+            shown += QString::fromUcs4(&c, 1);
+        }
+    }
+    return shown;
+}
 
 } // namespace
 
@@ -60,9 +86,10 @@ int TolvaneCommandLine::run(const QStringList &arguments)
     const QCommandLineOption db(QStringLiteral("db"), {}, QStringLiteral("FILE"));
     const QCommandLineOption by(QStringLiteral("by"), {}, QStringLiteral("ORDER"),
                                 QStringLiteral("places"));
+    const QCommandLineOption wait(QStringLiteral("wait"), {}, QStringLiteral("SECONDS"));
     const QCommandLineOption help(QStringList {QStringLiteral("help"), QStringLiteral("h")});
     const QCommandLineOption version(QStringLiteral("version"));
-    parser.addOptions({update, print, logs, db, by, help, version});
+    parser.addOptions({update, print, logs, db, by, wait, help, version});
 
     auto wrong = [this](const QString &why) {
         m_err << "tolvane: " << why << "\n" << usage;
@@ -84,20 +111,58 @@ int TolvaneCommandLine::run(const QStringList &arguments)
     }
     if (parser.isSet(update) == parser.isSet(print))
         return wrong(QStringLiteral("give either --update or --print"));
+    if (DataStats::isAddress(parser.value(db)))
+        return wrong(QStringLiteral("--db takes a database file; %1 is an address, and databases "
+                                    "on a server are not supported")
+                         .arg(parser.value(db)));
     if (parser.isSet(update)) {
         if (parser.isSet(by))
             return wrong(QStringLiteral("--by goes with --print"));
-        return this->update(parser.value(logs), parser.value(db));
+        bool valid = !parser.isSet(wait);
+        const int seconds = parser.isSet(wait) ? parser.value(wait).toInt(&valid) : 300;
+        if (!valid || seconds < 0)
+            return wrong(
+                QStringLiteral("--wait takes a number of seconds, not %1").arg(parser.value(wait)));
+        return this->update(parser.value(logs), parser.value(db), std::chrono::seconds(seconds));
     }
     if (parser.isSet(logs))
         return wrong(QStringLiteral("--logs goes with --update"));
+    if (parser.isSet(wait))
+        return wrong(QStringLiteral("--wait goes with --update"));
     const QString order = parser.value(by).toLower();
     if (order != QLatin1String("places") && order != QLatin1String("kills"))
         return wrong(QStringLiteral("--by takes places or kills, not %1").arg(parser.value(by)));
     return this->print(order, parser.value(db));
 }
 
-int TolvaneCommandLine::update(const QString &logs, const QString &database)
+namespace {
+
+/** Says once on the command line that the run waits for another update. */
+struct WaitNotice final : UpdateObserver
+{
+    QTextStream &err;
+    QString database;
+    bool told = false;
+
+    WaitNotice(QTextStream &err, QString database) : err(err), database(std::move(database)) { }
+    void fileStarted(int, int, qint64) override { }
+    void lineProcessed(qint64) override { }
+    void waitingForWriter(std::chrono::milliseconds, std::chrono::milliseconds bound) override
+    {
+        if (told)
+            return;
+        told = true;
+        err << "tolvane: another update of " << database
+            << " is running; waiting for it to finish (at most "
+            << std::chrono::duration_cast<std::chrono::seconds>(bound).count() << " s)\n";
+        err.flush();
+    }
+};
+
+} // namespace
+
+int TolvaneCommandLine::update(const QString &logs, const QString &database,
+                               std::chrono::milliseconds waitBound)
 {
     StatsPaths paths(m_settings);
     const QString logFolder = logs.isEmpty() ? paths.logFolder() : logs;
@@ -106,19 +171,40 @@ int TolvaneCommandLine::update(const QString &logs, const QString &database)
         m_err.flush();
         return 2;
     }
+    // Checked before the database is opened, which would create it for nothing.
+    if (!QFileInfo(logFolder).isDir()) {
+        m_err << "tolvane: the log folder " << QDir::toNativeSeparators(logFolder)
+              << " does not exist\n";
+        m_err.flush();
+        return 1;
+    }
+    const QString path = database.isEmpty() ? paths.databasePath() : database;
     DataStats store;
-    if (!store.open(database.isEmpty() ? paths.databasePath() : database)) {
+    if (!store.open(path)) {
         m_err << "tolvane: " << store.errorString() << "\n";
         m_err.flush();
         return 1;
     }
     UpdateRun run(store, logFolder);
-    if (!run.run()) {
+    run.setWaitBound(waitBound);
+    WaitNotice notice(m_err, QDir::toNativeSeparators(path));
+    if (!run.run(&notice)) {
+        if (run.timedOut()) {
+            m_err << "tolvane: nothing was counted: " << run.errorString() << "\n";
+            m_err.flush();
+            return 3;
+        }
         m_err << "tolvane: " << run.errorString() << "\n";
         m_err.flush();
         return 1;
     }
     const UpdateSummary &s = run.summary();
+    if (const int merged = store.mergedOnOpen() + s.merged; merged > 0)
+        m_out << "merged " << merged
+              << " rows into the rows of players whose names differ only in letter case\n";
+    if (s.filesReplaced > 0)
+        m_out << s.filesReplaced
+              << " files were replaced while they were counted; they stay for the next run\n";
     m_out << s.files << " files (" << s.filesDeleted << " finished and deleted), " << s.lines
           << " lines, " << s.events << " events, " << s.malformed << " malformed lines skipped, "
           << s.players << " players, " << QString::number(s.seconds, 'f', 2) << " s\n";
@@ -130,7 +216,8 @@ int TolvaneCommandLine::print(const QString &by, const QString &database)
 {
     StatsPaths paths(m_settings);
     DataStats store;
-    if (!store.open(database.isEmpty() ? paths.databasePath() : database)) {
+    if (!store.open(database.isEmpty() ? paths.databasePath() : database,
+                    DataStats::Access::ReadOnly)) {
         m_err << "tolvane: " << store.errorString() << "\n";
         m_err.flush();
         return 1;
@@ -153,7 +240,7 @@ int TolvaneCommandLine::print(const QString &by, const QString &database)
     while (query.next()) {
         QStringList row;
         for (int c = 0; c < columns; ++c)
-            row << query.value(c).toString();
+            row << visible(query.value(c).toString());
         rows << row;
     }
     QList<qsizetype> widths(columns, 0);

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include <chrono>
 #include <optional>
 
 class QTextStream;
@@ -9,7 +10,8 @@ class SettingsStore;
 
 /**
  * Tolvane without windows, for server operators who run it from cron:
- * "--update [--logs DIR] [--db FILE]" counts the logs and prints a one-line summary,
+ * "--update [--logs DIR] [--db FILE] [--wait SECONDS]" counts the logs and prints a one-line
+ * summary,
  * "--print [--by places|kills] [--db FILE]" prints the ranking as an aligned table.
  */
 class TolvaneCommandLine
@@ -26,11 +28,12 @@ public:
 
     TolvaneCommandLine(SettingsStore &settings, QTextStream &out, QTextStream &err);
 
-    /// The process exit code: 0 done, 1 the work failed, 2 the command line is wrong.
+    /// The process exit code: 0 done, 1 the work failed, 2 the command line is wrong, 3 another
+    /// update kept the database past the wait bound and nothing was counted.
     int run(const QStringList &arguments);
 
 private:
-    int update(const QString &logs, const QString &database);
+    int update(const QString &logs, const QString &database, std::chrono::milliseconds waitBound);
     int print(const QString &by, const QString &database);
 
     SettingsStore &m_settings;

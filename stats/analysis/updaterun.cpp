@@ -2,6 +2,7 @@
 
 #include "datastats.h"
 #include "eventaccumulator.h"
+#include "fileidentity.h"
 #include "logfilereader.h"
 #include "logparser.h"
 #include "logtext.h"
@@ -53,6 +54,7 @@ bool UpdateRun::run(UpdateObserver *observer)
     clock.start();
     m_summary = {};
     m_error.clear();
+    m_timedOut = false;
     m_store.closeRecordSets();
 
     auto fail = [this](const QString &reason) {
@@ -65,6 +67,27 @@ bool UpdateRun::run(UpdateObserver *observer)
         return fail(QStringLiteral("the log folder %1 does not exist")
                         .arg(QDir::toNativeSeparators(m_logFolder)));
 
+    // Everything from the list of files to the ranking happens under the lock: what another
+    // run counted and deleted meanwhile is then simply no longer there.
+    const auto bound = m_waitBound;
+    if (!m_store.lockWriter(bound, [observer, bound](std::chrono::milliseconds waited) {
+            if (observer)
+                observer->waitingForWriter(waited, bound);
+        })) {
+        m_timedOut = m_store.writerLockTimedOut();
+        return fail(m_store.errorString());
+    }
+    struct Unlock
+    {
+        DataStats &store;
+        ~Unlock() { store.unlockWriter(); }
+    } unlock {m_store};
+
+    const auto merged = m_store.mendPlayers();
+    if (!merged)
+        return fail(m_store.errorString());
+    m_summary.merged = *merged;
+
     QFileInfoList files;
     const QFileInfoList entries =
         folder.entryInfoList(QDir::Files | QDir::NoSymLinks | QDir::Hidden, QDir::Name);
@@ -74,9 +97,6 @@ bool UpdateRun::run(UpdateObserver *observer)
     }
 
     EventAccumulator accumulator(m_store);
-    if (!accumulator.load())
-        return fail(m_store.errorString());
-
     const int total = int(files.size());
     for (int i = 0; i < total; ++i) {
         ++m_summary.files;
@@ -135,11 +155,9 @@ bool UpdateRun::countFile(const QFileInfo &info, int number, int total,
         m_error = m_store.errorString();
         return false;
     }
-    bool utf8 = true;
     QByteArray buffer;
     qint64 index = 0;
     const bool read = reader.forEachBlock(start, [&](QByteArrayView block) {
-        utf8 = utf8 && LogText::isValidUtf8(block);
         LogText::forEachLine(block, [&](QByteArrayView line) {
             if (observer)
                 observer->lineProcessed(index);
@@ -158,7 +176,7 @@ bool UpdateRun::countFile(const QFileInfo &info, int number, int total,
         return fail(reader.errorString());
     }
     m_summary.lines += index;
-    accumulator.endFile(utf8);
+    accumulator.endFile();
 
     if (!accumulator.flush()
         || !m_store.setFileProgress(
@@ -170,8 +188,14 @@ bool UpdateRun::countFile(const QFileInfo &info, int number, int total,
     }
 
     // Only now that the counts are safely stored may the file go; a server still writing into
-    // it would otherwise lose every later line into a deleted file.
+    // it would otherwise lose every later line into a deleted file. A file renamed over it
+    // meanwhile (log shipping does that) was not counted: it stays for the next run.
     if (reader.isClosed()) {
+        const FileIdentity now = FileIdentity::of(path);
+        if (!now.isSameFile(reader.identity()) || now.size() != end) {
+            ++m_summary.filesReplaced;
+            return true;
+        }
         QFile counted(path);
         if (!counted.remove()) {
             m_error = QStringLiteral("cannot delete %1: %2").arg(shown, counted.errorString());

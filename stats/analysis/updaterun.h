@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <chrono>
+
 class DataStats;
 class EventAccumulator;
 class QFileInfo;
@@ -15,6 +17,12 @@ public:
     virtual void fileStarted(int number, int total, qint64 lastLineIndex) = 0;
     /// Called once per line, in order, before the line is parsed.
     virtual void lineProcessed(qint64 lineIndex) = 0;
+    /// Called about every 50 ms while the run waits for another update to finish.
+    virtual void waitingForWriter(std::chrono::milliseconds waited, std::chrono::milliseconds bound)
+    {
+        Q_UNUSED(waited);
+        Q_UNUSED(bound);
+    }
 };
 
 /** What one update run did, for the summary line of the command line. */
@@ -22,6 +30,8 @@ struct UpdateSummary
 {
     int files = 0; ///< matching log files taken up
     int filesDeleted = 0; ///< finished files removed from the log folder
+    int filesReplaced = 0; ///< files replaced under their name while counted, left for later
+    int merged = 0; ///< rows merged into another whose name folds alike
     qint64 lines = 0; ///< lines parsed
     qint64 events = 0; ///< lines that yielded an event
     qint64 malformed = 0; ///< lines skipped because a cut came out negative
@@ -34,14 +44,23 @@ struct UpdateSummary
  * accumulated into the player rows, and the players ranked at the end.
  *
  * A file's counts are committed in one transaction together with how far the file has been
- * counted; only then is a finished file deleted. A file that does not end with the server's
- * "Log file closed" line is still being written: it is counted up to its last complete line and
- * kept, and the next run counts only what was appended since.
+ * counted; only then is a finished file deleted, and only if its name still names the very file
+ * that was counted. A file that does not end with the server's "Log file closed" line is still
+ * being written: it is counted up to its last complete line and kept, and the next run counts
+ * only what was appended since.
+ *
+ * A run is the database's only writer from start to end: a second run waits for the first to
+ * finish (at most the wait bound) and then counts only what is left.
  */
 class UpdateRun
 {
 public:
+    static constexpr std::chrono::seconds defaultWaitBound {300};
+
     UpdateRun(DataStats &store, QString logFolder);
+
+    /// How long the run waits for another update of the same database before giving up.
+    void setWaitBound(std::chrono::milliseconds bound) { m_waitBound = bound; }
 
     /// Runs to the end; false on the first failure (see errorString()), after which the file
     /// being processed keeps none of its counts and stays in the folder.
@@ -49,6 +68,8 @@ public:
 
     const UpdateSummary &summary() const { return m_summary; }
     QString errorString() const { return m_error; }
+    /// Whether the run gave up, having changed nothing, because another update kept writing.
+    bool timedOut() const { return m_timedOut; }
 
 private:
     bool countFile(const QFileInfo &info, int number, int total, EventAccumulator &accumulator,
@@ -58,4 +79,6 @@ private:
     QString m_logFolder;
     UpdateSummary m_summary;
     QString m_error;
+    std::chrono::milliseconds m_waitBound = defaultWaitBound;
+    bool m_timedOut = false;
 };

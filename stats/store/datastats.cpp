@@ -1,15 +1,22 @@
 #include "datastats.h"
 
+#include "exclusivelock.h"
+
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlQueryModel>
 #include <QSqlRecord>
 #include <QStringList>
+#include <QThread>
 #include <QVariant>
 
 #include <atomic>
+#include <vector>
 
 namespace {
 
@@ -19,12 +26,12 @@ QString quoted(std::string_view column)
         + QLatin1Char('"');
 }
 
-QString counterColumnList()
+QStringList counterColumns()
 {
     QStringList columns;
     for (int c = StatsColumns::FirstCounter; c < StatsColumns::Count; ++c)
         columns << quoted(StatsColumns::names[std::size_t(c)]);
-    return columns.join(QStringLiteral(", "));
+    return columns;
 }
 
 QString nextConnectionName()
@@ -35,6 +42,9 @@ QString nextConnectionName()
     return n == 0 ? QStringLiteral("BdStats") : QStringLiteral("BdStats%1").arg(n);
 }
 
+// The unique index that makes one row per spelling, and with the key table one per player.
+const QString nomIndex = QStringLiteral("StatsNom");
+
 } // namespace
 
 DataStats::DataStats() : m_connectionName(nextConnectionName()) { }
@@ -43,8 +53,10 @@ DataStats::~DataStats()
 {
     m_rsClass.reset();
     m_rsClass2.reset();
-    m_insertPlayer.reset();
-    m_addToPlayer.reset();
+    m_findKey.reset();
+    m_insertKey.reset();
+    m_upsertPlayer.reset();
+    unlockWriter();
     if (QSqlDatabase::contains(m_connectionName)) {
         QSqlDatabase::database(m_connectionName, false).close();
         QSqlDatabase::removeDatabase(m_connectionName);
@@ -57,30 +69,77 @@ bool DataStats::fail(const QString &what, const QString &reason)
     return false;
 }
 
-bool DataStats::open(const QString &path)
+bool DataStats::isAddress(const QString &location)
+{
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://"));
+    return scheme.match(location).hasMatch();
+}
+
+bool DataStats::open(const QString &path, Access access)
 {
     m_path = path;
+    m_access = access;
+    m_mergedOnOpen = 0;
+    const QString cannotOpen = QStringLiteral("cannot open the database");
+    if (isAddress(path))
+        return fail(cannotOpen,
+                    QStringLiteral("a database on a server is not supported; give a file"));
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE")))
-        return fail(QStringLiteral("cannot open the database"),
-                    QStringLiteral("the Qt SQLite driver is not installed"));
+        return fail(cannotOpen, QStringLiteral("the Qt SQLite driver is not installed"));
     const QFileInfo info(path);
     if (info.exists() && !info.isFile())
-        return fail(QStringLiteral("cannot open the database"), QStringLiteral("not a file"));
-    if (!QDir().mkpath(info.absolutePath()))
-        return fail(QStringLiteral("cannot open the database"),
+        return fail(cannotOpen, QStringLiteral("not a file"));
+    if (access == Access::ReadOnly) {
+        // Opening must never leave behind a database nobody asked for.
+        if (!info.exists())
+            return fail(cannotOpen, QStringLiteral("it does not exist"));
+    } else if (!QDir().mkpath(info.absolutePath())) {
+        return fail(cannotOpen,
                     QStringLiteral("cannot create the folder %1").arg(info.absolutePath()));
+    }
 
     QSqlDatabase db = QSqlDatabase::contains(m_connectionName)
         ? QSqlDatabase::database(m_connectionName, false)
         : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
     db.setDatabaseName(path);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=15000"));
+    db.setConnectOptions(access == Access::ReadOnly
+                             ? QStringLiteral("QSQLITE_BUSY_TIMEOUT=15000;QSQLITE_OPEN_READONLY")
+                             : QStringLiteral("QSQLITE_BUSY_TIMEOUT=15000"));
     if (!db.open())
-        return fail(QStringLiteral("cannot open the database"), db.lastError().text());
+        return fail(cannotOpen, db.lastError().text());
+    if (access == Access::ReadOnly) {
+        QSqlQuery probe(db);
+        if (!probe.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"))) {
+            const QString reason = probe.lastError().text();
+            db.close();
+            return fail(cannotOpen, reason);
+        }
+        return true;
+    }
     if (!createSchema()) {
         db.close();
         return false;
     }
+
+    // Rows left by older versions, or by two runs that once raced, are merged now if nobody
+    // else is writing; otherwise the writer that holds the lock mends them before it counts.
+    const auto mend = needsMend();
+    if (!mend) {
+        db.close();
+        return false;
+    }
+    if (*mend && lockWriter(std::chrono::milliseconds(0))) {
+        const auto merged = mendPlayers();
+        const bool ranked = merged && rankPlayers();
+        unlockWriter();
+        if (!ranked) {
+            db.close();
+            return false;
+        }
+        m_mergedOnOpen = *merged;
+    }
+    m_error.clear();
+    m_lockTimedOut = false;
     return true;
 }
 
@@ -112,13 +171,212 @@ bool DataStats::createSchema()
         QStringLiteral("CREATE TABLE IF NOT EXISTS LogProgress (File TEXT PRIMARY KEY, "
                        "ByteOffset INTEGER NOT NULL, HeadDigest BLOB NOT NULL, "
                        "HeadLength INTEGER NOT NULL)"),
+        // One key per player: the case-folded name, unique, with the spelling of its row.
+        QStringLiteral("CREATE TABLE IF NOT EXISTS Players (Id INTEGER PRIMARY KEY, "
+                       "Folded TEXT NOT NULL UNIQUE, Nom TEXT NOT NULL UNIQUE)"),
     };
+    // Several programs may create the schema at once: one transaction each, one at a time.
+    if (!beginTransaction())
+        return false;
     QSqlQuery query(database());
     for (const QString &statement : statements) {
-        if (!query.exec(statement))
-            return fail(QStringLiteral("cannot create the tables"), query.lastError().text());
+        if (!query.exec(statement)) {
+            const QString reason = query.lastError().text();
+            rollback();
+            return fail(QStringLiteral("cannot create the tables"), reason);
+        }
     }
-    return true;
+    return commit();
+}
+
+std::optional<bool> DataStats::needsMend()
+{
+    QSqlQuery query(database());
+    if (!query.exec(QStringLiteral("SELECT (SELECT COUNT(*) FROM sqlite_master WHERE type = "
+                                   "'index' AND name = '%1'), (SELECT COUNT(*) FROM Stats), "
+                                   "(SELECT COUNT(*) FROM Players)")
+                        .arg(nomIndex))
+        || !query.next()) {
+        fail(QStringLiteral("cannot read the players"), query.lastError().text());
+        return std::nullopt;
+    }
+    return query.value(0).toInt() == 0
+        || query.value(1).toLongLong() != query.value(2).toLongLong();
+}
+
+std::optional<int> DataStats::mendPlayers()
+{
+    const QString what = QStringLiteral("cannot mend the players");
+    if (!holdsWriterLock()) {
+        fail(what, QStringLiteral("another program is writing"));
+        return std::nullopt;
+    }
+    const auto mend = needsMend();
+    if (!mend)
+        return std::nullopt;
+    if (!*mend)
+        return 0;
+    if (!beginTransaction())
+        return std::nullopt;
+    auto abandon = [&](const QSqlQuery &query) -> std::optional<int> {
+        const QString reason = query.lastError().text();
+        rollback();
+        fail(what, reason);
+        return std::nullopt;
+    };
+
+    QSqlQuery query(database());
+    query.setForwardOnly(true);
+    QHash<QString, qint64> keyOfNom;
+    if (!query.exec(QStringLiteral("SELECT Id, Nom FROM Players")))
+        return abandon(query);
+    while (query.next())
+        keyOfNom.insert(query.value(1).toString(), query.value(0).toLongLong());
+
+    struct Row
+    {
+        qint64 rowId;
+        QString nom;
+    };
+    struct Group
+    {
+        QString folded;
+        std::vector<Row> rows; // in table order: the first is the oldest
+    };
+    std::vector<Group> groups;
+    QHash<QString, std::size_t> groupOf;
+    if (!query.exec(QStringLiteral("SELECT rowid, Nom FROM Stats ORDER BY rowid")))
+        return abandon(query);
+    while (query.next()) {
+        Row row {query.value(0).toLongLong(), query.value(1).toString()};
+        const QString folded = row.nom.toCaseFolded();
+        const auto it = groupOf.constFind(folded);
+        if (it == groupOf.cend()) {
+            groupOf.insert(folded, groups.size());
+            groups.push_back(Group {folded, {std::move(row)}});
+        } else {
+            groups[*it].rows.push_back(std::move(row));
+        }
+    }
+    query.finish();
+
+    const QStringList counters = counterColumns();
+    QStringList sums;
+    for (const QString &column : counters)
+        sums << QStringLiteral("Stats.%1 + o.%1").arg(column);
+    QSqlQuery addInto(database());
+    QSqlQuery remove(database());
+    QSqlQuery removeKey(database());
+    QSqlQuery addKey(database());
+    if (!addInto.prepare(QStringLiteral("UPDATE Stats SET (%1) = (SELECT %2 FROM Stats AS o "
+                                        "WHERE o.rowid = ?) WHERE rowid = ?")
+                             .arg(counters.join(u", "), sums.join(u", "))))
+        return abandon(addInto);
+    if (!remove.prepare(QStringLiteral("DELETE FROM Stats WHERE rowid = ?")))
+        return abandon(remove);
+    if (!removeKey.prepare(QStringLiteral("DELETE FROM Players WHERE Id = ?")))
+        return abandon(removeKey);
+    if (!addKey.prepare(QStringLiteral("INSERT INTO Players (Folded, Nom) VALUES (?, ?)")))
+        return abandon(addKey);
+
+    int merged = 0;
+    QHash<QString, qint64> keptKeys; // Nom of each kept row -> its key, when it has one
+    std::vector<const Row *> unkeyed;
+    for (const Group &group : groups) {
+        // The row whose key is oldest keeps the counts; without any key, the oldest row.
+        const Row *keeper = &group.rows.front();
+        qint64 keeperKey = keyOfNom.value(keeper->nom, 0);
+        for (const Row &row : group.rows) {
+            const qint64 key = keyOfNom.value(row.nom, 0);
+            if (key != 0 && (keeperKey == 0 || key < keeperKey)) {
+                keeper = &row;
+                keeperKey = key;
+            }
+        }
+        for (const Row &row : group.rows) {
+            if (&row == keeper)
+                continue;
+            addInto.bindValue(0, row.rowId);
+            addInto.bindValue(1, keeper->rowId);
+            if (!addInto.exec())
+                return abandon(addInto);
+            remove.bindValue(0, row.rowId);
+            if (!remove.exec())
+                return abandon(remove);
+            ++merged;
+        }
+        if (keeperKey != 0)
+            keptKeys.insert(keeper->nom, keeperKey);
+        else
+            unkeyed.push_back(keeper);
+    }
+    // Keys of rows that are gone go first, so that their folded names are free again.
+    for (auto it = keyOfNom.cbegin(); it != keyOfNom.cend(); ++it) {
+        if (keptKeys.value(it.key(), 0) == it.value())
+            continue;
+        removeKey.bindValue(0, it.value());
+        if (!removeKey.exec())
+            return abandon(removeKey);
+    }
+    // New keys in table order, so that their ids follow the order the players were first seen.
+    for (const Row *row : unkeyed) {
+        addKey.bindValue(0, row->nom.toCaseFolded());
+        addKey.bindValue(1, row->nom);
+        if (!addKey.exec())
+            return abandon(addKey);
+    }
+    if (!query.exec(
+            QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS %1 ON Stats (Nom)").arg(nomIndex)))
+        return abandon(query);
+    if (!commit())
+        return std::nullopt;
+    return merged;
+}
+
+bool DataStats::lockWriter(std::chrono::milliseconds bound,
+                           const std::function<void(std::chrono::milliseconds)> &whileWaiting)
+{
+    m_lockTimedOut = false;
+    if (!m_writerLock)
+        m_writerLock = std::make_unique<ExclusiveLock>(m_path + QStringLiteral(".lock"));
+    QElapsedTimer waited;
+    waited.start();
+    while (true) {
+        switch (m_writerLock->tryLock()) {
+        case ExclusiveLock::Result::Locked:
+            return true;
+        case ExclusiveLock::Result::Failed:
+            return fail(QStringLiteral("cannot take the writer lock"),
+                        QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(m_writerLock->path()),
+                                                     m_writerLock->errorString()));
+        case ExclusiveLock::Result::Busy:
+            break;
+        }
+        const auto elapsed = std::chrono::milliseconds(waited.elapsed());
+        if (elapsed >= bound) {
+            m_lockTimedOut = true;
+            const qint64 pid = m_writerLock->holder();
+            return fail(QStringLiteral("another update is writing"),
+                        QStringLiteral("%1 still holds the database after %2 s")
+                            .arg(pid > 0 ? QStringLiteral("process %1").arg(pid)
+                                         : QStringLiteral("another process"))
+                            .arg(double(elapsed.count()) / 1000, 0, 'f', 1));
+        }
+        if (whileWaiting)
+            whileWaiting(elapsed);
+        QThread::msleep(std::min<qint64>(50, (bound - elapsed).count()));
+    }
+}
+
+void DataStats::unlockWriter()
+{
+    if (m_writerLock)
+        m_writerLock->unlock();
+}
+
+bool DataStats::holdsWriterLock() const
+{
+    return m_writerLock && m_writerLock->isLocked();
 }
 
 QSqlQueryModel *DataStats::recordSource(const QString &dataMember)
@@ -156,86 +414,95 @@ void DataStats::closeRecordSets()
 
 bool DataStats::beginTransaction()
 {
-    if (!database().transaction())
-        return fail(QStringLiteral("cannot start a transaction"), database().lastError().text());
+    // Immediate: two writers queue at the start instead of failing when both upgrade a read.
+    QSqlQuery query(database());
+    if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return fail(QStringLiteral("cannot start a transaction"), query.lastError().text());
     return true;
 }
 
 bool DataStats::commit()
 {
-    if (!database().commit())
-        return fail(QStringLiteral("cannot commit"), database().lastError().text());
+    QSqlQuery query(database());
+    if (!query.exec(QStringLiteral("COMMIT"))) {
+        const QString reason = query.lastError().text();
+        rollback();
+        return fail(QStringLiteral("cannot commit"), reason);
+    }
     return true;
 }
 
 void DataStats::rollback()
 {
-    database().rollback();
+    QSqlQuery(database()).exec(QStringLiteral("ROLLBACK"));
 }
 
-std::optional<QList<DataStats::PlayerRow>> DataStats::players()
+QSqlQuery *DataStats::prepared(std::unique_ptr<QSqlQuery> &query, const QString &text)
 {
-    QSqlQuery query(database());
-    query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT rowid, Nom FROM Stats ORDER BY rowid"))) {
-        fail(QStringLiteral("cannot read the players"), query.lastError().text());
+    if (!query) {
+        query = std::make_unique<QSqlQuery>(database());
+        if (!query->prepare(text)) {
+            fail(QStringLiteral("cannot prepare a statement"), query->lastError().text());
+            query.reset();
+            return nullptr;
+        }
+    }
+    return query.get();
+}
+
+std::optional<QString> DataStats::addToPlayer(const QString &nom, const Counters &delta)
+{
+    const QString folded = nom.toCaseFolded();
+    QSqlQuery *find =
+        prepared(m_findKey, QStringLiteral("SELECT Nom FROM Players WHERE Folded = ?"));
+    if (!find)
+        return std::nullopt;
+    find->bindValue(0, folded);
+    if (!find->exec()) {
+        fail(QStringLiteral("cannot read the players"), find->lastError().text());
         return std::nullopt;
     }
-    QList<PlayerRow> rows;
-    while (query.next())
-        rows.append({query.value(0).toLongLong(), query.value(1).toString()});
-    return rows;
-}
-
-std::optional<qint64> DataStats::insertPlayer(const QString &nom, const Counters &counters)
-{
-    if (!m_insertPlayer) {
-        QString placeholders;
-        for (int i = 0; i < StatsColumns::CounterCount; ++i)
-            placeholders += QStringLiteral(", ?");
-        m_insertPlayer = std::make_unique<QSqlQuery>(database());
-        if (!m_insertPlayer->prepare(QStringLiteral("INSERT INTO Stats (Nom, %1) VALUES (?%2)")
-                                         .arg(counterColumnList(), placeholders))) {
-            fail(QStringLiteral("cannot add a player"), m_insertPlayer->lastError().text());
-            m_insertPlayer.reset();
+    QString stored = nom;
+    if (find->next()) {
+        stored = find->value(0).toString();
+        find->finish();
+    } else {
+        QSqlQuery *insert = prepared(
+            m_insertKey, QStringLiteral("INSERT INTO Players (Folded, Nom) VALUES (?, ?)"));
+        if (!insert)
+            return std::nullopt;
+        insert->bindValue(0, folded);
+        insert->bindValue(1, nom);
+        if (!insert->exec()) {
+            fail(QStringLiteral("cannot add a player"), insert->lastError().text());
             return std::nullopt;
         }
     }
-    m_insertPlayer->bindValue(0, nom);
+
+    QSqlQuery *upsert = m_upsertPlayer.get();
+    if (!upsert) {
+        const QStringList counters = counterColumns();
+        QStringList sets;
+        for (const QString &column : counters)
+            sets << QStringLiteral("%1 = Stats.%1 + excluded.%1").arg(column);
+        QString placeholders = QStringLiteral("?");
+        for (int i = 0; i < StatsColumns::CounterCount; ++i)
+            placeholders += QStringLiteral(", ?");
+        upsert = prepared(m_upsertPlayer,
+                          QStringLiteral("INSERT INTO Stats (Nom, %1) VALUES (%2) "
+                                         "ON CONFLICT (Nom) DO UPDATE SET %3")
+                              .arg(counters.join(u", "), placeholders, sets.join(u", ")));
+        if (!upsert)
+            return std::nullopt;
+    }
+    upsert->bindValue(0, stored);
     for (int i = 0; i < StatsColumns::CounterCount; ++i)
-        m_insertPlayer->bindValue(i + 1, counters[std::size_t(i)]);
-    if (!m_insertPlayer->exec()) {
-        fail(QStringLiteral("cannot add a player"), m_insertPlayer->lastError().text());
+        upsert->bindValue(i + 1, delta[std::size_t(i)]);
+    if (!upsert->exec()) {
+        fail(QStringLiteral("cannot update a player"), upsert->lastError().text());
         return std::nullopt;
     }
-    return m_insertPlayer->lastInsertId().toLongLong();
-}
-
-bool DataStats::addToPlayer(qint64 rowId, const Counters &delta)
-{
-    if (!m_addToPlayer) {
-        QStringList sets;
-        for (int c = StatsColumns::FirstCounter; c < StatsColumns::Count; ++c) {
-            const QString name = quoted(StatsColumns::names[std::size_t(c)]);
-            sets << name + QStringLiteral(" = ") + name + QStringLiteral(" + ?");
-        }
-        m_addToPlayer = std::make_unique<QSqlQuery>(database());
-        if (!m_addToPlayer->prepare(
-                QStringLiteral("UPDATE Stats SET %1 WHERE rowid = ?").arg(sets.join(u", ")))) {
-            fail(QStringLiteral("cannot update a player"), m_addToPlayer->lastError().text());
-            m_addToPlayer.reset();
-            return false;
-        }
-    }
-    for (int i = 0; i < StatsColumns::CounterCount; ++i)
-        m_addToPlayer->bindValue(i, delta[std::size_t(i)]);
-    m_addToPlayer->bindValue(StatsColumns::CounterCount, rowId);
-    if (!m_addToPlayer->exec())
-        return fail(QStringLiteral("cannot update a player"), m_addToPlayer->lastError().text());
-    if (m_addToPlayer->numRowsAffected() != 1)
-        return fail(QStringLiteral("cannot update a player"),
-                    QStringLiteral("row %1 has gone").arg(rowId));
-    return true;
+    return stored;
 }
 
 int DataStats::rowCount()
@@ -290,11 +557,11 @@ bool DataStats::removeFileProgress(const QString &fileName)
 
 bool DataStats::rankPlayers()
 {
-    // Ties keep table order (rowid), so the same data always ranks the same way.
+    // Ties go by name, byte for byte: an order of the data alone, which no VACUUM changes.
     QSqlQuery query(database());
-    if (!query.exec(QStringLiteral(
-            "UPDATE Stats SET Place = r.n FROM (SELECT rowid AS id, ROW_NUMBER() OVER "
-            "(ORDER BY TotalClass DESC, rowid) AS n FROM Stats) AS r WHERE Stats.rowid = r.id")))
+    if (!query.exec(QStringLiteral("UPDATE Stats SET Place = r.n FROM (SELECT rowid AS id, "
+                                   "ROW_NUMBER() OVER (ORDER BY TotalClass DESC, Nom) AS n "
+                                   "FROM Stats) AS r WHERE Stats.rowid = r.id")))
         return fail(QStringLiteral("cannot rank the players"), query.lastError().text());
     return true;
 }
@@ -304,10 +571,12 @@ bool DataStats::clearStats()
     if (!beginTransaction())
         return false;
     QSqlQuery query(database());
-    if (!query.exec(QStringLiteral("DELETE FROM Stats"))) {
-        const QString reason = query.lastError().text();
-        rollback();
-        return fail(QStringLiteral("cannot empty the statistics"), reason);
+    for (const char *table : {"Stats", "Players", "LogProgress"}) {
+        if (!query.exec(QStringLiteral("DELETE FROM %1").arg(QLatin1String(table)))) {
+            const QString reason = query.lastError().text();
+            rollback();
+            return fail(QStringLiteral("cannot empty the statistics"), reason);
+        }
     }
     return commit();
 }

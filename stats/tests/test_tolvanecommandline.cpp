@@ -1,3 +1,4 @@
+#include "datastats.h"
 #include "settingsstore.h"
 #include "statspaths.h"
 #include "statstestsupport.h"
@@ -25,6 +26,7 @@ private slots:
     void updatesThenPrintsTheRanking();
     void usesTheStoredFolderAndDatabase();
     void reportsAStoreFailure();
+    void escapesControlCharactersInNames();
 
 private:
     int run(const QStringList &arguments);
@@ -99,6 +101,16 @@ void TestTolvaneCommandLine::refusesWrongCommandLines_data()
     QTest::newRow("no log folder known") << QStringList {"--update"} << 2 << "--logs";
     QTest::newRow("missing log folder")
         << QStringList {"--update", "--logs", "/nonexistent/logs"} << 1 << "/nonexistent/logs";
+    QTest::newRow("wait not a number") << QStringList {"--update", "--wait", "soon"} << 2 << "soon";
+    QTest::newRow("wait without update") << QStringList {"--print", "--wait", "3"} << 2 << "--wait";
+    // A database that is not a file must not become a folder named "postgresql:".
+    QTest::newRow("address to update")
+        << QStringList {"--update", "--logs", "{dir}/logs", "--db", "postgresql://host/db"} << 2
+        << "address";
+    QTest::newRow("address to print")
+        << QStringList {"--print", "--db", "postgres://user@host:5432/db"} << 2 << "address";
+    QTest::newRow("print of a database that does not exist")
+        << QStringList {"--print", "--db", "{dir}/missing/Stats.db"} << 1 << "does not exist";
 }
 
 void TestTolvaneCommandLine::refusesWrongCommandLines()
@@ -106,11 +118,23 @@ void TestTolvaneCommandLine::refusesWrongCommandLines()
     QFETCH(QStringList, arguments);
     QFETCH(int, exitCode);
     QFETCH(QString, message);
-    arguments << "--db" << m_dir->filePath("Stats.db");
-    QCOMPARE(run(arguments), exitCode);
+    arguments.replaceInStrings("{dir}", m_dir->path());
+    if (!arguments.contains("--db"))
+        arguments << "--db" << m_dir->filePath("Stats.db");
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(m_dir->path());
+    const int status = run(arguments);
+    QDir::setCurrent(previous);
+    QCOMPARE(status, exitCode);
     QVERIFY2(m_err.contains(message), qPrintable(m_err));
     if (exitCode == 0)
         QVERIFY(m_out.contains("--update"));
+    if (exitCode != 0) {
+        // Nothing is created by a command that fails: no database, no folder.
+        QStringList left = QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        left.removeAll("settings");
+        QCOMPARE(left, QStringList {"logs"});
+    }
 }
 
 void TestTolvaneCommandLine::updatesThenPrintsTheRanking()
@@ -160,6 +184,27 @@ void TestTolvaneCommandLine::reportsAStoreFailure()
     QVERIFY(QDir().mkpath(m_dir->filePath("folder.db")));
     QCOMPARE(run({"--print", "--db", m_dir->filePath("folder.db")}), 1);
     QVERIFY2(m_err.contains("folder.db"), qPrintable(m_err));
+}
+
+void TestTolvaneCommandLine::escapesControlCharactersInNames()
+{
+    const QString db = m_dir->filePath("Stats.db");
+    {
+        DataStats store;
+        QVERIFY(store.open(db));
+        // Retitles and clears a terminal; turns the rest of the line around; a plain backslash.
+        for (const QString &nom : {QString("Evil\x1b]0;owned\x07\x1b[2J"), QString("\u202emirror"),
+                                   QString("back\\slash"), QString("Zoé")})
+            QVERIFY(store.addToPlayer(nom, {}));
+        QVERIFY(store.rankPlayers());
+    }
+    QCOMPARE(run({"--print", "--db", db}), 0);
+    for (const QChar raw : {QChar(0x1b), QChar(0x07), QChar(0x202e)})
+        QVERIFY2(!m_out.contains(raw), qPrintable(m_out));
+    QVERIFY2(m_out.contains("Evil\\x1b]0;owned\\x07\\x1b[2J"), qPrintable(m_out));
+    QVERIFY(m_out.contains("\\u{202e}mirror"));
+    QVERIFY(m_out.contains("back\\\\slash"));
+    QVERIFY(m_out.contains("Zoé"));
 }
 
 QTEST_GUILESS_MAIN(TestTolvaneCommandLine)

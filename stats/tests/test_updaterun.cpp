@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstdio>
+
 using namespace StatsTest;
 
 namespace {
@@ -54,14 +56,19 @@ private slots:
     void countsMatchingFilesAndLeavesOthers();
     void countsTheSameWhateverTheLineEnds_data();
     void countsTheSameWhateverTheLineEnds();
-    void decodesEachFileByItsOwnEncoding();
+    void decodesEachNameByItsOwnEncoding();
     void removesApostrophesAndSkipsMalformedLines();
     void countsALiveFileOnlyOnce();
     void tellsANewFileFromAnOldOneOfTheSameName();
+    void leavesAFileReplacedWhileItWasCounted();
+    void aResetRecountsTheKeptFiles();
     void failureKeepsTheFileAndNoneOfItsCounts();
     void ranksEvenWithoutLogs();
     void reportsAMissingFolder();
     void killedRunsCountEveryEventExactlyOnce();
+    void concurrentRunsCountEveryEventOnce();
+    void waitsForAnotherWriter_data();
+    void waitsForAnotherWriter();
 
 private:
     bool run(Recorder *recorder = nullptr);
@@ -145,7 +152,7 @@ void TestUpdateRun::countsTheSameWhateverTheLineEnds()
     QVERIFY(!QFile::exists(m_logs + "/L1.log"));
 }
 
-void TestUpdateRun::decodesEachFileByItsOwnEncoding()
+void TestUpdateRun::decodesEachNameByItsOwnEncoding()
 {
     QVERIFY(TestFiles::write(m_logs + "/L1.log",
                              log({kill("\xc9lodie",
@@ -153,10 +160,26 @@ void TestUpdateRun::decodesEachFileByItsOwnEncoding()
                                        "a",
                                        "awp")})));
     QVERIFY(TestFiles::write(m_logs + "/L2.log", log({kill("\xc3\x89LODIE", "\xd0\x94", "awp")})));
+    // Old and new clients on one server: one Windows-1252 name in a file of UTF-8 names.
+    QVERIFY(TestFiles::write(m_logs + "/L3.log",
+                             log({kill("Zo\xc3\xa9", "Ren\xe9", "awp"),
+                                  kill("\xc3\x89lodie", "\xf0\x9f\x98\x80 (2)", "awp")})));
     QVERIFY2(run(), qPrintable(m_error));
-    QCOMPARE(row(*m_store, "Élodie").value("Kills").toInt(), 2);
+    QCOMPARE(row(*m_store, "Élodie").value("Kills").toInt(), 3);
     QCOMPARE(row(*m_store, "Ça").value("Deaths").toInt(), 1);
     QCOMPARE(row(*m_store, "Д").value("Deaths").toInt(), 1);
+    QCOMPARE(row(*m_store, "Zoé").value("Kills").toInt(), 1);
+    QCOMPARE(row(*m_store, "René").value("Deaths").toInt(), 1);
+    QCOMPARE(row(*m_store, "😀").value("Deaths").toInt(), 1);
+    QCOMPARE(m_store->rowCount(), 6);
+
+    // The same names again find their rows: none is garbled into a new one.
+    QVERIFY(TestFiles::write(m_logs + "/L4.log",
+                             log({kill("Zo\xc3\xa9", "Ren\xe9", "awp"),
+                                  kill("\xc3\x89lodie", "\xf0\x9f\x98\x80 (2)", "awp")})));
+    QVERIFY2(run(), qPrintable(m_error));
+    QCOMPARE(m_store->rowCount(), 6);
+    QCOMPARE(row(*m_store, "😀").value("Deaths").toInt(), 2);
 }
 
 void TestUpdateRun::removesApostrophesAndSkipsMalformedLines()
@@ -210,6 +233,39 @@ void TestUpdateRun::tellsANewFileFromAnOldOneOfTheSameName()
     QVERIFY(!QFile::exists(path));
 }
 
+void TestUpdateRun::leavesAFileReplacedWhileItWasCounted()
+{
+    const QString path = m_logs + "/L0805064.log";
+    QVERIFY(TestFiles::write(path, log({kill("A", "B", "awp")})));
+    const QString shipped = m_dir->filePath("shipped.log");
+    QVERIFY(TestFiles::write(shipped, log({kill("C", "D", "awp"), kill("C", "D", "awp")})));
+    Recorder recorder;
+    recorder.onLine = [&](int) {
+        // Log shipping renames the next day's file over the name while it is being counted.
+        if (QFile::exists(shipped))
+            QCOMPARE(std::rename(qPrintable(shipped), qPrintable(path)), 0);
+    };
+    QVERIFY2(run(&recorder), qPrintable(m_error));
+    QCOMPARE(row(*m_store, "A").value("Kills").toInt(), 1);
+    QVERIFY2(QFile::exists(path), "the file renamed over the counted one was deleted uncounted");
+
+    QVERIFY2(run(), qPrintable(m_error));
+    QCOMPARE(row(*m_store, "C").value("Kills").toInt(), 2);
+    QCOMPARE(row(*m_store, "A").value("Kills").toInt(), 1);
+    QVERIFY(!QFile::exists(path));
+}
+
+void TestUpdateRun::aResetRecountsTheKeptFiles()
+{
+    const QString path = m_logs + "/L0805064.log";
+    QVERIFY(TestFiles::write(path, started() + "\n" + kill("A", "B", "awp") + "\n"));
+    QVERIFY2(run(), qPrintable(m_error));
+    QVERIFY(m_store->clearStats());
+    QVERIFY2(run(), qPrintable(m_error));
+    QCOMPARE(row(*m_store, "A").value("Kills").toInt(), 1);
+    QCOMPARE(row(*m_store, "B").value("Deaths").toInt(), 1);
+}
+
 void TestUpdateRun::failureKeepsTheFileAndNoneOfItsCounts()
 {
     QVERIFY(TestFiles::write(m_logs + "/L1.log", log({kill("A", "B", "awp")})));
@@ -235,10 +291,10 @@ void TestUpdateRun::failureKeepsTheFileAndNoneOfItsCounts()
 
 void TestUpdateRun::ranksEvenWithoutLogs()
 {
-    QVERIFY(m_store->insertPlayer("Low", {}));
+    QVERIFY(m_store->addToPlayer("Low", {}));
     DataStats::Counters high {};
     high[StatsColumns::TotalClass - StatsColumns::FirstCounter] = 4;
-    QVERIFY(m_store->insertPlayer("High", high));
+    QVERIFY(m_store->addToPlayer("High", high));
     Recorder recorder;
     QVERIFY2(run(&recorder), qPrintable(m_error));
     QVERIFY(recorder.files.isEmpty());
@@ -326,6 +382,110 @@ void TestUpdateRun::killedRunsCountEveryEventExactlyOnce()
     for (auto it = want.cbegin(); it != want.cend(); ++it)
         QCOMPARE(got.value(it.key()), it.value());
     QCOMPARE(QDir(killed).entryList(QDir::Files), QStringList {"L4.log"});
+}
+
+void TestUpdateRun::concurrentRunsCountEveryEventOnce()
+{
+    // Names in several spellings, so that two runs racing would each add a row for one player.
+    QList<QByteArray> files;
+    QRandomGenerator random(7);
+    for (int f = 0; f < 6; ++f) {
+        QList<QByteArray> lines;
+        for (int i = 0; i < 6000; ++i) {
+            const int n = random.bounded(400);
+            const QByteArray a = (random.bounded(2) ? "p" : "P") + QByteArray::number(n);
+            const QByteArray b = "P" + QByteArray::number(random.bounded(400));
+            lines << (i % 50 == 0 ? suicide(a) : kill(a, b, "awp"));
+        }
+        files << (f < 5 ? log(lines) : log(lines).chopped(closed().size() + 1));
+    }
+    auto lay = [&files](const QString &folder) {
+        QDir().mkpath(folder);
+        for (int f = 0; f < files.size(); ++f)
+            TestFiles::write(folder + QString("/L%1.log").arg(f), files[f]);
+    };
+    auto update = [](const QString &logs, const QString &db) {
+        auto process = std::make_unique<QProcess>();
+        process->start(TOLVANE_BINARY, {"--update", "--logs", logs, "--db", db});
+        return process;
+    };
+
+    const QString clean = m_dir->filePath("clean");
+    lay(clean);
+    QElapsedTimer clock;
+    clock.start();
+    auto reference = update(clean, m_dir->filePath("clean.db"));
+    QVERIFY(reference->waitForFinished(60000));
+    QCOMPARE(reference->exitCode(), 0);
+    const int whole = int(clock.elapsed());
+    DataStats expected;
+    QVERIFY(expected.open(m_dir->filePath("clean.db")));
+    const auto want = table(expected);
+
+    const quint32 seed = QRandomGenerator::global()->generate();
+    qInfo("timings seeded with %u", seed);
+    QRandomGenerator timing(seed);
+    for (int round = 0; round < 6; ++round) {
+        // A new database each round, so that the schema itself is created by racing runs too.
+        const QString logs = m_dir->filePath(QString("logs%1").arg(round));
+        const QString db = m_dir->filePath(QString("round%1.db").arg(round));
+        lay(logs);
+        std::vector<std::unique_ptr<QProcess>> runs;
+        for (int r = 0; r < 3; ++r) {
+            runs.push_back(update(logs, db));
+            QTest::qWait(int(timing.bounded(std::max(1, whole / 2))));
+        }
+        for (auto &process : runs) {
+            // Already finished counts: waitForFinished() says false for a process that has.
+            QVERIFY(process->state() == QProcess::NotRunning || process->waitForFinished(120000));
+            QVERIFY2(process->exitCode() == 0, process->readAllStandardError().constData());
+        }
+        DataStats actual;
+        QVERIFY(actual.open(db));
+        const auto got = table(actual);
+        QCOMPARE(got.size(), want.size());
+        for (auto it = want.cbegin(); it != want.cend(); ++it)
+            QCOMPARE(got.value(it.key()), it.value());
+        QCOMPARE(QDir(logs).entryList(QDir::Files), QStringList {"L5.log"});
+    }
+}
+
+void TestUpdateRun::waitsForAnotherWriter_data()
+{
+    QTest::addColumn<int>("waitSeconds");
+    QTest::addColumn<int>("releaseAfterMs");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<int>("kills");
+    QTest::newRow("the other finishes in time") << 30 << 1500 << 0 << 1;
+    QTest::newRow("the bound passes first") << 1 << -1 << 3 << 0;
+}
+
+void TestUpdateRun::waitsForAnotherWriter()
+{
+    QFETCH(int, waitSeconds);
+    QFETCH(int, releaseAfterMs);
+    QFETCH(int, exitCode);
+    QFETCH(int, kills);
+    const QString db = m_dir->filePath("Stats.db");
+    QVERIFY(TestFiles::write(m_logs + "/L1.log", log({kill("A", "B", "awp")})));
+    QVERIFY(m_store->lockWriter(std::chrono::milliseconds(0)));
+
+    QProcess process;
+    process.start(
+        TOLVANE_BINARY,
+        {"--update", "--logs", m_logs, "--db", db, "--wait", QString::number(waitSeconds)});
+    QVERIFY(process.waitForStarted());
+    if (releaseAfterMs >= 0) {
+        QVERIFY(!process.waitForFinished(releaseAfterMs));
+        m_store->unlockWriter();
+    }
+    QVERIFY(process.waitForFinished(60000));
+    m_store->unlockWriter();
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    QVERIFY2(process.exitCode() == exitCode, qPrintable(err));
+    QCOMPARE(err.count("waiting"), 1);
+    QCOMPARE(row(*m_store, "A").value("Kills").toInt(), kills);
+    QCOMPARE(QFile::exists(m_logs + "/L1.log"), kills == 0);
 }
 
 QTEST_GUILESS_MAIN(TestUpdateRun)

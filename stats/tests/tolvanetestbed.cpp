@@ -34,7 +34,7 @@ bool TolvaneTestBed::addPlayer(const QString &nom, int kills, int totalClass)
     DataStats::Counters counters {};
     counters[std::size_t(StatsColumns::Kills - StatsColumns::FirstCounter)] = kills;
     counters[std::size_t(StatsColumns::TotalClass - StatsColumns::FirstCounter)] = totalClass;
-    return store.insertPlayer(nom, counters).has_value();
+    return store.addToPlayer(nom, counters).has_value();
 }
 
 bool TolvaneTestBed::rank()

@@ -9,6 +9,7 @@
 #include "tolvanecontext.h"
 #include "tolvaneicon.h"
 #include "tolvanetexts.h"
+#include "updaterun.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -201,11 +202,19 @@ void Affiche::MnuCodeChg_Click()
 
 void Affiche::RazStats()
 {
-    if (!m_context.store.clearStats()) {
+    // An update running elsewhere (cron, another window) must not see its work emptied under it.
+    DataStats &store = m_context.store;
+    const bool emptied =
+        store.lockWriter(UpdateRun::defaultWaitBound,
+                         [](std::chrono::milliseconds) { QCoreApplication::processEvents(); })
+        && store.clearStats();
+    const QString reason = store.errorString();
+    store.unlockWriter();
+    if (!emptied) {
         m_context.prompts.showMessage(this, TolvaneTexts::programTitle(),
-                                      TolvaneTexts::resetFailed(), m_context.store.errorString());
+                                      TolvaneTexts::resetFailed(), reason);
         return;
     }
-    m_context.store.closeRecordSets();
+    store.closeRecordSets();
     MnuUpdate_Click();
 }

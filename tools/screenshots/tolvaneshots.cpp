@@ -41,7 +41,7 @@ bool fillSample(DataStats &store)
         counters[StatsColumns::Kills - StatsColumns::FirstCounter] = kills;
         counters[StatsColumns::Deaths - StatsColumns::FirstCounter] = 12 + player * 2;
         counters[StatsColumns::TotalClass - StatsColumns::FirstCounter] = kills * 2 - player;
-        if (!store.insertPlayer(names[player], counters))
+        if (!store.addToPlayer(names[player], counters))
             return false;
     }
     return store.rankPlayers();
