@@ -4,6 +4,7 @@
 #include "logtext.h"
 
 #include <array>
+#include <cstring>
 
 namespace {
 
@@ -58,10 +59,45 @@ constexpr std::size_t kills = counter(StatsColumns::Kills);
 constexpr std::size_t deaths = counter(StatsColumns::Deaths);
 constexpr std::size_t score = counter(StatsColumns::TotalClass);
 constexpr std::size_t suicides = counter(StatsColumns::indexOf("suicide"));
+// A rescue is the one event word whose column is not also a kill.
+constexpr int hostage = StatsColumns::indexOf("Hostage");
+
+// The words grouped by length, so that a look-up compares with the few words of its length.
+constexpr std::size_t longestWord = 11;
+struct WeaponsBySize
+{
+    std::array<std::array<WeaponEntry, 8>, longestWord + 1> words {};
+    std::array<int, longestWord + 1> count {};
+};
+
+constexpr WeaponsBySize weaponsBySize()
+{
+    WeaponsBySize table;
+    for (const WeaponEntry &entry : weaponTable) {
+        const auto size = std::size_t(entry.weapon.size());
+        table.words[size][std::size_t(table.count[size]++)] = entry;
+    }
+    return table;
+}
+
+constexpr WeaponsBySize bySize = weaponsBySize();
 
 } // namespace
 
 EventAccumulator::EventAccumulator(DataStats &store) : m_store(store) { }
+
+int EventAccumulator::weaponColumn(QByteArrayView weapon)
+{
+    const auto size = std::size_t(weapon.size());
+    if (size > longestWord)
+        return -1;
+    for (int i = 0; i < bySize.count[size]; ++i) {
+        const WeaponEntry &entry = bySize.words[size][std::size_t(i)];
+        if (std::memcmp(entry.weapon.data(), weapon.data(), size) == 0)
+            return entry.column;
+    }
+    return -1;
+}
 
 int EventAccumulator::FindOrCreatePlayer(const QString &cleanedName)
 {
@@ -75,87 +111,58 @@ int EventAccumulator::FindOrCreatePlayer(const QString &cleanedName)
     return slot;
 }
 
-DataStats::Counters *EventAccumulator::counters(int slot)
+DataStats::Counters &EventAccumulator::counters(int slot)
 {
     Player &player = m_players[std::size_t(slot)];
     if (!player.touched) {
         player.touched = true;
         m_touched.push_back(slot);
     }
-    return &player.delta;
-}
-
-std::size_t EventAccumulator::rawSlot(QByteArrayView name)
-{
-    const std::string_view key(name.data(), std::size_t(name.size()));
-    if (const auto it = m_rawIndex.find(key); it != m_rawIndex.end())
-        return it->second;
-    m_rawIndex.emplace(std::string(key), m_rawNames.size());
-    m_rawNames.push_back(RawName {std::string(key), {}});
-    return m_rawNames.size() - 1;
-}
-
-int EventAccumulator::weaponColumn(QByteArrayView weapon)
-{
-    for (const WeaponEntry &entry : weaponTable) {
-        if (entry.weapon.size() == weapon.size() && entry.weapon.front() == weapon.front()
-            && entry.weapon == weapon)
-            return entry.column;
-    }
-    return -1;
-}
-
-template<typename Counters>
-void EventAccumulator::apply(Counters *actor, Counters *victim, QByteArrayView weapon)
-{
-    if (actor) {
-        if (weapon != QByteArrayView("Hostage")) {
-            ++(*actor)[kills];
-            ++(*actor)[score];
-        }
-        if (const int column = weaponColumn(weapon); column >= 0)
-            ++(*actor)[std::size_t(counter(column))];
-    }
-    if (victim) {
-        ++(*victim)[deaths];
-        --(*victim)[score];
-        if (weapon == QByteArrayView("suicide"))
-            ++(*victim)[suicides];
-    }
+    return player.delta;
 }
 
 void EventAccumulator::AccumulateEvent(const LogEvent &event)
 {
-    // Both rows are looked up before either is raised, as a new actor's row comes first.
-    const int actor = event.Actor.isEmpty() ? -1 : FindOrCreatePlayer(CleanPlayerName(event.Actor));
-    const int victim =
-        event.Victim.isEmpty() ? -1 : FindOrCreatePlayer(CleanPlayerName(event.Victim));
-    apply(actor < 0 ? nullptr : counters(actor), victim < 0 ? nullptr : counters(victim),
-          event.Weapon.toUtf8());
-}
-
-void EventAccumulator::accumulateRaw(const RawLogEvent &event)
-{
-    constexpr std::size_t none = std::size_t(-1);
-    const std::size_t actor = event.Actor.isEmpty() ? none : rawSlot(event.Actor);
-    const std::size_t victim = event.Victim.isEmpty() ? none : rawSlot(event.Victim);
-    // Pointers only once both lookups are done: a new name may move the others.
-    apply(actor == none ? nullptr : &m_rawNames[actor].delta,
-          victim == none ? nullptr : &m_rawNames[victim].delta, event.Weapon);
+    if (event.isEmpty())
+        return;
+    constexpr std::uint32_t none = ~std::uint32_t(0);
+    // Both slots are taken before either is raised: a new name may move the others.
+    const std::uint32_t actor = event.Actor.isEmpty() ? none : m_fileNames.slot(event.Actor);
+    const std::uint32_t victim = event.Victim.isEmpty() ? none : m_fileNames.slot(event.Victim);
+    if (m_fileCounts.size() < m_fileNames.size())
+        m_fileCounts.resize(m_fileNames.size(), FileCounters {});
+    const int column = weaponColumn(event.Weapon);
+    if (actor != none) {
+        FileCounters &a = m_fileCounts[actor];
+        if (column != hostage) {
+            ++a[kills];
+            ++a[score];
+        }
+        if (column >= 0)
+            ++a[std::size_t(counter(column))];
+    }
+    if (victim != none) {
+        FileCounters &v = m_fileCounts[victim];
+        ++v[deaths];
+        --v[score];
+        if (column < 0 && event.Weapon == QByteArrayView("suicide"))
+            ++v[suicides];
+    }
 }
 
 void EventAccumulator::endFile()
 {
-    for (const RawName &raw : m_rawNames) {
-        const QByteArrayView bytes(raw.bytes.data(), qsizetype(raw.bytes.size()));
+    for (std::uint32_t slot = 0; slot < m_fileNames.size(); ++slot) {
+        const QByteArrayView bytes = m_fileNames.name(slot);
         const QString name = LogText::isValidUtf8(bytes) ? QString::fromUtf8(bytes)
                                                          : LogText::fromWindows1252(bytes);
-        DataStats::Counters *delta = counters(FindOrCreatePlayer(CleanPlayerName(name)));
-        for (std::size_t i = 0; i < delta->size(); ++i)
-            (*delta)[i] += raw.delta[i];
+        DataStats::Counters &delta = counters(FindOrCreatePlayer(CleanPlayerName(name)));
+        const FileCounters &counts = m_fileCounts[slot];
+        for (std::size_t i = 0; i < delta.size(); ++i)
+            delta[i] += counts[i];
     }
-    m_rawNames.clear();
-    m_rawIndex.clear();
+    m_fileNames.clear();
+    m_fileCounts.clear();
 }
 
 bool EventAccumulator::flush()

@@ -2,13 +2,11 @@
 
 #include "datastats.h"
 #include "logevent.h"
+#include "nametable.h"
 
 #include <QHash>
 #include <QString>
 
-#include <string>
-#include <string_view>
-#include <unordered_map>
 #include <vector>
 
 /**
@@ -22,26 +20,27 @@
  * any alphabet -- share the row created first, which keeps its own spelling. Only the players
  * the logs name are looked up in the store, never the whole table.
  *
- * Events of a file arrive raw (accumulateRaw()) and are counted under the raw bytes of the
- * names; endFile() decodes each distinct name once: as UTF-8 when it is valid UTF-8, otherwise
- * as Windows-1252, since one server's log mixes the names of old and new clients.
+ * Events of a file are counted under the raw bytes of their names; endFile() then decodes each
+ * distinct name once: as UTF-8 when it is valid UTF-8, otherwise as Windows-1252, since one
+ * server's log mixes the names of old and new clients.
  */
 class EventAccumulator
 {
 public:
     explicit EventAccumulator(DataStats &store);
 
+    /// Counts one parsed line of the current file; an event without players changes nothing.
     void AccumulateEvent(const LogEvent &event);
     /// The slot of the player named \a cleanedName, created when new.
     int FindOrCreatePlayer(const QString &cleanedName);
-
-    void accumulateRaw(const RawLogEvent &event);
-    /// Moves the raw counts of the file to the players, each name decoded on its own.
+    /// Moves the counts of the current file to its players, each name decoded on its own.
     void endFile();
 
     /// Writes every pending change (new rows first seen first); the caller owns the transaction
     /// and, should it fail, discards this accumulator with it.
     bool flush();
+    /// Whether anything waits for flush().
+    bool hasPending() const { return !m_touched.empty(); }
 
     /// Column raised for a weapon word (exact, case-sensitive), or -1.
     static int weaponColumn(QByteArrayView weapon);
@@ -49,6 +48,10 @@ public:
     int playerCount() const { return int(m_players.size()); }
 
 private:
+    // One file cannot hold two thousand million events of one player: 32 bits keep a busy
+    // day's counters of thousands of names in the processor's cache.
+    using FileCounters = std::array<qint32, StatsColumns::CounterCount>;
+
     struct Player
     {
         QString nom;
@@ -56,30 +59,12 @@ private:
         bool touched = false;
     };
 
-    struct RawName
-    {
-        std::string bytes;
-        DataStats::Counters delta {};
-    };
-
-    struct RawHash
-    {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view s) const noexcept
-        {
-            return std::hash<std::string_view> {}(s);
-        }
-    };
-
-    DataStats::Counters *counters(int slot);
-    std::size_t rawSlot(QByteArrayView name);
-    template<typename Counters>
-    static void apply(Counters *actor, Counters *victim, QByteArrayView weapon);
+    DataStats::Counters &counters(int slot);
 
     DataStats &m_store;
     std::vector<Player> m_players;
     std::vector<int> m_touched;
     QHash<QString, int> m_byFoldedName;
-    std::vector<RawName> m_rawNames; // in order of first appearance in the file
-    std::unordered_map<std::string, std::size_t, RawHash, std::equal_to<>> m_rawIndex;
+    NameTable m_fileNames; // the names of the current file, by their raw bytes
+    std::vector<FileCounters> m_fileCounts; // by the slots of m_fileNames
 };

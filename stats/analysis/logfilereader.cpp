@@ -24,7 +24,12 @@ bool LogFileReader::open()
 bool LogFileReader::readAt(qint64 offset, qint64 length, QByteArray &into)
 {
     into.resize(length);
-    if (!m_file.seek(offset) || m_file.read(into.data(), length) != length) {
+    return readAt(offset, length, into.data());
+}
+
+bool LogFileReader::readAt(qint64 offset, qint64 length, char *into)
+{
+    if (!m_file.seek(offset) || m_file.read(into, length) != length) {
         m_error = m_file.error() != QFileDevice::NoError ? m_file.errorString()
                                                          : QStringLiteral("the file shrank");
         return false;

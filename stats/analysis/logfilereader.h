@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QString>
 
+#include <cstring>
+
 /**
  * Reads a log file in blocks of whole lines, so that a day of a busy server costs a megabyte of
  * memory rather than its size, and each block is checked and parsed while it is in the cache.
@@ -31,12 +33,18 @@ public:
     /// The first \a length bytes (which identify the file).
     QByteArray head(qint64 length);
 
-    /// Calls \a f(block) for consecutive blocks of whole lines covering [from, countableEnd()).
-    template<typename F>
-    bool forEachBlock(qint64 from, F &&f);
+    /// A line longer than this is no server's (theirs stay under about a kilobyte): it is
+    /// skipped, so that memory stays bounded by the block size whatever the file holds.
+    static constexpr qsizetype maxLineLength = 1 << 20;
+
+    /// Calls \a f(block) for consecutive blocks of whole lines covering [from, countableEnd()),
+    /// and \a overlong() in place of each line longer than maxLineLength, in file order.
+    template<typename F, typename G>
+    bool forEachBlock(qint64 from, F &&f, G &&overlong);
 
 private:
     bool readAt(qint64 offset, qint64 length, QByteArray &into);
+    bool readAt(qint64 offset, qint64 length, char *into);
     bool findCountableEnd();
 
     QFile m_file;
@@ -47,32 +55,62 @@ private:
     QString m_error;
 };
 
-template<typename F>
-bool LogFileReader::forEachBlock(qint64 from, F &&f)
+template<typename F, typename G>
+bool LogFileReader::forEachBlock(qint64 from, F &&f, G &&overlong)
 {
     constexpr qint64 blockSize = 1 << 20;
-    QByteArray block;
-    QByteArray chunk;
+    // Each read lands behind the unfinished line the previous block left: no byte is copied
+    // twice, and the buffer never holds more than a block and a line.
+    QByteArray buffer(blockSize + maxLineLength + 1, Qt::Uninitialized);
+    qsizetype kept = 0;
+    bool skipping = false; // inside an overlong line, up to its end
+    bool afterCr = false; // the previous block ended on a CR: a LF next closes the same line
     qint64 offset = from;
     while (offset < m_end) {
         const qint64 length = std::min(blockSize, m_end - offset);
-        if (!readAt(offset, length, chunk))
+        if (!readAt(offset, length, buffer.data() + kept))
             return false;
         offset += length;
-        block += chunk;
-        if (offset >= m_end) {
-            f(QByteArrayView(block));
+        const bool last = offset >= m_end;
+        QByteArrayView data(buffer.constData(), kept + length);
+        if (afterCr && data.startsWith('\n'))
+            data = data.sliced(1);
+        afterCr = false;
+        if (skipping) {
+            const qsizetype end = LogText::firstLineEnd(data);
+            if (end < 0) {
+                kept = 0;
+                continue;
+            }
+            skipping = false;
+            overlong();
+            afterCr = data[end] == '\r' && end + 1 == data.size() && !last;
+            data = data.sliced(end + 1 < data.size() && data[end] == '\r' && data[end + 1] == '\n'
+                                   ? end + 2
+                                   : end + 1);
+        }
+        if (last) {
+            if (!data.isEmpty())
+                f(data);
             break;
         }
         // A CR at the very end may be the first half of a CR LF: leave it for the next block.
-        QByteArrayView whole(block);
+        QByteArrayView whole = data;
         if (whole.endsWith('\r'))
             whole.chop(1);
         const qsizetype cut = LogText::afterLastLineEnd(whole);
-        if (cut <= 0)
+        if (cut > 0)
+            f(whole.first(cut));
+        const QByteArrayView rest = data.sliced(std::max<qsizetype>(cut, 0));
+        if (rest.size() > maxLineLength) {
+            skipping = true;
+            kept = 0;
             continue;
-        f(whole.first(cut));
-        block.remove(0, cut);
+        }
+        std::memmove(buffer.data(), rest.data(), std::size_t(rest.size()));
+        kept = rest.size();
     }
+    if (skipping)
+        overlong();
     return true;
 }

@@ -1,7 +1,15 @@
 #include "logparser.h"
 
+#include "bytescan.h"
+
+#include <array>
+#include <bit>
 #include <cstring>
 #include <string_view>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -16,23 +24,12 @@ QByteArrayView cut(QByteArrayView line, qsizetype start, qsizetype length)
     return line.sliced(start, std::min(length, line.size() - start));
 }
 
-// std::string_view's search is memchr-driven, several times faster than a byte-by-byte scan on
-// the million lines of a busy server's day.
-qsizetype find(QByteArrayView line, std::string_view what, qsizetype from = 0)
-{
-    if (from >= line.size())
-        return -1;
-    const auto at =
-        std::string_view(line.data(), std::size_t(line.size())).find(what, std::size_t(from));
-    return at == std::string_view::npos ? -1 : qsizetype(at);
-}
-
 qsizetype find(QByteArrayView line, char what, qsizetype from = 0)
 {
     if (from >= line.size())
         return -1;
-    const void *at = std::memchr(line.data() + from, what, std::size_t(line.size() - from));
-    return at ? static_cast<const char *>(at) - line.data() : -1;
+    const char *at = ByteScan::find(line.data() + from, line.data() + line.size(), what);
+    return at ? at - line.data() : -1;
 }
 
 /// The name of the first player written in the line; nothing when "<" is missing or lies in
@@ -49,9 +46,85 @@ std::optional<QByteArrayView> firstName(QByteArrayView line)
 
 } // namespace
 
-std::optional<RawLogEvent> parseLogLineBytes(QByteArrayView line)
+namespace {
+
+/// Where each word of the log vocabulary first occurs in a line, or -1. One pass finds them all:
+/// six separate searches would read a busy server's million lines six times over.
+struct Words
 {
-    RawLogEvent event;
+    enum Word { Killed, Suicide, Rescued, Planted, Defused, With, Count };
+    std::array<qsizetype, Count> at {-1, -1, -1, -1, -1, -1};
+
+    explicit Words(QByteArrayView line);
+
+private:
+    static constexpr std::array<std::string_view, Count> words = {
+        "killed", "suicide", "Rescued_A_Hostage", "Planted_The_Bomb", "Defused_The_Bomb", "with"};
+    void check(QByteArrayView line, qsizetype position);
+};
+
+void Words::check(QByteArrayView line, qsizetype position)
+{
+    Word word;
+    switch (line[position]) {
+    case 'k':
+        word = Killed;
+        break;
+    case 's':
+        word = Suicide;
+        break;
+    case 'R':
+        word = Rescued;
+        break;
+    case 'P':
+        word = Planted;
+        break;
+    case 'D':
+        word = Defused;
+        break;
+    case 'w':
+        word = With;
+        break;
+    default:
+        return;
+    }
+    const std::string_view text = words[std::size_t(word)];
+    if (at[std::size_t(word)] < 0 && line.size() - position >= qsizetype(text.size())
+        && std::memcmp(line.data() + position, text.data(), text.size()) == 0)
+        at[std::size_t(word)] = position;
+}
+
+Words::Words(QByteArrayView line)
+{
+    const qsizetype size = line.size();
+    qsizetype i = 0;
+#ifdef __SSE2__
+    // Sixteen positions at a time: a word can start only where its first two letters stand.
+    const __m128i firsts[Count] = {_mm_set1_epi8('k'), _mm_set1_epi8('s'), _mm_set1_epi8('R'),
+                                   _mm_set1_epi8('P'), _mm_set1_epi8('D'), _mm_set1_epi8('w')};
+    const __m128i seconds[Count] = {_mm_set1_epi8('i'), _mm_set1_epi8('u'), _mm_set1_epi8('e'),
+                                    _mm_set1_epi8('l'), _mm_set1_epi8('e'), _mm_set1_epi8('i')};
+    for (; i + 17 <= size; i += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(line.data() + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(line.data() + i + 1));
+        __m128i hits = _mm_setzero_si128();
+        for (int w = 0; w < Count; ++w)
+            hits = _mm_or_si128(
+                hits, _mm_and_si128(_mm_cmpeq_epi8(a, firsts[w]), _mm_cmpeq_epi8(b, seconds[w])));
+        for (unsigned mask = unsigned(_mm_movemask_epi8(hits)); mask != 0; mask &= mask - 1)
+            check(line, i + qsizetype(std::countr_zero(mask)));
+    }
+#endif
+    for (; i < size; ++i)
+        check(line, i);
+}
+
+} // namespace
+
+std::optional<LogEvent> ParseLogLine(QByteArrayView line)
+{
+    const Words words(line);
+    LogEvent event;
     std::optional<QByteArrayView> first;
     auto needFirst = [&]() {
         if (!first)
@@ -59,33 +132,32 @@ std::optional<RawLogEvent> parseLogLineBytes(QByteArrayView line)
         return first.has_value();
     };
 
-    if (const qsizetype killed = find(line, "killed"); killed >= 0) {
+    if (const qsizetype killed = words.at[Words::Killed]; killed >= 0) {
         if (!needFirst())
             return std::nullopt;
         event.Actor = *first;
         const qsizetype victimStart = killed + 8;
         const qsizetype victimEnd = find(line, '<', victimStart);
         event.Victim = cut(line, victimStart, victimEnd >= 0 ? victimEnd - victimStart : 0);
-        const qsizetype with = find(line, "with");
-        const qsizetype weaponStart = (with >= 0 ? with : -1) + 6;
+        const qsizetype weaponStart = words.at[Words::With] + 6;
         const qsizetype weaponEnd = find(line, quote, weaponStart + 1);
         if (weaponEnd < 0)
             return std::nullopt;
         event.Weapon = cut(line, weaponStart, weaponEnd - weaponStart);
     }
-    if (find(line, "suicide") >= 0) {
+    if (words.at[Words::Suicide] >= 0) {
         if (!needFirst())
             return std::nullopt;
         event.Victim = *first;
         event.Weapon = "suicide";
     }
-    static constexpr std::pair<std::string_view, QByteArrayView> objectives[] = {
-        {"Rescued_A_Hostage", "Hostage"},
-        {"Planted_The_Bomb", "PoseBombe"},
-        {"Defused_The_Bomb", "DifuseBombe"},
+    static constexpr std::pair<Words::Word, QByteArrayView> objectives[] = {
+        {Words::Rescued, "Hostage"},
+        {Words::Planted, "PoseBombe"},
+        {Words::Defused, "DifuseBombe"},
     };
-    for (const auto &[trigger, weapon] : objectives) {
-        if (find(line, trigger) >= 0) {
+    for (const auto &[word, weapon] : objectives) {
+        if (words.at[word] >= 0) {
             if (!needFirst())
                 return std::nullopt;
             event.Actor = *first;
@@ -93,18 +165,6 @@ std::optional<RawLogEvent> parseLogLineBytes(QByteArrayView line)
         }
     }
     return event;
-}
-
-std::optional<LogEvent> ParseLogLine(const QString &line)
-{
-    const QByteArray bytes = line.toUtf8();
-    const auto raw = parseLogLineBytes(bytes);
-    if (!raw)
-        return std::nullopt;
-    auto text = [](QByteArrayView v) {
-        return QString::fromUtf8(v);
-    };
-    return LogEvent {text(raw->Actor), text(raw->Victim), text(raw->Weapon)};
 }
 
 namespace {

@@ -7,14 +7,11 @@
 #include <optional>
 
 // The server's log vocabulary is ASCII, so the parser works on the raw bytes of a line and the
-// cuts fall on the same characters whether the file is UTF-8 or Windows-1252.
+// cuts fall on the same characters whether a name is written in UTF-8 or Windows-1252.
 
 /// Parses one line (no line end, apostrophes already removed). Nothing when a cut would get a
 /// negative length: the line is malformed and must be skipped.
-std::optional<RawLogEvent> parseLogLineBytes(QByteArrayView line);
-
-/// ParseLogLine over text; the fields are cut from \a line exactly as parseLogLineBytes() cuts.
-std::optional<LogEvent> ParseLogLine(const QString &line);
+std::optional<LogEvent> ParseLogLine(QByteArrayView line);
 
 /// Drops a "(x)" clan prefix, a " (...)" suffix and a "[P...]" tag, in that order.
 QString CleanPlayerName(const QString &name);

@@ -31,6 +31,17 @@ qsizetype LogText::afterLastLineEnd(QByteArrayView bytes)
     return -1;
 }
 
+qsizetype LogText::firstLineEnd(QByteArrayView bytes)
+{
+    const char *p = bytes.data();
+    const auto size = std::size_t(bytes.size());
+    const auto *lf = static_cast<const char *>(std::memchr(p, '\n', size));
+    const auto *cr =
+        static_cast<const char *>(std::memchr(p, '\r', lf ? std::size_t(lf - p) : size));
+    const char *end = cr ? cr : lf;
+    return end ? end - p : -1;
+}
+
 qsizetype LogText::lineCount(QByteArrayView bytes)
 {
     qsizetype count = 0;

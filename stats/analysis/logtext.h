@@ -1,5 +1,7 @@
 #pragma once
 
+#include "bytescan.h"
+
 #include <QByteArrayView>
 #include <QString>
 
@@ -16,6 +18,8 @@ public:
     static bool endsClosed(QByteArrayView tail);
     /// Index just behind the last line end in \a bytes, or -1 when there is none.
     static qsizetype afterLastLineEnd(QByteArrayView bytes);
+    /// Index of the first CR or LF in \a bytes, or -1 when there is none.
+    static qsizetype firstLineEnd(QByteArrayView bytes);
 
     /// Calls \a f(line) for each line of \a bytes; a last line without an end is included.
     template<typename F>
@@ -29,22 +33,16 @@ public:
 template<typename F>
 void LogText::forEachLine(QByteArrayView bytes, F &&f)
 {
-    // Two memchr per line instead of a test per byte: servers write LF or CR LF, CR alone is rare.
+    // One scan for either end: servers write LF or CR LF, CR alone is rare.
     const char *p = bytes.data();
     const char *end = p + bytes.size();
     while (p < end) {
-        const auto *lf = static_cast<const char *>(std::memchr(p, '\n', std::size_t(end - p)));
-        const char *lineEnd = lf ? lf : end;
-        const auto *cr = static_cast<const char *>(std::memchr(p, '\r', std::size_t(lineEnd - p)));
-        if (cr) {
-            f(QByteArrayView(p, cr - p));
-            p = (cr + 1 == lf) ? lf + 1 : cr + 1;
-        } else if (lf) {
-            f(QByteArrayView(p, lf - p));
-            p = lf + 1;
-        } else {
+        const char *lineEnd = ByteScan::findEither(p, end, '\n', '\r');
+        if (!lineEnd) {
             f(QByteArrayView(p, end - p));
-            p = end;
+            return;
         }
+        f(QByteArrayView(p, lineEnd - p));
+        p = *lineEnd == '\r' && lineEnd + 1 < end && lineEnd[1] == '\n' ? lineEnd + 2 : lineEnd + 1;
     }
 }

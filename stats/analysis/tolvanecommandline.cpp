@@ -147,6 +147,7 @@ struct WaitNotice final : UpdateObserver
     WaitNotice(QTextStream &err, QString database) : err(err), database(std::move(database)) { }
     void fileStarted(int, int, qint64) override { }
     void lineProcessed(qint64) override { }
+    bool followsLines() const override { return false; }
     void waitingForWriter(std::chrono::milliseconds, std::chrono::milliseconds bound) override
     {
         if (told)

@@ -100,20 +100,84 @@ bool UpdateRun::run(UpdateObserver *observer)
     const int total = int(files.size());
     for (int i = 0; i < total; ++i) {
         ++m_summary.files;
-        if (!countFile(files.at(i), i + 1, total, accumulator, observer))
+        if (!m_inBatch) {
+            if (!m_store.beginTransaction())
+                return fail(m_store.errorString());
+            m_inBatch = true;
+        }
+        if (!countFile(files.at(i), i + 1, total, accumulator, observer)) {
+            m_store.rollback();
+            m_inBatch = false;
+            m_finished.clear();
+            return false;
+        }
+        if ((m_batchBytes >= batchBytes || m_finished.size() >= batchFiles || i + 1 == total)
+            && !commitBatch(accumulator))
             return false;
     }
 
-    if (!m_store.rankPlayers())
+    if (!m_store.beginTransaction())
         return fail(m_store.errorString());
+    for (const QString &key : std::as_const(m_forgotten)) {
+        if (!m_store.removeFileProgress(key)) {
+            m_store.rollback();
+            return fail(m_store.errorString());
+        }
+    }
+    if (!m_store.rankPlayers() || !m_store.commit()) {
+        m_store.rollback();
+        return fail(m_store.errorString());
+    }
+    m_forgotten.clear();
     m_summary.players = m_store.rowCount();
     m_summary.seconds = double(clock.nsecsElapsed()) / 1e9;
     return true;
 }
 
-bool UpdateRun::countFile(const QFileInfo &info, int number, int total,
-                          EventAccumulator &accumulator, UpdateObserver *observer)
+bool UpdateRun::commitBatch(EventAccumulator &accumulator)
 {
+    // The records of files deleted after the last batch go with this one: a crash in between
+    // leaves a record of a file that is gone, which no later file of that name matches.
+    bool committed = accumulator.flush();
+    for (const QString &key : std::as_const(m_forgotten))
+        committed = committed && m_store.removeFileProgress(key);
+    committed = committed && m_store.commit();
+    m_inBatch = false;
+    m_batchBytes = 0;
+    if (!committed) {
+        m_error = m_store.errorString();
+        m_store.rollback();
+        m_finished.clear();
+        return false;
+    }
+    m_forgotten.clear();
+
+    // Only now that the counts are safely stored may the files go; a server still writing into
+    // one would otherwise lose every later line into a deleted file. A file renamed over one
+    // meanwhile (log shipping does that) was not counted: it stays for the next run.
+    const std::vector<Finished> finished = std::exchange(m_finished, {});
+    for (const Finished &file : finished) {
+        const FileIdentity now = FileIdentity::of(file.path);
+        if (!now.isSameFile(file.identity) || now.size() != file.end) {
+            ++m_summary.filesReplaced;
+            continue;
+        }
+        QFile counted(file.path);
+        if (!counted.remove()) {
+            m_error = QStringLiteral("cannot delete %1: %2")
+                          .arg(QDir::toNativeSeparators(file.path), counted.errorString());
+            return false;
+        }
+        ++m_summary.filesDeleted;
+        m_forgotten.append(file.key);
+    }
+    return true;
+}
+
+bool UpdateRun::countFile(const QFileInfo &info, int number, int total,
+                          EventAccumulator &accumulator, UpdateObserver *waiter)
+{
+    UpdateObserver *observer = waiter && waiter->followsLines() ? waiter : nullptr;
     const QString path = info.absoluteFilePath();
     const QString shown = QDir::toNativeSeparators(path);
     auto fail = [this, &shown](const QString &reason) {
@@ -144,65 +208,54 @@ bool UpdateRun::countFile(const QFileInfo &info, int number, int total,
         start = progress->offset;
 
     if (observer) {
+        // The bar steps once per line: the lines are counted first, which only the window needs.
         qint64 lines = 0;
         if (!reader.forEachBlock(
-                start, [&lines](QByteArrayView block) { lines += LogText::lineCount(block); }))
+                start, [&lines](QByteArrayView block) { lines += LogText::lineCount(block); },
+                [&lines] { ++lines; }))
             return fail(reader.errorString());
         observer->fileStarted(number, total, lines - 1);
     }
 
-    if (!m_store.beginTransaction()) {
-        m_error = m_store.errorString();
-        return false;
-    }
     QByteArray buffer;
     qint64 index = 0;
-    const bool read = reader.forEachBlock(start, [&](QByteArrayView block) {
-        LogText::forEachLine(block, [&](QByteArrayView line) {
-            if (observer)
-                observer->lineProcessed(index);
-            ++index;
-            const auto event = parseLogLineBytes(withoutApostrophes(line, buffer));
-            if (!event) {
-                ++m_summary.malformed;
-            } else if (!event->isEmpty()) {
-                ++m_summary.events;
-                accumulator.accumulateRaw(*event);
-            }
-        });
-    });
-    if (!read) {
-        m_store.rollback();
+    auto overlong = [&] {
+        if (observer)
+            observer->lineProcessed(index);
+        ++index;
+        ++m_summary.malformed;
+    };
+    const bool read = reader.forEachBlock(
+        start,
+        [&](QByteArrayView block) {
+            LogText::forEachLine(block, [&](QByteArrayView line) {
+                if (line.size() > LogFileReader::maxLineLength)
+                    return overlong();
+                if (observer)
+                    observer->lineProcessed(index);
+                ++index;
+                const auto event = ParseLogLine(withoutApostrophes(line, buffer));
+                if (!event) {
+                    ++m_summary.malformed;
+                } else if (!event->isEmpty()) {
+                    ++m_summary.events;
+                    accumulator.AccumulateEvent(*event);
+                }
+            });
+        },
+        overlong);
+    if (!read)
         return fail(reader.errorString());
-    }
     m_summary.lines += index;
     accumulator.endFile();
 
-    if (!accumulator.flush()
-        || !m_store.setFileProgress(
-            key, {end, digest(QByteArrayView(head).first(headLength)), headLength})
-        || !m_store.commit()) {
+    if (!m_store.setFileProgress(
+            key, {end, digest(QByteArrayView(head).first(headLength)), headLength})) {
         m_error = m_store.errorString();
-        m_store.rollback();
         return false;
     }
-
-    // Only now that the counts are safely stored may the file go; a server still writing into
-    // it would otherwise lose every later line into a deleted file. A file renamed over it
-    // meanwhile (log shipping does that) was not counted: it stays for the next run.
-    if (reader.isClosed()) {
-        const FileIdentity now = FileIdentity::of(path);
-        if (!now.isSameFile(reader.identity()) || now.size() != end) {
-            ++m_summary.filesReplaced;
-            return true;
-        }
-        QFile counted(path);
-        if (!counted.remove()) {
-            m_error = QStringLiteral("cannot delete %1: %2").arg(shown, counted.errorString());
-            return false;
-        }
-        ++m_summary.filesDeleted;
-        m_store.removeFileProgress(key);
-    }
+    m_batchBytes += end - start;
+    if (reader.isClosed())
+        m_finished.push_back(Finished {path, key, reader.identity(), end});
     return true;
 }

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "fileidentity.h"
+
 #include <QString>
+#include <QStringList>
 
 #include <chrono>
+#include <vector>
 
 class DataStats;
 class EventAccumulator;
@@ -17,6 +21,9 @@ public:
     virtual void fileStarted(int number, int total, qint64 lastLineIndex) = 0;
     /// Called once per line, in order, before the line is parsed.
     virtual void lineProcessed(qint64 lineIndex) = 0;
+    /// Whether fileStarted() and lineProcessed() are wanted: the lines of a file are then counted
+    /// before it is read, which only a progress bar needs.
+    virtual bool followsLines() const { return true; }
     /// Called about every 50 ms while the run waits for another update to finish.
     virtual void waitingForWriter(std::chrono::milliseconds waited, std::chrono::milliseconds bound)
     {
@@ -44,10 +51,10 @@ struct UpdateSummary
  * accumulated into the player rows, and the players ranked at the end.
  *
  * A file's counts are committed in one transaction together with how far the file has been
- * counted; only then is a finished file deleted, and only if its name still names the very file
- * that was counted. A file that does not end with the server's "Log file closed" line is still
- * being written: it is counted up to its last complete line and kept, and the next run counts
- * only what was appended since.
+ * counted (small files share one); only then is a finished file deleted, and only if its name
+ * still names the very file that was counted. A file that does not end with the server's "Log file
+ * closed" line is still being written: it is counted up to its last complete line and kept, and the
+ * next run counts only what was appended since.
  *
  * A run is the database's only writer from start to end: a second run waits for the first to
  * finish (at most the wait bound) and then counts only what is left.
@@ -72,6 +79,20 @@ public:
     bool timedOut() const { return m_timedOut; }
 
 private:
+    // Small logs are counted in batches of one transaction each: twenty thousand one-line files
+    // must not cost twenty thousand synced commits.
+    static constexpr qint64 batchBytes = 16 << 20;
+    static constexpr std::size_t batchFiles = 2000;
+
+    struct Finished
+    {
+        QString path;
+        QString key;
+        FileIdentity identity;
+        qint64 end;
+    };
+
+    bool commitBatch(EventAccumulator &accumulator);
     bool countFile(const QFileInfo &info, int number, int total, EventAccumulator &accumulator,
                    UpdateObserver *observer);
 
@@ -81,4 +102,8 @@ private:
     QString m_error;
     std::chrono::milliseconds m_waitBound = defaultWaitBound;
     bool m_timedOut = false;
+    bool m_inBatch = false;
+    qint64 m_batchBytes = 0;
+    std::vector<Finished> m_finished; // closed files of the open batch, deleted once it commits
+    QStringList m_forgotten; // progress records of files deleted, removed with the next commit
 };

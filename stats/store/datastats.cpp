@@ -175,6 +175,13 @@ bool DataStats::createSchema()
         QStringLiteral("CREATE TABLE IF NOT EXISTS Players (Id INTEGER PRIMARY KEY, "
                        "Folded TEXT NOT NULL UNIQUE, Nom TEXT NOT NULL UNIQUE)"),
     };
+    // Opening an existing database writes nothing: a commit costs a sync of the disk.
+    QSqlQuery existing(database());
+    if (existing.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE name IN "
+                                     "('Stats', 'Class', 'Class2', 'LogProgress', 'Players')"))
+        && existing.next() && existing.value(0).toInt() == statements.size())
+        return true;
+    existing.finish();
     // Several programs may create the schema at once: one transaction each, one at a time.
     if (!beginTransaction())
         return false;

@@ -102,12 +102,13 @@ void TestLogParser::parsesLines()
     QFETCH(QString, victim);
     QFETCH(QString, weapon);
 
-    const auto event = ParseLogLine(line);
+    const QByteArray bytes = line.toUtf8();
+    const auto event = ParseLogLine(bytes);
     QCOMPARE(!event.has_value(), malformed);
     if (event) {
-        QCOMPARE(event->Actor, actor);
-        QCOMPARE(event->Victim, victim);
-        QCOMPARE(event->Weapon, weapon);
+        QCOMPARE(QString::fromUtf8(event->Actor), actor);
+        QCOMPARE(QString::fromUtf8(event->Victim), victim);
+        QCOMPARE(QString::fromUtf8(event->Weapon), weapon);
     }
 }
 

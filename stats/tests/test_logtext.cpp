@@ -74,7 +74,8 @@ void TestLogText::findsTheCountableEnd()
     QCOMPARE(reader.isClosed(), closed);
     QCOMPARE(reader.countableEnd(), qint64(end));
     QByteArray joined;
-    QVERIFY(reader.forEachBlock(0, [&joined](QByteArrayView block) { joined += block; }));
+    QVERIFY(reader.forEachBlock(
+        0, [&joined](QByteArrayView block) { joined += block; }, [] { QFAIL("no line is long"); }));
     QCOMPARE(joined, bytes.first(end));
 }
 
@@ -105,19 +106,34 @@ void TestLogText::choosesTheEncoding()
 void TestLogText::readsBigFilesInWholeLines_data()
 {
     QTest::addColumn<QByteArray>("lineEnd");
-    QTest::newRow("CR LF") << QByteArray("\r\n");
-    QTest::newRow("LF") << QByteArray("\n");
-    QTest::newRow("CR") << QByteArray("\r");
+    QTest::addColumn<int>("longLine"); // length of one line among the others, 0 for none
+    const int limit = int(LogFileReader::maxLineLength);
+    for (const auto &[name, end] : {std::pair {"CR LF", "\r\n"}, {"LF", "\n"}, {"CR", "\r"}}) {
+        QTest::newRow(name) << QByteArray(end) << 0;
+        QTest::newRow(qPrintable(QString(name) + ", a line of 5 MiB"))
+            << QByteArray(end) << 5 * limit + 3;
+        QTest::newRow(qPrintable(QString(name) + ", a line one byte too long"))
+            << QByteArray(end) << limit + 1;
+        QTest::newRow(qPrintable(QString(name) + ", a line just short enough"))
+            << QByteArray(end) << limit;
+    }
 }
 
 void TestLogText::readsBigFilesInWholeLines()
 {
-    // Several blocks, so that line ends (a CR LF among them) fall on every block boundary.
+    // Several blocks, so that line ends (a CR LF among them) fall on every block boundary; an
+    // overlong line is skipped, whichever blocks it spans, and the lines around it stay whole.
     QFETCH(QByteArray, lineEnd);
+    QFETCH(int, longLine);
     QByteArray bytes;
     int lines = 0;
-    for (; bytes.size() < 3 * (1 << 20) + 17; ++lines)
-        bytes += QByteArray(lines % 97, 'x') + QByteArray::number(lines) + lineEnd;
+    for (; bytes.size() < 3 * (1 << 20) + 17; ++lines) {
+        if (lines == 1000 && longLine > 0)
+            bytes += QByteArray(longLine - 4, 'y')
+                + QByteArray::number(lines).rightJustified(4, '0') + lineEnd;
+        else
+            bytes += QByteArray(lines % 97, 'x') + QByteArray::number(lines) + lineEnd;
+    }
     bytes += "L 1: Log file closed";
     ++lines;
     QTemporaryDir dir;
@@ -126,16 +142,28 @@ void TestLogText::readsBigFilesInWholeLines()
     QVERIFY(reader.open());
     QVERIFY(reader.isClosed());
     int seen = 0;
+    int skipped = 0;
     bool wholeLines = true;
-    QVERIFY(reader.forEachBlock(0, [&](QByteArrayView block) {
-        LogText::forEachLine(block, [&](QByteArrayView line) {
-            wholeLines =
-                wholeLines && (line.endsWith(QByteArray::number(seen)) || seen == lines - 1);
+    QVERIFY(reader.forEachBlock(
+        0,
+        [&](QByteArrayView block) {
+            LogText::forEachLine(block, [&](QByteArrayView line) {
+                if (line.size() > LogFileReader::maxLineLength)
+                    ++skipped;
+                wholeLines = wholeLines
+                    && (line.endsWith(
+                            QByteArray::number(seen).rightJustified(seen == 1000 ? 4 : 0, '0'))
+                        || seen == lines - 1);
+                ++seen;
+            });
+        },
+        [&] {
+            ++skipped;
             ++seen;
-        });
-    }));
+        }));
     QCOMPARE(seen, lines);
     QVERIFY(wholeLines);
+    QCOMPARE(skipped, longLine > LogFileReader::maxLineLength ? 1 : 0);
 }
 
 QTEST_GUILESS_MAIN(TestLogText)

@@ -1,0 +1,102 @@
+#include "nametable.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr std::size_t initialCapacity = 1024;
+
+std::uint64_t load(const char *p, std::size_t n)
+{
+    std::uint64_t word = 0;
+    std::memcpy(&word, p, n);
+    return word;
+}
+
+bool sameBytes(const char *a, const char *b, std::size_t n)
+{
+    // Most names fit in two words: compared in place, without a call into the C library.
+    if (n <= 16) {
+        if (n >= 8)
+            return load(a, 8) == load(b, 8) && load(a + n - 8, 8) == load(b + n - 8, 8);
+        return load(a, n) == load(b, n);
+    }
+    return std::memcmp(a, b, n) == 0;
+}
+
+// Names are short; eight bytes at a time through a multiply and a rotate mix them well enough
+// for a table that only compares on a full match of the hash.
+std::uint64_t hashOf(QByteArrayView name)
+{
+    constexpr std::uint64_t k = 0x9E3779B97F4A7C15ULL;
+    std::uint64_t h = std::uint64_t(name.size()) * k;
+    const char *p = name.data();
+    std::size_t left = std::size_t(name.size());
+    for (; left >= 8; p += 8, left -= 8) {
+        h = (h ^ load(p, 8)) * k;
+        h ^= h >> 29;
+    }
+    if (left > 0)
+        h = (h ^ load(p, left)) * k;
+    h ^= h >> 32;
+    h *= 0xD6E8FEB86659FD93ULL;
+    h ^= h >> 32;
+    return h;
+}
+
+} // namespace
+
+NameTable::NameTable()
+{
+    clear();
+}
+
+void NameTable::clear()
+{
+    m_index.assign(initialCapacity, Entry {0, 0});
+    m_mask = initialCapacity - 1;
+    m_keys.clear();
+    m_arena.clear();
+}
+
+QByteArrayView NameTable::name(std::uint32_t slot) const
+{
+    const Key &key = m_keys[slot];
+    return QByteArrayView(m_arena.data() + key.offset, key.length);
+}
+
+std::uint32_t NameTable::slot(QByteArrayView name)
+{
+    const std::uint64_t hash = hashOf(name);
+    const auto tag = std::uint32_t(hash >> 32);
+    std::uint64_t position = hash & m_mask;
+    for (; m_index[position].slot != 0; position = (position + 1) & m_mask) {
+        const Entry entry = m_index[position];
+        if (entry.tag != tag)
+            continue;
+        const Key &key = m_keys[entry.slot - 1];
+        if (key.length == std::uint32_t(name.size())
+            && sameBytes(m_arena.data() + key.offset, name.data(), key.length))
+            return entry.slot - 1;
+    }
+    const auto slot = std::uint32_t(m_keys.size());
+    m_keys.push_back(Key {hash, std::uint32_t(m_arena.size()), std::uint32_t(name.size())});
+    m_arena.append(name.data(), std::size_t(name.size()));
+    m_index[position] = Entry {slot + 1, tag};
+    // Kept at most half full, so that a probe rarely goes past its first position.
+    if (m_keys.size() * 2 > m_index.size())
+        grow();
+    return slot;
+}
+
+void NameTable::grow()
+{
+    m_index.assign(m_index.size() * 2, Entry {0, 0});
+    m_mask = m_index.size() - 1;
+    for (std::uint32_t slot = 0; slot < m_keys.size(); ++slot) {
+        std::uint64_t position = m_keys[slot].hash & m_mask;
+        while (m_index[position].slot != 0)
+            position = (position + 1) & m_mask;
+        m_index[position] = Entry {slot + 1, std::uint32_t(m_keys[slot].hash >> 32)};
+    }
+}
