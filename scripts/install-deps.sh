@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake make
-    qt6-base-dev libqt6sql6-sqlite
+    qt6-base-dev libqt6sql6-sqlite libsqlite3-dev
     qt6-speech-dev qt6-declarative-dev qt6-speech-flite-plugin
     libgl-dev
     mawk

@@ -101,10 +101,10 @@ int EventAccumulator::weaponColumn(QByteArrayView weapon)
 
 int EventAccumulator::FindOrCreatePlayer(const QString &cleanedName)
 {
-    const QString key = cleanedName.toCaseFolded();
+    QString key = cleanedName.toCaseFolded();
     if (const auto it = m_byFoldedName.constFind(key); it != m_byFoldedName.cend())
         return it.value();
-    m_players.push_back(Player {cleanedName, {}, false});
+    m_players.push_back(Player {cleanedName, key, {}, false});
     const int slot = int(m_players.size()) - 1;
     m_byFoldedName.insert(key, slot);
     counters(slot); // a new row is written even if nothing were raised
@@ -165,17 +165,16 @@ void EventAccumulator::endFile()
     m_fileCounts.clear();
 }
 
-bool EventAccumulator::flush()
+bool EventAccumulator::flush(bool rankingFollows)
 {
+    std::vector<DataStats::PlayerDelta> pending;
+    pending.reserve(m_touched.size());
     for (const int slot : m_touched) {
         Player &player = m_players[std::size_t(slot)];
-        const auto stored = m_store.addToPlayer(player.nom, player.delta);
-        if (!stored)
-            return false;
-        player.nom = *stored;
+        pending.push_back({player.nom, player.folded, player.delta});
         player.delta = {};
         player.touched = false;
     }
     m_touched.clear();
-    return true;
+    return m_store.addToPlayers(pending, rankingFollows);
 }

@@ -36,9 +36,10 @@ public:
     /// Moves the counts of the current file to its players, each name decoded on its own.
     void endFile();
 
-    /// Writes every pending change (new rows first seen first); the caller owns the transaction
-    /// and, should it fail, discards this accumulator with it.
-    bool flush();
+    /// Writes every pending change; the caller owns the transaction and, should it fail,
+    /// discards this accumulator with it. \a rankingFollows: the ranking pass runs next in the
+    /// same transaction.
+    bool flush(bool rankingFollows = false);
     /// Whether anything waits for flush().
     bool hasPending() const { return !m_touched.empty(); }
 
@@ -55,6 +56,7 @@ private:
     struct Player
     {
         QString nom;
+        QString folded;
         DataStats::Counters delta {};
         bool touched = false;
     };

@@ -6,6 +6,7 @@
 #include "logfilereader.h"
 #include "logparser.h"
 #include "logtext.h"
+#include "rankplayers.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -111,37 +112,39 @@ bool UpdateRun::run(UpdateObserver *observer)
             m_finished.clear();
             return false;
         }
-        if ((m_batchBytes >= batchBytes || m_finished.size() >= batchFiles || i + 1 == total)
-            && !commitBatch(accumulator))
+        // The last batch is ranked before it commits: nobody ever sees its rows unranked.
+        const bool last = i + 1 == total;
+        if ((last || m_batchBytes >= batchBytes || m_finished.size() >= batchFiles)
+            && !commitBatch(accumulator, last))
             return false;
     }
 
-    if (!m_store.beginTransaction())
-        return fail(m_store.errorString());
-    for (const QString &key : std::as_const(m_forgotten)) {
-        if (!m_store.removeFileProgress(key)) {
+    // Without any log the players are ranked all the same; the records of the files the last
+    // batch deleted go too.
+    if (total == 0 || !m_forgotten.isEmpty()) {
+        bool done = m_store.beginTransaction();
+        for (const QString &key : std::as_const(m_forgotten))
+            done = done && m_store.removeFileProgress(key);
+        done = done && (total > 0 || RankPlayers(m_store)) && m_store.commit();
+        if (!done) {
             m_store.rollback();
             return fail(m_store.errorString());
         }
+        m_forgotten.clear();
     }
-    if (!m_store.rankPlayers() || !m_store.commit()) {
-        m_store.rollback();
-        return fail(m_store.errorString());
-    }
-    m_forgotten.clear();
     m_summary.players = m_store.rowCount();
     m_summary.seconds = double(clock.nsecsElapsed()) / 1e9;
     return true;
 }
 
-bool UpdateRun::commitBatch(EventAccumulator &accumulator)
+bool UpdateRun::commitBatch(EventAccumulator &accumulator, bool last)
 {
     // The records of files deleted after the last batch go with this one: a crash in between
     // leaves a record of a file that is gone, which no later file of that name matches.
-    bool committed = accumulator.flush();
+    bool committed = accumulator.flush(last);
     for (const QString &key : std::as_const(m_forgotten))
         committed = committed && m_store.removeFileProgress(key);
-    committed = committed && m_store.commit();
+    committed = committed && (!last || RankPlayers(m_store)) && m_store.commit();
     m_inBatch = false;
     m_batchBytes = 0;
     if (!committed) {

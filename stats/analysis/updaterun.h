@@ -92,7 +92,7 @@ private:
         qint64 end;
     };
 
-    bool commitBatch(EventAccumulator &accumulator);
+    bool commitBatch(EventAccumulator &accumulator, bool last);
     bool countFile(const QFileInfo &info, int number, int total, EventAccumulator &accumulator,
                    UpdateObserver *observer);
 

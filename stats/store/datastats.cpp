@@ -1,12 +1,14 @@
 #include "datastats.h"
 
 #include "exclusivelock.h"
+#include "sqlitestatement.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlQueryModel>
@@ -15,6 +17,9 @@
 #include <QThread>
 #include <QVariant>
 
+#include <sqlite3.h>
+
+#include <algorithm>
 #include <atomic>
 #include <vector>
 
@@ -53,9 +58,11 @@ DataStats::~DataStats()
 {
     m_rsClass.reset();
     m_rsClass2.reset();
-    m_findKey.reset();
     m_insertKey.reset();
-    m_upsertPlayer.reset();
+    m_findKey.reset();
+    m_addToRow.reset();
+    m_insertRow.reset();
+    m_setPlace.reset();
     unlockWriter();
     if (QSqlDatabase::contains(m_connectionName)) {
         QSqlDatabase::database(m_connectionName, false).close();
@@ -128,11 +135,11 @@ bool DataStats::open(const QString &path, Access access)
         db.close();
         return false;
     }
+    // The places of merged rows are put right by the next ranking pass.
     if (*mend && lockWriter(std::chrono::milliseconds(0))) {
         const auto merged = mendPlayers();
-        const bool ranked = merged && rankPlayers();
         unlockWriter();
-        if (!ranked) {
+        if (!merged) {
             db.close();
             return false;
         }
@@ -174,11 +181,18 @@ bool DataStats::createSchema()
         // One key per player: the case-folded name, unique, with the spelling of its row.
         QStringLiteral("CREATE TABLE IF NOT EXISTS Players (Id INTEGER PRIMARY KEY, "
                        "Folded TEXT NOT NULL UNIQUE, Nom TEXT NOT NULL UNIQUE)"),
+        // The ranking pass reads the rows in ranking order, the views list them by Place and
+        // by kills: none of them reads the whole table to sort it.
+        QStringLiteral(
+            "CREATE INDEX IF NOT EXISTS StatsRank ON Stats (TotalClass DESC, Nom, Place)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS StatsPlace ON Stats (Place)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS StatsKills ON Stats (Kills DESC, Place)"),
     };
     // Opening an existing database writes nothing: a commit costs a sync of the disk.
     QSqlQuery existing(database());
-    if (existing.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE name IN "
-                                     "('Stats', 'Class', 'Class2', 'LogProgress', 'Players')"))
+    if (existing.exec(QStringLiteral(
+            "SELECT COUNT(*) FROM sqlite_master WHERE name IN ('Stats', 'Class', 'Class2', "
+            "'LogProgress', 'Players', 'StatsRank', 'StatsPlace', 'StatsKills')"))
         && existing.next() && existing.value(0).toInt() == statements.size())
         return true;
     existing.finish();
@@ -444,72 +458,147 @@ void DataStats::rollback()
     QSqlQuery(database()).exec(QStringLiteral("ROLLBACK"));
 }
 
-QSqlQuery *DataStats::prepared(std::unique_ptr<QSqlQuery> &query, const QString &text)
+sqlite3 *DataStats::handle() const
 {
-    if (!query) {
-        query = std::make_unique<QSqlQuery>(database());
-        if (!query->prepare(text)) {
-            fail(QStringLiteral("cannot prepare a statement"), query->lastError().text());
-            query.reset();
+    const QVariant handle = database().driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.constData());
+}
+
+SqliteStatement *DataStats::prepared(std::unique_ptr<SqliteStatement> &statement,
+                                     const QString &text)
+{
+    if (!statement) {
+        sqlite3 *db = handle();
+        if (!db) {
+            fail(QStringLiteral("cannot prepare a statement"),
+                 QStringLiteral("the database is not open"));
+            return nullptr;
+        }
+        statement = std::make_unique<SqliteStatement>(db, text);
+        if (!statement->isValid()) {
+            fail(QStringLiteral("cannot prepare a statement"), statement->errorString());
+            statement.reset();
             return nullptr;
         }
     }
-    return query.get();
+    return statement.get();
+}
+
+bool DataStats::addToPlayers(const std::vector<PlayerDelta> &players, bool rankingFollows)
+{
+    const QStringList counters = counterColumns();
+    QStringList sets;
+    QString placeholders;
+    for (int i = 0; i < counters.size(); ++i) {
+        sets << QStringLiteral("%1 = %1 + ?%2").arg(counters[i]).arg(i + 1);
+        placeholders += QStringLiteral(", ?%1").arg(i + 3);
+    }
+    SqliteStatement *insertKey = prepared(
+        m_insertKey,
+        QStringLiteral("INSERT INTO Players (Folded, Nom) VALUES (?1, ?2) ON CONFLICT DO NOTHING"));
+    SqliteStatement *findKey =
+        prepared(m_findKey, QStringLiteral("SELECT Nom FROM Players WHERE Folded = ?1"));
+    SqliteStatement *addToRow = prepared(m_addToRow,
+                                         QStringLiteral("UPDATE Stats SET %1 WHERE Nom = ?%2")
+                                             .arg(sets.join(u", "))
+                                             .arg(counters.size() + 1));
+    SqliteStatement *insertRow =
+        prepared(m_insertRow,
+                 QStringLiteral("INSERT INTO Stats (Nom, Place, %1) VALUES (?1, ?2%2)")
+                     .arg(counters.join(u", "), placeholders));
+    if (!insertKey || !findKey || !addToRow || !insertRow)
+        return false;
+    auto failed = [this](const QString &what, SqliteStatement *statement) {
+        fail(what, statement->errorString());
+        statement->reset();
+        return false;
+    };
+
+    bool wasEmpty = false;
+    if (rankingFollows) {
+        QSqlQuery probe(database());
+        if (!probe.exec(QStringLiteral("SELECT EXISTS (SELECT 1 FROM Stats)")) || !probe.next())
+            return fail(QStringLiteral("cannot read the players"), probe.lastError().text());
+        wasEmpty = probe.value(0).toInt() == 0;
+    }
+
+    struct NewRow
+    {
+        QByteArray nom;
+        const Counters *counters;
+    };
+    std::vector<NewRow> newRows;
+    for (const PlayerDelta &player : players) {
+        const QByteArray folded = player.folded.toUtf8();
+        QByteArray nom = player.nom.toUtf8();
+        insertKey->bind(1, folded);
+        insertKey->bind(2, nom);
+        if (!insertKey->step())
+            return failed(QStringLiteral("cannot add a player"), insertKey);
+        const bool isNew = insertKey->changes() == 1;
+        insertKey->reset();
+        if (!isNew) {
+            findKey->bind(1, folded);
+            if (!findKey->step() || !findKey->hasRow())
+                return failed(QStringLiteral("cannot read the players"), findKey);
+            nom = findKey->columnText(0).toUtf8();
+            findKey->reset();
+        }
+        if (isNew && wasEmpty) {
+            newRows.push_back(NewRow {std::move(nom), &player.delta});
+            continue;
+        }
+        // A key whose row someone removed gets its row back rather than losing the counts.
+        for (int i = 0; i < StatsColumns::CounterCount; ++i)
+            addToRow->bind(i + 1, player.delta[std::size_t(i)]);
+        addToRow->bind(StatsColumns::CounterCount + 1, nom);
+        if (!addToRow->step())
+            return failed(QStringLiteral("cannot update a player"), addToRow);
+        const bool updated = addToRow->changes() == 1;
+        addToRow->reset();
+        if (!updated)
+            newRows.push_back(NewRow {std::move(nom), &player.delta});
+    }
+
+    // Into an empty table the new rows go in ranking order with the places the ranking pass in
+    // the same transaction would give them: a first import of many players then needs no
+    // second write of every row.
+    if (wasEmpty) {
+        constexpr std::size_t score = StatsColumns::TotalClass - StatsColumns::FirstCounter;
+        std::sort(newRows.begin(), newRows.end(), [](const NewRow &a, const NewRow &b) {
+            const qint64 sa = (*a.counters)[score];
+            const qint64 sb = (*b.counters)[score];
+            return sa != sb ? sa > sb : a.nom < b.nom;
+        });
+    }
+    qint64 place = 0;
+    for (const NewRow &row : newRows) {
+        insertRow->bind(1, row.nom);
+        insertRow->bind(2, wasEmpty ? ++place : 0);
+        for (int i = 0; i < StatsColumns::CounterCount; ++i)
+            insertRow->bind(i + 3, (*row.counters)[std::size_t(i)]);
+        if (!insertRow->step())
+            return failed(QStringLiteral("cannot add a player"), insertRow);
+        insertRow->reset();
+    }
+    return true;
 }
 
 std::optional<QString> DataStats::addToPlayer(const QString &nom, const Counters &delta)
 {
-    const QString folded = nom.toCaseFolded();
-    QSqlQuery *find =
-        prepared(m_findKey, QStringLiteral("SELECT Nom FROM Players WHERE Folded = ?"));
-    if (!find)
+    const PlayerDelta player {nom, nom.toCaseFolded(), delta};
+    if (!addToPlayers({player}))
         return std::nullopt;
-    find->bindValue(0, folded);
-    if (!find->exec()) {
-        fail(QStringLiteral("cannot read the players"), find->lastError().text());
-        return std::nullopt;
-    }
-    QString stored = nom;
-    if (find->next()) {
-        stored = find->value(0).toString();
-        find->finish();
-    } else {
-        QSqlQuery *insert = prepared(
-            m_insertKey, QStringLiteral("INSERT INTO Players (Folded, Nom) VALUES (?, ?)"));
-        if (!insert)
-            return std::nullopt;
-        insert->bindValue(0, folded);
-        insert->bindValue(1, nom);
-        if (!insert->exec()) {
-            fail(QStringLiteral("cannot add a player"), insert->lastError().text());
-            return std::nullopt;
-        }
-    }
-
-    QSqlQuery *upsert = m_upsertPlayer.get();
-    if (!upsert) {
-        const QStringList counters = counterColumns();
-        QStringList sets;
-        for (const QString &column : counters)
-            sets << QStringLiteral("%1 = Stats.%1 + excluded.%1").arg(column);
-        QString placeholders = QStringLiteral("?");
-        for (int i = 0; i < StatsColumns::CounterCount; ++i)
-            placeholders += QStringLiteral(", ?");
-        upsert = prepared(m_upsertPlayer,
-                          QStringLiteral("INSERT INTO Stats (Nom, %1) VALUES (%2) "
-                                         "ON CONFLICT (Nom) DO UPDATE SET %3")
-                              .arg(counters.join(u", "), placeholders, sets.join(u", ")));
-        if (!upsert)
-            return std::nullopt;
-    }
-    upsert->bindValue(0, stored);
-    for (int i = 0; i < StatsColumns::CounterCount; ++i)
-        upsert->bindValue(i + 1, delta[std::size_t(i)]);
-    if (!upsert->exec()) {
-        fail(QStringLiteral("cannot update a player"), upsert->lastError().text());
+    QSqlQuery query(database());
+    query.prepare(QStringLiteral("SELECT Nom FROM Players WHERE Folded = ?"));
+    query.addBindValue(player.folded);
+    if (!query.exec() || !query.next()) {
+        fail(QStringLiteral("cannot read the players"), query.lastError().text());
         return std::nullopt;
     }
-    return stored;
+    return query.value(0).toString();
 }
 
 int DataStats::rowCount()
@@ -562,14 +651,40 @@ bool DataStats::removeFileProgress(const QString &fileName)
     return true;
 }
 
-bool DataStats::rankPlayers()
+bool DataStats::forEachInRankOrder(const std::function<void(qint64, qint64)> &f)
 {
-    // Ties go by name, byte for byte: an order of the data alone, which no VACUUM changes.
-    QSqlQuery query(database());
-    if (!query.exec(QStringLiteral("UPDATE Stats SET Place = r.n FROM (SELECT rowid AS id, "
-                                   "ROW_NUMBER() OVER (ORDER BY TotalClass DESC, Nom) AS n "
-                                   "FROM Stats) AS r WHERE Stats.rowid = r.id")))
-        return fail(QStringLiteral("cannot rank the players"), query.lastError().text());
+    sqlite3 *db = handle();
+    if (!db)
+        return fail(QStringLiteral("cannot rank the players"),
+                    QStringLiteral("the database is not open"));
+    SqliteStatement scan(
+        db, QStringLiteral("SELECT rowid, Place FROM Stats ORDER BY TotalClass DESC, Nom"));
+    if (!scan.isValid())
+        return fail(QStringLiteral("cannot rank the players"), scan.errorString());
+    bool stepped = true;
+    while ((stepped = scan.step()) && scan.hasRow())
+        f(scan.columnInt(0), scan.columnInt(1));
+    if (!stepped)
+        return fail(QStringLiteral("cannot rank the players"), scan.errorString());
+    return true;
+}
+
+bool DataStats::setPlaces(const std::vector<std::pair<qint64, qint64>> &places)
+{
+    SqliteStatement *set =
+        prepared(m_setPlace, QStringLiteral("UPDATE Stats SET Place = ?1 WHERE rowid = ?2"));
+    if (!set)
+        return false;
+    for (const auto &[rowId, place] : places) {
+        set->bind(1, place);
+        set->bind(2, rowId);
+        if (!set->step()) {
+            fail(QStringLiteral("cannot rank the players"), set->errorString());
+            set->reset();
+            return false;
+        }
+        set->reset();
+    }
     return true;
 }
 

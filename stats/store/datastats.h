@@ -11,8 +11,12 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
+#include <vector>
 
 class ExclusiveLock;
+class SqliteStatement;
+struct sqlite3;
 class QSqlQuery;
 class QSqlQueryModel;
 
@@ -35,6 +39,14 @@ public:
     using Counters = std::array<qint64, StatsColumns::CounterCount>;
 
     enum class Access { ReadWrite, ReadOnly };
+
+    /// What one flush adds to one player.
+    struct PlayerDelta
+    {
+        QString nom; ///< the spelling a new row gets
+        QString folded; ///< the key: nom.toCaseFolded()
+        Counters delta {};
+    };
 
     struct FileProgress
     {
@@ -86,8 +98,12 @@ public:
     bool commit();
     void rollback();
 
-    /// Adds \a delta to the player whose name folds as \a nom does, creating the key and the
-    /// row, spelled \a nom, when the player is new. The spelling the row has, or nothing.
+    /// Adds each delta to the player whose name folds to its key, creating the key and the row,
+    /// spelled as given, for a new player; inside the caller's transaction. When the ranking pass
+    /// follows in the same transaction, \a rankingFollows lets new rows of an empty table get
+    /// their places at once, as nobody can see them before they are ranked.
+    bool addToPlayers(const std::vector<PlayerDelta> &players, bool rankingFollows = false);
+    /// The same for one player; the spelling its row has, or nothing.
     std::optional<QString> addToPlayer(const QString &nom, const Counters &delta);
     /// Number of rows in table Stats, or -1 when it cannot be read.
     int rowCount();
@@ -96,8 +112,11 @@ public:
     bool setFileProgress(const QString &fileName, const FileProgress &progress);
     bool removeFileProgress(const QString &fileName);
 
-    /// Numbers Place 1..n by descending TotalClass; ties go by name, byte for byte.
-    bool rankPlayers();
+    /// Calls \a f(rowId, place) for every row in ranking order: TotalClass descending, ties by
+    /// name, byte for byte (an order of the data alone, which no VACUUM changes).
+    bool forEachInRankOrder(const std::function<void(qint64 rowId, qint64 place)> &f);
+    /// Sets the Place of each row (rowId, place).
+    bool setPlaces(const std::vector<std::pair<qint64, qint64>> &places);
     /// Empties table Stats, the player keys and the log progress records in one transaction,
     /// so that a recount covers every log present from its start.
     bool clearStats();
@@ -108,11 +127,14 @@ private:
     bool fail(const QString &what, const QString &reason);
     bool createSchema();
     std::optional<bool> needsMend();
-    QSqlQuery *prepared(std::unique_ptr<QSqlQuery> &query, const QString &text);
+    SqliteStatement *prepared(std::unique_ptr<SqliteStatement> &statement, const QString &text);
+    sqlite3 *handle() const;
 
-    std::unique_ptr<QSqlQuery> m_findKey;
-    std::unique_ptr<QSqlQuery> m_insertKey;
-    std::unique_ptr<QSqlQuery> m_upsertPlayer;
+    std::unique_ptr<SqliteStatement> m_insertKey;
+    std::unique_ptr<SqliteStatement> m_findKey;
+    std::unique_ptr<SqliteStatement> m_addToRow;
+    std::unique_ptr<SqliteStatement> m_insertRow;
+    std::unique_ptr<SqliteStatement> m_setPlace;
     std::unique_ptr<ExclusiveLock> m_writerLock;
     QString m_connectionName;
     QString m_path;

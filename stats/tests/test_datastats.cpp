@@ -1,4 +1,5 @@
 #include "datastats.h"
+#include "rankplayers.h"
 #include "statstestsupport.h"
 #include "testfiles.h"
 
@@ -129,7 +130,7 @@ void TestDataStats::ranksByScoreWithDistinctPlaces()
     QVERIFY(store.open(dir.filePath("Stats.db")));
     for (int i = 0; i < scores.size(); ++i)
         QVERIFY(store.addToPlayer(QString("P%1").arg(i), score(0, scores[i])));
-    QVERIFY(store.rankPlayers());
+    QVERIFY(RankPlayers(store));
     for (int i = 0; i < scores.size(); ++i)
         QCOMPARE(StatsTest::row(store, QString("P%1").arg(i)).value("Place").toInt(), places[i]);
 }
@@ -142,7 +143,7 @@ void TestDataStats::recordSourcesFollowTheirOrder()
     QVERIFY(store.addToPlayer("Few", score(1, 3)));
     QVERIFY(store.addToPlayer("Many", score(9, -1)));
     QVERIFY(store.addToPlayer("Some", score(4, 0)));
-    QVERIFY(store.rankPlayers());
+    QVERIFY(RankPlayers(store));
     QCOMPARE(column(store.recordSource("Class2"), 1), (QStringList {"Few", "Some", "Many"}));
     QCOMPARE(column(store.recordSource("class"), 1), (QStringList {"Many", "Some", "Few"}));
     QCOMPARE(store.recordSource("Class2")->headerData(32, Qt::Horizontal).toString(),
@@ -345,7 +346,7 @@ void TestDataStats::keysSurviveVacuum()
         QSqlQuery query(store.database());
         QVERIFY(query.exec("DELETE FROM Stats WHERE Nom = 'Ann'"));
         QVERIFY(query.exec("DELETE FROM Players WHERE Nom = 'Ann'"));
-        QVERIFY(store.rankPlayers());
+        QVERIFY(RankPlayers(store));
         // May renumber the rowids of Stats, which has no integer primary key.
         QVERIFY(query.exec("VACUUM"));
     }
@@ -354,7 +355,7 @@ void TestDataStats::keysSurviveVacuum()
     QCOMPARE(*store.addToPlayer("cy", score(1, 0)), QString("Cy"));
     QCOMPARE(store.rowCount(), 3);
     QCOMPARE(StatsTest::row(store, "Cy").value("Kills").toInt(), 2);
-    QVERIFY(store.rankPlayers());
+    QVERIFY(RankPlayers(store));
     QCOMPARE(column(store.recordSource("Class2"), 1), (QStringList {"Bob", "Cy", "Dee"}));
 }
 

@@ -2,6 +2,7 @@
 
 #include "affiche.h"
 #include "calculs.h"
+#include "rankplayers.h"
 #include "statscolumns.h"
 #include "statspaths.h"
 
@@ -39,7 +40,7 @@ bool TolvaneTestBed::addPlayer(const QString &nom, int kills, int totalClass)
 
 bool TolvaneTestBed::rank()
 {
-    return store.rankPlayers();
+    return RankPlayers(store);
 }
 
 bool TolvaneTestBed::writeLog(const QString &fileName, const QStringList &lines)

@@ -4,6 +4,7 @@
 #include "calculs.h"
 #include "datastats.h"
 #include "dialogprompts.h"
+#include "rankplayers.h"
 #include "settingsstore.h"
 #include "statscolumns.h"
 #include "tolvanecontext.h"
@@ -44,7 +45,7 @@ bool fillSample(DataStats &store)
         if (!store.addToPlayer(names[player], counters))
             return false;
     }
-    return store.rankPlayers();
+    return RankPlayers(store);
 }
 
 } // namespace

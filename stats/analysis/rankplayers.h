@@ -1,0 +1,7 @@
+#pragma once
+
+class DataStats;
+
+/// Numbers Place 1..n by descending TotalClass, ties by name; a row whose place does not change
+/// is not written, so that an update of a few players costs what their moves cost.
+bool RankPlayers(DataStats &store);

@@ -1,0 +1,60 @@
+#include "sqlitestatement.h"
+
+#include <sqlite3.h>
+
+SqliteStatement::SqliteStatement(sqlite3 *db, const QString &sql) : m_db(db)
+{
+    const QByteArray text = sql.toUtf8();
+    if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &m_statement, nullptr)
+        != SQLITE_OK)
+        m_statement = nullptr;
+}
+
+SqliteStatement::~SqliteStatement()
+{
+    sqlite3_finalize(m_statement);
+}
+
+void SqliteStatement::bind(int index, qint64 value)
+{
+    sqlite3_bind_int64(m_statement, index, value);
+}
+
+void SqliteStatement::bind(int index, const QByteArray &utf8)
+{
+    sqlite3_bind_text(m_statement, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+}
+
+bool SqliteStatement::step()
+{
+    const int result = sqlite3_step(m_statement);
+    m_hasRow = result == SQLITE_ROW;
+    return result == SQLITE_ROW || result == SQLITE_DONE;
+}
+
+qint64 SqliteStatement::columnInt(int column) const
+{
+    return sqlite3_column_int64(m_statement, column);
+}
+
+QString SqliteStatement::columnText(int column) const
+{
+    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
+    return QString::fromUtf8(text, sqlite3_column_bytes(m_statement, column));
+}
+
+int SqliteStatement::changes() const
+{
+    return sqlite3_changes(m_db);
+}
+
+void SqliteStatement::reset()
+{
+    sqlite3_reset(m_statement);
+    m_hasRow = false;
+}
+
+QString SqliteStatement::errorString() const
+{
+    return QString::fromUtf8(sqlite3_errmsg(m_db));
+}
