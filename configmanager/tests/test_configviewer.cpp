@@ -1,5 +1,6 @@
 #include "configviewer.h"
 #include "fakes.h"
+#include "fulldisk.h"
 #include "gameconfig.h"
 #include "settingsstore.h"
 
@@ -29,6 +30,7 @@ private slots:
     void question();
     void answers_data();
     void answers();
+    void failedSaveKeepsViewerOpen_data();
     void failedSaveKeepsViewerOpen();
 
 private:
@@ -190,16 +192,38 @@ void TestConfigViewer::answers()
     QCOMPARE(QDir(m_library).entryList(QDir::Files), QStringList {QStringLiteral("cfg1.cfg")});
 }
 
+void TestConfigViewer::failedSaveKeepsViewerOpen_data()
+{
+    QTest::addColumn<bool>("fullDisk");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("file refused") << false << QStringLiteral("Permission denied");
+    QTest::newRow("disk full") << true << QStringLiteral("No space left on device");
+}
+
 void TestConfigViewer::failedSaveKeepsViewerOpen()
 {
+    QFETCH(bool, fullDisk);
+    QFETCH(QString, reason);
+
     const QString path = m_library + QStringLiteral("cfg1.cfg");
+    std::unique_ptr<FullDisk> disk;
+    if (fullDisk) {
+        disk = std::make_unique<FullDisk>(m_library);
+        if (!disk->isMounted())
+            QSKIP(qPrintable(disk->whyNot()));
+    }
     QVERIFY(TestFiles::write(path, "rate 9999\n"));
     ConfigViewer viewer(*m_config);
     QVERIFY(viewer.open(QStringLiteral("cfg1")));
-    m_files.failingPath = path;
+    if (disk)
+        QVERIFY(disk->fill());
+    else
+        m_files.failingPath = path;
     QString error;
     QVERIFY(!viewer.answerClose(Answer::Yes, QStringLiteral("rate 1\n"), &error));
-    QVERIFY(error.contains(QStringLiteral("Permission denied")));
+    QVERIFY2(error.contains(reason), qPrintable(error));
+    QVERIFY(error.contains(path));
     QCOMPARE(TestFiles::read(path), QByteArray("rate 9999\n"));
 }
 
