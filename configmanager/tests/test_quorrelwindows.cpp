@@ -8,10 +8,13 @@
 #include "silentspeech.h"
 #include "userdialogs.h"
 
+#include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -71,6 +74,8 @@ private slots:
     void regSaveStoresAndRefreshesList();
     void regFileDialogs_data();
     void regFileDialogs();
+    void fileDialogsListWhatTheyAskFor_data();
+    void fileDialogsListWhatTheyAskFor();
     void fileReadEnabling();
     void dragMovesByDisplacement_data();
     void dragMovesByDisplacement();
@@ -299,12 +304,64 @@ void TestQuorrelWindows::regFileDialogs()
             QVERIFY2(matcher.match(QLatin1String(name)).hasMatch(), name);
         QVERIFY(!matcher.match(QStringLiteral("autoexec.cfg")).hasMatch());
     } else {
-#ifdef Q_OS_WIN
-        QCOMPARE(request.nameFilter, QStringLiteral("Programmes(*.exe)"));
-#else
+#ifndef Q_OS_WIN
         QVERIFY(request.executablesOnly);
 #endif
     }
+}
+
+void TestQuorrelWindows::fileDialogsListWhatTheyAskFor_data()
+{
+    QTest::addColumn<QByteArray>("button");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QStringList>("listed");
+
+    QTest::newRow("configuration file")
+        << QByteArray("Command3") << QStringLiteral("Config.cfg")
+        << QStringList {QStringLiteral("CONFIG.CFG"), QStringLiteral("config.cfg"),
+                        QStringLiteral("sub")};
+#ifdef Q_OS_WIN
+    QTest::newRow("program") << QByteArray("Command4") << QStringLiteral("Programmes(*.exe)")
+                             << QStringList {QStringLiteral("hl.exe"), QStringLiteral("sub")};
+#else
+    QTest::newRow("program") << QByteArray("Command4") << QStringLiteral("Programmes")
+                             << QStringList {QStringLiteral("hl.sh"), QStringLiteral("sub")};
+#endif
+}
+
+void TestQuorrelWindows::fileDialogsListWhatTheyAskFor()
+{
+    QFETCH(QByteArray, button);
+    QFETCH(QString, label);
+    QFETCH(QStringList, listed);
+
+    const QString folder = m_dir->filePath(QStringLiteral("pick"));
+    QVERIFY(QDir().mkpath(folder + QStringLiteral("/sub")));
+    for (const char *name : {"config.cfg", "CONFIG.CFG", "autoexec.cfg", "readme.txt", "hl.exe"})
+        QVERIFY(TestFiles::write(folder + u'/' + QLatin1String(name), "x\n"));
+    QVERIFY(TestFiles::write(folder + QStringLiteral("/hl.sh"), "#!/bin/sh\n"));
+    QVERIFY(QFile::setPermissions(folder + QStringLiteral("/hl.sh"),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+
+    Reg reg(*m_config, m_dialogs);
+    child<QPushButton>(&reg, button.constData())->click();
+    QCOMPARE(m_dialogs.requests.size(), 1);
+    // The dialog the real chooser shows for what the window asked.
+    const auto dialog = UserDialogs::fileDialog(&reg, m_dialogs.requests.first());
+    dialog->setDirectory(folder);
+    dialog->show();
+    QCOMPARE(dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"))->currentText(), label);
+    const auto *view = dialog->findChild<QListView *>(QStringLiteral("listView"));
+    QVERIFY(view);
+    const auto shown = [view] {
+        QStringList names;
+        const QModelIndex root = view->rootIndex();
+        for (int row = 0; row < view->model()->rowCount(root); ++row)
+            names << view->model()->index(row, 0, root).data().toString();
+        names.sort();
+        return names;
+    };
+    QTRY_COMPARE(shown(), listed);
 }
 
 void TestQuorrelWindows::fileReadEnabling()

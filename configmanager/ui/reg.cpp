@@ -15,8 +15,9 @@ using WindowGeometry::fromTwips;
 const QString Reg::ConfigFilter =
     QStringLiteral("Config.cfg ([Cc][Oo][Nn][Ff][Ii][Gg].[Cc][Ff][Gg])");
 #ifdef Q_OS_WIN
-const QString Reg::ProgramFilter = QStringLiteral("Programmes(*.exe)");
+const QString Reg::ProgramFilter = QStringLiteral("Programmes(*.exe) (*.exe)");
 #else
+// Linux programs have no ending: the dialog keeps the files that can be run.
 const QString Reg::ProgramFilter = QStringLiteral("Programmes (*)");
 #endif
 
