@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QApplication>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -84,6 +85,8 @@ private slots:
     void captureNaming_data();
     void captureNaming();
     void doubleClickAppliesAfterSpeech();
+    void desktopCloseRequests_data();
+    void desktopCloseRequests();
     void viewerRoundTripThroughEditor_data();
     void viewerRoundTripThroughEditor();
 
@@ -452,6 +455,10 @@ void TestQuorrelWindows::captureTimerStates()
     QVERIFY(!child<QLabel>(create, "Label1")->isVisible());
     for (const char *name : {"Label2", "Text1", "Command1_0", "Command1_1"})
         QVERIFY2(child<QWidget>(create, name)->isVisible(), name);
+    // The name is typed at once, without a click into the field first.
+    create->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(create));
+    QCOMPARE(QApplication::focusWidget(), child<QWidget>(create, "Text1"));
 
     // Later ticks only bring the window back to the centre of the screen.
     create->move(3, 4);
@@ -523,10 +530,15 @@ void TestQuorrelWindows::captureNaming()
     QTest::keyClick(text1, Qt::Key_Return);
     QVERIFY(create->isVisible());
     QTest::keyClicks(text1, name);
-    if (cancel)
+    if (cancel) {
         child<QPushButton>(create, "Command1_1")->click();
-    else
+    } else {
         QTest::keyClick(text1, Qt::Key_Return);
+        // The Enter that dismisses a message box is pressed in the box but released in the
+        // field; that release alone must not confirm again.
+        if (create->isVisible())
+            QTest::keyRelease(text1, Qt::Key_Return);
+    }
 
     QCOMPARE(create->isVisible(), stillOpen);
     QCOMPARE(m_menu->isVisible(), !stillOpen);
@@ -562,6 +574,61 @@ void TestQuorrelWindows::doubleClickAppliesAfterSpeech()
     QCOMPARE(spoken.last().first().toString(), QStringLiteral("Welcome fast"));
     QCOMPARE(TestFiles::read(m_gameFile), QByteArray("rate 25000\r\n"));
     QCOMPARE(m_launcher.commands, QStringList {QStringLiteral("hl -game cstrike")});
+}
+
+void TestQuorrelWindows::desktopCloseRequests_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<int>("ends");
+    QTest::addColumn<QString>("spoken");
+
+    // A close box or Alt+F4 sends the window the same request as close().
+    QTest::newRow("main window ends the program") << "Menu" << 1 << QString();
+    QTest::newRow("capture while waiting starts no game")
+        << "Create waiting" << 0 << "Your Configuration has not been created";
+    QTest::newRow("capture while naming stores nothing")
+        << "Create naming" << 0 << "Your Configuration has not been created";
+    QTest::newRow("registration aborts") << "Reg" << 0 << QString();
+}
+
+void TestQuorrelWindows::desktopCloseRequests()
+{
+    QFETCH(QString, window);
+    QFETCH(int, ends);
+    QFETCH(QString, spoken);
+
+    QVERIFY(m_config->setSetting(GameConfig::ExecFileKey, QStringLiteral("hl")));
+    startMenu(window != QLatin1String("Reg"));
+    QWidget *target = m_menu.get();
+    if (window.startsWith(QLatin1String("Create"))) {
+        child<QPushButton>(m_menu.get(), "CmdCreate")->click();
+        target = m_menu->createWindow();
+        if (window.endsWith(QLatin1String("naming"))) {
+            m_menu->createWindow()->Timer1_Timer();
+            m_launcher.commands.clear();
+            child<QLineEdit>(target, "Text1")->setText(QStringLiteral("never"));
+        }
+    } else if (window == QLatin1String("Reg")) {
+        target = m_menu->regWindow();
+        child<QLineEdit>(target, "Text3")->setText(QStringLiteral("typed, not saved"));
+    }
+    QVERIFY(target->isVisible());
+    QTRY_VERIFY(!m_speech->isSpeaking());
+    QSignalSpy phrases(m_speech.get(), &SpeechOutput::speechEnded);
+
+    target->close();
+    QCOMPARE(m_ends, ends);
+    if (ends)
+        return;
+    QVERIFY(!target->isVisible());
+    QVERIFY(m_menu->isVisible());
+    if (auto *create = m_menu->createWindow())
+        QVERIFY(!create->Timer1().isActive());
+    QVERIFY(m_launcher.commands.isEmpty());
+    QCOMPARE(QDir(m_library).entryList(QDir::Files), QStringList {});
+    QCOMPARE(m_config->LaunchCommand(), QStringLiteral("hl"));
+    QTRY_VERIFY(!m_speech->isSpeaking());
+    QCOMPARE(phrases.isEmpty() ? QString() : phrases.last().first().toString(), spoken);
 }
 
 void TestQuorrelWindows::viewerRoundTripThroughEditor_data()

@@ -4,6 +4,7 @@
 #include "userdialogs.h"
 #include "windowgeometry.h"
 
+#include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -109,6 +110,14 @@ void Reg::Command2_Click()
 {
     hide();
     emit finished(false);
+}
+
+void Reg::closeEvent(QCloseEvent *event)
+{
+    // Without the main window shown again, nothing on screen would be left to use.
+    if (isVisible())
+        Command2_Click();
+    event->accept();
 }
 
 void Reg::Command3_Click()
