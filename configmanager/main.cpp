@@ -2,6 +2,7 @@
 #include "gameconfig.h"
 #include "gamelauncher.h"
 #include "menu.h"
+#include "quorrelicon.h"
 #include "settingsstore.h"
 #include "speechoutput.h"
 #include "userdialogs.h"
@@ -11,6 +12,7 @@
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    QApplication::setWindowIcon(QuorrelIcon::icon());
     // Windows are hidden and shown in turn (the main window hides while capturing); the program
     // ends only by Quitter, by a started game or when the mod is missing.
     QApplication::setQuitOnLastWindowClosed(false);

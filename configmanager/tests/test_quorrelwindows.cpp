@@ -8,10 +8,10 @@
 #include "silentspeech.h"
 #include "userdialogs.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
-#include <QApplication>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -648,6 +648,11 @@ void TestQuorrelWindows::viewerRoundTripThroughEditor_data()
                                   << true << false << original;
     QTest::newRow("edit then cancel")
         << ConfigViewer::Answer::Cancel << QStringLiteral("fps_max 99") << true << true << original;
+    QTest::newRow("typed oe ligature saved as its byte")
+        << ConfigViewer::Answer::Yes << QStringLiteral("say cœur") << true << false
+        << QByteArray(original + "say c\x9cur");
+    QTest::newRow("character the file cannot hold keeps the viewer open")
+        << ConfigViewer::Answer::Yes << QStringLiteral("say Д") << true << true << original;
 }
 
 void TestQuorrelWindows::viewerRoundTripThroughEditor()
@@ -665,10 +670,13 @@ void TestQuorrelWindows::viewerRoundTripThroughEditor()
     QPointer<FileView> viewer = m_menu->fileView();
     QVERIFY(viewer);
     QCOMPARE(viewer->windowTitle(), m_library + QStringLiteral("cfg1.cfg"));
+    QVERIFY(viewer->windowIcon().availableSizes().contains(QSize(32, 32)));
 
     auto *editor = child<QPlainTextEdit>(viewer, "Afficheur");
     editor->moveCursor(QTextCursor::End);
-    QTest::keyClicks(editor, typed);
+    // Key by key as a keyboard layout sends them, letters outside ASCII included.
+    for (const QChar c : std::as_const(typed))
+        QTest::sendKeyEvent(QTest::Click, editor, Qt::Key_unknown, QString(c), Qt::NoModifier);
     m_dialogs.answer = answer;
     viewer->close();
     QCoreApplication::processEvents();
@@ -679,6 +687,11 @@ void TestQuorrelWindows::viewerRoundTripThroughEditor()
                  QStringLiteral("Brassolin|Voulez-vous enregistrer les modifications ?"));
     QCOMPARE(bool(viewer), open);
     QCOMPARE(TestFiles::read(m_library + QStringLiteral("cfg1.cfg")), fileAfter);
+    // Edits kept open after Yes were refused, and the user was told why.
+    const bool refused = open && answer == ConfigViewer::Answer::Yes;
+    QCOMPARE(m_dialogs.notices.size(), refused ? 1 : 0);
+    if (refused)
+        QVERIFY(m_dialogs.notices.first().text.contains(QStringLiteral("« Д »")));
 }
 
 QTEST_MAIN(TestQuorrelWindows)

@@ -2,6 +2,7 @@
 
 #include "logparser.h"
 #include "logtext.h"
+#include "windows1252.h"
 
 #include <array>
 
@@ -168,7 +169,7 @@ void EventAccumulator::endFile(bool utf8)
 {
     for (const RawName &raw : m_rawNames) {
         const QByteArrayView bytes(raw.bytes.data(), qsizetype(raw.bytes.size()));
-        const QString name = utf8 ? QString::fromUtf8(bytes) : LogText::fromWindows1252(bytes);
+        const QString name = utf8 ? QString::fromUtf8(bytes) : Windows1252::decode(bytes);
         DataStats::Counters *delta = counters(FindOrCreatePlayer(CleanPlayerName(name)));
         for (std::size_t i = 0; i < delta->size(); ++i)
             (*delta)[i] += raw.delta[i];
