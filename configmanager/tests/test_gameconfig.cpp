@@ -1,10 +1,12 @@
 #include "fakes.h"
 #include "fulldisk.h"
 #include "gameconfig.h"
+#include "quorrelcommandline.h"
 #include "settingsstore.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -12,6 +14,7 @@
 
 using ApplyOutcome = GameConfig::ApplyResult::Outcome;
 using CaptureOutcome = GameConfig::CaptureResult::Outcome;
+using CommandMode = QuorrelCommandLine::Mode;
 
 class TestGameConfig : public QObject
 {
@@ -34,6 +37,8 @@ private slots:
     void captureRefusesName();
     void captureWhenCopyFails_data();
     void captureWhenCopyFails();
+    void commandLine_data();
+    void commandLine();
 
 private:
     QString library() const { return m_gameFolder + QStringLiteral("/Configs/"); }
@@ -365,6 +370,50 @@ void TestGameConfig::captureWhenCopyFails()
     QVERIFY(!QFile::exists(library() + QStringLiteral("match.cfg")));
     if (!fullDisk)
         QVERIFY2(!QFile::exists(library()), "a failed capture leaves no library folder behind");
+}
+
+void TestGameConfig::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<CommandMode>("mode");
+    QTest::addColumn<QString>("modName");
+    QTest::addColumn<QString>("printed");
+
+    QTest::newRow("mod") << QStringList {QStringLiteral("cstrike")} << CommandMode::Window
+                         << QStringLiteral("cstrike") << QString();
+    QTest::newRow("every word is the mod name")
+        << QStringList {QStringLiteral("counter"), QStringLiteral("-x"), QStringLiteral("strike")}
+        << CommandMode::Window << QStringLiteral("counter -x strike") << QString();
+    QTest::newRow("no mod") << QStringList {} << CommandMode::Window << QString() << QString();
+    QTest::newRow("version") << QStringList {QStringLiteral("--version")} << CommandMode::Version
+                             << QString() << QStringLiteral("quorrel " PROJECT_VERSION "\n");
+    QTest::newRow("help") << QStringList {QStringLiteral("--help")} << CommandMode::Help
+                          << QString() << QStringLiteral("Usage: quorrel MOD");
+    QTest::newRow("help among words")
+        << QStringList {QStringLiteral("cstrike"), QStringLiteral("--help")} << CommandMode::Help
+        << QString() << QStringLiteral("Usage: quorrel MOD");
+}
+
+void TestGameConfig::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(CommandMode, mode);
+    QFETCH(QString, modName);
+    QFETCH(QString, printed);
+
+    const QuorrelCommandLine line = QuorrelCommandLine::parse(arguments);
+    QCOMPARE(line.mode, mode);
+    QCOMPARE(line.modName, modName);
+    if (mode == CommandMode::Window)
+        return;
+    // The program itself answers and ends; a window would keep it running until the time is up.
+    QProcess quorrel;
+    quorrel.start(QStringLiteral(QUORREL_BINARY), arguments);
+    QVERIFY(quorrel.waitForFinished(20000));
+    QCOMPARE(quorrel.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(quorrel.exitCode(), 0);
+    const QString output = QString::fromLocal8Bit(quorrel.readAllStandardOutput());
+    QVERIFY2(output.startsWith(printed), qPrintable(output));
 }
 
 QTEST_GUILESS_MAIN(TestGameConfig)
