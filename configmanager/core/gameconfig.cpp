@@ -65,6 +65,11 @@ bool GameConfig::setSetting(const QString &key, const QString &value)
     return m_settings.write(Application, m_modName, key, value);
 }
 
+QString GameConfig::settingsLocation() const
+{
+    return m_settings.location(Application);
+}
+
 QString GameConfig::deriveConfigFolder(const QString &configFilePath)
 {
     if (configFilePath.isEmpty())

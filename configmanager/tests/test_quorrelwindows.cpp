@@ -1,6 +1,7 @@
 #include "create.h"
 #include "fakes.h"
 #include "fileview.h"
+#include "fulldisk.h"
 #include "gameconfig.h"
 #include "menu.h"
 #include "reg.h"
@@ -73,6 +74,7 @@ private slots:
     void regSaveRule_data();
     void regSaveRule();
     void regSaveStoresAndRefreshesList();
+    void regSaveOnFullDiskSaysWhere();
     void regFileDialogs_data();
     void regFileDialogs();
     void fileDialogsListWhatTheyAskFor_data();
@@ -250,6 +252,28 @@ void TestQuorrelWindows::regSaveStoresAndRefreshesList()
     auto *list = child<QListWidget>(m_menu.get(), "ConfigLst");
     QCOMPARE(list->count(), 1);
     QCOMPARE(list->item(0)->text(), QStringLiteral("elsewhere"));
+}
+
+void TestQuorrelWindows::regSaveOnFullDiskSaysWhere()
+{
+    const QString folder = m_dir->filePath(QStringLiteral("settings"));
+    FullDisk disk(folder);
+    if (!disk.isMounted())
+        QSKIP(qPrintable(disk.whyNot()));
+    startMenu(false);
+    QVERIFY(disk.fill());
+
+    Reg *reg = m_menu->regWindow();
+    child<QLineEdit>(reg, "Text1")->setText(m_gameFile);
+    child<QLineEdit>(reg, "Text3")->setText(QStringLiteral("hl -game cstrike"));
+    child<QPushButton>(reg, "Command1")->click();
+
+    QCOMPARE(m_dialogs.notices.size(), 1);
+    const QString settingsFile = folder + QStringLiteral("/Vantrel.conf");
+    QVERIFY2(m_dialogs.notices.first().text.contains(settingsFile),
+             qPrintable(m_dialogs.notices.first().text));
+    QVERIFY(reg->isVisible());
+    QCOMPARE(TestFiles::read(settingsFile), QByteArray("[cstrike]\nAlreadyUse=1\n"));
 }
 
 void TestQuorrelWindows::regFileDialogs_data()

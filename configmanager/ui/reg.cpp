@@ -96,10 +96,13 @@ void Reg::Command1_Click()
     const bool stored = m_config.setSetting(GameConfig::RepertoryFileKey, m_Text1->text())
         && m_config.setSetting(GameConfig::ExecFileKey, m_Text3->text());
     if (!stored) {
+        // The settings store tells no more than that the file could not be written.
         m_dialogs.inform(this,
                          Notice {GameConfig::ProgramName,
-                                 QStringLiteral("Les chemins n'ont pas pu être enregistrés "
-                                                "dans les réglages.")});
+                                 QStringLiteral("Les chemins n'ont pas pu être enregistrés dans "
+                                                "%1 :\nle fichier des réglages ne peut pas être "
+                                                "écrit (disque plein ou accès refusé).")
+                                     .arg(m_config.settingsLocation())});
         return;
     }
     hide();

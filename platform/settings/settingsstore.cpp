@@ -61,6 +61,11 @@ bool SettingsStore::write(const QString &application, const QString &section, co
     return settings->status() == QSettings::NoError;
 }
 
+QString SettingsStore::location(const QString &application) const
+{
+    return openSettings(m_rootFolder, application)->fileName();
+}
+
 QString SettingsStore::encodeName(const QString &name)
 {
     // QSettings takes "/" and "\" for group separators, so those two are escaped, and "%" so
