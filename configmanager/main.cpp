@@ -2,22 +2,42 @@
 #include "gameconfig.h"
 #include "gamelauncher.h"
 #include "menu.h"
+#include "quorrelcommandline.h"
+#include "quorrelicon.h"
 #include "settingsstore.h"
 #include "speechoutput.h"
 #include "userdialogs.h"
 
 #include <QApplication>
 
+#include <cstdio>
+
 int main(int argc, char **argv)
 {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    // Answered before any window or display is needed.
+    switch (QuorrelCommandLine::parse(arguments).mode) {
+    case QuorrelCommandLine::Mode::Help:
+        std::fputs(qPrintable(QuorrelCommandLine::usage()), stdout);
+        return 0;
+    case QuorrelCommandLine::Mode::Version:
+        std::fputs("quorrel " PROJECT_VERSION "\n", stdout);
+        return 0;
+    case QuorrelCommandLine::Mode::Window:
+        break;
+    }
+
     QApplication app(argc, argv);
+    QApplication::setWindowIcon(QuorrelIcon::icon());
     // Windows are hidden and shown in turn (the main window hides while capturing); the program
     // ends only by Quitter, by a started game or when the mod is missing.
     QApplication::setQuitOnLastWindowClosed(false);
 
     UserDialogs dialogs;
-    // The whole argument text is the mod name, blanks included.
-    const QString modName = QCoreApplication::arguments().mid(1).join(QLatin1Char(' '));
+    // Parsed again without the options Qt took for itself (-platform, -style, ...).
+    const QString modName = QuorrelCommandLine::parse(QCoreApplication::arguments().mid(1)).modName;
     if (modName.isEmpty()) {
         dialogs.inform(nullptr, Notice {GameConfig::ProgramName, GameConfig::NoModText});
         return 1;

@@ -1,30 +1,32 @@
 #include "configtext.h"
 
+#include "windows1252.h"
+
 ConfigText ConfigText::fromBytes(const QByteArray &bytes)
 {
     qsizetype crlf = 0;
     qsizetype lf = 0;
     qsizetype cr = 0;
-    QString text;
-    text.reserve(bytes.size());
+    QByteArray folded;
+    folded.reserve(bytes.size());
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const char byte = bytes.at(i);
         if (byte == '\r' && i + 1 < bytes.size() && bytes.at(i + 1) == '\n') {
             ++crlf;
             ++i;
-            text += QLatin1Char('\n');
+            folded += '\n';
         } else if (byte == '\r') {
             ++cr;
-            text += QLatin1Char('\n');
+            folded += '\n';
         } else {
             if (byte == '\n')
                 ++lf;
-            text += QLatin1Char(byte);
+            folded += byte;
         }
     }
 
     ConfigText result;
-    result.m_text = std::move(text);
+    result.m_text = Windows1252::decode(folded);
     // A file that mixes line ends gets the most common one back for all lines.
     if (crlf >= lf && crlf >= cr && crlf > 0)
         result.m_lineEnd = LineEnd::CrLf;
@@ -43,17 +45,35 @@ QString ConfigText::fromEditor(const QString &rawEditorText)
     return text;
 }
 
-QByteArray ConfigText::toBytes(const QString &text) const
+std::optional<QByteArray> ConfigText::toBytes(const QString &text, QString *error) const
 {
-    QByteArray bytes = text.toLatin1();
+    qsizetype at = 0;
+    auto bytes = Windows1252::encode(text, &at);
+    if (!bytes) {
+        if (error) {
+            // A character outside the basic plane takes two code units; show it whole.
+            const QChar first = text.at(at);
+            const bool pair = first.isHighSurrogate() && at + 1 < text.size();
+            const char32_t code =
+                pair ? QChar::surrogateToUcs4(first, text.at(at + 1)) : first.unicode();
+            const qsizetype line = text.left(at).count(QLatin1Char('\n')) + 1;
+            *error = QStringLiteral("Le caractère « %1 » (U+%2, ligne %3) ne peut pas être "
+                                    "enregistré : le fichier est écrit en Windows-1252, qui ne le "
+                                    "contient pas. Retirez-le ou remplacez-le.")
+                         .arg(text.mid(at, pair ? 2 : 1),
+                              QString::number(code, 16).toUpper().rightJustified(4, u'0'),
+                              QString::number(line));
+        }
+        return std::nullopt;
+    }
     switch (m_lineEnd) {
     case LineEnd::Lf:
         break;
     case LineEnd::CrLf:
-        bytes.replace('\n', "\r\n");
+        bytes->replace('\n', "\r\n");
         break;
     case LineEnd::Cr:
-        bytes.replace('\n', '\r');
+        bytes->replace('\n', '\r');
         break;
     }
     return bytes;

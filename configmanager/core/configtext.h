@@ -3,10 +3,13 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 /**
- * A configuration file as the viewer edits it: one character per byte, and its line ends folded
- * to "\n" for the editor (which cannot hold a lone "\r") and restored on the way back, so that a
- * file with Windows line ends or accented bytes is written back exactly as it was read.
+ * A configuration file as the viewer edits it: one character per byte in the Windows code page
+ * 1252 the game writes, and its line ends folded to "\n" for the editor (which cannot hold a
+ * lone "\r") and restored on the way back, so that a file with Windows line ends or accented
+ * bytes is written back exactly as it was read.
  */
 class ConfigText
 {
@@ -20,8 +23,9 @@ public:
 
     const QString &text() const { return m_text; }
     LineEnd lineEnd() const { return m_lineEnd; }
-    /// \a text with this file's line end after every line, one byte per character.
-    QByteArray toBytes(const QString &text) const;
+    /// \a text with this file's line end after every line, one byte per character; nothing (and
+    /// the reason in \a error) when a character has no byte in the code page.
+    std::optional<QByteArray> toBytes(const QString &text, QString *error = nullptr) const;
 
 private:
     QString m_text;

@@ -51,7 +51,15 @@ bool ConfigViewer::answerClose(Answer answer, const QString &editorText, QString
     const auto current = m_config.files().readAll(m_path);
     const ConfigText format = current ? ConfigText::fromBytes(*current) : m_opened;
     QString reason;
-    if (m_config.files().writeAtomically(m_path, format.toBytes(editorText), &reason))
+    const auto bytes = format.toBytes(editorText, &reason);
+    if (!bytes) {
+        // Replaced by "?" the character would be lost without a word; the user decides.
+        if (error)
+            *error = QStringLiteral("Les modifications n'ont pas été enregistrées dans %1 :\n%2")
+                         .arg(m_path, reason);
+        return false;
+    }
+    if (m_config.files().writeAtomically(m_path, *bytes, &reason))
         return true;
     if (error)
         *error = QStringLiteral("Les modifications n'ont pas pu être enregistrées dans %1 :\n%2")

@@ -17,6 +17,22 @@ Notice programNotice(const QString &text)
     return Notice {GameConfig::ProgramName, text};
 }
 
+// Every rule isValidConfigName() applies on this system, for the message that refuses a name.
+QString nameRules()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral(
+        "\n- ne contient aucun des caractères / \\ < > : \" | ? * ni de caractère de contrôle ou "
+        "nul ;\n- n'est ni « . » ni « .. », et ne finit ni par un espace ni par un point ;"
+        "\n- tient en 255 octets avec « .cfg ».");
+#else
+    return QStringLiteral(
+        "\n- ne contient ni / ni \\ ni le caractère nul ;\n- ne commence pas par un point (la "
+        "configue serait cachée ; « . » et « .. » sont refusés) ;\n- tient en 255 octets avec "
+        "« .cfg ».");
+#endif
+}
+
 } // namespace
 
 GameConfig::GameConfig(QString modName, SettingsStore &settings, FileStore &files,
@@ -47,6 +63,11 @@ QString GameConfig::setting(const QString &key) const
 bool GameConfig::setSetting(const QString &key, const QString &value)
 {
     return m_settings.write(Application, m_modName, key, value);
+}
+
+QString GameConfig::settingsLocation() const
+{
+    return m_settings.location(Application);
 }
 
 QString GameConfig::deriveConfigFolder(const QString &configFilePath)
@@ -136,18 +157,21 @@ GameConfig::ApplyResult GameConfig::ApplyConfig(QString &name)
     QString error;
     const auto content = m_files.readAll(source, &error);
     if (!content) {
-        return {
-            Outcome::Failed,
-            programNotice(
-                QStringLiteral("La configue \"%1\" n'a pas pu être lue :\n%2").arg(name, error))};
+        return {Outcome::Failed,
+                programNotice(QStringLiteral("La configue \"%1\" n'a pas pu être lue :\n%2\n%3")
+                                  .arg(name, source, error))};
     }
     // The file being replaced is kept one level back, so a wrong choice can be undone by hand.
-    if (QFileInfo::exists(target)
-        && !m_files.copyAtomically(target, target + QStringLiteral(".bak"), &error)) {
-        return {Outcome::Failed,
-                programNotice(QStringLiteral("La copie de sécurité de %1 n'a pas pu être faite, "
-                                             "la configue n'a pas été mise en place :\n%2")
-                                  .arg(target, error))};
+    if (QFileInfo::exists(target)) {
+        const QString backup = target + QStringLiteral(".bak");
+        const auto old = m_files.readAll(target, &error);
+        if (!old || !m_files.writeAtomically(backup, *old, &error)) {
+            return {Outcome::Failed,
+                    programNotice(QStringLiteral("La copie de sécurité de %1 n'a pas pu être "
+                                                 "faite, la configue n'a pas été mise en place "
+                                                 ":\n%2\n%3")
+                                      .arg(target, old ? backup : target, error))};
+        }
     }
     if (!m_files.writeAtomically(target, *content, &error)) {
         return {Outcome::Failed,
@@ -180,21 +204,30 @@ GameConfig::CaptureResult GameConfig::CaptureConfig(const QString &name)
     using Outcome = CaptureResult::Outcome;
     if (!isValidConfigName(name)) {
         return {Outcome::Refused,
-                programNotice(QStringLiteral("\"%1\" n'est pas un nom de configue valide : un nom "
-                                             "ne peut pas contenir / ni \\, ni être . ou ..")
-                                  .arg(name))};
+                programNotice(QStringLiteral("\"%1\" n'est pas un nom de configue valide. Un nom "
+                                             "de configue :")
+                                  .arg(name)
+                              + nameRules())};
     }
 
+    const auto failed = [](const QString &why) {
+        return CaptureResult {
+            Outcome::Failed,
+            programNotice(QStringLiteral("Votre configue n'a pas été créée :\n") + why)};
+    };
     const QString source = ConfigFilePath();
     const QString folder = ConfigFolder();
+    if (folder.isEmpty())
+        return failed(QStringLiteral("aucun fichier de configuration n'est enregistré (Alt_R)."));
+    // The game's file is read before anything is created, so a failed capture leaves nothing.
     QString error;
-    if (folder.isEmpty()) {
-        error = QStringLiteral("aucun fichier de configuration n'est enregistré (Alt_R).");
-    } else if (!QDir().mkpath(folder)) {
-        error = QStringLiteral("le dossier %1 n'a pas pu être créé.").arg(folder);
-    } else if (m_files.copyAtomically(source, storedConfigPath(name), &error)) {
-        return {Outcome::Created, std::nullopt};
-    }
-    return {Outcome::Failed,
-            programNotice(QStringLiteral("Votre configue n'a pas été créée : %1").arg(error))};
+    const auto content = m_files.readAll(source, &error);
+    if (!content)
+        return failed(source + QLatin1Char('\n') + error);
+    if (!m_files.makeFolder(folder, &error))
+        return failed(folder + QLatin1Char('\n') + error);
+    const QString target = storedConfigPath(name);
+    if (!m_files.writeAtomically(target, *content, &error))
+        return failed(target + QLatin1Char('\n') + error);
+    return {Outcome::Created, std::nullopt};
 }

@@ -68,6 +68,8 @@ public:
 
     QString setting(const QString &key) const;
     bool setSetting(const QString &key, const QString &value);
+    /// Where the settings are kept, for a message when they cannot be written.
+    QString settingsLocation() const;
     FileStore &files() const { return m_files; }
 
     static QString deriveConfigFolder(const QString &configFilePath);

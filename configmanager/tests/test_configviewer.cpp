@@ -1,5 +1,6 @@
 #include "configviewer.h"
 #include "fakes.h"
+#include "fulldisk.h"
 #include "gameconfig.h"
 #include "settingsstore.h"
 
@@ -29,6 +30,7 @@ private slots:
     void question();
     void answers_data();
     void answers();
+    void failedSaveKeepsViewerOpen_data();
     void failedSaveKeepsViewerOpen();
 
 private:
@@ -73,7 +75,11 @@ void TestConfigViewer::textRoundTrip_data()
     QTest::newRow("no line end at all") << QByteArray("bind x") << QStringLiteral("bind x");
     QTest::newRow("accented and high bytes")
         << QByteArray("name \"J\xe9r\xf4me\"\r\nsay \xa0\xff\x80\r\n")
-        << QString::fromLatin1("name \"J\xe9r\xf4me\"\nsay \xa0\xff\x80\n");
+        << QStringLiteral("name \"Jérôme\"\nsay \u00a0ÿ€\n");
+    QTest::newRow("windows-1252 letters and quotes")
+        << QByteArray("say \x93\x8c\x9c\x85\x94 \x99\n") << QStringLiteral("say “Œœ…” ™\n");
+    QTest::newRow("codes 1252 leaves unassigned")
+        << QByteArray("\x81\x8d\x8f\x90\x9d") << QStringLiteral("\u0081\u008d\u008f\u0090\u009d");
     QTest::newRow("tabs and quotes")
         << QByteArray("bind \"\t\" \"say ;\"\n") << QStringLiteral("bind \"\t\" \"say ;\"\n");
 }
@@ -85,7 +91,7 @@ void TestConfigViewer::textRoundTrip()
 
     const ConfigText config = ConfigText::fromBytes(bytes);
     QCOMPARE(config.text(), text);
-    QCOMPARE(config.toBytes(config.text()), bytes);
+    QCOMPARE(config.toBytes(config.text()).value_or("<refused>"), bytes);
 }
 
 void TestConfigViewer::openShowsStoredConfig()
@@ -168,6 +174,14 @@ void TestConfigViewer::answers_data()
         << Answer::Yes
         << QString::fromLatin1("rate 9999\nname \"J\xe9r\xf4me\"\nbind w +forward\nfps_max 101")
         << true << QByteArray(original + "fps_max 101");
+    QTest::newRow("yes writes a typed oe ligature as its byte")
+        << Answer::Yes << QStringLiteral("rate 9999\nname \"Jérôme\"\nsay cœur €5") << true
+        << QByteArray("rate 9999\r\nname \"J\xe9r\xf4me\"\r\nsay c\x9cur \x80"
+                      "5");
+    QTest::newRow("yes refuses a character the file cannot hold")
+        << Answer::Yes << QStringLiteral("rate 9999\nname \"Дима\"\n") << false << original;
+    QTest::newRow("yes refuses a character beyond the basic plane")
+        << Answer::Yes << QStringLiteral("say 🙂\n") << false << original;
     QTest::newRow("no leaves the file") << Answer::No << QStringLiteral("x") << true << original;
     QTest::newRow("cancel keeps viewer and file")
         << Answer::Cancel << QStringLiteral("x") << false << original;
@@ -185,21 +199,52 @@ void TestConfigViewer::answers()
     ConfigViewer viewer(*m_config);
     QVERIFY(viewer.open(QStringLiteral("cfg1")));
     QVERIFY(viewer.needsQuestion(edited));
-    QCOMPARE(viewer.answerClose(answer, edited), closes);
+    QString error;
+    QCOMPARE(viewer.answerClose(answer, edited, &error), closes);
     QCOMPARE(TestFiles::read(path), fileAfter);
+    // A refused save says which character stopped it and where the file is.
+    if (!closes && answer == Answer::Yes) {
+        QVERIFY2(error.contains(path), qPrintable(error));
+        QVERIFY2(error.contains(edited.contains(u'Д')
+                                    ? QStringLiteral("« Д » (U+0414, ligne 2)")
+                                    : QStringLiteral("« 🙂 » (U+1F642, ligne 1)")),
+                 qPrintable(error));
+    }
     QCOMPARE(QDir(m_library).entryList(QDir::Files), QStringList {QStringLiteral("cfg1.cfg")});
+}
+
+void TestConfigViewer::failedSaveKeepsViewerOpen_data()
+{
+    QTest::addColumn<bool>("fullDisk");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("file refused") << false << QStringLiteral("Permission denied");
+    QTest::newRow("disk full") << true << QStringLiteral("No space left on device");
 }
 
 void TestConfigViewer::failedSaveKeepsViewerOpen()
 {
+    QFETCH(bool, fullDisk);
+    QFETCH(QString, reason);
+
     const QString path = m_library + QStringLiteral("cfg1.cfg");
+    std::unique_ptr<FullDisk> disk;
+    if (fullDisk) {
+        disk = std::make_unique<FullDisk>(m_library);
+        if (!disk->isMounted())
+            QSKIP(qPrintable(disk->whyNot()));
+    }
     QVERIFY(TestFiles::write(path, "rate 9999\n"));
     ConfigViewer viewer(*m_config);
     QVERIFY(viewer.open(QStringLiteral("cfg1")));
-    m_files.failingPath = path;
+    if (disk)
+        QVERIFY(disk->fill());
+    else
+        m_files.failingPath = path;
     QString error;
     QVERIFY(!viewer.answerClose(Answer::Yes, QStringLiteral("rate 1\n"), &error));
-    QVERIFY(error.contains(QStringLiteral("Permission denied")));
+    QVERIFY2(error.contains(reason), qPrintable(error));
+    QVERIFY(error.contains(path));
     QCOMPARE(TestFiles::read(path), QByteArray("rate 9999\n"));
 }
 

@@ -1,9 +1,12 @@
 #include "fakes.h"
+#include "fulldisk.h"
 #include "gameconfig.h"
+#include "quorrelcommandline.h"
 #include "settingsstore.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -11,6 +14,7 @@
 
 using ApplyOutcome = GameConfig::ApplyResult::Outcome;
 using CaptureOutcome = GameConfig::CaptureResult::Outcome;
+using CommandMode = QuorrelCommandLine::Mode;
 
 class TestGameConfig : public QObject
 {
@@ -33,6 +37,8 @@ private slots:
     void captureRefusesName();
     void captureWhenCopyFails_data();
     void captureWhenCopyFails();
+    void commandLine_data();
+    void commandLine();
 
 private:
     QString library() const { return m_gameFolder + QStringLiteral("/Configs/"); }
@@ -150,7 +156,7 @@ void TestGameConfig::apply_data()
     QTest::addColumn<bool>("stored");
     QTest::addColumn<QString>("command");
     QTest::addColumn<bool>("launchFails");
-    QTest::addColumn<bool>("writeFails");
+    QTest::addColumn<QString>("writeFails");
     QTest::addColumn<ApplyOutcome>("outcome");
     QTest::addColumn<QString>("noticeTitle");
     QTest::addColumn<bool>("copied");
@@ -158,21 +164,23 @@ void TestGameConfig::apply_data()
     const QString fast = QStringLiteral("fast");
     const QString hl = QStringLiteral("\"/opt/Half Life/hl.sh\" -game cstrike");
     QTest::newRow("stored file missing")
-        << fast << false << hl << false << false << ApplyOutcome::Missing
+        << fast << false << hl << false << QString() << ApplyOutcome::Missing
         << QStringLiteral("Erreure de chargement") << false;
-    QTest::newRow("empty name") << QString() << true << hl << false << false
+    QTest::newRow("empty name") << QString() << true << hl << false << QString()
                                 << ApplyOutcome::NothingToApply << QString() << false;
     QTest::newRow("no command line")
-        << fast << true << QString() << false << false << ApplyOutcome::NoCommand
+        << fast << true << QString() << false << QString() << ApplyOutcome::NoCommand
         << QStringLiteral("Quorrel") << true;
-    QTest::newRow("everything in place")
-        << fast << true << hl << false << false << ApplyOutcome::GameStarted << QString() << true;
+    QTest::newRow("everything in place") << fast << true << hl << false << QString()
+                                         << ApplyOutcome::GameStarted << QString() << true;
     QTest::newRow("game cannot start")
-        << fast << true << hl << true << false << ApplyOutcome::LaunchFailed
+        << fast << true << hl << true << QString() << ApplyOutcome::LaunchFailed
         << QStringLiteral("Quorrel") << true;
     QTest::newRow("game's file cannot be written")
-        << fast << true << hl << false << true << ApplyOutcome::Failed << QStringLiteral("Quorrel")
-        << false;
+        << fast << true << hl << false << QStringLiteral("refused") << ApplyOutcome::Failed
+        << QStringLiteral("Quorrel") << false;
+    QTest::newRow("disk full") << fast << true << hl << false << QStringLiteral("full disk")
+                               << ApplyOutcome::Failed << QStringLiteral("Quorrel") << false;
 }
 
 void TestGameConfig::apply()
@@ -181,18 +189,27 @@ void TestGameConfig::apply()
     QFETCH(bool, stored);
     QFETCH(QString, command);
     QFETCH(bool, launchFails);
-    QFETCH(bool, writeFails);
+    QFETCH(QString, writeFails);
     QFETCH(ApplyOutcome, outcome);
     QFETCH(QString, noticeTitle);
     QFETCH(bool, copied);
 
+    std::unique_ptr<FullDisk> disk;
+    if (writeFails == QLatin1String("full disk")) {
+        disk = std::make_unique<FullDisk>(m_gameFolder);
+        if (!disk->isMounted())
+            QSKIP(qPrintable(disk->whyNot()));
+        QVERIFY(TestFiles::write(m_gameFile, "name \"player\"\r\n"));
+    }
     const QByteArray storedContent("rate 25000\r\n\xe9t\xe9\n");
     if (stored)
         storeConfig(QStringLiteral("fast.cfg"), storedContent);
     QVERIFY(m_config->setSetting(GameConfig::ExecFileKey, command));
     m_launcher.fails = launchFails;
-    if (writeFails)
+    if (writeFails == QLatin1String("refused"))
         m_files.failingPath = m_gameFile;
+    if (disk)
+        QVERIFY(disk->fill());
 
     const QString given = name;
     const auto result = m_config->ApplyConfig(name);
@@ -200,6 +217,12 @@ void TestGameConfig::apply()
     QCOMPARE(result.notice ? result.notice->title : QString(), noticeTitle);
     QCOMPARE(TestFiles::read(m_gameFile),
              copied ? storedContent : QByteArray("name \"player\"\r\n"));
+    // A backup, where there is one, is the whole file it replaced.
+    const QString backup = m_gameFile + QStringLiteral(".bak");
+    if (QFile::exists(backup))
+        QCOMPARE(TestFiles::read(backup), QByteArray("name \"player\"\r\n"));
+    if (outcome == ApplyOutcome::Failed)
+        QVERIFY2(result.notice->text.contains(m_gameFile), qPrintable(result.notice->text));
     const bool started =
         outcome == ApplyOutcome::GameStarted || outcome == ApplyOutcome::LaunchFailed;
     QCOMPARE(m_launcher.commands, started ? QStringList {command} : QStringList {});
@@ -264,28 +287,42 @@ void TestGameConfig::captureNewAndExisting()
 void TestGameConfig::captureRefusesName_data()
 {
     QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("rule");
 
-    QTest::newRow("path separator") << QStringLiteral("a/b");
-    QTest::newRow("climbs out of the library") << QStringLiteral("../config");
-    QTest::newRow("backslash") << QStringLiteral("a\\b");
-    QTest::newRow("dot") << QStringLiteral(".");
-    QTest::newRow("dot dot") << QStringLiteral("..");
-    QTest::newRow("null character") << QStringLiteral("a") + QChar::Null + QStringLiteral("b");
-    QTest::newRow("too long for a file name") << QString(260, QLatin1Char('x'));
-#ifndef Q_OS_WIN
-    QTest::newRow("leading dot would be hidden") << QStringLiteral(".secret");
+    QTest::newRow("path separator") << QStringLiteral("a/b") << QStringLiteral(" / ");
+    QTest::newRow("climbs out of the library")
+        << QStringLiteral("../config") << QStringLiteral(" / ");
+    QTest::newRow("backslash") << QStringLiteral("a\\b") << QStringLiteral(" \\ ");
+    QTest::newRow("null character")
+        << QStringLiteral("a") + QChar::Null + QStringLiteral("b") << QStringLiteral("nul");
+    QTest::newRow("too long for a file name")
+        << QString(260, QLatin1Char('x')) << QStringLiteral("255 octets");
+#ifdef Q_OS_WIN
+    QTest::newRow("dot") << QStringLiteral(".") << QStringLiteral("« . »");
+    QTest::newRow("dot dot") << QStringLiteral("..") << QStringLiteral("« .. »");
+    QTest::newRow("reserved character") << QStringLiteral("a?b") << QStringLiteral("?");
+    QTest::newRow("control character") << QStringLiteral("a\tb") << QStringLiteral("contrôle");
+    QTest::newRow("ends with a blank") << QStringLiteral("a ") << QStringLiteral("espace");
+#else
+    QTest::newRow("dot") << QStringLiteral(".") << QStringLiteral("par un point");
+    QTest::newRow("dot dot") << QStringLiteral("..") << QStringLiteral("par un point");
+    QTest::newRow("leading dot would be hidden")
+        << QStringLiteral(".secret") << QStringLiteral("par un point");
 #endif
 }
 
 void TestGameConfig::captureRefusesName()
 {
     QFETCH(QString, name);
+    QFETCH(QString, rule);
 
     QVERIFY(!GameConfig::isValidConfigName(name));
     const auto result = m_config->CaptureConfig(name);
     QCOMPARE(result.outcome, CaptureOutcome::Refused);
     QVERIFY(result.notice);
     QCOMPARE(result.notice->title, QStringLiteral("Quorrel"));
+    // The message states the rule the name breaks, among all the others.
+    QVERIFY2(result.notice->text.contains(rule), qPrintable(result.notice->text));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList {});
     QCOMPARE(QDir(m_gameFolder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
              QStringList {QStringLiteral("config.cfg")});
@@ -294,22 +331,89 @@ void TestGameConfig::captureRefusesName()
 void TestGameConfig::captureWhenCopyFails_data()
 {
     QTest::addColumn<QString>("configFile");
+    QTest::addColumn<bool>("fullDisk");
+    QTest::addColumn<QString>("reason");
 
-    QTest::newRow("game's file missing") << QStringLiteral("missing.cfg");
-    QTest::newRow("nothing registered") << QString();
+    QTest::newRow("game's file missing")
+        << QStringLiteral("missing.cfg") << false << QStringLiteral("No such file");
+    QTest::newRow("nothing registered") << QString() << false << QStringLiteral("Alt_R");
+    QTest::newRow("disk full") << QStringLiteral("config.cfg") << true
+                               << QStringLiteral("No space left on device");
 }
 
 void TestGameConfig::captureWhenCopyFails()
 {
     QFETCH(QString, configFile);
+    QFETCH(bool, fullDisk);
+    QFETCH(QString, reason);
 
+    std::unique_ptr<FullDisk> disk;
+    if (fullDisk) {
+        disk = std::make_unique<FullDisk>(m_gameFolder);
+        if (!disk->isMounted())
+            QSKIP(qPrintable(disk->whyNot()));
+        QVERIFY(TestFiles::write(m_gameFile, "name \"player\"\r\n"));
+        QVERIFY(disk->fill());
+    }
     const QString path = configFile.isEmpty() ? QString() : m_gameFolder + u'/' + configFile;
     QVERIFY(m_config->setSetting(GameConfig::RepertoryFileKey, path));
     const auto result = m_config->CaptureConfig(QStringLiteral("match"));
     QCOMPARE(result.outcome, CaptureOutcome::Failed);
     QVERIFY(result.notice);
     QVERIFY(result.notice->text.startsWith(QStringLiteral("Votre configue n'a pas été créée")));
+    QVERIFY2(result.notice->text.contains(reason), qPrintable(result.notice->text));
+    // The message names the file that could not be read or written.
+    if (!configFile.isEmpty()) {
+        const QString named = fullDisk ? library() + QStringLiteral("match.cfg") : path;
+        QVERIFY2(result.notice->text.contains(named), qPrintable(result.notice->text));
+    }
     QVERIFY(!QFile::exists(library() + QStringLiteral("match.cfg")));
+    if (!fullDisk)
+        QVERIFY2(!QFile::exists(library()), "a failed capture leaves no library folder behind");
+}
+
+void TestGameConfig::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<CommandMode>("mode");
+    QTest::addColumn<QString>("modName");
+    QTest::addColumn<QString>("printed");
+
+    QTest::newRow("mod") << QStringList {QStringLiteral("cstrike")} << CommandMode::Window
+                         << QStringLiteral("cstrike") << QString();
+    QTest::newRow("every word is the mod name")
+        << QStringList {QStringLiteral("counter"), QStringLiteral("-x"), QStringLiteral("strike")}
+        << CommandMode::Window << QStringLiteral("counter -x strike") << QString();
+    QTest::newRow("no mod") << QStringList {} << CommandMode::Window << QString() << QString();
+    QTest::newRow("version") << QStringList {QStringLiteral("--version")} << CommandMode::Version
+                             << QString() << QStringLiteral("quorrel " PROJECT_VERSION "\n");
+    QTest::newRow("help") << QStringList {QStringLiteral("--help")} << CommandMode::Help
+                          << QString() << QStringLiteral("Usage: quorrel MOD");
+    QTest::newRow("help among words")
+        << QStringList {QStringLiteral("cstrike"), QStringLiteral("--help")} << CommandMode::Help
+        << QString() << QStringLiteral("Usage: quorrel MOD");
+}
+
+void TestGameConfig::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(CommandMode, mode);
+    QFETCH(QString, modName);
+    QFETCH(QString, printed);
+
+    const QuorrelCommandLine line = QuorrelCommandLine::parse(arguments);
+    QCOMPARE(line.mode, mode);
+    QCOMPARE(line.modName, modName);
+    if (mode == CommandMode::Window)
+        return;
+    // The program itself answers and ends; a window would keep it running until the time is up.
+    QProcess quorrel;
+    quorrel.start(QStringLiteral(QUORREL_BINARY), arguments);
+    QVERIFY(quorrel.waitForFinished(20000));
+    QCOMPARE(quorrel.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(quorrel.exitCode(), 0);
+    const QString output = QString::fromLocal8Bit(quorrel.readAllStandardOutput());
+    QVERIFY2(output.startsWith(printed), qPrintable(output));
 }
 
 QTEST_GUILESS_MAIN(TestGameConfig)

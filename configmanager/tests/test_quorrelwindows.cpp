@@ -1,6 +1,7 @@
 #include "create.h"
 #include "fakes.h"
 #include "fileview.h"
+#include "fulldisk.h"
 #include "gameconfig.h"
 #include "menu.h"
 #include "reg.h"
@@ -8,10 +9,14 @@
 #include "silentspeech.h"
 #include "userdialogs.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -69,8 +74,11 @@ private slots:
     void regSaveRule_data();
     void regSaveRule();
     void regSaveStoresAndRefreshesList();
+    void regSaveOnFullDiskSaysWhere();
     void regFileDialogs_data();
     void regFileDialogs();
+    void fileDialogsListWhatTheyAskFor_data();
+    void fileDialogsListWhatTheyAskFor();
     void fileReadEnabling();
     void dragMovesByDisplacement_data();
     void dragMovesByDisplacement();
@@ -79,6 +87,8 @@ private slots:
     void captureNaming_data();
     void captureNaming();
     void doubleClickAppliesAfterSpeech();
+    void desktopCloseRequests_data();
+    void desktopCloseRequests();
     void viewerRoundTripThroughEditor_data();
     void viewerRoundTripThroughEditor();
 
@@ -244,6 +254,28 @@ void TestQuorrelWindows::regSaveStoresAndRefreshesList()
     QCOMPARE(list->item(0)->text(), QStringLiteral("elsewhere"));
 }
 
+void TestQuorrelWindows::regSaveOnFullDiskSaysWhere()
+{
+    const QString folder = m_dir->filePath(QStringLiteral("settings"));
+    FullDisk disk(folder);
+    if (!disk.isMounted())
+        QSKIP(qPrintable(disk.whyNot()));
+    startMenu(false);
+    QVERIFY(disk.fill());
+
+    Reg *reg = m_menu->regWindow();
+    child<QLineEdit>(reg, "Text1")->setText(m_gameFile);
+    child<QLineEdit>(reg, "Text3")->setText(QStringLiteral("hl -game cstrike"));
+    child<QPushButton>(reg, "Command1")->click();
+
+    QCOMPARE(m_dialogs.notices.size(), 1);
+    const QString settingsFile = folder + QStringLiteral("/Vantrel.conf");
+    QVERIFY2(m_dialogs.notices.first().text.contains(settingsFile),
+             qPrintable(m_dialogs.notices.first().text));
+    QVERIFY(reg->isVisible());
+    QCOMPARE(TestFiles::read(settingsFile), QByteArray("[cstrike]\nAlreadyUse=1\n"));
+}
+
 void TestQuorrelWindows::regFileDialogs_data()
 {
     QTest::addColumn<QByteArray>("button");
@@ -299,12 +331,64 @@ void TestQuorrelWindows::regFileDialogs()
             QVERIFY2(matcher.match(QLatin1String(name)).hasMatch(), name);
         QVERIFY(!matcher.match(QStringLiteral("autoexec.cfg")).hasMatch());
     } else {
-#ifdef Q_OS_WIN
-        QCOMPARE(request.nameFilter, QStringLiteral("Programmes(*.exe)"));
-#else
+#ifndef Q_OS_WIN
         QVERIFY(request.executablesOnly);
 #endif
     }
+}
+
+void TestQuorrelWindows::fileDialogsListWhatTheyAskFor_data()
+{
+    QTest::addColumn<QByteArray>("button");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QStringList>("listed");
+
+    QTest::newRow("configuration file")
+        << QByteArray("Command3") << QStringLiteral("Config.cfg")
+        << QStringList {QStringLiteral("CONFIG.CFG"), QStringLiteral("config.cfg"),
+                        QStringLiteral("sub")};
+#ifdef Q_OS_WIN
+    QTest::newRow("program") << QByteArray("Command4") << QStringLiteral("Programmes(*.exe)")
+                             << QStringList {QStringLiteral("hl.exe"), QStringLiteral("sub")};
+#else
+    QTest::newRow("program") << QByteArray("Command4") << QStringLiteral("Programmes")
+                             << QStringList {QStringLiteral("hl.sh"), QStringLiteral("sub")};
+#endif
+}
+
+void TestQuorrelWindows::fileDialogsListWhatTheyAskFor()
+{
+    QFETCH(QByteArray, button);
+    QFETCH(QString, label);
+    QFETCH(QStringList, listed);
+
+    const QString folder = m_dir->filePath(QStringLiteral("pick"));
+    QVERIFY(QDir().mkpath(folder + QStringLiteral("/sub")));
+    for (const char *name : {"config.cfg", "CONFIG.CFG", "autoexec.cfg", "readme.txt", "hl.exe"})
+        QVERIFY(TestFiles::write(folder + u'/' + QLatin1String(name), "x\n"));
+    QVERIFY(TestFiles::write(folder + QStringLiteral("/hl.sh"), "#!/bin/sh\n"));
+    QVERIFY(QFile::setPermissions(folder + QStringLiteral("/hl.sh"),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+
+    Reg reg(*m_config, m_dialogs);
+    child<QPushButton>(&reg, button.constData())->click();
+    QCOMPARE(m_dialogs.requests.size(), 1);
+    // The dialog the real chooser shows for what the window asked.
+    const auto dialog = UserDialogs::fileDialog(&reg, m_dialogs.requests.first());
+    dialog->setDirectory(folder);
+    dialog->show();
+    QCOMPARE(dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"))->currentText(), label);
+    const auto *view = dialog->findChild<QListView *>(QStringLiteral("listView"));
+    QVERIFY(view);
+    const auto shown = [view] {
+        QStringList names;
+        const QModelIndex root = view->rootIndex();
+        for (int row = 0; row < view->model()->rowCount(root); ++row)
+            names << view->model()->index(row, 0, root).data().toString();
+        names.sort();
+        return names;
+    };
+    QTRY_COMPARE(shown(), listed);
 }
 
 void TestQuorrelWindows::fileReadEnabling()
@@ -395,6 +479,10 @@ void TestQuorrelWindows::captureTimerStates()
     QVERIFY(!child<QLabel>(create, "Label1")->isVisible());
     for (const char *name : {"Label2", "Text1", "Command1_0", "Command1_1"})
         QVERIFY2(child<QWidget>(create, name)->isVisible(), name);
+    // The name is typed at once, without a click into the field first.
+    create->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(create));
+    QCOMPARE(QApplication::focusWidget(), child<QWidget>(create, "Text1"));
 
     // Later ticks only bring the window back to the centre of the screen.
     create->move(3, 4);
@@ -466,10 +554,15 @@ void TestQuorrelWindows::captureNaming()
     QTest::keyClick(text1, Qt::Key_Return);
     QVERIFY(create->isVisible());
     QTest::keyClicks(text1, name);
-    if (cancel)
+    if (cancel) {
         child<QPushButton>(create, "Command1_1")->click();
-    else
+    } else {
         QTest::keyClick(text1, Qt::Key_Return);
+        // The Enter that dismisses a message box is pressed in the box but released in the
+        // field; that release alone must not confirm again.
+        if (create->isVisible())
+            QTest::keyRelease(text1, Qt::Key_Return);
+    }
 
     QCOMPARE(create->isVisible(), stillOpen);
     QCOMPARE(m_menu->isVisible(), !stillOpen);
@@ -507,6 +600,61 @@ void TestQuorrelWindows::doubleClickAppliesAfterSpeech()
     QCOMPARE(m_launcher.commands, QStringList {QStringLiteral("hl -game cstrike")});
 }
 
+void TestQuorrelWindows::desktopCloseRequests_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<int>("ends");
+    QTest::addColumn<QString>("spoken");
+
+    // A close box or Alt+F4 sends the window the same request as close().
+    QTest::newRow("main window ends the program") << "Menu" << 1 << QString();
+    QTest::newRow("capture while waiting starts no game")
+        << "Create waiting" << 0 << "Your Configuration has not been created";
+    QTest::newRow("capture while naming stores nothing")
+        << "Create naming" << 0 << "Your Configuration has not been created";
+    QTest::newRow("registration aborts") << "Reg" << 0 << QString();
+}
+
+void TestQuorrelWindows::desktopCloseRequests()
+{
+    QFETCH(QString, window);
+    QFETCH(int, ends);
+    QFETCH(QString, spoken);
+
+    QVERIFY(m_config->setSetting(GameConfig::ExecFileKey, QStringLiteral("hl")));
+    startMenu(window != QLatin1String("Reg"));
+    QWidget *target = m_menu.get();
+    if (window.startsWith(QLatin1String("Create"))) {
+        child<QPushButton>(m_menu.get(), "CmdCreate")->click();
+        target = m_menu->createWindow();
+        if (window.endsWith(QLatin1String("naming"))) {
+            m_menu->createWindow()->Timer1_Timer();
+            m_launcher.commands.clear();
+            child<QLineEdit>(target, "Text1")->setText(QStringLiteral("never"));
+        }
+    } else if (window == QLatin1String("Reg")) {
+        target = m_menu->regWindow();
+        child<QLineEdit>(target, "Text3")->setText(QStringLiteral("typed, not saved"));
+    }
+    QVERIFY(target->isVisible());
+    QTRY_VERIFY(!m_speech->isSpeaking());
+    QSignalSpy phrases(m_speech.get(), &SpeechOutput::speechEnded);
+
+    target->close();
+    QCOMPARE(m_ends, ends);
+    if (ends)
+        return;
+    QVERIFY(!target->isVisible());
+    QVERIFY(m_menu->isVisible());
+    if (auto *create = m_menu->createWindow())
+        QVERIFY(!create->Timer1().isActive());
+    QVERIFY(m_launcher.commands.isEmpty());
+    QCOMPARE(QDir(m_library).entryList(QDir::Files), QStringList {});
+    QCOMPARE(m_config->LaunchCommand(), QStringLiteral("hl"));
+    QTRY_VERIFY(!m_speech->isSpeaking());
+    QCOMPARE(phrases.isEmpty() ? QString() : phrases.last().first().toString(), spoken);
+}
+
 void TestQuorrelWindows::viewerRoundTripThroughEditor_data()
 {
     QTest::addColumn<ConfigViewer::Answer>("answer");
@@ -524,6 +672,11 @@ void TestQuorrelWindows::viewerRoundTripThroughEditor_data()
                                   << true << false << original;
     QTest::newRow("edit then cancel")
         << ConfigViewer::Answer::Cancel << QStringLiteral("fps_max 99") << true << true << original;
+    QTest::newRow("typed oe ligature saved as its byte")
+        << ConfigViewer::Answer::Yes << QStringLiteral("say cœur") << true << false
+        << QByteArray(original + "say c\x9cur");
+    QTest::newRow("character the file cannot hold keeps the viewer open")
+        << ConfigViewer::Answer::Yes << QStringLiteral("say Д") << true << true << original;
 }
 
 void TestQuorrelWindows::viewerRoundTripThroughEditor()
@@ -541,10 +694,13 @@ void TestQuorrelWindows::viewerRoundTripThroughEditor()
     QPointer<FileView> viewer = m_menu->fileView();
     QVERIFY(viewer);
     QCOMPARE(viewer->windowTitle(), m_library + QStringLiteral("cfg1.cfg"));
+    QVERIFY(viewer->windowIcon().availableSizes().contains(QSize(32, 32)));
 
     auto *editor = child<QPlainTextEdit>(viewer, "Afficheur");
     editor->moveCursor(QTextCursor::End);
-    QTest::keyClicks(editor, typed);
+    // Key by key as a keyboard layout sends them, letters outside ASCII included.
+    for (const QChar c : std::as_const(typed))
+        QTest::sendKeyEvent(QTest::Click, editor, Qt::Key_unknown, QString(c), Qt::NoModifier);
     m_dialogs.answer = answer;
     viewer->close();
     QCoreApplication::processEvents();
@@ -555,6 +711,11 @@ void TestQuorrelWindows::viewerRoundTripThroughEditor()
                  QStringLiteral("Brassolin|Voulez-vous enregistrer les modifications ?"));
     QCOMPARE(bool(viewer), open);
     QCOMPARE(TestFiles::read(m_library + QStringLiteral("cfg1.cfg")), fileAfter);
+    // Edits kept open after Yes were refused, and the user was told why.
+    const bool refused = open && answer == ConfigViewer::Answer::Yes;
+    QCOMPARE(m_dialogs.notices.size(), refused ? 1 : 0);
+    if (refused)
+        QVERIFY(m_dialogs.notices.first().text.contains(QStringLiteral("« Д »")));
 }
 
 QTEST_MAIN(TestQuorrelWindows)

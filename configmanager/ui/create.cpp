@@ -5,6 +5,7 @@
 #include "userdialogs.h"
 #include "windowgeometry.h"
 
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -102,6 +103,7 @@ void Create::Timer1_Timer()
     m_Text1->show();
     m_Label1->hide();
     m_Label2->show();
+    m_Text1->setFocus();
 }
 
 void Create::Command1_Click(int index)
@@ -135,6 +137,14 @@ void Create::Command1_Click(int index)
     }
 }
 
+void Create::closeEvent(QCloseEvent *event)
+{
+    // Closed while waiting, the window would still start the game on its first tick.
+    if (isVisible())
+        Command1_Click(1);
+    event->accept();
+}
+
 void Create::closeBack(bool captured)
 {
     hide();
@@ -153,10 +163,19 @@ bool Create::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_Text1) {
         if (event->type() == QEvent::FocusIn) {
             Text1_GotFocus();
-        } else if (event->type() == QEvent::KeyRelease) {
-            const int key = static_cast<QKeyEvent *>(event)->key();
-            if (key == Qt::Key_Return || key == Qt::Key_Enter)
+        } else if (event->type() == QEvent::FocusOut) {
+            m_enterPressed = false;
+        } else if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+            // Only a release whose press came here too: the Enter that dismisses a message box
+            // is released in this field and would otherwise open the message again, forever.
+            if (enter && !key->isAutoRepeat() && event->type() == QEvent::KeyPress) {
+                m_enterPressed = true;
+            } else if (enter && !key->isAutoRepeat() && m_enterPressed) {
+                m_enterPressed = false;
                 Command1_Click(0);
+            }
         }
     }
     return QWidget::eventFilter(watched, event);

@@ -41,6 +41,8 @@ signals:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    /// A close request from the desktop is "&Annuler": back to the main window, nothing started.
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void Text1_GotFocus();
@@ -55,4 +57,5 @@ private:
     QLineEdit *m_Text1;
     std::array<QPushButton *, 2> m_Command1;
     QTimer m_Timer1;
+    bool m_enterPressed = false;
 };

@@ -1,6 +1,7 @@
 #include "fileview.h"
 
 #include "gameconfig.h"
+#include "quorrelicon.h"
 #include "speechoutput.h"
 #include "userdialogs.h"
 #include "windowgeometry.h"
@@ -16,6 +17,7 @@ FileView::FileView(GameConfig &config, SpeechOutput &speech, UserDialogs &dialog
 {
     setObjectName(QStringLiteral("FileView"));
     setAttribute(Qt::WA_DeleteOnClose);
+    setWindowIcon(QuorrelIcon::icon());
     setFixedSize(WindowGeometry::pixels(7095), WindowGeometry::pixels(5865));
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);

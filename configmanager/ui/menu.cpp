@@ -8,6 +8,7 @@
 #include "userdialogs.h"
 #include "windowgeometry.h"
 
+#include <QCloseEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
@@ -227,6 +228,13 @@ bool Menu::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void Menu::closeEvent(QCloseEvent *event)
+{
+    // Hidden, the window would leave a program running that nothing on screen can end.
+    event->accept();
+    m_endProgram();
 }
 
 void Menu::mousePressEvent(QMouseEvent *event)

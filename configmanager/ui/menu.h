@@ -49,6 +49,8 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    /// A close request from the desktop (Alt+F4) ends the program, as Quitter does.
+    void closeEvent(QCloseEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
 

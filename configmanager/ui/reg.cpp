@@ -4,6 +4,7 @@
 #include "userdialogs.h"
 #include "windowgeometry.h"
 
+#include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -15,8 +16,9 @@ using WindowGeometry::fromTwips;
 const QString Reg::ConfigFilter =
     QStringLiteral("Config.cfg ([Cc][Oo][Nn][Ff][Ii][Gg].[Cc][Ff][Gg])");
 #ifdef Q_OS_WIN
-const QString Reg::ProgramFilter = QStringLiteral("Programmes(*.exe)");
+const QString Reg::ProgramFilter = QStringLiteral("Programmes(*.exe) (*.exe)");
 #else
+// Linux programs have no ending: the dialog keeps the files that can be run.
 const QString Reg::ProgramFilter = QStringLiteral("Programmes (*)");
 #endif
 
@@ -94,10 +96,13 @@ void Reg::Command1_Click()
     const bool stored = m_config.setSetting(GameConfig::RepertoryFileKey, m_Text1->text())
         && m_config.setSetting(GameConfig::ExecFileKey, m_Text3->text());
     if (!stored) {
+        // The settings store tells no more than that the file could not be written.
         m_dialogs.inform(this,
                          Notice {GameConfig::ProgramName,
-                                 QStringLiteral("Les chemins n'ont pas pu être enregistrés "
-                                                "dans les réglages.")});
+                                 QStringLiteral("Les chemins n'ont pas pu être enregistrés dans "
+                                                "%1 :\nle fichier des réglages ne peut pas être "
+                                                "écrit (disque plein ou accès refusé).")
+                                     .arg(m_config.settingsLocation())});
         return;
     }
     hide();
@@ -108,6 +113,14 @@ void Reg::Command2_Click()
 {
     hide();
     emit finished(false);
+}
+
+void Reg::closeEvent(QCloseEvent *event)
+{
+    // Without the main window shown again, nothing on screen would be left to use.
+    if (isVisible())
+        Command2_Click();
+    event->accept();
 }
 
 void Reg::Command3_Click()

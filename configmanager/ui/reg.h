@@ -30,6 +30,10 @@ signals:
     /// The window has been left; \a saved when the paths were stored.
     void finished(bool saved);
 
+protected:
+    /// A close request from the desktop is "&Abort".
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     void Form_Load();
     void Text_Change();

@@ -5,6 +5,9 @@
 
 #include <QString>
 
+#include <memory>
+
+class QFileDialog;
 class QWidget;
 
 /**
@@ -17,6 +20,7 @@ public:
     struct FileRequest
     {
         QString title;
+        /// "Label (patterns)"; the dialog shows only the label.
         QString nameFilter;
         bool executablesOnly = false;
     };
@@ -28,4 +32,7 @@ public:
                                                 const QString &text);
     /// The chosen file's full path, or the empty text when the dialog was cancelled.
     virtual QString chooseFile(QWidget *parent, const FileRequest &request);
+
+    /// The file-open dialog chooseFile() shows for \a request, not yet shown.
+    static std::unique_ptr<QFileDialog> fileDialog(QWidget *parent, const FileRequest &request);
 };

@@ -65,6 +65,9 @@ int main(int argc, char **argv)
     case CommandLine::Mode::Help:
         std::fputs(qPrintable(CommandLine::usage()), stdout);
         return 0;
+    case CommandLine::Mode::Version:
+        std::fputs("rondelay " PROJECT_VERSION "\n", stdout);
+        return 0;
     case CommandLine::Mode::Invalid:
         std::fprintf(stderr, "rondelay: %s\n%s", qPrintable(line.error),
                      qPrintable(CommandLine::usage()));

@@ -25,6 +25,7 @@ CommandLine CommandLine::parse(const QStringList &arguments)
 
     bool shuffle = false;
     bool help = false;
+    bool version = false;
     bool timesGiven = false;
     bool folderGiven = false;
     QStringList modWords;
@@ -55,6 +56,8 @@ CommandLine CommandLine::parse(const QStringList &arguments)
             shuffle = true;
         } else if (argument == QLatin1String("--help")) {
             help = true;
+        } else if (argument == QLatin1String("--version")) {
+            version = true;
         } else if (argument == QLatin1String("--times")) {
             bool ok = false;
             line.times = value.toInt(&ok);
@@ -73,8 +76,8 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         }
     }
 
-    if (help) {
-        line.mode = Mode::Help;
+    if (help || version) {
+        line.mode = help ? Mode::Help : Mode::Version;
         return line;
     }
     if (!shuffle)
@@ -99,5 +102,8 @@ QString CommandLine::usage()
         "  rondelay --shuffle [--times N] MOD              the folder stored for MOD\n"
         "\n"
         "The shuffle lists DIR/maps/*.bsp, shuffles the list N times (1 by "
-        "default),\nwrites DIR/mapcycle.txt and prints the new cycle.\n");
+        "default),\nwrites DIR/mapcycle.txt and prints the new cycle.\n"
+        "\n"
+        "  rondelay --help                                 show this text\n"
+        "  rondelay --version                              show the version\n");
 }

@@ -5,12 +5,13 @@
 
 /**
  * Rondelay's command line. Without any argument that starts with "--" the whole argument text
- * is the mod name and the window opens; "--shuffle" asks for the run without window or speech.
+ * is the mod name and the window opens; "--shuffle" asks for the run without window or speech,
+ * "--help" and "--version" for the usage and the version.
  */
 class CommandLine
 {
 public:
-    enum class Mode { Window, Shuffle, Help, Invalid };
+    enum class Mode { Window, Shuffle, Help, Version, Invalid };
 
     static CommandLine parse(const QStringList &arguments);
     static QString usage();

@@ -1,5 +1,6 @@
 #include "commandline.h"
 
+#include <QProcess>
 #include <QTest>
 
 Q_DECLARE_METATYPE(CommandLine::Mode)
@@ -11,6 +12,8 @@ class TestCommandLine : public QObject
 private slots:
     void parse_data();
     void parse();
+    void programAnswersWithoutWindow_data();
+    void programAnswersWithoutWindow();
 };
 
 void TestCommandLine::parse_data()
@@ -47,6 +50,10 @@ void TestCommandLine::parse_data()
         << "" << 1;
     QTest::newRow("help") << QStringList {"--help"} << Mode::Help << ""
                           << "" << 1;
+    QTest::newRow("version") << QStringList {"--version"} << Mode::Version << ""
+                             << "" << 1;
+    QTest::newRow("help before version") << QStringList {"--version", "--help"} << Mode::Help << ""
+                                         << "" << 1;
     QTest::newRow("unknown option") << QStringList {"--mix", "cstrike"} << Mode::Invalid << ""
                                     << "" << 1;
     QTest::newRow("times without value")
@@ -86,6 +93,39 @@ void TestCommandLine::parse()
     QCOMPARE(line.modName, modName);
     QCOMPARE(line.folder, folder);
     QCOMPARE(line.times, times);
+}
+
+void TestCommandLine::programAnswersWithoutWindow_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("output");
+
+    QTest::newRow("version") << QStringList {"--version"} << 0 << "rondelay " PROJECT_VERSION "\n";
+    QTest::newRow("help") << QStringList {"--help"} << 0 << "Usage:\n";
+    QTest::newRow("wrong option") << QStringList {"--mix"} << 2 << "rondelay: unknown option --mix";
+}
+
+void TestCommandLine::programAnswersWithoutWindow()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, output);
+
+    QProcess rondelay;
+    rondelay.start(RONDELAY_BINARY, arguments);
+    // A window would keep it running until the time is up.
+    QVERIFY(rondelay.waitForFinished(20000));
+    QCOMPARE(rondelay.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(rondelay.exitCode(), exitCode);
+    const QString printed = QString::fromLocal8Bit(rondelay.readAllStandardOutput());
+    const QString complaint = QString::fromLocal8Bit(rondelay.readAllStandardError());
+    if (exitCode == 0) {
+        QVERIFY2(printed.startsWith(output), qPrintable(printed));
+        QVERIFY2(complaint.isEmpty(), qPrintable(complaint));
+    } else {
+        QVERIFY2(complaint.startsWith(output), qPrintable(complaint));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)

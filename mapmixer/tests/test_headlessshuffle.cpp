@@ -1,15 +1,19 @@
 #include "commandline.h"
 #include "filestore.h"
+#include "fulldisk.h"
 #include "headlessshuffle.h"
 #include "maplist.h"
 #include "randomsource.h"
 #include "settingsstore.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
+
+#include <memory>
 
 class TestHeadlessShuffle : public QObject
 {
@@ -37,6 +41,7 @@ void TestHeadlessShuffle::run_data()
     QTest::newRow("missing maps folder")
         << QStringList {} << false << "folder" << 1 << "does not exist";
     QTest::newRow("no map") << QStringList {"readme.txt"} << true << "folder" << 1 << "no map";
+    QTest::newRow("disk full") << three << true << "full disk" << 1 << "No space left on device";
 }
 
 void TestHeadlessShuffle::run()
@@ -50,6 +55,15 @@ void TestHeadlessShuffle::run()
     QTemporaryDir root;
     const QString mod = root.filePath("cstrike");
     QVERIFY(QDir().mkpath(mod));
+    std::unique_ptr<FullDisk> disk;
+    QByteArray oldCycle = "<missing>";
+    if (how == "full disk") {
+        disk = std::make_unique<FullDisk>(mod);
+        if (!disk->isMounted())
+            QSKIP(qPrintable(disk->whyNot()));
+        oldCycle = "de_dust2\r\ncs_office\r\n";
+        QVERIFY(TestFiles::write(MapList::mapCyclePath(mod), oldCycle));
+    }
     if (mapsFolder)
         QVERIFY(QDir().mkpath(mod + "/maps"));
     for (const auto &name : maps) {
@@ -59,8 +73,11 @@ void TestHeadlessShuffle::run()
     SettingsStore settings(root.filePath("settings"));
     settings.write("Rondelay", "counter strike", "Dossier", mod);
 
+    if (disk)
+        QVERIFY(disk->fill());
+
     QStringList arguments = {"--shuffle"};
-    if (how == "folder")
+    if (how == "folder" || how == "full disk")
         arguments << "--folder" << mod;
     else if (how == "backslashes")
         arguments << "--folder" << QString(mod + "\\").replace('/', '\\');
@@ -88,7 +105,7 @@ void TestHeadlessShuffle::run()
     if (exitCode != 0) {
         QVERIFY2(err.contains(message), qPrintable(err));
         QVERIFY(out.isEmpty());
-        QVERIFY(!cycle.exists());
+        QCOMPARE(TestFiles::read(cycle.fileName()), oldCycle);
         return;
     }
     QVERIFY(err.isEmpty());

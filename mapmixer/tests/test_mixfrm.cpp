@@ -1,5 +1,6 @@
 #include "failingfilestore.h"
 #include "filestore.h"
+#include "fulldisk.h"
 #include "maplist.h"
 #include "mixfrm.h"
 #include "picturebutton.h"
@@ -16,6 +17,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <memory>
 
 namespace {
 
@@ -59,6 +62,7 @@ private slots:
     void paneToggle();
     void buttonsRunTheOperations();
     void emptyFolderShowsEmptyList();
+    void failedSaveKeepsTheOldFileAndSaysWhy_data();
     void failedSaveKeepsTheOldFileAndSaysWhy();
     void closeStateMachine_data();
     void closeStateMachine();
@@ -201,20 +205,55 @@ void TestMixFrm::emptyFolderShowsEmptyList()
     QVERIFY(!window.findChild<QProgressBar *>("Progress")->isVisible());
 }
 
+void TestMixFrm::failedSaveKeepsTheOldFileAndSaysWhy_data()
+{
+    QTest::addColumn<QString>("why");
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("file refused") << "refused"
+                                  << "cs_office"
+                                  << "Permission denied";
+    QTest::newRow("disk full") << "full disk"
+                               << "cs_office"
+                               << "No space left on device";
+    QTest::newRow("empty list") << ""
+                                << ""
+                                << "aucune carte";
+    QTest::newRow("only line breaks") << ""
+                                      << "\r\r\n"
+                                      << "aucune carte";
+}
+
 void TestMixFrm::failedSaveKeepsTheOldFileAndSaysWhy()
 {
+    QFETCH(QString, why);
+    QFETCH(QString, list);
+    QFETCH(QString, reason);
+
+    std::unique_ptr<FullDisk> disk;
+    if (why == "full disk") {
+        disk = std::make_unique<FullDisk>(m_mod);
+        if (!disk->isMounted())
+            QSKIP(qPrintable(disk->whyNot()));
+        makeMod({"de_dust2.bsp"}, "old_map\r\nde_dust2\r\n");
+    }
     MixFrm window("cstrike", m_mod, new SilentSpeech(SilentSpeech::Delay::None));
     FailingFileStore files;
-    files.failAll = true;
+    files.failAll = why == "refused";
     window.setFileStore(&files);
     QStringList messages;
     window.setMessageHandler([&](const QString &text) { messages << text; });
-    window.setListText("cs_office");
+    window.setListText(list);
+    if (disk)
+        QVERIFY(disk->fill());
     QTest::mouseClick(window.findChild<PictureButton *>("Command2"), Qt::LeftButton);
     QCOMPARE(messages.size(), 1);
-    QVERIFY(messages.first().contains("Permission denied"));
+    QVERIFY2(messages.first().contains(reason), qPrintable(messages.first()));
     QVERIFY(messages.first().contains("mapcycle.txt"));
     QCOMPARE(TestFiles::read(MapList::mapCyclePath(m_mod)), QByteArray("old_map\r\nde_dust2\r\n"));
+    QCOMPARE(window.findChild<QPlainTextEdit *>("MapCycleViewer")->toPlainText(),
+             QStringLiteral("old_map\nde_dust2\n"));
 }
 
 void TestMixFrm::closeStateMachine_data()

@@ -201,6 +201,13 @@ void MixFrm::Command3_Click()
 void MixFrm::Command2_Click()
 {
     m_mapCyclePath = MapList::mapCyclePath(m_modFolder);
+    // An empty map cycle would leave the server nothing to play; the headless mode refuses too.
+    if (MapList::saveContent(listText()).bytes.isEmpty()) {
+        m_showMessage(QStringLiteral("La liste ne contient aucune carte : %1 n'a pas été "
+                                     "remplacé.\nCliquez sur Récupérer pour relire les cartes.")
+                          .arg(QDir::toNativeSeparators(m_mapCyclePath)));
+        return;
+    }
     MapList::SaveContent saved;
     QString error;
     const bool written = MapList::save(m_modFolder, listText(), *m_files, &saved, &error);

@@ -1,8 +1,34 @@
 #include "filestore.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QSaveFile>
+
+#include <filesystem>
+#include <system_error>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+#endif
+
+namespace {
+
+bool syncToDisk(int handle, QString *error)
+{
+#ifdef Q_OS_WIN
+    const bool synced = _commit(handle) == 0;
+#else
+    const bool synced = ::fsync(handle) == 0;
+#endif
+    if (!synced && error)
+        *error = QString::fromLocal8Bit(std::strerror(errno));
+    return synced;
+}
+
+} // namespace
 
 std::optional<QByteArray> FileStore::readAll(const QString &path, QString *error) const
 {
@@ -29,18 +55,21 @@ bool FileStore::writeAtomically(const QString &path, const QByteArray &content, 
             *error = file.errorString();
         return false;
     }
-    if (file.write(content) != content.size()) {
-        if (error)
-            *error = file.errorString();
-        file.cancelWriting();
-        return false;
+    // QSaveFile keeps a small write in its buffer and loses the error of the flush inside
+    // commit(): on a full disk it would put an empty file in place of the old one and report
+    // success. So the write is flushed and checked here, and on the disk before the rename.
+    QString reason;
+    if (file.write(content) != content.size() || !file.flush()) {
+        reason = file.errorString();
+    } else if (syncToDisk(file.handle(), &reason)) {
+        if (file.commit())
+            return true;
+        reason = file.errorString();
     }
-    if (!file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    file.cancelWriting();
+    if (error)
+        *error = reason;
+    return false;
 }
 
 bool FileStore::copyAtomically(const QString &source, const QString &target, QString *error)
@@ -49,4 +78,20 @@ bool FileStore::copyAtomically(const QString &source, const QString &target, QSt
     if (!content)
         return false;
     return writeAtomically(target, *content, error);
+}
+
+bool FileStore::makeFolder(const QString &path, QString *error)
+{
+#ifdef Q_OS_WIN
+    const std::filesystem::path folder(path.toStdWString());
+#else
+    const std::filesystem::path folder(QFile::encodeName(path).toStdString());
+#endif
+    std::error_code failure;
+    std::filesystem::create_directories(folder, failure);
+    if (!failure)
+        return true;
+    if (error)
+        *error = QString::fromLocal8Bit(failure.message());
+    return false;
 }

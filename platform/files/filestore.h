@@ -7,8 +7,8 @@
 
 /**
  * Whole-file reads and writes, byte for byte, that never leave a truncated or missing file:
- * a write goes to a temporary file in the target's folder and replaces the target in one rename.
- * Virtual so that tests can make any step fail.
+ * a write goes to a temporary file in the target's folder, is flushed and synced to the disk, and
+ * only then replaces the target in one rename. Virtual so that tests can make any step fail.
  */
 class FileStore
 {
@@ -22,4 +22,6 @@ public:
                                  QString *error = nullptr);
     /// Copies \a source over \a target through writeAtomically().
     bool copyAtomically(const QString &source, const QString &target, QString *error = nullptr);
+    /// Creates the folder \a path with its missing parents; a folder already there is no failure.
+    bool makeFolder(const QString &path, QString *error = nullptr);
 };

@@ -22,6 +22,11 @@ QString OverlaySettings::read(const QString &application, const QString &section
     return it != m_overlay.cend() ? it.value() : m_base.read(application, section, key);
 }
 
+QString OverlaySettings::location(const QString &application) const
+{
+    return m_base.location(application);
+}
+
 bool OverlaySettings::write(const QString &application, const QString &section, const QString &key,
                             const QString &value)
 {

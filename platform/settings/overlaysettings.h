@@ -21,6 +21,7 @@ public:
                  const QString &key) const override;
     bool write(const QString &application, const QString &section, const QString &key,
                const QString &value) override;
+    QString location(const QString &application) const override;
 
 private:
     static QString address(const QString &application, const QString &section, const QString &key);

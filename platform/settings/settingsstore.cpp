@@ -1,7 +1,6 @@
 #include "settingsstore.h"
 
 #include <QSettings>
-#include <QUrl>
 
 #include <memory>
 
@@ -23,6 +22,16 @@ QString settingsKey(const QString &section, const QString &key)
     return SettingsStore::encodeName(section) + QLatin1Char('/') + SettingsStore::encodeName(key);
 }
 
+// Earlier versions percent-encoded every character but "-._~" themselves and QSettings then
+// escaped their "%" again: "my mod" was stored as [my%2520mod]. Such values are still read.
+QString earlierSettingsKey(const QString &section, const QString &key)
+{
+    const auto encode = [](const QString &name) {
+        return QString::fromLatin1(name.toUtf8().toPercentEncoding());
+    };
+    return encode(section) + QLatin1Char('/') + encode(key);
+}
+
 } // namespace
 
 SettingsStore::SettingsStore(QString rootFolder) : m_rootFolder(std::move(rootFolder)) { }
@@ -31,26 +40,69 @@ QString SettingsStore::read(const QString &application, const QString &section,
                             const QString &key) const
 {
     const auto settings = openSettings(m_rootFolder, application);
-    return settings->value(settingsKey(section, key)).toString();
+    const QString current = settingsKey(section, key);
+    if (settings->contains(current))
+        return settings->value(current).toString();
+    const QString earlier = earlierSettingsKey(section, key);
+    return earlier != current ? settings->value(earlier).toString() : QString();
 }
 
 bool SettingsStore::write(const QString &application, const QString &section, const QString &key,
                           const QString &value)
 {
     const auto settings = openSettings(m_rootFolder, application);
-    settings->setValue(settingsKey(section, key), value);
+    const QString current = settingsKey(section, key);
+    settings->setValue(current, value);
+    // The value now lives under its new name only.
+    const QString earlier = earlierSettingsKey(section, key);
+    if (earlier != current)
+        settings->remove(earlier);
     settings->sync();
     return settings->status() == QSettings::NoError;
 }
 
+QString SettingsStore::location(const QString &application) const
+{
+    return openSettings(m_rootFolder, application)->fileName();
+}
+
 QString SettingsStore::encodeName(const QString &name)
 {
-    // Percent-encoding of everything but letters, digits and "-._~" is injective, so no two
-    // sections can meet, and it leaves ordinary mod names readable in the file.
-    return QString::fromLatin1(name.toUtf8().toPercentEncoding());
+    // QSettings takes "/" and "\" for group separators, so those two are escaped, and "%" so
+    // that no two sections can meet. Everything else goes through as it is: QSettings escapes
+    // it once in its own file ("my mod" becomes [my%20mod]).
+    QString encoded;
+    encoded.reserve(name.size());
+    for (const QChar c : name) {
+        if (c == u'%')
+            encoded += QLatin1String("%25");
+        else if (c == u'/')
+            encoded += QLatin1String("%2F");
+        else if (c == u'\\')
+            encoded += QLatin1String("%5C");
+        else
+            encoded += c;
+    }
+    return encoded;
 }
 
 QString SettingsStore::decodeName(const QString &encoded)
 {
-    return QString::fromUtf8(QByteArray::fromPercentEncoding(encoded.toLatin1()));
+    QString name;
+    name.reserve(encoded.size());
+    for (qsizetype i = 0; i < encoded.size(); ++i) {
+        const QStringView escape = QStringView(encoded).mid(i, 3);
+        if (escape == QLatin1String("%25"))
+            name += u'%';
+        else if (escape == QLatin1String("%2F"))
+            name += u'/';
+        else if (escape == QLatin1String("%5C"))
+            name += u'\\';
+        else {
+            name += encoded.at(i);
+            continue;
+        }
+        i += 2;
+    }
+    return name;
 }

@@ -21,6 +21,8 @@ public:
     /// Returns false when the value could not be stored.
     virtual bool write(const QString &application, const QString &section, const QString &key,
                        const QString &value);
+    /// Where the values of \a application are kept, for messages about a failed write.
+    virtual QString location(const QString &application) const;
 
     static QString encodeName(const QString &name);
     static QString decodeName(const QString &encoded);

@@ -1,9 +1,13 @@
 #include "filestore.h"
+#include "fulldisk.h"
 #include "testfiles.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <memory>
 
 class TestFileStore : public QObject
 {
@@ -12,6 +16,7 @@ class TestFileStore : public QObject
 private slots:
     void writesExactBytes_data();
     void writesExactBytes();
+    void failedWriteKeepsOldFile_data();
     void failedWriteKeepsOldFile();
     void missingFileReportsReason();
     void copyReplacesTarget();
@@ -40,19 +45,46 @@ void TestFileStore::writesExactBytes()
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList {"mapcycle.txt"});
 }
 
+void TestFileStore::failedWriteKeepsOldFile_data()
+{
+    QTest::addColumn<QString>("why");
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("read-only folder") << "read-only" << QByteArray("other");
+    QTest::newRow("full disk, a few bytes") << "full" << QByteArray("other");
+    QTest::newRow("full disk, more than a buffer") << "full" << QByteArray(100000, 'x');
+}
+
 void TestFileStore::failedWriteKeepsOldFile()
 {
+    QFETCH(QString, why);
+    QFETCH(QByteArray, content);
     QTemporaryDir dir;
-    const QString path = dir.filePath("config.cfg");
+    const QString folder = dir.filePath("cstrike");
+    const QString path = folder + "/config.cfg";
+    QVERIFY(QDir().mkpath(folder));
+    std::unique_ptr<FullDisk> disk;
+    if (why == "full") {
+        disk = std::make_unique<FullDisk>(folder);
+        if (!disk->isMounted())
+            QSKIP(qPrintable(disk->whyNot()));
+    }
     QVERIFY(FileStore().writeAtomically(path, "bind w +forward\n"));
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
     QString error;
-    const bool written = FileStore().writeAtomically(path, "other", &error);
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    if (written)
-        QSKIP("running with permission to write into read-only folders (root)");
+    bool written = false;
+    if (disk) {
+        QVERIFY(disk->fill());
+        written = FileStore().writeAtomically(path, content, &error);
+    } else {
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+        written = FileStore().writeAtomically(path, content, &error);
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        if (written)
+            QSKIP("running with permission to write into read-only folders (root)");
+    }
+    QVERIFY(!written);
     QVERIFY(!error.isEmpty());
     QCOMPARE(TestFiles::read(path), QByteArray("bind w +forward\n"));
+    QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList {"config.cfg"});
 }
 
 void TestFileStore::missingFileReportsReason()
@@ -63,6 +95,13 @@ void TestFileStore::missingFileReportsReason()
     QVERIFY(!error.isEmpty());
     QVERIFY(!FileStore().copyAtomically(dir.filePath("nope.cfg"), dir.filePath("t.cfg")));
     QVERIFY(!QFile::exists(dir.filePath("t.cfg")));
+
+    QVERIFY(FileStore().makeFolder(dir.filePath("a/b/Configs/")));
+    QVERIFY(FileStore().makeFolder(dir.filePath("a/b/Configs")));
+    QVERIFY(FileStore().writeAtomically(dir.filePath("file"), "x"));
+    error.clear();
+    QVERIFY(!FileStore().makeFolder(dir.filePath("file/Configs/"), &error));
+    QVERIFY(!error.isEmpty());
 }
 
 void TestFileStore::copyReplacesTarget()

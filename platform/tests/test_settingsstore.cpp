@@ -1,5 +1,6 @@
 #include "overlaysettings.h"
 #include "settingsstore.h"
+#include "testfiles.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -11,6 +12,8 @@ class TestSettingsStore : public QObject
 private slots:
     void roundTripsAwkwardSections_data();
     void roundTripsAwkwardSections();
+    void readsWhatEarlierVersionsWrote_data();
+    void readsWhatEarlierVersionsWrote();
     void neverWrittenReadsEmpty();
     void sectionsNeverCollide();
     void persistsAcrossInstances();
@@ -22,35 +25,84 @@ void TestSettingsStore::roundTripsAwkwardSections_data()
 {
     QTest::addColumn<QString>("section");
     QTest::addColumn<QString>("value");
+    // How the section reads in the settings file: escaped once, by QSettings, except for the
+    // separators and "%" that must be escaped before.
+    QTest::addColumn<QString>("inFile");
     QTest::newRow("plain") << "cstrike"
-                           << "D:/Jeux/cstrike";
+                           << "D:/Jeux/cstrike"
+                           << "[cstrike]";
     QTest::newRow("blanks") << "counter strike "
-                            << " two  blanks ";
+                            << " two  blanks "
+                            << "[counter%20strike%20]";
     QTest::newRow("slash") << "mods/cstrike"
-                           << "a/b";
+                           << "a/b"
+                           << "[mods%252Fcstrike]";
     QTest::newRow("backslash") << "mods\\cstrike"
-                               << "C:\\Jeux\\cstrike";
+                               << "C:\\Jeux\\cstrike"
+                               << "[mods%255Ccstrike]";
     QTest::newRow("percent") << "100%cs"
-                             << "%41";
+                             << "%41"
+                             << "[100%2525cs]";
     QTest::newRow("accents and quotes") << "Équipe \"élite\" 'ça'"
-                                        << "mélangé";
+                                        << "mélangé"
+                                        << "[%C9quipe%20%22%E9lite%22%20%27%E7a%27]";
     QTest::newRow("empty section") << ""
-                                   << "root";
+                                   << "root"
+                                   << "[General]";
     QTest::newRow("ini specials") << "[General];=#,"
-                                  << "x=y;z";
+                                  << "x=y;z"
+                                  << "[%5BGeneral%5D%3B%3D%23%2C]";
     QTest::newRow("cyrillic") << "Дуст"
-                              << "Д";
+                              << "Д"
+                              << "[%U0414%U0443%U0441%U0442]";
 }
 
 void TestSettingsStore::roundTripsAwkwardSections()
 {
     QFETCH(QString, section);
     QFETCH(QString, value);
+    QFETCH(QString, inFile);
     QTemporaryDir dir;
     SettingsStore store(dir.path());
     QVERIFY(store.write("Rondelay", section, "Dossier", value));
     QCOMPARE(SettingsStore(dir.path()).read("Rondelay", section, "Dossier"), value);
     QCOMPARE(SettingsStore::decodeName(SettingsStore::encodeName(section)), section);
+    const QStringList lines = QString::fromUtf8(TestFiles::read(dir.filePath("Rondelay.conf")))
+                                  .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.value(0), inFile);
+}
+
+void TestSettingsStore::readsWhatEarlierVersionsWrote_data()
+{
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QByteArray>("earlier");
+
+    QTest::newRow("plain") << "cstrike" << QByteArray("[cstrike]");
+    QTest::newRow("blank") << "my mod" << QByteArray("[my%2520mod]");
+    QTest::newRow("slash") << "mods/cs" << QByteArray("[mods%252Fcs]");
+    QTest::newRow("accent") << "Équipe" << QByteArray("[%25C3%2589quipe]");
+}
+
+void TestSettingsStore::readsWhatEarlierVersionsWrote()
+{
+    QFETCH(QString, section);
+    QFETCH(QByteArray, earlier);
+    QTemporaryDir dir;
+    const QString file = dir.filePath("Vantrel.conf");
+    QVERIFY(
+        TestFiles::write(file, earlier + "\nExecFile=hl -game cstrike\nRepertoryFile=/g/c.cfg\n"));
+    SettingsStore store(dir.path());
+    QCOMPARE(store.read("Vantrel", section, "ExecFile"), "hl -game cstrike");
+    QCOMPARE(store.read("Vantrel", section, "RepertoryFile"), "/g/c.cfg");
+    QCOMPARE(store.read("Vantrel", section, "AlreadyUse"), QString());
+
+    // A new value replaces the earlier one, under the section's present name.
+    QVERIFY(store.write("Vantrel", section, "ExecFile", "hl"));
+    QCOMPARE(store.read("Vantrel", section, "ExecFile"), "hl");
+    QCOMPARE(store.read("Vantrel", section, "RepertoryFile"), "/g/c.cfg");
+    QVERIFY(store.write("Vantrel", section, "RepertoryFile", "/h/c.cfg"));
+    QCOMPARE(store.read("Vantrel", section, "RepertoryFile"), "/h/c.cfg");
+    QCOMPARE(TestFiles::read(file).count("ExecFile"), 1);
 }
 
 void TestSettingsStore::neverWrittenReadsEmpty()

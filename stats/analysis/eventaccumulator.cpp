@@ -2,6 +2,7 @@
 
 #include "logparser.h"
 #include "logtext.h"
+#include "windows1252.h"
 
 #include <array>
 #include <cstring>
@@ -155,7 +156,7 @@ void EventAccumulator::endFile()
     for (std::uint32_t slot = 0; slot < m_fileNames.size(); ++slot) {
         const QByteArrayView bytes = m_fileNames.name(slot);
         const QString name = LogText::isValidUtf8(bytes) ? QString::fromUtf8(bytes)
-                                                         : LogText::fromWindows1252(bytes);
+                                                         : Windows1252::decode(bytes);
         DataStats::Counters &delta = counters(FindOrCreatePlayer(CleanPlayerName(name)));
         const FileCounters &counts = m_fileCounts[slot];
         for (std::size_t i = 0; i < delta.size(); ++i)

@@ -26,8 +26,8 @@ public:
     static void forEachLine(QByteArrayView bytes, F &&f);
     static qsizetype lineCount(QByteArrayView bytes);
 
+    /// Whether \a bytes are UTF-8; a log that is not is read as Windows-1252.
     static bool isValidUtf8(QByteArrayView bytes);
-    static QString fromWindows1252(QByteArrayView bytes);
 };
 
 template<typename F>

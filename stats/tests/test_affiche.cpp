@@ -309,7 +309,8 @@ void TestAffiche::updateReopensOnPlaces()
     window->MnuUpdate_Click();
 
     Affiche *fresh = TolvaneTestBed::waitForNewResults(window);
-    QVERIFY(fresh);
+    QVERIFY2(fresh, qPrintable(bed.prompts.shown.isEmpty() ? QString("no prompt")
+                                                           : bed.prompts.shown.last().details));
     QTRY_VERIFY(old.isNull());
     QTRY_VERIFY(TolvaneTestBed::progressWindows().isEmpty());
     QCOMPARE(bed.prompts.shown.size(), 0);

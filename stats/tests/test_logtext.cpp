@@ -1,6 +1,7 @@
 #include "logfilereader.h"
 #include "logtext.h"
 #include "testfiles.h"
+#include "windows1252.h"
 
 #include <QTemporaryDir>
 
@@ -100,7 +101,7 @@ void TestLogText::choosesTheEncoding()
     QFETCH(bool, utf8);
     QFETCH(QString, decoded);
     QCOMPARE(LogText::isValidUtf8(bytes), utf8);
-    QCOMPARE(utf8 ? QString::fromUtf8(bytes) : LogText::fromWindows1252(bytes), decoded);
+    QCOMPARE(utf8 ? QString::fromUtf8(bytes) : Windows1252::decode(bytes), decoded);
 }
 
 void TestLogText::readsBigFilesInWholeLines_data()
