@@ -15,6 +15,11 @@ void print(std::FILE *to, const QString &text)
 
 } // namespace
 
+void BenchReport::heading(const QString &text)
+{
+    print(stdout, text);
+}
+
 void BenchReport::scenario(const QString &name, const QString &what)
 {
     m_current = name;

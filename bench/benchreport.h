@@ -11,6 +11,7 @@
 class BenchReport
 {
 public:
+    void heading(const QString &text);
     void scenario(const QString &name, const QString &what);
     void figure(const QString &label, const QString &value);
     void target(const QString &what, bool met);

@@ -5,6 +5,7 @@
 #include <QList>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +18,16 @@
 #include <vector>
 
 namespace {
+
+// In the launcher: the child it waits for, which must not outlive an interrupted benchmark.
+volatile pid_t runningChild = 0;
+
+void endChildAndExit(int signal)
+{
+    if (runningChild > 0)
+        kill(runningChild, SIGKILL);
+    _exit(128 + signal);
+}
 
 struct Reply
 {
@@ -142,6 +153,13 @@ void ChildRunner::setEnvironment(const QStringList &variables)
 
 void ChildRunner::serve(int socket)
 {
+    struct sigaction action
+    {
+    };
+    action.sa_handler = endChildAndExit;
+    sigfillset(&action.sa_mask);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
     while (true) {
         quint32 length = 0;
         if (!readAll(socket, &length, sizeof length))
@@ -158,9 +176,20 @@ void ChildRunner::serve(int socket)
 
         Reply reply {0, 0, 0, 0};
         const double begin = now();
+        // Signals wait until the child is known, so that a stop never misses it.
+        sigset_t stops;
+        sigset_t before;
+        sigemptyset(&stops);
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+            sigaddset(&stops, signal);
+        sigprocmask(SIG_BLOCK, &stops, &before);
         const pid_t child = arguments.isEmpty() ? -1 : fork();
-        if (child == 0)
+        if (child == 0) {
+            sigprocmask(SIG_SETMASK, &before, nullptr);
             become(arguments, environment, output, errors);
+        }
+        runningChild = child;
+        sigprocmask(SIG_SETMASK, &before, nullptr);
         if (child > 0) {
             int status = 0;
             rusage usage {};
@@ -169,6 +198,7 @@ void ChildRunner::serve(int socket)
                 waited = wait4(child, &status, 0, &usage);
             } while (waited < 0 && errno == EINTR);
             reply.seconds = now() - begin;
+            runningChild = 0;
             reply.started = waited == child ? 1 : 0;
             reply.status = status;
             reply.maxRssKiB = usage.ru_maxrss;

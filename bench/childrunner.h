@@ -41,6 +41,9 @@ public:
     /// Forks the launcher; call first thing in main(), before anything large is allocated.
     bool start();
 
+    /// The launcher's process id (it ends the running child when it gets SIGTERM), or -1.
+    pid_t launcher() const { return m_launcher; }
+
     /// Variables set for every child, such as a home of its own ("NAME=value").
     void setEnvironment(const QStringList &variables);
 

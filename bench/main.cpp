@@ -5,7 +5,53 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+char workFolder[4096];
+pid_t launcher = -1;
+
+// Only async-signal-safe calls here: the work folder holds up to a gigabyte of logs and
+// databases, which an interrupted run must not leave in the temporary folder, nor a program
+// still at work in it.
+void removeWorkAndExit(int signal)
+{
+    if (launcher > 0) {
+        kill(launcher, SIGTERM);
+        waitpid(launcher, nullptr, 0);
+    }
+    const pid_t pid = fork();
+    if (pid == 0) {
+        execl("/bin/rm", "rm", "-rf", workFolder, static_cast<char *>(nullptr));
+        _exit(127);
+    }
+    if (pid > 0)
+        waitpid(pid, nullptr, 0);
+    _exit(128 + signal);
+}
+
+void removeWorkOnInterrupt(const QString &folder, pid_t launcherPid)
+{
+    launcher = launcherPid;
+    const QByteArray path = folder.toLocal8Bit();
+    if (path.isEmpty() || std::size_t(path.size()) >= sizeof workFolder)
+        return;
+    std::memcpy(workFolder, path.constData(), std::size_t(path.size()) + 1);
+    struct sigaction action
+    {
+    };
+    action.sa_handler = removeWorkAndExit;
+    sigfillset(&action.sa_mask);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -70,10 +116,12 @@ int main(int argc, char **argv)
                      "tolvane-bench: cannot create a work folder in the temporary folder\n");
         return 1;
     }
-    std::printf("tolvane-bench: %s, scale %s, best of %d; times are wall-clock, memory is the "
-                "peak resident size\n",
-                qPrintable(settings.tolvane), qPrintable(QString::number(settings.scale)),
-                settings.runs);
+    removeWorkOnInterrupt(scenarios.workFolder(), runner.launcher());
+    report.heading(QStringLiteral("tolvane-bench: %1, scale %2, best of %3; times are wall-clock, "
+                                  "memory is the peak resident size")
+                       .arg(settings.tolvane)
+                       .arg(settings.scale)
+                       .arg(settings.runs));
     for (const QString &name : chosen)
         scenarios.run(name);
     report.finish();
