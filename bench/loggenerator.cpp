@@ -11,7 +11,7 @@ constexpr const char *prefixes[] = {"Ace",   "blaze", "Cobra", "dusk",  "Echo", 
                                     "onyx",  "Pixel", "Quake", "Raven", "sable", "Tank",   "Umbra",
                                     "Viper", "Wolf",  "xeno",  "Yeti",  "Zed",   "NoScope"};
 
-// Every word Tolvane maps to a column, and two it does not.
+// Every word that has a column, two that have none, and the favourites once more.
 constexpr const char *weapons[] = {"ak47",    "aug",     "awp",   "deagle", "elite",     "g3sg1",
                                    "glock18", "grenade", "knife", "m249",   "m3",        "m4a1",
                                    "mp5navy", "p228",    "p90",   "scout",  "sg550",     "sg552",
