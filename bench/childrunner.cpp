@@ -158,7 +158,7 @@ void ChildRunner::serve(int socket)
     };
     action.sa_handler = endChildAndExit;
     sigfillset(&action.sa_mask);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
         sigaction(signal, &action, nullptr);
     while (true) {
         quint32 length = 0;
@@ -180,7 +180,7 @@ void ChildRunner::serve(int socket)
         sigset_t stops;
         sigset_t before;
         sigemptyset(&stops);
-        for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
             sigaddset(&stops, signal);
         sigprocmask(SIG_BLOCK, &stops, &before);
         const pid_t child = arguments.isEmpty() ? -1 : fork();

@@ -16,9 +16,9 @@ namespace {
 char workFolder[4096];
 pid_t launcher = -1;
 
-// Only async-signal-safe calls here: the work folder holds up to a gigabyte of logs and
-// databases, which an interrupted run must not leave in the temporary folder, nor a program
-// still at work in it.
+// The work folder holds up to a gigabyte of logs and databases, which an interrupted run (a
+// report piped into "head" included) must not leave in the temporary folder, nor a program
+// still at work in it. Only async-signal-safe calls here.
 void removeWorkAndExit(int signal)
 {
     if (launcher > 0) {
@@ -47,7 +47,7 @@ void removeWorkOnInterrupt(const QString &folder, pid_t launcherPid)
     };
     action.sa_handler = removeWorkAndExit;
     sigfillset(&action.sa_mask);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
         sigaction(signal, &action, nullptr);
 }
 

@@ -606,7 +606,7 @@ void Scenarios::manyFiles()
             projection = QStringLiteral("timed on %1 logs instead of %2, of which a run would "
                                         "take about %3 at this pace")
                              .arg(BenchReport::count(trialSize), BenchReport::count(total),
-                                  BenchReport::seconds(perRun));
+                                  QString::number(perRun, 'f', 0) + QStringLiteral(" s"));
         }
     }
     if (timed == &whole && !writeSet(QStringLiteral("whole"), total, whole))
