@@ -34,7 +34,7 @@ test-asan: deps
 test: test-release test-asan
 
 bench: build
-	$(BUILD_DIR)/bin/tolvane-bench
+	$(BUILD_DIR)/bin/tolvane-bench $(BENCH_ARGS)
 
 screenshots: build
 	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bin/screenshots $(BUILD_DIR)/screenshots

@@ -1,0 +1,717 @@
+#include "scenarios.h"
+
+#include "statscheck.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <optional>
+#include <unistd.h>
+
+namespace {
+
+constexpr double mebibyte = 1024.0 * 1024.0;
+constexpr double memoryTarget = 100;
+constexpr double longLineMemoryTarget = 50;
+
+// The ranking a database engine does in one statement, without any of Tolvane's work.
+const char *fullRerank =
+    "UPDATE Stats SET Place = r.n FROM (SELECT rowid AS id, ROW_NUMBER() OVER (ORDER BY "
+    "TotalClass DESC, rowid) AS n FROM Stats) AS r WHERE Stats.rowid = r.id";
+
+// Kills and deaths per name: the least a count of a log can do.
+const char *awkCount = "/ killed /{split($2,a,\"<\"); split($4,b,\"<\"); k[a[1]]++; d[b[1]]++} "
+                       "END{for(n in k) c++; print c}";
+
+/** Removes a scenario's files however the scenario ends. */
+struct RemovedAtEnd
+{
+    QString path;
+    ~RemovedAtEnd() { QDir(path).removeRecursively(); }
+};
+
+// What a server wrote long before the count is on disk: no timed run may pay for writing back
+// what the benchmark has just written or copied.
+void flushToDisk()
+{
+    ::sync();
+}
+
+bool hardLink(const QString &from, const QString &to)
+{
+    return ::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
+
+bool copyDatabase(const QString &from, const QString &to)
+{
+    QFile::remove(to);
+    if (!QFile::copy(from, to))
+        return false;
+    // A database left in write-ahead mode has part of its content beside it.
+    const QString wal = from + QStringLiteral("-wal");
+    return !QFile::exists(wal) || QFile::copy(wal, to + QStringLiteral("-wal"));
+}
+
+QString readText(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll());
+}
+
+qint64 countLines(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    qint64 lines = 0;
+    while (!file.atEnd())
+        lines += file.read(1 << 20).count('\n');
+    return lines;
+}
+
+/// The number before \a word in an update's summary ("3 malformed lines skipped").
+std::optional<qint64> summaryNumber(const QString &summary, const QString &word)
+{
+    const QRegularExpression number(QStringLiteral("(\\d+) %1").arg(word));
+    const auto match = number.match(summary);
+    if (!match.hasMatch())
+        return std::nullopt;
+    return match.captured(1).toLongLong();
+}
+
+QStringList logsLeft(const QString &folder)
+{
+    return QDir(folder).entryList({QStringLiteral("L*.log")}, QDir::Files);
+}
+
+} // namespace
+
+Scenarios::Scenarios(ChildRunner &runner, BenchReport &report, BenchSettings settings)
+    : m_runner(runner), m_report(report), m_settings(std::move(settings)),
+      m_work(QDir::tempPath() + QStringLiteral("/tolvane-bench-XXXXXX"))
+{ }
+
+QStringList Scenarios::names()
+{
+    return {QStringLiteral("bigLog"), QStringLiteral("import"),    QStringLiteral("smallUpdate"),
+            QStringLiteral("print"),  QStringLiteral("manyFiles"), QStringLiteral("longLine")};
+}
+
+bool Scenarios::prepare()
+{
+    if (!m_work.isValid())
+        return false;
+    // The programs measured get a home of their own: no run reads or writes the user's
+    // settings.
+    const QString home = m_work.filePath(QStringLiteral("home"));
+    for (const char *sub : {"config", "data", "cache"})
+        QDir().mkpath(home + QLatin1Char('/') + QLatin1String(sub));
+    m_runner.setEnvironment({QStringLiteral("HOME=") + home,
+                             QStringLiteral("XDG_CONFIG_HOME=") + home + QStringLiteral("/config"),
+                             QStringLiteral("XDG_DATA_HOME=") + home + QStringLiteral("/data"),
+                             QStringLiteral("XDG_CACHE_HOME=") + home + QStringLiteral("/cache")});
+    return true;
+}
+
+bool Scenarios::run(const QString &name)
+{
+    const QString chosen = name.toLower();
+    if (chosen == QLatin1String("biglog"))
+        bigLog();
+    else if (chosen == QLatin1String("import"))
+        import(m_settings.runs);
+    else if (chosen == QLatin1String("smallupdate"))
+        smallUpdate();
+    else if (chosen == QLatin1String("print"))
+        print();
+    else if (chosen == QLatin1String("manyfiles"))
+        manyFiles();
+    else if (chosen == QLatin1String("longline"))
+        longLine();
+    else
+        return false;
+    return true;
+}
+
+qint64 Scenarios::scaled(qint64 full, qint64 least) const
+{
+    return std::max(least, qint64(double(full) * m_settings.scale + 0.5));
+}
+
+QString Scenarios::scenarioFolder(const QString &name)
+{
+    const QString folder = m_work.filePath(name);
+    QDir(folder).removeRecursively();
+    QDir().mkpath(folder);
+    return folder;
+}
+
+bool Scenarios::newRound(const QString &parent, int number, const QStringList &logs, Round &round)
+{
+    const QString folder = parent + QStringLiteral("/run%1").arg(number);
+    QDir(folder).removeRecursively();
+    round.logs = folder + QStringLiteral("/logs");
+    round.database = folder + QStringLiteral("/Stats.db");
+    if (!QDir().mkpath(round.logs)) {
+        m_report.error(QStringLiteral("cannot create %1").arg(round.logs));
+        return false;
+    }
+    for (const QString &log : logs) {
+        if (!hardLink(log, round.logs + QLatin1Char('/') + QFileInfo(log).fileName())) {
+            m_report.error(QStringLiteral("cannot link %1 into %2").arg(log, round.logs));
+            return false;
+        }
+    }
+    return true;
+}
+
+Scenarios::Update Scenarios::update(const Round &round)
+{
+    const QString output = m_work.filePath(QStringLiteral("update.out"));
+    const QString errors = m_work.filePath(QStringLiteral("update.err"));
+    Update result;
+    result.run =
+        m_runner.run({m_settings.tolvane, QStringLiteral("--update"), QStringLiteral("--logs"),
+                      round.logs, QStringLiteral("--db"), round.database},
+                     output, errors);
+    const QStringList lines = readText(output).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    result.summary = lines.isEmpty() ? QString() : lines.last();
+    result.errors = readText(errors).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return result;
+}
+
+bool Scenarios::succeeded(const Update &update, const Round &round)
+{
+    if (!update.run.ok()) {
+        m_report.error(QStringLiteral("tolvane --update failed: %1").arg(update.run.failure()),
+                       update.errors);
+        return false;
+    }
+    if (const QStringList left = logsLeft(round.logs); !left.isEmpty()) {
+        m_report.error(QStringLiteral("tolvane --update left %1 finished log(s) behind, such as %2")
+                           .arg(left.size())
+                           .arg(left.first()));
+        return false;
+    }
+    return true;
+}
+
+bool Scenarios::counted(const ExpectedStats &expected, const QString &database)
+{
+    StatsCheck check(expected);
+    if (check.matches(database))
+        return true;
+    m_report.error(QStringLiteral("table Stats differs from what the logs count"),
+                   check.differences());
+    return false;
+}
+
+bool Scenarios::writeLog(const QString &path, LogGenerator &generator,
+                         const std::function<bool()> &more,
+                         const std::function<int(bool counted)> &pick)
+{
+    if (!generator.open(path)) {
+        m_report.error(QStringLiteral("cannot write %1: %2").arg(path, generator.errorString()));
+        return false;
+    }
+    while (more()) {
+        const LogGenerator::Kind kind = generator.randomKind();
+        const int actor = pick(LogGenerator::counts(kind));
+        const int victim = kind == LogGenerator::Kind::Kill ? pick(true) : -1;
+        generator.write(kind, actor, victim);
+    }
+    if (!generator.finish()) {
+        m_report.error(QStringLiteral("cannot write %1: %2").arg(path, generator.errorString()));
+        return false;
+    }
+    return true;
+}
+
+void Scenarios::bigLog()
+{
+    const qint64 lines = scaled(1000000, 1000);
+    const int players = int(scaled(5000, 20));
+    m_report.scenario(QStringLiteral("bigLog"),
+                      QStringLiteral("one log of %1 lines and %2 players; best of %3, "
+                                     "alternating with a mawk count of kills and deaths")
+                          .arg(BenchReport::count(lines), BenchReport::count(players))
+                          .arg(m_settings.runs));
+    const QString folder = scenarioFolder(QStringLiteral("bigLog"));
+    const RemovedAtEnd cleanup {folder};
+    const QString log = folder + QStringLiteral("/L1207000.log");
+    ExpectedStats expected;
+    LogGenerator generator(expected, 2026);
+    generator.setVariantShare(0.001);
+    m_report.progress(QStringLiteral("writing the log"));
+    if (!writeLog(
+            log, generator, [&] { return generator.lines() < lines - 1; },
+            [&](bool) { return int(generator.random().bounded(players)); }))
+        return;
+
+    ChildRun best;
+    ChildRun awk;
+    Update shown;
+    for (int r = 0; r < m_settings.runs; ++r) {
+        Round round;
+        if (!newRound(folder, r, {log}, round))
+            return;
+        flushToDisk();
+        m_report.progress(QStringLiteral("run %1 of %2").arg(r + 1).arg(m_settings.runs));
+        const ChildRun a = m_runner.run(
+            {QStringLiteral("mawk"), QStringLiteral("-F\""), QString::fromLatin1(awkCount), log},
+            folder + QStringLiteral("/awk.out"));
+        if (!a.ok()) {
+            m_report.error(QStringLiteral("mawk failed: %1").arg(a.failure()));
+            return;
+        }
+        const Update u = update(round);
+        if (!succeeded(u, round) || !counted(expected, round.database))
+            return;
+        if (r == 0 || a.seconds < awk.seconds)
+            awk = a;
+        if (r == 0 || u.run.seconds < best.seconds) {
+            best = u.run;
+            shown = u;
+        }
+    }
+    const double megabytes = double(generator.bytes()) / mebibyte;
+    m_report.figure(QStringLiteral("log"),
+                    QStringLiteral("%1 lines, %2, %3 rows expected")
+                        .arg(BenchReport::count(generator.lines()), BenchReport::mib(megabytes),
+                             BenchReport::count(expected.rowCount())));
+    m_report.figure(QStringLiteral("tolvane --update"),
+                    QStringLiteral("%1, %2 lines/s, %3 MiB/s, peak memory %4")
+                        .arg(BenchReport::seconds(best.seconds),
+                             BenchReport::rate(double(generator.lines()) / best.seconds))
+                        .arg(megabytes / best.seconds, 0, 'f', 0)
+                        .arg(BenchReport::mib(best.peakMiB)));
+    m_report.figure(QStringLiteral("its summary"), shown.summary);
+    m_report.figure(QStringLiteral("mawk kills/deaths"), BenchReport::seconds(awk.seconds));
+    m_report.figure(QStringLiteral("counts"),
+                    QStringLiteral("exact in every run (%1 rows x 31 counters, places)")
+                        .arg(BenchReport::count(expected.rowCount())));
+    m_report.target(
+        QStringLiteral("at most 0.5 x mawk (%1)").arg(BenchReport::seconds(awk.seconds * 0.5)),
+        best.seconds <= 0.5 * awk.seconds);
+}
+
+void Scenarios::import(int runs)
+{
+    const int players = int(scaled(600000, 100));
+    m_report.scenario(QStringLiteral("import"),
+                      QStringLiteral("one log naming %1 new players, counted into an empty "
+                                     "database; best of %2")
+                          .arg(BenchReport::count(players))
+                          .arg(runs));
+    const QString folder = scenarioFolder(QStringLiteral("import"));
+    const RemovedAtEnd cleanup {folder};
+    const QString log = folder + QStringLiteral("/L1207001.log");
+    auto expected = std::make_unique<ExpectedStats>();
+    LogGenerator generator(*expected, 600);
+    generator.setVariantShare(0.001);
+    // Most counted mentions bring in a player not seen yet, until all of them are in.
+    int introduced = 0;
+    auto pick = [&](bool counts) {
+        if (counts && introduced < players
+            && (introduced == 0 || generator.random().bounded(100) < 75))
+            return introduced++;
+        return introduced == 0 ? 0 : int(generator.random().bounded(introduced));
+    };
+    m_report.progress(QStringLiteral("writing the log"));
+    if (!writeLog(
+            log, generator, [&] { return introduced < players; }, pick))
+        return;
+    if (expected->rowCount() != players) {
+        m_report.error(QStringLiteral("the log names %1 players, not %2")
+                           .arg(expected->rowCount())
+                           .arg(players));
+        return;
+    }
+
+    const QString kept = m_work.filePath(QStringLiteral("players.db"));
+    ChildRun best;
+    Update shown;
+    for (int r = 0; r < runs; ++r) {
+        Round round;
+        if (!newRound(folder, r, {log}, round))
+            return;
+        flushToDisk();
+        m_report.progress(QStringLiteral("run %1 of %2").arg(r + 1).arg(runs));
+        const Update u = update(round);
+        if (!succeeded(u, round))
+            return;
+        m_report.progress(QStringLiteral("checking %1 rows").arg(BenchReport::count(players)));
+        if (!counted(*expected, round.database))
+            return;
+        if (r == 0 || u.run.seconds < best.seconds) {
+            best = u.run;
+            shown = u;
+        }
+        if (r == 0) {
+            QFile::remove(kept);
+            if (!QFile::rename(round.database, kept)) {
+                m_report.error(QStringLiteral("cannot keep the database as %1").arg(kept));
+                return;
+            }
+        }
+        QDir(QFileInfo(round.logs).path()).removeRecursively();
+    }
+    m_report.figure(QStringLiteral("log"),
+                    QStringLiteral("%1 lines, %2, %3 players")
+                        .arg(BenchReport::count(generator.lines()),
+                             BenchReport::mib(double(generator.bytes()) / mebibyte),
+                             BenchReport::count(players)));
+    const double rate = players / best.seconds;
+    m_report.figure(QStringLiteral("tolvane --update"),
+                    QStringLiteral("%1, %2 players/s, peak memory %3")
+                        .arg(BenchReport::seconds(best.seconds), BenchReport::rate(rate),
+                             BenchReport::mib(best.peakMiB)));
+    m_report.figure(QStringLiteral("its summary"), shown.summary);
+    m_report.figure(QStringLiteral("database"),
+                    BenchReport::mib(double(QFileInfo(kept).size()) / mebibyte));
+    m_report.figure(QStringLiteral("counts"),
+                    QStringLiteral("exact in every run (%1 rows x 31 counters, places)")
+                        .arg(BenchReport::count(players)));
+    m_report.target(QStringLiteral("at least 200,000 players/s"), rate >= 200000);
+    m_players = std::move(expected);
+    m_playerCount = players;
+    m_playersDatabase = kept;
+}
+
+bool Scenarios::havePlayerDatabase()
+{
+    if (m_players)
+        return true;
+    m_report.progress(QStringLiteral("building the players' database first"));
+    import(1);
+    return m_players != nullptr;
+}
+
+void Scenarios::smallUpdate()
+{
+    if (!havePlayerDatabase())
+        return;
+    constexpr qint64 lines = 1000;
+    m_report.scenario(QStringLiteral("smallUpdate"),
+                      QStringLiteral("a %1-line log counted into a copy of the %2-player "
+                                     "database; best of %3, alternating with a full re-rank of "
+                                     "another copy by sqlite3")
+                          .arg(BenchReport::count(lines), BenchReport::count(m_playerCount))
+                          .arg(m_settings.runs));
+    const QString folder = scenarioFolder(QStringLiteral("smallUpdate"));
+    const RemovedAtEnd cleanup {folder};
+    const QString log = folder + QStringLiteral("/L1207002.log");
+    m_report.progress(QStringLiteral("copying the expected counts"));
+    ExpectedStats expected = *m_players;
+    LogGenerator generator(expected, 1000);
+    generator.setVariantShare(0.02);
+    // Mostly players the database knows, some new ones.
+    int added = 0;
+    auto pick = [&](bool counts) {
+        if (counts && generator.random().bounded(100) < 10)
+            return m_playerCount + added++;
+        return int(generator.random().bounded(m_playerCount));
+    };
+    if (!writeLog(
+            log, generator, [&] { return generator.lines() < lines - 1; }, pick))
+        return;
+
+    ChildRun best;
+    ChildRun rerank;
+    Update shown;
+    for (int r = 0; r < m_settings.runs; ++r) {
+        Round round;
+        const QString other = folder + QStringLiteral("/rerank%1.db").arg(r);
+        if (!newRound(folder, r, {log}, round))
+            return;
+        m_report.progress(QStringLiteral("copying the database twice"));
+        if (!copyDatabase(m_playersDatabase, round.database)
+            || !copyDatabase(m_playersDatabase, other)) {
+            m_report.error(QStringLiteral("cannot copy %1").arg(m_playersDatabase));
+            return;
+        }
+        flushToDisk();
+        m_report.progress(QStringLiteral("run %1 of %2").arg(r + 1).arg(m_settings.runs));
+        const ChildRun s =
+            m_runner.run({QStringLiteral("sqlite3"), other, QString::fromLatin1(fullRerank)});
+        if (!s.ok()) {
+            m_report.error(QStringLiteral("sqlite3 failed: %1").arg(s.failure()));
+            return;
+        }
+        const Update u = update(round);
+        if (!succeeded(u, round))
+            return;
+        m_report.progress(
+            QStringLiteral("checking %1 rows").arg(BenchReport::count(expected.rowCount())));
+        if (!counted(expected, round.database))
+            return;
+        if (r == 0 || s.seconds < rerank.seconds)
+            rerank = s;
+        if (r == 0 || u.run.seconds < best.seconds) {
+            best = u.run;
+            shown = u;
+        }
+        QDir(QFileInfo(round.logs).path()).removeRecursively();
+        QFile::remove(other);
+    }
+    m_report.figure(QStringLiteral("log"),
+                    QStringLiteral("%1 lines, %2 new players")
+                        .arg(BenchReport::count(generator.lines()),
+                             BenchReport::count(expected.rowCount() - m_playerCount)));
+    m_report.figure(QStringLiteral("tolvane --update"),
+                    QStringLiteral("%1, peak memory %2")
+                        .arg(BenchReport::seconds(best.seconds), BenchReport::mib(best.peakMiB)));
+    m_report.figure(QStringLiteral("its summary"), shown.summary);
+    m_report.figure(QStringLiteral("sqlite3 full re-rank"), BenchReport::seconds(rerank.seconds));
+    m_report.figure(QStringLiteral("counts"),
+                    QStringLiteral("exact in every run (%1 rows x 31 counters, places)")
+                        .arg(BenchReport::count(expected.rowCount())));
+    m_report.target(QStringLiteral("at most the sqlite3 full re-rank"),
+                    best.seconds <= rerank.seconds);
+    m_report.target(QStringLiteral("peak memory under %1 MiB").arg(memoryTarget),
+                    best.peakMiB < memoryTarget);
+}
+
+void Scenarios::print()
+{
+    if (!havePlayerDatabase())
+        return;
+    m_report.scenario(QStringLiteral("print"),
+                      QStringLiteral("tolvane --print of the %1-player database into a file; "
+                                     "best of %2")
+                          .arg(BenchReport::count(m_playerCount))
+                          .arg(m_settings.runs));
+    const QString folder = scenarioFolder(QStringLiteral("print"));
+    const RemovedAtEnd cleanup {folder};
+    const QString output = folder + QStringLiteral("/ranking.txt");
+    const QString errors = folder + QStringLiteral("/print.err");
+    ChildRun best;
+    for (int r = 0; r < m_settings.runs; ++r) {
+        QFile::remove(output);
+        flushToDisk();
+        m_report.progress(QStringLiteral("run %1 of %2").arg(r + 1).arg(m_settings.runs));
+        const ChildRun p = m_runner.run({m_settings.tolvane, QStringLiteral("--print"),
+                                         QStringLiteral("--db"), m_playersDatabase},
+                                        output, errors);
+        if (!p.ok()) {
+            m_report.error(QStringLiteral("tolvane --print failed: %1").arg(p.failure()),
+                           readText(errors).split(QLatin1Char('\n'), Qt::SkipEmptyParts));
+            return;
+        }
+        if (r == 0 || p.seconds < best.seconds)
+            best = p;
+    }
+    const qint64 lines = countLines(output);
+    m_report.figure(QStringLiteral("tolvane --print"),
+                    QStringLiteral("%1, peak memory %2")
+                        .arg(BenchReport::seconds(best.seconds), BenchReport::mib(best.peakMiB)));
+    m_report.figure(QStringLiteral("its output"),
+                    QStringLiteral("%1 lines, %2")
+                        .arg(BenchReport::count(lines),
+                             BenchReport::mib(double(QFileInfo(output).size()) / mebibyte)));
+    if (lines < m_playerCount + 1)
+        m_report.error(
+            QStringLiteral("%1 lines printed for %2 players").arg(lines).arg(m_playerCount));
+    m_report.target(QStringLiteral("peak memory under %1 MiB").arg(memoryTarget),
+                    best.peakMiB < memoryTarget);
+}
+
+void Scenarios::manyFiles()
+{
+    const qint64 total = scaled(20000, 10);
+    const int players = int(scaled(2000, 10));
+    // A whole run at a slow pace would take many minutes: a trial on a few hundred logs finds
+    // the pace first, and the runs are done on those logs when the whole set would not fit.
+    constexpr qint64 trialSize = 500;
+    constexpr double budgetSeconds = 180;
+    m_report.scenario(QStringLiteral("manyFiles"),
+                      QStringLiteral("%1 closed logs of one kill each in one folder; best of %2")
+                          .arg(BenchReport::count(total))
+                          .arg(m_settings.runs));
+    const QString folder = scenarioFolder(QStringLiteral("manyFiles"));
+    const RemovedAtEnd cleanup {folder};
+
+    struct LogSet
+    {
+        QStringList logs;
+        ExpectedStats expected;
+    };
+    auto writeSet = [&](const QString &name, qint64 count, LogSet &set) {
+        const QString where = folder + QLatin1Char('/') + name;
+        QDir().mkpath(where);
+        LogGenerator generator(set.expected, quint32(count));
+        generator.setVariantShare(0.01);
+        m_report.progress(QStringLiteral("writing %1 logs").arg(BenchReport::count(count)));
+        for (qint64 i = 0; i < count; ++i) {
+            const QString path = where + QStringLiteral("/L%1.log").arg(i, 7, 10, QLatin1Char('0'));
+            if (!generator.open(path)) {
+                m_report.error(
+                    QStringLiteral("cannot write %1: %2").arg(path, generator.errorString()));
+                return false;
+            }
+            generator.write(LogGenerator::Kind::Kill, int(generator.random().bounded(players)),
+                            int(generator.random().bounded(players)));
+            if (!generator.finish()) {
+                m_report.error(
+                    QStringLiteral("cannot write %1: %2").arg(path, generator.errorString()));
+                return false;
+            }
+            set.logs << path;
+        }
+        return true;
+    };
+    int number = 0;
+    auto timeRun = [&](const LogSet &set, ChildRun &best, Update &shown) {
+        Round round;
+        if (!newRound(folder, number++, set.logs, round))
+            return false;
+        flushToDisk();
+        m_report.progress(
+            QStringLiteral("run on %1 logs").arg(BenchReport::count(set.logs.size())));
+        const Update u = update(round);
+        if (!succeeded(u, round) || !counted(set.expected, round.database))
+            return false;
+        if (best.seconds == 0 || u.run.seconds < best.seconds) {
+            best = u.run;
+            shown = u;
+        }
+        QDir(QFileInfo(round.logs).path()).removeRecursively();
+        return true;
+    };
+
+    LogSet trial;
+    LogSet whole;
+    ChildRun best;
+    Update shown;
+    const LogSet *timed = &whole;
+    int runsLeft = m_settings.runs;
+    QString projection;
+    if (total > trialSize) {
+        ChildRun trialBest;
+        Update trialShown;
+        if (!writeSet(QStringLiteral("trial"), trialSize, trial)
+            || !timeRun(trial, trialBest, trialShown))
+            return;
+        const double perRun = double(total) / (double(trialSize) / trialBest.seconds);
+        if (perRun * m_settings.runs > budgetSeconds) {
+            timed = &trial;
+            best = trialBest;
+            shown = trialShown;
+            --runsLeft;
+            projection = QStringLiteral("timed on %1 logs instead of %2, of which a run would "
+                                        "take about %3 at this pace")
+                             .arg(BenchReport::count(trialSize), BenchReport::count(total),
+                                  QString::number(perRun, 'f', 0) + QStringLiteral(" s"));
+        }
+    }
+    if (timed == &whole && !writeSet(QStringLiteral("whole"), total, whole))
+        return;
+    for (int r = 0; r < runsLeft; ++r) {
+        if (!timeRun(*timed, best, shown))
+            return;
+    }
+    const qint64 files = timed->logs.size();
+    const double rate = double(files) / best.seconds;
+    if (!projection.isEmpty())
+        m_report.figure(QStringLiteral("note"), projection);
+    m_report.figure(QStringLiteral("tolvane --update"),
+                    QStringLiteral("%1 for %2 logs, %3 files/s, peak memory %4")
+                        .arg(BenchReport::seconds(best.seconds), BenchReport::count(files),
+                             BenchReport::rate(rate), BenchReport::mib(best.peakMiB)));
+    m_report.figure(QStringLiteral("its summary"), shown.summary);
+    m_report.figure(QStringLiteral("counts"),
+                    QStringLiteral("exact in every run (%1 rows x 31 counters, places)")
+                        .arg(BenchReport::count(timed->expected.rowCount())));
+    m_report.target(QStringLiteral("at least 1,000 files/s"), rate >= 1000);
+}
+
+void Scenarios::longLine()
+{
+    const qint64 full = scaled(200 << 20, 64 << 10);
+    const int players = 200;
+    constexpr int ordinaryLines = 1000;
+    m_report.scenario(
+        QStringLiteral("longLine"),
+        QStringLiteral("a closed log holding one %1 line among %2 ordinary ones; "
+                       "once at half that length, once at full length")
+            .arg(BenchReport::mib(double(full) / mebibyte), BenchReport::count(2 * ordinaryLines)));
+    const QString folder = scenarioFolder(QStringLiteral("longLine"));
+    const RemovedAtEnd cleanup {folder};
+
+    struct Measure
+    {
+        qint64 bytes = 0;
+        ChildRun run;
+        Update update;
+    };
+    Measure measures[2];
+    for (int m = 0; m < 2; ++m) {
+        Measure &measure = measures[m];
+        measure.bytes = m == 0 ? full / 2 : full;
+        const QString log = folder + QStringLiteral("/L1207003.log");
+        ExpectedStats expected;
+        LogGenerator generator(expected, 3);
+        m_report.progress(QStringLiteral("writing a log with a %1 line")
+                              .arg(BenchReport::mib(double(measure.bytes) / mebibyte)));
+        if (!generator.open(log)) {
+            m_report.error(QStringLiteral("cannot write %1: %2").arg(log, generator.errorString()));
+            return;
+        }
+        for (int half = 0; half < 2; ++half) {
+            if (half == 1)
+                generator.longMalformedLine(measure.bytes);
+            for (int i = 0; i < ordinaryLines; ++i) {
+                const LogGenerator::Kind kind = generator.randomKind();
+                generator.write(kind, int(generator.random().bounded(players)),
+                                int(generator.random().bounded(players)));
+            }
+        }
+        if (!generator.finish()) {
+            m_report.error(QStringLiteral("cannot write %1: %2").arg(log, generator.errorString()));
+            return;
+        }
+        Round round;
+        if (!newRound(folder, m, {log}, round))
+            return;
+        QFile::remove(log);
+        flushToDisk();
+        m_report.progress(QStringLiteral("run"));
+        measure.update = update(round);
+        measure.run = measure.update.run;
+        if (!succeeded(measure.update, round) || !counted(expected, round.database))
+            return;
+        const auto malformed = summaryNumber(measure.update.summary, QStringLiteral("malformed"));
+        if (!malformed || *malformed != generator.malformedLines()) {
+            m_report.error(QStringLiteral("the summary should report %1 malformed lines (the long "
+                                          "one among them): %2")
+                               .arg(generator.malformedLines())
+                               .arg(measure.update.summary));
+            return;
+        }
+        QDir(QFileInfo(round.logs).path()).removeRecursively();
+    }
+    for (const Measure &measure : measures) {
+        const double megabytes = double(measure.bytes) / mebibyte;
+        m_report.figure(QStringLiteral("%1 line").arg(BenchReport::mib(megabytes)),
+                        QStringLiteral("%1, %2 MiB/s, peak memory %3")
+                            .arg(BenchReport::seconds(measure.run.seconds))
+                            .arg(megabytes / measure.run.seconds, 0, 'f', 0)
+                            .arg(BenchReport::mib(measure.run.peakMiB)));
+    }
+    m_report.figure(QStringLiteral("its summary"), measures[1].update.summary);
+    const double ratio = measures[1].run.seconds / measures[0].run.seconds;
+    m_report.figure(
+        QStringLiteral("time ratio"),
+        QStringLiteral("%1 for twice the length (2 is linear, 4 quadratic)").arg(ratio, 0, 'f', 2));
+    m_report.figure(QStringLiteral("counts"),
+                    QStringLiteral("exact around the long line, which is reported malformed"));
+    m_report.target(QStringLiteral("linear time (ratio at most 2.5)"), ratio <= 2.5);
+    m_report.target(QStringLiteral("peak memory under %1 MiB").arg(longLineMemoryTarget),
+                    std::max(measures[0].run.peakMiB, measures[1].run.peakMiB)
+                        < longLineMemoryTarget);
+}

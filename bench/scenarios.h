@@ -1,0 +1,93 @@
+#pragma once
+
+#include "benchreport.h"
+#include "childrunner.h"
+#include "expectedstats.h"
+#include "loggenerator.h"
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <functional>
+#include <memory>
+
+/** What every scenario shares: the program measured, the size and the number of runs. */
+struct BenchSettings
+{
+    QString tolvane;
+    /// 1 is full size; 0.01 a quick trial.
+    double scale = 1;
+    /// Timed runs of each contender, the best of which counts.
+    int runs = 3;
+};
+
+/**
+ * The scenarios that measure Tolvane's command line, each printing its figures and targets.
+ *
+ * Every log is written and flushed to disk before any timing; every timed update gets a
+ * folder of its own holding hard links to the logs (it deletes them) and a database of its
+ * own. After each update, table Stats is compared with the counts the generator tallied.
+ * "import" leaves the database of many players that "smallUpdate" and "print" work on; run
+ * alone, those two build it first.
+ */
+class Scenarios
+{
+public:
+    Scenarios(ChildRunner &runner, BenchReport &report, BenchSettings settings);
+
+    /// The scenario names, in the order "all" runs them.
+    static QStringList names();
+    /// Creates the work folder; false if it cannot.
+    bool prepare();
+    QString workFolder() const { return m_work.path(); }
+    /// Runs the scenario called \a name (any letter case); false if there is none.
+    bool run(const QString &name);
+
+private:
+    struct Update
+    {
+        ChildRun run;
+        QString summary;
+        QStringList errors;
+    };
+
+    /// A folder for one timed update: "logs" inside it, and its database beside.
+    struct Round
+    {
+        QString logs;
+        QString database;
+    };
+
+    void bigLog();
+    void import(int runs);
+    void smallUpdate();
+    void print();
+    void manyFiles();
+    void longLine();
+
+    bool havePlayerDatabase();
+    qint64 scaled(qint64 full, qint64 least) const;
+    QString scenarioFolder(const QString &name);
+    /// A round folder under \a parent with hard links to \a logs.
+    bool newRound(const QString &parent, int number, const QStringList &logs, Round &round);
+    Update update(const Round &round);
+    /// Reports a failed run or a finished log left behind; true when neither happened.
+    bool succeeded(const Update &update, const Round &round);
+    /// Compares table Stats with \a expected, reporting any difference.
+    bool counted(const ExpectedStats &expected, const QString &database);
+    /// Writes a log of lines in a server's mix while \a more says so; \a pick chooses each
+    /// player (\a counted: whether the line counts for that player).
+    bool writeLog(const QString &path, LogGenerator &generator, const std::function<bool()> &more,
+                  const std::function<int(bool counted)> &pick);
+
+    ChildRunner &m_runner;
+    BenchReport &m_report;
+    BenchSettings m_settings;
+    QTemporaryDir m_work;
+
+    // Left by "import": the database of many players and what it holds.
+    QString m_playersDatabase;
+    std::unique_ptr<ExpectedStats> m_players;
+    int m_playerCount = 0;
+};
