@@ -4,8 +4,10 @@
 #include "logtext.h"
 #include "windows1252.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -100,41 +102,57 @@ int EventAccumulator::weaponColumn(QByteArrayView weapon)
     return -1;
 }
 
-int EventAccumulator::FindOrCreatePlayer(const QString &cleanedName)
+int EventAccumulator::FindOrCreatePlayer(QByteArrayView cleanedName)
 {
-    QString key = cleanedName.toCaseFolded();
-    if (const auto it = m_byFoldedName.constFind(key); it != m_byFoldedName.cend())
-        return it.value();
-    m_players.push_back(Player {cleanedName, key, {}, false});
-    const int slot = int(m_players.size()) - 1;
-    m_byFoldedName.insert(key, slot);
-    counters(slot); // a new row is written even if nothing were raised
-    return slot;
+    // Most names are ASCII, whose case folding is its lower case: no detour through QString.
+    const bool ascii = std::all_of(cleanedName.begin(), cleanedName.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii) {
+        m_folded.resize(cleanedName.size());
+        std::transform(cleanedName.begin(), cleanedName.end(), m_folded.begin(),
+                       [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; });
+    } else {
+        m_folded = QString::fromUtf8(cleanedName).toCaseFolded().toUtf8();
+    }
+    const std::uint32_t slot = m_players.slot(m_folded);
+    if (slot == m_counts.size()) {
+        m_spelling.emplace_back(std::uint32_t(m_spellings.size()),
+                                std::uint32_t(cleanedName.size()));
+        m_spellings.append(cleanedName.data(), std::size_t(cleanedName.size()));
+        m_counts.push_back(Counts {});
+    }
+    return int(slot);
 }
 
-DataStats::Counters &EventAccumulator::counters(int slot)
+bool EventAccumulator::add(int slot, const Counts &counts)
 {
-    Player &player = m_players[std::size_t(slot)];
-    if (!player.touched) {
-        player.touched = true;
-        m_touched.push_back(slot);
+    Counts &total = m_counts[std::size_t(slot)];
+    for (std::size_t i = 0; i < total.size(); ++i) {
+        const qint64 sum = qint64(total[i]) + counts[i];
+        if (sum > std::numeric_limits<qint32>::max() || sum < std::numeric_limits<qint32>::min())
+            return false;
     }
-    return player.delta;
+    for (std::size_t i = 0; i < total.size(); ++i)
+        total[i] += counts[i];
+    return true;
 }
 
 void EventAccumulator::AccumulateEvent(const LogEvent &event)
 {
     if (event.isEmpty())
         return;
+    // No counter of a file can pass 32 bits before this many events: then they move on.
+    if (++m_fileEvents == std::numeric_limits<qint32>::max())
+        endFile();
     constexpr std::uint32_t none = ~std::uint32_t(0);
     // Both slots are taken before either is raised: a new name may move the others.
     const std::uint32_t actor = event.Actor.isEmpty() ? none : m_fileNames.slot(event.Actor);
     const std::uint32_t victim = event.Victim.isEmpty() ? none : m_fileNames.slot(event.Victim);
     if (m_fileCounts.size() < m_fileNames.size())
-        m_fileCounts.resize(m_fileNames.size(), FileCounters {});
+        m_fileCounts.resize(m_fileNames.size(), Counts {});
     const int column = weaponColumn(event.Weapon);
     if (actor != none) {
-        FileCounters &a = m_fileCounts[actor];
+        Counts &a = m_fileCounts[actor];
         if (column != hostage) {
             ++a[kills];
             ++a[score];
@@ -143,7 +161,7 @@ void EventAccumulator::AccumulateEvent(const LogEvent &event)
             ++a[std::size_t(counter(column))];
     }
     if (victim != none) {
-        FileCounters &v = m_fileCounts[victim];
+        Counts &v = m_fileCounts[victim];
         ++v[deaths];
         --v[score];
         if (column < 0 && event.Weapon == QByteArrayView("suicide"))
@@ -153,29 +171,39 @@ void EventAccumulator::AccumulateEvent(const LogEvent &event)
 
 void EventAccumulator::endFile()
 {
+    QByteArray decoded;
     for (std::uint32_t slot = 0; slot < m_fileNames.size(); ++slot) {
-        const QByteArrayView bytes = m_fileNames.name(slot);
-        const QString name = LogText::isValidUtf8(bytes) ? QString::fromUtf8(bytes)
-                                                         : Windows1252::decode(bytes);
-        DataStats::Counters &delta = counters(FindOrCreatePlayer(CleanPlayerName(name)));
-        const FileCounters &counts = m_fileCounts[slot];
-        for (std::size_t i = 0; i < delta.size(); ++i)
-            delta[i] += counts[i];
+        QByteArrayView name = m_fileNames.name(slot);
+        if (!LogText::isValidUtf8(name)) {
+            decoded = Windows1252::decode(name).toUtf8();
+            name = decoded;
+        }
+        const QByteArrayView cleaned = CleanPlayerName(name);
+        const Counts &counts = m_fileCounts[slot];
+        if (!add(FindOrCreatePlayer(cleaned), counts)) {
+            // A counter would leave 32 bits: what is pending goes to the store first.
+            m_failed = m_failed || !flush();
+            add(FindOrCreatePlayer(cleaned), counts);
+        }
     }
     m_fileNames.clear();
     m_fileCounts.clear();
+    m_fileEvents = 0;
 }
 
 bool EventAccumulator::flush(bool rankingFollows)
 {
     std::vector<DataStats::PlayerDelta> pending;
-    pending.reserve(m_touched.size());
-    for (const int slot : m_touched) {
-        Player &player = m_players[std::size_t(slot)];
-        pending.push_back({player.nom, player.folded, player.delta});
-        player.delta = {};
-        player.touched = false;
+    pending.reserve(m_counts.size());
+    for (std::uint32_t slot = 0; slot < m_counts.size(); ++slot) {
+        const auto [offset, length] = m_spelling[slot];
+        pending.push_back({QByteArrayView(m_spellings.data() + offset, length),
+                           m_players.name(slot), &m_counts[slot]});
     }
-    m_touched.clear();
-    return m_store.addToPlayers(pending, rankingFollows);
+    const bool written = !m_failed && m_store.addToPlayers(pending, rankingFollows);
+    m_players.clear();
+    m_spellings.clear();
+    m_spelling.clear();
+    m_counts.clear();
+    return written;
 }

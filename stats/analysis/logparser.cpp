@@ -169,42 +169,39 @@ std::optional<LogEvent> ParseLogLine(QByteArrayView line)
 
 namespace {
 
-// Positions in a name count characters, not UTF-16 units: a cut inside a surrogate pair would
-// leave half a character, which no database keeps, and the player would get a new row each run.
-qsizetype unitsOfChars(QStringView text, qsizetype characters)
+// A UTF-8 byte that continues a character rather than starting one.
+bool continues(char byte)
 {
-    qsizetype units = 0;
-    while (characters > 0 && units < text.size()) {
-        units += text[units].isHighSurrogate() && units + 1 < text.size()
-                && text[units + 1].isLowSurrogate()
-            ? 2
-            : 1;
-        --characters;
-    }
-    return units;
+    return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
 }
 
-QString withoutLastChar(QStringView text)
+// Positions in a name count characters, not bytes: a cut inside a character would leave half
+// of it, which no database keeps, and the player would get a new row each run.
+QByteArrayView withoutFirstChars(QByteArrayView name, int characters)
 {
-    qsizetype end = text.size();
-    if (end > 0)
-        --end;
-    if (end > 0 && text[end].isLowSurrogate() && text[end - 1].isHighSurrogate())
-        --end;
-    return text.first(end).toString();
+    qsizetype i = 0;
+    for (; characters > 0 && i < name.size(); --characters) {
+        ++i;
+        while (i < name.size() && continues(name[i]))
+            ++i;
+    }
+    return name.sliced(i);
 }
 
 } // namespace
 
-QString CleanPlayerName(const QString &name)
+QByteArrayView CleanPlayerName(QByteArrayView name)
 {
-    QString cleaned = name;
-    if (cleaned.startsWith(QLatin1Char('(')))
-        cleaned = cleaned.mid(unitsOfChars(cleaned, 3));
+    if (name.startsWith('('))
+        name = withoutFirstChars(name, 3);
     // Keeps what stands in front of the "(" but for its last character (the blank).
-    if (const qsizetype p = cleaned.indexOf(QLatin1Char('(')); p >= 0)
-        cleaned = withoutLastChar(QStringView(cleaned).first(p));
-    if (cleaned.startsWith(QLatin1String("[P")))
-        cleaned = cleaned.mid(unitsOfChars(cleaned, 5));
-    return cleaned;
+    if (const qsizetype p = name.indexOf('('); p >= 0) {
+        qsizetype end = p > 0 ? p - 1 : 0;
+        while (end > 0 && continues(name[end]))
+            --end;
+        name = name.first(end);
+    }
+    if (name.startsWith("[P"))
+        name = withoutFirstChars(name, 5);
+    return name;
 }

@@ -2,8 +2,6 @@
 
 #include "logevent.h"
 
-#include <QString>
-
 #include <optional>
 
 // The server's log vocabulary is ASCII, so the parser works on the raw bytes of a line and the
@@ -13,5 +11,6 @@
 /// negative length: the line is malformed and must be skipped.
 std::optional<LogEvent> ParseLogLine(QByteArrayView line);
 
-/// Drops a "(x)" clan prefix, a " (...)" suffix and a "[P...]" tag, in that order.
-QString CleanPlayerName(const QString &name);
+/// Drops a "(x)" clan prefix, a " (...)" suffix and a "[P...]" tag, in that order, from a name
+/// written in UTF-8; positions count characters. The result views \a name.
+QByteArrayView CleanPlayerName(QByteArrayView name);

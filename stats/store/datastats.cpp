@@ -50,6 +50,27 @@ QString nextConnectionName()
 // The unique index that makes one row per spelling, and with the key table one per player.
 const QString nomIndex = QStringLiteral("StatsNom");
 
+/// The indexes of the tables; \a withNom: the unique index of Stats on Nom, which a database
+/// that holds rows whose names fold alike receives only once they are merged.
+QStringList indexStatements(bool withNom = true)
+{
+    QStringList statements = {
+        // The keys are unique in their own indexes, which a first import can drop and rebuild.
+        QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS PlayersFolded ON Players (Folded)"),
+        QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS PlayersNom ON Players (Nom)"),
+        // The ranking pass reads the rows in ranking order, the views list them by Place and
+        // by kills: none of them reads the whole table to sort it.
+        QStringLiteral(
+            "CREATE INDEX IF NOT EXISTS StatsRank ON Stats (TotalClass DESC, Nom, Place)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS StatsPlace ON Stats (Place)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS StatsKills ON Stats (Kills DESC, Place)"),
+    };
+    if (withNom)
+        statements
+            << QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS %1 ON Stats (Nom)").arg(nomIndex);
+    return statements;
+}
+
 } // namespace
 
 DataStats::DataStats() : m_connectionName(nextConnectionName()) { }
@@ -123,6 +144,10 @@ bool DataStats::open(const QString &path, Access access)
         }
         return true;
     }
+    // A count of many players touches tens of megabytes of table and indexes: with SQLite's
+    // default two megabytes of cache they would be read and written back over and over. The
+    // cache only grows as far as a run reaches, so a small update stays small.
+    QSqlQuery(db).exec(QStringLiteral("PRAGMA cache_size = -65536"));
     if (!createSchema()) {
         db.close();
         return false;
@@ -192,7 +217,8 @@ bool DataStats::createSchema()
     QSqlQuery existing(database());
     if (existing.exec(QStringLiteral(
             "SELECT COUNT(*) FROM sqlite_master WHERE name IN ('Stats', 'Class', 'Class2', "
-            "'LogProgress', 'Players', 'StatsRank', 'StatsPlace', 'StatsKills')"))
+            "'LogProgress', 'Players', 'PlayersFolded', 'PlayersNom', 'StatsRank', "
+            "'StatsPlace', 'StatsKills')"))
         && existing.next() && existing.value(0).toInt() == statements.size())
         return true;
     existing.finish();
@@ -488,6 +514,17 @@ SqliteStatement *DataStats::prepared(std::unique_ptr<SqliteStatement> &statement
 
 bool DataStats::addToPlayers(const std::vector<PlayerDelta> &players, bool rankingFollows)
 {
+    bool wasEmpty = false;
+    if (rankingFollows) {
+        QSqlQuery probe(database());
+        if (!probe.exec(QStringLiteral("SELECT EXISTS (SELECT 1 FROM Stats)")) || !probe.next())
+            return fail(QStringLiteral("cannot read the players"), probe.lastError().text());
+        wasEmpty = probe.value(0).toInt() == 0;
+    }
+    // A first import: every player is new, and none can be seen before the ranking that follows.
+    if (wasEmpty && players.size() >= bulkImportSize)
+        return importPlayers(players);
+
     const QStringList counters = counterColumns();
     QStringList sets;
     QString placeholders;
@@ -516,84 +553,116 @@ bool DataStats::addToPlayers(const std::vector<PlayerDelta> &players, bool ranki
         return false;
     };
 
-    bool wasEmpty = false;
-    if (rankingFollows) {
-        QSqlQuery probe(database());
-        if (!probe.exec(QStringLiteral("SELECT EXISTS (SELECT 1 FROM Stats)")) || !probe.next())
-            return fail(QStringLiteral("cannot read the players"), probe.lastError().text());
-        wasEmpty = probe.value(0).toInt() == 0;
-    }
-
-    struct NewRow
-    {
-        QByteArray nom;
-        const Counters *counters;
-    };
-    std::vector<NewRow> newRows;
+    QByteArray stored;
     for (const PlayerDelta &player : players) {
-        const QByteArray folded = player.folded.toUtf8();
-        QByteArray nom = player.nom.toUtf8();
-        insertKey->bind(1, folded);
-        insertKey->bind(2, nom);
+        insertKey->bind(1, player.folded);
+        insertKey->bind(2, player.nom);
         if (!insertKey->step())
             return failed(QStringLiteral("cannot add a player"), insertKey);
         const bool isNew = insertKey->changes() == 1;
         insertKey->reset();
+        QByteArrayView nom = player.nom;
+        bool updated = false;
         if (!isNew) {
-            findKey->bind(1, folded);
+            findKey->bind(1, player.folded);
             if (!findKey->step() || !findKey->hasRow())
                 return failed(QStringLiteral("cannot read the players"), findKey);
-            nom = findKey->columnText(0).toUtf8();
+            stored = findKey->columnBytes(0);
+            nom = stored;
             findKey->reset();
-        }
-        if (isNew && wasEmpty) {
-            newRows.push_back(NewRow {std::move(nom), &player.delta});
-            continue;
+            for (int i = 0; i < StatsColumns::CounterCount; ++i)
+                addToRow->bind(i + 1, qint64((*player.delta)[std::size_t(i)]));
+            addToRow->bind(StatsColumns::CounterCount + 1, nom);
+            if (!addToRow->step())
+                return failed(QStringLiteral("cannot update a player"), addToRow);
+            updated = addToRow->changes() == 1;
+            addToRow->reset();
         }
         // A key whose row someone removed gets its row back rather than losing the counts.
-        for (int i = 0; i < StatsColumns::CounterCount; ++i)
-            addToRow->bind(i + 1, player.delta[std::size_t(i)]);
-        addToRow->bind(StatsColumns::CounterCount + 1, nom);
-        if (!addToRow->step())
-            return failed(QStringLiteral("cannot update a player"), addToRow);
-        const bool updated = addToRow->changes() == 1;
-        addToRow->reset();
-        if (!updated)
-            newRows.push_back(NewRow {std::move(nom), &player.delta});
+        if (!updated) {
+            insertRow->bind(1, nom);
+            insertRow->bind(2, qint64(0));
+            for (int i = 0; i < StatsColumns::CounterCount; ++i)
+                insertRow->bind(i + 3, qint64((*player.delta)[std::size_t(i)]));
+            if (!insertRow->step())
+                return failed(QStringLiteral("cannot add a player"), insertRow);
+            insertRow->reset();
+        }
+    }
+    return true;
+}
+
+bool DataStats::importPlayers(const std::vector<PlayerDelta> &players)
+{
+    // Rows written in the order of an index cost a fraction of rows written at random; the
+    // other indexes are dropped and built again afterwards, a sort each instead of a search per
+    // row. The places are those the ranking that follows would give.
+    const QString what = QStringLiteral("cannot import the players");
+    QSqlQuery query(database());
+    for (const char *index : {"StatsNom", "StatsKills", "PlayersNom"}) {
+        if (!query.exec(QStringLiteral("DROP INDEX IF EXISTS %1").arg(QLatin1String(index))))
+            return fail(what, query.lastError().text());
     }
 
-    // Into an empty table the new rows go in ranking order with the places the ranking pass in
-    // the same transaction would give them: a first import of many players then needs no
-    // second write of every row.
-    if (wasEmpty) {
-        constexpr std::size_t score = StatsColumns::TotalClass - StatsColumns::FirstCounter;
-        std::sort(newRows.begin(), newRows.end(), [](const NewRow &a, const NewRow &b) {
-            const qint64 sa = (*a.counters)[score];
-            const qint64 sb = (*b.counters)[score];
-            return sa != sb ? sa > sb : a.nom < b.nom;
-        });
+    std::vector<const PlayerDelta *> order(players.size());
+    std::transform(players.begin(), players.end(), order.begin(),
+                   [](const PlayerDelta &p) { return &p; });
+    std::sort(order.begin(), order.end(),
+              [](const PlayerDelta *a, const PlayerDelta *b) { return a->folded < b->folded; });
+    SqliteStatement keys(handle(),
+                         QStringLiteral("INSERT INTO Players (Folded, Nom) VALUES (?1, ?2)"));
+    if (!keys.isValid())
+        return fail(what, keys.errorString());
+    for (const PlayerDelta *player : order) {
+        keys.bind(1, player->folded);
+        keys.bind(2, player->nom);
+        if (!keys.step())
+            return fail(what, keys.errorString());
+        keys.reset();
     }
+
+    constexpr std::size_t score = StatsColumns::TotalClass - StatsColumns::FirstCounter;
+    std::sort(order.begin(), order.end(), [](const PlayerDelta *a, const PlayerDelta *b) {
+        const qint32 sa = (*a->delta)[score];
+        const qint32 sb = (*b->delta)[score];
+        return sa != sb ? sa > sb : a->nom < b->nom;
+    });
+    QString placeholders;
+    for (int i = 0; i < StatsColumns::CounterCount; ++i)
+        placeholders += QStringLiteral(", ?%1").arg(i + 3);
+    SqliteStatement rows(handle(),
+                         QStringLiteral("INSERT INTO Stats (Nom, Place, %1) VALUES (?1, ?2%2)")
+                             .arg(counterColumns().join(u", "), placeholders));
+    if (!rows.isValid())
+        return fail(what, rows.errorString());
     qint64 place = 0;
-    for (const NewRow &row : newRows) {
-        insertRow->bind(1, row.nom);
-        insertRow->bind(2, wasEmpty ? ++place : 0);
+    for (const PlayerDelta *player : order) {
+        rows.bind(1, player->nom);
+        rows.bind(2, ++place);
         for (int i = 0; i < StatsColumns::CounterCount; ++i)
-            insertRow->bind(i + 3, (*row.counters)[std::size_t(i)]);
-        if (!insertRow->step())
-            return failed(QStringLiteral("cannot add a player"), insertRow);
-        insertRow->reset();
+            rows.bind(i + 3, qint64((*player->delta)[std::size_t(i)]));
+        if (!rows.step())
+            return fail(what, rows.errorString());
+        rows.reset();
+    }
+    for (const QString &statement : indexStatements()) {
+        if (!query.exec(statement))
+            return fail(what, query.lastError().text());
     }
     return true;
 }
 
 std::optional<QString> DataStats::addToPlayer(const QString &nom, const Counters &delta)
 {
-    const PlayerDelta player {nom, nom.toCaseFolded(), delta};
-    if (!addToPlayers({player}))
+    const QByteArray spelling = nom.toUtf8();
+    const QByteArray folded = nom.toCaseFolded().toUtf8();
+    Counts counts {};
+    std::copy(delta.begin(), delta.end(), counts.begin());
+    if (!addToPlayers({PlayerDelta {spelling, folded, &counts}}))
         return std::nullopt;
     QSqlQuery query(database());
     query.prepare(QStringLiteral("SELECT Nom FROM Players WHERE Folded = ?"));
-    query.addBindValue(player.folded);
+    query.addBindValue(QString::fromUtf8(folded));
     if (!query.exec() || !query.next()) {
         fail(QStringLiteral("cannot read the players"), query.lastError().text());
         return std::nullopt;

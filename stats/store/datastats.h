@@ -37,15 +37,17 @@ class DataStats
 {
 public:
     using Counters = std::array<qint64, StatsColumns::CounterCount>;
+    /// What one flush adds to a player's counters: a 32-bit range is enough for every counter.
+    using Counts = std::array<qint32, StatsColumns::CounterCount>;
 
     enum class Access { ReadWrite, ReadOnly };
 
     /// What one flush adds to one player.
     struct PlayerDelta
     {
-        QString nom; ///< the spelling a new row gets
-        QString folded; ///< the key: nom.toCaseFolded()
-        Counters delta {};
+        QByteArrayView nom; ///< the spelling a new row gets, in UTF-8
+        QByteArrayView folded; ///< the key: the case-folded name, in UTF-8
+        const Counts *delta;
     };
 
     struct FileProgress
@@ -126,6 +128,9 @@ public:
 private:
     bool fail(const QString &what, const QString &reason);
     bool createSchema();
+    bool importPlayers(const std::vector<PlayerDelta> &players);
+    // Below this many new players, rebuilding the indexes costs more than it saves.
+    static constexpr std::size_t bulkImportSize = 20000;
     std::optional<bool> needsMend();
     SqliteStatement *prepared(std::unique_ptr<SqliteStatement> &statement, const QString &text);
     sqlite3 *handle() const;

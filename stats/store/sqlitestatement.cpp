@@ -20,7 +20,7 @@ void SqliteStatement::bind(int index, qint64 value)
     sqlite3_bind_int64(m_statement, index, value);
 }
 
-void SqliteStatement::bind(int index, const QByteArray &utf8)
+void SqliteStatement::bind(int index, QByteArrayView utf8)
 {
     sqlite3_bind_text(m_statement, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
 }
@@ -41,6 +41,12 @@ QString SqliteStatement::columnText(int column) const
 {
     const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
     return QString::fromUtf8(text, sqlite3_column_bytes(m_statement, column));
+}
+
+QByteArray SqliteStatement::columnBytes(int column) const
+{
+    const auto *bytes = static_cast<const char *>(sqlite3_column_blob(m_statement, column));
+    return QByteArray(bytes, sqlite3_column_bytes(m_statement, column));
 }
 
 int SqliteStatement::changes() const

@@ -22,12 +22,13 @@ public:
     bool isValid() const { return m_statement != nullptr; }
     /// Binds the 1-based parameter \a index.
     void bind(int index, qint64 value);
-    void bind(int index, const QByteArray &utf8);
+    void bind(int index, QByteArrayView utf8);
     /// Runs one step: true while it yields a row (see hasRow()) or once it is done.
     bool step();
     bool hasRow() const { return m_hasRow; }
     qint64 columnInt(int column) const;
     QString columnText(int column) const;
+    QByteArray columnBytes(int column) const;
     /// Rows the last step changed.
     int changes() const;
     /// Ready for new values; the bindings are kept until replaced.

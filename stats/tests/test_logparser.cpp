@@ -155,7 +155,8 @@ void TestLogParser::cleansNames()
 {
     QFETCH(QString, name);
     QFETCH(QString, cleaned);
-    QCOMPARE(CleanPlayerName(name), cleaned);
+    const QByteArray bytes = name.toUtf8();
+    QCOMPARE(QString::fromUtf8(CleanPlayerName(bytes)), cleaned);
 }
 
 QTEST_GUILESS_MAIN(TestLogParser)
