@@ -38,9 +38,20 @@ bool SettingsStore::write(const QString &application, const QString &section, co
                           const QString &value)
 {
     const auto settings = openSettings(m_rootFolder, application);
-    settings->setValue(settingsKey(section, key), value);
+    const QString at = settingsKey(section, key);
+    const QVariant previous = settings->value(at);
+    settings->setValue(at, value);
     settings->sync();
-    return settings->status() == QSettings::NoError;
+    if (settings->status() == QSettings::NoError)
+        return true;
+    // QSettings keeps a value it could not save in a cache that every QSettings of the same file
+    // reads through: left there, it would be in force until the program ends, though the file
+    // still holds the old one.
+    if (previous.isValid())
+        settings->setValue(at, previous);
+    else
+        settings->remove(at);
+    return false;
 }
 
 QString SettingsStore::encodeName(const QString &name)
