@@ -1,14 +1,18 @@
 #include "affiche.h"
 #include "calculs.h"
+#include "dialogprompts.h"
+#include "frenchqttexts.h"
 #include "statspaths.h"
 #include "tolvanetestbed.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPointer>
 #include <QProcess>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
@@ -29,6 +33,7 @@ private slots:
     void failureKeepsTheWindowUntilDismissed_data();
     void failureKeepsTheWindowUntilDismissed();
     void runWithoutLogsReopensTheResults();
+    void errorDetailsButtonIsFrench();
     void waitsInSightForAnotherWriter_data();
     void waitsInSightForAnotherWriter();
 
@@ -197,6 +202,25 @@ void TestCalculs::runWithoutLogsReopensTheResults()
     QCOMPARE(bed.prompts.shown.size(), 0);
     // No log, yet the ranking was renumbered.
     QCOMPARE(TolvaneTestBed::namesShown(fresh->tabResult()), QStringList({"Bob", "Alice"}));
+}
+
+void TestCalculs::errorDetailsButtonIsFrench()
+{
+    FrenchQtTexts texts;
+    QVERIFY(QCoreApplication::installTranslator(&texts));
+    const std::unique_ptr<QMessageBox> box(DialogPrompts::makeMessageBox(
+        nullptr, "Tolvane", "erreur", "Le dossier des logs /srv/logs n'existe pas."));
+    QCoreApplication::removeTranslator(&texts);
+
+    QPushButton *details = nullptr;
+    for (QAbstractButton *button : box->buttons()) {
+        if (box->buttonRole(button) == QMessageBox::ActionRole)
+            details = qobject_cast<QPushButton *>(button);
+    }
+    QVERIFY(details);
+    QCOMPARE(details->text(), QStringLiteral("Afficher les détails..."));
+    QCOMPARE(box->text(), QStringLiteral("erreur"));
+    QCOMPARE(box->windowTitle(), QStringLiteral("Tolvane"));
 }
 
 namespace {

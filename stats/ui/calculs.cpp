@@ -148,8 +148,10 @@ void Calculs::showWaiting(const QString &text)
         m_label1->setFont(fitted(windowFont(12, true), text, clientSize));
         m_label1->setText(text);
     }
-    if (!m_waiting)
+    if (!m_waiting) {
         m_progress->setRange(0, 0); // a busy bar: nothing is counted while it waits
+        m_label2->clear();
+    }
     m_waiting = true;
 }
 
