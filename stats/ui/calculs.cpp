@@ -284,6 +284,7 @@ void Calculs::UpdateRun()
     Affiche::showNew(m_context);
     close();
 }
+
 void Calculs::closeEvent(QCloseEvent *event)
 {
     // A run cannot be stopped half-way: the file being counted would be left unfinished.
