@@ -51,14 +51,27 @@ bool SettingsStore::write(const QString &application, const QString &section, co
                           const QString &value)
 {
     const auto settings = openSettings(m_rootFolder, application);
-    const QString current = settingsKey(section, key);
-    settings->setValue(current, value);
-    // The value now lives under its new name only.
+    const QString at = settingsKey(section, key);
     const QString earlier = earlierSettingsKey(section, key);
-    if (earlier != current)
+    const QVariant previous = settings->value(at);
+    const QVariant previousEarlier = earlier != at ? settings->value(earlier) : QVariant();
+    settings->setValue(at, value);
+    // The value now lives under its new name only.
+    if (earlier != at)
         settings->remove(earlier);
     settings->sync();
-    return settings->status() == QSettings::NoError;
+    if (settings->status() == QSettings::NoError)
+        return true;
+    // QSettings keeps a value it could not save in a cache that every QSettings of the same file
+    // reads through: left there, it would be in force until the program ends, though the file
+    // still holds the old one.
+    if (previous.isValid())
+        settings->setValue(at, previous);
+    else
+        settings->remove(at);
+    if (previousEarlier.isValid())
+        settings->setValue(earlier, previousEarlier);
+    return false;
 }
 
 QString SettingsStore::location(const QString &application) const

@@ -18,7 +18,7 @@ public:
 
     virtual QString read(const QString &application, const QString &section,
                          const QString &key) const;
-    /// Returns false when the value could not be stored.
+    /// Returns false when the value could not be stored; the old value then stays in force.
     virtual bool write(const QString &application, const QString &section, const QString &key,
                        const QString &value);
     /// Where the values of \a application are kept, for messages about a failed write.

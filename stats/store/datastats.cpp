@@ -771,3 +771,51 @@ bool DataStats::clearStats()
     }
     return commit();
 }
+
+std::optional<std::chrono::milliseconds>
+DataStats::setBusyTimeout(std::chrono::milliseconds timeout)
+{
+    QSqlQuery query(database());
+    if (!query.exec(QStringLiteral("PRAGMA busy_timeout")) || !query.next()) {
+        fail(QStringLiteral("cannot read the busy timeout"), query.lastError().text());
+        return std::nullopt;
+    }
+    const std::chrono::milliseconds previous(query.value(0).toLongLong());
+    query.finish();
+    if (!query.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(timeout.count()))) {
+        fail(QStringLiteral("cannot set the busy timeout"), query.lastError().text());
+        return std::nullopt;
+    }
+    return previous;
+}
+
+std::optional<DataStats::Extents> DataStats::extents()
+{
+    const QString what = QStringLiteral("cannot read the players");
+    QStringList ranges {QStringLiteral("MIN(Place)"), QStringLiteral("MAX(Place)")};
+    for (const QString &column : counterColumns())
+        ranges << QStringLiteral("MIN(%1)").arg(column) << QStringLiteral("MAX(%1)").arg(column);
+    QSqlQuery query(database());
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT %1 FROM Stats").arg(ranges.join(u", ")))
+        || !query.next()) {
+        fail(what, query.lastError().text());
+        return std::nullopt;
+    }
+    Extents extents;
+    extents.smallestPlace = query.value(0).toLongLong();
+    extents.largestPlace = query.value(1).toLongLong();
+    for (int i = 0; i < StatsColumns::CounterCount; ++i) {
+        extents.smallest[std::size_t(i)] = query.value(2 + 2 * i).toLongLong();
+        extents.largest[std::size_t(i)] = query.value(3 + 2 * i).toLongLong();
+    }
+    query.finish();
+    // Glyphs differ in width: a few of the longest names, for the widest of them to be measured.
+    if (!query.exec(QStringLiteral("SELECT Nom FROM Stats ORDER BY LENGTH(Nom) DESC LIMIT 8"))) {
+        fail(what, query.lastError().text());
+        return std::nullopt;
+    }
+    while (query.next())
+        extents.longestNames << query.value(0).toString();
+    return extents;
+}

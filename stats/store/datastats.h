@@ -5,6 +5,7 @@
 #include <QList>
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <chrono>
@@ -124,6 +125,23 @@ public:
     bool clearStats();
 
     QSqlDatabase database() const;
+
+    /// How long a statement waits for another connection's transaction before it fails with
+    /// "database is locked". Sets \a timeout and returns the one in force before, or nothing.
+    std::optional<std::chrono::milliseconds> setBusyTimeout(std::chrono::milliseconds timeout);
+
+    /// The range of every column of table Stats, as the grid needs it to size its columns.
+    struct Extents
+    {
+        Counters smallest {}; ///< per counter, as Counters index them
+        Counters largest {};
+        qint64 smallestPlace = 0;
+        qint64 largestPlace = 0;
+        QStringList longestNames; ///< a few of the longest names, longest first
+    };
+    /// The extents of table Stats, taken by the database in one aggregate query (and one for
+    /// the names) rather than by reading every row; nothing when they cannot be read.
+    std::optional<Extents> extents();
 
 private:
     bool fail(const QString &what, const QString &reason);

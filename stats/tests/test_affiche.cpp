@@ -1,4 +1,5 @@
 #include "affiche.h"
+#include "datastats.h"
 #include "statscolumns.h"
 #include "tolvanetestbed.h"
 
@@ -8,6 +9,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QTableView>
 #include <QTest>
 
@@ -24,6 +27,8 @@ private slots:
     void alignment();
     void gridIsReadOnly();
     void columnsAreSizedFromTheTemplate();
+    void columnsShowWholeValuesAndCaptions_data();
+    void columnsShowWholeValuesAndCaptions();
     void startsOnPlacesInPlaceOrder();
     void sortEntries_data();
     void sortEntries();
@@ -153,6 +158,84 @@ void TestAffiche::columnsAreSizedFromTheTemplate()
             < header->sectionSize(StatsColumns::TotalClass));
     for (int column = 0; column < StatsColumns::Count; ++column)
         QCOMPARE(header->sectionResizeMode(column), QHeaderView::Fixed);
+}
+
+void TestAffiche::columnsShowWholeValuesAndCaptions_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("nom");
+    QTest::addColumn<qint64>("value");
+    QTest::addColumn<int>("others");
+
+    QTest::newRow("a kill count of 100") << int(StatsColumns::Kills) << "Alice" << qint64(100) << 0;
+    QTest::newRow("hundreds of knife kills")
+        << int(StatsColumns::indexOf("Couteau")) << "Alice" << qint64(812) << 0;
+    QTest::newRow("a negative score")
+        << int(StatsColumns::TotalClass) << "Alice" << qint64(-123456) << 0;
+    QTest::newRow("a caption longer than its template entry")
+        << int(StatsColumns::indexOf("s1_1_usp")) << "Alice" << qint64(1) << 0;
+    QTest::newRow("a caption longer than its template entry, last column")
+        << int(StatsColumns::indexOf("BombeDesamocée")) << "Alice" << qint64(2) << 0;
+    QTest::newRow("a long name") << int(StatsColumns::Nom) << "[WWW]Quentin_Tarantino_MWMWMWMW"
+                                 << qint64(1) << 0;
+    // The widest value in the last of thousands of rows, far past what the grid has read.
+    QTest::newRow("the widest value at the bottom of thousands of rows")
+        << int(StatsColumns::Deaths) << "Zed" << qint64(98765432) << 3000;
+    QTest::newRow("places in the thousands")
+        << int(StatsColumns::Place) << "Zed" << qint64(0) << 12000;
+}
+
+void TestAffiche::columnsShowWholeValuesAndCaptions()
+{
+    QFETCH(int, column);
+    QFETCH(QString, nom);
+    QFETCH(qint64, value);
+    QFETCH(int, others);
+
+    TolvaneTestBed bed;
+    QVERIFY(bed.isReady());
+    QVERIFY(bed.store.beginTransaction());
+    for (int i = 0; i < others; ++i) {
+        DataStats::Counters counters {};
+        counters[std::size_t(StatsColumns::Kills - StatsColumns::FirstCounter)] = i % 300;
+        counters[std::size_t(StatsColumns::TotalClass - StatsColumns::FirstCounter)] = 10 + i;
+        QVERIFY(bed.store.addToPlayer(QStringLiteral("P%1").arg(i), counters));
+    }
+    DataStats::Counters counters {};
+    if (column >= StatsColumns::FirstCounter)
+        counters[std::size_t(column - StatsColumns::FirstCounter)] = value;
+    QVERIFY(bed.store.addToPlayer(nom, counters));
+    QVERIFY(bed.store.commit());
+    QVERIFY(bed.rank());
+
+    Affiche window(bed.context);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTableView *grid = window.tabResult();
+    const QHeaderView *header = grid->horizontalHeader();
+    const int width = header->sectionSize(column);
+
+    const QString caption = grid->model()->headerData(column, Qt::Horizontal).toString();
+    const int captionMargins =
+        2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    QVERIFY2(QFontMetrics(header->font()).horizontalAdvance(caption) + captionMargins <= width,
+             qPrintable(caption));
+
+    // What the grid itself needs to show every cell of the column whole, the grid line included.
+    TolvaneTestBed::namesShown(grid);
+    QStyleOptionViewItem option;
+    option.initFrom(grid);
+    option.font = grid->font();
+    option.fontMetrics = grid->fontMetrics();
+    option.widget = grid;
+    int needed = 0;
+    for (int row = 0; row < grid->model()->rowCount(); ++row) {
+        const QModelIndex cell = grid->model()->index(row, column);
+        needed = std::max(needed, grid->itemDelegateForIndex(cell)->sizeHint(option, cell).width());
+    }
+    QVERIFY2(needed + 1 <= width,
+             qPrintable(
+                 QStringLiteral("%1 needs %2 px, has %3").arg(caption).arg(needed + 1).arg(width)));
 }
 
 void TestAffiche::startsOnPlacesInPlaceOrder()

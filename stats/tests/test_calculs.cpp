@@ -1,13 +1,24 @@
 #include "affiche.h"
 #include "calculs.h"
+#include "dialogprompts.h"
+#include "frenchqttexts.h"
 #include "statspaths.h"
 #include "tolvanetestbed.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPointer>
+#include <QProcess>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QStandardPaths>
 #include <QTest>
+#include <QTimer>
+
+#include <chrono>
+#include <memory>
 
 class TestCalculs : public QObject
 {
@@ -22,6 +33,9 @@ private slots:
     void failureKeepsTheWindowUntilDismissed_data();
     void failureKeepsTheWindowUntilDismissed();
     void runWithoutLogsReopensTheResults();
+    void errorDetailsButtonIsFrench();
+    void waitsInSightForAnotherWriter_data();
+    void waitsInSightForAnotherWriter();
 
 private:
     static Calculs *idleCalculs(TolvaneTestBed &bed)
@@ -156,6 +170,14 @@ void TestCalculs::failureKeepsTheWindowUntilDismissed()
     QPointer<Calculs> calculs(left.first());
     QVERIFY(calculs->hasFailed());
 
+    // The window says what went wrong and how to go back, and the reason is French.
+    QCOMPARE(calculs->findChild<QLabel *>("Label1")->text(),
+             QStringLiteral("Les statistiques n'ont pas pu être mises à jour.\n"
+                            "Cliquez ici ou appuyez sur Échap pour revenir aux résultats."));
+    QVERIFY(calculs->findChild<QProgressBar *>("Progress")->isHidden());
+    QVERIFY2(message.details.startsWith("Le dossier des logs "), qPrintable(message.details));
+    QCOMPARE(calculs->toolTip(), message.details);
+
     if (byClick)
         QTest::mouseClick(calculs->findChild<QLabel *>("Label1"), Qt::LeftButton);
     else
@@ -180,6 +202,175 @@ void TestCalculs::runWithoutLogsReopensTheResults()
     QCOMPARE(bed.prompts.shown.size(), 0);
     // No log, yet the ranking was renumbered.
     QCOMPARE(TolvaneTestBed::namesShown(fresh->tabResult()), QStringList({"Bob", "Alice"}));
+}
+
+void TestCalculs::errorDetailsButtonIsFrench()
+{
+    FrenchQtTexts texts;
+    QVERIFY(QCoreApplication::installTranslator(&texts));
+    const std::unique_ptr<QMessageBox> box(DialogPrompts::makeMessageBox(
+        nullptr, "Tolvane", "erreur", "Le dossier des logs /srv/logs n'existe pas."));
+    QCoreApplication::removeTranslator(&texts);
+
+    QPushButton *details = nullptr;
+    for (QAbstractButton *button : box->buttons()) {
+        if (box->buttonRole(button) == QMessageBox::ActionRole)
+            details = qobject_cast<QPushButton *>(button);
+    }
+    QVERIFY(details);
+    QCOMPARE(details->text(), QStringLiteral("Afficher les détails..."));
+    QCOMPARE(box->text(), QStringLiteral("erreur"));
+    QCOMPARE(box->windowTitle(), QStringLiteral("Tolvane"));
+}
+
+namespace {
+
+/** Notes what the progress window showed the first time it was painted. */
+class FirstPaint final : public QObject
+{
+public:
+    QString label1;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && label1.isNull()) {
+            if (auto *calculs = qobject_cast<Calculs *>(watched))
+                label1 = calculs->findChild<QLabel *>("Label1")->text();
+        }
+        return false;
+    }
+};
+
+/**
+ * Another program that keeps the database: one that holds the writer lock of the updates, as a
+ * running update does, or one that keeps a write transaction open without knowing of the lock.
+ */
+std::unique_ptr<QProcess> holdDatabase(const QString &kind, const QString &database)
+{
+    auto process = std::make_unique<QProcess>();
+    if (kind == QLatin1String("writer lock")) {
+        process->start(QStandardPaths::findExecutable("flock"),
+                       {database + ".lock", "-c", "echo held; read line"});
+    } else {
+        process->start(QStandardPaths::findExecutable("sqlite3"), {database});
+        process->write("BEGIN IMMEDIATE;\nSELECT 'held';\n");
+    }
+    if (!process->waitForStarted())
+        return nullptr;
+    while (!process->readAllStandardOutput().contains("held")) {
+        if (!process->waitForReadyRead(10000))
+            return nullptr;
+    }
+    return process;
+}
+
+void release(QProcess &holder)
+{
+    holder.write("COMMIT;\n");
+    holder.closeWriteChannel();
+    holder.waitForFinished(10000);
+}
+
+} // namespace
+
+void TestCalculs::waitsInSightForAnotherWriter_data()
+{
+    QTest::addColumn<QString>("holder");
+    QTest::addColumn<bool>("reset");
+    QTest::addColumn<int>("releaseAfterMs");
+    QTest::addColumn<int>("boundMs");
+    QTest::addColumn<QString>("waiting");
+    QTest::addColumn<QString>("reason");
+
+    const QString update = "En attente de la fin d'une autre mise à jour...";
+    const QString program = "En attente d'un autre programme qui écrit dans la base...";
+    QTest::newRow("another update ends in time")
+        << "writer lock" << false << 1000 << 60000 << update << "";
+    QTest::newRow("another update outlasts the bound")
+        << "writer lock" << false << -1 << 1500 << update
+        << "Une autre mise à jour écrit dans la base";
+    QTest::newRow("another program's transaction ends in time")
+        << "transaction" << false << 1500 << 60000 << program << "";
+    QTest::newRow("another program's transaction outlasts the bound")
+        << "transaction" << false << -1 << 1500 << program
+        << "elle est occupée par un autre programme";
+    QTest::newRow("a reset waits for another update to end")
+        << "writer lock" << true << 1000 << 60000 << update << "";
+    QTest::newRow("a reset outlasted by another update")
+        << "writer lock" << true << -1 << 1500 << update
+        << "Une autre mise à jour écrit dans la base";
+    QTest::newRow("a reset waits for another program's transaction to end")
+        << "transaction" << true << 1500 << 60000 << program << "";
+}
+
+void TestCalculs::waitsInSightForAnotherWriter()
+{
+    QFETCH(QString, holder);
+    QFETCH(bool, reset);
+    QFETCH(int, releaseAfterMs);
+    QFETCH(int, boundMs);
+    QFETCH(QString, waiting);
+    QFETCH(QString, reason);
+
+    TolvaneTestBed bed;
+    QVERIFY(bed.isReady());
+    bed.context.writerWaitBound = std::chrono::milliseconds(boundMs);
+    QVERIFY(bed.addPlayer("Alice", 1, 1) && bed.rank());
+    QVERIFY(bed.writeLog("L0000001.log",
+                         {"L 08/05/2013 - 20:50:50: \"Dave<7><BOT><TERRORIST>\" killed "
+                          "\"Erin<1><BOT><CT>\" with \"deagle\"",
+                          "L 08/05/2013 - 21:00:00: Log file closed"}));
+    const std::unique_ptr<QProcess> other = holdDatabase(holder, bed.store.path());
+    QVERIFY2(other, "no second process holds the database");
+
+    FirstPaint firstPaint;
+    qApp->installEventFilter(&firstPaint);
+    QPointer<Affiche> window(Affiche::showNew(bed.context));
+    QElapsedTimer clock;
+    clock.start();
+    if (reset)
+        window->RazStats();
+    else
+        window->MnuUpdate_Click();
+    // Timers fire during the wait only if the window keeps handling its events meanwhile.
+    QString shownWhileWaiting;
+    QTimer::singleShot(700, [&] {
+        if (const QList<Calculs *> shown = TolvaneTestBed::progressWindows(); !shown.isEmpty())
+            shownWhileWaiting = shown.first()->findChild<QLabel *>("Label1")->text();
+    });
+    if (releaseAfterMs >= 0)
+        QTimer::singleShot(releaseAfterMs, [&] { release(*other); });
+
+    if (reason.isEmpty()) {
+        Affiche *fresh = TolvaneTestBed::waitForNewResults(window, 30000);
+        QVERIFY(fresh);
+        QCOMPARE(bed.prompts.shown.size(), 0);
+        QStringList names = TolvaneTestBed::namesShown(fresh->tabResult());
+        names.sort();
+        QCOMPARE(names,
+                 reset ? QStringList({"Dave", "Erin"}) : QStringList({"Alice", "Dave", "Erin"}));
+        QVERIFY(clock.elapsed() >= releaseAfterMs);
+    } else {
+        QTRY_COMPARE_WITH_TIMEOUT(bed.prompts.count("message"), 1, 30000);
+        const ScriptedPrompts::Shown &message = bed.prompts.shown.at(0);
+        QCOMPARE(message.title, QStringLiteral("Tolvane"));
+        QCOMPARE(message.text,
+                 reset ? QStringLiteral("Les statistiques n'ont pas pu être supprimées.")
+                       : QStringLiteral("erreur"));
+        // Nothing was emptied or counted.
+        QCOMPARE(bed.store.rowCount(), 1);
+        QVERIFY2(message.details.contains(reason), qPrintable(message.details));
+        QVERIFY2(message.details.contains(QDir::toNativeSeparators(bed.store.path())),
+                 qPrintable(message.details));
+        QVERIFY(clock.elapsed() >= boundMs);
+        QVERIFY2(clock.elapsed() < boundMs + 5000, "the window waited past its bound");
+        release(*other);
+    }
+    qApp->removeEventFilter(&firstPaint);
+    QCOMPARE(firstPaint.label1,
+             QStringLiteral("Veuillez patienter pendant le calcul des statistiques..."));
+    QCOMPARE(shownWhileWaiting, waiting);
 }
 
 QTEST_MAIN(TestCalculs)

@@ -2,8 +2,15 @@
 #include "affiche.h"
 #include "tolvanetestbed.h"
 
+#include <QDir>
+#include <QFile>
 #include <QTableView>
 #include <QTest>
+
+#include <csignal>
+#include <optional>
+
+#include <sys/resource.h>
 
 using Answers = QList<std::optional<QString>>;
 Q_DECLARE_METATYPE(std::optional<QString>)
@@ -28,7 +35,39 @@ private:
     {
         return bed.settings.read("Tolvane", "Authentification", "Code");
     }
+    static QByteArray settingsFile(const TolvaneTestBed &bed)
+    {
+        QFile file(QDir(bed.logFolder()).filePath("../settings/Tolvane.conf"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
 };
+
+namespace {
+
+/**
+ * A disk that takes no more than \a bytes in any file this process writes, as a full one does;
+ * the limit holds for root too, which no file mode stops.
+ */
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        rlimit limited = m_saved;
+        limited.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_saved); }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    rlimit m_saved {};
+};
+
+} // namespace
 
 void TestResetCode::cleanup()
 {
@@ -167,34 +206,47 @@ void TestResetCode::changeCode_data()
 {
     QTest::addColumn<QString>("code");
     QTest::addColumn<Answers>("answers");
+    QTest::addColumn<bool>("diskFull");
     QTest::addColumn<QStringList>("prompts");
     QTest::addColumn<QString>("acceptedAfter");
     QTest::addColumn<QString>("refusedAfter");
 
     const QStringList bothPrompts {"text", "text"};
-    QTest::newRow("new code") << "Secret" << Answers {"Secret", "Other"} << bothPrompts << "Other"
+    QTest::newRow("new code") << "Secret" << Answers {"Secret", "Other"} << false << bothPrompts
+                              << "Other"
                               << "Secret";
     QTest::newRow("first code, from none")
-        << "" << Answers {"", "Secret"} << bothPrompts << "Secret"
+        << "" << Answers {"", "Secret"} << false << bothPrompts << "Secret"
         << "";
     QTest::newRow("cancel keeps the old code")
-        << "Secret" << Answers {"Secret", std::nullopt} << bothPrompts << "Secret"
+        << "Secret" << Answers {"Secret", std::nullopt} << false << bothPrompts << "Secret"
         << "";
     QTest::newRow("OK with an empty field clears the code")
-        << "Secret" << Answers {"Secret", ""} << bothPrompts << ""
+        << "Secret" << Answers {"Secret", ""} << false << bothPrompts << ""
         << "Secret";
-    QTest::newRow("wrong current code")
-        << "Secret" << Answers {"secret", "Other"} << QStringList {"text", "message"} << "Secret"
+    QTest::newRow("wrong current code") << "Secret" << Answers {"secret", "Other"} << false
+                                        << QStringList {"text", "message"} << "Secret"
+                                        << "Other";
+    QTest::newRow("current code with a blank") << "Secret" << Answers {" Secret", "Other"} << false
+                                               << QStringList {"text", "message"} << "Secret"
+                                               << "Other";
+    const QStringList refusedByTheDisk {"text", "text", "message"};
+    QTest::newRow("a code the disk refuses leaves the old one in force")
+        << "Secret" << Answers {"Secret", "Other"} << true << refusedByTheDisk << "Secret"
         << "Other";
-    QTest::newRow("current code with a blank")
-        << "Secret" << Answers {" Secret", "Other"} << QStringList {"text", "message"} << "Secret"
-        << "Other";
+    QTest::newRow("a cleared code the disk refuses leaves the old one in force")
+        << "Secret" << Answers {"Secret", ""} << true << refusedByTheDisk << "Secret"
+        << "";
+    QTest::newRow("a first code the disk refuses leaves none in force")
+        << "" << Answers {"", "Secret"} << true << refusedByTheDisk << ""
+        << "Secret";
 }
 
 void TestResetCode::changeCode()
 {
     QFETCH(QString, code);
     QFETCH(Answers, answers);
+    QFETCH(bool, diskFull);
     QFETCH(QStringList, prompts);
     QFETCH(QString, acceptedAfter);
     QFETCH(QString, refusedAfter);
@@ -204,8 +256,15 @@ void TestResetCode::changeCode()
     QVERIFY(AccessCode(bed.settings).change(code));
     Affiche window(bed.context);
     bed.prompts.textAnswers = answers;
+    const QString stored = storedCode(bed);
+    const QByteArray onDisk = settingsFile(bed);
 
-    window.MnuCodeChg_Click();
+    {
+        std::optional<FileSizeLimit> full;
+        if (diskFull)
+            full.emplace(0);
+        window.MnuCodeChg_Click();
+    }
 
     QCOMPARE(bed.prompts.kinds(), prompts);
     QCOMPARE(bed.prompts.shown.at(0).title, QStringLiteral("Identification"));
@@ -217,6 +276,12 @@ void TestResetCode::changeCode()
                  QStringLiteral("Veuillez entrer votre nouveau\ncode d'authentification"));
     } else {
         QCOMPARE(bed.prompts.shown.at(1).text, QStringLiteral("Votre code n'est pas valide."));
+    }
+    if (diskFull) {
+        QCOMPARE(bed.prompts.shown.at(2).text,
+                 QStringLiteral("Le nouveau code n'a pas pu être enregistré."));
+        QCOMPARE(storedCode(bed), stored);
+        QCOMPARE(settingsFile(bed), onDisk);
     }
     QVERIFY(AccessCode(bed.settings).matches(acceptedAfter));
     QVERIFY(!AccessCode(bed.settings).matches(refusedAfter));

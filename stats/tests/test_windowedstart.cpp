@@ -1,11 +1,14 @@
+#include "affiche.h"
 #include "datastats.h"
 #include "scriptedprompts.h"
 #include "settingsstore.h"
 #include "statspaths.h"
+#include "tolvanetestbed.h"
 #include "windowedstart.h"
 
 #include <QDir>
 #include <QFile>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -18,6 +21,8 @@ private slots:
     void firstStartAsksForTheLogFolderOnce();
     void knownLogFolderIsNotAskedFor();
     void databaseThatCannotBeOpenedIsNamed();
+    void updateAsksAgainForAFolderNeverChosen_data();
+    void updateAsksAgainForAFolderNeverChosen();
 };
 
 void TestWindowedStart::firstStartAsksForTheLogFolderOnce_data()
@@ -92,6 +97,58 @@ void TestWindowedStart::databaseThatCannotBeOpenedIsNamed()
     QVERIFY2(prompts.shown.at(0).text.contains(QDir::toNativeSeparators(database)),
              qPrintable(prompts.shown.at(0).text));
     QVERIFY(prompts.shown.at(0).text.contains(store.errorString()));
+}
+
+void TestWindowedStart::updateAsksAgainForAFolderNeverChosen_data()
+{
+    QTest::addColumn<bool>("chosen");
+
+    QTest::newRow("chosen on update") << true;
+    QTest::newRow("cancelled again") << false;
+}
+
+void TestWindowedStart::updateAsksAgainForAFolderNeverChosen()
+{
+    QFETCH(bool, chosen);
+
+    TolvaneTestBed bed;
+    QVERIFY(bed.isReady());
+    QVERIFY(bed.addPlayer("Alice", 1, 1) && bed.rank());
+    QVERIFY(bed.writeLog("L0000001.log",
+                         {"L 08/05/2013 - 20:50:50: \"Dave<7><BOT><TERRORIST>\" killed "
+                          "\"Erin<1><BOT><CT>\" with \"deagle\"",
+                          "L 08/05/2013 - 21:00:00: Log file closed"}));
+    // The first start's chooser was cancelled: no folder is known.
+    QVERIFY(StatsPaths(bed.settings).setLogFolder(QString()));
+    QVERIFY(StatsPaths(bed.settings).setDatabasePath(bed.store.path()));
+    DataStats store;
+    QVERIFY(prepareWindowedStart(bed.settings, bed.prompts, store));
+    QCOMPARE(bed.prompts.kinds(), QStringList {"folder"});
+    QVERIFY(StatsPaths(bed.settings).logFolder().isEmpty());
+
+    QPointer<Affiche> window(Affiche::showNew(bed.context));
+    bed.prompts.folderAnswer = chosen ? bed.logFolder() : QString();
+    window->MnuUpdate_Click();
+
+    QCOMPARE(bed.prompts.kinds(), QStringList({"folder", "folder"}));
+    QCOMPARE(bed.prompts.shown.at(1).title,
+             QStringLiteral("Choisissez le dossier des logs du serveur"));
+    if (chosen) {
+        Affiche *fresh = TolvaneTestBed::waitForNewResults(window);
+        QVERIFY(fresh);
+        QStringList names = TolvaneTestBed::namesShown(fresh->tabResult());
+        names.sort();
+        QCOMPARE(names, QStringList({"Alice", "Dave", "Erin"}));
+        QCOMPARE(StatsPaths(bed.settings).logFolder(), bed.logFolder());
+    } else {
+        QTest::qWait(50);
+        QVERIFY(window);
+        QVERIFY(window->isVisible());
+        QVERIFY(TolvaneTestBed::progressWindows().isEmpty());
+        QCOMPARE(TolvaneTestBed::namesShown(window->tabResult()), QStringList {"Alice"});
+        QVERIFY(StatsPaths(bed.settings).logFolder().isEmpty());
+    }
+    QCOMPARE(bed.prompts.count("message"), 0);
 }
 
 QTEST_MAIN(TestWindowedStart)

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QPointer>
 #include <QTableView>
 #include <QTest>
 
@@ -84,11 +85,13 @@ QList<Calculs *> TolvaneTestBed::progressWindows()
 
 Affiche *TolvaneTestBed::waitForNewResults(const Affiche *previous, int timeoutMs)
 {
+    // Once the previous window is deleted its address may well come back for the new one.
+    const QPointer<const Affiche> old(previous);
     Affiche *found = nullptr;
     const bool shown = QTest::qWaitFor(
         [&] {
             for (Affiche *window : resultsWindows()) {
-                if (window != previous)
+                if (old.isNull() || window != old.data())
                     found = window;
             }
             return found != nullptr;

@@ -6,17 +6,21 @@
 #include "prompts.h"
 #include "statscolumns.h"
 #include "statsgridmodel.h"
+#include "statspaths.h"
 #include "tolvanecontext.h"
 #include "tolvaneicon.h"
 #include "tolvanetexts.h"
-#include "updaterun.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QMenuBar>
 #include <QSqlQueryModel>
 #include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QTableView>
+
+#include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -85,15 +89,61 @@ Affiche::Affiche(TolvaneContext &context, QWidget *parent) : QMainWindow(parent)
     m_tabResult->setModel(m_gridModel);
 
     setDataMember(QStringLiteral("Class2"));
-
-    const QFontMetrics metrics(m_tabResult->font());
-    // Room for the caption margins, so that a caption as long as its template entry shows whole.
-    const int margins = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
-    const QStringList entries = columnTemplate();
-    for (int column = 0; column < entries.size(); ++column)
-        header->resizeSection(column, metrics.horizontalAdvance(entries[column]) + margins);
+    sizeColumns();
 
     resize(clientWidth, clientHeight + menuBar()->sizeHint().height());
+}
+
+void Affiche::sizeColumns()
+{
+    QHeaderView *header = m_tabResult->horizontalHeader();
+    const QFontMetrics metrics(m_tabResult->font());
+    // Room for the caption margins, so that a caption as long as its template entry shows whole.
+    const int captionMargins = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    // A cell as the grid lays it out: its text as the grid writes it (numbers in the grid's
+    // locale, with their group separators), its margins, and the grid line.
+    QStyleOptionViewItem cell;
+    cell.initFrom(m_tabResult);
+    cell.font = m_tabResult->font();
+    cell.fontMetrics = metrics;
+    cell.locale = m_tabResult->locale();
+    cell.features = QStyleOptionViewItem::HasDisplay;
+    cell.widget = m_tabResult;
+    auto textWidth = [&](const QString &text) {
+        cell.text = text;
+        return m_tabResult->style()
+                   ->sizeFromContents(QStyle::CT_ItemViewItem, &cell, QSize(), m_tabResult)
+                   .width()
+            + (m_tabResult->showGrid() ? 1 : 0);
+    };
+    auto numberWidth = [&](qint64 value) {
+        return textWidth(cell.locale.toString(value));
+    };
+    const QStringList entries = columnTemplate();
+    // Without them (a store that cannot be read) the columns keep at least their template widths.
+    const std::optional<DataStats::Extents> extents = m_context.store.extents();
+    for (int column = 0; column < int(entries.size()); ++column) {
+        int width = std::max(metrics.horizontalAdvance(entries[column]) + captionMargins,
+                             header->sectionSizeHint(column));
+        if (extents) {
+            int widest = 0;
+            if (column == StatsColumns::Nom) {
+                for (const QString &name : extents->longestNames)
+                    widest = std::max(widest, textWidth(name));
+                // A name made up by a broken log line must not push every count out of sight.
+                widest = std::min(widest, gridGeometry.width() / 2);
+            } else if (column == StatsColumns::Place) {
+                widest = std::max(numberWidth(extents->smallestPlace),
+                                  numberWidth(extents->largestPlace));
+            } else {
+                const auto counter = std::size_t(column - StatsColumns::FirstCounter);
+                widest = std::max(numberWidth(extents->smallest[counter]),
+                                  numberWidth(extents->largest[counter]));
+            }
+            width = std::max(width, widest);
+        }
+        header->resizeSection(column, width);
+    }
 }
 
 Affiche::~Affiche() = default;
@@ -147,9 +197,24 @@ void Affiche::setDataMember(const QString &dataMember)
 
 void Affiche::MnuUpdate_Click()
 {
+    if (!knowsLogFolder())
+        return;
     auto *calculs = new Calculs(m_context, this);
     calculs->show();
     calculs->startUpdate();
+}
+
+bool Affiche::knowsLogFolder()
+{
+    StatsPaths paths(m_context.settings);
+    if (!paths.logFolder().isEmpty())
+        return true;
+    // Not chosen at start-up: asked again, rather than running on no folder at all.
+    const QString folder = m_context.prompts.chooseFolder(this, TolvaneTexts::chooseLogFolder());
+    if (folder.isEmpty())
+        return false;
+    paths.setLogFolder(folder);
+    return true;
 }
 
 void Affiche::MnuQuit_Click()
@@ -202,19 +267,11 @@ void Affiche::MnuCodeChg_Click()
 
 void Affiche::RazStats()
 {
-    // An update running elsewhere (cron, another window) must not see its work emptied under it.
-    DataStats &store = m_context.store;
-    const bool emptied =
-        store.lockWriter(UpdateRun::defaultWaitBound,
-                         [](std::chrono::milliseconds) { QCoreApplication::processEvents(); })
-        && store.clearStats();
-    const QString reason = store.errorString();
-    store.unlockWriter();
-    if (!emptied) {
-        m_context.prompts.showMessage(this, TolvaneTexts::programTitle(),
-                                      TolvaneTexts::resetFailed(), reason);
+    if (!knowsLogFolder())
         return;
-    }
-    store.closeRecordSets();
-    MnuUpdate_Click();
+    // The progress window empties the statistics before it counts: it waits there, in sight,
+    // for any other update to finish, and holds the database from the emptying to the ranking.
+    auto *calculs = new Calculs(m_context, this);
+    calculs->show();
+    calculs->startReset();
 }

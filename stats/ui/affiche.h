@@ -41,6 +41,11 @@ public:
 private:
     void createMenus();
     void setDataMember(const QString &dataMember);
+    /// Each column at least as wide as its template entry, and wide enough for its caption and
+    /// the widest value the table holds in it.
+    void sizeColumns();
+    /// Whether the log folder is known, asking for it when it is not; false when cancelled.
+    bool knowsLogFolder();
 
     TolvaneContext &m_context;
     QTableView *m_tabResult = nullptr;

@@ -2,6 +2,7 @@
 
 #include "affiche.h"
 #include "datastats.h"
+#include "frenchreasons.h"
 #include "prompts.h"
 #include "settingsstore.h"
 #include "statspaths.h"
@@ -11,6 +12,8 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
@@ -30,6 +33,15 @@ constexpr QRect label2Geometry(5805 / 15, 345 / 15, 690 / 15, 240 / 15);
 // repaints at this pace, showing the line reached each time.
 constexpr qint64 dispatchIntervalMs = 8;
 
+// Inside the window a statement gives up soon on a transaction of another program: the wait
+// goes on between tries, with the window drawn and saying why, instead of inside the database,
+// where the window could neither repaint nor answer for the 15 s a statement may wait elsewhere.
+constexpr std::chrono::milliseconds busyTimeout {250};
+constexpr std::chrono::milliseconds retryInterval {250};
+
+// A window that is never painted (minimised, say) must not keep the run from starting.
+constexpr int paintGraceMs = 2000;
+
 QFont windowFont(qreal pointSize, bool bold)
 {
     QFont font(QStringLiteral("MS Sans Serif"));
@@ -37,6 +49,25 @@ QFont windowFont(qreal pointSize, bool bold)
     font.setPointSizeF(pointSize);
     font.setBold(bold);
     return font;
+}
+
+// Faces that stand in for MS Sans Serif are wider; a notice is shrunk to stay readable whole
+// inside its place rather than cut off.
+QFont fitted(QFont font, const QString &text, const QSize &room)
+{
+    while (font.pointSizeF() > 6) {
+        const QRect needed = QFontMetrics(font).boundingRect(QRect(QPoint(), room), 0, text);
+        if (needed.width() <= room.width() && needed.height() <= room.height())
+            break;
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    }
+    return font;
+}
+
+// SQLite's words for a database that another connection keeps in a transaction.
+bool isBusy(const QString &reason)
+{
+    return reason.contains(QLatin1String("database is locked"));
 }
 
 } // namespace
@@ -53,14 +84,8 @@ Calculs::Calculs(TolvaneContext &context, Affiche *results)
 
     m_label1 = new QLabel(TolvaneTexts::pleaseWait(), this);
     m_label1->setObjectName(QStringLiteral("Label1"));
-    QFont label1Font = windowFont(12, true);
-    // Faces that stand in for MS Sans Serif are wider; the notice is shrunk to stay readable
-    // whole inside the window rather than cut off.
-    while (label1Font.pointSizeF() > 6
-           && QFontMetrics(label1Font).horizontalAdvance(TolvaneTexts::pleaseWait())
-               > clientSize.width())
-        label1Font.setPointSizeF(label1Font.pointSizeF() - 0.5);
-    m_label1->setFont(label1Font);
+    m_label1->setFont(fitted(windowFont(12, true), TolvaneTexts::pleaseWait(),
+                             QSize(clientSize.width(), clientSize.height())));
     m_label1->setGeometry(label1Geometry);
 
     m_progress = new QProgressBar(this);
@@ -83,6 +108,8 @@ Calculs::~Calculs() = default;
 
 void Calculs::fileStarted(int number, int total, qint64 lastLineIndex)
 {
+    if (m_waiting)
+        endWaiting();
     m_label2->setText(QString::number(number) + QLatin1Char('/') + QString::number(total));
     m_lastLineIndex = lastLineIndex;
     m_lineIndex = 0;
@@ -109,12 +136,87 @@ void Calculs::dispatchPendingEvents()
     m_sinceDispatch.restart();
 }
 
+void Calculs::waitingForWriter(std::chrono::milliseconds, std::chrono::milliseconds)
+{
+    showWaiting(TolvaneTexts::waitingForUpdate());
+    QCoreApplication::processEvents();
+}
+
+void Calculs::showWaiting(const QString &text)
+{
+    if (!m_waiting || m_label1->text() != text) {
+        m_label1->setFont(fitted(windowFont(12, true), text, clientSize));
+        m_label1->setText(text);
+    }
+    if (!m_waiting) {
+        m_progress->setRange(0, 0); // a busy bar: nothing is counted while it waits
+        m_label2->clear();
+    }
+    m_waiting = true;
+}
+
+void Calculs::endWaiting()
+{
+    m_waiting = false;
+    m_label1->setFont(fitted(windowFont(12, true), TolvaneTexts::pleaseWait(), clientSize));
+    m_label1->setText(TolvaneTexts::pleaseWait());
+    m_progress->setRange(0, 100);
+    m_progress->setValue(0);
+}
+
+void Calculs::showStopped(const QString &reason)
+{
+    m_waiting = false;
+    m_progress->hide();
+    m_label2->hide();
+    const QRect room = rect().adjusted(4, 2, -4, -2);
+    m_label1->setGeometry(room);
+    m_label1->setAlignment(Qt::AlignCenter);
+    m_label1->setFont(fitted(windowFont(9, true), TolvaneTexts::runStopped(), room.size()));
+    m_label1->setText(TolvaneTexts::runStopped());
+    setToolTip(reason);
+    setCursor(Qt::PointingHandCursor);
+}
+
 void Calculs::startUpdate()
+{
+    start(false);
+}
+
+void Calculs::startReset()
+{
+    start(true);
+}
+
+void Calculs::start(bool emptyFirst)
 {
     if (m_started)
         return;
     m_started = true;
-    QTimer::singleShot(0, this, &Calculs::UpdateRun);
+    m_emptyFirst = emptyFirst;
+    // Nothing may wait before the window is on screen: a window mapped but not yet painted
+    // shows what was behind it for as long as the wait lasts.
+    if (m_painted) {
+        QTimer::singleShot(0, this, &Calculs::UpdateRun);
+        return;
+    }
+    m_startWhenPainted = true;
+    QTimer::singleShot(paintGraceMs, this, [this] {
+        if (!m_startWhenPainted)
+            return;
+        m_startWhenPainted = false;
+        UpdateRun();
+    });
+}
+
+void Calculs::paintEvent(QPaintEvent *event)
+{
+    QWidget::paintEvent(event);
+    m_painted = true;
+    if (m_startWhenPainted) {
+        m_startWhenPainted = false;
+        QTimer::singleShot(0, this, &Calculs::UpdateRun);
+    }
 }
 
 void Calculs::UpdateRun()
@@ -122,18 +224,61 @@ void Calculs::UpdateRun()
     m_running = true;
     if (m_results)
         m_results->close();
-    m_context.store.closeRecordSets();
+    DataStats &store = m_context.store;
+    store.closeRecordSets();
+    QCoreApplication::processEvents();
 
-    m_sinceDispatch.start();
-    ::UpdateRun run(m_context.store, StatsPaths(m_context.settings).logFolder());
-    const bool succeeded = run.run(this);
+    const auto previousTimeout = store.setBusyTimeout(busyTimeout);
+    const std::chrono::milliseconds bound = m_context.writerWaitBound;
+    QElapsedTimer clock;
+    clock.start();
+    bool emptied = !m_emptyFirst;
+    bool succeeded = false;
+    QString failure;
+    QString reason;
+    while (true) {
+        const auto left = std::max(std::chrono::milliseconds(0),
+                                   bound - std::chrono::milliseconds(clock.elapsed()));
+        if (!emptied) {
+            // The lock taken here is the run's own: it is held from the emptying to the ranking.
+            emptied = store.lockWriter(left, [this, left](std::chrono::milliseconds waited) {
+                waitingForWriter(waited, left);
+            }) && store.clearStats();
+            if (!emptied) {
+                failure = TolvaneTexts::resetFailed();
+                reason = store.errorString();
+                store.unlockWriter();
+            }
+        }
+        if (emptied) {
+            m_sinceDispatch.start();
+            ::UpdateRun run(store, StatsPaths(m_context.settings).logFolder());
+            run.setWaitBound(left);
+            succeeded = run.run(this);
+            // The emptying's hold, when the run ended before it took the lock over.
+            store.unlockWriter();
+            failure = TolvaneTexts::runFailed();
+            reason = run.errorString();
+        }
+        if (succeeded || !isBusy(reason) || clock.elapsed() >= bound.count())
+            break;
+        showWaiting(TolvaneTexts::waitingForDatabase());
+        QEventLoop pause;
+        QTimer::singleShot(retryInterval, &pause, &QEventLoop::quit);
+        pause.exec();
+    }
+    if (previousTimeout)
+        store.setBusyTimeout(*previousTimeout);
     m_running = false;
 
     if (!succeeded) {
         m_failed = true;
-        m_context.prompts.showMessage(this, TolvaneTexts::programTitle(), TolvaneTexts::runFailed(),
-                                      run.errorString());
-        setToolTip(run.errorString());
+        const QString details = FrenchReasons::translate(reason);
+        showStopped(details);
+        m_context.prompts.showMessage(this, TolvaneTexts::programTitle(), failure, details);
+        // Escape reaches a window without a frame only once it is the active one.
+        raise();
+        activateWindow();
         return;
     }
     Affiche::showNew(m_context);

@@ -29,8 +29,7 @@ QVariant StatsGridModel::headerData(int section, Qt::Orientation orientation, in
         const std::string_view name = StatsColumns::names[std::size_t(section)];
         return QString::fromUtf8(name.data(), qsizetype(name.size()));
     }
-    // Captions align as their columns do: a caption wider than its column loses its first
-    // letters, and "s1_1_usp" shows as "1_1_usp", the text its column was sized for.
+    // Captions align as their columns do.
     if (orientation == Qt::Horizontal && role == Qt::TextAlignmentRole)
         return columnAlignment(section);
     return QIdentityProxyModel::headerData(section, orientation, role);

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "updaterun.h"
+
+#include <chrono>
+
 class DataStats;
 class Prompts;
 class SettingsStore;
@@ -10,4 +14,6 @@ struct TolvaneContext
     DataStats &store;
     SettingsStore &settings;
     Prompts &prompts;
+    /// How long an update of the windows waits for another program writing to the database.
+    std::chrono::milliseconds writerWaitBound = UpdateRun::defaultWaitBound;
 };

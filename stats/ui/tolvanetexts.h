@@ -45,6 +45,19 @@ inline QString pleaseWait()
 {
     return QStringLiteral("Veuillez patienter pendant le calcul des statistiques...");
 }
+inline QString waitingForUpdate()
+{
+    return QStringLiteral("En attente de la fin d'une autre mise à jour...");
+}
+inline QString waitingForDatabase()
+{
+    return QStringLiteral("En attente d'un autre programme qui écrit dans la base...");
+}
+inline QString runStopped()
+{
+    return QStringLiteral("Les statistiques n'ont pas pu être mises à jour.\n"
+                          "Cliquez ici ou appuyez sur Échap pour revenir aux résultats.");
+}
 inline QString codeNotStored()
 {
     return QStringLiteral("Le nouveau code n'a pas pu être enregistré.");

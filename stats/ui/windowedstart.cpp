@@ -4,6 +4,7 @@
 #include "calculs.h"
 #include "datastats.h"
 #include "dialogprompts.h"
+#include "frenchqttexts.h"
 #include "overlaysettings.h"
 #include "settingsstore.h"
 #include "statspaths.h"
@@ -37,6 +38,8 @@ int startWindowed(int argc, char **argv, const QString &logFolder, const QString
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tolvane"));
     QApplication::setWindowIcon(TolvaneIcon::icon());
+    FrenchQtTexts frenchQtTexts;
+    QApplication::installTranslator(&frenchQtTexts);
 
     SettingsStore stored;
     OverlaySettings settings(stored);

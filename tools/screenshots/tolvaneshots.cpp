@@ -17,6 +17,7 @@
 #include <QMessageBox>
 #include <QTemporaryDir>
 
+#include <chrono>
 #include <cstdio>
 #include <memory>
 
@@ -76,6 +77,11 @@ int renderTolvaneWindows(const QString &folder)
         calculs.fileStarted(3, 7, 1000);
         calculs.lineProcessed(420);
         written += save(&calculs, folder, QStringLiteral("tolvane-calculs.png"));
+    }
+    {
+        Calculs calculs(context, nullptr);
+        calculs.waitingForWriter(std::chrono::seconds(4), std::chrono::seconds(300));
+        written += save(&calculs, folder, QStringLiteral("tolvane-calculs-attente.png"));
     }
 
     const struct
