@@ -171,6 +171,8 @@ void EventAccumulator::AccumulateEvent(const LogEvent &event)
 
 void EventAccumulator::endFile()
 {
+    m_players.reserve(m_players.size() + m_fileNames.size());
+    m_counts.reserve(m_counts.size() + m_fileNames.size());
     QByteArray decoded;
     for (std::uint32_t slot = 0; slot < m_fileNames.size(); ++slot) {
         QByteArrayView name = m_fileNames.name(slot);
@@ -187,7 +189,7 @@ void EventAccumulator::endFile()
         }
     }
     m_fileNames.clear();
-    m_fileCounts.clear();
+    std::vector<Counts>().swap(m_fileCounts);
     m_fileEvents = 0;
 }
 
@@ -202,8 +204,8 @@ bool EventAccumulator::flush(bool rankingFollows)
     }
     const bool written = !m_failed && m_store.addToPlayers(pending, rankingFollows);
     m_players.clear();
-    m_spellings.clear();
-    m_spelling.clear();
-    m_counts.clear();
+    std::string().swap(m_spellings);
+    decltype(m_spelling)().swap(m_spelling);
+    std::vector<Counts>().swap(m_counts);
     return written;
 }

@@ -53,10 +53,11 @@ NameTable::NameTable()
 
 void NameTable::clear()
 {
-    m_index.assign(initialCapacity, Entry {0, 0});
+    // Given back rather than kept: after a file of half a million names come files of dozens.
+    std::vector<Entry>(initialCapacity, Entry {0, 0}).swap(m_index);
     m_mask = initialCapacity - 1;
-    m_keys.clear();
-    m_arena.clear();
+    std::vector<Key>().swap(m_keys);
+    std::string().swap(m_arena);
 }
 
 QByteArrayView NameTable::name(std::uint32_t slot) const
@@ -89,9 +90,24 @@ std::uint32_t NameTable::slot(QByteArrayView name)
     return slot;
 }
 
+void NameTable::reserve(std::size_t names)
+{
+    m_keys.reserve(names);
+    std::size_t capacity = m_index.size();
+    while (capacity < names * 2)
+        capacity *= 2;
+    if (capacity > m_index.size())
+        rehash(capacity);
+}
+
 void NameTable::grow()
 {
-    m_index.assign(m_index.size() * 2, Entry {0, 0});
+    rehash(m_index.size() * 2);
+}
+
+void NameTable::rehash(std::size_t capacity)
+{
+    m_index.assign(capacity, Entry {0, 0});
     m_mask = m_index.size() - 1;
     for (std::uint32_t slot = 0; slot < m_keys.size(); ++slot) {
         std::uint64_t position = m_keys[slot].hash & m_mask;

@@ -23,6 +23,8 @@ public:
     /// The bytes of the name in \a slot.
     QByteArrayView name(std::uint32_t slot) const;
     void clear();
+    /// Room for \a names names without growing on the way.
+    void reserve(std::size_t names);
 
 private:
     struct Key
@@ -33,6 +35,7 @@ private:
     };
 
     void grow();
+    void rehash(std::size_t capacity);
 
     struct Entry
     {

@@ -16,5 +16,5 @@ bool RankPlayers(DataStats &store)
                 changed.emplace_back(rowId, place);
         }))
         return false;
-    return store.setPlaces(changed);
+    return store.setPlaces(std::move(changed));
 }

@@ -55,9 +55,9 @@ const QString nomIndex = QStringLiteral("StatsNom");
 QStringList indexStatements(bool withNom = true)
 {
     QStringList statements = {
-        // The keys are unique in their own indexes, which a first import can drop and rebuild.
+        // The folded names are unique in an index of their own, which a first import can drop
+        // and build again.
         QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS PlayersFolded ON Players (Folded)"),
-        QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS PlayersNom ON Players (Nom)"),
         // The ranking pass reads the rows in ranking order, the views list them by Place and
         // by kills: none of them reads the whole table to sort it.
         QStringLiteral(
@@ -145,9 +145,9 @@ bool DataStats::open(const QString &path, Access access)
         return true;
     }
     // A count of many players touches tens of megabytes of table and indexes: with SQLite's
-    // default two megabytes of cache they would be read and written back over and over. The
-    // cache only grows as far as a run reaches, so a small update stays small.
-    QSqlQuery(db).exec(QStringLiteral("PRAGMA cache_size = -65536"));
+    // default two megabytes of cache they would be read and written back over and over. Sixteen
+    // keep an update of a large database well under a hundred megabytes of memory.
+    QSqlQuery(db).exec(QStringLiteral("PRAGMA cache_size = -16384"));
     if (!createSchema()) {
         db.close();
         return false;
@@ -194,30 +194,27 @@ bool DataStats::createSchema()
         columns << (c == StatsColumns::Nom ? name + QStringLiteral(" TEXT NOT NULL DEFAULT ''")
                                            : name + QStringLiteral(" INTEGER NOT NULL DEFAULT 0"));
     }
-    const QStringList statements = {
-        QStringLiteral("CREATE TABLE IF NOT EXISTS Stats (%1)").arg(columns.join(u", ")),
-        QStringLiteral("CREATE VIEW IF NOT EXISTS Class AS SELECT * FROM Stats "
-                       "ORDER BY Kills DESC, Place"),
-        QStringLiteral("CREATE VIEW IF NOT EXISTS Class2 AS SELECT * FROM Stats ORDER BY Place"),
-        // How far each log file has been counted, committed with that file's counts.
-        QStringLiteral("CREATE TABLE IF NOT EXISTS LogProgress (File TEXT PRIMARY KEY, "
-                       "ByteOffset INTEGER NOT NULL, HeadDigest BLOB NOT NULL, "
-                       "HeadLength INTEGER NOT NULL)"),
-        // One key per player: the case-folded name, unique, with the spelling of its row.
-        QStringLiteral("CREATE TABLE IF NOT EXISTS Players (Id INTEGER PRIMARY KEY, "
-                       "Folded TEXT NOT NULL UNIQUE, Nom TEXT NOT NULL UNIQUE)"),
-        // The ranking pass reads the rows in ranking order, the views list them by Place and
-        // by kills: none of them reads the whole table to sort it.
-        QStringLiteral(
-            "CREATE INDEX IF NOT EXISTS StatsRank ON Stats (TotalClass DESC, Nom, Place)"),
-        QStringLiteral("CREATE INDEX IF NOT EXISTS StatsPlace ON Stats (Place)"),
-        QStringLiteral("CREATE INDEX IF NOT EXISTS StatsKills ON Stats (Kills DESC, Place)"),
-    };
+    const QStringList statements =
+        QStringList {
+            QStringLiteral("CREATE TABLE IF NOT EXISTS Stats (%1)").arg(columns.join(u", ")),
+            QStringLiteral("CREATE VIEW IF NOT EXISTS Class AS SELECT * FROM Stats "
+                           "ORDER BY Kills DESC, Place"),
+            QStringLiteral(
+                "CREATE VIEW IF NOT EXISTS Class2 AS SELECT * FROM Stats ORDER BY Place"),
+            // How far each log file has been counted, committed with that file's counts.
+            QStringLiteral("CREATE TABLE IF NOT EXISTS LogProgress (File TEXT PRIMARY KEY, "
+                           "ByteOffset INTEGER NOT NULL, HeadDigest BLOB NOT NULL, "
+                           "HeadLength INTEGER NOT NULL)"),
+            // One key per player: the case-folded name, unique, with the spelling of its row.
+            QStringLiteral("CREATE TABLE IF NOT EXISTS Players (Id INTEGER PRIMARY KEY, "
+                           "Folded TEXT NOT NULL, Nom TEXT NOT NULL)"),
+        }
+        + indexStatements(false);
     // Opening an existing database writes nothing: a commit costs a sync of the disk.
     QSqlQuery existing(database());
     if (existing.exec(QStringLiteral(
             "SELECT COUNT(*) FROM sqlite_master WHERE name IN ('Stats', 'Class', 'Class2', "
-            "'LogProgress', 'Players', 'PlayersFolded', 'PlayersNom', 'StatsRank', "
+            "'LogProgress', 'Players', 'PlayersFolded', 'StatsRank', "
             "'StatsPlace', 'StatsKills')"))
         && existing.next() && existing.value(0).toInt() == statements.size())
         return true;
@@ -594,60 +591,124 @@ bool DataStats::addToPlayers(const std::vector<PlayerDelta> &players, bool ranki
 
 bool DataStats::importPlayers(const std::vector<PlayerDelta> &players)
 {
-    // Rows written in the order of an index cost a fraction of rows written at random; the
-    // other indexes are dropped and built again afterwards, a sort each instead of a search per
-    // row. The places are those the ranking that follows would give.
+    // A row added in the order of an index costs that index an append; at random, a search.
+    // The keys go in order of the folded names, the rows in ranking order, with the places the
+    // ranking that follows would give, and the indexes are built afterwards, a sort each.
     const QString what = QStringLiteral("cannot import the players");
     QSqlQuery query(database());
-    for (const char *index : {"StatsNom", "StatsKills", "PlayersNom"}) {
+    for (const char *index :
+         {"PlayersFolded", "StatsNom", "StatsRank", "StatsPlace", "StatsKills"}) {
         if (!query.exec(QStringLiteral("DROP INDEX IF EXISTS %1").arg(QLatin1String(index))))
             return fail(what, query.lastError().text());
     }
 
-    std::vector<const PlayerDelta *> order(players.size());
-    std::transform(players.begin(), players.end(), order.begin(),
-                   [](const PlayerDelta &p) { return &p; });
-    std::sort(order.begin(), order.end(),
-              [](const PlayerDelta *a, const PlayerDelta *b) { return a->folded < b->folded; });
-    SqliteStatement keys(handle(),
-                         QStringLiteral("INSERT INTO Players (Folded, Nom) VALUES (?1, ?2)"));
-    if (!keys.isValid())
-        return fail(what, keys.errorString());
-    for (const PlayerDelta *player : order) {
-        keys.bind(1, player->folded);
-        keys.bind(2, player->nom);
-        if (!keys.step())
-            return fail(what, keys.errorString());
-        keys.reset();
-    }
-
     constexpr std::size_t score = StatsColumns::TotalClass - StatsColumns::FirstCounter;
-    std::sort(order.begin(), order.end(), [](const PlayerDelta *a, const PlayerDelta *b) {
-        const qint32 sa = (*a->delta)[score];
-        const qint32 sb = (*b->delta)[score];
-        return sa != sb ? sa > sb : a->nom < b->nom;
+    const std::vector<const PlayerDelta *> byKey = sortedPlayers(players, [](const PlayerDelta &p) {
+        return std::pair {0, p.folded};
     });
-    QString placeholders;
-    for (int i = 0; i < StatsColumns::CounterCount; ++i)
-        placeholders += QStringLiteral(", ?%1").arg(i + 3);
-    SqliteStatement rows(handle(),
-                         QStringLiteral("INSERT INTO Stats (Nom, Place, %1) VALUES (?1, ?2%2)")
-                             .arg(counterColumns().join(u", "), placeholders));
-    if (!rows.isValid())
-        return fail(what, rows.errorString());
-    qint64 place = 0;
-    for (const PlayerDelta *player : order) {
-        rows.bind(1, player->nom);
-        rows.bind(2, ++place);
-        for (int i = 0; i < StatsColumns::CounterCount; ++i)
-            rows.bind(i + 3, qint64((*player->delta)[std::size_t(i)]));
-        if (!rows.step())
-            return fail(what, rows.errorString());
-        rows.reset();
-    }
+    if (!insertMany(QStringLiteral("INSERT INTO Players (Folded, Nom) VALUES "), 2, byKey.size(),
+                    [&](SqliteStatement &statement, int first, std::size_t i) {
+                        statement.bind(first + 1, byKey[i]->folded);
+                        statement.bind(first + 2, byKey[i]->nom);
+                    }))
+        return false;
+
+    const std::vector<const PlayerDelta *> byRank =
+        sortedPlayers(players, [](const PlayerDelta &p) {
+            // Descending scores: the negated score sorts ascending.
+            return std::pair {-qint64((*p.delta)[score]), p.nom};
+        });
+    if (!insertMany(QStringLiteral("INSERT INTO Stats (Nom, Place, %1) VALUES ")
+                        .arg(counterColumns().join(u", ")),
+                    StatsColumns::Count, byRank.size(),
+                    [&](SqliteStatement &statement, int first, std::size_t i) {
+                        statement.bind(first + 1, byRank[i]->nom);
+                        statement.bind(first + 2, qint64(i + 1));
+                        for (int c = 0; c < StatsColumns::CounterCount; ++c)
+                            statement.bind(first + c + 3,
+                                           qint64((*byRank[i]->delta)[std::size_t(c)]));
+                    }))
+        return false;
+
     for (const QString &statement : indexStatements()) {
         if (!query.exec(statement))
             return fail(what, query.lastError().text());
+    }
+    return true;
+}
+
+template<typename Key>
+std::vector<const DataStats::PlayerDelta *>
+DataStats::sortedPlayers(const std::vector<PlayerDelta> &players, Key key)
+{
+    // Sorted on keys held side by side, a number and the first sixteen bytes of a name: most
+    // comparisons then never reach the players themselves.
+    struct Sortable
+    {
+        qint64 number;
+        quint64 first;
+        quint64 second;
+        const PlayerDelta *player;
+    };
+    auto word = [](QByteArrayView bytes, qsizetype from) {
+        quint64 value = 0;
+        for (qsizetype i = from; i < from + 8; ++i)
+            value = (value << 8) | (i < bytes.size() ? static_cast<unsigned char>(bytes[i]) : 0);
+        return value;
+    };
+    std::vector<Sortable> keys;
+    keys.reserve(players.size());
+    for (const PlayerDelta &player : players) {
+        const auto [number, name] = key(player);
+        keys.push_back(Sortable {number, word(name, 0), word(name, 8), &player});
+    }
+    std::sort(keys.begin(), keys.end(), [&key](const Sortable &a, const Sortable &b) {
+        if (a.number != b.number)
+            return a.number < b.number;
+        if (a.first != b.first)
+            return a.first < b.first;
+        if (a.second != b.second)
+            return a.second < b.second;
+        return key(*a.player).second < key(*b.player).second;
+    });
+    std::vector<const PlayerDelta *> order;
+    order.reserve(keys.size());
+    for (const Sortable &sortable : keys)
+        order.push_back(sortable.player);
+    return order;
+}
+
+template<typename Bind>
+bool DataStats::insertMany(const QString &head, int columns, std::size_t rows, Bind bindRow)
+{
+    // Many rows to a statement: the work of a step and of the statement itself is shared.
+    constexpr int rowsPerStatement = 64;
+    auto values = [columns](int count) {
+        QStringList tuples;
+        int parameter = 1;
+        for (int r = 0; r < count; ++r) {
+            QStringList row;
+            for (int c = 0; c < columns; ++c)
+                row << QStringLiteral("?%1").arg(parameter++);
+            tuples << QLatin1Char('(') + row.join(u", ") + QLatin1Char(')');
+        }
+        return tuples.join(u", ");
+    };
+    const QString what = QStringLiteral("cannot import the players");
+    const std::size_t full = rows / rowsPerStatement * rowsPerStatement;
+    SqliteStatement many(handle(), head + values(rowsPerStatement));
+    SqliteStatement one(handle(), head + values(1));
+    if (!many.isValid() || !one.isValid())
+        return fail(what, many.isValid() ? one.errorString() : many.errorString());
+    for (std::size_t i = 0; i < rows;) {
+        SqliteStatement &statement = i < full ? many : one;
+        const int count = i < full ? rowsPerStatement : 1;
+        for (int r = 0; r < count; ++r)
+            bindRow(statement, r * columns, i + std::size_t(r));
+        if (!statement.step())
+            return fail(what, statement.errorString());
+        statement.reset();
+        i += std::size_t(count);
     }
     return true;
 }
@@ -738,8 +799,24 @@ bool DataStats::forEachInRankOrder(const std::function<void(qint64, qint64)> &f)
     return true;
 }
 
-bool DataStats::setPlaces(const std::vector<std::pair<qint64, qint64>> &places)
+bool DataStats::setPlaces(std::vector<std::pair<qint64, qint64>> places)
 {
+    const QString what = QStringLiteral("cannot rank the players");
+    // In the order of the table, each row is written where the last one was. When a good part
+    // of the players move, as new players do to all those ranked below them, the indexes that
+    // hold the places are built again afterwards: a sort each, instead of two searches a row.
+    std::sort(places.begin(), places.end());
+    const int rows = rowCount();
+    if (rows < 0)
+        return false;
+    const bool rebuild = places.size() >= bulkImportSize && places.size() * 4 >= std::size_t(rows);
+    QSqlQuery query(database());
+    if (rebuild) {
+        for (const char *index : {"StatsRank", "StatsPlace", "StatsKills"}) {
+            if (!query.exec(QStringLiteral("DROP INDEX IF EXISTS %1").arg(QLatin1String(index))))
+                return fail(what, query.lastError().text());
+        }
+    }
     SqliteStatement *set =
         prepared(m_setPlace, QStringLiteral("UPDATE Stats SET Place = ?1 WHERE rowid = ?2"));
     if (!set)
@@ -748,11 +825,17 @@ bool DataStats::setPlaces(const std::vector<std::pair<qint64, qint64>> &places)
         set->bind(1, place);
         set->bind(2, rowId);
         if (!set->step()) {
-            fail(QStringLiteral("cannot rank the players"), set->errorString());
+            fail(what, set->errorString());
             set->reset();
             return false;
         }
         set->reset();
+    }
+    if (rebuild) {
+        for (const QString &statement : indexStatements()) {
+            if (!query.exec(statement))
+                return fail(what, query.lastError().text());
+        }
     }
     return true;
 }

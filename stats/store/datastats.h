@@ -119,7 +119,7 @@ public:
     /// name, byte for byte (an order of the data alone, which no VACUUM changes).
     bool forEachInRankOrder(const std::function<void(qint64 rowId, qint64 place)> &f);
     /// Sets the Place of each row (rowId, place).
-    bool setPlaces(const std::vector<std::pair<qint64, qint64>> &places);
+    bool setPlaces(std::vector<std::pair<qint64, qint64>> places);
     /// Empties table Stats, the player keys and the log progress records in one transaction,
     /// so that a recount covers every log present from its start.
     bool clearStats();
@@ -147,6 +147,14 @@ private:
     bool fail(const QString &what, const QString &reason);
     bool createSchema();
     bool importPlayers(const std::vector<PlayerDelta> &players);
+    /// The players ordered by \a key(player): a number, then a name's bytes.
+    template<typename Key>
+    static std::vector<const PlayerDelta *> sortedPlayers(const std::vector<PlayerDelta> &players,
+                                                          Key key);
+    /// Inserts \a rows rows through "head VALUES", \a bindRow(statement, offset, row) binding
+    /// the \a columns values of a row from parameter offset + 1.
+    template<typename Bind>
+    bool insertMany(const QString &head, int columns, std::size_t rows, Bind bindRow);
     // Below this many new players, rebuilding the indexes costs more than it saves.
     static constexpr std::size_t bulkImportSize = 20000;
     std::optional<bool> needsMend();
