@@ -63,6 +63,7 @@ private:
     void import(int runs);
     void smallUpdate();
     void print();
+    void grid();
     void manyFiles();
     void longLine();
 

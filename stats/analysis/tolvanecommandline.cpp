@@ -1,6 +1,7 @@
 #include "tolvanecommandline.h"
 
 #include "datastats.h"
+#include "statscolumns.h"
 #include "statspaths.h"
 #include "updaterun.h"
 
@@ -217,50 +218,72 @@ int TolvaneCommandLine::print(const QString &by, const QString &database)
 {
     StatsPaths paths(m_settings);
     DataStats store;
-    if (!store.open(database.isEmpty() ? paths.databasePath() : database,
-                    DataStats::Access::ReadOnly)) {
-        m_err << "tolvane: " << store.errorString() << "\n";
+    auto failed = [this](const QString &reason) {
+        m_err << "tolvane: " << reason << "\n";
         m_err.flush();
         return 1;
+    };
+    if (!store.open(database.isEmpty() ? paths.databasePath() : database,
+                    DataStats::Access::ReadOnly))
+        return failed(store.errorString());
+
+    // The rows are written as they are read, whatever their number: the widths come first,
+    // from the database's own extents of the numbers and one pass over the names alone.
+    const auto extents = store.extents();
+    if (!extents)
+        return failed(store.errorString());
+    std::array<qsizetype, StatsColumns::Count> widths {};
+    auto digits = [](qint64 a, qint64 b) {
+        return std::max(QString::number(a).size(), QString::number(b).size());
+    };
+    for (int c = 0; c < StatsColumns::Count; ++c)
+        widths[std::size_t(c)] = qsizetype(StatsColumns::names[std::size_t(c)].size());
+    widths[StatsColumns::Place] = std::max(widths[StatsColumns::Place],
+                                           digits(extents->smallestPlace, extents->largestPlace));
+    for (int c = StatsColumns::FirstCounter; c < StatsColumns::Count; ++c) {
+        const auto i = std::size_t(c - StatsColumns::FirstCounter);
+        widths[std::size_t(c)] =
+            std::max(widths[std::size_t(c)], digits(extents->smallest[i], extents->largest[i]));
     }
+    QSqlQuery names(store.database());
+    names.setForwardOnly(true);
+    if (!names.exec(QStringLiteral("SELECT Nom FROM Stats")))
+        return failed(QStringLiteral("cannot read the ranking: ") + names.lastError().text());
+    while (names.next())
+        widths[StatsColumns::Nom] =
+            std::max(widths[StatsColumns::Nom], visible(names.value(0).toString()).size());
+    names.finish();
+
     QSqlQuery query(store.database());
     query.setForwardOnly(true);
-    if (!query.exec(by == QLatin1String("kills") ? QStringLiteral("select * from class")
-                                                 : QStringLiteral("select * from class2"))) {
-        m_err << "tolvane: cannot read the ranking: " << query.lastError().text() << "\n";
-        m_err.flush();
-        return 1;
-    }
-    const QSqlRecord record = query.record();
-    const int columns = record.count();
-    QList<QStringList> rows;
-    QStringList header;
-    for (int c = 0; c < columns; ++c)
-        header << record.fieldName(c);
-    rows << header;
-    while (query.next()) {
-        QStringList row;
-        for (int c = 0; c < columns; ++c)
-            row << visible(query.value(c).toString());
-        rows << row;
-    }
-    QList<qsizetype> widths(columns, 0);
-    for (const QStringList &row : std::as_const(rows)) {
-        for (int c = 0; c < columns; ++c)
-            widths[c] = std::max(widths[c], row[c].size());
-    }
-    const int nom = record.indexOf(QStringLiteral("Nom"));
-    for (const QStringList &row : std::as_const(rows)) {
+    if (!query.exec(DataStats::rankingQuery(
+            by == QLatin1String("kills") ? DataStats::Ranking::Kills : DataStats::Ranking::Places)))
+        return failed(QStringLiteral("cannot read the ranking: ") + query.lastError().text());
+    auto writeLine = [this, &widths](auto cell) {
         QString line;
-        for (int c = 0; c < columns; ++c) {
+        for (int c = 0; c < StatsColumns::Count; ++c) {
             if (c > 0)
                 line += QLatin1String("  ");
-            line += c == nom ? row[c].leftJustified(widths[c]) : row[c].rightJustified(widths[c]);
+            const QString text = cell(c);
+            line += c == StatsColumns::Nom ? text.leftJustified(widths[std::size_t(c)])
+                                           : text.rightJustified(widths[std::size_t(c)]);
         }
         while (line.endsWith(QLatin1Char(' ')))
             line.chop(1);
         m_out << line << "\n";
+    };
+    writeLine([](int c) {
+        const std::string_view name = StatsColumns::names[std::size_t(c)];
+        return QString::fromUtf8(name.data(), qsizetype(name.size()));
+    });
+    while (query.next()) {
+        writeLine([&query](int c) {
+            return c == StatsColumns::Nom ? visible(query.value(c).toString())
+                                          : QString::number(query.value(c).toLongLong());
+        });
     }
+    if (query.lastError().isValid())
+        return failed(QStringLiteral("cannot read the ranking: ") + query.lastError().text());
     m_out.flush();
     return 0;
 }

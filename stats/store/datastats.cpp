@@ -1,6 +1,7 @@
 #include "datastats.h"
 
 #include "exclusivelock.h"
+#include "rankingsource.h"
 #include "sqlitestatement.h"
 
 #include <QDir>
@@ -11,7 +12,6 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QSqlQueryModel>
 #include <QSqlRecord>
 #include <QStringList>
 #include <QThread>
@@ -423,26 +423,30 @@ bool DataStats::holdsWriterLock() const
     return m_writerLock && m_writerLock->isLocked();
 }
 
-QSqlQueryModel *DataStats::recordSource(const QString &dataMember)
+QString DataStats::rankingQuery(Ranking order)
 {
-    std::unique_ptr<QSqlQueryModel> *set = nullptr;
-    QString text;
+    return order == Ranking::Kills ? QStringLiteral("SELECT * FROM Class")
+                                   : QStringLiteral("SELECT * FROM Class2");
+}
+
+RankingSource *DataStats::recordSource(const QString &dataMember)
+{
+    std::unique_ptr<RankingSource> *set = nullptr;
+    Ranking order = Ranking::Places;
     if (dataMember.compare(QLatin1String("Class2"), Qt::CaseInsensitive) == 0) {
         set = &m_rsClass2;
-        text = QStringLiteral("select * from class2");
     } else if (dataMember.compare(QLatin1String("Class"), Qt::CaseInsensitive) == 0) {
         set = &m_rsClass;
-        text = QStringLiteral("select * from class");
+        order = Ranking::Kills;
     }
     if (!set || !isOpen())
         return nullptr;
     if (!*set)
-        *set = std::make_unique<QSqlQueryModel>();
-    if ((*set)->query().isActive() || (*set)->rowCount() > 0)
-        return set->get();
-    (*set)->setQuery(QSqlQuery(text, database()));
-    if ((*set)->lastError().isValid()) {
-        fail(QStringLiteral("cannot read the ranking"), (*set)->lastError().text());
+        // Both orders list every row of Stats, which its own count reads from an index.
+        *set = std::make_unique<RankingSource>(database(), rankingQuery(order),
+                                               QStringLiteral("SELECT COUNT(*) FROM Stats"));
+    if (!(*set)->isOpen() && !(*set)->open()) {
+        fail(QStringLiteral("cannot read the ranking"), (*set)->errorString());
         return nullptr;
     }
     return set->get();
@@ -452,7 +456,7 @@ void DataStats::closeRecordSets()
 {
     for (auto *set : {&m_rsClass, &m_rsClass2}) {
         if (*set)
-            (*set)->clear();
+            (*set)->close();
     }
 }
 
@@ -872,33 +876,73 @@ DataStats::setBusyTimeout(std::chrono::milliseconds timeout)
     return previous;
 }
 
-std::optional<DataStats::Extents> DataStats::extents()
+std::optional<DataStats::Extents> DataStats::extents(qint64 from, qint64 to)
 {
     const QString what = QStringLiteral("cannot read the players");
-    QStringList ranges {QStringLiteral("MIN(Place)"), QStringLiteral("MAX(Place)")};
+    QStringList ranges {QStringLiteral("COUNT(*)"), QStringLiteral("MIN(Place)"),
+                        QStringLiteral("MAX(Place)")};
     for (const QString &column : counterColumns())
         ranges << QStringLiteral("MIN(%1)").arg(column) << QStringLiteral("MAX(%1)").arg(column);
     QSqlQuery query(database());
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT %1 FROM Stats").arg(ranges.join(u", ")))
-        || !query.next()) {
+    query.prepare(QStringLiteral("SELECT %1 FROM Stats WHERE rowid >= ? AND rowid < ?")
+                      .arg(ranges.join(u", ")));
+    query.addBindValue(from);
+    query.addBindValue(to);
+    if (!query.exec() || !query.next()) {
         fail(what, query.lastError().text());
         return std::nullopt;
     }
     Extents extents;
-    extents.smallestPlace = query.value(0).toLongLong();
-    extents.largestPlace = query.value(1).toLongLong();
+    extents.empty = query.value(0).toLongLong() == 0;
+    extents.smallestPlace = query.value(1).toLongLong();
+    extents.largestPlace = query.value(2).toLongLong();
     for (int i = 0; i < StatsColumns::CounterCount; ++i) {
-        extents.smallest[std::size_t(i)] = query.value(2 + 2 * i).toLongLong();
-        extents.largest[std::size_t(i)] = query.value(3 + 2 * i).toLongLong();
+        extents.smallest[std::size_t(i)] = query.value(3 + 2 * i).toLongLong();
+        extents.largest[std::size_t(i)] = query.value(4 + 2 * i).toLongLong();
     }
     query.finish();
     // Glyphs differ in width: a few of the longest names, for the widest of them to be measured.
-    if (!query.exec(QStringLiteral("SELECT Nom FROM Stats ORDER BY LENGTH(Nom) DESC LIMIT 8"))) {
+    query.prepare(QStringLiteral("SELECT Nom FROM Stats WHERE rowid >= ? AND rowid < ? "
+                                 "ORDER BY LENGTH(Nom) DESC LIMIT 8"));
+    query.addBindValue(from);
+    query.addBindValue(to);
+    if (!query.exec()) {
         fail(what, query.lastError().text());
         return std::nullopt;
     }
     while (query.next())
         extents.longestNames << query.value(0).toString();
     return extents;
+}
+
+std::optional<qint64> DataStats::rowIdEnd()
+{
+    QSqlQuery query(database());
+    if (!query.exec(QStringLiteral("SELECT COALESCE(MAX(rowid), 0) + 1 FROM Stats"))
+        || !query.next()) {
+        fail(QStringLiteral("cannot read the players"), query.lastError().text());
+        return std::nullopt;
+    }
+    return query.value(0).toLongLong();
+}
+
+void DataStats::Extents::merge(const Extents &other)
+{
+    if (other.empty)
+        return;
+    if (empty) {
+        *this = other;
+        return;
+    }
+    smallestPlace = std::min(smallestPlace, other.smallestPlace);
+    largestPlace = std::max(largestPlace, other.largestPlace);
+    for (std::size_t i = 0; i < smallest.size(); ++i) {
+        smallest[i] = std::min(smallest[i], other.smallest[i]);
+        largest[i] = std::max(largest[i], other.largest[i]);
+    }
+    longestNames += other.longestNames;
+    std::stable_sort(longestNames.begin(), longestNames.end(),
+                     [](const QString &a, const QString &b) { return a.size() > b.size(); });
+    longestNames = longestNames.mid(0, 8);
 }

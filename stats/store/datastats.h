@@ -10,6 +10,7 @@
 #include <array>
 #include <chrono>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -19,7 +20,7 @@ class ExclusiveLock;
 class SqliteStatement;
 struct sqlite3;
 class QSqlQuery;
-class QSqlQueryModel;
+class RankingSource;
 
 /**
  * Tolvane's statistics store: one SQLite database (the connection BdStats) holding table Stats,
@@ -42,6 +43,8 @@ public:
     using Counts = std::array<qint32, StatsColumns::CounterCount>;
 
     enum class Access { ReadWrite, ReadOnly };
+    /// The two orders of the ranking: by place (view Class2) and by kills (view Class).
+    enum class Ranking { Places, Kills };
 
     /// What one flush adds to one player.
     struct PlayerDelta
@@ -91,9 +94,13 @@ public:
     /// Rows merged by the mend when the database was opened.
     int mergedOnOpen() const { return m_mergedOnOpen; }
 
+    /// The query that lists every row of the ranking in \a order, all 33 columns: the one the
+    /// grid pages through and the command line prints.
+    static QString rankingQuery(Ranking order);
+
     /// "Class2" or "Class" (any letter case): a read-only model of all 33 columns in that
     /// source's order, opened on first request; nullptr for another name or a closed store.
-    QSqlQueryModel *recordSource(const QString &dataMember);
+    RankingSource *recordSource(const QString &dataMember);
     /// Closes rsClass and rsClass2 (their models are emptied) so the next request reads afresh.
     void closeRecordSets();
 
@@ -138,10 +145,18 @@ public:
         qint64 smallestPlace = 0;
         qint64 largestPlace = 0;
         QStringList longestNames; ///< a few of the longest names, longest first
+        bool empty = true; ///< no row was taken in
+
+        /// Takes in the extents of other rows.
+        void merge(const Extents &other);
     };
-    /// The extents of table Stats, taken by the database in one aggregate query (and one for
-    /// the names) rather than by reading every row; nothing when they cannot be read.
-    std::optional<Extents> extents();
+    /// The extents of table Stats, or of its rows whose rowid lies in [\a from, \a to), taken
+    /// by the database in one aggregate query (and one for the names) rather than by reading
+    /// every row; nothing when they cannot be read.
+    std::optional<Extents> extents(qint64 from = std::numeric_limits<qint64>::min(),
+                                   qint64 to = std::numeric_limits<qint64>::max());
+    /// One past the largest rowid of table Stats, or nothing.
+    std::optional<qint64> rowIdEnd();
 
 private:
     bool fail(const QString &what, const QString &reason);
@@ -173,6 +188,6 @@ private:
     Access m_access = Access::ReadWrite;
     int m_mergedOnOpen = 0;
     bool m_lockTimedOut = false;
-    std::unique_ptr<QSqlQueryModel> m_rsClass;
-    std::unique_ptr<QSqlQueryModel> m_rsClass2;
+    std::unique_ptr<RankingSource> m_rsClass;
+    std::unique_ptr<RankingSource> m_rsClass2;
 };

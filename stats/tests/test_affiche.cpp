@@ -211,6 +211,7 @@ void TestAffiche::columnsShowWholeValuesAndCaptions()
     Affiche window(bed.context);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTRY_VERIFY(window.columnsMeasured());
     QTableView *grid = window.tabResult();
     const QHeaderView *header = grid->horizontalHeader();
     const int width = header->sectionSize(column);
@@ -392,8 +393,9 @@ void TestAffiche::updateReopensOnPlaces()
     window->MnuUpdate_Click();
 
     Affiche *fresh = TolvaneTestBed::waitForNewResults(window);
-    QVERIFY2(fresh, qPrintable(bed.prompts.shown.isEmpty() ? QString("no prompt")
-                                                           : bed.prompts.shown.last().details));
+    QVERIFY2(fresh,
+             qPrintable(bed.prompts.shown.isEmpty() ? QString("no prompt")
+                                                    : bed.prompts.shown.last().details));
     QTRY_VERIFY(old.isNull());
     QTRY_VERIFY(TolvaneTestBed::progressWindows().isEmpty());
     QCOMPARE(bed.prompts.shown.size(), 0);

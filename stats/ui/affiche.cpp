@@ -11,13 +11,14 @@
 #include "tolvaneicon.h"
 #include "tolvanetexts.h"
 
+#include "rankingsource.h"
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QMenuBar>
-#include <QSqlQueryModel>
 #include <QStyle>
 #include <QStyleOptionViewItem>
 #include <QTableView>
+#include <QTimer>
 
 #include <algorithm>
 #include <optional>
@@ -89,12 +90,60 @@ Affiche::Affiche(TolvaneContext &context, QWidget *parent) : QMainWindow(parent)
     m_tabResult->setModel(m_gridModel);
 
     setDataMember(QStringLiteral("Class2"));
-    sizeColumns();
+    // The rows first shown size the columns at once; the whole table's extents follow, read
+    // in slices between events, so that a large database opens without waiting for them.
+    sizeColumns(shownExtents());
+    if (const auto end = m_context.store.rowIdEnd()) {
+        m_measureEnd = *end;
+        QTimer::singleShot(0, this, &Affiche::measureColumns);
+    } else {
+        m_columnsMeasured = true;
+    }
 
     resize(clientWidth, clientHeight + menuBar()->sizeHint().height());
 }
 
-void Affiche::sizeColumns()
+DataStats::Extents Affiche::shownExtents() const
+{
+    // The first page of rows, which is what the grid shows first.
+    DataStats::Extents extents;
+    const QAbstractItemModel *model = m_tabResult->model();
+    const int rows = std::min(model->rowCount(), 256);
+    for (int row = 0; row < rows; ++row) {
+        DataStats::Extents one;
+        one.empty = false;
+        one.smallestPlace = one.largestPlace =
+            model->index(row, StatsColumns::Place).data().toLongLong();
+        for (int c = StatsColumns::FirstCounter; c < StatsColumns::Count; ++c) {
+            const auto i = std::size_t(c - StatsColumns::FirstCounter);
+            one.smallest[i] = one.largest[i] = model->index(row, c).data().toLongLong();
+        }
+        one.longestNames << model->index(row, StatsColumns::Nom).data().toString();
+        extents.merge(one);
+    }
+    return extents;
+}
+
+void Affiche::measureColumns()
+{
+    // Slices of rowids: each takes the database a few dozen milliseconds.
+    constexpr qint64 slice = 50000;
+    const auto extents = m_context.store.extents(m_measuredTo, m_measuredTo + slice);
+    m_measuredTo += slice;
+    if (!extents) {
+        m_columnsMeasured = true;
+        return;
+    }
+    m_extents.merge(*extents);
+    if (m_measuredTo < m_measureEnd) {
+        QTimer::singleShot(0, this, &Affiche::measureColumns);
+        return;
+    }
+    sizeColumns(m_extents);
+    m_columnsMeasured = true;
+}
+
+void Affiche::sizeColumns(const DataStats::Extents &extents)
 {
     QHeaderView *header = m_tabResult->horizontalHeader();
     const QFontMetrics metrics(m_tabResult->font());
@@ -120,27 +169,26 @@ void Affiche::sizeColumns()
         return textWidth(cell.locale.toString(value));
     };
     const QStringList entries = columnTemplate();
-    // Without them (a store that cannot be read) the columns keep at least their template widths.
-    const std::optional<DataStats::Extents> extents = m_context.store.extents();
+    // Without any (a store that cannot be read) the columns keep at least their template widths.
     for (int column = 0; column < int(entries.size()); ++column) {
         int width = std::max(metrics.horizontalAdvance(entries[column]) + captionMargins,
                              header->sectionSizeHint(column));
-        if (extents) {
+        if (!extents.empty) {
             int widest = 0;
             if (column == StatsColumns::Nom) {
-                for (const QString &name : extents->longestNames)
+                for (const QString &name : extents.longestNames)
                     widest = std::max(widest, textWidth(name));
                 // A name made up by a broken log line must not push every count out of sight.
                 widest = std::min(widest, gridGeometry.width() / 2);
             } else if (column == StatsColumns::Place) {
-                widest = std::max(numberWidth(extents->smallestPlace),
-                                  numberWidth(extents->largestPlace));
+                widest =
+                    std::max(numberWidth(extents.smallestPlace), numberWidth(extents.largestPlace));
             } else {
                 const auto counter = std::size_t(column - StatsColumns::FirstCounter);
-                widest = std::max(numberWidth(extents->smallest[counter]),
-                                  numberWidth(extents->largest[counter]));
+                widest = std::max(numberWidth(extents.smallest[counter]),
+                                  numberWidth(extents.largest[counter]));
             }
-            width = std::max(width, widest);
+            width = std::max({width, widest, header->sectionSize(column)});
         }
         header->resizeSection(column, width);
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "datastats.h"
+
 #include <QMainWindow>
 
 #include <array>
@@ -29,6 +31,8 @@ public:
     QTableView *tabResult() const { return m_tabResult; }
     /// The record source the grid is bound to: "Class2" or "Class".
     QString dataMember() const { return m_dataMember; }
+    /// Whether the columns fit every value of the table yet (they are measured after opening).
+    bool columnsMeasured() const { return m_columnsMeasured; }
     QAction *mnuTrieSel(int index) const { return m_mnuTrieSel.at(std::size_t(index)); }
 
     void MnuUpdate_Click();
@@ -42,8 +46,12 @@ private:
     void createMenus();
     void setDataMember(const QString &dataMember);
     /// Each column at least as wide as its template entry, and wide enough for its caption and
-    /// the widest value the table holds in it.
-    void sizeColumns();
+    /// the widest value of \a extents; none is ever narrowed.
+    void sizeColumns(const DataStats::Extents &extents);
+    /// The extents of the rows shown first.
+    DataStats::Extents shownExtents() const;
+    /// Takes in the extents of the next slice of the table, and sizes the columns after the last.
+    void measureColumns();
     /// Whether the log folder is known, asking for it when it is not; false when cancelled.
     bool knowsLogFolder();
 
@@ -52,4 +60,8 @@ private:
     StatsGridModel *m_gridModel = nullptr;
     std::array<QAction *, 2> m_mnuTrieSel {};
     QString m_dataMember;
+    DataStats::Extents m_extents; // of the slices measured so far
+    qint64 m_measuredTo = 0;
+    qint64 m_measureEnd = 0;
+    bool m_columnsMeasured = false;
 };

@@ -1,0 +1,73 @@
+// Opens Tolvane's results window on a database, as the program does at start, and measures
+// how long the grid takes to be painted with its first rows, then how long Ctrl+End takes to
+// show the last row. Prints "open MS", "end MS ROW ROWS". Run by the benchmark's grid scenario.
+
+#include "affiche.h"
+#include "datastats.h"
+#include "dialogprompts.h"
+#include "settingsstore.h"
+#include "tolvanecontext.h"
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+
+namespace {
+
+/** Tells when a widget has been painted. */
+class PaintWatch final : public QObject
+{
+public:
+    bool painted = false;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted = true;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: tolvane-gridprobe DATABASE\n");
+        return 2;
+    }
+    QElapsedTimer clock;
+    clock.start();
+    QTemporaryDir settingsFolder;
+    SettingsStore settings(settingsFolder.path());
+    DialogPrompts prompts;
+    DataStats store;
+    if (!store.open(QString::fromLocal8Bit(argv[1]))) {
+        std::fprintf(stderr, "%s\n", qPrintable(store.errorString()));
+        return 1;
+    }
+    TolvaneContext context {store, settings, prompts};
+    Affiche *window = Affiche::showNew(context);
+    QTableView *grid = window->tabResult();
+    PaintWatch watch;
+    grid->viewport()->installEventFilter(&watch);
+    while (!watch.painted)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    std::printf("open %lld\n", clock.elapsed());
+
+    clock.restart();
+    watch.painted = false;
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_End, Qt::ControlModifier);
+    while (!watch.painted)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    std::printf("end %lld %d %d\n", clock.elapsed(), grid->currentIndex().row() + 1,
+                grid->model()->rowCount());
+    delete window;
+    return 0;
+}
