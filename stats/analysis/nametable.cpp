@@ -6,38 +6,53 @@ namespace {
 
 constexpr std::size_t initialCapacity = 1024;
 
-std::uint64_t load(const char *p, std::size_t n)
+std::uint64_t load8(const char *p)
+{
+    std::uint64_t word;
+    std::memcpy(&word, p, 8);
+    return word;
+}
+
+// Fewer than eight bytes, one by one: a copy of a length known only at run time would be a call
+// into the C library, for a name or two on every line.
+std::uint64_t loadShort(const char *p, std::size_t n)
 {
     std::uint64_t word = 0;
-    std::memcpy(&word, p, n);
+    for (std::size_t i = 0; i < n; ++i)
+        word |= std::uint64_t(static_cast<unsigned char>(p[i])) << (8 * i);
     return word;
 }
 
 bool sameBytes(const char *a, const char *b, std::size_t n)
 {
     // Most names fit in two words: compared in place, without a call into the C library.
-    if (n <= 16) {
-        if (n >= 8)
-            return load(a, 8) == load(b, 8) && load(a + n - 8, 8) == load(b + n - 8, 8);
-        return load(a, n) == load(b, n);
-    }
+    if (n < 8)
+        return loadShort(a, n) == loadShort(b, n);
+    if (n <= 16)
+        return load8(a) == load8(b) && load8(a + n - 8) == load8(b + n - 8);
     return std::memcmp(a, b, n) == 0;
 }
 
-// Names are short; eight bytes at a time through a multiply and a rotate mix them well enough
-// for a table that only compares on a full match of the hash.
+// Names are short; eight bytes at a time through a multiply mix them well enough for a table
+// that compares the bytes whenever the hashes meet.
 std::uint64_t hashOf(QByteArrayView name)
 {
     constexpr std::uint64_t k = 0x9E3779B97F4A7C15ULL;
-    std::uint64_t h = std::uint64_t(name.size()) * k;
+    const auto size = std::size_t(name.size());
     const char *p = name.data();
-    std::size_t left = std::size_t(name.size());
-    for (; left >= 8; p += 8, left -= 8) {
-        h = (h ^ load(p, 8)) * k;
-        h ^= h >> 29;
+    std::uint64_t h = std::uint64_t(size) * k;
+    if (size < 8) {
+        h = (h ^ loadShort(p, size)) * k;
+    } else {
+        std::size_t i = 0;
+        for (; i + 8 <= size; i += 8) {
+            h = (h ^ load8(p + i)) * k;
+            h ^= h >> 29;
+        }
+        // The last word overlaps the one before: no byte is read beyond the name.
+        if (i < size)
+            h = (h ^ load8(p + size - 8)) * k;
     }
-    if (left > 0)
-        h = (h ^ load(p, left)) * k;
     h ^= h >> 32;
     h *= 0xD6E8FEB86659FD93ULL;
     h ^= h >> 32;

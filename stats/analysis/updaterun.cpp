@@ -231,13 +231,17 @@ bool UpdateRun::countFile(const QFileInfo &info, int number, int total,
     const bool read = reader.forEachBlock(
         start,
         [&](QByteArrayView block) {
+            // One search of the whole block spares a search of each of its lines: names with
+            // an apostrophe are rare.
+            const bool apostrophes = block.contains('\'');
             LogText::forEachLine(block, [&](QByteArrayView line) {
                 if (line.size() > LogFileReader::maxLineLength)
                     return overlong();
                 if (observer)
                     observer->lineProcessed(index);
                 ++index;
-                const auto event = ParseLogLine(withoutApostrophes(line, buffer));
+                const auto event =
+                    ParseLogLine(apostrophes ? withoutApostrophes(line, buffer) : line);
                 if (!event) {
                     ++m_summary.malformed;
                 } else if (!event->isEmpty()) {

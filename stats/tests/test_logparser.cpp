@@ -9,6 +9,8 @@ class TestLogParser : public QObject
 private slots:
     void parsesLines_data();
     void parsesLines();
+    void findsWordsWhereverTheyStand_data();
+    void findsWordsWhereverTheyStand();
     void cleansNames_data();
     void cleansNames();
 };
@@ -109,6 +111,35 @@ void TestLogParser::parsesLines()
         QCOMPARE(QString::fromUtf8(event->Actor), actor);
         QCOMPARE(QString::fromUtf8(event->Victim), victim);
         QCOMPARE(QString::fromUtf8(event->Weapon), weapon);
+    }
+}
+
+void TestLogParser::findsWordsWhereverTheyStand_data()
+{
+    // The words are looked for many bytes at a time: every shift of a line puts them across
+    // another boundary of those blocks, and the result must not change.
+    QTest::addColumn<int>("shift");
+    for (int shift = 0; shift <= 70; ++shift)
+        QTest::newRow(qPrintable(QString::number(shift))) << shift;
+}
+
+void TestLogParser::findsWordsWhereverTheyStand()
+{
+    QFETCH(int, shift);
+    const QByteArray pad(shift, 'x');
+    const QList<std::pair<QByteArray, QList<QByteArray>>> lines = {
+        {pad + R"(: "A<1><BOT><CT>" killed "B<2><BOT><T>" with "awp")", {"A", "B", "awp"}},
+        {pad + R"(: "A<1><BOT><CT>" committed suicide with "world")", {"", "A", "suicide"}},
+        {pad + R"(: "A<1><BOT><CT>" triggered "Rescued_A_Hostage")", {"A", "", "Hostage"}},
+        {pad + R"(: "A<1><BOT><CT>" triggered "Planted_The_Bomb")", {"A", "", "PoseBombe"}},
+        {pad + R"(: "A<1><BOT><CT>" triggered "Defused_The_Bomb")", {"A", "", "DifuseBombe"}},
+    };
+    for (const auto &[line, expected] : lines) {
+        const auto event = ParseLogLine(line);
+        QVERIFY2(event, line.constData());
+        QCOMPARE(event->Actor.toByteArray(), expected[0]);
+        QCOMPARE(event->Victim.toByteArray(), expected[1]);
+        QCOMPARE(event->Weapon.toByteArray(), expected[2]);
     }
 }
 
