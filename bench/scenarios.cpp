@@ -549,7 +549,6 @@ void Scenarios::grid()
         }
         flushToDisk();
         m_report.progress(QStringLiteral("run %1 of %2").arg(r + 1).arg(m_settings.runs));
-        qputenv("QT_QPA_PLATFORM", "offscreen");
         const ChildRun p =
             m_runner.run({QStringLiteral(GRIDPROBE_BINARY), database}, output, errors);
         if (!p.ok()) {
