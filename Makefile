@@ -9,7 +9,7 @@ ifneq ($(CCACHE),)
 CMAKE_ARGS += -DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE)
 endif
 
-.PHONY: all deps build run test test-release test-asan bench screenshots format clean
+.PHONY: all deps build run test test-release test-asan format-check bench screenshots format clean
 
 all: build
 
@@ -31,7 +31,11 @@ test-asan: deps
 	cmake --build $(ASAN_DIR) -j$(JOBS)
 	ctest --test-dir $(ASAN_DIR) --output-on-failure -j$(JOBS)
 
-test: test-release test-asan
+# Every tracked source as the committed .clang-format lays it out.
+format-check: deps
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
+test: format-check test-release test-asan
 
 bench: build
 	$(BUILD_DIR)/bin/tolvane-bench $(BENCH_ARGS)

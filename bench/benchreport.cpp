@@ -1,4 +1,4 @@
-#include "benchreport.h"
+#include "bench/benchreport.h"
 
 #include <QLocale>
 

@@ -1,4 +1,4 @@
-#include "childrunner.h"
+#include "bench/childrunner.h"
 
 #include <QDataStream>
 #include <QFile>

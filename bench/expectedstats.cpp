@@ -1,4 +1,4 @@
-#include "expectedstats.h"
+#include "bench/expectedstats.h"
 
 #include <utility>
 

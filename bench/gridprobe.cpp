@@ -2,11 +2,11 @@
 // how long the grid takes to be painted with its first rows, then how long Ctrl+End takes to
 // show the last row. Prints "open MS", "end MS ROW ROWS". Run by the benchmark's grid scenario.
 
-#include "affiche.h"
-#include "datastats.h"
-#include "dialogprompts.h"
-#include "settingsstore.h"
-#include "tolvanecontext.h"
+#include "platform/settings/settingsstore.h"
+#include "stats/store/datastats.h"
+#include "stats/ui/affiche.h"
+#include "stats/ui/dialogprompts.h"
+#include "stats/ui/tolvanecontext.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>

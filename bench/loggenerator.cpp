@@ -1,4 +1,4 @@
-#include "loggenerator.h"
+#include "bench/loggenerator.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "expectedstats.h"
+#include "bench/expectedstats.h"
 
 #include <QByteArray>
 #include <QFile>

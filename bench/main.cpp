@@ -1,6 +1,6 @@
-#include "benchreport.h"
-#include "childrunner.h"
-#include "scenarios.h"
+#include "bench/benchreport.h"
+#include "bench/childrunner.h"
+#include "bench/scenarios.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
-#include "scenarios.h"
+#include "bench/scenarios.h"
 
-#include "statscheck.h"
+#include "bench/statscheck.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "benchreport.h"
-#include "childrunner.h"
-#include "expectedstats.h"
-#include "loggenerator.h"
+#include "bench/benchreport.h"
+#include "bench/childrunner.h"
+#include "bench/expectedstats.h"
+#include "bench/loggenerator.h"
 
 #include <QString>
 #include <QStringList>

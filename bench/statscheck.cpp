@@ -1,4 +1,4 @@
-#include "statscheck.h"
+#include "bench/statscheck.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>

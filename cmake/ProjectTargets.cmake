@@ -3,12 +3,12 @@ function(project_warnings target)
     target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror)
 endfunction()
 
-# project_test(NAME name SOURCES ... LIBS ... [GUI])
+# project_test(NAME name SOURCES ... LIBS ...)
 # Every test runs with its own throw-away home, config and data folders, so that no test ever
 # reads or writes the settings and files of the person running it. GUI tests use the offscreen
 # platform; speech is always the silent stand-in.
 function(project_test)
-    cmake_parse_arguments(T "GUI" "NAME" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
     add_executable(${T_NAME} ${T_SOURCES})
     target_link_libraries(${T_NAME} PRIVATE Qt6::Test ${T_LIBS})
     project_warnings(${T_NAME})
@@ -25,7 +25,8 @@ function(project_test)
         XDG_RUNTIME_DIR=${home}/runtime
         SPEECH_SILENT=1
         QT_QPA_PLATFORM=offscreen
-        ASAN_OPTIONS=detect_leaks=0
+        ASAN_OPTIONS=detect_leaks=1
+        LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/lsan.supp:print_suppressions=0
         UBSAN_OPTIONS=print_stacktrace=1)
     set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 300)
 endfunction()

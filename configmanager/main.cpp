@@ -1,12 +1,12 @@
-#include "filestore.h"
-#include "gameconfig.h"
-#include "gamelauncher.h"
-#include "menu.h"
-#include "quorrelcommandline.h"
-#include "quorrelicon.h"
-#include "settingsstore.h"
-#include "speechoutput.h"
-#include "userdialogs.h"
+#include "configmanager/core/gameconfig.h"
+#include "configmanager/core/quorrelcommandline.h"
+#include "configmanager/ui/menu.h"
+#include "configmanager/ui/quorrelicon.h"
+#include "configmanager/ui/userdialogs.h"
+#include "platform/files/filestore.h"
+#include "platform/launch/gamelauncher.h"
+#include "platform/settings/settingsstore.h"
+#include "platform/speech/speechoutput.h"
 
 #include <QApplication>
 

@@ -9,6 +9,7 @@ packages=(
     qt6-speech-dev qt6-declarative-dev qt6-speech-flite-plugin
     libgl-dev
     mawk
+    clang-format
     # The window tests keep the database busy from a second process with these two.
     sqlite3 util-linux
 )

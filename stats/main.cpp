@@ -1,6 +1,6 @@
-#include "settingsstore.h"
-#include "tolvanecommandline.h"
-#include "windowedstart.h"
+#include "platform/settings/settingsstore.h"
+#include "stats/analysis/tolvanecommandline.h"
+#include "stats/ui/windowedstart.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

@@ -1,6 +1,6 @@
-#include "configtext.h"
+#include "configmanager/core/configtext.h"
 
-#include "windows1252.h"
+#include "platform/files/windows1252.h"
 
 ConfigText ConfigText::fromBytes(const QByteArray &bytes)
 {

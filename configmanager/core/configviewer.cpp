@@ -1,7 +1,7 @@
-#include "configviewer.h"
+#include "configmanager/core/configviewer.h"
 
-#include "filestore.h"
-#include "gameconfig.h"
+#include "configmanager/core/gameconfig.h"
+#include "platform/files/filestore.h"
 
 ConfigViewer::ConfigViewer(GameConfig &config) : m_config(config) { }
 
@@ -13,9 +13,9 @@ bool ConfigViewer::open(const QString &name, QString *error)
             *error = QStringLiteral("Aucune configue n'est sélectionnée dans la liste.");
         return false;
     }
-    QString reason;
     m_path = m_config.storedConfigPath(name);
-    const auto bytes = m_path.isEmpty() ? std::nullopt : m_config.files().readAll(m_path, &reason);
+    const auto bytes =
+        m_path.isEmpty() ? Result<QByteArray>::failure({}) : m_config.files().readAll(m_path);
     if (!bytes) {
         if (error) {
             *error =
@@ -23,7 +23,7 @@ bool ConfigViewer::open(const QString &name, QString *error)
                     .arg(name, m_path,
                          m_path.isEmpty() ? QStringLiteral("aucun fichier de configuration n'est "
                                                            "enregistré (Alt_R).")
-                                          : reason);
+                                          : bytes.reason());
         }
         return false;
     }
@@ -59,10 +59,11 @@ bool ConfigViewer::answerClose(Answer answer, const QString &editorText, QString
                          .arg(m_path, reason);
         return false;
     }
-    if (m_config.files().writeAtomically(m_path, *bytes, &reason))
+    const auto written = m_config.files().writeAtomically(m_path, *bytes);
+    if (written)
         return true;
     if (error)
         *error = QStringLiteral("Les modifications n'ont pas pu être enregistrées dans %1 :\n%2")
-                     .arg(m_path, reason);
+                     .arg(m_path, written.reason());
     return false;
 }

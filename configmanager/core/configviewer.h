@@ -1,6 +1,6 @@
 #pragma once
 
-#include "configtext.h"
+#include "configmanager/core/configtext.h"
 
 #include <QString>
 

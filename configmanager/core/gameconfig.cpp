@@ -1,8 +1,8 @@
-#include "gameconfig.h"
+#include "configmanager/core/gameconfig.h"
 
-#include "filestore.h"
-#include "gamelauncher.h"
-#include "settingsstore.h"
+#include "platform/files/filestore.h"
+#include "platform/launch/gamelauncher.h"
+#include "platform/settings/settingsstore.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -155,17 +155,19 @@ GameConfig::ApplyResult GameConfig::ApplyConfig(QString &name)
 
     const QString target = ConfigFilePath();
     QString error;
-    const auto content = m_files.readAll(source, &error);
+    const auto content = m_files.readAll(source);
     if (!content) {
         return {Outcome::Failed,
                 programNotice(QStringLiteral("La configue \"%1\" n'a pas pu être lue :\n%2\n%3")
-                                  .arg(name, source, error))};
+                                  .arg(name, source, content.reason()))};
     }
     // The file being replaced is kept one level back, so a wrong choice can be undone by hand.
     if (QFileInfo::exists(target)) {
         const QString backup = target + QStringLiteral(".bak");
-        const auto old = m_files.readAll(target, &error);
-        if (!old || !m_files.writeAtomically(backup, *old, &error)) {
+        const auto old = m_files.readAll(target);
+        const auto kept = old ? m_files.writeAtomically(backup, *old) : Result<>();
+        if (!old || !kept) {
+            error = old ? kept.reason() : old.reason();
             return {Outcome::Failed,
                     programNotice(QStringLiteral("La copie de sécurité de %1 n'a pas pu être "
                                                  "faite, la configue n'a pas été mise en place "
@@ -173,11 +175,11 @@ GameConfig::ApplyResult GameConfig::ApplyConfig(QString &name)
                                       .arg(target, old ? backup : target, error))};
         }
     }
-    if (!m_files.writeAtomically(target, *content, &error)) {
+    if (const auto written = m_files.writeAtomically(target, *content); !written) {
         return {Outcome::Failed,
                 programNotice(QStringLiteral("La configue \"%1\" n'a pas pu être copiée sur %2 "
                                              ":\n%3")
-                                  .arg(name, target, error))};
+                                  .arg(name, target, written.reason()))};
     }
 
     const QString command = LaunchCommand();
@@ -220,14 +222,13 @@ GameConfig::CaptureResult GameConfig::CaptureConfig(const QString &name)
     if (folder.isEmpty())
         return failed(QStringLiteral("aucun fichier de configuration n'est enregistré (Alt_R)."));
     // The game's file is read before anything is created, so a failed capture leaves nothing.
-    QString error;
-    const auto content = m_files.readAll(source, &error);
+    const auto content = m_files.readAll(source);
     if (!content)
-        return failed(source + QLatin1Char('\n') + error);
-    if (!m_files.makeFolder(folder, &error))
-        return failed(folder + QLatin1Char('\n') + error);
+        return failed(source + QLatin1Char('\n') + content.reason());
+    if (const auto made = m_files.makeFolder(folder); !made)
+        return failed(folder + QLatin1Char('\n') + made.reason());
     const QString target = storedConfigPath(name);
-    if (!m_files.writeAtomically(target, *content, &error))
-        return failed(target + QLatin1Char('\n') + error);
+    if (const auto written = m_files.writeAtomically(target, *content); !written)
+        return failed(target + QLatin1Char('\n') + written.reason());
     return {Outcome::Created, std::nullopt};
 }

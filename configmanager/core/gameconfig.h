@@ -1,6 +1,6 @@
 #pragma once
 
-#include "notice.h"
+#include "configmanager/core/notice.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "quorrelcommandline.h"
+#include "configmanager/core/quorrelcommandline.h"
 
 QuorrelCommandLine QuorrelCommandLine::parse(const QStringList &arguments)
 {

@@ -1,4 +1,4 @@
-#include "fakes.h"
+#include "configmanager/tests/fakes.h"
 
 #include <QFile>
 

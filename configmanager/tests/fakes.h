@@ -1,8 +1,8 @@
 #pragma once
 
-#include "failingfilestore.h"
-#include "gamelauncher.h"
-#include "testfiles.h"
+#include "platform/launch/gamelauncher.h"
+#include "platform/testsupport/failingfilestore.h"
+#include "platform/testsupport/testfiles.h"
 
 #include <QByteArray>
 #include <QString>

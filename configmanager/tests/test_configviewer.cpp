@@ -1,8 +1,8 @@
-#include "configviewer.h"
-#include "fakes.h"
-#include "fulldisk.h"
-#include "gameconfig.h"
-#include "settingsstore.h"
+#include "configmanager/core/configviewer.h"
+#include "configmanager/core/gameconfig.h"
+#include "configmanager/tests/fakes.h"
+#include "platform/settings/settingsstore.h"
+#include "platform/testsupport/fulldisk.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
-#include "fakes.h"
-#include "fulldisk.h"
-#include "gameconfig.h"
-#include "quorrelcommandline.h"
-#include "settingsstore.h"
+#include "configmanager/core/gameconfig.h"
+#include "configmanager/core/quorrelcommandline.h"
+#include "configmanager/tests/fakes.h"
+#include "platform/settings/settingsstore.h"
+#include "platform/testsupport/fulldisk.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,13 +1,13 @@
-#include "create.h"
-#include "fakes.h"
-#include "fileview.h"
-#include "fulldisk.h"
-#include "gameconfig.h"
-#include "menu.h"
-#include "reg.h"
-#include "settingsstore.h"
-#include "silentspeech.h"
-#include "userdialogs.h"
+#include "configmanager/core/gameconfig.h"
+#include "configmanager/tests/fakes.h"
+#include "configmanager/ui/create.h"
+#include "configmanager/ui/fileview.h"
+#include "configmanager/ui/menu.h"
+#include "configmanager/ui/reg.h"
+#include "configmanager/ui/userdialogs.h"
+#include "platform/settings/settingsstore.h"
+#include "platform/speech/silentspeech.h"
+#include "platform/testsupport/fulldisk.h"
 
 #include <QApplication>
 #include <QComboBox>

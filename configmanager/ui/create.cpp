@@ -1,9 +1,9 @@
-#include "create.h"
+#include "configmanager/ui/create.h"
 
-#include "gameconfig.h"
-#include "speechoutput.h"
-#include "userdialogs.h"
-#include "windowgeometry.h"
+#include "configmanager/core/gameconfig.h"
+#include "configmanager/ui/userdialogs.h"
+#include "configmanager/ui/windowgeometry.h"
+#include "platform/speech/speechoutput.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>

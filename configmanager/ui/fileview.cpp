@@ -1,10 +1,10 @@
-#include "fileview.h"
+#include "configmanager/ui/fileview.h"
 
-#include "gameconfig.h"
-#include "quorrelicon.h"
-#include "speechoutput.h"
-#include "userdialogs.h"
-#include "windowgeometry.h"
+#include "configmanager/core/gameconfig.h"
+#include "configmanager/ui/quorrelicon.h"
+#include "configmanager/ui/userdialogs.h"
+#include "configmanager/ui/windowgeometry.h"
+#include "platform/speech/speechoutput.h"
 
 #include <QCloseEvent>
 #include <QPlainTextEdit>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "configviewer.h"
+#include "configmanager/core/configviewer.h"
 
 #include <QWidget>
 

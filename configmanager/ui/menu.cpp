@@ -1,12 +1,12 @@
-#include "menu.h"
+#include "configmanager/ui/menu.h"
 
-#include "create.h"
-#include "fileview.h"
-#include "gameconfig.h"
-#include "reg.h"
-#include "speechoutput.h"
-#include "userdialogs.h"
-#include "windowgeometry.h"
+#include "configmanager/core/gameconfig.h"
+#include "configmanager/ui/create.h"
+#include "configmanager/ui/fileview.h"
+#include "configmanager/ui/reg.h"
+#include "configmanager/ui/userdialogs.h"
+#include "configmanager/ui/windowgeometry.h"
+#include "platform/speech/speechoutput.h"
 
 #include <QCloseEvent>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "quorrelicon.h"
+#include "configmanager/ui/quorrelicon.h"
 
 #include <QPainter>
 

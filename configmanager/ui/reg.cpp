@@ -1,8 +1,8 @@
-#include "reg.h"
+#include "configmanager/ui/reg.h"
 
-#include "gameconfig.h"
-#include "userdialogs.h"
-#include "windowgeometry.h"
+#include "configmanager/core/gameconfig.h"
+#include "configmanager/ui/userdialogs.h"
+#include "configmanager/ui/windowgeometry.h"
 
 #include <QCloseEvent>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "userdialogs.h"
+#include "configmanager/ui/userdialogs.h"
 
 #include <QFileDialog>
 #include <QFileSystemModel>

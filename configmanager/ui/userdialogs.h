@@ -1,7 +1,7 @@
 #pragma once
 
-#include "configviewer.h"
-#include "notice.h"
+#include "configmanager/core/configviewer.h"
+#include "configmanager/core/notice.h"
 
 #include <QString>
 

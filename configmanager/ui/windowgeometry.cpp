@@ -1,4 +1,4 @@
-#include "windowgeometry.h"
+#include "configmanager/ui/windowgeometry.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>

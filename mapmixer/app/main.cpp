@@ -1,12 +1,12 @@
-#include "commandline.h"
-#include "filestore.h"
-#include "headlessshuffle.h"
-#include "maplist.h"
-#include "mixfrm.h"
-#include "modsettings.h"
-#include "randomsource.h"
-#include "settingsstore.h"
-#include "speechoutput.h"
+#include "mapmixer/core/commandline.h"
+#include "mapmixer/core/headlessshuffle.h"
+#include "mapmixer/core/maplist.h"
+#include "mapmixer/core/modsettings.h"
+#include "mapmixer/core/randomsource.h"
+#include "mapmixer/ui/mixfrm.h"
+#include "platform/files/filestore.h"
+#include "platform/settings/settingsstore.h"
+#include "platform/speech/speechoutput.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -1,11 +1,11 @@
-#include "headlessshuffle.h"
+#include "mapmixer/core/headlessshuffle.h"
 
-#include "commandline.h"
-#include "filestore.h"
-#include "maplist.h"
-#include "modsettings.h"
-#include "randomsource.h"
-#include "settingsstore.h"
+#include "mapmixer/core/commandline.h"
+#include "mapmixer/core/maplist.h"
+#include "mapmixer/core/modsettings.h"
+#include "mapmixer/core/randomsource.h"
+#include "platform/files/filestore.h"
+#include "platform/settings/settingsstore.h"
 
 #include <QFileInfo>
 #include <QTextStream>

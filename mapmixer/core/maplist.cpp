@@ -1,7 +1,7 @@
-#include "maplist.h"
+#include "mapmixer/core/maplist.h"
 
-#include "filestore.h"
-#include "randomsource.h"
+#include "mapmixer/core/randomsource.h"
+#include "platform/files/filestore.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -120,10 +120,12 @@ bool MapList::save(const QString &modFolder, const QString &text, FileStore &fil
                    SaveContent *saved, QString *error)
 {
     SaveContent content = saveContent(text);
-    const bool written = files.writeAtomically(mapCyclePath(modFolder), content.bytes, error);
+    const auto written = files.writeAtomically(mapCyclePath(modFolder), content.bytes);
+    if (!written && error)
+        *error = written.reason();
     if (saved)
         *saved = std::move(content);
-    return written;
+    return written.ok();
 }
 
 QString MapList::loadMapCycle(const QString &modFolder, const FileStore &files)

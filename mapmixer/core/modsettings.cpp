@@ -1,6 +1,6 @@
-#include "modsettings.h"
+#include "mapmixer/core/modsettings.h"
 
-#include "settingsstore.h"
+#include "platform/settings/settingsstore.h"
 
 QString ModSettings::storedFolder(const SettingsStore &settings, const QString &modName)
 {

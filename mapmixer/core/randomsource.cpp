@@ -1,4 +1,4 @@
-#include "randomsource.h"
+#include "mapmixer/core/randomsource.h"
 
 #include <QTime>
 

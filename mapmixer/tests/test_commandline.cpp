@@ -1,4 +1,4 @@
-#include "commandline.h"
+#include "mapmixer/core/commandline.h"
 
 #include <QProcess>
 #include <QTest>

@@ -1,11 +1,11 @@
-#include "commandline.h"
-#include "filestore.h"
-#include "fulldisk.h"
-#include "headlessshuffle.h"
-#include "maplist.h"
-#include "randomsource.h"
-#include "settingsstore.h"
-#include "testfiles.h"
+#include "mapmixer/core/commandline.h"
+#include "mapmixer/core/headlessshuffle.h"
+#include "mapmixer/core/maplist.h"
+#include "mapmixer/core/randomsource.h"
+#include "platform/files/filestore.h"
+#include "platform/settings/settingsstore.h"
+#include "platform/testsupport/fulldisk.h"
+#include "platform/testsupport/testfiles.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
-#include "failingfilestore.h"
-#include "filestore.h"
-#include "maplist.h"
-#include "randomsource.h"
-#include "testfiles.h"
+#include "mapmixer/core/maplist.h"
+#include "mapmixer/core/randomsource.h"
+#include "platform/files/filestore.h"
+#include "platform/testsupport/failingfilestore.h"
+#include "platform/testsupport/testfiles.h"
 
 #include <QDir>
 #include <QFile>

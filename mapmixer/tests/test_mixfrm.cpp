@@ -1,11 +1,11 @@
-#include "failingfilestore.h"
-#include "filestore.h"
-#include "fulldisk.h"
-#include "maplist.h"
-#include "mixfrm.h"
-#include "picturebutton.h"
-#include "silentspeech.h"
-#include "testfiles.h"
+#include "mapmixer/core/maplist.h"
+#include "mapmixer/ui/mixfrm.h"
+#include "mapmixer/ui/picturebutton.h"
+#include "platform/files/filestore.h"
+#include "platform/speech/silentspeech.h"
+#include "platform/testsupport/failingfilestore.h"
+#include "platform/testsupport/fulldisk.h"
+#include "platform/testsupport/testfiles.h"
 
 #include <QApplication>
 #include <QDir>

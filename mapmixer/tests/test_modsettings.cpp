@@ -1,5 +1,5 @@
-#include "modsettings.h"
-#include "settingsstore.h"
+#include "mapmixer/core/modsettings.h"
+#include "platform/settings/settingsstore.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,8 +1,8 @@
-#include "mixfrm.h"
+#include "mapmixer/ui/mixfrm.h"
 
-#include "maplist.h"
-#include "picturebutton.h"
-#include "speechoutput.h"
+#include "mapmixer/core/maplist.h"
+#include "mapmixer/ui/picturebutton.h"
+#include "platform/speech/speechoutput.h"
 
 #include <QCloseEvent>
 #include <QDir>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "filestore.h"
-#include "randomsource.h"
+#include "mapmixer/core/randomsource.h"
+#include "platform/files/filestore.h"
 
 #include <QTimer>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "picturebutton.h"
+#include "mapmixer/ui/picturebutton.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

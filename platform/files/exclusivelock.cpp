@@ -1,4 +1,4 @@
-#include "exclusivelock.h"
+#include "platform/files/exclusivelock.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "fileidentity.h"
+#include "platform/files/fileidentity.h"
 
 #include <QFile>
 #include <QFileInfo>

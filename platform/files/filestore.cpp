@@ -1,4 +1,4 @@
-#include "filestore.h"
+#include "platform/files/filestore.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -30,31 +30,22 @@ bool syncToDisk(int handle, QString *error)
 
 } // namespace
 
-std::optional<QByteArray> FileStore::readAll(const QString &path, QString *error) const
+Result<QByteArray> FileStore::readAll(const QString &path) const
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = file.errorString();
-        return std::nullopt;
-    }
+    if (!file.open(QIODevice::ReadOnly))
+        return Result<QByteArray>::failure(file.errorString());
     QByteArray content = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        if (error)
-            *error = file.errorString();
-        return std::nullopt;
-    }
+    if (file.error() != QFileDevice::NoError)
+        return Result<QByteArray>::failure(file.errorString());
     return content;
 }
 
-bool FileStore::writeAtomically(const QString &path, const QByteArray &content, QString *error)
+Result<> FileStore::writeAtomically(const QString &path, const QByteArray &content)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
+    if (!file.open(QIODevice::WriteOnly))
+        return Result<>::failure(file.errorString());
     // QSaveFile keeps a small write in its buffer and loses the error of the flush inside
     // commit(): on a full disk it would put an empty file in place of the old one and report
     // success. So the write is flushed and checked here, and on the disk before the rename.
@@ -63,24 +54,22 @@ bool FileStore::writeAtomically(const QString &path, const QByteArray &content, 
         reason = file.errorString();
     } else if (syncToDisk(file.handle(), &reason)) {
         if (file.commit())
-            return true;
+            return {};
         reason = file.errorString();
     }
     file.cancelWriting();
-    if (error)
-        *error = reason;
-    return false;
+    return Result<>::failure(reason);
 }
 
-bool FileStore::copyAtomically(const QString &source, const QString &target, QString *error)
+Result<> FileStore::copyAtomically(const QString &source, const QString &target)
 {
-    const auto content = readAll(source, error);
+    const auto content = readAll(source);
     if (!content)
-        return false;
-    return writeAtomically(target, *content, error);
+        return Result<>::failure(content.reason());
+    return writeAtomically(target, *content);
 }
 
-bool FileStore::makeFolder(const QString &path, QString *error)
+Result<> FileStore::makeFolder(const QString &path)
 {
 #ifdef Q_OS_WIN
     const std::filesystem::path folder(path.toStdWString());
@@ -90,8 +79,6 @@ bool FileStore::makeFolder(const QString &path, QString *error)
     std::error_code failure;
     std::filesystem::create_directories(folder, failure);
     if (!failure)
-        return true;
-    if (error)
-        *error = QString::fromLocal8Bit(failure.message());
-    return false;
+        return {};
+    return Result<>::failure(QString::fromLocal8Bit(failure.message()));
 }

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "platform/result/result.h"
+
 #include <QByteArray>
 #include <QString>
-
-#include <optional>
 
 /**
  * Whole-file reads and writes, byte for byte, that never leave a truncated or missing file:
@@ -15,13 +15,12 @@ class FileStore
 public:
     virtual ~FileStore() = default;
 
-    /// The whole content, or nothing (with the reason in \a error) when it cannot be read.
-    virtual std::optional<QByteArray> readAll(const QString &path, QString *error = nullptr) const;
+    /// The whole content, or why it cannot be read.
+    virtual Result<QByteArray> readAll(const QString &path) const;
     /// Replaces (or creates) \a path with exactly \a content; the old file stays on failure.
-    virtual bool writeAtomically(const QString &path, const QByteArray &content,
-                                 QString *error = nullptr);
+    virtual Result<> writeAtomically(const QString &path, const QByteArray &content);
     /// Copies \a source over \a target through writeAtomically().
-    bool copyAtomically(const QString &source, const QString &target, QString *error = nullptr);
+    Result<> copyAtomically(const QString &source, const QString &target);
     /// Creates the folder \a path with its missing parents; a folder already there is no failure.
-    bool makeFolder(const QString &path, QString *error = nullptr);
+    Result<> makeFolder(const QString &path);
 };

@@ -1,6 +1,6 @@
-#include "gamelauncher.h"
+#include "platform/launch/gamelauncher.h"
 
-#include "processlauncher.h"
+#include "platform/launch/processlauncher.h"
 
 GameLauncher::~GameLauncher() = default;
 

@@ -1,3 +1,3 @@
-#include "keystrokesender.h"
+#include "platform/launch/keystrokesender.h"
 
 KeystrokeSender::~KeystrokeSender() = default;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gamelauncher.h"
+#include "platform/launch/gamelauncher.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "rundialoglauncher.h"
+#include "platform/launch/rundialoglauncher.h"
 
 #include <QCoreApplication>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "gamelauncher.h"
-#include "keystrokesender.h"
+#include "platform/launch/gamelauncher.h"
+#include "platform/launch/keystrokesender.h"
 
 /**
  * Starts the game through the desktop's Run dialog: Windows+R, a pause of event dispatch while the

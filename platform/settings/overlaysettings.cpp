@@ -1,4 +1,4 @@
-#include "overlaysettings.h"
+#include "platform/settings/overlaysettings.h"
 
 OverlaySettings::OverlaySettings(SettingsStore &base) : m_base(base) { }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settingsstore.h"
+#include "platform/settings/settingsstore.h"
 
 #include <QHash>
 

@@ -1,4 +1,4 @@
-#include "settingsstore.h"
+#include "platform/settings/settingsstore.h"
 
 #include <QSettings>
 

@@ -1,4 +1,4 @@
-#include "qtspeechengine.h"
+#include "platform/speech/qtspeechengine.h"
 
 #include <QTextToSpeech>
 

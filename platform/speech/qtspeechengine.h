@@ -1,6 +1,6 @@
 #pragma once
 
-#include "speechengine.h"
+#include "platform/speech/speechengine.h"
 
 class QTextToSpeech;
 

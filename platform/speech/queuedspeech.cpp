@@ -1,6 +1,6 @@
-#include "queuedspeech.h"
+#include "platform/speech/queuedspeech.h"
 
-#include "speechengine.h"
+#include "platform/speech/speechengine.h"
 
 QueuedSpeech::QueuedSpeech(EngineFactory factory, QObject *parent)
     : QueuedSpeech(std::move(factory), Timing {}, parent)

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "silentspeech.h"
-#include "speechoutput.h"
+#include "platform/speech/silentspeech.h"
+#include "platform/speech/speechoutput.h"
 
 #include <QQueue>
 #include <QTimer>

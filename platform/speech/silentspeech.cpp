@@ -1,4 +1,4 @@
-#include "silentspeech.h"
+#include "platform/speech/silentspeech.h"
 
 SilentSpeech::SilentSpeech(Delay delay, QObject *parent) : SpeechOutput(parent), m_delay(delay)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "speechoutput.h"
+#include "platform/speech/speechoutput.h"
 
 #include <QQueue>
 #include <QTimer>

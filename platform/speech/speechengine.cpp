@@ -1,4 +1,4 @@
-#include "speechengine.h"
+#include "platform/speech/speechengine.h"
 
 SpeechEngine::SpeechEngine(QObject *parent) : QObject(parent) { }
 

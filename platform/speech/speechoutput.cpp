@@ -1,8 +1,8 @@
-#include "speechoutput.h"
+#include "platform/speech/speechoutput.h"
 
-#include "qtspeechengine.h"
-#include "queuedspeech.h"
-#include "silentspeech.h"
+#include "platform/speech/qtspeechengine.h"
+#include "platform/speech/queuedspeech.h"
+#include "platform/speech/silentspeech.h"
 
 SpeechOutput::SpeechOutput(QObject *parent) : QObject(parent) { }
 

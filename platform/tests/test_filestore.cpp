@@ -1,6 +1,6 @@
-#include "filestore.h"
-#include "fulldisk.h"
-#include "testfiles.h"
+#include "platform/files/filestore.h"
+#include "platform/testsupport/fulldisk.h"
+#include "platform/testsupport/testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -69,20 +69,19 @@ void TestFileStore::failedWriteKeepsOldFile()
             QSKIP(qPrintable(disk->whyNot()));
     }
     QVERIFY(FileStore().writeAtomically(path, "bind w +forward\n"));
-    QString error;
-    bool written = false;
+    Result<> written;
     if (disk) {
         QVERIFY(disk->fill());
-        written = FileStore().writeAtomically(path, content, &error);
+        written = FileStore().writeAtomically(path, content);
     } else {
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
-        written = FileStore().writeAtomically(path, content, &error);
+        written = FileStore().writeAtomically(path, content);
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         if (written)
             QSKIP("running with permission to write into read-only folders (root)");
     }
     QVERIFY(!written);
-    QVERIFY(!error.isEmpty());
+    QVERIFY(!written.reason().isEmpty());
     QCOMPARE(TestFiles::read(path), QByteArray("bind w +forward\n"));
     QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList {"config.cfg"});
 }
@@ -90,18 +89,18 @@ void TestFileStore::failedWriteKeepsOldFile()
 void TestFileStore::missingFileReportsReason()
 {
     QTemporaryDir dir;
-    QString error;
-    QVERIFY(!FileStore().readAll(dir.filePath("nope.cfg"), &error));
-    QVERIFY(!error.isEmpty());
+    const auto missing = FileStore().readAll(dir.filePath("nope.cfg"));
+    QVERIFY(!missing);
+    QVERIFY(!missing.reason().isEmpty());
     QVERIFY(!FileStore().copyAtomically(dir.filePath("nope.cfg"), dir.filePath("t.cfg")));
     QVERIFY(!QFile::exists(dir.filePath("t.cfg")));
 
     QVERIFY(FileStore().makeFolder(dir.filePath("a/b/Configs/")));
     QVERIFY(FileStore().makeFolder(dir.filePath("a/b/Configs")));
     QVERIFY(FileStore().writeAtomically(dir.filePath("file"), "x"));
-    error.clear();
-    QVERIFY(!FileStore().makeFolder(dir.filePath("file/Configs/"), &error));
-    QVERIFY(!error.isEmpty());
+    const auto made = FileStore().makeFolder(dir.filePath("file/Configs/"));
+    QVERIFY(!made);
+    QVERIFY(!made.reason().isEmpty());
 }
 
 void TestFileStore::copyReplacesTarget()

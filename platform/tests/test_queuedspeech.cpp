@@ -1,6 +1,6 @@
-#include "queuedspeech.h"
-#include "silentspeech.h"
-#include "speechengine.h"
+#include "platform/speech/queuedspeech.h"
+#include "platform/speech/silentspeech.h"
+#include "platform/speech/speechengine.h"
 
 #include <QSignalSpy>
 #include <QTest>

@@ -1,6 +1,6 @@
-#include "overlaysettings.h"
-#include "settingsstore.h"
-#include "testfiles.h"
+#include "platform/settings/overlaysettings.h"
+#include "platform/settings/settingsstore.h"
+#include "platform/testsupport/testfiles.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,12 +1,8 @@
-#include "failingfilestore.h"
+#include "platform/testsupport/failingfilestore.h"
 
-bool FailingFileStore::writeAtomically(const QString &path, const QByteArray &content,
-                                       QString *error)
+Result<> FailingFileStore::writeAtomically(const QString &path, const QByteArray &content)
 {
-    if (failAll || (!failingPath.isEmpty() && path == failingPath)) {
-        if (error)
-            *error = reason;
-        return false;
-    }
-    return FileStore::writeAtomically(path, content, error);
+    if (failAll || (!failingPath.isEmpty() && path == failingPath))
+        return Result<>::failure(reason);
+    return FileStore::writeAtomically(path, content);
 }

@@ -1,13 +1,12 @@
 #pragma once
 
-#include "filestore.h"
+#include "platform/files/filestore.h"
 
 /** A file store whose writes fail, as on a full disk or a read-only or locked file. */
 class FailingFileStore final : public FileStore
 {
 public:
-    bool writeAtomically(const QString &path, const QByteArray &content,
-                         QString *error = nullptr) override;
+    Result<> writeAtomically(const QString &path, const QByteArray &content) override;
 
     bool failAll = false; ///< every write fails
     QString failingPath; ///< else only writes to this path fail

@@ -1,4 +1,4 @@
-#include "fulldisk.h"
+#include "platform/testsupport/fulldisk.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "testfiles.h"
+#include "platform/testsupport/testfiles.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
-#include "eventaccumulator.h"
+#include "stats/analysis/eventaccumulator.h"
 
-#include "logparser.h"
-#include "logtext.h"
-#include "windows1252.h"
+#include "platform/files/windows1252.h"
+#include "stats/analysis/logparser.h"
+#include "stats/analysis/logtext.h"
 
 #include <algorithm>
 #include <array>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "datastats.h"
-#include "logevent.h"
-#include "nametable.h"
+#include "stats/analysis/logevent.h"
+#include "stats/analysis/nametable.h"
+#include "stats/store/datastats.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "logfilereader.h"
+#include "stats/analysis/logfilereader.h"
 
-#include "logtext.h"
+#include "stats/analysis/logtext.h"
 
 LogFileReader::LogFileReader(const QString &path) : m_file(path) { }
 

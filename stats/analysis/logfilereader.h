@@ -1,7 +1,7 @@
 #pragma once
 
-#include "fileidentity.h"
-#include "logtext.h"
+#include "platform/files/fileidentity.h"
+#include "stats/analysis/logtext.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "logparser.h"
+#include "stats/analysis/logparser.h"
 
-#include "bytescan.h"
+#include "stats/analysis/bytescan.h"
 
 #include <algorithm>
 #include <array>

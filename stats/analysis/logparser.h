@@ -1,6 +1,6 @@
 #pragma once
 
-#include "logevent.h"
+#include "stats/analysis/logevent.h"
 
 #include <optional>
 

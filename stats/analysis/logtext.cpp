@@ -1,4 +1,4 @@
-#include "logtext.h"
+#include "stats/analysis/logtext.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "bytescan.h"
+#include "stats/analysis/bytescan.h"
 
 #include <QByteArrayView>
 #include <QString>

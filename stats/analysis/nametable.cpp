@@ -1,4 +1,4 @@
-#include "nametable.h"
+#include "stats/analysis/nametable.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
-#include "rankplayers.h"
+#include "stats/analysis/rankplayers.h"
 
-#include "datastats.h"
+#include "stats/store/datastats.h"
 
 #include <utility>
 #include <vector>

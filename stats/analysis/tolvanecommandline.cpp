@@ -1,9 +1,9 @@
-#include "tolvanecommandline.h"
+#include "stats/analysis/tolvanecommandline.h"
 
-#include "datastats.h"
-#include "statscolumns.h"
-#include "statspaths.h"
-#include "updaterun.h"
+#include "stats/analysis/updaterun.h"
+#include "stats/store/datastats.h"
+#include "stats/store/statscolumns.h"
+#include "stats/store/statspaths.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,12 +1,12 @@
-#include "updaterun.h"
+#include "stats/analysis/updaterun.h"
 
-#include "datastats.h"
-#include "eventaccumulator.h"
-#include "fileidentity.h"
-#include "logfilereader.h"
-#include "logparser.h"
-#include "logtext.h"
-#include "rankplayers.h"
+#include "platform/files/fileidentity.h"
+#include "stats/analysis/eventaccumulator.h"
+#include "stats/analysis/logfilereader.h"
+#include "stats/analysis/logparser.h"
+#include "stats/analysis/logtext.h"
+#include "stats/analysis/rankplayers.h"
+#include "stats/store/datastats.h"
 
 #include <QCryptographicHash>
 #include <QDir>

@@ -1,9 +1,9 @@
-#include "accesscode.h"
+#include "stats/store/accesscode.h"
 
-#include "settingsstore.h"
+#include "platform/settings/settingsstore.h"
 
 #include <QCryptographicHash>
-#include <QMessageAuthenticationCode>
+#include <QPasswordDigestor>
 #include <QRandomGenerator>
 #include <QStringList>
 
@@ -89,26 +89,6 @@ bool AccessCode::matchesStored(const QString &stored, const QString &typed)
 QByteArray AccessCode::pbkdf2Sha256(const QByteArray &password, const QByteArray &salt,
                                     int iterations, int length)
 {
-    QMessageAuthenticationCode mac(QCryptographicHash::Sha256, password);
-    QByteArray derived;
-    derived.reserve(length);
-    for (quint32 block = 1; derived.size() < length; ++block) {
-        const char counter[4] = {char(block >> 24), char(block >> 16), char(block >> 8),
-                                 char(block)};
-        mac.reset();
-        mac.addData(salt);
-        mac.addData(counter, 4);
-        QByteArray u = mac.result();
-        QByteArray t = u;
-        for (int i = 1; i < iterations; ++i) {
-            mac.reset();
-            mac.addData(u);
-            u = mac.result();
-            for (qsizetype k = 0; k < t.size(); ++k)
-                t[k] = char(t[k] ^ u[k]);
-        }
-        derived += t;
-    }
-    derived.truncate(length);
-    return derived;
+    return QPasswordDigestor::deriveKeyPbkdf2(QCryptographicHash::Sha256, password, salt,
+                                              iterations, quint64(length));
 }

@@ -1,8 +1,8 @@
-#include "datastats.h"
+#include "stats/store/datastats.h"
 
-#include "exclusivelock.h"
-#include "rankingsource.h"
-#include "sqlitestatement.h"
+#include "platform/files/exclusivelock.h"
+#include "stats/store/rankingsource.h"
+#include "stats/store/sqlitestatement.h"
 
 #include <QDir>
 #include <QElapsedTimer>

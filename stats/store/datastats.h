@@ -1,6 +1,6 @@
 #pragma once
 
-#include "statscolumns.h"
+#include "stats/store/statscolumns.h"
 
 #include <QList>
 #include <QSqlDatabase>

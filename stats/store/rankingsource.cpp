@@ -1,6 +1,6 @@
-#include "rankingsource.h"
+#include "stats/store/rankingsource.h"
 
-#include "statscolumns.h"
+#include "stats/store/statscolumns.h"
 
 #include <QSqlError>
 #include <QSqlQuery>

@@ -1,4 +1,4 @@
-#include "sqlitestatement.h"
+#include "stats/store/sqlitestatement.h"
 
 #include <sqlite3.h>
 

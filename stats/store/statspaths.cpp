@@ -1,6 +1,6 @@
-#include "statspaths.h"
+#include "stats/store/statspaths.h"
 
-#include "settingsstore.h"
+#include "platform/settings/settingsstore.h"
 
 #include <QDir>
 #include <QStandardPaths>

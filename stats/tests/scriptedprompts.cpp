@@ -1,4 +1,4 @@
-#include "scriptedprompts.h"
+#include "stats/tests/scriptedprompts.h"
 
 std::optional<QString> ScriptedPrompts::askText(QWidget *, const QString &title,
                                                 const QString &label)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "prompts.h"
+#include "stats/ui/prompts.h"
 
 #include <QList>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "statstestsupport.h"
+#include "stats/tests/statstestsupport.h"
 
-#include "datastats.h"
+#include "stats/store/datastats.h"
 
 #include <QFile>
 #include <QSqlQuery>

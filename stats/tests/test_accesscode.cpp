@@ -1,5 +1,5 @@
-#include "accesscode.h"
-#include "settingsstore.h"
+#include "platform/settings/settingsstore.h"
+#include "stats/store/accesscode.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,7 +1,7 @@
-#include "affiche.h"
-#include "datastats.h"
-#include "statscolumns.h"
-#include "tolvanetestbed.h"
+#include "stats/store/datastats.h"
+#include "stats/store/statscolumns.h"
+#include "stats/tests/tolvanetestbed.h"
+#include "stats/ui/affiche.h"
 
 #include <QAction>
 #include <QDir>

@@ -1,9 +1,9 @@
-#include "affiche.h"
-#include "calculs.h"
-#include "dialogprompts.h"
-#include "frenchqttexts.h"
-#include "statspaths.h"
-#include "tolvanetestbed.h"
+#include "stats/store/statspaths.h"
+#include "stats/tests/tolvanetestbed.h"
+#include "stats/ui/affiche.h"
+#include "stats/ui/calculs.h"
+#include "stats/ui/dialogprompts.h"
+#include "stats/ui/frenchqttexts.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,9 +1,9 @@
-#include "datastats.h"
-#include "rankplayers.h"
-#include "statstestsupport.h"
-#include "testfiles.h"
+#include "platform/testsupport/testfiles.h"
+#include "stats/analysis/rankplayers.h"
+#include "stats/store/datastats.h"
+#include "stats/store/rankingsource.h"
+#include "stats/tests/statstestsupport.h"
 
-#include "rankingsource.h"
 #include <QDir>
 #include <QScopeGuard>
 #include <QSqlQuery>

@@ -1,6 +1,6 @@
-#include "datastats.h"
-#include "eventaccumulator.h"
-#include "statstestsupport.h"
+#include "stats/analysis/eventaccumulator.h"
+#include "stats/store/datastats.h"
+#include "stats/tests/statstestsupport.h"
 
 #include <QSqlQuery>
 #include <QTemporaryDir>

@@ -1,4 +1,4 @@
-#include "logparser.h"
+#include "stats/analysis/logparser.h"
 
 #include <QTest>
 

@@ -1,7 +1,7 @@
-#include "logfilereader.h"
-#include "logtext.h"
-#include "testfiles.h"
-#include "windows1252.h"
+#include "platform/files/windows1252.h"
+#include "platform/testsupport/testfiles.h"
+#include "stats/analysis/logfilereader.h"
+#include "stats/analysis/logtext.h"
 
 #include <QTemporaryDir>
 

@@ -1,6 +1,6 @@
-#include "accesscode.h"
-#include "affiche.h"
-#include "tolvanetestbed.h"
+#include "stats/store/accesscode.h"
+#include "stats/tests/tolvanetestbed.h"
+#include "stats/ui/affiche.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,10 +1,10 @@
-#include "datastats.h"
-#include "rankplayers.h"
-#include "settingsstore.h"
-#include "statspaths.h"
-#include "statstestsupport.h"
-#include "testfiles.h"
-#include "tolvanecommandline.h"
+#include "platform/settings/settingsstore.h"
+#include "platform/testsupport/testfiles.h"
+#include "stats/analysis/rankplayers.h"
+#include "stats/analysis/tolvanecommandline.h"
+#include "stats/store/datastats.h"
+#include "stats/store/statspaths.h"
+#include "stats/tests/statstestsupport.h"
 
 #include <QDir>
 #include <QRegularExpression>

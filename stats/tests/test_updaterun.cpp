@@ -1,7 +1,7 @@
-#include "datastats.h"
-#include "statstestsupport.h"
-#include "testfiles.h"
-#include "updaterun.h"
+#include "platform/testsupport/testfiles.h"
+#include "stats/analysis/updaterun.h"
+#include "stats/store/datastats.h"
+#include "stats/tests/statstestsupport.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,10 +1,10 @@
-#include "affiche.h"
-#include "datastats.h"
-#include "scriptedprompts.h"
-#include "settingsstore.h"
-#include "statspaths.h"
-#include "tolvanetestbed.h"
-#include "windowedstart.h"
+#include "platform/settings/settingsstore.h"
+#include "stats/store/datastats.h"
+#include "stats/store/statspaths.h"
+#include "stats/tests/scriptedprompts.h"
+#include "stats/tests/tolvanetestbed.h"
+#include "stats/ui/affiche.h"
+#include "stats/ui/windowedstart.h"
 
 #include <QDir>
 #include <QFile>

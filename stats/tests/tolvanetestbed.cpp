@@ -1,10 +1,10 @@
-#include "tolvanetestbed.h"
+#include "stats/tests/tolvanetestbed.h"
 
-#include "affiche.h"
-#include "calculs.h"
-#include "rankplayers.h"
-#include "statscolumns.h"
-#include "statspaths.h"
+#include "stats/analysis/rankplayers.h"
+#include "stats/store/statscolumns.h"
+#include "stats/store/statspaths.h"
+#include "stats/ui/affiche.h"
+#include "stats/ui/calculs.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>

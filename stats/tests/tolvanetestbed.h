@@ -1,9 +1,9 @@
 #pragma once
 
-#include "datastats.h"
-#include "scriptedprompts.h"
-#include "settingsstore.h"
-#include "tolvanecontext.h"
+#include "platform/settings/settingsstore.h"
+#include "stats/store/datastats.h"
+#include "stats/tests/scriptedprompts.h"
+#include "stats/ui/tolvanecontext.h"
 
 #include <QStringList>
 #include <QTemporaryDir>

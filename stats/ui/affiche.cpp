@@ -1,17 +1,17 @@
-#include "affiche.h"
+#include "stats/ui/affiche.h"
 
-#include "accesscode.h"
-#include "calculs.h"
-#include "datastats.h"
-#include "prompts.h"
-#include "statscolumns.h"
-#include "statsgridmodel.h"
-#include "statspaths.h"
-#include "tolvanecontext.h"
-#include "tolvaneicon.h"
-#include "tolvanetexts.h"
+#include "stats/store/accesscode.h"
+#include "stats/store/datastats.h"
+#include "stats/store/rankingsource.h"
+#include "stats/store/statscolumns.h"
+#include "stats/store/statspaths.h"
+#include "stats/ui/calculs.h"
+#include "stats/ui/prompts.h"
+#include "stats/ui/statsgridmodel.h"
+#include "stats/ui/tolvanecontext.h"
+#include "stats/ui/tolvaneicon.h"
+#include "stats/ui/tolvanetexts.h"
 
-#include "rankingsource.h"
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QMenuBar>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "datastats.h"
+#include "stats/store/datastats.h"
 
 #include <QMainWindow>
 

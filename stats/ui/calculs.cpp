@@ -1,14 +1,14 @@
-#include "calculs.h"
+#include "stats/ui/calculs.h"
 
-#include "affiche.h"
-#include "datastats.h"
-#include "frenchreasons.h"
-#include "prompts.h"
-#include "settingsstore.h"
-#include "statspaths.h"
-#include "tolvanecontext.h"
-#include "tolvaneicon.h"
-#include "tolvanetexts.h"
+#include "platform/settings/settingsstore.h"
+#include "stats/store/datastats.h"
+#include "stats/store/statspaths.h"
+#include "stats/ui/affiche.h"
+#include "stats/ui/frenchreasons.h"
+#include "stats/ui/prompts.h"
+#include "stats/ui/tolvanecontext.h"
+#include "stats/ui/tolvaneicon.h"
+#include "stats/ui/tolvanetexts.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "updaterun.h"
+#include "stats/analysis/updaterun.h"
 
 #include <QElapsedTimer>
 #include <QPointer>

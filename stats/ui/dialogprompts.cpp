@@ -1,4 +1,4 @@
-#include "dialogprompts.h"
+#include "stats/ui/dialogprompts.h"
 
 #include <QFileDialog>
 #include <QInputDialog>

@@ -1,4 +1,4 @@
-#include "frenchqttexts.h"
+#include "stats/ui/frenchqttexts.h"
 
 #include <cstring>
 

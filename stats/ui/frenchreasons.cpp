@@ -1,4 +1,4 @@
-#include "frenchreasons.h"
+#include "stats/ui/frenchreasons.h"
 
 #include <QRegularExpression>
 

@@ -1,6 +1,6 @@
-#include "statsgridmodel.h"
+#include "stats/ui/statsgridmodel.h"
 
-#include "statscolumns.h"
+#include "stats/store/statscolumns.h"
 
 StatsGridModel::StatsGridModel(QObject *parent) : QIdentityProxyModel(parent) { }
 

@@ -1,4 +1,4 @@
-#include "tolvaneicon.h"
+#include "stats/ui/tolvaneicon.h"
 
 #include <QPainter>
 

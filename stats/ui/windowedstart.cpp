@@ -1,16 +1,16 @@
-#include "windowedstart.h"
+#include "stats/ui/windowedstart.h"
 
-#include "affiche.h"
-#include "calculs.h"
-#include "datastats.h"
-#include "dialogprompts.h"
-#include "frenchqttexts.h"
-#include "overlaysettings.h"
-#include "settingsstore.h"
-#include "statspaths.h"
-#include "tolvanecontext.h"
-#include "tolvaneicon.h"
-#include "tolvanetexts.h"
+#include "platform/settings/overlaysettings.h"
+#include "platform/settings/settingsstore.h"
+#include "stats/store/datastats.h"
+#include "stats/store/statspaths.h"
+#include "stats/ui/affiche.h"
+#include "stats/ui/calculs.h"
+#include "stats/ui/dialogprompts.h"
+#include "stats/ui/frenchqttexts.h"
+#include "stats/ui/tolvanecontext.h"
+#include "stats/ui/tolvaneicon.h"
+#include "stats/ui/tolvanetexts.h"
 
 #include <QApplication>
 #include <QDir>

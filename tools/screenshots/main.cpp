@@ -1,4 +1,4 @@
-#include "shots.h"
+#include "tools/screenshots/shots.h"
 
 #include <QApplication>
 #include <QDir>
@@ -9,13 +9,14 @@ int main(int argc, char **argv)
 {
     qputenv("SPEECH_SILENT", "1");
     QApplication app(argc, argv);
-    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
+    const QString folder =
+        argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
     if (!QDir().mkpath(folder)) {
         std::fprintf(stderr, "screenshots: cannot create %s\n", qPrintable(folder));
         return 1;
     }
-    const int written = renderTolvaneWindows(folder) + renderRondelayWindows(folder)
-        + renderQuorrelWindows(folder);
+    const int written =
+        renderTolvaneWindows(folder) + renderRondelayWindows(folder) + renderQuorrelWindows(folder);
     std::printf("%d pictures written to %s\n", written, qPrintable(QDir(folder).absolutePath()));
     return 0;
 }

@@ -1,15 +1,15 @@
-#include "shots.h"
+#include "tools/screenshots/shots.h"
 
-#include "create.h"
-#include "filestore.h"
-#include "fileview.h"
-#include "gameconfig.h"
-#include "gamelauncher.h"
-#include "menu.h"
-#include "reg.h"
-#include "settingsstore.h"
-#include "silentspeech.h"
-#include "userdialogs.h"
+#include "configmanager/core/gameconfig.h"
+#include "configmanager/ui/create.h"
+#include "configmanager/ui/fileview.h"
+#include "configmanager/ui/menu.h"
+#include "configmanager/ui/reg.h"
+#include "configmanager/ui/userdialogs.h"
+#include "platform/files/filestore.h"
+#include "platform/launch/gamelauncher.h"
+#include "platform/settings/settingsstore.h"
+#include "platform/speech/silentspeech.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
-#include "shots.h"
+#include "tools/screenshots/shots.h"
 
-#include "maplist.h"
-#include "mixfrm.h"
-#include "silentspeech.h"
+#include "mapmixer/core/maplist.h"
+#include "mapmixer/ui/mixfrm.h"
+#include "platform/speech/silentspeech.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,15 +1,15 @@
-#include "shots.h"
+#include "tools/screenshots/shots.h"
 
-#include "affiche.h"
-#include "calculs.h"
-#include "datastats.h"
-#include "dialogprompts.h"
-#include "rankplayers.h"
-#include "settingsstore.h"
-#include "statscolumns.h"
-#include "tolvanecontext.h"
-#include "tolvaneicon.h"
-#include "tolvanetexts.h"
+#include "platform/settings/settingsstore.h"
+#include "stats/analysis/rankplayers.h"
+#include "stats/store/datastats.h"
+#include "stats/store/statscolumns.h"
+#include "stats/ui/affiche.h"
+#include "stats/ui/calculs.h"
+#include "stats/ui/dialogprompts.h"
+#include "stats/ui/tolvanecontext.h"
+#include "stats/ui/tolvaneicon.h"
+#include "stats/ui/tolvanetexts.h"
 
 #include <QApplication>
 #include <QDir>

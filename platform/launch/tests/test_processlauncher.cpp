@@ -1,4 +1,4 @@
-#include "processlauncher.h"
+#include "platform/launch/processlauncher.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,0 +1,80 @@
+#include "platform/windowkit/windowkit.h"
+
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPalette>
+#include <QScreen>
+#include <QWidget>
+
+#include <cmath>
+
+namespace WindowKit {
+
+int pixels(int twips)
+{
+    return int(std::lround(double(twips) / TwipsPerPixel));
+}
+
+QRect fromTwips(int left, int top, int width, int height)
+{
+    return QRect(pixels(left), pixels(top), pixels(width), pixels(height));
+}
+
+QSize fromTwips(int width, int height)
+{
+    return QSize(pixels(width), pixels(height));
+}
+
+QFont oldFont(qreal points, bool bold)
+{
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+QFont fittedFont(QFont font, const QString &text, int width)
+{
+    // The layouts were drawn for a narrow 8-point face; a wider desktop face would cut the text.
+    constexpr qreal smallestPointSize = 6.0;
+    while (QFontMetrics(font).horizontalAdvance(text) > width
+           && font.pointSizeF() > smallestPointSize)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    return font;
+}
+
+void fitTextToWidth(QLabel *label)
+{
+    label->setFont(fittedFont(label->font(), label->text(), label->width()));
+}
+
+void paintBackground(QWidget *widget, const QColor &background)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, background);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+void setTextColor(QWidget *widget, const QColor &color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, color);
+    widget->setPalette(palette);
+}
+
+void centreOnScreen(QWidget *window)
+{
+    const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->geometry();
+    const QSize outer = window->frameGeometry().size();
+    const int left = int(std::floor((area.width() - outer.width()) / 2.0));
+    const int top = int(std::floor((area.height() - outer.height()) / 2.0));
+    window->move(area.x() + left, area.y() + top);
+}
+
+} // namespace WindowKit
