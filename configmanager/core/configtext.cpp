@@ -1,5 +1,6 @@
 #include "configmanager/core/configtext.h"
 
+#include "configmanager/core/quorreltexts.h"
 #include "platform/files/windows1252.h"
 
 ConfigText ConfigText::fromBytes(const QByteArray &bytes)
@@ -45,26 +46,19 @@ QString ConfigText::fromEditor(const QString &rawEditorText)
     return text;
 }
 
-std::optional<QByteArray> ConfigText::toBytes(const QString &text, QString *error) const
+Result<QByteArray> ConfigText::toBytes(const QString &text) const
 {
     qsizetype at = 0;
     auto bytes = Windows1252::encode(text, &at);
     if (!bytes) {
-        if (error) {
-            // A character outside the basic plane takes two code units; show it whole.
-            const QChar first = text.at(at);
-            const bool pair = first.isHighSurrogate() && at + 1 < text.size();
-            const char32_t code =
-                pair ? QChar::surrogateToUcs4(first, text.at(at + 1)) : first.unicode();
-            const qsizetype line = text.left(at).count(QLatin1Char('\n')) + 1;
-            *error = QStringLiteral("Le caractère « %1 » (U+%2, ligne %3) ne peut pas être "
-                                    "enregistré : le fichier est écrit en Windows-1252, qui ne le "
-                                    "contient pas. Retirez-le ou remplacez-le.")
-                         .arg(text.mid(at, pair ? 2 : 1),
-                              QString::number(code, 16).toUpper().rightJustified(4, u'0'),
-                              QString::number(line));
-        }
-        return std::nullopt;
+        // A character outside the basic plane takes two code units; show it whole.
+        const QChar first = text.at(at);
+        const bool pair = first.isHighSurrogate() && at + 1 < text.size();
+        const char32_t code =
+            pair ? QChar::surrogateToUcs4(first, text.at(at + 1)) : first.unicode();
+        const qsizetype line = text.left(at).count(QLatin1Char('\n')) + 1;
+        return Result<QByteArray>::failure(
+            QuorrelTexts::unencodableCharacter(text.mid(at, pair ? 2 : 1), code, line));
     }
     switch (m_lineEnd) {
     case LineEnd::Lf:
@@ -76,5 +70,5 @@ std::optional<QByteArray> ConfigText::toBytes(const QString &text, QString *erro
         bytes->replace('\n', '\r');
         break;
     }
-    return bytes;
+    return *std::move(bytes);
 }

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "platform/result/result.h"
+
 #include <QByteArray>
 #include <QString>
-
-#include <optional>
 
 /**
  * A configuration file as the viewer edits it: one character per byte in the Windows code page
@@ -23,9 +23,9 @@ public:
 
     const QString &text() const { return m_text; }
     LineEnd lineEnd() const { return m_lineEnd; }
-    /// \a text with this file's line end after every line, one byte per character; nothing (and
-    /// the reason in \a error) when a character has no byte in the code page.
-    std::optional<QByteArray> toBytes(const QString &text, QString *error = nullptr) const;
+    /// \a text with this file's line end after every line, one byte per character; fails,
+    /// naming the character and its line, when a character has no byte in the code page.
+    Result<QByteArray> toBytes(const QString &text) const;
 
 private:
     QString m_text;

@@ -1,34 +1,25 @@
 #include "configmanager/core/configviewer.h"
 
 #include "configmanager/core/gameconfig.h"
+#include "configmanager/core/quorreltexts.h"
 #include "platform/files/filestore.h"
 
 ConfigViewer::ConfigViewer(GameConfig &config) : m_config(config) { }
 
-bool ConfigViewer::open(const QString &name, QString *error)
+Result<> ConfigViewer::open(const QString &name)
 {
-    if (name.isEmpty()) {
-        // The list can lose its selection (a refill) while the open button stays enabled.
-        if (error)
-            *error = QStringLiteral("Aucune configue n'est sélectionnée dans la liste.");
-        return false;
-    }
+    // The list can lose its selection (a refill) while the open button stays enabled.
+    if (name.isEmpty())
+        return Result<>::failure(QuorrelTexts::noEntrySelected());
     m_path = m_config.storedConfigPath(name);
-    const auto bytes =
-        m_path.isEmpty() ? Result<QByteArray>::failure({}) : m_config.files().readAll(m_path);
-    if (!bytes) {
-        if (error) {
-            *error =
-                QStringLiteral("La configue \"%1\" n'a pas pu être lue :\n%2\n%3")
-                    .arg(name, m_path,
-                         m_path.isEmpty() ? QStringLiteral("aucun fichier de configuration n'est "
-                                                           "enregistré (Alt_R).")
-                                          : bytes.reason());
-        }
-        return false;
-    }
+    if (m_path.isEmpty())
+        return Result<>::failure(
+            QuorrelTexts::unreadableConfig(name, m_path, QuorrelTexts::noConfigFile()));
+    const auto bytes = m_config.files().readAll(m_path);
+    if (!bytes)
+        return Result<>::failure(QuorrelTexts::unreadableConfig(name, m_path, bytes.reason()));
     m_opened = ConfigText::fromBytes(*bytes);
-    return true;
+    return {};
 }
 
 bool ConfigViewer::needsQuestion(const QString &editorText) const
@@ -37,33 +28,25 @@ bool ConfigViewer::needsQuestion(const QString &editorText) const
     return !bytes || ConfigText::fromBytes(*bytes).text() != editorText;
 }
 
-bool ConfigViewer::answerClose(Answer answer, const QString &editorText, QString *error)
+Result<bool> ConfigViewer::answerClose(Dialogs::Answer answer, const QString &editorText)
 {
     switch (answer) {
-    case Answer::Cancel:
+    case Dialogs::Answer::Cancel:
         return false;
-    case Answer::No:
+    case Dialogs::Answer::No:
         return true;
-    case Answer::Yes:
+    case Dialogs::Answer::Yes:
         break;
     }
     // The file keeps the line ends it has now; the one read at opening if it has gone since.
     const auto current = m_config.files().readAll(m_path);
     const ConfigText format = current ? ConfigText::fromBytes(*current) : m_opened;
-    QString reason;
-    const auto bytes = format.toBytes(editorText, &reason);
-    if (!bytes) {
-        // Replaced by "?" the character would be lost without a word; the user decides.
-        if (error)
-            *error = QStringLiteral("Les modifications n'ont pas été enregistrées dans %1 :\n%2")
-                         .arg(m_path, reason);
-        return false;
-    }
+    const auto bytes = format.toBytes(editorText);
+    // Replaced by "?" the character would be lost without a word; the user decides.
+    if (!bytes)
+        return Result<bool>::failure(QuorrelTexts::editsRefused(m_path, bytes.reason()));
     const auto written = m_config.files().writeAtomically(m_path, *bytes);
-    if (written)
-        return true;
-    if (error)
-        *error = QStringLiteral("Les modifications n'ont pas pu être enregistrées dans %1 :\n%2")
-                     .arg(m_path, written.reason());
-    return false;
+    if (!written)
+        return Result<bool>::failure(QuorrelTexts::editsNotWritten(m_path, written.reason()));
+    return true;
 }

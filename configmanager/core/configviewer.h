@@ -1,6 +1,8 @@
 #pragma once
 
 #include "configmanager/core/configtext.h"
+#include "platform/dialogs/dialogs.h"
+#include "platform/result/result.h"
 
 #include <QString>
 
@@ -13,20 +15,19 @@ class GameConfig;
 class ConfigViewer
 {
 public:
-    enum class Answer { Yes, No, Cancel };
-
     explicit ConfigViewer(GameConfig &config);
 
-    /// Reads the stored configuration \a name; false (with the reason) when it cannot be read.
-    bool open(const QString &name, QString *error = nullptr);
+    /// Reads the stored configuration \a name; fails, with the reason, when it cannot be read.
+    Result<> open(const QString &name);
     const QString &path() const { return m_path; }
     const QString &text() const { return m_opened.text(); }
 
     /// Whether \a editorText differs from the file as it is now (a vanished file differs).
     bool needsQuestion(const QString &editorText) const;
-    /// Carries out the answer to the save question; true when the viewer may close. A failed
-    /// write keeps the viewer open, so the edits are not lost.
-    bool answerClose(Answer answer, const QString &editorText, QString *error = nullptr);
+    /// Carries out the answer to the save question: true when the viewer may close, false when
+    /// it stays open (Cancel). A failed write fails, and the viewer stays open, so the edits are
+    /// not lost.
+    Result<bool> answerClose(Dialogs::Answer answer, const QString &editorText);
 
 private:
     GameConfig &m_config;

@@ -1,8 +1,8 @@
 #include "configmanager/core/gameconfig.h"
 
+#include "configmanager/core/quorreltexts.h"
 #include "platform/files/filestore.h"
 #include "platform/launch/gamelauncher.h"
-#include "platform/settings/settingsstore.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -12,37 +12,16 @@ namespace {
 const QString ConfigEnding = QStringLiteral(".cfg");
 const QString ConfigPattern = QStringLiteral("*.cfg");
 
-Notice programNotice(const QString &text)
-{
-    return Notice {GameConfig::ProgramName, text};
-}
-
-// Every rule isValidConfigName() applies on this system, for the message that refuses a name.
-QString nameRules()
-{
-#ifdef Q_OS_WIN
-    return QStringLiteral(
-        "\n- ne contient aucun des caractères / \\ < > : \" | ? * ni de caractère de contrôle ou "
-        "nul ;\n- n'est ni « . » ni « .. », et ne finit ni par un espace ni par un point ;"
-        "\n- tient en 255 octets avec « .cfg ».");
-#else
-    return QStringLiteral(
-        "\n- ne contient ni / ni \\ ni le caractère nul ;\n- ne commence pas par un point (la "
-        "configue serait cachée ; « . » et « .. » sont refusés) ;\n- tient en 255 octets avec "
-        "« .cfg ».");
-#endif
-}
-
 } // namespace
 
 GameConfig::GameConfig(QString modName, SettingsStore &settings, FileStore &files,
                        GameLauncher &launcher)
-    : m_modName(std::move(modName)), m_settings(settings), m_files(files), m_launcher(launcher)
+    : m_settings(std::move(modName), settings), m_files(files), m_launcher(launcher)
 { }
 
 QString GameConfig::ConfigFilePath() const
 {
-    return setting(RepertoryFileKey);
+    return m_settings.read(QuorrelSettings::Key::RepertoryFile);
 }
 
 QString GameConfig::ConfigFolder() const
@@ -52,22 +31,7 @@ QString GameConfig::ConfigFolder() const
 
 QString GameConfig::LaunchCommand() const
 {
-    return setting(ExecFileKey);
-}
-
-QString GameConfig::setting(const QString &key) const
-{
-    return m_settings.read(Application, m_modName, key);
-}
-
-bool GameConfig::setSetting(const QString &key, const QString &value)
-{
-    return m_settings.write(Application, m_modName, key, value);
-}
-
-QString GameConfig::settingsLocation() const
-{
-    return m_settings.location(Application);
+    return m_settings.read(QuorrelSettings::Key::ExecFile);
 }
 
 QString GameConfig::deriveConfigFolder(const QString &configFilePath)
@@ -141,25 +105,22 @@ QStringList GameConfig::RefreshConfigList() const
     return names;
 }
 
-GameConfig::ApplyResult GameConfig::ApplyConfig(QString &name)
+Result<GameConfig::Applied> GameConfig::ApplyConfig(QString &name)
 {
-    using Outcome = ApplyResult::Outcome;
     if (name.isEmpty())
-        return {Outcome::NothingToApply, std::nullopt};
+        return Applied::NothingToApply;
 
     const QString source = storedConfigPath(name);
     if (source.isEmpty() || !QFileInfo(source).isFile()) {
         name.clear();
-        return {Outcome::Missing, Notice {MissingConfigTitle, MissingConfigText}};
+        return Applied::Missing;
     }
 
     const QString target = ConfigFilePath();
-    QString error;
     const auto content = m_files.readAll(source);
     if (!content) {
-        return {Outcome::Failed,
-                programNotice(QStringLiteral("La configue \"%1\" n'a pas pu être lue :\n%2\n%3")
-                                  .arg(name, source, content.reason()))};
+        return Result<Applied>::failure(
+            QuorrelTexts::unreadableConfig(name, source, content.reason()));
     }
     // The file being replaced is kept one level back, so a wrong choice can be undone by hand.
     if (QFileInfo::exists(target)) {
@@ -167,60 +128,42 @@ GameConfig::ApplyResult GameConfig::ApplyConfig(QString &name)
         const auto old = m_files.readAll(target);
         const auto kept = old ? m_files.writeAtomically(backup, *old) : Result<>();
         if (!old || !kept) {
-            error = old ? kept.reason() : old.reason();
-            return {Outcome::Failed,
-                    programNotice(QStringLiteral("La copie de sécurité de %1 n'a pas pu être "
-                                                 "faite, la configue n'a pas été mise en place "
-                                                 ":\n%2\n%3")
-                                      .arg(target, old ? backup : target, error))};
+            return Result<Applied>::failure(QuorrelTexts::backupFailed(
+                target, old ? backup : target, old ? kept.reason() : old.reason()));
         }
     }
     if (const auto written = m_files.writeAtomically(target, *content); !written) {
-        return {Outcome::Failed,
-                programNotice(QStringLiteral("La configue \"%1\" n'a pas pu être copiée sur %2 "
-                                             ":\n%3")
-                                  .arg(name, target, written.reason()))};
+        return Result<Applied>::failure(QuorrelTexts::copyFailed(name, target, written.reason()));
     }
 
     const QString command = LaunchCommand();
     if (command.isEmpty())
-        return {Outcome::NoCommand, programNotice(NoCommandText)};
-    if (!StartGame(command, &error))
-        return {Outcome::LaunchFailed, programNotice(launchFailedText(command, error))};
-    return {Outcome::GameStarted, std::nullopt};
+        return Applied::NoCommand;
+    if (const auto started = StartGame(command); !started)
+        return Result<Applied>::failure(started.reason());
+    return Applied::GameStarted;
 }
 
-bool GameConfig::StartGame(const QString &command, QString *error)
+Result<> GameConfig::StartGame(const QString &command)
 {
-    return m_launcher.launch(command, error);
+    const auto launched = m_launcher.launch(command);
+    if (!launched)
+        return Result<>::failure(QuorrelTexts::launchFailed(command, launched.reason()));
+    return {};
 }
 
-QString GameConfig::launchFailedText(const QString &command, const QString &reason)
+Result<> GameConfig::CaptureConfig(const QString &name)
 {
-    return QStringLiteral("Le jeu n'a pas pu être lancé avec la ligne de commande :\n%1\n\n%2")
-        .arg(command, reason);
-}
-
-GameConfig::CaptureResult GameConfig::CaptureConfig(const QString &name)
-{
-    using Outcome = CaptureResult::Outcome;
-    if (!isValidConfigName(name)) {
-        return {Outcome::Refused,
-                programNotice(QStringLiteral("\"%1\" n'est pas un nom de configue valide. Un nom "
-                                             "de configue :")
-                                  .arg(name)
-                              + nameRules())};
-    }
+    if (!isValidConfigName(name))
+        return Result<>::failure(QuorrelTexts::invalidConfigName(name));
 
     const auto failed = [](const QString &why) {
-        return CaptureResult {
-            Outcome::Failed,
-            programNotice(QStringLiteral("Votre configue n'a pas été créée :\n") + why)};
+        return Result<>::failure(QuorrelTexts::notCreated(why));
     };
     const QString source = ConfigFilePath();
     const QString folder = ConfigFolder();
     if (folder.isEmpty())
-        return failed(QStringLiteral("aucun fichier de configuration n'est enregistré (Alt_R)."));
+        return failed(QuorrelTexts::noConfigFile());
     // The game's file is read before anything is created, so a failed capture leaves nothing.
     const auto content = m_files.readAll(source);
     if (!content)
@@ -230,5 +173,5 @@ GameConfig::CaptureResult GameConfig::CaptureConfig(const QString &name)
     const QString target = storedConfigPath(name);
     if (const auto written = m_files.writeAtomically(target, *content); !written)
         return failed(target + QLatin1Char('\n') + written.reason());
-    return {Outcome::Created, std::nullopt};
+    return {};
 }

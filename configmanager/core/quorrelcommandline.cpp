@@ -1,11 +1,23 @@
 #include "configmanager/core/quorrelcommandline.h"
 
+#include <QCommandLineParser>
+
 QuorrelCommandLine QuorrelCommandLine::parse(const QStringList &arguments)
 {
+    // Long options only: "-h" or "-v" may be (part of) a mod name.
+    QCommandLineParser parser;
+    const QCommandLineOption help(QStringLiteral("help"));
+    const QCommandLineOption version(QStringLiteral("version"));
+    parser.addOption(help);
+    parser.addOption(version);
+    // Whatever else the words hold is the mod name, so words that look like options are not an
+    // error here.
+    parser.parse(QStringList {QStringLiteral("quorrel")} + arguments);
+
     QuorrelCommandLine line;
-    if (arguments.contains(QLatin1String("--help")))
+    if (parser.isSet(help))
         line.mode = Mode::Help;
-    else if (arguments.contains(QLatin1String("--version")))
+    else if (parser.isSet(version))
         line.mode = Mode::Version;
     else
         line.modName = arguments.join(QLatin1Char(' '));

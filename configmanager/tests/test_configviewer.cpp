@@ -1,17 +1,14 @@
 #include "configmanager/core/configviewer.h"
-#include "configmanager/core/gameconfig.h"
-#include "configmanager/tests/fakes.h"
-#include "platform/settings/settingsstore.h"
+#include "configmanager/tests/quorreltestbed.h"
 #include "platform/testsupport/fulldisk.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
 
-using Answer = ConfigViewer::Answer;
+using Answer = Dialogs::Answer;
 
 class TestConfigViewer : public QObject
 {
@@ -34,33 +31,21 @@ private slots:
     void failedSaveKeepsViewerOpen();
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<SettingsStore> m_settings;
-    FailingFileStore m_files;
-    RecordingLauncher m_launcher;
-    std::unique_ptr<GameConfig> m_config;
+    std::unique_ptr<QuorrelTestbed> m_bed;
     QString m_library;
 };
 
 void TestConfigViewer::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_settings = std::make_unique<SettingsStore>(m_dir->filePath(QStringLiteral("settings")));
-    m_files.failingPath.clear();
-    m_config =
-        std::make_unique<GameConfig>(QStringLiteral("cstrike"), *m_settings, m_files, m_launcher);
-    QVERIFY(m_config->setSetting(GameConfig::RepertoryFileKey,
-                                 m_dir->filePath(QStringLiteral("cstrike/config.cfg"))));
-    m_library = m_dir->filePath(QStringLiteral("cstrike/Configs/"));
-    QVERIFY(QDir().mkpath(m_library));
+    m_bed = std::make_unique<QuorrelTestbed>();
+    QVERIFY(m_bed->isValid());
+    QVERIFY(m_bed->registerGameFile());
+    m_library = m_bed->library();
 }
 
 void TestConfigViewer::cleanup()
 {
-    m_config.reset();
-    m_settings.reset();
-    m_dir.reset();
+    m_bed.reset();
 }
 
 void TestConfigViewer::textRoundTrip_data()
@@ -91,14 +76,16 @@ void TestConfigViewer::textRoundTrip()
 
     const ConfigText config = ConfigText::fromBytes(bytes);
     QCOMPARE(config.text(), text);
-    QCOMPARE(config.toBytes(config.text()).value_or("<refused>"), bytes);
+    const auto written = config.toBytes(config.text());
+    QVERIFY2(written, qPrintable(written.reason()));
+    QCOMPARE(*written, bytes);
 }
 
 void TestConfigViewer::openShowsStoredConfig()
 {
     QVERIFY(TestFiles::write(m_library + QStringLiteral("cfg1.cfg"), "rate 9999\r\n"));
-    ConfigViewer viewer(*m_config);
-    QVERIFY(viewer.open(QStringLiteral("cfg1")));
+    ConfigViewer viewer(m_bed->config());
+    QVERIFY(viewer.open(QStringLiteral("cfg1")).ok());
     QCOMPARE(viewer.path(), m_library + QStringLiteral("cfg1.cfg"));
     QCOMPARE(viewer.text(), QStringLiteral("rate 9999\n"));
 }
@@ -120,11 +107,11 @@ void TestConfigViewer::openMissing()
 
     QVERIFY(TestFiles::write(m_library + QStringLiteral("cfg1.cfg"), "rate 9999\r\n"));
     if (!registered)
-        QVERIFY(m_config->setSetting(GameConfig::RepertoryFileKey, QString()));
-    ConfigViewer viewer(*m_config);
-    QString error;
-    QVERIFY(!viewer.open(name, &error));
-    QVERIFY(!error.isEmpty());
+        QVERIFY(m_bed->set(QuorrelSettings::Key::RepertoryFile, QString()));
+    ConfigViewer viewer(m_bed->config());
+    const auto opened = viewer.open(name);
+    QVERIFY(!opened);
+    QVERIFY(!opened.reason().isEmpty());
 }
 
 void TestConfigViewer::question_data()
@@ -150,8 +137,8 @@ void TestConfigViewer::question()
 
     const QString path = m_library + QStringLiteral("cfg1.cfg");
     QVERIFY(TestFiles::write(path, "rate 9999\r\nname \"J\xe9r\xf4me\"\r\n"));
-    ConfigViewer viewer(*m_config);
-    QVERIFY(viewer.open(QStringLiteral("cfg1")));
+    ConfigViewer viewer(m_bed->config());
+    QVERIFY(viewer.open(QStringLiteral("cfg1")).ok());
     if (fileAtClose.isEmpty())
         QVERIFY(QFile::remove(path));
     else
@@ -196,13 +183,15 @@ void TestConfigViewer::answers()
 
     const QString path = m_library + QStringLiteral("cfg1.cfg");
     QVERIFY(TestFiles::write(path, "rate 9999\r\nname \"J\xe9r\xf4me\"\r\nbind w +forward\r\n"));
-    ConfigViewer viewer(*m_config);
-    QVERIFY(viewer.open(QStringLiteral("cfg1")));
+    ConfigViewer viewer(m_bed->config());
+    QVERIFY(viewer.open(QStringLiteral("cfg1")).ok());
     QVERIFY(viewer.needsQuestion(edited));
-    QString error;
-    QCOMPARE(viewer.answerClose(answer, edited, &error), closes);
+    const auto closing = viewer.answerClose(answer, edited);
+    QCOMPARE(closing.ok() && *closing, closes);
     QCOMPARE(TestFiles::read(path), fileAfter);
-    // A refused save says which character stopped it and where the file is.
+    // A refused save fails, and says which character stopped it and where the file is.
+    QCOMPARE(closing.ok(), closes || answer != Answer::Yes);
+    const QString error = closing.reason();
     if (!closes && answer == Answer::Yes) {
         QVERIFY2(error.contains(path), qPrintable(error));
         QVERIFY2(error.contains(edited.contains(u'Д')
@@ -235,14 +224,15 @@ void TestConfigViewer::failedSaveKeepsViewerOpen()
             QSKIP(qPrintable(disk->whyNot()));
     }
     QVERIFY(TestFiles::write(path, "rate 9999\n"));
-    ConfigViewer viewer(*m_config);
-    QVERIFY(viewer.open(QStringLiteral("cfg1")));
+    ConfigViewer viewer(m_bed->config());
+    QVERIFY(viewer.open(QStringLiteral("cfg1")).ok());
     if (disk)
         QVERIFY(disk->fill());
     else
-        m_files.failingPath = path;
-    QString error;
-    QVERIFY(!viewer.answerClose(Answer::Yes, QStringLiteral("rate 1\n"), &error));
+        m_bed->files().failingPath = path;
+    const auto closing = viewer.answerClose(Answer::Yes, QStringLiteral("rate 1\n"));
+    QVERIFY(!closing);
+    const QString error = closing.reason();
     QVERIFY2(error.contains(reason), qPrintable(error));
     QVERIFY(error.contains(path));
     QCOMPARE(TestFiles::read(path), QByteArray("rate 9999\n"));

@@ -1,20 +1,21 @@
 #include "configmanager/core/gameconfig.h"
 #include "configmanager/core/quorrelcommandline.h"
-#include "configmanager/tests/fakes.h"
-#include "platform/settings/settingsstore.h"
+#include "configmanager/tests/quorreltestbed.h"
 #include "platform/testsupport/fulldisk.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
+#include <optional>
 
-using ApplyOutcome = GameConfig::ApplyResult::Outcome;
-using CaptureOutcome = GameConfig::CaptureResult::Outcome;
+using Applied = GameConfig::Applied;
+/// How applying ends: an outcome, or nothing when it fails.
+using Ended = std::optional<Applied>;
 using CommandMode = QuorrelCommandLine::Mode;
+using Key = QuorrelSettings::Key;
 
 class TestGameConfig : public QObject
 {
@@ -41,46 +42,19 @@ private slots:
     void commandLine();
 
 private:
-    QString library() const { return m_gameFolder + QStringLiteral("/Configs/"); }
-    void storeConfig(const QString &fileName, const QByteArray &content);
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<SettingsStore> m_settings;
-    FailingFileStore m_files;
-    RecordingLauncher m_launcher;
-    std::unique_ptr<GameConfig> m_config;
-    QString m_gameFolder;
-    QString m_gameFile;
+    std::unique_ptr<QuorrelTestbed> m_bed;
 };
 
 void TestGameConfig::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_settings = std::make_unique<SettingsStore>(m_dir->filePath(QStringLiteral("settings")));
-    m_files.failingPath.clear();
-    m_launcher.commands.clear();
-    m_launcher.fails = false;
-    m_config =
-        std::make_unique<GameConfig>(QStringLiteral("cstrike"), *m_settings, m_files, m_launcher);
-    m_gameFolder = m_dir->filePath(QStringLiteral("Half Life/cstrike"));
-    m_gameFile = m_gameFolder + QStringLiteral("/config.cfg");
-    QVERIFY(QDir().mkpath(m_gameFolder));
-    QVERIFY(TestFiles::write(m_gameFile, "name \"player\"\r\n"));
-    QVERIFY(m_config->setSetting(GameConfig::RepertoryFileKey, m_gameFile));
+    m_bed = std::make_unique<QuorrelTestbed>();
+    QVERIFY(m_bed->isValid());
+    QVERIFY(m_bed->registerGameFile());
 }
 
 void TestGameConfig::cleanup()
 {
-    m_config.reset();
-    m_settings.reset();
-    m_dir.reset();
-}
-
-void TestGameConfig::storeConfig(const QString &fileName, const QByteArray &content)
-{
-    QVERIFY(QDir().mkpath(library()));
-    QVERIFY(TestFiles::write(library() + fileName, content));
+    m_bed.reset();
 }
 
 void TestGameConfig::deriveConfigFolder_data()
@@ -109,8 +83,8 @@ void TestGameConfig::deriveConfigFolder()
     QFETCH(QString, folder);
 
     QCOMPARE(GameConfig::deriveConfigFolder(configFile), folder);
-    QVERIFY(m_config->setSetting(GameConfig::RepertoryFileKey, configFile));
-    QCOMPARE(m_config->ConfigFolder(), folder);
+    QVERIFY(m_bed->set(Key::RepertoryFile, configFile));
+    QCOMPARE(m_bed->config().ConfigFolder(), folder);
 }
 
 void TestGameConfig::listing_data()
@@ -139,12 +113,12 @@ void TestGameConfig::listing()
 
     for (const QString &file : files) {
         if (file.endsWith(QLatin1Char('/')))
-            QVERIFY(QDir().mkpath(library() + file));
+            QVERIFY(QDir().mkpath(m_bed->library() + file));
         else
-            storeConfig(file, "bind w +forward\n");
+            QVERIFY(m_bed->storeConfig(file, "bind w +forward\n"));
     }
     // The folder's own order is kept, so compare as sets.
-    QStringList listed = m_config->RefreshConfigList();
+    QStringList listed = m_bed->config().RefreshConfigList();
     listed.sort();
     names.sort();
     QCOMPARE(listed, names);
@@ -157,30 +131,25 @@ void TestGameConfig::apply_data()
     QTest::addColumn<QString>("command");
     QTest::addColumn<bool>("launchFails");
     QTest::addColumn<QString>("writeFails");
-    QTest::addColumn<ApplyOutcome>("outcome");
-    QTest::addColumn<QString>("noticeTitle");
+    QTest::addColumn<Ended>("ended");
     QTest::addColumn<bool>("copied");
 
     const QString fast = QStringLiteral("fast");
     const QString hl = QStringLiteral("\"/opt/Half Life/hl.sh\" -game cstrike");
+    const Ended fails;
     QTest::newRow("stored file missing")
-        << fast << false << hl << false << QString() << ApplyOutcome::Missing
-        << QStringLiteral("Erreure de chargement") << false;
+        << fast << false << hl << false << QString() << Ended(Applied::Missing) << false;
     QTest::newRow("empty name") << QString() << true << hl << false << QString()
-                                << ApplyOutcome::NothingToApply << QString() << false;
+                                << Ended(Applied::NothingToApply) << false;
     QTest::newRow("no command line")
-        << fast << true << QString() << false << QString() << ApplyOutcome::NoCommand
-        << QStringLiteral("Quorrel") << true;
-    QTest::newRow("everything in place") << fast << true << hl << false << QString()
-                                         << ApplyOutcome::GameStarted << QString() << true;
-    QTest::newRow("game cannot start")
-        << fast << true << hl << true << QString() << ApplyOutcome::LaunchFailed
-        << QStringLiteral("Quorrel") << true;
+        << fast << true << QString() << false << QString() << Ended(Applied::NoCommand) << true;
+    QTest::newRow("everything in place")
+        << fast << true << hl << false << QString() << Ended(Applied::GameStarted) << true;
+    QTest::newRow("game cannot start") << fast << true << hl << true << QString() << fails << true;
     QTest::newRow("game's file cannot be written")
-        << fast << true << hl << false << QStringLiteral("refused") << ApplyOutcome::Failed
-        << QStringLiteral("Quorrel") << false;
+        << fast << true << hl << false << QStringLiteral("refused") << fails << false;
     QTest::newRow("disk full") << fast << true << hl << false << QStringLiteral("full disk")
-                               << ApplyOutcome::Failed << QStringLiteral("Quorrel") << false;
+                               << fails << false;
 }
 
 void TestGameConfig::apply()
@@ -190,65 +159,58 @@ void TestGameConfig::apply()
     QFETCH(QString, command);
     QFETCH(bool, launchFails);
     QFETCH(QString, writeFails);
-    QFETCH(ApplyOutcome, outcome);
-    QFETCH(QString, noticeTitle);
+    QFETCH(Ended, ended);
     QFETCH(bool, copied);
 
+    const QString gameFile = m_bed->gameFile();
     std::unique_ptr<FullDisk> disk;
     if (writeFails == QLatin1String("full disk")) {
-        disk = std::make_unique<FullDisk>(m_gameFolder);
+        disk = std::make_unique<FullDisk>(m_bed->gameFolder());
         if (!disk->isMounted())
             QSKIP(qPrintable(disk->whyNot()));
-        QVERIFY(TestFiles::write(m_gameFile, "name \"player\"\r\n"));
+        QVERIFY(TestFiles::write(gameFile, "name \"player\"\r\n"));
     }
     const QByteArray storedContent("rate 25000\r\n\xe9t\xe9\n");
     if (stored)
-        storeConfig(QStringLiteral("fast.cfg"), storedContent);
-    QVERIFY(m_config->setSetting(GameConfig::ExecFileKey, command));
-    m_launcher.fails = launchFails;
+        QVERIFY(m_bed->storeConfig(QStringLiteral("fast.cfg"), storedContent));
+    QVERIFY(m_bed->set(Key::ExecFile, command));
+    m_bed->launcher().fails = launchFails;
     if (writeFails == QLatin1String("refused"))
-        m_files.failingPath = m_gameFile;
+        m_bed->files().failingPath = gameFile;
     if (disk)
         QVERIFY(disk->fill());
 
     const QString given = name;
-    const auto result = m_config->ApplyConfig(name);
-    QCOMPARE(result.outcome, outcome);
-    QCOMPARE(result.notice ? result.notice->title : QString(), noticeTitle);
-    QCOMPARE(TestFiles::read(m_gameFile),
-             copied ? storedContent : QByteArray("name \"player\"\r\n"));
+    const auto applied = m_bed->config().ApplyConfig(name);
+    QVERIFY2((applied ? Ended(*applied) : Ended()) == ended, qPrintable(applied.reason()));
+    QCOMPARE(TestFiles::read(gameFile), copied ? storedContent : QByteArray("name \"player\"\r\n"));
     // A backup, where there is one, is the whole file it replaced.
-    const QString backup = m_gameFile + QStringLiteral(".bak");
+    const QString backup = gameFile + QStringLiteral(".bak");
     if (QFile::exists(backup))
         QCOMPARE(TestFiles::read(backup), QByteArray("name \"player\"\r\n"));
-    if (outcome == ApplyOutcome::Failed)
-        QVERIFY2(result.notice->text.contains(m_gameFile), qPrintable(result.notice->text));
-    const bool started =
-        outcome == ApplyOutcome::GameStarted || outcome == ApplyOutcome::LaunchFailed;
-    QCOMPARE(m_launcher.commands, started ? QStringList {command} : QStringList {});
+    // The reason names the file that could not be written, or the command that did not start.
+    if (!applied)
+        QVERIFY2(applied.reason().contains(launchFails ? command : gameFile),
+                 qPrintable(applied.reason()));
+    const bool started = ended == Applied::GameStarted || launchFails;
+    QCOMPARE(m_bed->launcher().commands, started ? QStringList {command} : QStringList {});
     // Only a configuration that has gone empties the name given.
-    QCOMPARE(name, outcome == ApplyOutcome::Missing ? QString() : given);
-    if (outcome == ApplyOutcome::Missing)
-        QCOMPARE(result.notice->text, GameConfig::MissingConfigText);
-    if (outcome == ApplyOutcome::NoCommand)
-        QVERIFY(result.notice->text.endsWith(QStringLiteral("appuyer sur Alt_R")));
-    if (outcome == ApplyOutcome::LaunchFailed)
-        QVERIFY(result.notice->text.contains(command));
+    QCOMPARE(name, ended == Applied::Missing ? QString() : given);
 }
 
 void TestGameConfig::applyKeepsOneBackup()
 {
-    storeConfig(QStringLiteral("one.cfg"), "one\n");
-    storeConfig(QStringLiteral("TWO.CFG"), "two\n");
+    QVERIFY(m_bed->storeConfig(QStringLiteral("one.cfg"), "one\n"));
+    QVERIFY(m_bed->storeConfig(QStringLiteral("TWO.CFG"), "two\n"));
+    const QString gameFile = m_bed->gameFile();
     QString name = QStringLiteral("one");
-    m_config->ApplyConfig(name);
-    QCOMPARE(TestFiles::read(m_gameFile + QStringLiteral(".bak")),
-             QByteArray("name \"player\"\r\n"));
+    QVERIFY(m_bed->config().ApplyConfig(name));
+    QCOMPARE(TestFiles::read(gameFile + QStringLiteral(".bak")), QByteArray("name \"player\"\r\n"));
     // The list shows TWO.CFG as "TWO", and applying that name finds the file.
     name = QStringLiteral("TWO");
-    QCOMPARE(m_config->ApplyConfig(name).outcome, ApplyOutcome::NoCommand);
-    QCOMPARE(TestFiles::read(m_gameFile), QByteArray("two\n"));
-    QCOMPARE(TestFiles::read(m_gameFile + QStringLiteral(".bak")), QByteArray("one\n"));
+    QVERIFY(m_bed->config().ApplyConfig(name).value() == Applied::NoCommand);
+    QCOMPARE(TestFiles::read(gameFile), QByteArray("two\n"));
+    QCOMPARE(TestFiles::read(gameFile + QStringLiteral(".bak")), QByteArray("one\n"));
 }
 
 void TestGameConfig::captureNewAndExisting_data()
@@ -276,12 +238,11 @@ void TestGameConfig::captureNewAndExisting()
     QFETCH(QString, storedAs);
 
     if (!existing.isEmpty())
-        storeConfig(existing, "old content that is longer than the new one\n");
-    const auto result = m_config->CaptureConfig(name);
-    QCOMPARE(result.outcome, CaptureOutcome::Created);
-    QVERIFY(!result.notice);
-    QCOMPARE(TestFiles::read(library() + storedAs), QByteArray("name \"player\"\r\n"));
-    QCOMPARE(m_config->RefreshConfigList(), QStringList {name});
+        QVERIFY(m_bed->storeConfig(existing, "old content that is longer than the new one\n"));
+    const auto captured = m_bed->config().CaptureConfig(name);
+    QVERIFY2(captured, qPrintable(captured.reason()));
+    QCOMPARE(TestFiles::read(m_bed->library() + storedAs), QByteArray("name \"player\"\r\n"));
+    QCOMPARE(m_bed->config().RefreshConfigList(), QStringList {name});
 }
 
 void TestGameConfig::captureRefusesName_data()
@@ -317,14 +278,12 @@ void TestGameConfig::captureRefusesName()
     QFETCH(QString, rule);
 
     QVERIFY(!GameConfig::isValidConfigName(name));
-    const auto result = m_config->CaptureConfig(name);
-    QCOMPARE(result.outcome, CaptureOutcome::Refused);
-    QVERIFY(result.notice);
-    QCOMPARE(result.notice->title, QStringLiteral("Quorrel"));
+    const auto captured = m_bed->config().CaptureConfig(name);
+    QVERIFY(!captured);
     // The message states the rule the name breaks, among all the others.
-    QVERIFY2(result.notice->text.contains(rule), qPrintable(result.notice->text));
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList {});
-    QCOMPARE(QDir(m_gameFolder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+    QVERIFY2(captured.reason().contains(rule), qPrintable(captured.reason()));
+    QCOMPARE(QDir(m_bed->path({})).entryList(QDir::Files), QStringList {});
+    QCOMPARE(QDir(m_bed->gameFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
              QStringList {QStringLiteral("config.cfg")});
 }
 
@@ -347,29 +306,30 @@ void TestGameConfig::captureWhenCopyFails()
     QFETCH(bool, fullDisk);
     QFETCH(QString, reason);
 
+    const QString library = m_bed->library();
     std::unique_ptr<FullDisk> disk;
     if (fullDisk) {
-        disk = std::make_unique<FullDisk>(m_gameFolder);
+        disk = std::make_unique<FullDisk>(m_bed->gameFolder());
         if (!disk->isMounted())
             QSKIP(qPrintable(disk->whyNot()));
-        QVERIFY(TestFiles::write(m_gameFile, "name \"player\"\r\n"));
+        QVERIFY(TestFiles::write(m_bed->gameFile(), "name \"player\"\r\n"));
         QVERIFY(disk->fill());
     }
-    const QString path = configFile.isEmpty() ? QString() : m_gameFolder + u'/' + configFile;
-    QVERIFY(m_config->setSetting(GameConfig::RepertoryFileKey, path));
-    const auto result = m_config->CaptureConfig(QStringLiteral("match"));
-    QCOMPARE(result.outcome, CaptureOutcome::Failed);
-    QVERIFY(result.notice);
-    QVERIFY(result.notice->text.startsWith(QStringLiteral("Votre configue n'a pas été créée")));
-    QVERIFY2(result.notice->text.contains(reason), qPrintable(result.notice->text));
+    const QString path = configFile.isEmpty() ? QString() : m_bed->gameFolder() + u'/' + configFile;
+    QVERIFY(m_bed->set(Key::RepertoryFile, path));
+    const auto captured = m_bed->config().CaptureConfig(QStringLiteral("match"));
+    QVERIFY(!captured);
+    const QString message = captured.reason();
+    QVERIFY(message.startsWith(QStringLiteral("Votre configue n'a pas été créée")));
+    QVERIFY2(message.contains(reason), qPrintable(message));
     // The message names the file that could not be read or written.
     if (!configFile.isEmpty()) {
-        const QString named = fullDisk ? library() + QStringLiteral("match.cfg") : path;
-        QVERIFY2(result.notice->text.contains(named), qPrintable(result.notice->text));
+        const QString named = fullDisk ? library + QStringLiteral("match.cfg") : path;
+        QVERIFY2(message.contains(named), qPrintable(message));
     }
-    QVERIFY(!QFile::exists(library() + QStringLiteral("match.cfg")));
+    QVERIFY(!QFile::exists(library + QStringLiteral("match.cfg")));
     if (!fullDisk)
-        QVERIFY2(!QFile::exists(library()), "a failed capture leaves no library folder behind");
+        QVERIFY2(!QFile::exists(library), "a failed capture leaves no library folder behind");
 }
 
 void TestGameConfig::commandLine_data()

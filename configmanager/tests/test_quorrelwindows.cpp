@@ -1,13 +1,13 @@
-#include "configmanager/core/gameconfig.h"
-#include "configmanager/tests/fakes.h"
+#include "configmanager/core/quorreltexts.h"
+#include "configmanager/tests/quorreltestbed.h"
 #include "configmanager/ui/create.h"
 #include "configmanager/ui/fileview.h"
 #include "configmanager/ui/menu.h"
 #include "configmanager/ui/reg.h"
-#include "configmanager/ui/userdialogs.h"
-#include "platform/settings/settingsstore.h"
+#include "platform/dialogs/qtdialogs.h"
 #include "platform/speech/silentspeech.h"
 #include "platform/testsupport/fulldisk.h"
+#include "platform/testsupport/scripteddialogs.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -22,36 +22,13 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
 
 namespace {
 
-/// Answers every dialog at once from a script and remembers what was shown.
-class ScriptedDialogs final : public UserDialogs
-{
-public:
-    void inform(QWidget *, const Notice &notice) override { notices << notice; }
-    ConfigViewer::Answer askYesNoCancel(QWidget *, const QString &title,
-                                        const QString &text) override
-    {
-        questions << title + QLatin1Char('|') + text;
-        return answer;
-    }
-    QString chooseFile(QWidget *, const FileRequest &request) override
-    {
-        requests << request;
-        return chosenFile;
-    }
-
-    QList<Notice> notices;
-    QStringList questions;
-    QList<FileRequest> requests;
-    ConfigViewer::Answer answer = ConfigViewer::Answer::Cancel;
-    QString chosenFile;
-};
+using Key = QuorrelSettings::Key;
 
 template<typename T>
 T *child(QWidget *window, const char *name)
@@ -97,59 +74,46 @@ private:
     void storeConfig(const QString &name, const QByteArray &content);
     void selectEntry(const QString &name);
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<SettingsStore> m_settings;
-    FileStore m_files;
-    RecordingLauncher m_launcher;
-    std::unique_ptr<GameConfig> m_config;
+    std::unique_ptr<QuorrelTestbed> m_bed;
     std::unique_ptr<SilentSpeech> m_speech;
-    ScriptedDialogs m_dialogs;
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
     std::unique_ptr<Menu> m_menu;
     int m_ends = 0;
-    QString m_gameFile;
     QString m_library;
 };
 
 void TestQuorrelWindows::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_settings = std::make_unique<SettingsStore>(m_dir->filePath(QStringLiteral("settings")));
-    m_launcher.commands.clear();
-    m_launcher.fails = false;
-    m_config =
-        std::make_unique<GameConfig>(QStringLiteral("cstrike"), *m_settings, m_files, m_launcher);
+    m_bed = std::make_unique<QuorrelTestbed>();
+    QVERIFY(m_bed->isValid());
     m_speech = std::make_unique<SilentSpeech>(SilentSpeech::Delay::None);
-    m_dialogs = ScriptedDialogs();
+    m_dialogs = std::make_unique<ScriptedDialogs>();
     m_ends = 0;
-    m_gameFile = m_dir->filePath(QStringLiteral("cstrike/config.cfg"));
-    m_library = m_dir->filePath(QStringLiteral("cstrike/Configs/"));
+    m_library = m_bed->library();
     QVERIFY(QDir().mkpath(m_library));
-    QVERIFY(TestFiles::write(m_gameFile, "name \"player\"\r\n"));
 }
 
 void TestQuorrelWindows::cleanup()
 {
     m_menu.reset();
+    m_dialogs.reset();
     m_speech.reset();
-    m_config.reset();
-    m_settings.reset();
-    m_dir.reset();
+    m_bed.reset();
 }
 
 void TestQuorrelWindows::startMenu(bool alreadyUsed)
 {
     if (alreadyUsed) {
-        QVERIFY(m_config->setSetting(GameConfig::AlreadyUseKey, QStringLiteral("1")));
-        QVERIFY(m_config->setSetting(GameConfig::RepertoryFileKey, m_gameFile));
+        QVERIFY(m_bed->set(Key::AlreadyUse, QStringLiteral("1")));
+        QVERIFY(m_bed->registerGameFile());
     }
-    m_menu = std::make_unique<Menu>(*m_config, *m_speech, m_dialogs, [this] { ++m_ends; });
+    m_menu = std::make_unique<Menu>(m_bed->config(), *m_speech, *m_dialogs, [this] { ++m_ends; });
     m_menu->Form_Load();
 }
 
 void TestQuorrelWindows::storeConfig(const QString &name, const QByteArray &content)
 {
-    QVERIFY(TestFiles::write(m_library + name + QStringLiteral(".cfg"), content));
+    QVERIFY(m_bed->storeConfig(name + QStringLiteral(".cfg"), content));
 }
 
 void TestQuorrelWindows::selectEntry(const QString &name)
@@ -166,7 +130,7 @@ void TestQuorrelWindows::firstStartOpensRegWithMenuHidden()
     QVERIFY(!m_menu->isVisible());
     QVERIFY(m_menu->regWindow());
     QVERIFY(m_menu->regWindow()->isVisible());
-    QCOMPARE(m_config->setting(GameConfig::AlreadyUseKey), QStringLiteral("1"));
+    QCOMPARE(m_bed->config().settings().read(Key::AlreadyUse), QStringLiteral("1"));
     QVERIFY(!child<QPushButton>(m_menu->regWindow(), "Command1")->isEnabled());
 
     child<QPushButton>(m_menu->regWindow(), "Command2")->click();
@@ -174,7 +138,7 @@ void TestQuorrelWindows::firstStartOpensRegWithMenuHidden()
     QVERIFY(!m_menu->regWindow()->isVisible());
 
     // The next start for the same mod goes straight to the main window.
-    m_menu = std::make_unique<Menu>(*m_config, *m_speech, m_dialogs, [this] { ++m_ends; });
+    m_menu = std::make_unique<Menu>(m_bed->config(), *m_speech, *m_dialogs, [this] { ++m_ends; });
     m_menu->Form_Load();
     QVERIFY(m_menu->isVisible());
     QVERIFY(!m_menu->regWindow());
@@ -219,9 +183,9 @@ void TestQuorrelWindows::regSaveRule()
     QFETCH(QString, typedFile);
     QFETCH(bool, enabledAfter);
 
-    QVERIFY(m_config->setSetting(GameConfig::RepertoryFileKey, storedFile));
-    QVERIFY(m_config->setSetting(GameConfig::ExecFileKey, storedCommand));
-    Reg reg(*m_config, m_dialogs);
+    QVERIFY(m_bed->set(Key::RepertoryFile, storedFile));
+    QVERIFY(m_bed->set(Key::ExecFile, storedCommand));
+    Reg reg(m_bed->config(), *m_dialogs);
     auto *save = child<QPushButton>(&reg, "Command1");
     QCOMPARE(child<QLineEdit>(&reg, "Text1")->text(), storedFile);
     QCOMPARE(child<QLineEdit>(&reg, "Text3")->text(), storedCommand);
@@ -236,7 +200,7 @@ void TestQuorrelWindows::regSaveRule()
 void TestQuorrelWindows::regSaveStoresAndRefreshesList()
 {
     startMenu(false);
-    const QString otherFolder = m_dir->filePath(QStringLiteral("other"));
+    const QString otherFolder = m_bed->path(QStringLiteral("other"));
     QVERIFY(QDir().mkpath(otherFolder + QStringLiteral("/Configs")));
     QVERIFY(TestFiles::write(otherFolder + QStringLiteral("/Configs/elsewhere.cfg"), "x\n"));
 
@@ -245,8 +209,8 @@ void TestQuorrelWindows::regSaveStoresAndRefreshesList()
     child<QLineEdit>(reg, "Text3")->setText(QStringLiteral("hl -game cstrike"));
     child<QPushButton>(reg, "Command1")->click();
 
-    QCOMPARE(m_config->ConfigFilePath(), otherFolder + QStringLiteral("/config.cfg"));
-    QCOMPARE(m_config->LaunchCommand(), QStringLiteral("hl -game cstrike"));
+    QCOMPARE(m_bed->config().ConfigFilePath(), otherFolder + QStringLiteral("/config.cfg"));
+    QCOMPARE(m_bed->config().LaunchCommand(), QStringLiteral("hl -game cstrike"));
     QVERIFY(!reg->isVisible());
     QVERIFY(m_menu->isVisible());
     auto *list = child<QListWidget>(m_menu.get(), "ConfigLst");
@@ -256,7 +220,7 @@ void TestQuorrelWindows::regSaveStoresAndRefreshesList()
 
 void TestQuorrelWindows::regSaveOnFullDiskSaysWhere()
 {
-    const QString folder = m_dir->filePath(QStringLiteral("settings"));
+    const QString folder = m_bed->path(QStringLiteral("settings"));
     FullDisk disk(folder);
     if (!disk.isMounted())
         QSKIP(qPrintable(disk.whyNot()));
@@ -264,14 +228,14 @@ void TestQuorrelWindows::regSaveOnFullDiskSaysWhere()
     QVERIFY(disk.fill());
 
     Reg *reg = m_menu->regWindow();
-    child<QLineEdit>(reg, "Text1")->setText(m_gameFile);
+    child<QLineEdit>(reg, "Text1")->setText(m_bed->gameFile());
     child<QLineEdit>(reg, "Text3")->setText(QStringLiteral("hl -game cstrike"));
     child<QPushButton>(reg, "Command1")->click();
 
-    QCOMPARE(m_dialogs.notices.size(), 1);
+    const QStringList messages = m_dialogs->messages();
+    QCOMPARE(messages.size(), 1);
     const QString settingsFile = folder + QStringLiteral("/Vantrel.conf");
-    QVERIFY2(m_dialogs.notices.first().text.contains(settingsFile),
-             qPrintable(m_dialogs.notices.first().text));
+    QVERIFY2(messages.first().contains(settingsFile), qPrintable(messages.first()));
     QVERIFY(reg->isVisible());
     QCOMPARE(TestFiles::read(settingsFile), QByteArray("[cstrike]\nAlreadyUse=1\n"));
 }
@@ -311,16 +275,15 @@ void TestQuorrelWindows::regFileDialogs()
     QFETCH(QString, expected);
     QFETCH(QString, title);
 
-    QVERIFY(m_config->setSetting(GameConfig::RepertoryFileKey, QStringLiteral("/old/config.cfg")));
-    QVERIFY(
-        m_config->setSetting(GameConfig::ExecFileKey, QStringLiteral("/old/hl.sh -game cstrike")));
-    Reg reg(*m_config, m_dialogs);
-    m_dialogs.chosenFile = chosen;
+    QVERIFY(m_bed->set(Key::RepertoryFile, QStringLiteral("/old/config.cfg")));
+    QVERIFY(m_bed->set(Key::ExecFile, QStringLiteral("/old/hl.sh -game cstrike")));
+    Reg reg(m_bed->config(), *m_dialogs);
+    m_dialogs->fileAnswer = chosen;
     child<QPushButton>(&reg, button.constData())->click();
 
     QCOMPARE(child<QLineEdit>(&reg, field.constData())->text(), expected);
-    QCOMPARE(m_dialogs.requests.size(), 1);
-    const UserDialogs::FileRequest request = m_dialogs.requests.first();
+    QCOMPARE(m_dialogs->fileRequests.size(), 1);
+    const Dialogs::FileRequest request = m_dialogs->fileRequests.first();
     QCOMPARE(request.title, title);
     if (button == "Command3") {
         QVERIFY(!request.executablesOnly);
@@ -362,7 +325,7 @@ void TestQuorrelWindows::fileDialogsListWhatTheyAskFor()
     QFETCH(QString, label);
     QFETCH(QStringList, listed);
 
-    const QString folder = m_dir->filePath(QStringLiteral("pick"));
+    const QString folder = m_bed->path(QStringLiteral("pick"));
     QVERIFY(QDir().mkpath(folder + QStringLiteral("/sub")));
     for (const char *name : {"config.cfg", "CONFIG.CFG", "autoexec.cfg", "readme.txt", "hl.exe"})
         QVERIFY(TestFiles::write(folder + u'/' + QLatin1String(name), "x\n"));
@@ -370,11 +333,11 @@ void TestQuorrelWindows::fileDialogsListWhatTheyAskFor()
     QVERIFY(QFile::setPermissions(folder + QStringLiteral("/hl.sh"),
                                   QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
 
-    Reg reg(*m_config, m_dialogs);
+    Reg reg(m_bed->config(), *m_dialogs);
     child<QPushButton>(&reg, button.constData())->click();
-    QCOMPARE(m_dialogs.requests.size(), 1);
+    QCOMPARE(m_dialogs->fileRequests.size(), 1);
     // The dialog the real chooser shows for what the window asked.
-    const auto dialog = UserDialogs::fileDialog(&reg, m_dialogs.requests.first());
+    const auto dialog = QtDialogs::fileDialog(&reg, m_dialogs->fileRequests.first());
     dialog->setDirectory(folder);
     dialog->show();
     QCOMPARE(dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"))->currentText(), label);
@@ -395,7 +358,7 @@ void TestQuorrelWindows::fileReadEnabling()
 {
     storeConfig(QStringLiteral("cfg1"), "a\n");
     storeConfig(QStringLiteral("cfg2"), "b\n");
-    QVERIFY(m_config->setSetting(GameConfig::ExecFileKey, QStringLiteral("hl")));
+    QVERIFY(m_bed->set(Key::ExecFile, QStringLiteral("hl")));
     startMenu();
     auto *fileRead = child<QPushButton>(m_menu.get(), "CmdFileRead");
     auto *list = child<QListWidget>(m_menu.get(), "ConfigLst");
@@ -458,7 +421,7 @@ void TestQuorrelWindows::dragMovesByDisplacement()
 
 void TestQuorrelWindows::captureTimerStates()
 {
-    QVERIFY(m_config->setSetting(GameConfig::ExecFileKey, QStringLiteral("hl -game cstrike")));
+    QVERIFY(m_bed->set(Key::ExecFile, QStringLiteral("hl -game cstrike")));
     startMenu();
     child<QPushButton>(m_menu.get(), "CmdCreate")->click();
 
@@ -473,7 +436,7 @@ void TestQuorrelWindows::captureTimerStates()
         QVERIFY2(!child<QWidget>(create, name)->isVisible(), name);
 
     create->Timer1_Timer();
-    QCOMPARE(m_launcher.commands, QStringList {QStringLiteral("hl -game cstrike")});
+    QCOMPARE(m_bed->launcher().commands, QStringList {QStringLiteral("hl -game cstrike")});
     QCOMPARE(create->Timer1().interval(), 10);
     QVERIFY(create->Timer1().isActive());
     QVERIFY(!child<QLabel>(create, "Label1")->isVisible());
@@ -487,7 +450,7 @@ void TestQuorrelWindows::captureTimerStates()
     // Later ticks only bring the window back to the centre of the screen.
     create->move(3, 4);
     create->Timer1_Timer();
-    QCOMPARE(m_launcher.commands.size(), 1);
+    QCOMPARE(m_bed->launcher().commands.size(), 1);
     const QRect screen = create->screen()->geometry();
     const QSize outer = create->frameGeometry().size();
     QCOMPARE(create->pos(),
@@ -502,10 +465,10 @@ void TestQuorrelWindows::captureWithoutCommandLine()
     Create *create = m_menu->createWindow();
     create->Timer1_Timer();
 
-    QCOMPARE(m_dialogs.notices.size(), 1);
-    QCOMPARE(m_dialogs.notices.first().title, QStringLiteral("Quorrel"));
-    QCOMPARE(m_dialogs.notices.first().text, GameConfig::NoCommandText);
-    QVERIFY(m_launcher.commands.isEmpty());
+    QCOMPARE(m_dialogs->shown.size(), 1);
+    QCOMPARE(m_dialogs->shown.first().title, QStringLiteral("Quorrel"));
+    QCOMPARE(m_dialogs->shown.first().text, QuorrelTexts::noCommand());
+    QVERIFY(m_bed->launcher().commands.isEmpty());
     QVERIFY(!create->isVisible());
     QVERIFY(!create->Timer1().isActive());
     QVERIFY(m_menu->isVisible());
@@ -540,7 +503,7 @@ void TestQuorrelWindows::captureNaming()
     QFETCH(QString, lastSpoken);
 
     storeConfig(QStringLiteral("cfg1"), "a\n");
-    QVERIFY(m_config->setSetting(GameConfig::ExecFileKey, QStringLiteral("hl")));
+    QVERIFY(m_bed->set(Key::ExecFile, QStringLiteral("hl")));
     startMenu();
     child<QPushButton>(m_menu.get(), "CmdCreate")->click();
     Create *create = m_menu->createWindow();
@@ -567,7 +530,7 @@ void TestQuorrelWindows::captureNaming()
     QCOMPARE(create->isVisible(), stillOpen);
     QCOMPARE(m_menu->isVisible(), !stillOpen);
     QCOMPARE(create->Timer1().isActive(), stillOpen);
-    QCOMPARE(m_dialogs.notices.size(), stillOpen ? 1 : 0);
+    QCOMPARE(m_dialogs->count(QStringLiteral("message")), stillOpen ? 1 : 0);
     QStringList files = QDir(m_library).entryList(QDir::Files);
     files.sort();
     QCOMPARE(files, stored);
@@ -583,7 +546,7 @@ void TestQuorrelWindows::captureNaming()
 void TestQuorrelWindows::doubleClickAppliesAfterSpeech()
 {
     storeConfig(QStringLiteral("fast"), "rate 25000\r\n");
-    QVERIFY(m_config->setSetting(GameConfig::ExecFileKey, QStringLiteral("hl -game cstrike")));
+    QVERIFY(m_bed->set(Key::ExecFile, QStringLiteral("hl -game cstrike")));
     startMenu();
     QVERIFY(QTest::qWaitForWindowExposed(m_menu.get()));
     auto *list = child<QListWidget>(m_menu.get(), "ConfigLst");
@@ -596,8 +559,8 @@ void TestQuorrelWindows::doubleClickAppliesAfterSpeech()
     QCOMPARE(m_ends, 0);
     QTRY_COMPARE(m_ends, 1);
     QCOMPARE(spoken.last().first().toString(), QStringLiteral("Welcome fast"));
-    QCOMPARE(TestFiles::read(m_gameFile), QByteArray("rate 25000\r\n"));
-    QCOMPARE(m_launcher.commands, QStringList {QStringLiteral("hl -game cstrike")});
+    QCOMPARE(TestFiles::read(m_bed->gameFile()), QByteArray("rate 25000\r\n"));
+    QCOMPARE(m_bed->launcher().commands, QStringList {QStringLiteral("hl -game cstrike")});
 }
 
 void TestQuorrelWindows::desktopCloseRequests_data()
@@ -621,7 +584,7 @@ void TestQuorrelWindows::desktopCloseRequests()
     QFETCH(int, ends);
     QFETCH(QString, spoken);
 
-    QVERIFY(m_config->setSetting(GameConfig::ExecFileKey, QStringLiteral("hl")));
+    QVERIFY(m_bed->set(Key::ExecFile, QStringLiteral("hl")));
     startMenu(window != QLatin1String("Reg"));
     QWidget *target = m_menu.get();
     if (window.startsWith(QLatin1String("Create"))) {
@@ -629,7 +592,7 @@ void TestQuorrelWindows::desktopCloseRequests()
         target = m_menu->createWindow();
         if (window.endsWith(QLatin1String("naming"))) {
             m_menu->createWindow()->Timer1_Timer();
-            m_launcher.commands.clear();
+            m_bed->launcher().commands.clear();
             child<QLineEdit>(target, "Text1")->setText(QStringLiteral("never"));
         }
     } else if (window == QLatin1String("Reg")) {
@@ -648,16 +611,16 @@ void TestQuorrelWindows::desktopCloseRequests()
     QVERIFY(m_menu->isVisible());
     if (auto *create = m_menu->createWindow())
         QVERIFY(!create->Timer1().isActive());
-    QVERIFY(m_launcher.commands.isEmpty());
+    QVERIFY(m_bed->launcher().commands.isEmpty());
     QCOMPARE(QDir(m_library).entryList(QDir::Files), QStringList {});
-    QCOMPARE(m_config->LaunchCommand(), QStringLiteral("hl"));
+    QCOMPARE(m_bed->config().LaunchCommand(), QStringLiteral("hl"));
     QTRY_VERIFY(!m_speech->isSpeaking());
     QCOMPARE(phrases.isEmpty() ? QString() : phrases.last().first().toString(), spoken);
 }
 
 void TestQuorrelWindows::viewerRoundTripThroughEditor_data()
 {
-    QTest::addColumn<ConfigViewer::Answer>("answer");
+    QTest::addColumn<Dialogs::Answer>("answer");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<bool>("asked");
     QTest::addColumn<bool>("open");
@@ -665,23 +628,23 @@ void TestQuorrelWindows::viewerRoundTripThroughEditor_data()
 
     const QByteArray original("rate 9999\r\nname \"J\xe9r\xf4me\xa0\"\r\n");
     QTest::newRow("no edit, no question")
-        << ConfigViewer::Answer::Yes << QString() << false << false << original;
-    QTest::newRow("edit then yes") << ConfigViewer::Answer::Yes << QStringLiteral("fps_max 99")
-                                   << true << false << QByteArray(original + "fps_max 99");
-    QTest::newRow("edit then no") << ConfigViewer::Answer::No << QStringLiteral("fps_max 99")
-                                  << true << false << original;
+        << Dialogs::Answer::Yes << QString() << false << false << original;
+    QTest::newRow("edit then yes") << Dialogs::Answer::Yes << QStringLiteral("fps_max 99") << true
+                                   << false << QByteArray(original + "fps_max 99");
+    QTest::newRow("edit then no") << Dialogs::Answer::No << QStringLiteral("fps_max 99") << true
+                                  << false << original;
     QTest::newRow("edit then cancel")
-        << ConfigViewer::Answer::Cancel << QStringLiteral("fps_max 99") << true << true << original;
+        << Dialogs::Answer::Cancel << QStringLiteral("fps_max 99") << true << true << original;
     QTest::newRow("typed oe ligature saved as its byte")
-        << ConfigViewer::Answer::Yes << QStringLiteral("say cœur") << true << false
+        << Dialogs::Answer::Yes << QStringLiteral("say cœur") << true << false
         << QByteArray(original + "say c\x9cur");
     QTest::newRow("character the file cannot hold keeps the viewer open")
-        << ConfigViewer::Answer::Yes << QStringLiteral("say Д") << true << true << original;
+        << Dialogs::Answer::Yes << QStringLiteral("say Д") << true << true << original;
 }
 
 void TestQuorrelWindows::viewerRoundTripThroughEditor()
 {
-    QFETCH(ConfigViewer::Answer, answer);
+    QFETCH(Dialogs::Answer, answer);
     QFETCH(QString, typed);
     QFETCH(bool, asked);
     QFETCH(bool, open);
@@ -701,21 +664,24 @@ void TestQuorrelWindows::viewerRoundTripThroughEditor()
     // Key by key as a keyboard layout sends them, letters outside ASCII included.
     for (const QChar c : std::as_const(typed))
         QTest::sendKeyEvent(QTest::Click, editor, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    m_dialogs.answer = answer;
+    m_dialogs->yesNoCancelAnswer = answer;
     viewer->close();
     QCoreApplication::processEvents();
 
-    QCOMPARE(m_dialogs.questions.size(), asked ? 1 : 0);
-    if (asked)
-        QCOMPARE(m_dialogs.questions.first(),
-                 QStringLiteral("Brassolin|Voulez-vous enregistrer les modifications ?"));
+    QCOMPARE(m_dialogs->count(QStringLiteral("yesnocancel")), asked ? 1 : 0);
+    if (asked) {
+        QCOMPARE(m_dialogs->shown.first().title, QStringLiteral("Brassolin"));
+        QCOMPARE(m_dialogs->shown.first().text,
+                 QStringLiteral("Voulez-vous enregistrer les modifications ?"));
+    }
     QCOMPARE(bool(viewer), open);
     QCOMPARE(TestFiles::read(m_library + QStringLiteral("cfg1.cfg")), fileAfter);
     // Edits kept open after Yes were refused, and the user was told why.
-    const bool refused = open && answer == ConfigViewer::Answer::Yes;
-    QCOMPARE(m_dialogs.notices.size(), refused ? 1 : 0);
+    const bool refused = open && answer == Dialogs::Answer::Yes;
+    const QStringList messages = m_dialogs->messages();
+    QCOMPARE(messages.size(), refused ? 1 : 0);
     if (refused)
-        QVERIFY(m_dialogs.notices.first().text.contains(QStringLiteral("« Д »")));
+        QVERIFY(messages.first().contains(QStringLiteral("« Д »")));
 }
 
 QTEST_MAIN(TestQuorrelWindows)

@@ -1,9 +1,10 @@
 #include "configmanager/ui/create.h"
 
 #include "configmanager/core/gameconfig.h"
-#include "configmanager/ui/userdialogs.h"
-#include "configmanager/ui/windowgeometry.h"
+#include "configmanager/core/quorreltexts.h"
+#include "platform/dialogs/dialogs.h"
 #include "platform/speech/speechoutput.h"
+#include "platform/windowkit/windowkit.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -11,9 +12,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-using WindowGeometry::fromTwips;
+using WindowKit::fromTwips;
 
-Create::Create(GameConfig &config, SpeechOutput &speech, UserDialogs &dialogs, QWidget *parent)
+Create::Create(GameConfig &config, SpeechOutput &speech, Dialogs &dialogs, QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), m_config(config), m_speech(speech),
       m_dialogs(dialogs),
       m_Label1(new QLabel(QStringLiteral("Faites votre configuration puis quitter le jeu."), this)),
@@ -22,28 +23,19 @@ Create::Create(GameConfig &config, SpeechOutput &speech, UserDialogs &dialogs, Q
                                                 new QPushButton(QStringLiteral("&Annuler"), this)}
 {
     setObjectName(QStringLiteral("Create"));
-    setFixedSize(WindowGeometry::pixels(4680), WindowGeometry::pixels(1665));
-    QPalette black = palette();
-    black.setColor(QPalette::Window, Qt::black);
-    setPalette(black);
-    setAutoFillBackground(true);
+    setFixedSize(fromTwips(4680, 1665));
+    WindowKit::paintBackground(this);
 
     m_Label1->setObjectName(QStringLiteral("Label1"));
     m_Label1->setGeometry(fromTwips(240, 240, 4215, 735));
     m_Label1->setAlignment(Qt::AlignCenter);
     m_Label1->setWordWrap(true);
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPointSizeF(13.5);
-    m_Label1->setFont(font);
-    QPalette highlighted = m_Label1->palette();
-    highlighted.setColor(QPalette::WindowText, palette().color(QPalette::HighlightedText));
-    m_Label1->setPalette(highlighted);
+    m_Label1->setFont(WindowKit::oldFont(13.5));
+    WindowKit::setTextColor(m_Label1, palette().color(QPalette::HighlightedText));
 
     m_Label2->setObjectName(QStringLiteral("Label2"));
     m_Label2->setGeometry(fromTwips(360, 240, 4095, 255));
-    QPalette red = m_Label2->palette();
-    red.setColor(QPalette::WindowText, Qt::red);
-    m_Label2->setPalette(red);
+    WindowKit::setTextColor(m_Label2, Qt::red);
 
     m_Text1->setObjectName(QStringLiteral("Text1"));
     m_Text1->setGeometry(fromTwips(270, 600, 4095, 285));
@@ -62,8 +54,8 @@ Create::Create(GameConfig &config, SpeechOutput &speech, UserDialogs &dialogs, Q
     connect(&m_Timer1, &QTimer::timeout, this, &Create::Timer1_Timer);
 
     resetToWaiting();
-    WindowGeometry::fitTextToWidth(m_Label2);
-    WindowGeometry::centreOnScreen(this);
+    WindowKit::fitTextToWidth(m_Label2);
+    WindowKit::centreOnScreen(this);
 }
 
 void Create::resetToWaiting()
@@ -80,21 +72,19 @@ void Create::resetToWaiting()
 void Create::Timer1_Timer()
 {
     if (m_Timer1.interval() != FirstTickInterval) {
-        WindowGeometry::centreOnScreen(this);
+        WindowKit::centreOnScreen(this);
         return;
     }
     // Switched before the game starts, so ticks that come meanwhile only re-centre the window.
     m_Timer1.setInterval(CentringInterval);
     const QString command = m_config.LaunchCommand();
     if (command.isEmpty()) {
-        m_dialogs.inform(this, Notice {GameConfig::ProgramName, GameConfig::NoCommandText});
+        m_dialogs.inform(this, QuorrelTexts::programName(), QuorrelTexts::noCommand());
         closeBack(false);
         return;
     }
-    QString reason;
-    if (!m_config.StartGame(command, &reason)) {
-        m_dialogs.inform(
-            this, Notice {GameConfig::ProgramName, GameConfig::launchFailedText(command, reason)});
+    if (const auto started = m_config.StartGame(command); !started) {
+        m_dialogs.inform(this, QuorrelTexts::programName(), started.reason());
         closeBack(false);
         return;
     }
@@ -112,29 +102,25 @@ void Create::Command1_Click(int index)
     if (name.isEmpty() && index == 0)
         return;
     if (index != 0) {
-        m_speech.speak(QStringLiteral("Your Configuration has not been created"));
+        m_speech.speak(QuorrelTexts::configNotCreated());
         closeBack(false);
         return;
     }
-    const auto result = m_config.CaptureConfig(name);
-    using Outcome = GameConfig::CaptureResult::Outcome;
-    switch (result.outcome) {
-    case Outcome::Refused:
+    if (!GameConfig::isValidConfigName(name)) {
         // The name can be corrected at once; nothing has been written.
-        m_dialogs.inform(this, *result.notice);
+        m_dialogs.inform(this, QuorrelTexts::programName(), QuorrelTexts::invalidConfigName(name));
         m_Text1->setFocus();
         m_Text1->selectAll();
         return;
-    case Outcome::Failed:
-        m_dialogs.inform(this, *result.notice);
-        m_speech.speak(QStringLiteral("Your Configuration has not been created"));
+    }
+    if (const auto captured = m_config.CaptureConfig(name); !captured) {
+        m_dialogs.inform(this, QuorrelTexts::programName(), captured.reason());
+        m_speech.speak(QuorrelTexts::configNotCreated());
         closeBack(false);
         return;
-    case Outcome::Created:
-        m_speech.speak(QStringLiteral("Your Configuration has been created"));
-        closeBack(true);
-        return;
     }
+    m_speech.speak(QuorrelTexts::configCreated());
+    closeBack(true);
 }
 
 void Create::closeEvent(QCloseEvent *event)
@@ -155,7 +141,7 @@ void Create::closeBack(bool captured)
 void Create::Text1_GotFocus()
 {
     if (!m_speech.isSpeaking())
-        m_speech.speak(QStringLiteral("Ennntter your ConfigName"));
+        m_speech.speak(QuorrelTexts::enterConfigName());
 }
 
 bool Create::eventFilter(QObject *watched, QEvent *event)

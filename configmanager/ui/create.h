@@ -5,12 +5,12 @@
 
 #include <array>
 
+class Dialogs;
 class GameConfig;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class SpeechOutput;
-class UserDialogs;
 
 /**
  * The capture window: five seconds after it opens it starts the game, then asks for a name under
@@ -25,8 +25,7 @@ public:
     static constexpr int FirstTickInterval = 5000;
     static constexpr int CentringInterval = 10;
 
-    Create(GameConfig &config, SpeechOutput &speech, UserDialogs &dialogs,
-           QWidget *parent = nullptr);
+    Create(GameConfig &config, SpeechOutput &speech, Dialogs &dialogs, QWidget *parent = nullptr);
 
     QTimer &Timer1() { return m_Timer1; }
     /// Back to the instruction, with an empty name field, for a new opening.
@@ -50,7 +49,7 @@ private:
 
     GameConfig &m_config;
     SpeechOutput &m_speech;
-    UserDialogs &m_dialogs;
+    Dialogs &m_dialogs;
 
     QLabel *m_Label1;
     QLabel *m_Label2;

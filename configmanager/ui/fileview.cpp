@@ -1,16 +1,16 @@
 #include "configmanager/ui/fileview.h"
 
-#include "configmanager/core/gameconfig.h"
+#include "configmanager/core/quorreltexts.h"
 #include "configmanager/ui/quorrelicon.h"
-#include "configmanager/ui/userdialogs.h"
-#include "configmanager/ui/windowgeometry.h"
+#include "platform/dialogs/dialogs.h"
 #include "platform/speech/speechoutput.h"
+#include "platform/windowkit/windowkit.h"
 
 #include <QCloseEvent>
 #include <QPlainTextEdit>
 #include <QTextDocument>
 
-FileView::FileView(GameConfig &config, SpeechOutput &speech, UserDialogs &dialogs, QWidget *parent)
+FileView::FileView(GameConfig &config, SpeechOutput &speech, Dialogs &dialogs, QWidget *parent)
     : QWidget(parent,
               Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       m_speech(speech), m_dialogs(dialogs), m_viewer(config), m_Afficheur(new QPlainTextEdit(this))
@@ -18,26 +18,22 @@ FileView::FileView(GameConfig &config, SpeechOutput &speech, UserDialogs &dialog
     setObjectName(QStringLiteral("FileView"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(QuorrelIcon::icon());
-    setFixedSize(WindowGeometry::pixels(7095), WindowGeometry::pixels(5865));
-    QPalette black = palette();
-    black.setColor(QPalette::Window, Qt::black);
-    setPalette(black);
-    setAutoFillBackground(true);
+    setFixedSize(WindowKit::fromTwips(7095, 5865));
+    WindowKit::paintBackground(this);
 
     m_Afficheur->setObjectName(QStringLiteral("Afficheur"));
-    m_Afficheur->setGeometry(WindowGeometry::fromTwips(60, 90, 6975, 5730));
+    m_Afficheur->setGeometry(WindowKit::fromTwips(60, 90, 6975, 5730));
     m_Afficheur->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_Afficheur->setFocus();
 
-    WindowGeometry::centreOnScreen(this);
+    WindowKit::centreOnScreen(this);
 }
 
 bool FileView::Form_Load(const QString &name)
 {
-    m_speech.speak(QStringLiteral("Config Viewer"));
-    QString error;
-    if (!m_viewer.open(name, &error)) {
-        m_dialogs.inform(this, Notice {GameConfig::ProgramName, error});
+    m_speech.speak(QuorrelTexts::configViewer());
+    if (const auto opened = m_viewer.open(name); !opened) {
+        m_dialogs.inform(this, QuorrelTexts::programName(), opened.reason());
         return false;
     }
     setWindowTitle(m_viewer.path());
@@ -55,11 +51,12 @@ void FileView::closeEvent(QCloseEvent *event)
 {
     const QString text = editorText();
     if (m_viewer.needsQuestion(text)) {
-        const auto answer = m_dialogs.askYesNoCancel(this, QuestionTitle, QuestionText);
-        QString error;
-        if (!m_viewer.answerClose(answer, text, &error)) {
-            if (!error.isEmpty())
-                m_dialogs.inform(this, Notice {GameConfig::ProgramName, error});
+        const auto answer = m_dialogs.askYesNoCancel(this, QuorrelTexts::saveQuestionTitle(),
+                                                     QuorrelTexts::saveQuestion());
+        const auto closes = m_viewer.answerClose(answer, text);
+        if (!closes)
+            m_dialogs.inform(this, QuorrelTexts::programName(), closes.reason());
+        if (!closes || !*closes) {
             event->ignore();
             return;
         }

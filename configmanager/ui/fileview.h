@@ -4,10 +4,10 @@
 
 #include <QWidget>
 
+class Dialogs;
 class GameConfig;
 class QPlainTextEdit;
 class SpeechOutput;
-class UserDialogs;
 
 /**
  * The configuration viewer: one stored configuration as editable text, written back on closing
@@ -19,12 +19,7 @@ class FileView final : public QWidget
     Q_DISABLE_COPY_MOVE(FileView)
 
 public:
-    static inline const QString QuestionTitle = QStringLiteral("Brassolin");
-    static inline const QString QuestionText =
-        QStringLiteral("Voulez-vous enregistrer les modifications ?");
-
-    FileView(GameConfig &config, SpeechOutput &speech, UserDialogs &dialogs,
-             QWidget *parent = nullptr);
+    FileView(GameConfig &config, SpeechOutput &speech, Dialogs &dialogs, QWidget *parent = nullptr);
 
     /// Opens the stored configuration \a name; false (after telling the user) when it cannot be
     /// read, and the window is then not to be shown.
@@ -41,7 +36,7 @@ private:
     QString editorText() const;
 
     SpeechOutput &m_speech;
-    UserDialogs &m_dialogs;
+    Dialogs &m_dialogs;
     ConfigViewer m_viewer;
     QPlainTextEdit *m_Afficheur;
 };

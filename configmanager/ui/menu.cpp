@@ -1,12 +1,13 @@
 #include "configmanager/ui/menu.h"
 
 #include "configmanager/core/gameconfig.h"
+#include "configmanager/core/quorreltexts.h"
 #include "configmanager/ui/create.h"
 #include "configmanager/ui/fileview.h"
 #include "configmanager/ui/reg.h"
-#include "configmanager/ui/userdialogs.h"
-#include "configmanager/ui/windowgeometry.h"
+#include "platform/dialogs/dialogs.h"
 #include "platform/speech/speechoutput.h"
+#include "platform/windowkit/windowkit.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -14,32 +15,27 @@
 #include <QMouseEvent>
 #include <QPushButton>
 
-using WindowGeometry::fromTwips;
+using WindowKit::fromTwips;
 
-Menu::Menu(GameConfig &config, SpeechOutput &speech, UserDialogs &dialogs,
+Menu::Menu(GameConfig &config, SpeechOutput &speech, Dialogs &dialogs,
            std::function<void()> endProgram, QWidget *parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), m_config(config), m_speech(speech),
-      m_dialogs(dialogs), m_endProgram(std::move(endProgram)),
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), m_config(config), m_dialogs(dialogs),
+      m_endProgram(std::move(endProgram)),
       m_Label1(new QLabel(QStringLiteral("Selectionnez votre configue ci-dessous :"), this)),
       m_ConfigLst(new QListWidget(this)),
       m_CmdFileRead(new QPushButton(QStringLiteral("&Ouvrir le fichier"), this)),
       m_ConfigRef(new QPushButton(QStringLiteral("R&efresh Configs"), this)),
       m_CmdCreate(new QPushButton(QStringLiteral("&Créer une configue"), this)),
       m_CmdQuit(new QPushButton(QStringLiteral("&Quitter"), this)),
-      m_CmdReg(new QPushButton(QStringLiteral("&Reg"), this))
+      m_CmdReg(new QPushButton(QStringLiteral("&Reg"), this)), m_TextToSpeech1(speech)
 {
     setObjectName(QStringLiteral("Menu"));
-    setFixedSize(WindowGeometry::pixels(4800), WindowGeometry::pixels(2385));
-    QPalette black = palette();
-    black.setColor(QPalette::Window, Qt::black);
-    setPalette(black);
-    setAutoFillBackground(true);
+    setFixedSize(fromTwips(4800, 2385));
+    WindowKit::paintBackground(this);
 
     m_Label1->setObjectName(QStringLiteral("Label1"));
     m_Label1->setGeometry(fromTwips(840, 120, 3255, 255));
-    QPalette red = m_Label1->palette();
-    red.setColor(QPalette::WindowText, Qt::red);
-    m_Label1->setPalette(red);
+    WindowKit::setTextColor(m_Label1, Qt::red);
 
     m_ConfigLst->setObjectName(QStringLiteral("ConfigLst"));
     m_ConfigLst->setGeometry(fromTwips(360, 540, 4095, 645));
@@ -75,10 +71,10 @@ Menu::Menu(GameConfig &config, SpeechOutput &speech, UserDialogs &dialogs,
     connect(m_ConfigRef, &QPushButton::clicked, this, &Menu::ConfigRef_Click);
     connect(m_CmdQuit, &QPushButton::clicked, this, [this] { m_endProgram(); });
     connect(m_ConfigLst, &QListWidget::itemSelectionChanged, this, &Menu::ConfigLst_Click);
-    connect(&m_speech, &SpeechOutput::speechEnded, this, &Menu::TextToSpeech1_EndOfSpeech);
+    connect(&m_TextToSpeech1, &SpeechOutput::speechEnded, this, &Menu::TextToSpeech1_EndOfSpeech);
 
-    WindowGeometry::fitTextToWidth(m_Label1);
-    WindowGeometry::centreOnScreen(this);
+    WindowKit::fitTextToWidth(m_Label1);
+    WindowKit::centreOnScreen(this);
 }
 
 Menu::~Menu()
@@ -94,11 +90,11 @@ FileView *Menu::fileView() const
 void Menu::Form_Load()
 {
     m_ApplyPending = false;
-    m_speech.speak(m_config.ModName() + QStringLiteral(" - CONFIGURATION"));
-    const QString alreadyUsed = m_config.setting(GameConfig::AlreadyUseKey);
+    m_TextToSpeech1.speak(QuorrelTexts::greeting(m_config.ModName()));
+    const QString alreadyUsed = m_config.settings().read(QuorrelSettings::Key::AlreadyUse);
     refreshConfigList();
     if (alreadyUsed.isEmpty()) {
-        m_config.setSetting(GameConfig::AlreadyUseKey, QStringLiteral("1"));
+        m_config.settings().write(QuorrelSettings::Key::AlreadyUse, QStringLiteral("1"));
         hide();
         CmdReg_Click();
     } else {
@@ -121,9 +117,9 @@ QString Menu::selectedEntry() const
 void Menu::CmdCreate_Click()
 {
     hide();
-    m_speech.speak(QStringLiteral("Create your configuration and quit the game."));
+    m_TextToSpeech1.speak(QuorrelTexts::captureInstruction());
     if (!m_create) {
-        m_create = std::make_unique<Create>(m_config, m_speech, m_dialogs);
+        m_create = std::make_unique<Create>(m_config, m_TextToSpeech1, m_dialogs);
         connect(m_create.get(), &Create::finished, this, &Menu::backFromCapture);
     }
     m_create->resetToWaiting();
@@ -140,7 +136,7 @@ void Menu::CmdFileRead_Click()
         m_fileView->activateWindow();
         return;
     }
-    auto *viewer = new FileView(m_config, m_speech, m_dialogs);
+    auto *viewer = new FileView(m_config, m_TextToSpeech1, m_dialogs);
     if (!viewer->Form_Load(selectedEntry())) {
         delete viewer;
         return;
@@ -176,7 +172,7 @@ void Menu::ConfigLst_Click()
 void Menu::ConfigLst_DblClick()
 {
     m_ApplyPending = true;
-    m_speech.speak(QStringLiteral("Welcome ") + selectedEntry());
+    m_TextToSpeech1.speak(QuorrelTexts::welcome(selectedEntry()));
 }
 
 void Menu::TextToSpeech1_EndOfSpeech()
@@ -185,11 +181,24 @@ void Menu::TextToSpeech1_EndOfSpeech()
         return;
     m_ApplyPending = false;
     QString name = selectedEntry();
-    const auto result = m_config.ApplyConfig(name);
-    if (result.notice)
-        m_dialogs.inform(this, *result.notice);
-    if (result.outcome == GameConfig::ApplyResult::Outcome::GameStarted)
+    const auto applied = m_config.ApplyConfig(name);
+    if (!applied) {
+        m_dialogs.inform(this, QuorrelTexts::programName(), applied.reason());
+        return;
+    }
+    switch (*applied) {
+    case GameConfig::Applied::NothingToApply:
+        break;
+    case GameConfig::Applied::Missing:
+        m_dialogs.inform(this, QuorrelTexts::missingConfigTitle(), QuorrelTexts::missingConfig());
+        break;
+    case GameConfig::Applied::NoCommand:
+        m_dialogs.inform(this, QuorrelTexts::programName(), QuorrelTexts::noCommand());
+        break;
+    case GameConfig::Applied::GameStarted:
         m_endProgram();
+        break;
+    }
 }
 
 void Menu::backFromCapture(bool captured)

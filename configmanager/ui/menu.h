@@ -8,6 +8,7 @@
 #include <memory>
 
 class Create;
+class Dialogs;
 class FileView;
 class GameConfig;
 class QLabel;
@@ -15,7 +16,6 @@ class QListWidget;
 class QPushButton;
 class Reg;
 class SpeechOutput;
-class UserDialogs;
 
 /**
  * Quorrel's main window: the list of stored configurations, the buttons that open the other
@@ -29,7 +29,7 @@ class Menu final : public QWidget
 
 public:
     /// \a endProgram ends the run at once, without asking any window.
-    Menu(GameConfig &config, SpeechOutput &speech, UserDialogs &dialogs,
+    Menu(GameConfig &config, SpeechOutput &speech, Dialogs &dialogs,
          std::function<void()> endProgram, QWidget *parent = nullptr);
     ~Menu() override;
 
@@ -68,8 +68,7 @@ private:
     void backFromReg(bool saved);
 
     GameConfig &m_config;
-    SpeechOutput &m_speech;
-    UserDialogs &m_dialogs;
+    Dialogs &m_dialogs;
     std::function<void()> m_endProgram;
 
     QLabel *m_Label1;
@@ -79,6 +78,7 @@ private:
     QPushButton *m_CmdCreate;
     QPushButton *m_CmdQuit;
     QPushButton *m_CmdReg;
+    SpeechOutput &m_TextToSpeech1;
 
     QPoint m_PressPoint;
     QPoint m_ReleasePoint;

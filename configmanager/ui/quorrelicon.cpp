@@ -1,10 +1,11 @@
 #include "configmanager/ui/quorrelicon.h"
 
+#include "platform/windowkit/paintedicon.h"
+
 #include <QPainter>
 
 namespace {
 
-// Drawn on a 16 x 16 grid and scaled by whole pixels, so both sizes stay crisp.
 void paintIcon(QPainter &painter)
 {
     const QColor black(0, 0, 0);
@@ -36,19 +37,5 @@ void paintIcon(QPainter &painter)
 
 QIcon QuorrelIcon::icon()
 {
-    QIcon icon;
-    icon.addPixmap(image(32));
-    icon.addPixmap(image(16));
-    return icon;
-}
-
-QPixmap QuorrelIcon::image(int size)
-{
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.scale(size / 16.0, size / 16.0);
-    paintIcon(painter);
-    return pixmap;
+    return PaintedIcon(&paintIcon).icon();
 }

@@ -1,15 +1,17 @@
 #include "configmanager/ui/reg.h"
 
 #include "configmanager/core/gameconfig.h"
-#include "configmanager/ui/userdialogs.h"
-#include "configmanager/ui/windowgeometry.h"
+#include "configmanager/core/quorreltexts.h"
+#include "platform/dialogs/dialogs.h"
+#include "platform/windowkit/windowkit.h"
 
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-using WindowGeometry::fromTwips;
+using Key = QuorrelSettings::Key;
+using WindowKit::fromTwips;
 
 // The game writes its file as "config.cfg" on Linux and "Config.cfg" on Windows; the pattern
 // matches either, whatever the dialog's own case rules.
@@ -22,7 +24,7 @@ const QString Reg::ProgramFilter = QStringLiteral("Programmes(*.exe) (*.exe)");
 const QString Reg::ProgramFilter = QStringLiteral("Programmes (*)");
 #endif
 
-Reg::Reg(GameConfig &config, UserDialogs &dialogs, QWidget *parent)
+Reg::Reg(GameConfig &config, Dialogs &dialogs, QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), m_config(config), m_dialogs(dialogs),
       m_Label1(new QLabel(QStringLiteral("Fichier de configuration :"), this)),
       m_Text1(new QLineEdit(this)), m_Command3(new QPushButton(QStringLiteral("..."), this)),
@@ -32,24 +34,19 @@ Reg::Reg(GameConfig &config, UserDialogs &dialogs, QWidget *parent)
       m_Command1(new QPushButton(QStringLiteral("&Save"), this))
 {
     setObjectName(QStringLiteral("Reg"));
-    setFixedSize(WindowGeometry::pixels(5085), WindowGeometry::pixels(2490));
-    QPalette black = palette();
-    black.setColor(QPalette::Window, Qt::black);
-    setPalette(black);
-    setAutoFillBackground(true);
+    setFixedSize(fromTwips(5085, 2490));
+    WindowKit::paintBackground(this);
 
-    QPalette red = m_Label1->palette();
-    red.setColor(QPalette::WindowText, Qt::red);
     m_Label1->setObjectName(QStringLiteral("Label1"));
     m_Label1->setGeometry(fromTwips(120, 240, 1935, 255));
-    m_Label1->setPalette(red);
+    WindowKit::setTextColor(m_Label1, Qt::red);
     m_Text1->setObjectName(QStringLiteral("Text1"));
     m_Text1->setGeometry(fromTwips(1320, 480, 3255, 285));
     m_Command3->setObjectName(QStringLiteral("Command3"));
     m_Command3->setGeometry(fromTwips(4680, 480, 375, 255));
     m_Label3->setObjectName(QStringLiteral("Label3"));
     m_Label3->setGeometry(fromTwips(120, 1035, 3135, 255));
-    m_Label3->setPalette(red);
+    WindowKit::setTextColor(m_Label3, Qt::red);
     m_Text3->setObjectName(QStringLiteral("Text3"));
     m_Text3->setGeometry(fromTwips(1320, 1275, 3255, 285));
     m_Command4->setObjectName(QStringLiteral("Command4"));
@@ -74,15 +71,15 @@ Reg::Reg(GameConfig &config, UserDialogs &dialogs, QWidget *parent)
     connect(m_Command4, &QPushButton::clicked, this, &Reg::Command4_Click);
 
     Form_Load();
-    WindowGeometry::fitTextToWidth(m_Label1);
-    WindowGeometry::fitTextToWidth(m_Label3);
-    WindowGeometry::centreOnScreen(this);
+    WindowKit::fitTextToWidth(m_Label1);
+    WindowKit::fitTextToWidth(m_Label3);
+    WindowKit::centreOnScreen(this);
 }
 
 void Reg::Form_Load()
 {
-    m_Text1->setText(m_config.setting(GameConfig::RepertoryFileKey));
-    m_Text3->setText(m_config.setting(GameConfig::ExecFileKey));
+    m_Text1->setText(m_config.settings().read(Key::RepertoryFile));
+    m_Text3->setText(m_config.settings().read(Key::ExecFile));
 }
 
 void Reg::Text_Change()
@@ -93,16 +90,12 @@ void Reg::Text_Change()
 
 void Reg::Command1_Click()
 {
-    const bool stored = m_config.setSetting(GameConfig::RepertoryFileKey, m_Text1->text())
-        && m_config.setSetting(GameConfig::ExecFileKey, m_Text3->text());
+    QuorrelSettings &settings = m_config.settings();
+    const bool stored = settings.write(Key::RepertoryFile, m_Text1->text())
+        && settings.write(Key::ExecFile, m_Text3->text());
     if (!stored) {
-        // The settings store tells no more than that the file could not be written.
-        m_dialogs.inform(this,
-                         Notice {GameConfig::ProgramName,
-                                 QStringLiteral("Les chemins n'ont pas pu être enregistrés dans "
-                                                "%1 :\nle fichier des réglages ne peut pas être "
-                                                "écrit (disque plein ou accès refusé).")
-                                     .arg(m_config.settingsLocation())});
+        m_dialogs.inform(this, QuorrelTexts::programName(),
+                         QuorrelTexts::pathsNotStored(settings.location()));
         return;
     }
     hide();
@@ -125,8 +118,8 @@ void Reg::closeEvent(QCloseEvent *event)
 
 void Reg::Command3_Click()
 {
-    const QString chosen =
-        m_dialogs.chooseFile(this, UserDialogs::FileRequest {ConfigDialogTitle, ConfigFilter});
+    const QString chosen = m_dialogs.chooseFile(
+        this, Dialogs::FileRequest {QuorrelTexts::configDialogTitle(), ConfigFilter});
     if (!chosen.isEmpty())
         m_Text1->setText(chosen);
 }
@@ -140,7 +133,8 @@ void Reg::Command4_Click()
         true;
 #endif
     const QString chosen = m_dialogs.chooseFile(
-        this, UserDialogs::FileRequest {ProgramDialogTitle, ProgramFilter, executablesOnly});
+        this,
+        Dialogs::FileRequest {QuorrelTexts::programDialogTitle(), ProgramFilter, executablesOnly});
     if (chosen.isEmpty())
         return;
 #ifdef Q_OS_WIN

@@ -2,11 +2,11 @@
 
 #include <QWidget>
 
+class Dialogs;
 class GameConfig;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class UserDialogs;
 
 /**
  * The registration window: the path of the game's configuration file and the command line that
@@ -19,12 +19,10 @@ class Reg final : public QWidget
     Q_DISABLE_COPY_MOVE(Reg)
 
 public:
-    static inline const QString ConfigDialogTitle = QStringLiteral("Fichier de sauvegarde");
-    static inline const QString ProgramDialogTitle = QStringLiteral("Counter-Strike");
     static const QString ConfigFilter;
     static const QString ProgramFilter;
 
-    Reg(GameConfig &config, UserDialogs &dialogs, QWidget *parent = nullptr);
+    Reg(GameConfig &config, Dialogs &dialogs, QWidget *parent = nullptr);
 
 signals:
     /// The window has been left; \a saved when the paths were stored.
@@ -43,7 +41,7 @@ private:
     void Command4_Click();
 
     GameConfig &m_config;
-    UserDialogs &m_dialogs;
+    Dialogs &m_dialogs;
 
     QLabel *m_Label1;
     QLineEdit *m_Text1;

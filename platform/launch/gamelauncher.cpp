@@ -4,9 +4,9 @@
 
 GameLauncher::~GameLauncher() = default;
 
-std::unique_ptr<GameLauncher> GameLauncher::create()
+std::unique_ptr<GameLauncher> GameLauncher::create(Wording wording)
 {
     // A Windows build that wants the Run dialog hands a keystroke sender to RunDialogLauncher;
     // starting the process directly works on every desktop Qt runs on.
-    return std::make_unique<ProcessLauncher>();
+    return std::make_unique<ProcessLauncher>(std::move(wording));
 }

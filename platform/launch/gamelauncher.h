@@ -1,7 +1,10 @@
 #pragma once
 
+#include "platform/result/result.h"
+
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 /**
@@ -12,11 +15,21 @@
 class GameLauncher
 {
 public:
+    /// What stopped a start. The program words it for its user, in the user's language.
+    enum class Failure {
+        EmptyCommand, ///< nothing but blanks to run
+        ProgramNotFound, ///< subject: the program as the command line names it
+        NotAProgram, ///< subject: the full path of what was found instead
+        StartRefused, ///< subject: the program's full path; detail: the system's reason
+    };
+    using Wording =
+        std::function<QString(Failure failure, const QString &subject, const QString &detail)>;
+
     virtual ~GameLauncher();
 
-    /// False, with a reason for the user in \a error, when the game could not be started.
-    virtual bool launch(const QString &commandLine, QString *error = nullptr) = 0;
+    /// Fails, with a reason for the user, when the game could not be started.
+    virtual Result<> launch(const QString &commandLine) = 0;
 
-    /// The launcher for this desktop.
-    static std::unique_ptr<GameLauncher> create();
+    /// The launcher for this desktop; \a wording turns its failures into the reasons it gives.
+    static std::unique_ptr<GameLauncher> create(Wording wording);
 };

@@ -5,24 +5,13 @@
 #include <QProcess>
 #include <QStandardPaths>
 
-namespace {
+ProcessLauncher::ProcessLauncher(Wording wording) : m_wording(std::move(wording)) { }
 
-void setError(QString *error, const QString &text)
-{
-    if (error)
-        *error = text;
-}
-
-} // namespace
-
-std::optional<ProcessLauncher::Plan> ProcessLauncher::plan(const QString &commandLine,
-                                                           QString *error)
+Result<ProcessLauncher::Plan> ProcessLauncher::plan(const QString &commandLine) const
 {
     QStringList words = QProcess::splitCommand(commandLine);
-    if (words.isEmpty()) {
-        setError(error, QStringLiteral("La ligne de commande est vide."));
-        return std::nullopt;
-    }
+    if (words.isEmpty())
+        return Result<Plan>::failure(m_wording(Failure::EmptyCommand, {}, {}));
     const QString named = words.takeFirst();
 
     // A bare name is looked up in PATH like a shell does; anything with a folder in it is a path.
@@ -33,34 +22,25 @@ std::optional<ProcessLauncher::Plan> ProcessLauncher::plan(const QString &comman
         program = QStandardPaths::findExecutable(named);
 
     const QFileInfo info(program);
-    if (program.isEmpty() || !info.exists()) {
-        setError(error, QStringLiteral("Programme introuvable : %1").arg(named));
-        return std::nullopt;
-    }
-    if (!info.isFile() || !info.isExecutable()) {
-        setError(error,
-                 QStringLiteral("Ce fichier n'est pas un programme exécutable : %1")
-                     .arg(info.absoluteFilePath()));
-        return std::nullopt;
-    }
+    if (program.isEmpty() || !info.exists())
+        return Result<Plan>::failure(m_wording(Failure::ProgramNotFound, named, {}));
+    if (!info.isFile() || !info.isExecutable())
+        return Result<Plan>::failure(m_wording(Failure::NotAProgram, info.absoluteFilePath(), {}));
     return Plan {info.absoluteFilePath(), words, info.absolutePath()};
 }
 
-bool ProcessLauncher::launch(const QString &commandLine, QString *error)
+Result<> ProcessLauncher::launch(const QString &commandLine)
 {
-    const auto started = plan(commandLine, error);
+    const auto started = plan(commandLine);
     if (!started)
-        return false;
+        return Result<>::failure(started.reason());
     QProcess process;
     process.setProgram(started->program);
     process.setArguments(started->arguments);
     process.setWorkingDirectory(started->workingDirectory);
     process.setStandardInputFile(QProcess::nullDevice());
-    if (!process.startDetached()) {
-        setError(error,
-                 QStringLiteral("Le programme %1 n'a pas pu être démarré : %2")
-                     .arg(started->program, process.errorString()));
-        return false;
-    }
-    return true;
+    if (!process.startDetached())
+        return Result<>::failure(
+            m_wording(Failure::StartRefused, started->program, process.errorString()));
+    return {};
 }

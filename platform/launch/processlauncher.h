@@ -4,8 +4,6 @@
 
 #include <QStringList>
 
-#include <optional>
-
 /**
  * Runs the command line as a detached process: split into program and arguments the way a shell
  * would (quotes and blanks), started from the folder that holds the program, because games such
@@ -21,8 +19,13 @@ public:
         QString workingDirectory;
     };
 
-    /// What launch() would start, or nothing (with the reason) when it cannot be started.
-    static std::optional<Plan> plan(const QString &commandLine, QString *error = nullptr);
+    explicit ProcessLauncher(Wording wording);
 
-    bool launch(const QString &commandLine, QString *error = nullptr) override;
+    /// What launch() would start, or why it cannot be started.
+    Result<Plan> plan(const QString &commandLine) const;
+
+    Result<> launch(const QString &commandLine) override;
+
+private:
+    Wording m_wording;
 };

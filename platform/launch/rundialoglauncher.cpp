@@ -6,7 +6,7 @@ RunDialogLauncher::RunDialogLauncher(KeystrokeSender &sender, int dispatchPasses
     : m_sender(sender), m_dispatchPasses(dispatchPasses)
 { }
 
-bool RunDialogLauncher::launch(const QString &commandLine, QString *)
+Result<> RunDialogLauncher::launch(const QString &commandLine)
 {
     using Direction = KeystrokeSender::Direction;
     m_sender.keyEvent(LeftWindowsKey, Direction::Down);
@@ -20,7 +20,7 @@ bool RunDialogLauncher::launch(const QString &commandLine, QString *)
 
     m_sender.sendKeys(escapeKeys(commandLine));
     m_sender.sendKeys(QStringLiteral("{ENTER}"));
-    return true;
+    return {};
 }
 
 QString RunDialogLauncher::escapeKeys(const QString &text)

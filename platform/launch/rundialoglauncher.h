@@ -17,7 +17,7 @@ public:
 
     explicit RunDialogLauncher(KeystrokeSender &sender, int dispatchPasses = DefaultDispatchPasses);
 
-    bool launch(const QString &commandLine, QString *error = nullptr) override;
+    Result<> launch(const QString &commandLine) override;
 
     /// \a text with the characters the SendKeys notation reserves wrapped in braces.
     static QString escapeKeys(const QString &text);

@@ -1,15 +1,15 @@
 #include "tools/screenshots/shots.h"
 
 #include "configmanager/core/gameconfig.h"
+#include "configmanager/tests/recordinglauncher.h"
 #include "configmanager/ui/create.h"
 #include "configmanager/ui/fileview.h"
 #include "configmanager/ui/menu.h"
 #include "configmanager/ui/reg.h"
-#include "configmanager/ui/userdialogs.h"
 #include "platform/files/filestore.h"
-#include "platform/launch/gamelauncher.h"
 #include "platform/settings/settingsstore.h"
 #include "platform/speech/silentspeech.h"
+#include "platform/testsupport/scripteddialogs.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,25 +18,6 @@
 #include <QTemporaryDir>
 
 namespace {
-
-/// Starts nothing: the pictures need the capture window's naming state, not a game.
-class NoLauncher final : public GameLauncher
-{
-public:
-    bool launch(const QString &, QString *) override { return true; }
-};
-
-/// Shows nothing, so that rendering never waits on a modal box.
-class QuietDialogs final : public UserDialogs
-{
-public:
-    void inform(QWidget *, const Notice &) override { }
-    ConfigViewer::Answer askYesNoCancel(QWidget *, const QString &, const QString &) override
-    {
-        return ConfigViewer::Answer::No;
-    }
-    QString chooseFile(QWidget *, const FileRequest &) override { return {}; }
-};
 
 bool writeSample(const QString &path, const QByteArray &content)
 {
@@ -68,15 +49,19 @@ int renderQuorrelWindows(const QString &folder)
 
     SettingsStore settings(sandbox.filePath(QStringLiteral("settings")));
     FileStore files;
-    NoLauncher launcher;
+    // Starts nothing: the pictures need the capture window's naming state, not a game.
+    RecordingLauncher launcher;
     GameConfig config(QStringLiteral("cstrike"), settings, files, launcher);
-    config.setSetting(GameConfig::AlreadyUseKey, QStringLiteral("1"));
-    config.setSetting(GameConfig::RepertoryFileKey, gameFolder + QStringLiteral("/config.cfg"));
-    config.setSetting(GameConfig::ExecFileKey,
-                      sandbox.filePath(QStringLiteral("Half-Life/hl.sh"))
-                          + QStringLiteral(" -game cstrike"));
+    using Key = QuorrelSettings::Key;
+    config.settings().write(Key::AlreadyUse, QStringLiteral("1"));
+    config.settings().write(Key::RepertoryFile, gameFolder + QStringLiteral("/config.cfg"));
+    config.settings().write(Key::ExecFile,
+                            sandbox.filePath(QStringLiteral("Half-Life/hl.sh"))
+                                + QStringLiteral(" -game cstrike"));
     SilentSpeech speech(SilentSpeech::Delay::None);
-    QuietDialogs dialogs;
+    // Answered at once, so that rendering never waits on a modal box.
+    ScriptedDialogs dialogs;
+    dialogs.yesNoCancelAnswer = Dialogs::Answer::No;
 
     int written = 0;
     Menu menu(config, speech, dialogs, [] {});

@@ -18,6 +18,14 @@ QString writeScript(const QString &path, const QByteArray &body)
     return path;
 }
 
+using Failure = GameLauncher::Failure;
+
+// Every part of a failure, so that a test sees which one the launcher reported.
+QString word(Failure failure, const QString &subject, const QString &detail)
+{
+    return QStringLiteral("%1|%2|%3").arg(int(failure)).arg(subject, detail);
+}
+
 } // namespace
 
 class TestProcessLauncher : public QObject
@@ -33,6 +41,7 @@ private slots:
     void launchRunsDetachedFromProgramFolder();
 
 private:
+    ProcessLauncher m_launcher {&word};
     QTemporaryDir m_dir;
     QString m_gameFolder;
 };
@@ -73,9 +82,8 @@ void TestProcessLauncher::plan()
     QFETCH(QString, commandLine);
     QFETCH(QStringList, arguments);
 
-    QString error;
-    const auto plan = ProcessLauncher::plan(commandLine, &error);
-    QVERIFY2(plan, qPrintable(error));
+    const auto plan = m_launcher.plan(commandLine);
+    QVERIFY2(plan, qPrintable(plan.reason()));
     QCOMPARE(plan->program, m_gameFolder + QStringLiteral("/hl.sh"));
     QCOMPARE(plan->arguments, arguments);
     QCOMPARE(plan->workingDirectory, m_gameFolder);
@@ -84,35 +92,44 @@ void TestProcessLauncher::plan()
 void TestProcessLauncher::refused_data()
 {
     QTest::addColumn<QString>("commandLine");
+    QTest::addColumn<Failure>("failure");
+    QTest::addColumn<QString>("subject");
 
-    QTest::newRow("empty") << QString();
-    QTest::newRow("blanks only") << QStringLiteral("   ");
-    QTest::newRow("missing program") << m_dir.filePath(QStringLiteral("nothing/hl.sh -game x"));
-    QTest::newRow("name not on PATH") << QStringLiteral("no-such-game-program-here -applaunch 10");
-    QTest::newRow("not executable") << m_gameFolder + QStringLiteral("/readme.txt");
-    QTest::newRow("a folder") << QStringLiteral("\"%1\"").arg(m_gameFolder);
+    QTest::newRow("empty") << QString() << Failure::EmptyCommand << QString();
+    QTest::newRow("blanks only") << QStringLiteral("   ") << Failure::EmptyCommand << QString();
+    QTest::newRow("missing program")
+        << m_dir.filePath(QStringLiteral("nothing/hl.sh -game x")) << Failure::ProgramNotFound
+        << m_dir.filePath(QStringLiteral("nothing/hl.sh"));
+    QTest::newRow("name not on PATH")
+        << QStringLiteral("no-such-game-program-here -applaunch 10") << Failure::ProgramNotFound
+        << QStringLiteral("no-such-game-program-here");
+    QTest::newRow("not executable, in a folder with a blank")
+        << QStringLiteral("\"%1/readme.txt\"").arg(m_gameFolder) << Failure::NotAProgram
+        << m_gameFolder + QStringLiteral("/readme.txt");
+    QTest::newRow("a folder") << QStringLiteral("\"%1\"").arg(m_gameFolder) << Failure::NotAProgram
+                              << m_gameFolder;
 }
 
 void TestProcessLauncher::refused()
 {
     QFETCH(QString, commandLine);
+    QFETCH(Failure, failure);
+    QFETCH(QString, subject);
 
-    QString error;
-    ProcessLauncher launcher;
-    QVERIFY(!ProcessLauncher::plan(commandLine, &error));
-    QVERIFY(!error.isEmpty());
-    error.clear();
-    QVERIFY(!launcher.launch(commandLine, &error));
-    QVERIFY(!error.isEmpty());
+    const QString reason = word(failure, subject, {});
+    const auto plan = m_launcher.plan(commandLine);
+    QVERIFY(!plan);
+    QCOMPARE(plan.reason(), reason);
+    const auto launched = m_launcher.launch(commandLine);
+    QVERIFY(!launched);
+    QCOMPARE(launched.reason(), reason);
 }
 
 void TestProcessLauncher::launchRunsDetachedFromProgramFolder()
 {
-    ProcessLauncher launcher;
-    QString error;
-    QVERIFY2(launcher.launch(QStringLiteral("\"%1/hl.sh\" -game \"c strike\"").arg(m_gameFolder),
-                             &error),
-             qPrintable(error));
+    const auto launched =
+        m_launcher.launch(QStringLiteral("\"%1/hl.sh\" -game \"c strike\"").arg(m_gameFolder));
+    QVERIFY2(launched, qPrintable(launched.reason()));
 
     // The script renames its output into place as its last step, so it is complete once seen.
     QFile marker(m_gameFolder + QStringLiteral("/launched.txt"));

@@ -53,7 +53,7 @@ void TestRunDialogLauncher::sequence()
 
     RecordingKeystrokes keys;
     RunDialogLauncher launcher(keys, 10);
-    QVERIFY(launcher.launch(commandLine));
+    QVERIFY(launcher.launch(commandLine).ok());
 
     const QStringList expected {
         QStringLiteral("key 0x5b down"), QStringLiteral("key 0x52 down"),

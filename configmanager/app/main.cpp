@@ -1,8 +1,9 @@
 #include "configmanager/core/gameconfig.h"
 #include "configmanager/core/quorrelcommandline.h"
+#include "configmanager/core/quorreltexts.h"
 #include "configmanager/ui/menu.h"
 #include "configmanager/ui/quorrelicon.h"
-#include "configmanager/ui/userdialogs.h"
+#include "platform/dialogs/qtdialogs.h"
 #include "platform/files/filestore.h"
 #include "platform/launch/gamelauncher.h"
 #include "platform/settings/settingsstore.h"
@@ -35,17 +36,17 @@ int main(int argc, char **argv)
     // ends only by Quitter, by a started game or when the mod is missing.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    UserDialogs dialogs;
+    QtDialogs dialogs;
     // Parsed again without the options Qt took for itself (-platform, -style, ...).
     const QString modName = QuorrelCommandLine::parse(QCoreApplication::arguments().mid(1)).modName;
     if (modName.isEmpty()) {
-        dialogs.inform(nullptr, Notice {GameConfig::ProgramName, GameConfig::NoModText});
+        dialogs.inform(nullptr, QuorrelTexts::programName(), QuorrelTexts::noMod());
         return 1;
     }
 
     SettingsStore settings;
     FileStore files;
-    const auto launcher = GameLauncher::create();
+    const auto launcher = GameLauncher::create(&QuorrelTexts::launchFailure);
     GameConfig config(modName, settings, files, *launcher);
     SpeechOutput *speech = SpeechOutput::create(&app);
     // exit() rather than quit(): a started game ends the program without the viewer's question.
