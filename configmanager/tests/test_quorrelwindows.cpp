@@ -46,6 +46,8 @@ private slots:
     void init();
     void cleanup();
 
+    void layout_data();
+    void layout();
     void firstStartOpensRegWithMenuHidden();
     void altRReachesHiddenRegButton();
     void regSaveRule_data();
@@ -63,6 +65,7 @@ private slots:
     void captureWithoutCommandLine();
     void captureNaming_data();
     void captureNaming();
+    void doubleClickAppliesAfterSpeech_data();
     void doubleClickAppliesAfterSpeech();
     void desktopCloseRequests_data();
     void desktopCloseRequests();
@@ -122,6 +125,77 @@ void TestQuorrelWindows::selectEntry(const QString &name)
     const auto found = list->findItems(name, Qt::MatchExactly);
     QCOMPARE(found.size(), 1);
     found.first()->setSelected(true);
+}
+
+void TestQuorrelWindows::layout_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QByteArray>("control");
+    QTest::addColumn<QRect>("geometry");
+    QTest::addColumn<QString>("caption");
+
+    // In pixels: the design's twips divided by 15. No control means the window's own client area.
+    const auto row = [](const char *window, const char *control, const QRect &geometry,
+                        const char *caption = "") {
+        QTest::addRow("%s %s", window, control)
+            << QString::fromLatin1(window) << QByteArray(control) << geometry
+            << QString::fromUtf8(caption);
+    };
+    row("Menu", "", QRect(0, 0, 320, 159));
+    row("Menu", "Label1", QRect(56, 8, 217, 17), "Selectionnez votre configue ci-dessous :");
+    row("Menu", "ConfigLst", QRect(24, 36, 273, 43));
+    row("Menu", "CmdFileRead", QRect(24, 82, 121, 17), "&Ouvrir le fichier");
+    row("Menu", "ConfigRef", QRect(175, 82, 121, 17), "R&efresh Configs");
+    row("Menu", "CmdCreate", QRect(24, 110, 273, 17), "&Créer une configue");
+    row("Menu", "CmdQuit", QRect(24, 134, 273, 17), "&Quitter");
+    row("Menu", "CmdReg", QRect(374, 19, 35, 15), "&Reg");
+    row("Create", "", QRect(0, 0, 312, 111));
+    row("Create", "Label1", QRect(16, 16, 281, 49),
+        "Faites votre configuration puis quitter le jeu.");
+    row("Create", "Label2", QRect(24, 16, 273, 17), "Tapez ci-dessous le nom de votre configue:");
+    row("Create", "Text1", QRect(18, 40, 273, 19));
+    row("Create", "Command1_0", QRect(48, 80, 97, 21), "&Ok");
+    row("Create", "Command1_1", QRect(169, 80, 97, 21), "&Annuler");
+    row("Reg", "", QRect(0, 0, 339, 166));
+    row("Reg", "Label1", QRect(8, 16, 129, 17), "Fichier de configuration :");
+    row("Reg", "Text1", QRect(88, 32, 217, 19));
+    row("Reg", "Command3", QRect(312, 32, 25, 17), "...");
+    row("Reg", "Label3", QRect(8, 69, 209, 17), "Ligne de commande de Counter-Strike :");
+    row("Reg", "Text3", QRect(88, 85, 217, 19));
+    row("Reg", "Command4", QRect(312, 85, 25, 17), "...");
+    row("Reg", "Command2", QRect(35, 127, 97, 17), "&Abort");
+    row("Reg", "Command1", QRect(211, 127, 97, 17), "&Save");
+    row("FileView", "", QRect(0, 0, 473, 391));
+    row("FileView", "Afficheur", QRect(4, 6, 465, 382));
+}
+
+void TestQuorrelWindows::layout()
+{
+    QFETCH(QString, window);
+    QFETCH(QByteArray, control);
+    QFETCH(QRect, geometry);
+    QFETCH(QString, caption);
+
+    GameConfig &config = m_bed->config();
+    std::unique_ptr<QWidget> shown;
+    if (window == QLatin1String("Menu"))
+        shown = std::make_unique<Menu>(config, *m_speech, *m_dialogs, [] {});
+    else if (window == QLatin1String("Create"))
+        shown = std::make_unique<Create>(config, *m_speech, *m_dialogs);
+    else if (window == QLatin1String("Reg"))
+        shown = std::make_unique<Reg>(config, *m_dialogs);
+    else
+        shown = std::make_unique<FileView>(config, *m_speech, *m_dialogs);
+    if (control.isEmpty()) {
+        QCOMPARE(QRect(QPoint(), shown->size()), geometry);
+        // No title bar, or the stored configuration's path once the viewer has opened it.
+        QCOMPARE(shown->windowTitle(), QString());
+        return;
+    }
+    const QWidget *widget = child<QWidget>(shown.get(), control.constData());
+    QVERIFY(widget);
+    QCOMPARE(widget->geometry(), geometry);
+    QCOMPARE(widget->property("text").toString(), caption);
 }
 
 void TestQuorrelWindows::firstStartOpensRegWithMenuHidden()
@@ -543,24 +617,69 @@ void TestQuorrelWindows::captureNaming()
     QCOMPARE(phrases.isEmpty() ? QString() : phrases.last(), lastSpoken);
 }
 
+void TestQuorrelWindows::doubleClickAppliesAfterSpeech_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<bool>("gone");
+    QTest::addColumn<bool>("launchFails");
+    QTest::addColumn<int>("ends");
+    QTest::addColumn<bool>("copied");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("message");
+
+    const QString hl = QStringLiteral("hl -game cstrike");
+    QTest::newRow("everything in place: the game starts, the program ends")
+        << hl << false << false << 1 << true << QString() << QString();
+    QTest::newRow("file deleted since the list was filled")
+        << hl << true << false << 0 << false << QStringLiteral("Erreure de chargement")
+        << QStringLiteral("Cette configue n'existe pas, veuillez rafraichire.");
+    QTest::newRow("no command line: copied, and told to press Alt_R")
+        << QString() << false << false << 0 << true << QStringLiteral("Quorrel")
+        << QuorrelTexts::noCommand();
+    QTest::newRow("game does not start")
+        << hl << false << true << 0 << true << QStringLiteral("Quorrel")
+        << QStringLiteral("Le jeu n'a pas pu être lancé avec la ligne de commande :\n") + hl;
+}
+
 void TestQuorrelWindows::doubleClickAppliesAfterSpeech()
 {
+    QFETCH(QString, command);
+    QFETCH(bool, gone);
+    QFETCH(bool, launchFails);
+    QFETCH(int, ends);
+    QFETCH(bool, copied);
+    QFETCH(QString, title);
+    QFETCH(QString, message);
+
     storeConfig(QStringLiteral("fast"), "rate 25000\r\n");
-    QVERIFY(m_bed->set(Key::ExecFile, QStringLiteral("hl -game cstrike")));
+    QVERIFY(m_bed->set(Key::ExecFile, command));
+    m_bed->launcher().fails = launchFails;
     startMenu();
     QVERIFY(QTest::qWaitForWindowExposed(m_menu.get()));
     auto *list = child<QListWidget>(m_menu.get(), "ConfigLst");
     const QPoint at = list->visualItemRect(list->item(0)).center();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    if (gone)
+        QVERIFY(QFile::remove(m_library + QStringLiteral("fast.cfg")));
     QSignalSpy spoken(m_speech.get(), &SpeechOutput::speechEnded);
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
 
     QVERIFY(m_menu->applyPending());
     QCOMPARE(m_ends, 0);
-    QTRY_COMPARE(m_ends, 1);
+    // Applied once the greeting has been spoken, and only once.
+    QTRY_VERIFY(!m_menu->applyPending());
+    QCOMPARE(m_ends, ends);
     QCOMPARE(spoken.last().first().toString(), QStringLiteral("Welcome fast"));
-    QCOMPARE(TestFiles::read(m_bed->gameFile()), QByteArray("rate 25000\r\n"));
-    QCOMPARE(m_bed->launcher().commands, QStringList {QStringLiteral("hl -game cstrike")});
+    QCOMPARE(TestFiles::read(m_bed->gameFile()),
+             copied ? QByteArray("rate 25000\r\n") : QByteArray("name \"player\"\r\n"));
+    const bool started = !gone && !command.isEmpty();
+    QCOMPARE(m_bed->launcher().commands, started ? QStringList {command} : QStringList {});
+    QCOMPARE(m_dialogs->shown.size(), title.isEmpty() ? 0 : 1);
+    if (!title.isEmpty()) {
+        QCOMPARE(m_dialogs->shown.first().title, title);
+        QVERIFY2(m_dialogs->shown.first().text.startsWith(message),
+                 qPrintable(m_dialogs->shown.first().text));
+    }
 }
 
 void TestQuorrelWindows::desktopCloseRequests_data()
