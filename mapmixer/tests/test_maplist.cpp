@@ -1,5 +1,6 @@
 #include "mapmixer/core/maplist.h"
 #include "mapmixer/core/randomsource.h"
+#include "mapmixer/tests/scriptedrandom.h"
 #include "platform/files/filestore.h"
 #include "platform/testsupport/failingfilestore.h"
 #include "platform/testsupport/testfiles.h"
@@ -12,26 +13,6 @@
 #include <algorithm>
 
 namespace {
-
-/// Draws from a script, counting the re-seeds, so that every exchange can be predicted.
-class ScriptedRandom final : public RandomSource
-{
-public:
-    explicit ScriptedRandom(QList<double> draws) : m_draws(std::move(draws)) { }
-
-    void reseed() override { ++reseeds; }
-    double draw() override
-    {
-        ++draws;
-        return m_draws.isEmpty() ? 0.0 : m_draws.takeFirst();
-    }
-
-    int reseeds = 0;
-    int draws = 0;
-
-private:
-    QList<double> m_draws;
-};
 
 QStringList sorted(QStringList list)
 {
