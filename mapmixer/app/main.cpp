@@ -1,39 +1,32 @@
 #include "mapmixer/core/commandline.h"
 #include "mapmixer/core/headlessshuffle.h"
-#include "mapmixer/core/maplist.h"
-#include "mapmixer/core/modsettings.h"
 #include "mapmixer/core/randomsource.h"
 #include "mapmixer/ui/mixfrm.h"
+#include "platform/dialogs/qtdialogs.h"
 #include "platform/files/filestore.h"
 #include "platform/settings/settingsstore.h"
 #include "platform/speech/speechoutput.h"
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QMessageBox>
 #include <QTextStream>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
-int runWindow(int argc, char **argv, const QString &modName)
+int runWindow(int argc, char **argv, const CommandLine &line)
 {
     QApplication app(argc, argv);
-    if (modName.isEmpty()) {
-        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Rondelay"),
-                        QStringLiteral("Tapez un Argument"), QMessageBox::Ok);
-        box.exec();
-        return 1;
-    }
     SettingsStore settings;
-    bool stored = true;
-    const QString folder =
-        ModSettings::folderFor(settings, modName, &MixFrm::askModFolder, &stored);
-    if (!stored)
-        std::fprintf(stderr, "rondelay: the folder could not be stored in the settings\n");
-
-    MixFrm window(modName, MapList::modFolderPath(folder), SpeechOutput::create());
+    QtDialogs dialogs;
+    const auto modFolder = MixFrm::startUp(line.modName, settings, dialogs);
+    if (!modFolder)
+        return 1;
+    FileStore files;
+    const std::unique_ptr<SpeechOutput> parle(SpeechOutput::create());
+    MixFrm window(line.modName, *modFolder, files, dialogs, *parle);
     QObject::connect(&window, &MixFrm::programEnded, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     window.show();
@@ -49,7 +42,7 @@ int runHeadless(int argc, char **argv, const CommandLine &line)
     RandomSource random;
     QTextStream out(stdout);
     QTextStream err(stderr);
-    return HeadlessShuffle::run(line, settings, files, random, out, err);
+    return HeadlessShuffle::report(HeadlessShuffle::run(line, settings, files, random), out, err);
 }
 
 } // namespace
@@ -59,23 +52,24 @@ int main(int argc, char **argv)
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    const CommandLine line = CommandLine::parse(arguments);
+    const auto line = CommandLine::parse(arguments);
+    if (!line) {
+        std::fprintf(stderr, "rondelay: %s\n%s", qPrintable(line.reason()),
+                     qPrintable(CommandLine::usage()));
+        return 2;
+    }
 
-    switch (line.mode) {
+    switch (line->mode) {
     case CommandLine::Mode::Help:
         std::fputs(qPrintable(CommandLine::usage()), stdout);
         return 0;
     case CommandLine::Mode::Version:
         std::fputs("rondelay " PROJECT_VERSION "\n", stdout);
         return 0;
-    case CommandLine::Mode::Invalid:
-        std::fprintf(stderr, "rondelay: %s\n%s", qPrintable(line.error),
-                     qPrintable(CommandLine::usage()));
-        return 2;
     case CommandLine::Mode::Shuffle:
-        return runHeadless(argc, argv, line);
+        return runHeadless(argc, argv, *line);
     case CommandLine::Mode::Window:
         break;
     }
-    return runWindow(argc, argv, line.modName);
+    return runWindow(argc, argv, *line);
 }

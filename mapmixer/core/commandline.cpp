@@ -1,94 +1,104 @@
 #include "mapmixer/core/commandline.h"
 
+#include <QCommandLineParser>
+
+#include <algorithm>
+
 namespace {
 
-CommandLine invalid(const QString &error)
+bool isOption(const QString &argument)
 {
-    CommandLine line;
-    line.mode = CommandLine::Mode::Invalid;
-    line.error = error;
-    return line;
+    return argument.startsWith(QLatin1String("--"));
+}
+
+Result<CommandLine> refused(const QString &reason)
+{
+    return Result<CommandLine>::failure(reason);
 }
 
 } // namespace
 
-CommandLine CommandLine::parse(const QStringList &arguments)
+Result<CommandLine> CommandLine::parse(const QStringList &arguments)
 {
-    const bool withOptions = std::any_of(arguments.cbegin(), arguments.cend(), [](const auto &a) {
-        return a.startsWith(QLatin1String("--"));
-    });
     CommandLine line;
-    if (!withOptions) {
+    if (std::none_of(arguments.cbegin(), arguments.cend(), isOption)) {
         line.modName = arguments.join(QLatin1Char(' '));
         return line;
     }
 
-    bool shuffle = false;
-    bool help = false;
-    bool version = false;
-    bool timesGiven = false;
-    bool folderGiven = false;
+    const QCommandLineOption shuffle(QStringLiteral("shuffle"));
+    const QCommandLineOption times(QStringLiteral("times"), {}, QStringLiteral("N"));
+    const QCommandLineOption folder(QStringLiteral("folder"), {}, QStringLiteral("DIR"));
+    const QCommandLineOption help(QStringLiteral("help"));
+    const QCommandLineOption version(QStringLiteral("version"));
+    const QList<QCommandLineOption> options = {shuffle, times, folder, help, version};
+    const auto takesValue = [&options](const QString &name) {
+        return std::any_of(options.cbegin(), options.cend(), [&name](const auto &option) {
+            return !option.valueName().isEmpty() && option.names().contains(name);
+        });
+    };
+
+    // The parser would take a word with a single dash for a short option, but such words belong
+    // to the mod name: it sees only the options and their values, after the program's name.
+    QStringList optionWords = {QStringLiteral("rondelay")};
     QStringList modWords;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
-        QString argument = arguments.at(i);
-        if (!argument.startsWith(QLatin1String("--"))) {
+        const QString &argument = arguments.at(i);
+        if (!isOption(argument)) {
             modWords << argument;
             continue;
         }
-        QString value;
-        bool hasValue = false;
-        if (const auto equals = argument.indexOf(QLatin1Char('=')); equals > 0) {
-            value = argument.mid(equals + 1);
-            argument.truncate(equals);
-            hasValue = true;
-        }
-        const bool takesValue =
-            argument == QLatin1String("--times") || argument == QLatin1String("--folder");
-        if (takesValue && !hasValue) {
-            if (i + 1 >= arguments.size())
-                return invalid(QStringLiteral("%1 needs a value").arg(argument));
-            value = arguments.at(++i);
-        } else if (!takesValue && hasValue) {
-            return invalid(QStringLiteral("%1 takes no value").arg(argument));
-        }
-
-        if (argument == QLatin1String("--shuffle")) {
-            shuffle = true;
-        } else if (argument == QLatin1String("--help")) {
-            help = true;
-        } else if (argument == QLatin1String("--version")) {
-            version = true;
-        } else if (argument == QLatin1String("--times")) {
-            bool ok = false;
-            line.times = value.toInt(&ok);
-            if (!ok || line.times < 1)
-                return invalid(
-                    QStringLiteral("--times needs a whole number of at least 1, not \"%1\"")
-                        .arg(value));
-            timesGiven = true;
-        } else if (argument == QLatin1String("--folder")) {
-            if (value.isEmpty())
-                return invalid(QStringLiteral("--folder needs a folder"));
-            line.folder = value;
-            folderGiven = true;
-        } else {
-            return invalid(QStringLiteral("unknown option %1").arg(argument));
+        // Not the parser's end of the options: this command line has no such thing.
+        if (argument.size() == 2)
+            return refused(QStringLiteral("unknown option --"));
+        optionWords << argument;
+        const QString name = argument.section(QLatin1Char('='), 0, 0);
+        const bool valueAttached = name.size() < argument.size();
+        if (valueAttached && !takesValue(name.mid(2)))
+            return refused(QStringLiteral("%1 takes no value").arg(name));
+        if (!valueAttached && takesValue(name.mid(2))) {
+            if (i + 1 == arguments.size())
+                return refused(QStringLiteral("%1 needs a value").arg(name));
+            optionWords << arguments.at(++i);
         }
     }
+    QCommandLineParser parser;
+    parser.addOptions(options);
+    // What is left to refuse is an option it does not know.
+    if (!parser.parse(optionWords)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        return refused(unknown.isEmpty()
+                           ? parser.errorText()
+                           : QStringLiteral("unknown option --%1").arg(unknown.constFirst()));
+    }
 
-    if (help || version) {
-        line.mode = help ? Mode::Help : Mode::Version;
+    // Every value is checked, also where a later one stands in for it.
+    for (const auto &value : parser.values(times)) {
+        bool ok = false;
+        line.times = value.toInt(&ok);
+        if (!ok || line.times < 1)
+            return refused(QStringLiteral("--times needs a whole number of at least 1, not \"%1\"")
+                               .arg(value));
+    }
+    for (const auto &value : parser.values(folder)) {
+        if (value.isEmpty())
+            return refused(QStringLiteral("--folder needs a folder"));
+        line.folder = value;
+    }
+
+    if (parser.isSet(help) || parser.isSet(version)) {
+        line.mode = parser.isSet(help) ? Mode::Help : Mode::Version;
         return line;
     }
-    if (!shuffle)
-        return invalid((timesGiven || folderGiven)
+    if (!parser.isSet(shuffle))
+        return refused((parser.isSet(times) || parser.isSet(folder))
                            ? QStringLiteral("--times and --folder go with --shuffle")
                            : QStringLiteral("no --shuffle given"));
     line.modName = modWords.join(QLatin1Char(' '));
-    if (folderGiven && !line.modName.isEmpty())
-        return invalid(QStringLiteral("give either --folder or a mod name, not both"));
-    if (!folderGiven && line.modName.isEmpty())
-        return invalid(QStringLiteral("--shuffle needs --folder DIR or a mod name"));
+    if (parser.isSet(folder) && !line.modName.isEmpty())
+        return refused(QStringLiteral("give either --folder or a mod name, not both"));
+    if (!parser.isSet(folder) && line.modName.isEmpty())
+        return refused(QStringLiteral("--shuffle needs --folder DIR or a mod name"));
     line.mode = Mode::Shuffle;
     return line;
 }

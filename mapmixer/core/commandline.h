@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/result/result.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -11,14 +13,14 @@
 class CommandLine
 {
 public:
-    enum class Mode { Window, Shuffle, Help, Version, Invalid };
+    enum class Mode { Window, Shuffle, Help, Version };
 
-    static CommandLine parse(const QStringList &arguments);
+    /// \a arguments without the program's name; fails with what is wrong in them.
+    static Result<CommandLine> parse(const QStringList &arguments);
     static QString usage();
 
     Mode mode = Mode::Window;
     QString modName;
     QString folder;
     int times = 1;
-    QString error;
 };

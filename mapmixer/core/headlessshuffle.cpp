@@ -2,56 +2,50 @@
 
 #include "mapmixer/core/commandline.h"
 #include "mapmixer/core/maplist.h"
-#include "mapmixer/core/modsettings.h"
 #include "mapmixer/core/randomsource.h"
-#include "platform/files/filestore.h"
-#include "platform/settings/settingsstore.h"
+#include "mapmixer/core/rondelaysettings.h"
 
-#include <QFileInfo>
 #include <QTextStream>
 
-int HeadlessShuffle::run(const CommandLine &line, const SettingsStore &settings, FileStore &files,
-                         RandomSource &random, QTextStream &out, QTextStream &err)
+Result<QStringList> HeadlessShuffle::run(const CommandLine &line, SettingsStore &settings,
+                                         FileStore &files, RandomSource &random)
 {
+    using Failure = Result<QStringList>;
     QString folder = line.folder;
     if (folder.isEmpty()) {
-        folder = ModSettings::storedFolder(settings, line.modName);
-        if (folder.isEmpty()) {
-            err << "rondelay: no folder is stored for the mod \"" << line.modName
-                << "\"; start \"rondelay " << line.modName
-                << "\" once on a desktop, or give --folder DIR\n";
-            err.flush();
-            return 1;
-        }
+        folder = RondelaySettings(settings, line.modName).modFolder();
+        if (folder.isEmpty())
+            return Failure::failure(QStringLiteral("no folder is stored for the mod \"%1\"; start "
+                                                   "\"rondelay %1\" once on a desktop, or give "
+                                                   "--folder DIR")
+                                        .arg(line.modName));
     }
     const QString modFolder = MapList::modFolderPath(folder);
-    const QString maps = MapList::mapsFolder(modFolder);
-    if (!QFileInfo(maps).isDir()) {
-        err << "rondelay: the maps folder " << maps << " does not exist\n";
-        err.flush();
-        return 1;
-    }
-    QString list = MapList::retrieve(modFolder);
-    if (list.isEmpty()) {
-        err << "rondelay: no map (.bsp file) in " << maps << "\n";
-        err.flush();
-        return 1;
-    }
+    const auto retrieved = MapList::retrieve(modFolder);
+    if (!retrieved)
+        return Failure::failure(retrieved.reason());
+    QString list = *retrieved;
     for (int i = 0; i < line.times; ++i)
         list = MapList::shuffle(list, random);
 
-    MapList::SaveContent saved;
-    QString error;
-    if (!MapList::save(modFolder, list, files, &saved, &error)) {
-        err << "rondelay: cannot write " << MapList::mapCyclePath(modFolder) << ": " << error
-            << "\n";
+    const auto content = MapList::saveContent(list);
+    if (const auto written = MapList::save(modFolder, content, files); !written)
+        return Failure::failure(QStringLiteral("cannot write %1: %2")
+                                    .arg(MapList::mapCyclePath(modFolder), written.reason()));
+    QStringList entries = MapList::pieces(content.listText);
+    entries.removeAll(QString());
+    return entries;
+}
+
+int HeadlessShuffle::report(const Result<QStringList> &cycle, QTextStream &out, QTextStream &err)
+{
+    if (!cycle) {
+        err << "rondelay: " << cycle.reason() << "\n";
         err.flush();
         return 1;
     }
-    for (const auto &entry : MapList::pieces(saved.listText)) {
-        if (!entry.isEmpty())
-            out << entry << "\n";
-    }
+    for (const auto &entry : *cycle)
+        out << entry << "\n";
     out.flush();
     return 0;
 }

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "platform/result/result.h"
+
+#include <QStringList>
+
 class CommandLine;
 class FileStore;
 class QTextStream;
@@ -7,12 +11,16 @@ class RandomSource;
 class SettingsStore;
 
 /**
- * Retrieve, shuffle and save without window or speech, for servers without a desktop. Prints
- * the new cycle on \a out; failures go to \a err with a non-zero exit code.
+ * Retrieve, shuffle and save without window or speech, for servers without a desktop. Nothing
+ * is written unless there are maps to write.
  */
 class HeadlessShuffle
 {
 public:
-    static int run(const CommandLine &line, const SettingsStore &settings, FileStore &files,
-                   RandomSource &random, QTextStream &out, QTextStream &err);
+    /// The entries of the new map cycle, in order, or why none was written.
+    static Result<QStringList> run(const CommandLine &line, SettingsStore &settings,
+                                   FileStore &files, RandomSource &random);
+    /// The program's answer: the entries on \a out, one a line, or the reason on \a err; the
+    /// exit code.
+    static int report(const Result<QStringList> &cycle, QTextStream &out, QTextStream &err);
 };

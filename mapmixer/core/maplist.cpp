@@ -55,9 +55,15 @@ QStringList MapList::findMaps(const QString &modFolder)
     return names;
 }
 
-QString MapList::retrieve(const QString &modFolder)
+Result<QString> MapList::retrieve(const QString &modFolder)
 {
+    const QString maps = mapsFolder(modFolder);
+    if (!QFileInfo(maps).isDir())
+        return Result<QString>::failure(
+            QStringLiteral("the maps folder %1 does not exist").arg(maps));
     QStringList names = findMaps(modFolder);
+    if (names.isEmpty())
+        return Result<QString>::failure(QStringLiteral("no map (.bsp file) in %1").arg(maps));
     for (auto &name : names)
         name.chop(4);
     return names.join(cr);
@@ -116,20 +122,15 @@ MapList::SaveContent MapList::saveContent(const QString &text)
     return content;
 }
 
-bool MapList::save(const QString &modFolder, const QString &text, FileStore &files,
-                   SaveContent *saved, QString *error)
+Result<> MapList::save(const QString &modFolder, const SaveContent &content, FileStore &files)
 {
-    SaveContent content = saveContent(text);
-    const auto written = files.writeAtomically(mapCyclePath(modFolder), content.bytes);
-    if (!written && error)
-        *error = written.reason();
-    if (saved)
-        *saved = std::move(content);
-    return written.ok();
+    return files.writeAtomically(mapCyclePath(modFolder), content.bytes);
 }
 
-QString MapList::loadMapCycle(const QString &modFolder, const FileStore &files)
+Result<QString> MapList::loadMapCycle(const QString &modFolder, const FileStore &files)
 {
     const auto bytes = files.readAll(mapCyclePath(modFolder));
-    return bytes ? QString::fromLocal8Bit(*bytes) : QString();
+    if (!bytes)
+        return Result<QString>::failure(bytes.reason());
+    return QString::fromLocal8Bit(*bytes);
 }

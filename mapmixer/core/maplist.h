@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/result/result.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -33,8 +35,9 @@ public:
 
     /// Map file names ("de_dust2.bsp") in the order the directory search returns them.
     static QStringList findMaps(const QString &modFolder);
-    /// The working list of the folder's maps: names without ".bsp", joined by single CRs.
-    static QString retrieve(const QString &modFolder);
+    /// The working list of the folder's maps: names without ".bsp", joined by single CRs; fails
+    /// when the maps folder is missing or holds no map.
+    static Result<QString> retrieve(const QString &modFolder);
     /// The list text without LF, split at every CR; empty pieces kept; no piece for "".
     static QStringList pieces(const QString &text);
     /// The list mixed by 1 to 120 exchanges; every non-empty entry followed by one CR.
@@ -42,9 +45,8 @@ public:
                            const Progress &progress = {});
     /// Every non-empty entry followed by CR LF, and the list as it stands after the save.
     static SaveContent saveContent(const QString &text);
-    /// Writes the map cycle file in one replacement; on failure the old file stays.
-    static bool save(const QString &modFolder, const QString &text, FileStore &files,
-                     SaveContent *saved, QString *error);
-    /// The map cycle file as text, or the empty text when there is none.
-    static QString loadMapCycle(const QString &modFolder, const FileStore &files);
+    /// Writes \a content as the map cycle file in one replacement; on failure the old file stays.
+    static Result<> save(const QString &modFolder, const SaveContent &content, FileStore &files);
+    /// The map cycle file as text, or why it cannot be read (there may be none yet).
+    static Result<QString> loadMapCycle(const QString &modFolder, const FileStore &files);
 };

@@ -12,6 +12,8 @@ class TestCommandLine : public QObject
 private slots:
     void parse_data();
     void parse();
+    void refuses_data();
+    void refuses();
     void programAnswersWithoutWindow_data();
     void programAnswersWithoutWindow();
 };
@@ -48,33 +50,51 @@ void TestCommandLine::parse_data()
     QTest::newRow("shuffle a stored mod")
         << QStringList {"--shuffle", "counter", "strike"} << Mode::Shuffle << "counter strike"
         << "" << 1;
+    QTest::newRow("single-dash words in a shuffled mod's name")
+        << QStringList {"--shuffle", "my", "-mod", "-x"} << Mode::Shuffle << "my -mod -x"
+        << "" << 1;
+    QTest::newRow("a folder that starts with a dash")
+        << QStringList {"--folder", "-odd", "--shuffle"} << Mode::Shuffle << ""
+        << "-odd" << 1;
     QTest::newRow("help") << QStringList {"--help"} << Mode::Help << ""
                           << "" << 1;
     QTest::newRow("version") << QStringList {"--version"} << Mode::Version << ""
                              << "" << 1;
     QTest::newRow("help before version") << QStringList {"--version", "--help"} << Mode::Help << ""
                                          << "" << 1;
-    QTest::newRow("unknown option") << QStringList {"--mix", "cstrike"} << Mode::Invalid << ""
-                                    << "" << 1;
+}
+
+void TestCommandLine::refuses_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("unknown option") << QStringList {"--mix", "cstrike"} << "unknown option --mix";
     QTest::newRow("times without value")
-        << QStringList {"--shuffle", "--folder", "x", "--times"} << Mode::Invalid << ""
-        << "" << 1;
+        << QStringList {"--shuffle", "--folder", "x", "--times"} << "--times needs a value";
     QTest::newRow("times not a number")
-        << QStringList {"--shuffle", "--folder", "x", "--times", "many"} << Mode::Invalid << ""
-        << "" << 1;
+        << QStringList {"--shuffle", "--folder", "x", "--times", "many"}
+        << "--times needs a whole number of at least 1, not \"many\"";
     QTest::newRow("times zero") << QStringList {"--shuffle", "--folder", "x", "--times", "0"}
-                                << Mode::Invalid << ""
-                                << "" << 1;
-    QTest::newRow("folder without shuffle") << QStringList {"--folder", "x"} << Mode::Invalid << ""
-                                            << "" << 1;
-    QTest::newRow("shuffle of nothing") << QStringList {"--shuffle"} << Mode::Invalid << ""
-                                        << "" << 1;
+                                << "--times needs a whole number of at least 1, not \"0\"";
+    QTest::newRow("an earlier wrong value counts too")
+        << QStringList {"--shuffle", "--folder", "x", "--times=0", "--times=2"}
+        << "--times needs a whole number of at least 1, not \"0\"";
+    QTest::newRow("empty folder") << QStringList {"--shuffle", "--folder="}
+                                  << "--folder needs a folder";
+    QTest::newRow("folder without shuffle")
+        << QStringList {"--folder", "x"} << "--times and --folder go with --shuffle";
+    QTest::newRow("shuffle of nothing")
+        << QStringList {"--shuffle"} << "--shuffle needs --folder DIR or a mod name";
     QTest::newRow("folder and mod together")
-        << QStringList {"--shuffle", "--folder", "x", "cstrike"} << Mode::Invalid << ""
-        << "" << 1;
+        << QStringList {"--shuffle", "--folder", "x", "cstrike"}
+        << "give either --folder or a mod name, not both";
     QTest::newRow("shuffle takes no value")
-        << QStringList {"--shuffle=yes", "--folder", "x"} << Mode::Invalid << ""
-        << "" << 1;
+        << QStringList {"--shuffle=yes", "--folder", "x"} << "--shuffle takes no value";
+    QTest::newRow("version takes no value")
+        << QStringList {"cstrike", "--version=2"} << "--version takes no value";
+    QTest::newRow("a lone double dash")
+        << QStringList {"--shuffle", "--", "cstrike"} << "unknown option --";
 }
 
 void TestCommandLine::parse()
@@ -85,14 +105,22 @@ void TestCommandLine::parse()
     QFETCH(QString, folder);
     QFETCH(int, times);
 
-    const CommandLine line = CommandLine::parse(arguments);
-    QCOMPARE(line.mode, mode);
-    QCOMPARE(line.error.isEmpty(), mode != CommandLine::Mode::Invalid);
-    if (mode == CommandLine::Mode::Invalid)
-        return;
-    QCOMPARE(line.modName, modName);
-    QCOMPARE(line.folder, folder);
-    QCOMPARE(line.times, times);
+    const auto line = CommandLine::parse(arguments);
+    QVERIFY2(line.ok(), qPrintable(line.reason()));
+    QCOMPARE(line->mode, mode);
+    QCOMPARE(line->modName, modName);
+    QCOMPARE(line->folder, folder);
+    QCOMPARE(line->times, times);
+}
+
+void TestCommandLine::refuses()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, reason);
+
+    const auto line = CommandLine::parse(arguments);
+    QVERIFY(!line.ok());
+    QCOMPARE(line.reason(), reason);
 }
 
 void TestCommandLine::programAnswersWithoutWindow_data()

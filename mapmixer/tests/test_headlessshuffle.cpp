@@ -2,14 +2,12 @@
 #include "mapmixer/core/headlessshuffle.h"
 #include "mapmixer/core/maplist.h"
 #include "mapmixer/core/randomsource.h"
+#include "mapmixer/tests/samplemod.h"
 #include "platform/files/filestore.h"
 #include "platform/settings/settingsstore.h"
 #include "platform/testsupport/fulldisk.h"
-#include "platform/testsupport/testfiles.h"
 
 #include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
 
@@ -37,11 +35,16 @@ void TestHeadlessShuffle::run_data()
     QTest::newRow("folder with backslashes") << three << true << "backslashes" << 0 << "";
     QTest::newRow("stored mod") << three << true << "stored" << 0 << "";
     QTest::newRow("five times") << three << true << "five" << 0 << "";
-    QTest::newRow("mod never stored") << three << true << "unknown mod" << 1 << "no folder";
+    QTest::newRow("mod never stored")
+        << three << true << "unknown mod" << 1
+        << "no folder is stored for the mod \"hl2mp\"; start \"rondelay hl2mp\" once on a "
+           "desktop, or give --folder DIR";
     QTest::newRow("missing maps folder")
-        << QStringList {} << false << "folder" << 1 << "does not exist";
-    QTest::newRow("no map") << QStringList {"readme.txt"} << true << "folder" << 1 << "no map";
-    QTest::newRow("disk full") << three << true << "full disk" << 1 << "No space left on device";
+        << QStringList {} << false << "folder" << 1 << "the maps folder %1/maps does not exist";
+    QTest::newRow("no map") << QStringList {"readme.txt"} << true << "folder" << 1
+                            << "no map (.bsp file) in %1/maps";
+    QTest::newRow("disk full") << three << true << "full disk" << 1
+                               << "cannot write %1/mapcycle.txt: No space left on device";
 }
 
 void TestHeadlessShuffle::run()
@@ -52,8 +55,8 @@ void TestHeadlessShuffle::run()
     QFETCH(int, exitCode);
     QFETCH(QString, message);
 
-    QTemporaryDir root;
-    const QString mod = root.filePath("cstrike");
+    SampleMod sample;
+    const QString mod = sample.path();
     QVERIFY(QDir().mkpath(mod));
     std::unique_ptr<FullDisk> disk;
     QByteArray oldCycle = "<missing>";
@@ -62,15 +65,10 @@ void TestHeadlessShuffle::run()
         if (!disk->isMounted())
             QSKIP(qPrintable(disk->whyNot()));
         oldCycle = "de_dust2\r\ncs_office\r\n";
-        QVERIFY(TestFiles::write(MapList::mapCyclePath(mod), oldCycle));
     }
     if (mapsFolder)
-        QVERIFY(QDir().mkpath(mod + "/maps"));
-    for (const auto &name : maps) {
-        QFile file(mod + "/maps/" + name);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-    }
-    SettingsStore settings(root.filePath("settings"));
+        QVERIFY(sample.write(maps, oldCycle == "<missing>" ? QByteArray() : oldCycle));
+    SettingsStore settings(sample.beside("settings"));
     settings.write("Rondelay", "counter strike", "Dossier", mod);
 
     if (disk)
@@ -90,8 +88,9 @@ void TestHeadlessShuffle::run()
                   << "--folder" << mod;
     else
         arguments << "hl2mp";
-    const CommandLine line = CommandLine::parse(arguments);
-    QCOMPARE(line.mode, CommandLine::Mode::Shuffle);
+    const auto line = CommandLine::parse(arguments);
+    QVERIFY2(line.ok(), qPrintable(line.reason()));
+    QCOMPARE(line->mode, CommandLine::Mode::Shuffle);
 
     QString out;
     QString err;
@@ -99,19 +98,21 @@ void TestHeadlessShuffle::run()
     QTextStream errStream(&err);
     FileStore files;
     RandomSource random;
-    QCOMPARE(HeadlessShuffle::run(line, settings, files, random, outStream, errStream), exitCode);
+    QCOMPARE(HeadlessShuffle::report(HeadlessShuffle::run(*line, settings, files, random),
+                                     outStream, errStream),
+             exitCode);
 
-    QFile cycle(MapList::mapCyclePath(mod));
     if (exitCode != 0) {
-        QVERIFY2(err.contains(message), qPrintable(err));
+        QVERIFY2(err.startsWith("rondelay: " + QString(message).replace("%1", mod)),
+                 qPrintable(err));
+        QVERIFY(err.endsWith('\n'));
         QVERIFY(out.isEmpty());
-        QCOMPARE(TestFiles::read(cycle.fileName()), oldCycle);
+        QCOMPARE(sample.mapCycle(), oldCycle);
         return;
     }
     QVERIFY(err.isEmpty());
     QStringList printed = out.split('\n', Qt::SkipEmptyParts);
-    QVERIFY(cycle.open(QIODevice::ReadOnly));
-    QCOMPARE(cycle.readAll(), (printed.join("\r\n") + "\r\n").toLatin1());
+    QCOMPARE(sample.mapCycle(), (printed.join("\r\n") + "\r\n").toLatin1());
     printed.sort();
     QCOMPARE(printed, (QStringList {"AIM_MAP", "cs_office", "de_dust2"}));
 }

@@ -1,5 +1,6 @@
 #include "mapmixer/core/maplist.h"
 #include "mapmixer/core/randomsource.h"
+#include "mapmixer/tests/scriptedrandom.h"
 #include "platform/files/filestore.h"
 #include "platform/testsupport/failingfilestore.h"
 #include "platform/testsupport/testfiles.h"
@@ -12,26 +13,6 @@
 #include <algorithm>
 
 namespace {
-
-/// Draws from a script, counting the re-seeds, so that every exchange can be predicted.
-class ScriptedRandom final : public RandomSource
-{
-public:
-    explicit ScriptedRandom(QList<double> draws) : m_draws(std::move(draws)) { }
-
-    void reseed() override { ++reseeds; }
-    double draw() override
-    {
-        ++draws;
-        return m_draws.isEmpty() ? 0.0 : m_draws.takeFirst();
-    }
-
-    int reseeds = 0;
-    int draws = 0;
-
-private:
-    QList<double> m_draws;
-};
 
 QStringList sorted(QStringList list)
 {
@@ -65,25 +46,29 @@ void TestMapList::retrieveListsOrdinaryBspFiles_data()
     QTest::addColumn<QStringList>("files");
     QTest::addColumn<QStringList>("folders");
     QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<QString>("reason");
 
     QTest::newRow("letter case of .bsp ignored")
         << QStringList {"maps/AIM_MAP.BSP", "maps/de_dust2.bsp", "maps/cs_italy.Bsp"}
-        << QStringList {} << QStringList {"AIM_MAP", "cs_italy", "de_dust2"};
+        << QStringList {} << QStringList {"AIM_MAP", "cs_italy", "de_dust2"} << "";
     QTest::newRow("other endings ignored")
         << QStringList {"maps/a.bsp.bak", "maps/b.bspx", "maps/c.txt", "maps/d.bsp",
                         "maps/de_dust2.res"}
-        << QStringList {} << QStringList {"d"};
+        << QStringList {} << QStringList {"d"} << "";
     QTest::newRow("folders and hidden files ignored")
         << QStringList {"maps/.hidden.bsp", "maps/real.bsp"} << QStringList {"maps/folder.bsp"}
-        << QStringList {"real"};
+        << QStringList {"real"} << "";
     QTest::newRow("maps outside the maps folder ignored")
         << QStringList {"other.bsp", "maps/sub/deep.bsp", "maps/top.bsp"} << QStringList {}
-        << QStringList {"top"};
-    QTest::newRow("no maps folder")
-        << QStringList {"mapcycle.txt"} << QStringList {} << QStringList {};
-    QTest::newRow("empty maps folder") << QStringList {} << QStringList {"maps"} << QStringList {};
+        << QStringList {"top"} << "";
+    QTest::newRow("no maps folder") << QStringList {"mapcycle.txt"} << QStringList {}
+                                    << QStringList {} << "the maps folder %1/maps does not exist";
+    QTest::newRow("empty maps folder") << QStringList {} << QStringList {"maps"} << QStringList {}
+                                       << "no map (.bsp file) in %1/maps";
+    QTest::newRow("only other files") << QStringList {"maps/de_dust2.res"} << QStringList {}
+                                      << QStringList {} << "no map (.bsp file) in %1/maps";
     QTest::newRow("names with blanks")
-        << QStringList {"maps/my map.bsp"} << QStringList {} << QStringList {"my map"};
+        << QStringList {"maps/my map.bsp"} << QStringList {} << QStringList {"my map"} << "";
 }
 
 void TestMapList::retrieveListsOrdinaryBspFiles()
@@ -91,13 +76,18 @@ void TestMapList::retrieveListsOrdinaryBspFiles()
     QFETCH(QStringList, files);
     QFETCH(QStringList, folders);
     QFETCH(QStringList, entries);
+    QFETCH(QString, reason);
     QTemporaryDir mod;
     for (const auto &file : files)
         QVERIFY(TestFiles::write(mod.filePath(file)));
     for (const auto &folder : folders)
         QVERIFY(QDir(mod.path()).mkpath(folder));
 
-    const QString list = MapList::retrieve(mod.path());
+    const auto retrieved = MapList::retrieve(mod.path());
+    QCOMPARE(retrieved.reason(), reason.arg(mod.path()));
+    if (!retrieved)
+        return;
+    const QString list = *retrieved;
     QCOMPARE(sorted(MapList::pieces(list)), entries);
     QVERIFY(!list.endsWith(QChar(13)));
     QCOMPARE(list.count(QChar(13)), std::max<qsizetype>(entries.size() - 1, 0));
@@ -263,13 +253,13 @@ void TestMapList::saveReplacesTheWholeFile()
         QVERIFY(TestFiles::write(path, oldFile));
 
     FileStore files;
-    MapList::SaveContent saved;
-    QString error;
-    QVERIFY2(MapList::save(mod.path(), list, files, &saved, &error), qPrintable(error));
+    const auto saved = MapList::save(mod.path(), MapList::saveContent(list), files);
+    QVERIFY2(saved.ok(), qPrintable(saved.reason()));
     QCOMPARE(TestFiles::read(path), newFile);
-    QCOMPARE(saved.bytes, newFile);
     QCOMPARE(QDir(mod.path()).entryList(QDir::Files), QStringList {"mapcycle.txt"});
-    QCOMPARE(MapList::loadMapCycle(mod.path(), files), QString::fromLatin1(newFile));
+    const auto loaded = MapList::loadMapCycle(mod.path(), files);
+    QVERIFY2(loaded.ok(), qPrintable(loaded.reason()));
+    QCOMPARE(*loaded, QString::fromLatin1(newFile));
 }
 
 void TestMapList::failedSaveLeavesTheOldFile()
@@ -279,18 +269,22 @@ void TestMapList::failedSaveLeavesTheOldFile()
     QVERIFY(TestFiles::write(path, "de_dust2\r\n"));
     FailingFileStore files;
     files.failAll = true;
-    MapList::SaveContent saved;
-    QString error;
-    QVERIFY(!MapList::save(mod.path(), "cs_office\r", files, &saved, &error));
-    QCOMPARE(error, QStringLiteral("Permission denied"));
+    const auto refused = MapList::save(mod.path(), MapList::saveContent("cs_office\r"), files);
+    QVERIFY(!refused);
+    QCOMPARE(refused.reason(), QStringLiteral("Permission denied"));
     QCOMPARE(TestFiles::read(path), QByteArray("de_dust2\r\n"));
 
     // A mod folder that does not exist: nothing is created, the failure is told.
     FileStore realFiles;
-    error.clear();
-    QVERIFY(!MapList::save(mod.filePath("missing"), "a", realFiles, &saved, &error));
-    QVERIFY(!error.isEmpty());
-    QVERIFY(!QFileInfo::exists(mod.filePath("missing")));
+    const QString missing = mod.filePath("missing");
+    const auto nowhere = MapList::save(missing, MapList::saveContent("a"), realFiles);
+    QVERIFY(!nowhere);
+    QVERIFY(!nowhere.reason().isEmpty());
+    QVERIFY(!QFileInfo::exists(missing));
+    // Nor is there a map cycle file to show.
+    const auto loaded = MapList::loadMapCycle(missing, realFiles);
+    QVERIFY(!loaded);
+    QVERIFY(!loaded.reason().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestMapList)

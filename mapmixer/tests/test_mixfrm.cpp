@@ -1,45 +1,29 @@
 #include "mapmixer/core/maplist.h"
+#include "mapmixer/tests/samplemod.h"
 #include "mapmixer/ui/mixfrm.h"
 #include "mapmixer/ui/picturebutton.h"
 #include "platform/files/filestore.h"
+#include "platform/settings/settingsstore.h"
 #include "platform/speech/silentspeech.h"
 #include "platform/testsupport/failingfilestore.h"
 #include "platform/testsupport/fulldisk.h"
-#include "platform/testsupport/testfiles.h"
+#include "platform/testsupport/manualspeech.h"
+#include "platform/testsupport/scripteddialogs.h"
 
-#include <QApplication>
+#include <QAbstractButton>
 #include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
 
 namespace {
 
-/// Speech whose notifications the test hands out itself.
-class ManualSpeech final : public SpeechOutput
-{
-    Q_OBJECT
-    Q_DISABLE_COPY_MOVE(ManualSpeech)
-
-public:
-    using SpeechOutput::SpeechOutput;
-
-    void speak(const QString &text) override { spoken << text; }
-    bool isSpeaking() const override { return m_ended < spoken.size(); }
-    void endNext() { emit speechEnded(spoken.at(m_ended++)); }
-
-    QStringList spoken;
-
-private:
-    int m_ended = 0;
-};
+const QByteArray oldCycle("old_map\r\nde_dust2\r\n");
 
 QStringList entries(const QString &list)
 {
@@ -47,6 +31,32 @@ QStringList entries(const QString &list)
     pieces.removeAll(QString());
     pieces.sort();
     return pieces;
+}
+
+QString caption(const QWidget *widget)
+{
+    if (widget->isWindow())
+        return widget->windowTitle();
+    if (const auto *label = qobject_cast<const QLabel *>(widget))
+        return label->text();
+    if (const auto *button = qobject_cast<const QAbstractButton *>(widget))
+        return button->text();
+    if (const auto *picture = qobject_cast<const PictureButton *>(widget))
+        return picture->word();
+    return {};
+}
+
+/// Each text prompt's answer in turn; "<cancel>" stands for Cancel.
+QList<std::optional<QString>> answersOf(const QStringList &answers)
+{
+    QList<std::optional<QString>> result;
+    for (const auto &answer : answers) {
+        if (answer == QLatin1String("<cancel>"))
+            result.append(std::nullopt);
+        else
+            result.append(answer);
+    }
+    return result;
 }
 
 } // namespace
@@ -57,8 +67,12 @@ class TestMixFrm : public QObject
 
 private slots:
     void init();
+    void startUpFindsTheModFolder_data();
+    void startUpFindsTheModFolder();
     void startUpGreetsAndRetrieves();
-    void layoutAtStart();
+    void layout_data();
+    void layout();
+    void lookAtStart();
     void paneToggle();
     void buttonsRunTheOperations();
     void emptyFolderShowsEmptyList();
@@ -68,35 +82,105 @@ private slots:
     void closeStateMachine();
 
 private:
-    void makeMod(const QStringList &maps, const QByteArray &mapCycle);
+    std::unique_ptr<MixFrm> window(FileStore *files = nullptr, const QString &modFolder = {});
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_mod;
+    std::unique_ptr<SampleMod> m_mod;
+    FileStore m_files;
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
+    std::unique_ptr<SilentSpeech> m_speech;
 };
 
 void TestMixFrm::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_mod = m_dir->filePath("cstrike");
-    makeMod({"de_dust2.bsp", "cs_office.bsp", "AIM_MAP.BSP"}, "old_map\r\nde_dust2\r\n");
+    m_mod = std::make_unique<SampleMod>();
+    QVERIFY(m_mod->write({"de_dust2.bsp", "cs_office.bsp", "AIM_MAP.BSP"}, oldCycle));
+    m_dialogs = std::make_unique<ScriptedDialogs>();
+    m_speech = std::make_unique<SilentSpeech>(SilentSpeech::Delay::None);
 }
 
-void TestMixFrm::makeMod(const QStringList &maps, const QByteArray &mapCycle)
+std::unique_ptr<MixFrm> TestMixFrm::window(FileStore *files, const QString &modFolder)
 {
-    QVERIFY(QDir().mkpath(m_mod + "/maps"));
-    for (const auto &name : maps)
-        QVERIFY(TestFiles::write(m_mod + "/maps/" + name));
-    if (!mapCycle.isNull())
-        QVERIFY(TestFiles::write(MapList::mapCyclePath(m_mod), mapCycle));
+    return std::make_unique<MixFrm>("cstrike", modFolder.isEmpty() ? m_mod->path() : modFolder,
+                                    files ? *files : m_files, *m_dialogs, *m_speech);
+}
+
+void TestMixFrm::startUpFindsTheModFolder_data()
+{
+    QTest::addColumn<QString>("modName");
+    QTest::addColumn<QString>("storedForCstrike");
+    QTest::addColumn<QStringList>("answers");
+    QTest::addColumn<int>("questions");
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("storedForMod");
+
+    QTest::newRow("no argument: only the message") << ""
+                                                   << "" << QStringList {} << 0 << "<none>"
+                                                   << "";
+    QTest::newRow("first start asks once")
+        << "cstrike"
+        << "" << QStringList {"/srv/cstrike"} << 1 << "/srv/cstrike"
+        << "/srv/cstrike";
+    QTest::newRow("cancel and empty ask again")
+        << "cstrike"
+        << "" << QStringList {"<cancel>", "", "D:\\Jeux\\cstrike\\"} << 3 << "D:/Jeux/cstrike"
+        << "D:\\Jeux\\cstrike\\";
+    QTest::newRow("blank is an answer") << "cstrike"
+                                        << "" << QStringList {" "} << 1 << " "
+                                        << " ";
+    QTest::newRow("second start uses the stored folder")
+        << "cstrike"
+        << "/srv/1" << QStringList {"/srv/2"} << 0 << "/srv/1"
+        << "/srv/1";
+    QTest::newRow("another mod is another section")
+        << "cstrike/old"
+        << "/srv/1" << QStringList {"/srv/2"} << 1 << "/srv/2"
+        << "/srv/2";
+}
+
+void TestMixFrm::startUpFindsTheModFolder()
+{
+    QFETCH(QString, modName);
+    QFETCH(QString, storedForCstrike);
+    QFETCH(QStringList, answers);
+    QFETCH(int, questions);
+    QFETCH(QString, folder);
+    QFETCH(QString, storedForMod);
+
+    const QString root = m_mod->beside("settings");
+    SettingsStore settings(root);
+    if (!storedForCstrike.isEmpty())
+        QVERIFY(settings.write("Rondelay", "cstrike", "Dossier", storedForCstrike));
+    m_dialogs->textAnswers = answersOf(answers);
+
+    const auto found = MixFrm::startUp(modName, settings, *m_dialogs);
+    QCOMPARE(found.value_or("<none>"), folder);
+    QCOMPARE(m_dialogs->count("text"), questions);
+    for (const auto &shown : std::as_const(m_dialogs->shown)) {
+        if (shown.kind == "text") {
+            QCOMPARE(shown.title, QStringLiteral("Nouveau Mod"));
+            QCOMPARE(shown.text, QStringLiteral("Dossier du nouveau Mod"));
+        }
+    }
+    if (modName.isEmpty()) {
+        QCOMPARE(m_dialogs->kinds(), QStringList {"message"});
+        QCOMPARE(m_dialogs->shown.first().title, QStringLiteral("Rondelay"));
+        QCOMPARE(m_dialogs->messages(), QStringList {"Tapez un Argument"});
+        QVERIFY(!QFileInfo::exists(root));
+        return;
+    }
+    QVERIFY(m_dialogs->messages().isEmpty());
+    const SettingsStore nextRun(root);
+    QCOMPARE(nextRun.read("Rondelay", modName, "Dossier"), storedForMod);
+    if (!storedForCstrike.isEmpty())
+        QCOMPARE(nextRun.read("Rondelay", "cstrike", "Dossier"), storedForCstrike);
 }
 
 void TestMixFrm::startUpGreetsAndRetrieves()
 {
-    auto *speech = new SilentSpeech(SilentSpeech::Delay::None);
-    QSignalSpy ended(speech, &SpeechOutput::speechEnded);
-    MixFrm window("counter strike", m_mod, speech);
+    QSignalSpy ended(m_speech.get(), &SpeechOutput::speechEnded);
+    MixFrm window("counter strike", m_mod->path(), m_files, *m_dialogs, *m_speech);
     QVERIFY(window.greetingPending());
-    QCOMPARE(window.mapCyclePath(), m_mod + "/mapcycle.txt");
+    QCOMPARE(window.mapCyclePath(), m_mod->path() + "/mapcycle.txt");
     QCOMPARE(entries(window.listText()), (QStringList {"AIM_MAP", "cs_office", "de_dust2"}));
     QVERIFY(!window.listText().endsWith(QChar(13)));
     QCOMPARE(window.findChild<QPlainTextEdit *>("MapCycleViewer")->toPlainText(),
@@ -106,103 +190,123 @@ void TestMixFrm::startUpGreetsAndRetrieves()
     QVERIFY(!window.greetingPending());
 }
 
-void TestMixFrm::layoutAtStart()
+void TestMixFrm::layout_data()
 {
-    MixFrm window("cstrike", m_mod, new SilentSpeech(SilentSpeech::Delay::None));
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QCOMPARE(window.windowTitle(), QStringLiteral("Rondelay Shuffler"));
-    QCOMPARE(window.size(), QSize(192, 550));
-    QVERIFY(!(window.windowFlags() & Qt::WindowMinimizeButtonHint));
-    QVERIFY(!(window.windowFlags() & Qt::WindowMaximizeButtonHint));
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QRect>("geometry");
+    QTest::addColumn<QString>("caption");
 
-    const auto *mapBox = window.findChild<QPlainTextEdit *>("MapBox");
-    QCOMPARE(mapBox->geometry(), QRect(13, 110, 167, 421));
+    // Twips at 15 to the pixel; the window's row is its client area.
+    QTest::newRow("window") << "MixFrm" << QRect(0, 0, 192, 550) << "Rondelay Shuffler";
+    QTest::newRow("list area") << "MapBox" << QRect(13, 110, 167, 421) << "";
+    QTest::newRow("retrieve picture") << "Command1" << QRect(37, 10, 120, 23) << "Récupérer";
+    QTest::newRow("shuffle picture") << "Command3" << QRect(37, 42, 120, 23) << "Mélanger";
+    QTest::newRow("save picture") << "Command2" << QRect(37, 74, 120, 23) << "Sauver";
+    QTest::newRow("viewer") << "MapCycleViewer" << QRect(208, 70, 167, 421) << "";
+    QTest::newRow("viewer's label") << "Label1" << QRect(208, 43, 167, 23) << "Liste en cours :";
+    QTest::newRow("pane toggle") << "Command4" << QRect(166, 49, 22, 17) << ">>";
+    QTest::newRow("progress bar") << "Progress" << QRect(0, 544, 192, 6) << "";
+    QTest::newRow("separator line") << "Line1" << QRect(193, -1, 3, 548) << "";
+}
+
+void TestMixFrm::layout()
+{
+    QFETCH(QString, control);
+    QFETCH(QRect, geometry);
+    QFETCH(QString, caption);
+
+    const auto mixFrm = window();
+    mixFrm->show();
+    QVERIFY(QTest::qWaitForWindowExposed(mixFrm.get()));
+    const QWidget *widget =
+        control == "MixFrm" ? mixFrm.get() : mixFrm->findChild<QWidget *>(control);
+    QVERIFY(widget);
+    QCOMPARE(widget->isWindow() ? widget->rect() : widget->geometry(), geometry);
+    QCOMPARE(::caption(widget), caption);
+}
+
+void TestMixFrm::lookAtStart()
+{
+    const auto mixFrm = window();
+    mixFrm->show();
+    QVERIFY(QTest::qWaitForWindowExposed(mixFrm.get()));
+    QVERIFY(!(mixFrm->windowFlags() & Qt::WindowMinimizeButtonHint));
+    QVERIFY(!(mixFrm->windowFlags() & Qt::WindowMaximizeButtonHint));
+    QCOMPARE(mixFrm->palette().color(QPalette::Window), QColor(Qt::black));
+
+    const auto *mapBox = mixFrm->findChild<QPlainTextEdit *>("MapBox");
     QCOMPARE(mapBox->palette().color(QPalette::Base), QColor(255, 255, 0));
-    const QList<QPair<QString, QString>> pictures = {
-        {"Command1", "Récupérer"}, {"Command3", "Mélanger"}, {"Command2", "Sauver"}};
-    int top = 10;
-    for (const auto &[name, word] : pictures) {
-        const auto *button = window.findChild<PictureButton *>(name);
-        QVERIFY(button);
-        QCOMPARE(button->word(), word);
-        QCOMPARE(button->geometry(), QRect(37, top, 120, 23));
-        top += 32;
-        const QImage image = button->picture().toImage();
+    for (const auto *name : {"Command1", "Command3", "Command2"}) {
+        const QImage image = mixFrm->findChild<PictureButton *>(name)->picture().toImage();
         QCOMPARE(image.size(), QSize(120, 23));
         QCOMPARE(image.pixelColor(0, 0), QColor(255, 0, 0));
         QCOMPARE(image.pixelColor(119, 22), QColor(255, 0, 0));
         QCOMPARE(image.pixelColor(2, 2), QColor(0, 0, 0));
     }
-    const auto *label = window.findChild<QLabel *>("Label1");
-    QCOMPARE(label->text(), QStringLiteral("Liste en cours :"));
-    QCOMPARE(label->geometry(), QRect(208, 43, 167, 23));
-    QCOMPARE(window.findChild<QPlainTextEdit *>("MapCycleViewer")->geometry(),
-             QRect(208, 70, 167, 421));
+    const auto *label = mixFrm->findChild<QLabel *>("Label1");
+    QCOMPARE(label->palette().color(QPalette::WindowText), QColor(255, 255, 0));
     // The right pane lies beyond the right edge until the window is widened.
-    QVERIFY(label->geometry().left() >= window.width());
-    QVERIFY(!window.findChild<QProgressBar *>("Progress")->isVisible());
-    QCOMPARE(window.findChild<QPushButton *>("Command4")->text(), QStringLiteral(">>"));
+    QVERIFY(label->geometry().left() >= mixFrm->width());
+    QVERIFY(!mixFrm->findChild<QProgressBar *>("Progress")->isVisible());
 }
 
 void TestMixFrm::paneToggle()
 {
-    MixFrm window("cstrike", m_mod, new SilentSpeech(SilentSpeech::Delay::None));
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    auto *toggle = window.findChild<QPushButton *>("Command4");
-    const auto *viewer = window.findChild<QPlainTextEdit *>("MapCycleViewer");
+    const auto mixFrm = window();
+    mixFrm->show();
+    QVERIFY(QTest::qWaitForWindowExposed(mixFrm.get()));
+    auto *toggle = mixFrm->findChild<QPushButton *>("Command4");
+    const auto *viewer = mixFrm->findChild<QPlainTextEdit *>("MapCycleViewer");
 
     QTest::mouseClick(toggle, Qt::LeftButton);
     QCOMPARE(toggle->text(), QStringLiteral("<<"));
-    QCOMPARE(window.width(), 388);
-    QVERIFY(window.rect().contains(viewer->geometry()));
+    QCOMPARE(mixFrm->width(), 388);
+    QVERIFY(mixFrm->rect().contains(viewer->geometry()));
 
     QTest::mouseClick(toggle, Qt::LeftButton);
     QCOMPARE(toggle->text(), QStringLiteral(">>"));
-    QCOMPARE(window.width(), 192);
-    QCOMPARE(window.height(), 550);
+    QCOMPARE(mixFrm->width(), 192);
+    QCOMPARE(mixFrm->height(), 550);
 }
 
 void TestMixFrm::buttonsRunTheOperations()
 {
-    MixFrm window("cstrike", m_mod, new SilentSpeech(SilentSpeech::Delay::None));
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    const QString retrieved = window.listText();
-    auto *progress = window.findChild<QProgressBar *>("Progress");
+    const auto mixFrm = window();
+    mixFrm->show();
+    QVERIFY(QTest::qWaitForWindowExposed(mixFrm.get()));
+    const QString retrieved = mixFrm->listText();
+    auto *progress = mixFrm->findChild<QProgressBar *>("Progress");
     int lastValue = -1;
     connect(progress, &QProgressBar::valueChanged, this, [&](int value) { lastValue = value; });
 
-    QTest::mouseClick(window.findChild<PictureButton *>("Command3"), Qt::LeftButton);
-    QVERIFY(window.listText().endsWith(QChar(13)));
-    QCOMPARE(entries(window.listText()), entries(retrieved));
+    QTest::mouseClick(mixFrm->findChild<PictureButton *>("Command3"), Qt::LeftButton);
+    QVERIFY(mixFrm->listText().endsWith(QChar(13)));
+    QCOMPARE(entries(mixFrm->listText()), entries(retrieved));
     QVERIFY(!progress->isVisible());
     QCOMPARE(lastValue, progress->maximum());
     QVERIFY(progress->maximum() >= 3 + 2 && progress->maximum() <= 3 + 121);
-    QCOMPARE(TestFiles::read(MapList::mapCyclePath(m_mod)), QByteArray("old_map\r\nde_dust2\r\n"));
+    QCOMPARE(m_mod->mapCycle(), oldCycle);
 
-    window.setListText("de_dust2\r\r  \rcs_office\n");
-    QTest::mouseClick(window.findChild<PictureButton *>("Command2"), Qt::LeftButton);
-    QCOMPARE(TestFiles::read(MapList::mapCyclePath(m_mod)),
-             QByteArray("de_dust2\r\n  \r\ncs_office\r\n"));
-    QCOMPARE(window.listText(), QStringLiteral("de_dust2\r  \rcs_office\r"));
-    QCOMPARE(window.findChild<QPlainTextEdit *>("MapCycleViewer")->toPlainText(),
+    mixFrm->setListText("de_dust2\r\r  \rcs_office\n");
+    QTest::mouseClick(mixFrm->findChild<PictureButton *>("Command2"), Qt::LeftButton);
+    QCOMPARE(m_mod->mapCycle(), QByteArray("de_dust2\r\n  \r\ncs_office\r\n"));
+    QCOMPARE(mixFrm->listText(), QStringLiteral("de_dust2\r  \rcs_office\r"));
+    QCOMPARE(mixFrm->findChild<QPlainTextEdit *>("MapCycleViewer")->toPlainText(),
              QStringLiteral("de_dust2\n  \ncs_office\n"));
+    QVERIFY(m_dialogs->shown.isEmpty());
 
-    QTest::mouseClick(window.findChild<PictureButton *>("Command1"), Qt::LeftButton);
-    QCOMPARE(window.listText(), retrieved);
+    QTest::mouseClick(mixFrm->findChild<PictureButton *>("Command1"), Qt::LeftButton);
+    QCOMPARE(mixFrm->listText(), retrieved);
 }
 
 void TestMixFrm::emptyFolderShowsEmptyList()
 {
-    const QString empty = m_dir->filePath("nothing here");
-    MixFrm window("cstrike", empty, new SilentSpeech(SilentSpeech::Delay::None));
-    QCOMPARE(window.listText(), QString());
-    QCOMPARE(window.findChild<QPlainTextEdit *>("MapCycleViewer")->toPlainText(), QString());
-    QTest::mouseClick(window.findChild<PictureButton *>("Command3"), Qt::LeftButton);
-    QCOMPARE(window.listText(), QString());
-    QVERIFY(!window.findChild<QProgressBar *>("Progress")->isVisible());
+    const auto mixFrm = window(nullptr, m_mod->beside("nothing here"));
+    QCOMPARE(mixFrm->listText(), QString());
+    QCOMPARE(mixFrm->findChild<QPlainTextEdit *>("MapCycleViewer")->toPlainText(), QString());
+    QTest::mouseClick(mixFrm->findChild<PictureButton *>("Command3"), Qt::LeftButton);
+    QCOMPARE(mixFrm->listText(), QString());
+    QVERIFY(!mixFrm->findChild<QProgressBar *>("Progress")->isVisible());
 }
 
 void TestMixFrm::failedSaveKeepsTheOldFileAndSaysWhy_data()
@@ -233,26 +337,25 @@ void TestMixFrm::failedSaveKeepsTheOldFileAndSaysWhy()
 
     std::unique_ptr<FullDisk> disk;
     if (why == "full disk") {
-        disk = std::make_unique<FullDisk>(m_mod);
+        disk = std::make_unique<FullDisk>(m_mod->path());
         if (!disk->isMounted())
             QSKIP(qPrintable(disk->whyNot()));
-        makeMod({"de_dust2.bsp"}, "old_map\r\nde_dust2\r\n");
+        QVERIFY(m_mod->write({"de_dust2.bsp"}, oldCycle));
     }
-    MixFrm window("cstrike", m_mod, new SilentSpeech(SilentSpeech::Delay::None));
     FailingFileStore files;
     files.failAll = why == "refused";
-    window.setFileStore(&files);
-    QStringList messages;
-    window.setMessageHandler([&](const QString &text) { messages << text; });
-    window.setListText(list);
+    const auto mixFrm = window(&files);
+    mixFrm->setListText(list);
     if (disk)
         QVERIFY(disk->fill());
-    QTest::mouseClick(window.findChild<PictureButton *>("Command2"), Qt::LeftButton);
-    QCOMPARE(messages.size(), 1);
-    QVERIFY2(messages.first().contains(reason), qPrintable(messages.first()));
-    QVERIFY(messages.first().contains("mapcycle.txt"));
-    QCOMPARE(TestFiles::read(MapList::mapCyclePath(m_mod)), QByteArray("old_map\r\nde_dust2\r\n"));
-    QCOMPARE(window.findChild<QPlainTextEdit *>("MapCycleViewer")->toPlainText(),
+    QTest::mouseClick(mixFrm->findChild<PictureButton *>("Command2"), Qt::LeftButton);
+    QCOMPARE(m_dialogs->messages().size(), 1);
+    const QString message = m_dialogs->messages().first();
+    QVERIFY2(message.contains(reason), qPrintable(message));
+    QVERIFY(message.contains("mapcycle.txt"));
+    QCOMPARE(m_dialogs->shown.first().title, QStringLiteral("Rondelay"));
+    QCOMPARE(m_mod->mapCycle(), oldCycle);
+    QCOMPARE(mixFrm->findChild<QPlainTextEdit *>("MapCycleViewer")->toPlainText(),
              QStringLiteral("old_map\nde_dust2\n"));
 }
 
@@ -279,24 +382,24 @@ void TestMixFrm::closeStateMachine()
     QFETCH(bool, closedAtOnce);
     QFETCH(bool, ended);
 
-    auto *speech = new ManualSpeech;
-    MixFrm window("cstrike", m_mod, speech);
+    ManualSpeech speech;
+    MixFrm window("cstrike", m_mod->path(), m_files, *m_dialogs, speech);
     window.setGoodbyeTimeout(goodbyesEnded == 0 ? 200 : 60000);
     QSignalSpy programEnded(&window, &MixFrm::programEnded);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QCOMPARE(speech->spoken, QStringList {"cstrike Shuffler"});
+    QCOMPARE(speech.spoken, QStringList {"cstrike Shuffler"});
 
     if (greetingEnds)
-        speech->endNext();
+        speech.endNext();
     QCOMPARE(window.greetingPending(), greetingEnds == 0);
     for (int i = 0; i < closeRequests; ++i) {
         const bool closed = window.close();
         QCOMPARE(closed, closedAtOnce);
         QCOMPARE(window.isVisible(), !closedAtOnce);
     }
-    QCOMPARE(speech->spoken.size(), 1 + closeRequests);
-    QCOMPARE(speech->spoken.last(), QStringLiteral("Good Bye"));
+    QCOMPARE(speech.spoken.size(), 1 + closeRequests);
+    QCOMPARE(speech.spoken.last(), QStringLiteral("Good Bye"));
     if (closedAtOnce) {
         QCOMPARE(programEnded.count(), 1);
         return;
@@ -307,7 +410,7 @@ void TestMixFrm::closeStateMachine()
     QCOMPARE(programEnded.count(), 0);
 
     for (int i = 0; i < goodbyesEnded; ++i)
-        speech->endNext();
+        speech.endNext();
     if (goodbyesEnded == 0)
         QTRY_COMPARE_WITH_TIMEOUT(programEnded.count(), 1, 3000);
     else
@@ -316,12 +419,12 @@ void TestMixFrm::closeStateMachine()
     QCOMPARE(window.isVisible(), !ended);
     if (ended) {
         // A later notification or close request ends nothing twice and says nothing more.
-        const auto spoken = speech->spoken.size();
-        if (speech->isSpeaking())
-            speech->endNext();
+        const auto spoken = speech.spoken.size();
+        if (speech.isSpeaking())
+            speech.endNext();
         window.close();
         QCOMPARE(programEnded.count(), 1);
-        QCOMPARE(speech->spoken.size(), spoken);
+        QCOMPARE(speech.spoken.size(), spoken);
     }
 }
 

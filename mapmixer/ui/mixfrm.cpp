@@ -1,19 +1,23 @@
 #include "mapmixer/ui/mixfrm.h"
 
 #include "mapmixer/core/maplist.h"
+#include "mapmixer/core/rondelaysettings.h"
+#include "mapmixer/core/rondelaytexts.h"
 #include "mapmixer/ui/picturebutton.h"
+#include "platform/dialogs/dialogs.h"
 #include "platform/speech/speechoutput.h"
+#include "platform/windowkit/windowkit.h"
 
 #include <QCloseEvent>
 #include <QDir>
 #include <QFrame>
-#include <QInputDialog>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+
+#include <cstdio>
 
 namespace {
 
@@ -28,21 +32,24 @@ constexpr int clientHeightTwips = 8250;
 
 constexpr int goodbyeTimeoutMs = 4000;
 
-void place(QWidget *widget, int left, int top, int width, int height)
-{
-    widget->setGeometry(MixFrm::twips(left), MixFrm::twips(top), MixFrm::twips(width),
-                        MixFrm::twips(height));
-}
+const QColor yellow(255, 255, 0);
 
 QPlainTextEdit *yellowArea(const QString &name, QWidget *parent)
 {
     auto *area = new QPlainTextEdit(parent);
     area->setObjectName(name);
     QPalette palette = area->palette();
-    palette.setColor(QPalette::Base, QColor(255, 255, 0));
+    palette.setColor(QPalette::Base, yellow);
     palette.setColor(QPalette::Text, Qt::black);
     area->setPalette(palette);
     return area;
+}
+
+PictureButton *picture(const QString &name, const QString &word, QWidget *parent)
+{
+    auto *button = new PictureButton(word, parent);
+    button->setObjectName(name);
+    return button;
 }
 
 QIcon rondelayIcon()
@@ -53,7 +60,7 @@ QIcon rondelayIcon()
     QPainter painter(&icon);
     painter.setPen(QColor(255, 0, 0));
     painter.drawRect(0, 0, 31, 31);
-    painter.setPen(QPen(QColor(255, 255, 0), 3));
+    painter.setPen(QPen(yellow, 3));
     painter.drawEllipse(7, 7, 18, 18);
     painter.drawLine(16, 4, 16, 10);
     return QIcon(icon);
@@ -61,108 +68,110 @@ QIcon rondelayIcon()
 
 } // namespace
 
-MixFrm::MixFrm(const QString &modName, const QString &modFolder, SpeechOutput *parle,
-               QWidget *parent)
+MixFrm::MixFrm(const QString &modName, const QString &modFolder, FileStore &files, Dialogs &dialogs,
+               SpeechOutput &parle, QWidget *parent)
     : QWidget(parent,
               Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                   | Qt::MSWindowsFixedSizeDialogHint),
-      m_modName(modName), m_modFolder(modFolder), m_parle(parle)
+      m_modName(modName), m_ModFolder(modFolder), m_files(files), m_dialogs(dialogs), m_Parle(parle)
 {
-    setObjectName(QStringLiteral("MixFrm"));
-    setWindowTitle(QStringLiteral("Rondelay Shuffler"));
-    setWindowIcon(rondelayIcon());
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, Qt::black);
-    setPalette(palette);
-    setAutoFillBackground(true);
-    setClientWidth(narrowOuterTwips);
+    using WindowKit::fromTwips;
 
-    m_showMessage = [this](const QString &text) {
-        QMessageBox::warning(this, QStringLiteral("Rondelay"), text);
-    };
+    setObjectName(QStringLiteral("MixFrm"));
+    setWindowTitle(RondelayTexts::windowTitle());
+    setWindowIcon(rondelayIcon());
+    WindowKit::paintBackground(this);
+    setOuterWidth(narrowOuterTwips);
+
     m_goodbyeGuard.setSingleShot(true);
     m_goodbyeGuard.setInterval(goodbyeTimeoutMs);
     connect(&m_goodbyeGuard, &QTimer::timeout, this, &MixFrm::endProgram);
+    connect(&m_Parle, &SpeechOutput::speechEnded, this, &MixFrm::Parle_SpeechEnded);
 
-    m_parle->setParent(this);
-    m_parle->setObjectName(QStringLiteral("Parle"));
-    connect(m_parle, &SpeechOutput::speechEnded, this, &MixFrm::Parle_SpeechEnded);
+    m_MapBox = yellowArea(QStringLiteral("MapBox"), this);
+    m_MapBox->setGeometry(fromTwips(195, 1650, 2505, 6315));
 
-    m_mapBox = yellowArea(QStringLiteral("MapBox"), this);
-    place(m_mapBox, 195, 1650, 2505, 6315);
+    m_Command1 = picture(QStringLiteral("Command1"), RondelayTexts::retrieveWord(), this);
+    m_Command1->setGeometry(fromTwips(555, 150, 1793, 338));
+    m_Command3 = picture(QStringLiteral("Command3"), RondelayTexts::shuffleWord(), this);
+    m_Command3->setGeometry(fromTwips(555, 630, 1793, 338));
+    m_Command2 = picture(QStringLiteral("Command2"), RondelayTexts::saveWord(), this);
+    m_Command2->setGeometry(fromTwips(555, 1110, 1793, 338));
 
-    m_command1 = new PictureButton(QStringLiteral("Récupérer"), this);
-    m_command1->setObjectName(QStringLiteral("Command1"));
-    place(m_command1, 555, 150, 1793, 338);
-    m_command3 = new PictureButton(QStringLiteral("Mélanger"), this);
-    m_command3->setObjectName(QStringLiteral("Command3"));
-    place(m_command3, 555, 630, 1793, 338);
-    m_command2 = new PictureButton(QStringLiteral("Sauver"), this);
-    m_command2->setObjectName(QStringLiteral("Command2"));
-    place(m_command2, 555, 1110, 1793, 338);
+    m_MapCycleViewer = yellowArea(QStringLiteral("MapCycleViewer"), this);
+    m_MapCycleViewer->setGeometry(fromTwips(3120, 1050, 2505, 6315));
 
-    m_mapCycleViewer = yellowArea(QStringLiteral("MapCycleViewer"), this);
-    place(m_mapCycleViewer, 3120, 1050, 2505, 6315);
+    m_Label1 = new QLabel(RondelayTexts::currentList(), this);
+    m_Label1->setObjectName(QStringLiteral("Label1"));
+    m_Label1->setAlignment(Qt::AlignCenter);
+    WindowKit::paintBackground(m_Label1);
+    WindowKit::setTextColor(m_Label1, yellow);
+    m_Label1->setFont(WindowKit::oldFont(12));
+    m_Label1->setGeometry(fromTwips(3120, 645, 2505, 345));
+    WindowKit::fitTextToWidth(m_Label1);
 
-    m_label1 = new QLabel(QStringLiteral("Liste en cours :"), this);
-    m_label1->setObjectName(QStringLiteral("Label1"));
-    m_label1->setAlignment(Qt::AlignCenter);
-    m_label1->setAutoFillBackground(true);
-    QPalette labelPalette = m_label1->palette();
-    labelPalette.setColor(QPalette::Window, Qt::black);
-    labelPalette.setColor(QPalette::WindowText, QColor(255, 255, 0));
-    m_label1->setPalette(labelPalette);
-    QFont labelFont(QStringLiteral("MS Sans Serif"), 12);
-    labelFont.setStyleHint(QFont::SansSerif);
-    m_label1->setFont(labelFont);
-    place(m_label1, 3120, 645, 2505, 345);
+    m_Command4 = new QPushButton(RondelayTexts::widen(), this);
+    m_Command4->setObjectName(QStringLiteral("Command4"));
+    m_Command4->setGeometry(fromTwips(2490, 735, 330, 255));
 
-    m_command4 = new QPushButton(QStringLiteral(">>"), this);
-    m_command4->setObjectName(QStringLiteral("Command4"));
-    place(m_command4, 2490, 735, 330, 255);
+    m_Progress = new QProgressBar(this);
+    m_Progress->setObjectName(QStringLiteral("Progress"));
+    m_Progress->setTextVisible(false);
+    m_Progress->setMinimum(0);
+    m_Progress->setGeometry(fromTwips(0, 8160, 2880, 90));
+    m_Progress->hide();
 
-    m_progress = new QProgressBar(this);
-    m_progress->setObjectName(QStringLiteral("Progress"));
-    m_progress->setTextVisible(false);
-    m_progress->setMinimum(0);
-    place(m_progress, 0, 8160, 2880, 90);
-    m_progress->hide();
+    // A line 3 pixels wide, centred on its horizontal position, from one end to the other.
+    m_Line1 = new QFrame(this);
+    m_Line1->setObjectName(QStringLiteral("Line1"));
+    WindowKit::paintBackground(m_Line1, QColor(128, 128, 128));
+    const int lineTop = WindowKit::pixels(-15);
+    m_Line1->setGeometry(WindowKit::pixels(2910) - 1, lineTop, 3,
+                         WindowKit::pixels(8190) - lineTop + 1);
 
-    m_line1 = new QFrame(this);
-    m_line1->setObjectName(QStringLiteral("Line1"));
-    m_line1->setAutoFillBackground(true);
-    QPalette linePalette = m_line1->palette();
-    linePalette.setColor(QPalette::Window, QColor(128, 128, 128));
-    m_line1->setPalette(linePalette);
-    m_line1->setGeometry(twips(2910) - 1, twips(-15), 3, twips(8190) - twips(-15) + 1);
+    setTabOrder(m_MapBox, m_Command1);
+    setTabOrder(m_Command1, m_Command3);
+    setTabOrder(m_Command3, m_Command2);
+    setTabOrder(m_Command2, m_MapCycleViewer);
+    setTabOrder(m_MapCycleViewer, m_Command4);
 
-    setTabOrder(m_mapBox, m_command1);
-    setTabOrder(m_command1, m_command3);
-    setTabOrder(m_command3, m_command2);
-    setTabOrder(m_command2, m_mapCycleViewer);
-    setTabOrder(m_mapCycleViewer, m_command4);
+    connect(m_Command1, &PictureButton::clicked, this, &MixFrm::Command1_Click);
+    connect(m_Command3, &PictureButton::clicked, this, &MixFrm::Command3_Click);
+    connect(m_Command2, &PictureButton::clicked, this, &MixFrm::Command2_Click);
+    connect(m_Command4, &QPushButton::clicked, this, &MixFrm::Command4_Click);
 
-    connect(m_command1, &PictureButton::clicked, this, &MixFrm::Command1_Click);
-    connect(m_command3, &PictureButton::clicked, this, &MixFrm::Command3_Click);
-    connect(m_command2, &PictureButton::clicked, this, &MixFrm::Command2_Click);
-    connect(m_command4, &QPushButton::clicked, this, &MixFrm::Command4_Click);
-
-    m_greetingPending = true;
-    m_parle->speak(m_modName + QStringLiteral(" Shuffler"));
+    m_GreetingPending = true;
+    m_Parle.speak(RondelayTexts::greeting(m_modName));
     Command1_Click();
 }
 
 MixFrm::~MixFrm() = default;
 
-QString MixFrm::askModFolder()
+std::optional<QString> MixFrm::startUp(const QString &modName, SettingsStore &settings,
+                                       Dialogs &dialogs)
 {
-    return QInputDialog::getText(nullptr, QStringLiteral("Nouveau Mod"),
-                                 QStringLiteral("Dossier du nouveau Mod"));
+    if (modName.isEmpty()) {
+        dialogs.inform(nullptr, RondelayTexts::programTitle(), RondelayTexts::noArgument());
+        return std::nullopt;
+    }
+    RondelaySettings stored(settings, modName);
+    QString folder = stored.modFolder();
+    if (folder.isEmpty()) {
+        // Cancel is no way out: the window cannot work without a folder.
+        while (folder.isEmpty())
+            folder =
+                dialogs
+                    .askText(nullptr, RondelayTexts::newModTitle(), RondelayTexts::newModPrompt())
+                    .value_or(QString());
+        if (const auto kept = stored.setModFolder(folder); !kept)
+            std::fprintf(stderr, "rondelay: %s\n", qPrintable(kept.reason()));
+    }
+    return MapList::modFolderPath(folder);
 }
 
 QString MixFrm::listText() const
 {
-    QString text = m_mapBox->toPlainText();
+    QString text = m_MapBox->toPlainText();
     text.replace(lf, cr);
     return text;
 }
@@ -172,61 +181,55 @@ void MixFrm::setListText(const QString &text)
     QString shown = text;
     shown.remove(lf);
     shown.replace(cr, lf);
-    m_mapBox->setPlainText(shown);
-}
-
-void MixFrm::setMessageHandler(std::function<void(const QString &)> handler)
-{
-    m_showMessage = std::move(handler);
+    m_MapBox->setPlainText(shown);
 }
 
 void MixFrm::Command1_Click()
 {
-    m_mapCyclePath = MapList::mapCyclePath(m_modFolder);
+    m_MapCyclePath = MapList::mapCyclePath(m_ModFolder);
     loadViewer();
-    setListText(MapList::retrieve(m_modFolder));
+    // A folder without maps leaves the list empty; the viewer shows what there is to see.
+    const auto retrieved = MapList::retrieve(m_ModFolder);
+    setListText(retrieved ? *retrieved : QString());
 }
 
 void MixFrm::Command3_Click()
 {
-    m_progress->setVisible(true);
+    m_Progress->setVisible(true);
     const QString list = MapList::shuffle(listText(), m_random, [this](int value, int maximum) {
-        m_progress->setMaximum(maximum);
-        m_progress->setValue(value);
+        m_Progress->setMaximum(maximum);
+        m_Progress->setValue(value);
     });
     setListText(list);
-    m_progress->hide();
+    m_Progress->hide();
 }
 
 void MixFrm::Command2_Click()
 {
-    m_mapCyclePath = MapList::mapCyclePath(m_modFolder);
+    m_MapCyclePath = MapList::mapCyclePath(m_ModFolder);
+    const QString shownPath = QDir::toNativeSeparators(m_MapCyclePath);
+    const auto content = MapList::saveContent(listText());
     // An empty map cycle would leave the server nothing to play; the headless mode refuses too.
-    if (MapList::saveContent(listText()).bytes.isEmpty()) {
-        m_showMessage(QStringLiteral("La liste ne contient aucune carte : %1 n'a pas été "
-                                     "remplacé.\nCliquez sur Récupérer pour relire les cartes.")
-                          .arg(QDir::toNativeSeparators(m_mapCyclePath)));
+    if (content.bytes.isEmpty()) {
+        m_dialogs.inform(this, RondelayTexts::programTitle(),
+                         RondelayTexts::nothingToSave().arg(shownPath));
         return;
     }
-    MapList::SaveContent saved;
-    QString error;
-    const bool written = MapList::save(m_modFolder, listText(), *m_files, &saved, &error);
-    setListText(saved.listText);
-    if (!written)
-        m_showMessage(
-            QStringLiteral("Impossible d'écrire %1 : %2\nL'ancien fichier reste en place.")
-                .arg(QDir::toNativeSeparators(m_mapCyclePath), error));
+    setListText(content.listText);
+    if (const auto written = MapList::save(m_ModFolder, content, m_files); !written)
+        m_dialogs.inform(this, RondelayTexts::programTitle(),
+                         RondelayTexts::saveFailed().arg(shownPath, written.reason()));
     loadViewer();
 }
 
 void MixFrm::Command4_Click()
 {
-    if (m_command4->text() != QLatin1String("<<")) {
-        m_command4->setText(QStringLiteral("<<"));
-        setClientWidth(wideOuterTwips);
+    if (m_Command4->text() != RondelayTexts::narrow()) {
+        m_Command4->setText(RondelayTexts::narrow());
+        setOuterWidth(wideOuterTwips);
     } else {
-        m_command4->setText(QStringLiteral(">>"));
-        setClientWidth(narrowOuterTwips);
+        m_Command4->setText(RondelayTexts::widen());
+        setOuterWidth(narrowOuterTwips);
     }
 }
 
@@ -236,8 +239,8 @@ void MixFrm::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
-    m_parle->speak(QStringLiteral("Good Bye"));
-    if (!m_greetingPending) {
+    m_Parle.speak(RondelayTexts::goodbye());
+    if (!m_GreetingPending) {
         event->ignore();
         // Without the goodbye's notification the window would never close.
         if (!m_goodbyeGuard.isActive())
@@ -253,20 +256,22 @@ void MixFrm::Parle_SpeechEnded()
 {
     if (m_ended)
         return;
-    if (m_greetingPending) {
-        m_greetingPending = false;
+    if (m_GreetingPending) {
+        m_GreetingPending = false;
         return;
     }
-    m_greetingPending = true;
+    m_GreetingPending = true;
     endProgram();
 }
 
 void MixFrm::loadViewer()
 {
-    QString text = MapList::loadMapCycle(m_modFolder, *m_files);
+    // No map cycle file yet: the viewer stays empty.
+    const auto loaded = MapList::loadMapCycle(m_ModFolder, m_files);
+    QString text = loaded ? *loaded : QString();
     text.replace(QStringLiteral("\r\n"), QString(lf));
     text.replace(cr, lf);
-    m_mapCycleViewer->setPlainText(text);
+    m_MapCycleViewer->setPlainText(text);
 }
 
 void MixFrm::endProgram()
@@ -279,7 +284,7 @@ void MixFrm::endProgram()
     emit programEnded();
 }
 
-void MixFrm::setClientWidth(int outerTwips)
+void MixFrm::setOuterWidth(int twips)
 {
-    setFixedSize(twips(outerTwips - frameTwips), twips(clientHeightTwips));
+    setFixedSize(WindowKit::fromTwips(twips - frameTwips, clientHeightTwips));
 }

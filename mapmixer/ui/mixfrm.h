@@ -1,19 +1,21 @@
 #pragma once
 
 #include "mapmixer/core/randomsource.h"
-#include "platform/files/filestore.h"
 
 #include <QTimer>
 #include <QWidget>
 
-#include <functional>
+#include <optional>
 
+class Dialogs;
+class FileStore;
 class PictureButton;
 class QFrame;
 class QLabel;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
+class SettingsStore;
 class SpeechOutput;
 
 /**
@@ -27,27 +29,25 @@ class MixFrm final : public QWidget
     Q_DISABLE_COPY_MOVE(MixFrm)
 
 public:
-    /// Greets and retrieves at once; takes \a parle over.
-    MixFrm(const QString &modName, const QString &modFolder, SpeechOutput *parle,
-           QWidget *parent = nullptr);
+    /// Greets through \a parle and retrieves at once.
+    MixFrm(const QString &modName, const QString &modFolder, FileStore &files, Dialogs &dialogs,
+           SpeechOutput &parle, QWidget *parent = nullptr);
     ~MixFrm() override;
 
-    /// The input box of the first start for a mod; an empty text for Cancel.
-    static QString askModFolder();
+    /// What comes before the window: without a mod name, the message "Tapez un Argument" and no
+    /// folder (the program ends); else the mod's folder, asked for and stored on its first start.
+    static std::optional<QString> startUp(const QString &modName, SettingsStore &settings,
+                                          Dialogs &dialogs);
 
-    QString modFolder() const { return m_modFolder; }
-    QString mapCyclePath() const { return m_mapCyclePath; }
-    bool greetingPending() const { return m_greetingPending; }
+    QString modFolder() const { return m_ModFolder; }
+    QString mapCyclePath() const { return m_MapCyclePath; }
+    bool greetingPending() const { return m_GreetingPending; }
     /// The working list, entries separated by CR.
     QString listText() const;
     void setListText(const QString &text);
 
-    void setFileStore(FileStore *files) { m_files = files; }
-    void setMessageHandler(std::function<void(const QString &)> handler);
     /// How long a refused close waits for the end of its goodbye before the program ends.
     void setGoodbyeTimeout(int milliseconds) { m_goodbyeGuard.setInterval(milliseconds); }
-
-    static int twips(int value) { return qRound(value / 15.0); }
 
 signals:
     void programEnded();
@@ -65,28 +65,27 @@ private:
     void Parle_SpeechEnded();
     void loadViewer();
     void endProgram();
-    void setClientWidth(int outerTwips);
+    void setOuterWidth(int twips);
 
     QString m_modName;
-    QString m_modFolder;
-    QString m_mapCyclePath;
-    bool m_greetingPending = false;
+    QString m_ModFolder;
+    QString m_MapCyclePath;
+    bool m_GreetingPending = false;
     bool m_ended = false;
 
-    FileStore m_ownFiles;
-    FileStore *m_files = &m_ownFiles;
+    FileStore &m_files;
+    Dialogs &m_dialogs;
     RandomSource m_random;
-    std::function<void(const QString &)> m_showMessage;
     QTimer m_goodbyeGuard;
 
-    SpeechOutput *m_parle;
-    QPlainTextEdit *m_mapBox;
-    PictureButton *m_command1;
-    PictureButton *m_command3;
-    PictureButton *m_command2;
-    QPlainTextEdit *m_mapCycleViewer;
-    QLabel *m_label1;
-    QPushButton *m_command4;
-    QProgressBar *m_progress;
-    QFrame *m_line1;
+    SpeechOutput &m_Parle;
+    QPlainTextEdit *m_MapBox;
+    PictureButton *m_Command1;
+    PictureButton *m_Command3;
+    PictureButton *m_Command2;
+    QPlainTextEdit *m_MapCycleViewer;
+    QLabel *m_Label1;
+    QPushButton *m_Command4;
+    QProgressBar *m_Progress;
+    QFrame *m_Line1;
 };

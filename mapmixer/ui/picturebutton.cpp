@@ -1,5 +1,7 @@
 #include "mapmixer/ui/picturebutton.h"
 
+#include "platform/windowkit/windowkit.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -25,7 +27,8 @@ QPixmap PictureButton::drawPicture(const QString &word, const QSize &size, const
     painter.setPen(QPen(QColor(255, 0, 0), 1));
     painter.drawRect(0, 0, size.width() - 1, size.height() - 1);
     painter.setPen(QColor(255, 255, 0));
-    painter.setFont(font);
+    // The word stays inside the frame, whatever face the desktop gives.
+    painter.setFont(WindowKit::fittedFont(font, word, size.width() - 2));
     painter.drawText(QRect(QPoint(0, 0), size), Qt::AlignCenter, word);
     return picture;
 }

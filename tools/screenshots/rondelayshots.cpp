@@ -1,33 +1,14 @@
 #include "tools/screenshots/shots.h"
 
-#include "mapmixer/core/maplist.h"
+#include "mapmixer/tests/samplemod.h"
 #include "mapmixer/ui/mixfrm.h"
+#include "platform/files/filestore.h"
 #include "platform/speech/silentspeech.h"
+#include "platform/testsupport/scripteddialogs.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 
 namespace {
-
-bool writeSampleMod(const QString &mod)
-{
-    if (!QDir().mkpath(mod + QStringLiteral("/maps")))
-        return false;
-    const QStringList maps = {"de_dust2",   "cs_office", "de_aztec",   "cs_italy", "de_nuke",
-                              "de_inferno", "as_oilrig", "cs_assault", "de_train", "aim_map"};
-    for (const auto &name : maps) {
-        QFile map(mod + QStringLiteral("/maps/") + name + QStringLiteral(".bsp"));
-        if (!map.open(QIODevice::WriteOnly))
-            return false;
-    }
-    QFile cycle(MapList::mapCyclePath(mod));
-    if (!cycle.open(QIODevice::WriteOnly))
-        return false;
-    cycle.write("de_dust2\r\nde_aztec\r\ncs_office\r\nde_nuke\r\ncs_italy\r\n");
-    return true;
-}
 
 int grabTo(QWidget &window, const QString &path)
 {
@@ -39,12 +20,18 @@ int grabTo(QWidget &window, const QString &path)
 
 int renderRondelayWindows(const QString &folder)
 {
-    QTemporaryDir dir;
-    const QString mod = dir.filePath(QStringLiteral("cstrike"));
-    if (!dir.isValid() || !writeSampleMod(mod))
+    SampleMod mod;
+    if (!mod.isValid()
+        || !mod.write({"de_dust2.bsp", "cs_office.bsp", "de_aztec.bsp", "cs_italy.bsp",
+                       "de_nuke.bsp", "de_inferno.bsp", "as_oilrig.bsp", "cs_assault.bsp",
+                       "de_train.bsp", "aim_map.bsp"},
+                      "de_dust2\r\nde_aztec\r\ncs_office\r\nde_nuke\r\ncs_italy\r\n"))
         return 0;
 
-    MixFrm window(QStringLiteral("cstrike"), mod, new SilentSpeech(SilentSpeech::Delay::None));
+    FileStore files;
+    ScriptedDialogs dialogs;
+    SilentSpeech parle(SilentSpeech::Delay::None);
+    MixFrm window(QStringLiteral("cstrike"), mod.path(), files, dialogs, parle);
     window.show();
     QCoreApplication::processEvents();
     int written = grabTo(window, folder + QStringLiteral("/rondelay-mixfrm.png"));

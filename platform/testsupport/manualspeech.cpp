@@ -1,0 +1,16 @@
+#include "platform/testsupport/manualspeech.h"
+
+void ManualSpeech::speak(const QString &text)
+{
+    spoken << text;
+}
+
+bool ManualSpeech::isSpeaking() const
+{
+    return m_ended < spoken.size();
+}
+
+void ManualSpeech::endNext()
+{
+    emit speechEnded(spoken.at(m_ended++));
+}
