@@ -80,8 +80,9 @@ public:
 
 private:
     // Small logs are counted in batches of one transaction each: twenty thousand one-line files
-    // must not cost twenty thousand synced commits.
-    static constexpr qint64 batchBytes = 16 << 20;
+    // must not cost twenty thousand synced commits. A log of a few megabytes commits on its own,
+    // so that a run stopped half-way keeps the work of every log it finished.
+    static constexpr qint64 batchBytes = 4 << 20;
     static constexpr std::size_t batchFiles = 2000;
 
     struct Finished
