@@ -54,7 +54,7 @@ private:
 
 void TestAffiche::cleanup()
 {
-    TolvaneTestBed::closeAllWindows();
+    WindowedStart::closeWindows();
 }
 
 void TestAffiche::emptyTableShowsTheHeaderOnly()

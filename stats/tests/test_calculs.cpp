@@ -47,7 +47,7 @@ private:
 
 void TestCalculs::cleanup()
 {
-    TolvaneTestBed::closeAllWindows();
+    WindowedStart::closeWindows();
 }
 
 void TestCalculs::layout()

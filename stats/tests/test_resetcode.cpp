@@ -71,7 +71,7 @@ private:
 
 void TestResetCode::cleanup()
 {
-    TolvaneTestBed::closeAllWindows();
+    WindowedStart::closeWindows();
 }
 
 void TestResetCode::resetRefusesAWrongCode_data()

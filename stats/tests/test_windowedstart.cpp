@@ -48,7 +48,7 @@ void TestWindowedStart::firstStartAsksForTheLogFolderOnce()
         ScriptedPrompts prompts;
         prompts.folderAnswer = chosen ? logs : QString();
         DataStats store;
-        QVERIFY(prepareWindowedStart(settings, prompts, store));
+        QVERIFY(WindowedStart::prepare(settings, prompts, store));
         QCOMPARE(prompts.kinds(), QStringList {"folder"});
         QVERIFY(store.isOpen());
         QCOMPARE(StatsPaths(settings).logFolder().isEmpty(), !chosen);
@@ -57,7 +57,7 @@ void TestWindowedStart::firstStartAsksForTheLogFolderOnce()
         ScriptedPrompts prompts;
         prompts.folderAnswer = logs;
         DataStats store;
-        QVERIFY(prepareWindowedStart(settings, prompts, store));
+        QVERIFY(WindowedStart::prepare(settings, prompts, store));
         QCOMPARE(prompts.count("folder"), asksOnSecondStart);
         QCOMPARE(StatsPaths(settings).logFolder(), logs);
     }
@@ -73,7 +73,7 @@ void TestWindowedStart::knownLogFolderIsNotAskedFor()
 
     ScriptedPrompts prompts;
     DataStats store;
-    QVERIFY(prepareWindowedStart(settings, prompts, store));
+    QVERIFY(WindowedStart::prepare(settings, prompts, store));
     QVERIFY(prompts.shown.isEmpty());
 }
 
@@ -91,7 +91,7 @@ void TestWindowedStart::databaseThatCannotBeOpenedIsNamed()
 
     ScriptedPrompts prompts;
     DataStats store;
-    QVERIFY(!prepareWindowedStart(settings, prompts, store));
+    QVERIFY(!WindowedStart::prepare(settings, prompts, store));
     QCOMPARE(prompts.kinds(), QStringList {"message"});
     QCOMPARE(prompts.shown.at(0).title, QStringLiteral("Tolvane"));
     QVERIFY2(prompts.shown.at(0).text.contains(QDir::toNativeSeparators(database)),
@@ -122,7 +122,7 @@ void TestWindowedStart::updateAsksAgainForAFolderNeverChosen()
     QVERIFY(StatsPaths(bed.settings).setLogFolder(QString()));
     QVERIFY(StatsPaths(bed.settings).setDatabasePath(bed.store.path()));
     DataStats store;
-    QVERIFY(prepareWindowedStart(bed.settings, bed.prompts, store));
+    QVERIFY(WindowedStart::prepare(bed.settings, bed.prompts, store));
     QCOMPARE(bed.prompts.kinds(), QStringList {"folder"});
     QVERIFY(StatsPaths(bed.settings).logFolder().isEmpty());
 

@@ -5,6 +5,7 @@
 #include "stats/store/statspaths.h"
 #include "stats/ui/affiche.h"
 #include "stats/ui/calculs.h"
+#include "stats/ui/windowedstart.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
@@ -23,7 +24,7 @@ TolvaneTestBed::TolvaneTestBed() : settings(m_dir.filePath(QStringLiteral("setti
 
 TolvaneTestBed::~TolvaneTestBed()
 {
-    closeAllWindows();
+    WindowedStart::closeWindows();
 }
 
 QString TolvaneTestBed::logFolder() const
@@ -98,15 +99,4 @@ Affiche *TolvaneTestBed::waitForNewResults(const Affiche *previous, int timeoutM
         },
         timeoutMs);
     return shown ? found : nullptr;
-}
-
-void TolvaneTestBed::closeAllWindows()
-{
-    // Picked out first: deleting a window also deletes its menus, which are in the list too.
-    QWidgetList windows;
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (qobject_cast<Affiche *>(widget) || qobject_cast<Calculs *>(widget))
-            windows.append(widget);
-    }
-    qDeleteAll(windows);
 }

@@ -4,6 +4,7 @@
 #include "stats/store/datastats.h"
 #include "stats/tests/scriptedprompts.h"
 #include "stats/ui/tolvanecontext.h"
+#include "stats/ui/windowedstart.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
@@ -14,7 +15,7 @@ class QTableView;
 
 /**
  * A store, settings, a log folder and scripted prompts in a temporary folder, and the helpers
- * the window tests share.
+ * the window tests share. Its windows are deleted with it (WindowedStart::closeWindows()).
  */
 class TolvaneTestBed
 {
@@ -40,8 +41,6 @@ public:
     static QList<Calculs *> progressWindows();
     /// Lets queued events run until a results window other than \a previous is shown.
     static Affiche *waitForNewResults(const Affiche *previous, int timeoutMs = 10000);
-    /// Deletes every window left over by a test.
-    static void closeAllWindows();
 
     DataStats store;
     SettingsStore settings;
