@@ -1,9 +1,9 @@
+#include "platform/dialogs/qtdialogs.h"
 #include "platform/settings/overlaysettings.h"
 #include "platform/settings/settingsstore.h"
 #include "stats/analysis/tolvanecommandline.h"
 #include "stats/store/datastats.h"
 #include "stats/ui/affiche.h"
-#include "stats/ui/dialogprompts.h"
 #include "stats/ui/frenchqttexts.h"
 #include "stats/ui/tolvanecontext.h"
 #include "stats/ui/tolvaneicon.h"
@@ -34,12 +34,12 @@ int runWindows(int argc, char **argv, const TolvaneCommandLine::Request &request
     SettingsStore stored;
     OverlaySettings settings(stored);
     WindowedStart::overlayPaths(settings, request.logFolder, request.database);
-    DialogPrompts prompts;
+    QtDialogs dialogs;
     DataStats store;
-    if (!WindowedStart::prepare(settings, prompts, store))
+    if (!WindowedStart::prepare(settings, dialogs, store))
         return 1;
 
-    TolvaneContext context {store, settings, prompts};
+    TolvaneContext context {store, settings, dialogs};
     Affiche::showNew(context);
     const int status = QApplication::exec();
     WindowedStart::closeWindows();

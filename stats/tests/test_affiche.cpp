@@ -394,11 +394,11 @@ void TestAffiche::updateReopensOnPlaces()
 
     Affiche *fresh = TolvaneTestBed::waitForNewResults(window);
     QVERIFY2(fresh,
-             qPrintable(bed.prompts.shown.isEmpty() ? QString("no prompt")
-                                                    : bed.prompts.shown.last().details));
+             qPrintable(bed.dialogs.shown.isEmpty() ? QString("no prompt")
+                                                    : bed.dialogs.shown.last().details));
     QTRY_VERIFY(old.isNull());
     QTRY_VERIFY(TolvaneTestBed::progressWindows().isEmpty());
-    QCOMPARE(bed.prompts.shown.size(), 0);
+    QCOMPARE(bed.dialogs.shown.size(), 0);
     QCOMPARE(fresh->dataMember(), QStringLiteral("Class2"));
     QVERIFY(fresh->mnuTrieSel(0)->isChecked());
     QVERIFY(!fresh->mnuTrieSel(1)->isChecked());

@@ -1,8 +1,8 @@
+#include "platform/dialogs/qtdialogs.h"
 #include "stats/store/statspaths.h"
 #include "stats/tests/tolvanetestbed.h"
 #include "stats/ui/affiche.h"
 #include "stats/ui/calculs.h"
-#include "stats/ui/dialogprompts.h"
 #include "stats/ui/frenchqttexts.h"
 
 #include <QDir>
@@ -156,8 +156,8 @@ void TestCalculs::failureKeepsTheWindowUntilDismissed()
     QPointer<Affiche> window(Affiche::showNew(bed.context));
     window->MnuUpdate_Click();
 
-    QTRY_COMPARE(bed.prompts.count("message"), 1);
-    const ScriptedPrompts::Shown &message = bed.prompts.shown.at(0);
+    QTRY_COMPARE(bed.dialogs.count("message"), 1);
+    const ScriptedDialogs::Shown &message = bed.dialogs.shown.at(0);
     QCOMPARE(message.title, QStringLiteral("Tolvane"));
     QCOMPARE(message.text, QStringLiteral("erreur"));
     QVERIFY(message.details.contains("missing"));
@@ -199,7 +199,7 @@ void TestCalculs::runWithoutLogsReopensTheResults()
     QVERIFY(fresh);
     QTRY_VERIFY(window.isNull());
     QTRY_VERIFY(TolvaneTestBed::progressWindows().isEmpty());
-    QCOMPARE(bed.prompts.shown.size(), 0);
+    QCOMPARE(bed.dialogs.shown.size(), 0);
     // No log, yet the ranking was renumbered.
     QCOMPARE(TolvaneTestBed::namesShown(fresh->tabResult()), QStringList({"Bob", "Alice"}));
 }
@@ -208,8 +208,8 @@ void TestCalculs::errorDetailsButtonIsFrench()
 {
     FrenchQtTexts texts;
     QVERIFY(QCoreApplication::installTranslator(&texts));
-    const std::unique_ptr<QMessageBox> box(DialogPrompts::makeMessageBox(
-        nullptr, "Tolvane", "erreur", "Le dossier des logs /srv/logs n'existe pas."));
+    const std::unique_ptr<QMessageBox> box = QtDialogs::messageBox(
+        nullptr, "Tolvane", "erreur", "Le dossier des logs /srv/logs n'existe pas.");
     QCoreApplication::removeTranslator(&texts);
 
     QPushButton *details = nullptr;
@@ -345,15 +345,15 @@ void TestCalculs::waitsInSightForAnotherWriter()
     if (reason.isEmpty()) {
         Affiche *fresh = TolvaneTestBed::waitForNewResults(window, 30000);
         QVERIFY(fresh);
-        QCOMPARE(bed.prompts.shown.size(), 0);
+        QCOMPARE(bed.dialogs.shown.size(), 0);
         QStringList names = TolvaneTestBed::namesShown(fresh->tabResult());
         names.sort();
         QCOMPARE(names,
                  reset ? QStringList({"Dave", "Erin"}) : QStringList({"Alice", "Dave", "Erin"}));
         QVERIFY(clock.elapsed() >= releaseAfterMs);
     } else {
-        QTRY_COMPARE_WITH_TIMEOUT(bed.prompts.count("message"), 1, 30000);
-        const ScriptedPrompts::Shown &message = bed.prompts.shown.at(0);
+        QTRY_COMPARE_WITH_TIMEOUT(bed.dialogs.count("message"), 1, 30000);
+        const ScriptedDialogs::Shown &message = bed.dialogs.shown.at(0);
         QCOMPARE(message.title, QStringLiteral("Tolvane"));
         QCOMPARE(message.text,
                  reset ? QStringLiteral("Les statistiques n'ont pas pu être supprimées.")

@@ -97,16 +97,16 @@ void TestResetCode::resetRefusesAWrongCode()
     QVERIFY(bed.addPlayer("Alice", 1, 1));
     Affiche window(bed.context);
     window.show();
-    bed.prompts.textAnswers = {answer};
-    bed.prompts.yesNoAnswers = {true};
+    bed.dialogs.textAnswers = {answer};
+    bed.dialogs.yesNoAnswers = {true};
 
     window.MnuRAZ_Click();
 
-    QCOMPARE(bed.prompts.kinds(), QStringList({"text", "message"}));
-    const ScriptedPrompts::Shown &asked = bed.prompts.shown.at(0);
+    QCOMPARE(bed.dialogs.kinds(), QStringList({"text", "message"}));
+    const ScriptedDialogs::Shown &asked = bed.dialogs.shown.at(0);
     QCOMPARE(asked.title, QStringLiteral("Identification"));
     QCOMPARE(asked.text, QStringLiteral("Veuillez entrer votre\ncode d'authentification"));
-    const ScriptedPrompts::Shown &refused = bed.prompts.shown.at(1);
+    const ScriptedDialogs::Shown &refused = bed.dialogs.shown.at(1);
     QCOMPARE(refused.title, QStringLiteral("Tolvane"));
     QCOMPARE(refused.text, QStringLiteral("Votre code n'est pas valide."));
     QCOMPARE(bed.store.rowCount(), 1);
@@ -122,14 +122,14 @@ void TestResetCode::resetAnsweredNoChangesNothing()
     QVERIFY(bed.addPlayer("Alice", 1, 1) && bed.addPlayer("Bob", 2, 2) && bed.rank());
     Affiche window(bed.context);
     window.show();
-    bed.prompts.textAnswers = {QStringLiteral("Secret")};
-    bed.prompts.yesNoAnswers = {false};
+    bed.dialogs.textAnswers = {QStringLiteral("Secret")};
+    bed.dialogs.yesNoAnswers = {false};
 
     window.MnuRAZ_Click();
     QTest::qWait(20);
 
-    QCOMPARE(bed.prompts.kinds(), QStringList({"text", "yesno"}));
-    const ScriptedPrompts::Shown &question = bed.prompts.shown.at(1);
+    QCOMPARE(bed.dialogs.kinds(), QStringList({"text", "yesno"}));
+    const ScriptedDialogs::Shown &question = bed.dialogs.shown.at(1);
     QCOMPARE(question.title, QStringLiteral("Confirmation"));
     QCOMPARE(question.text,
              QStringLiteral("Etes-vous sûr de vouloir totalement supprimer les "
@@ -165,15 +165,15 @@ void TestResetCode::resetEmptiesAndReopensWithTheHeaderOnly()
         QVERIFY(bed.addPlayer(QStringLiteral("Player %1").arg(i), i, i));
     QVERIFY(bed.rank());
     auto *window = Affiche::showNew(bed.context);
-    bed.prompts.textAnswers = {answer};
-    bed.prompts.yesNoAnswers = {true};
+    bed.dialogs.textAnswers = {answer};
+    bed.dialogs.yesNoAnswers = {true};
 
     window->MnuRAZ_Click();
 
     Affiche *fresh = TolvaneTestBed::waitForNewResults(window);
     QVERIFY(fresh);
     QTRY_VERIFY(TolvaneTestBed::progressWindows().isEmpty());
-    QCOMPARE(bed.prompts.kinds(), QStringList({"text", "yesno"}));
+    QCOMPARE(bed.dialogs.kinds(), QStringList({"text", "yesno"}));
     QCOMPARE(bed.store.rowCount(), 0);
     QCOMPARE(fresh->tabResult()->model()->rowCount(), 0);
     QCOMPARE(fresh->tabResult()->model()->columnCount(), 33);
@@ -190,8 +190,8 @@ void TestResetCode::resetKeepsThePlayersOfTheLogsPresent()
                           "\"Erin<1><BOT><CT>\" with \"deagle\"",
                           "L 08/05/2013 - 21:00:00: Log file closed"}));
     auto *window = Affiche::showNew(bed.context);
-    bed.prompts.textAnswers = {QString()};
-    bed.prompts.yesNoAnswers = {true};
+    bed.dialogs.textAnswers = {QString()};
+    bed.dialogs.yesNoAnswers = {true};
 
     window->MnuRAZ_Click();
 
@@ -255,7 +255,7 @@ void TestResetCode::changeCode()
     QVERIFY(bed.isReady());
     QVERIFY(AccessCode(bed.settings).change(code));
     Affiche window(bed.context);
-    bed.prompts.textAnswers = answers;
+    bed.dialogs.textAnswers = answers;
     const QString stored = storedCode(bed);
     const QByteArray onDisk = settingsFile(bed);
 
@@ -266,19 +266,19 @@ void TestResetCode::changeCode()
         window.MnuCodeChg_Click();
     }
 
-    QCOMPARE(bed.prompts.kinds(), prompts);
-    QCOMPARE(bed.prompts.shown.at(0).title, QStringLiteral("Identification"));
-    QCOMPARE(bed.prompts.shown.at(0).text,
+    QCOMPARE(bed.dialogs.kinds(), prompts);
+    QCOMPARE(bed.dialogs.shown.at(0).title, QStringLiteral("Identification"));
+    QCOMPARE(bed.dialogs.shown.at(0).text,
              QStringLiteral("Veuillez entrer votre\ncode d'authentification actuel"));
     if (prompts.at(1) == QLatin1String("text")) {
-        QCOMPARE(bed.prompts.shown.at(1).title, QStringLiteral("Identification"));
-        QCOMPARE(bed.prompts.shown.at(1).text,
+        QCOMPARE(bed.dialogs.shown.at(1).title, QStringLiteral("Identification"));
+        QCOMPARE(bed.dialogs.shown.at(1).text,
                  QStringLiteral("Veuillez entrer votre nouveau\ncode d'authentification"));
     } else {
-        QCOMPARE(bed.prompts.shown.at(1).text, QStringLiteral("Votre code n'est pas valide."));
+        QCOMPARE(bed.dialogs.shown.at(1).text, QStringLiteral("Votre code n'est pas valide."));
     }
     if (diskFull) {
-        QCOMPARE(bed.prompts.shown.at(2).text,
+        QCOMPARE(bed.dialogs.shown.at(2).text,
                  QStringLiteral("Le nouveau code n'a pas pu être enregistré."));
         QCOMPARE(storedCode(bed), stored);
         QCOMPARE(settingsFile(bed), onDisk);

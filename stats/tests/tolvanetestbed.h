@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/settings/settingsstore.h"
+#include "platform/testsupport/scripteddialogs.h"
 #include "stats/store/datastats.h"
-#include "stats/tests/scriptedprompts.h"
 #include "stats/ui/tolvanecontext.h"
 #include "stats/ui/windowedstart.h"
 
@@ -14,7 +14,7 @@ class Calculs;
 class QTableView;
 
 /**
- * A store, settings, a log folder and scripted prompts in a temporary folder, and the helpers
+ * A store, settings, a log folder and scripted dialogs in a temporary folder, and the helpers
  * the window tests share. Its windows are deleted with it (WindowedStart::closeWindows()).
  */
 class TolvaneTestBed
@@ -44,8 +44,8 @@ public:
 
     DataStats store;
     SettingsStore settings;
-    ScriptedPrompts prompts;
-    TolvaneContext context {store, settings, prompts};
+    ScriptedDialogs dialogs;
+    TolvaneContext context {store, settings, dialogs};
 
 private:
     bool m_ready = false;

@@ -1,12 +1,12 @@
 #include "stats/ui/affiche.h"
 
+#include "platform/dialogs/dialogs.h"
 #include "stats/store/accesscode.h"
 #include "stats/store/datastats.h"
 #include "stats/store/rankingsource.h"
 #include "stats/store/statscolumns.h"
 #include "stats/store/statspaths.h"
 #include "stats/ui/calculs.h"
-#include "stats/ui/prompts.h"
 #include "stats/ui/statsgridmodel.h"
 #include "stats/ui/tolvanecontext.h"
 #include "stats/ui/tolvaneicon.h"
@@ -258,7 +258,7 @@ bool Affiche::knowsLogFolder()
     if (!paths.logFolder().isEmpty())
         return true;
     // Not chosen at start-up: asked again, rather than running on no folder at all.
-    const QString folder = m_context.prompts.chooseFolder(this, TolvaneTexts::chooseLogFolder());
+    const QString folder = m_context.dialogs.chooseFolder(this, TolvaneTexts::chooseLogFolder());
     if (folder.isEmpty())
         return false;
     paths.setLogFolder(folder);
@@ -280,37 +280,37 @@ void Affiche::MnuTrieSel_Click(int index)
 
 void Affiche::MnuRAZ_Click()
 {
-    Prompts &prompts = m_context.prompts;
+    Dialogs &dialogs = m_context.dialogs;
     const QString typed =
-        prompts.askText(this, TolvaneTexts::identificationTitle(), TolvaneTexts::codePrompt())
+        dialogs.askText(this, TolvaneTexts::identificationTitle(), TolvaneTexts::codePrompt())
             .value_or(QString());
     if (!AccessCode(m_context.settings).matches(typed)) {
-        prompts.showMessage(this, TolvaneTexts::programTitle(), TolvaneTexts::wrongCode());
+        dialogs.inform(this, TolvaneTexts::programTitle(), TolvaneTexts::wrongCode());
         return;
     }
-    if (prompts.askYesNo(this, TolvaneTexts::confirmationTitle(), TolvaneTexts::confirmation()))
+    if (dialogs.askYesNo(this, TolvaneTexts::confirmationTitle(), TolvaneTexts::confirmation()))
         RazStats();
 }
 
 void Affiche::MnuCodeChg_Click()
 {
-    Prompts &prompts = m_context.prompts;
+    Dialogs &dialogs = m_context.dialogs;
     AccessCode code(m_context.settings);
     const QString typed =
-        prompts
+        dialogs
             .askText(this, TolvaneTexts::identificationTitle(), TolvaneTexts::currentCodePrompt())
             .value_or(QString());
     if (!code.matches(typed)) {
-        prompts.showMessage(this, TolvaneTexts::programTitle(), TolvaneTexts::wrongCode());
+        dialogs.inform(this, TolvaneTexts::programTitle(), TolvaneTexts::wrongCode());
         return;
     }
     const std::optional<QString> newCode =
-        prompts.askText(this, TolvaneTexts::identificationTitle(), TolvaneTexts::newCodePrompt());
+        dialogs.askText(this, TolvaneTexts::identificationTitle(), TolvaneTexts::newCodePrompt());
     // Cancel keeps the code in force: whoever cancels expects nothing to have changed.
     if (!newCode)
         return;
     if (!code.change(*newCode))
-        prompts.showMessage(this, TolvaneTexts::programTitle(), TolvaneTexts::codeNotStored());
+        dialogs.inform(this, TolvaneTexts::programTitle(), TolvaneTexts::codeNotStored());
 }
 
 void Affiche::RazStats()

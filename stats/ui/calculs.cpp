@@ -1,11 +1,11 @@
 #include "stats/ui/calculs.h"
 
+#include "platform/dialogs/dialogs.h"
 #include "platform/settings/settingsstore.h"
 #include "stats/store/datastats.h"
 #include "stats/store/statspaths.h"
 #include "stats/ui/affiche.h"
 #include "stats/ui/frenchreasons.h"
-#include "stats/ui/prompts.h"
 #include "stats/ui/tolvanecontext.h"
 #include "stats/ui/tolvaneicon.h"
 #include "stats/ui/tolvanetexts.h"
@@ -275,7 +275,7 @@ void Calculs::UpdateRun()
         m_failed = true;
         const QString details = FrenchReasons::translate(reason);
         showStopped(details);
-        m_context.prompts.showMessage(this, TolvaneTexts::programTitle(), failure, details);
+        m_context.dialogs.inform(this, TolvaneTexts::programTitle(), failure, details);
         // Escape reaches a window without a frame only once it is the active one.
         raise();
         activateWindow();

@@ -5,7 +5,7 @@
 #include <chrono>
 
 class DataStats;
-class Prompts;
+class Dialogs;
 class SettingsStore;
 
 /** What every Tolvane window works with; it outlives all of them. */
@@ -13,7 +13,7 @@ struct TolvaneContext
 {
     DataStats &store;
     SettingsStore &settings;
-    Prompts &prompts;
+    Dialogs &dialogs;
     /// How long an update of the windows waits for another program writing to the database.
     std::chrono::milliseconds writerWaitBound = UpdateRun::defaultWaitBound;
 };

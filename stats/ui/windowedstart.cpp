@@ -1,12 +1,12 @@
 #include "stats/ui/windowedstart.h"
 
+#include "platform/dialogs/dialogs.h"
 #include "platform/settings/overlaysettings.h"
 #include "platform/settings/settingsstore.h"
 #include "stats/store/datastats.h"
 #include "stats/store/statspaths.h"
 #include "stats/ui/affiche.h"
 #include "stats/ui/calculs.h"
-#include "stats/ui/prompts.h"
 #include "stats/ui/tolvanetexts.h"
 
 #include <QApplication>
@@ -25,20 +25,20 @@ void overlayPaths(OverlaySettings &settings, const QString &logFolder, const QSt
                          QStringLiteral("Database"), QFileInfo(database).absoluteFilePath());
 }
 
-bool prepare(SettingsStore &settings, Prompts &prompts, DataStats &store)
+bool prepare(SettingsStore &settings, Dialogs &dialogs, DataStats &store)
 {
     StatsPaths paths(settings);
     if (paths.logFolder().isEmpty()) {
-        const QString folder = prompts.chooseFolder(nullptr, TolvaneTexts::chooseLogFolder());
+        const QString folder = dialogs.chooseFolder(nullptr, TolvaneTexts::chooseLogFolder());
         if (!folder.isEmpty())
             paths.setLogFolder(folder);
     }
     const QString database = paths.databasePath();
     if (store.open(database))
         return true;
-    prompts.showMessage(nullptr, TolvaneTexts::programTitle(),
-                        TolvaneTexts::databaseNotOpened().arg(QDir::toNativeSeparators(database),
-                                                              store.errorString()));
+    dialogs.inform(nullptr, TolvaneTexts::programTitle(),
+                   TolvaneTexts::databaseNotOpened().arg(QDir::toNativeSeparators(database),
+                                                         store.errorString()));
     return false;
 }
 

@@ -4,7 +4,7 @@
 
 class DataStats;
 class OverlaySettings;
-class Prompts;
+class Dialogs;
 class SettingsStore;
 
 /** What happens between the start of the windowed program and its first results window. */
@@ -16,7 +16,7 @@ void overlayPaths(OverlaySettings &settings, const QString &logFolder, const QSt
 
 /// Asks for the log folder when none is known yet and keeps the answer, then opens the store.
 /// False, after telling the user which file could not be opened and why, when the store fails.
-bool prepare(SettingsStore &settings, Prompts &prompts, DataStats &store);
+bool prepare(SettingsStore &settings, Dialogs &dialogs, DataStats &store);
 
 /// Deletes the Tolvane windows still open: they read through the store, which must outlive them.
 void closeWindows();

@@ -1,12 +1,12 @@
 #include "tools/screenshots/shots.h"
 
+#include "platform/dialogs/qtdialogs.h"
 #include "platform/settings/settingsstore.h"
 #include "stats/analysis/rankplayers.h"
 #include "stats/store/datastats.h"
 #include "stats/store/statscolumns.h"
 #include "stats/ui/affiche.h"
 #include "stats/ui/calculs.h"
-#include "stats/ui/dialogprompts.h"
 #include "stats/ui/tolvanecontext.h"
 #include "stats/ui/tolvaneicon.h"
 #include "stats/ui/tolvanetexts.h"
@@ -55,7 +55,7 @@ int renderTolvaneWindows(const QString &folder)
 {
     QTemporaryDir dir;
     SettingsStore settings(dir.filePath(QStringLiteral("settings")));
-    DialogPrompts prompts;
+    QtDialogs dialogs;
     DataStats store;
     if (!dir.isValid() || !store.open(dir.filePath(QStringLiteral("Stats.db")))
         || !fillSample(store)) {
@@ -63,7 +63,7 @@ int renderTolvaneWindows(const QString &folder)
                      qPrintable(store.errorString()));
         return 0;
     }
-    TolvaneContext context {store, settings, prompts};
+    TolvaneContext context {store, settings, dialogs};
     int written = 0;
 
     {
@@ -94,8 +94,8 @@ int renderTolvaneWindows(const QString &folder)
         {"tolvane-prompt-new-code.png", TolvaneTexts::newCodePrompt()},
     };
     for (const auto &prompt : textPrompts) {
-        const std::unique_ptr<QInputDialog> dialog(DialogPrompts::makeTextDialog(
-            nullptr, TolvaneTexts::identificationTitle(), prompt.label));
+        const std::unique_ptr<QInputDialog> dialog =
+            QtDialogs::textDialog(nullptr, TolvaneTexts::identificationTitle(), prompt.label);
         written += save(dialog.get(), folder, QLatin1String(prompt.file));
     }
 
@@ -109,13 +109,13 @@ int renderTolvaneWindows(const QString &folder)
         {"tolvane-message-erreur.png", TolvaneTexts::programTitle(), TolvaneTexts::runFailed()},
     };
     for (const auto &message : messages) {
-        const std::unique_ptr<QMessageBox> box(
-            DialogPrompts::makeMessageBox(nullptr, message.title, message.text));
+        const std::unique_ptr<QMessageBox> box =
+            QtDialogs::messageBox(nullptr, message.title, message.text);
         written += save(box.get(), folder, QLatin1String(message.file));
     }
     {
-        const std::unique_ptr<QMessageBox> box(DialogPrompts::makeYesNoBox(
-            nullptr, TolvaneTexts::confirmationTitle(), TolvaneTexts::confirmation()));
+        const std::unique_ptr<QMessageBox> box = QtDialogs::yesNoBox(
+            nullptr, TolvaneTexts::confirmationTitle(), TolvaneTexts::confirmation());
         written += save(box.get(), folder, QStringLiteral("tolvane-question-confirmation.png"));
     }
 
