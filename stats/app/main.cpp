@@ -3,6 +3,7 @@
 #include "platform/settings/settingsstore.h"
 #include "stats/analysis/tolvanecommandline.h"
 #include "stats/store/datastats.h"
+#include "stats/store/tolvanesettings.h"
 #include "stats/ui/affiche.h"
 #include "stats/ui/frenchqttexts.h"
 #include "stats/ui/tolvanecontext.h"
@@ -19,7 +20,7 @@ namespace {
 
 void nameApplication()
 {
-    QCoreApplication::setApplicationName(QStringLiteral("Tolvane"));
+    QCoreApplication::setApplicationName(TolvaneSettings::application());
     QCoreApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
 }
 

@@ -1,9 +1,9 @@
+#include "platform/testsupport/testfiles.h"
 #include "stats/store/accesscode.h"
+#include "stats/store/tolvanesettings.h"
 #include "stats/tests/tolvanetestbed.h"
 #include "stats/ui/affiche.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTableView>
 #include <QTest>
 
@@ -33,12 +33,11 @@ private slots:
 private:
     static QString storedCode(TolvaneTestBed &bed)
     {
-        return bed.settings.read("Tolvane", "Authentification", "Code");
+        return TolvaneSettings(bed.settings).value(TolvaneSettings::Key::Code);
     }
-    static QByteArray settingsFile(const TolvaneTestBed &bed)
+    static QByteArray settingsFile(TolvaneTestBed &bed)
     {
-        QFile file(QDir(bed.logFolder()).filePath("../settings/Tolvane.conf"));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        return TestFiles::read(TolvaneSettings(bed.settings).location());
     }
 };
 
@@ -93,7 +92,7 @@ void TestResetCode::resetRefusesAWrongCode()
 
     TolvaneTestBed bed;
     QVERIFY(bed.isReady());
-    QVERIFY(AccessCode(bed.settings).change(code));
+    QVERIFY(bed.accessCode().change(code));
     QVERIFY(bed.addPlayer("Alice", 1, 1));
     Affiche window(bed.context);
     window.show();
@@ -118,7 +117,7 @@ void TestResetCode::resetAnsweredNoChangesNothing()
 {
     TolvaneTestBed bed;
     QVERIFY(bed.isReady());
-    QVERIFY(AccessCode(bed.settings).change("Secret"));
+    QVERIFY(bed.accessCode().change("Secret"));
     QVERIFY(bed.addPlayer("Alice", 1, 1) && bed.addPlayer("Bob", 2, 2) && bed.rank());
     Affiche window(bed.context);
     window.show();
@@ -160,7 +159,7 @@ void TestResetCode::resetEmptiesAndReopensWithTheHeaderOnly()
 
     TolvaneTestBed bed;
     QVERIFY(bed.isReady());
-    QVERIFY(AccessCode(bed.settings).change(code));
+    QVERIFY(bed.accessCode().change(code));
     for (int i = 0; i < players; ++i)
         QVERIFY(bed.addPlayer(QStringLiteral("Player %1").arg(i), i, i));
     QVERIFY(bed.rank());
@@ -253,7 +252,7 @@ void TestResetCode::changeCode()
 
     TolvaneTestBed bed;
     QVERIFY(bed.isReady());
-    QVERIFY(AccessCode(bed.settings).change(code));
+    QVERIFY(bed.accessCode().change(code));
     Affiche window(bed.context);
     bed.dialogs.textAnswers = answers;
     const QString stored = storedCode(bed);
@@ -283,8 +282,8 @@ void TestResetCode::changeCode()
         QCOMPARE(storedCode(bed), stored);
         QCOMPARE(settingsFile(bed), onDisk);
     }
-    QVERIFY(AccessCode(bed.settings).matches(acceptedAfter));
-    QVERIFY(!AccessCode(bed.settings).matches(refusedAfter));
+    QVERIFY(bed.accessCode().matches(acceptedAfter));
+    QVERIFY(!bed.accessCode().matches(refusedAfter));
     if (!acceptedAfter.isEmpty())
         QVERIFY(!storedCode(bed).contains(acceptedAfter));
 }

@@ -28,6 +28,8 @@ public:
     TolvaneTestBed &operator=(const TolvaneTestBed &) = delete;
 
     bool isReady() const { return m_ready; }
+    /// The access code as the windows of this bed check and set it.
+    AccessCode accessCode() { return AccessCode(settings, context.accessCodeIterations); }
     QString logFolder() const;
 
     /// Adds a player with these counters; call rank() afterwards to give the places.

@@ -284,7 +284,7 @@ void Affiche::MnuRAZ_Click()
     const QString typed =
         dialogs.askText(this, TolvaneTexts::identificationTitle(), TolvaneTexts::codePrompt())
             .value_or(QString());
-    if (!AccessCode(m_context.settings).matches(typed)) {
+    if (!AccessCode(m_context.settings, m_context.accessCodeIterations).matches(typed)) {
         dialogs.inform(this, TolvaneTexts::programTitle(), TolvaneTexts::wrongCode());
         return;
     }
@@ -295,7 +295,7 @@ void Affiche::MnuRAZ_Click()
 void Affiche::MnuCodeChg_Click()
 {
     Dialogs &dialogs = m_context.dialogs;
-    AccessCode code(m_context.settings);
+    AccessCode code(m_context.settings, m_context.accessCodeIterations);
     const QString typed =
         dialogs
             .askText(this, TolvaneTexts::identificationTitle(), TolvaneTexts::currentCodePrompt())

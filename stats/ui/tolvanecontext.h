@@ -1,6 +1,7 @@
 #pragma once
 
 #include "stats/analysis/updaterun.h"
+#include "stats/store/accesscode.h"
 
 #include <chrono>
 
@@ -16,4 +17,6 @@ struct TolvaneContext
     Dialogs &dialogs;
     /// How long an update of the windows waits for another program writing to the database.
     std::chrono::milliseconds writerWaitBound = UpdateRun::defaultWaitBound;
+    /// What checking an access code set from the windows costs: rounds of the key derivation.
+    int accessCodeIterations = AccessCode::Iterations;
 };

@@ -5,6 +5,7 @@
 #include "platform/settings/settingsstore.h"
 #include "stats/store/datastats.h"
 #include "stats/store/statspaths.h"
+#include "stats/store/tolvanesettings.h"
 #include "stats/ui/affiche.h"
 #include "stats/ui/calculs.h"
 #include "stats/ui/tolvanetexts.h"
@@ -18,11 +19,11 @@ namespace WindowedStart {
 void overlayPaths(OverlaySettings &settings, const QString &logFolder, const QString &database)
 {
     if (!logFolder.isEmpty())
-        settings.overlay(QStringLiteral("Tolvane"), QStringLiteral("Paths"),
-                         QStringLiteral("LogFolder"), QDir(logFolder).absolutePath());
+        TolvaneSettings::overlay(settings, TolvaneSettings::Key::LogFolder,
+                                 QDir(logFolder).absolutePath());
     if (!database.isEmpty())
-        settings.overlay(QStringLiteral("Tolvane"), QStringLiteral("Paths"),
-                         QStringLiteral("Database"), QFileInfo(database).absoluteFilePath());
+        TolvaneSettings::overlay(settings, TolvaneSettings::Key::Database,
+                                 QFileInfo(database).absoluteFilePath());
 }
 
 bool prepare(SettingsStore &settings, Dialogs &dialogs, DataStats &store)
