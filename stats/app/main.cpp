@@ -28,7 +28,7 @@ int runWindows(int argc, char **argv, const TolvaneCommandLine::Request &request
 {
     QApplication app(argc, argv);
     nameApplication();
-    QApplication::setWindowIcon(TolvaneIcon::icon());
+    QApplication::setWindowIcon(TolvaneIcon().icon());
     FrenchQtTexts frenchQtTexts;
     QApplication::installTranslator(&frenchQtTexts);
 

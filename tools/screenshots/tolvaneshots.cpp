@@ -119,7 +119,7 @@ int renderTolvaneWindows(const QString &folder)
         written += save(box.get(), folder, QStringLiteral("tolvane-question-confirmation.png"));
     }
 
-    written += TolvaneIcon::image(32).save(QDir(folder).filePath("tolvane-icon-32.png"));
-    written += TolvaneIcon::image(16).save(QDir(folder).filePath("tolvane-icon-16.png"));
+    written += TolvaneIcon().image(32).save(QDir(folder).filePath("tolvane-icon-32.png"));
+    written += TolvaneIcon().image(16).save(QDir(folder).filePath("tolvane-icon-16.png"));
     return written;
 }
