@@ -49,8 +49,8 @@ int main(int argc, char **argv)
     SettingsStore settings(settingsFolder.path());
     QtDialogs dialogs;
     DataStats store;
-    if (!store.open(QString::fromLocal8Bit(argv[1]))) {
-        std::fprintf(stderr, "%s\n", qPrintable(store.errorString()));
+    if (const Result<> opened = store.open(QString::fromLocal8Bit(argv[1])); !opened) {
+        std::fprintf(stderr, "%s\n", qPrintable(opened.reason()));
         return 1;
     }
     TolvaneContext context {store, settings, dialogs};

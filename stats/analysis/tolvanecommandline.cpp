@@ -211,21 +211,21 @@ int TolvaneCommandLine::update(const QString &logs, const QString &database,
     }
     const QString path = database.isEmpty() ? paths.databasePath() : database;
     DataStats store;
-    if (!store.open(path)) {
-        m_err << "tolvane: " << store.errorString() << "\n";
+    if (const Result<> opened = store.open(path); !opened) {
+        m_err << "tolvane: " << opened.reason() << "\n";
         m_err.flush();
         return 1;
     }
     UpdateRun run(store, logFolder);
     run.setWaitBound(waitBound);
     WaitNotice notice(m_err, QDir::toNativeSeparators(path));
-    if (!run.run(&notice)) {
+    if (const Result<> counted = run.run(&notice); !counted) {
         if (run.timedOut()) {
-            m_err << "tolvane: nothing was counted: " << run.errorString() << "\n";
+            m_err << "tolvane: nothing was counted: " << counted.reason() << "\n";
             m_err.flush();
             return 3;
         }
-        m_err << "tolvane: " << run.errorString() << "\n";
+        m_err << "tolvane: " << counted.reason() << "\n";
         m_err.flush();
         return 1;
     }
@@ -252,15 +252,16 @@ int TolvaneCommandLine::print(DataStats::Ranking order, const QString &database)
         m_err.flush();
         return 1;
     };
-    if (!store.open(database.isEmpty() ? paths.databasePath() : database,
-                    DataStats::Access::ReadOnly))
-        return failed(store.errorString());
+    if (const Result<> opened = store.open(database.isEmpty() ? paths.databasePath() : database,
+                                           DataStats::Access::ReadOnly);
+        !opened)
+        return failed(opened.reason());
 
     // The rows are written as they are read, whatever their number: the widths come first,
     // from the database's own extents of the numbers and one pass over the names alone.
-    const auto extents = store.extents();
+    const Result<DataStats::Extents> extents = store.extents();
     if (!extents)
-        return failed(store.errorString());
+        return failed(extents.reason());
     std::array<qsizetype, StatsColumns::Count> widths {};
     auto digits = [](qint64 a, qint64 b) {
         return std::max(QString::number(a).size(), QString::number(b).size());

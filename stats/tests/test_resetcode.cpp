@@ -108,7 +108,7 @@ void TestResetCode::resetRefusesAWrongCode()
     const ScriptedDialogs::Shown &refused = bed.dialogs.shown.at(1);
     QCOMPARE(refused.title, QStringLiteral("Tolvane"));
     QCOMPARE(refused.text, QStringLiteral("Votre code n'est pas valide."));
-    QCOMPARE(bed.store.rowCount(), 1);
+    QCOMPARE(StatsTest::rowCount(bed.store), 1);
     QVERIFY(TolvaneTestBed::progressWindows().isEmpty());
     QVERIFY(window.isVisible());
 }
@@ -133,7 +133,7 @@ void TestResetCode::resetAnsweredNoChangesNothing()
     QCOMPARE(question.text,
              QStringLiteral("Etes-vous sûr de vouloir totalement supprimer les "
                             "statistiques ?"));
-    QCOMPARE(bed.store.rowCount(), 2);
+    QCOMPARE(StatsTest::rowCount(bed.store), 2);
     QVERIFY(window.isVisible());
     QVERIFY(TolvaneTestBed::progressWindows().isEmpty());
     QCOMPARE(TolvaneTestBed::namesShown(window.tabResult()), QStringList({"Bob", "Alice"}));
@@ -173,7 +173,7 @@ void TestResetCode::resetEmptiesAndReopensWithTheHeaderOnly()
     QVERIFY(fresh);
     QTRY_VERIFY(TolvaneTestBed::progressWindows().isEmpty());
     QCOMPARE(bed.dialogs.kinds(), QStringList({"text", "yesno"}));
-    QCOMPARE(bed.store.rowCount(), 0);
+    QCOMPARE(StatsTest::rowCount(bed.store), 0);
     QCOMPARE(fresh->tabResult()->model()->rowCount(), 0);
     QCOMPARE(fresh->tabResult()->model()->columnCount(), 33);
     QVERIFY(fresh->mnuTrieSel(0)->isChecked());

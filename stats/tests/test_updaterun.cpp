@@ -96,10 +96,9 @@ void TestUpdateRun::cleanup()
 
 bool TestUpdateRun::run(Recorder *recorder)
 {
-    UpdateRun update(*m_store, m_logs);
-    const bool ok = update.run(recorder);
-    m_error = update.errorString();
-    return ok;
+    const Result<> counted = UpdateRun(*m_store, m_logs).run(recorder);
+    m_error = counted.reason();
+    return counted.ok();
 }
 
 void TestUpdateRun::countsMatchingFilesAndLeavesOthers()
@@ -171,14 +170,14 @@ void TestUpdateRun::decodesEachNameByItsOwnEncoding()
     QCOMPARE(row(*m_store, "Zoé").value("Kills").toInt(), 1);
     QCOMPARE(row(*m_store, "René").value("Deaths").toInt(), 1);
     QCOMPARE(row(*m_store, "😀").value("Deaths").toInt(), 1);
-    QCOMPARE(m_store->rowCount(), 6);
+    QCOMPARE(StatsTest::rowCount(*m_store), 6);
 
     // The same names again find their rows: none is garbled into a new one.
     QVERIFY(TestFiles::write(m_logs + "/L4.log",
                              log({kill("Zo\xc3\xa9", "Ren\xe9", "awp"),
                                   kill("\xc3\x89lodie", "\xf0\x9f\x98\x80 (2)", "awp")})));
     QVERIFY2(run(), qPrintable(m_error));
-    QCOMPARE(m_store->rowCount(), 6);
+    QCOMPARE(StatsTest::rowCount(*m_store), 6);
     QCOMPARE(row(*m_store, "😀").value("Deaths").toInt(), 2);
 }
 
@@ -189,7 +188,8 @@ void TestUpdateRun::removesApostrophesAndSkipsMalformedLines()
         log({kill("O'Neil", "B", "awp"), stamp() + "Server say \"no suicide\"",
              stamp() + "Server say \"they killed it\"", kill("ONeil", "B", "awp")})));
     UpdateRun update(*m_store, m_logs);
-    QVERIFY2(update.run(), qPrintable(update.errorString()));
+    const Result<> counted = update.run();
+    QVERIFY2(counted, qPrintable(counted.reason()));
     QCOMPARE(update.summary().malformed, 2);
     QCOMPARE(update.summary().events, 2);
     QCOMPARE(update.summary().lines, 6);

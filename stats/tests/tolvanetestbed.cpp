@@ -39,12 +39,12 @@ bool TolvaneTestBed::addPlayer(const QString &nom, int kills, int totalClass)
     DataStats::Counters counters {};
     counters[std::size_t(StatsColumns::Kills - StatsColumns::FirstCounter)] = kills;
     counters[std::size_t(StatsColumns::TotalClass - StatsColumns::FirstCounter)] = totalClass;
-    return store.addToPlayer(nom, counters).has_value();
+    return store.addToPlayer(nom, counters).ok();
 }
 
 bool TolvaneTestBed::rank()
 {
-    return RankPlayers(store);
+    return RankPlayers(store).ok();
 }
 
 bool TolvaneTestBed::writeLog(const QString &fileName, const QStringList &lines)

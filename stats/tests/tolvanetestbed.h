@@ -3,6 +3,7 @@
 #include "platform/settings/settingsstore.h"
 #include "platform/testsupport/scripteddialogs.h"
 #include "stats/store/datastats.h"
+#include "stats/tests/statstestsupport.h"
 #include "stats/ui/tolvanecontext.h"
 #include "stats/ui/windowedstart.h"
 

@@ -211,20 +211,23 @@ void Calculs::UpdateRun()
     QElapsedTimer clock;
     clock.start();
     bool emptied = !m_emptyFirst;
-    bool succeeded = false;
+    Result<> outcome;
     QString failure;
-    QString reason;
     while (true) {
         const auto left = std::max(std::chrono::milliseconds(0),
                                    bound - std::chrono::milliseconds(clock.elapsed()));
         if (!emptied) {
             // The lock taken here is the run's own: it is held from the emptying to the ranking.
-            emptied = store.lockWriter(left, [this, left](std::chrono::milliseconds waited) {
-                waitingForWriter(waited, left);
-            }) && store.clearStats();
+            Result<> emptying =
+                store.lockWriter(left, [this, left](std::chrono::milliseconds waited) {
+                    waitingForWriter(waited, left);
+                });
+            if (emptying)
+                emptying = store.clearStats();
+            emptied = emptying.ok();
             if (!emptied) {
                 failure = TolvaneTexts::resetFailed();
-                reason = store.errorString();
+                outcome = emptying;
                 store.unlockWriter();
             }
         }
@@ -232,13 +235,12 @@ void Calculs::UpdateRun()
             m_sinceDispatch.start();
             ::UpdateRun run(store, StatsPaths(m_context.settings).logFolder());
             run.setWaitBound(left);
-            succeeded = run.run(this);
+            outcome = run.run(this);
             // The emptying's hold, when the run ended before it took the lock over.
             store.unlockWriter();
             failure = TolvaneTexts::runFailed();
-            reason = run.errorString();
         }
-        if (succeeded || !isBusy(reason) || clock.elapsed() >= bound.count())
+        if (outcome || !isBusy(outcome.reason()) || clock.elapsed() >= bound.count())
             break;
         showWaiting(TolvaneTexts::waitingForDatabase());
         QEventLoop pause;
@@ -249,9 +251,9 @@ void Calculs::UpdateRun()
         store.setBusyTimeout(*previousTimeout);
     m_running = false;
 
-    if (!succeeded) {
+    if (!outcome) {
         m_failed = true;
-        const QString details = FrenchReasons::translate(reason);
+        const QString details = FrenchReasons::translate(outcome.reason());
         showStopped(details);
         m_context.dialogs.inform(this, TolvaneTexts::programTitle(), failure, details);
         // Escape reaches a window without a frame only once it is the active one.

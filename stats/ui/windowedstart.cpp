@@ -35,12 +35,12 @@ bool prepare(SettingsStore &settings, Dialogs &dialogs, DataStats &store)
             paths.setLogFolder(folder);
     }
     const QString database = paths.databasePath();
-    if (store.open(database))
-        return true;
-    dialogs.inform(nullptr, TolvaneTexts::programTitle(),
-                   TolvaneTexts::databaseNotOpened().arg(QDir::toNativeSeparators(database),
-                                                         store.errorString()));
-    return false;
+    const Result<> opened = store.open(database);
+    if (!opened)
+        dialogs.inform(nullptr, TolvaneTexts::programTitle(),
+                       TolvaneTexts::databaseNotOpened().arg(QDir::toNativeSeparators(database),
+                                                             opened.reason()));
+    return opened.ok();
 }
 
 void closeWindows()

@@ -30,7 +30,7 @@ bool save(QWidget *widget, const QString &folder, const QString &name)
     return widget->grab().save(QDir(folder).filePath(name));
 }
 
-bool fillSample(DataStats &store)
+Result<> fillSample(DataStats &store)
 {
     const QStringList names {"Fuzzy Logic", "Chris_Rock",        "Blah",  "Make my Day", "Jet_Li",
                              "Stacy_Keech", "Quentin_Tarantino", "Yanni", "Rambo",       "Gandhi"};
@@ -43,8 +43,8 @@ bool fillSample(DataStats &store)
         counters[StatsColumns::Kills - StatsColumns::FirstCounter] = kills;
         counters[StatsColumns::Deaths - StatsColumns::FirstCounter] = 12 + player * 2;
         counters[StatsColumns::TotalClass - StatsColumns::FirstCounter] = kills * 2 - player;
-        if (!store.addToPlayer(names[player], counters))
-            return false;
+        if (const Result<QString> added = store.addToPlayer(names[player], counters); !added)
+            return Result<>::failure(added.reason());
     }
     return RankPlayers(store);
 }
@@ -57,10 +57,13 @@ int renderTolvaneWindows(const QString &folder)
     SettingsStore settings(dir.filePath(QStringLiteral("settings")));
     QtDialogs dialogs;
     DataStats store;
-    if (!dir.isValid() || !store.open(dir.filePath(QStringLiteral("Stats.db")))
-        || !fillSample(store)) {
+    Result<> sample = dir.isValid() ? store.open(dir.filePath(QStringLiteral("Stats.db")))
+                                    : Result<>::failure(QStringLiteral("no temporary folder"));
+    if (sample)
+        sample = fillSample(store);
+    if (!sample) {
         std::fprintf(stderr, "screenshots: no sample database for Tolvane: %s\n",
-                     qPrintable(store.errorString()));
+                     qPrintable(sample.reason()));
         return 0;
     }
     TolvaneContext context {store, settings, dialogs};
