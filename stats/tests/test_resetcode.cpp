@@ -184,10 +184,7 @@ void TestResetCode::resetKeepsThePlayersOfTheLogsPresent()
     TolvaneTestBed bed;
     QVERIFY(bed.isReady());
     QVERIFY(bed.addPlayer("Alice", 1, 1) && bed.rank());
-    QVERIFY(bed.writeLog("L0000002.log",
-                         {"L 08/05/2013 - 20:50:50: \"Dave<7><BOT><TERRORIST>\" killed "
-                          "\"Erin<1><BOT><CT>\" with \"deagle\"",
-                          "L 08/05/2013 - 21:00:00: Log file closed"}));
+    QVERIFY(bed.writeLog("L0000002.log", {StatsTest::kill("Dave", "Erin", "deagle")}));
     auto *window = Affiche::showNew(bed.context);
     bed.dialogs.textAnswers = {QString()};
     bed.dialogs.yesNoAnswers = {true};

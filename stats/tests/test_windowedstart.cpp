@@ -115,10 +115,7 @@ void TestWindowedStart::updateAsksAgainForAFolderNeverChosen()
     TolvaneTestBed bed;
     QVERIFY(bed.isReady());
     QVERIFY(bed.addPlayer("Alice", 1, 1) && bed.rank());
-    QVERIFY(bed.writeLog("L0000001.log",
-                         {"L 08/05/2013 - 20:50:50: \"Dave<7><BOT><TERRORIST>\" killed "
-                          "\"Erin<1><BOT><CT>\" with \"deagle\"",
-                          "L 08/05/2013 - 21:00:00: Log file closed"}));
+    QVERIFY(bed.writeLog("L0000001.log", {StatsTest::kill("Dave", "Erin", "deagle")}));
     // The first start's chooser was cancelled: no folder is known.
     QVERIFY(StatsPaths(bed.settings).setLogFolder(QString()));
     QVERIFY(StatsPaths(bed.settings).setDatabasePath(bed.store.path()));

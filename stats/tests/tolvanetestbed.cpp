@@ -1,5 +1,6 @@
 #include "stats/tests/tolvanetestbed.h"
 
+#include "platform/testsupport/testfiles.h"
 #include "stats/analysis/rankplayers.h"
 #include "stats/store/statscolumns.h"
 #include "stats/store/statspaths.h"
@@ -10,7 +11,6 @@
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QPointer>
 #include <QTableView>
 #include <QTest>
@@ -44,15 +44,20 @@ bool TolvaneTestBed::addPlayer(const QString &nom, int kills, int totalClass)
 
 bool TolvaneTestBed::rank()
 {
-    return RankPlayers(store).ok();
+    // One transaction, as in an update: a place written at a time would be a commit each.
+    Result<> ranked = store.beginTransaction();
+    if (ranked)
+        ranked = RankPlayers(store);
+    if (ranked)
+        ranked = store.commit();
+    else
+        store.rollback();
+    return ranked.ok();
 }
 
-bool TolvaneTestBed::writeLog(const QString &fileName, const QStringList &lines)
+bool TolvaneTestBed::writeLog(const QString &fileName, const QList<QByteArray> &lines)
 {
-    QFile file(QDir(logFolder()).filePath(fileName));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    return file.write(lines.join(QLatin1Char('\n')).toUtf8() + '\n') >= 0;
+    return TestFiles::write(QDir(logFolder()).filePath(fileName), StatsTest::log(lines));
 }
 
 QStringList TolvaneTestBed::namesShown(const QTableView *grid)

@@ -36,7 +36,8 @@ public:
     /// Adds a player with these counters; call rank() afterwards to give the places.
     bool addPlayer(const QString &nom, int kills, int totalClass);
     bool rank();
-    bool writeLog(const QString &fileName, const QStringList &lines);
+    /// A whole log of \a lines, as the server writes it, in the log folder.
+    bool writeLog(const QString &fileName, const QList<QByteArray> &lines);
 
     /// The names in the grid, top to bottom.
     static QStringList namesShown(const QTableView *grid);
