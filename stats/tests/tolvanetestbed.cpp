@@ -71,24 +71,29 @@ QStringList TolvaneTestBed::namesShown(const QTableView *grid)
     return names;
 }
 
-QList<Affiche *> TolvaneTestBed::resultsWindows()
+namespace {
+
+template<typename Window>
+QList<Window *> shown()
 {
-    QList<Affiche *> windows;
+    QList<Window *> windows;
     for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (auto *window = qobject_cast<Affiche *>(widget); window && window->isVisible())
+        if (auto *window = qobject_cast<Window *>(widget); window && window->isVisible())
             windows.append(window);
     }
     return windows;
 }
 
+} // namespace
+
+QList<Affiche *> TolvaneTestBed::resultsWindows()
+{
+    return shown<Affiche>();
+}
+
 QList<Calculs *> TolvaneTestBed::progressWindows()
 {
-    QList<Calculs *> windows;
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (auto *window = qobject_cast<Calculs *>(widget); window && window->isVisible())
-            windows.append(window);
-    }
-    return windows;
+    return shown<Calculs>();
 }
 
 Affiche *TolvaneTestBed::waitForNewResults(const Affiche *previous, int timeoutMs)

@@ -236,11 +236,16 @@ void Affiche::setDataMember(const QString &dataMember)
 
 void Affiche::MnuUpdate_Click()
 {
+    showCalculs(&Calculs::startUpdate);
+}
+
+void Affiche::showCalculs(void (Calculs::*start)())
+{
     if (!knowsLogFolder())
         return;
     auto *calculs = new Calculs(m_context, this);
     calculs->show();
-    calculs->startUpdate();
+    (calculs->*start)();
 }
 
 bool Affiche::knowsLogFolder()
@@ -269,17 +274,25 @@ void Affiche::MnuTrieSel_Click(int index)
     m_MnuTrieSel[std::size_t(index)]->setChecked(true);
 }
 
+bool Affiche::askedCodeMatches(const AccessCode &code, const QString &prompt)
+{
+    // Cancel answers the empty text, which is the code while none is set.
+    const QString typed =
+        m_context.dialogs.askText(this, TolvaneTexts::identificationTitle(), prompt)
+            .value_or(QString());
+    if (code.matches(typed))
+        return true;
+    m_context.dialogs.inform(this, TolvaneTexts::programTitle(), TolvaneTexts::wrongCode());
+    return false;
+}
+
 void Affiche::MnuRAZ_Click()
 {
-    Dialogs &dialogs = m_context.dialogs;
-    const QString typed =
-        dialogs.askText(this, TolvaneTexts::identificationTitle(), TolvaneTexts::codePrompt())
-            .value_or(QString());
-    if (!AccessCode(m_context.settings, m_context.accessCodeIterations).matches(typed)) {
-        dialogs.inform(this, TolvaneTexts::programTitle(), TolvaneTexts::wrongCode());
+    const AccessCode code(m_context.settings, m_context.accessCodeIterations);
+    if (!askedCodeMatches(code, TolvaneTexts::codePrompt()))
         return;
-    }
-    if (dialogs.askYesNo(this, TolvaneTexts::confirmationTitle(), TolvaneTexts::confirmation()))
+    if (m_context.dialogs.askYesNo(this, TolvaneTexts::confirmationTitle(),
+                                   TolvaneTexts::confirmation()))
         RazStats();
 }
 
@@ -287,14 +300,8 @@ void Affiche::MnuCodeChg_Click()
 {
     Dialogs &dialogs = m_context.dialogs;
     AccessCode code(m_context.settings, m_context.accessCodeIterations);
-    const QString typed =
-        dialogs
-            .askText(this, TolvaneTexts::identificationTitle(), TolvaneTexts::currentCodePrompt())
-            .value_or(QString());
-    if (!code.matches(typed)) {
-        dialogs.inform(this, TolvaneTexts::programTitle(), TolvaneTexts::wrongCode());
+    if (!askedCodeMatches(code, TolvaneTexts::currentCodePrompt()))
         return;
-    }
     const std::optional<QString> newCode =
         dialogs.askText(this, TolvaneTexts::identificationTitle(), TolvaneTexts::newCodePrompt());
     // Cancel keeps the code in force: whoever cancels expects nothing to have changed.
@@ -306,11 +313,7 @@ void Affiche::MnuCodeChg_Click()
 
 void Affiche::RazStats()
 {
-    if (!knowsLogFolder())
-        return;
     // The progress window empties the statistics before it counts: it waits there, in sight,
     // for any other update to finish, and holds the database from the emptying to the ranking.
-    auto *calculs = new Calculs(m_context, this);
-    calculs->show();
-    calculs->startReset();
+    showCalculs(&Calculs::startReset);
 }

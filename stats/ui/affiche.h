@@ -7,6 +7,8 @@
 #include <array>
 
 struct TolvaneContext;
+class AccessCode;
+class Calculs;
 class QAction;
 class QMenu;
 class QTableView;
@@ -55,6 +57,10 @@ private:
     void measureColumns();
     /// Whether the log folder is known, asking for it when it is not; false when cancelled.
     bool knowsLogFolder();
+    /// Opens the progress window on a known log folder and has it \a start.
+    void showCalculs(void (Calculs::*start)());
+    /// Asks for the code with \a prompt; when the answer is not \a code, says so and is false.
+    bool askedCodeMatches(const AccessCode &code, const QString &prompt);
 
     TolvaneContext &m_context;
     QMenu *m_MnuFile = nullptr;
