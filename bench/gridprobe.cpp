@@ -2,10 +2,10 @@
 // how long the grid takes to be painted with its first rows, then how long Ctrl+End takes to
 // show the last row. Prints "open MS", "end MS ROW ROWS". Run by the benchmark's grid scenario.
 
+#include "platform/dialogs/qtdialogs.h"
 #include "platform/settings/settingsstore.h"
 #include "stats/store/datastats.h"
 #include "stats/ui/affiche.h"
-#include "stats/ui/dialogprompts.h"
 #include "stats/ui/tolvanecontext.h"
 
 #include <QAbstractItemModel>
@@ -47,13 +47,13 @@ int main(int argc, char **argv)
     clock.start();
     QTemporaryDir settingsFolder;
     SettingsStore settings(settingsFolder.path());
-    DialogPrompts prompts;
+    QtDialogs dialogs;
     DataStats store;
-    if (!store.open(QString::fromLocal8Bit(argv[1]))) {
-        std::fprintf(stderr, "%s\n", qPrintable(store.errorString()));
+    if (const Result<> opened = store.open(QString::fromLocal8Bit(argv[1])); !opened) {
+        std::fprintf(stderr, "%s\n", qPrintable(opened.reason()));
         return 1;
     }
-    TolvaneContext context {store, settings, prompts};
+    TolvaneContext context {store, settings, dialogs};
     Affiche *window = Affiche::showNew(context);
     QTableView *grid = window->tabResult();
     PaintWatch watch;

@@ -9,6 +9,14 @@
 
 #include <cmath>
 
+namespace {
+
+// The layouts were drawn for a narrow 8-point face; a wider desktop face would cut the text.
+// Below this size a text would be shrunk past reading.
+constexpr qreal smallestPointSize = 6.0;
+
+} // namespace
+
 namespace WindowKit {
 
 int pixels(int twips)
@@ -37,10 +45,19 @@ QFont oldFont(qreal points, bool bold)
 
 QFont fittedFont(QFont font, const QString &text, int width)
 {
-    // The layouts were drawn for a narrow 8-point face; a wider desktop face would cut the text.
-    constexpr qreal smallestPointSize = 6.0;
     while (QFontMetrics(font).horizontalAdvance(text) > width
            && font.pointSizeF() > smallestPointSize)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    return font;
+}
+
+QFont fittedFont(QFont font, const QString &text, const QSize &room)
+{
+    auto fits = [&room, &text](const QFont &candidate) {
+        const QRect needed = QFontMetrics(candidate).boundingRect(QRect(QPoint(), room), 0, text);
+        return needed.width() <= room.width() && needed.height() <= room.height();
+    };
+    while (!fits(font) && font.pointSizeF() > smallestPointSize)
         font.setPointSizeF(font.pointSizeF() - 0.5);
     return font;
 }

@@ -27,6 +27,8 @@ QFont oldFont(qreal points, bool bold = false);
 void fitTextToWidth(QLabel *label);
 /// The largest font, from \a font down, in which \a text fits \a width.
 QFont fittedFont(QFont font, const QString &text, int width);
+/// The largest font, from \a font down, in which \a text, of one line or several, fits \a room.
+QFont fittedFont(QFont font, const QString &text, const QSize &room);
 
 /// Paints \a widget's own background in \a background (black in the old windows).
 void paintBackground(QWidget *widget, const QColor &background = Qt::black);

@@ -184,7 +184,8 @@ void EventAccumulator::endFile()
         const Counts &counts = m_fileCounts[slot];
         if (!add(FindOrCreatePlayer(cleaned), counts)) {
             // A counter would leave 32 bits: what is pending goes to the store first.
-            m_failed = m_failed || !flush();
+            if (m_failure)
+                m_failure = flush();
             add(FindOrCreatePlayer(cleaned), counts);
         }
     }
@@ -193,7 +194,7 @@ void EventAccumulator::endFile()
     m_fileEvents = 0;
 }
 
-bool EventAccumulator::flush(bool rankingFollows)
+Result<> EventAccumulator::flush(bool rankingFollows)
 {
     std::vector<DataStats::PlayerDelta> pending;
     pending.reserve(m_counts.size());
@@ -202,7 +203,7 @@ bool EventAccumulator::flush(bool rankingFollows)
         pending.push_back({QByteArrayView(m_spellings.data() + offset, length),
                            m_players.name(slot), &m_counts[slot]});
     }
-    const bool written = !m_failed && m_store.addToPlayers(pending, rankingFollows);
+    const Result<> written = m_failure ? m_store.addToPlayers(pending, rankingFollows) : m_failure;
     m_players.clear();
     std::string().swap(m_spellings);
     decltype(m_spelling)().swap(m_spelling);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/result/result.h"
 #include "stats/analysis/logevent.h"
 #include "stats/analysis/nametable.h"
 #include "stats/store/datastats.h"
@@ -37,8 +38,8 @@ public:
 
     /// Writes every pending change; the caller owns the transaction and, should it fail,
     /// discards this accumulator with it. \a rankingFollows: the ranking pass runs next in the
-    /// same transaction.
-    bool flush(bool rankingFollows = false);
+    /// same transaction. Once a flush failed, every later one fails for the same reason.
+    Result<> flush(bool rankingFollows = false);
     /// Players with pending changes.
     int playerCount() const { return int(m_players.size()); }
 
@@ -61,5 +62,5 @@ private:
     std::vector<std::pair<std::uint32_t, std::uint32_t>> m_spelling; // offset, length
     std::vector<Counts> m_counts; // by the slots of m_players
     QByteArray m_folded;
-    bool m_failed = false; // a flush on the way failed: the transaction must not commit
+    Result<> m_failure; // a flush on the way failed: the transaction must not commit
 };

@@ -5,16 +5,17 @@
 #include <utility>
 #include <vector>
 
-bool RankPlayers(DataStats &store)
+Result<> RankPlayers(DataStats &store)
 {
     // The places are collected first and written after the scan, which reads an index that
     // holds them.
     std::vector<std::pair<qint64, qint64>> changed;
     qint64 place = 0;
-    if (!store.forEachInRankOrder([&](qint64 rowId, qint64 stored) {
+    if (const Result<> scanned = store.forEachInRankOrder([&](qint64 rowId, qint64 stored) {
             if (stored != ++place)
                 changed.emplace_back(rowId, place);
-        }))
-        return false;
+        });
+        !scanned)
+        return scanned;
     return store.setPlaces(std::move(changed));
 }

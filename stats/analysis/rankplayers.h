@@ -1,7 +1,9 @@
 #pragma once
 
+#include "platform/result/result.h"
+
 class DataStats;
 
 /// Numbers Place 1..n by descending TotalClass, ties by name; a row whose place does not change
 /// is not written, so that an update of a few players costs what their moves cost.
-bool RankPlayers(DataStats &store);
+Result<> RankPlayers(DataStats &store);

@@ -31,6 +31,8 @@ const char *usage = "Usage: tolvane [--logs DIR] [--db FILE]   open the ranking 
                     "  --help        show this text\n"
                     "  --version     show the version\n";
 
+const char *neitherAction = "give either --update or --print";
+
 // Player names come from anyone who joins the server: control characters (terminal escape
 // sequences, bidirectional overrides) are shown as escapes instead of reaching the terminal.
 QString visible(const QString &text)
@@ -55,29 +57,7 @@ QString visible(const QString &text)
 
 } // namespace
 
-std::optional<TolvaneCommandLine::WindowedStart>
-TolvaneCommandLine::windowedStart(const QStringList &arguments)
-{
-    WindowedStart start;
-    for (qsizetype i = 1; i < arguments.size(); i += 2) {
-        const QString &option = arguments[i];
-        if (i + 1 >= arguments.size() || arguments[i + 1].isEmpty())
-            return std::nullopt;
-        if (option == QLatin1String("--logs"))
-            start.logFolder = arguments[i + 1];
-        else if (option == QLatin1String("--db"))
-            start.database = arguments[i + 1];
-        else
-            return std::nullopt;
-    }
-    return start;
-}
-
-TolvaneCommandLine::TolvaneCommandLine(SettingsStore &settings, QTextStream &out, QTextStream &err)
-    : m_settings(settings), m_out(out), m_err(err)
-{ }
-
-int TolvaneCommandLine::run(const QStringList &arguments)
+TolvaneCommandLine::Request TolvaneCommandLine::parse(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -92,10 +72,11 @@ int TolvaneCommandLine::run(const QStringList &arguments)
     const QCommandLineOption version(QStringLiteral("version"));
     parser.addOptions({update, print, logs, db, by, wait, help, version});
 
-    auto wrong = [this](const QString &why) {
-        m_err << "tolvane: " << why << "\n" << usage;
-        m_err.flush();
-        return 2;
+    Request request;
+    auto wrong = [&request](const QString &why) {
+        request.action = Request::Action::Wrong;
+        request.wrong = why;
+        return request;
     };
     if (!parser.parse(arguments))
         return wrong(parser.errorText());
@@ -103,28 +84,43 @@ int TolvaneCommandLine::run(const QStringList &arguments)
         return wrong(
             QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().first()));
     if (parser.isSet(help)) {
-        m_out << usage;
-        return 0;
+        request.action = Request::Action::Help;
+        return request;
     }
     if (parser.isSet(version)) {
-        m_out << "tolvane " << QCoreApplication::applicationVersion() << "\n";
-        return 0;
+        request.action = Request::Action::Version;
+        return request;
     }
-    if (parser.isSet(update) == parser.isSet(print))
-        return wrong(QStringLiteral("give either --update or --print"));
-    if (DataStats::isAddress(parser.value(db)))
+    request.logFolder = parser.value(logs);
+    request.database = parser.value(db);
+    if (!parser.isSet(update) && !parser.isSet(print)) {
+        // The windows take a folder and a database, and nothing else.
+        if (parser.isSet(by) || parser.isSet(wait)
+            || (parser.isSet(logs) && request.logFolder.isEmpty())
+            || (parser.isSet(db) && request.database.isEmpty()))
+            return wrong(QLatin1String(neitherAction));
+        request.action = Request::Action::Windows;
+        return request;
+    }
+    if (parser.isSet(update) && parser.isSet(print))
+        return wrong(QLatin1String(neitherAction));
+    if (DataStats::isAddress(request.database))
         return wrong(QStringLiteral("--db takes a database file; %1 is an address, and databases "
                                     "on a server are not supported")
-                         .arg(parser.value(db)));
+                         .arg(request.database));
     if (parser.isSet(update)) {
         if (parser.isSet(by))
             return wrong(QStringLiteral("--by goes with --print"));
-        bool valid = !parser.isSet(wait);
-        const int seconds = parser.isSet(wait) ? parser.value(wait).toInt(&valid) : 300;
-        if (!valid || seconds < 0)
-            return wrong(
-                QStringLiteral("--wait takes a number of seconds, not %1").arg(parser.value(wait)));
-        return this->update(parser.value(logs), parser.value(db), std::chrono::seconds(seconds));
+        if (parser.isSet(wait)) {
+            bool valid = false;
+            const int seconds = parser.value(wait).toInt(&valid);
+            if (!valid || seconds < 0)
+                return wrong(QStringLiteral("--wait takes a number of seconds, not %1")
+                                 .arg(parser.value(wait)));
+            request.wait = std::chrono::seconds(seconds);
+        }
+        request.action = Request::Action::Update;
+        return request;
     }
     if (parser.isSet(logs))
         return wrong(QStringLiteral("--logs goes with --update"));
@@ -133,7 +129,40 @@ int TolvaneCommandLine::run(const QStringList &arguments)
     const QString order = parser.value(by).toLower();
     if (order != QLatin1String("places") && order != QLatin1String("kills"))
         return wrong(QStringLiteral("--by takes places or kills, not %1").arg(parser.value(by)));
-    return this->print(order, parser.value(db));
+    request.order =
+        order == QLatin1String("kills") ? DataStats::Ranking::Kills : DataStats::Ranking::Places;
+    request.action = Request::Action::Print;
+    return request;
+}
+
+TolvaneCommandLine::TolvaneCommandLine(SettingsStore &settings, QTextStream &out, QTextStream &err)
+    : m_settings(settings), m_out(out), m_err(err)
+{ }
+
+int TolvaneCommandLine::run(const Request &request)
+{
+    auto wrong = [this](const QString &why) {
+        m_err << "tolvane: " << why << "\n" << usage;
+        m_err.flush();
+        return 2;
+    };
+    switch (request.action) {
+    case Request::Action::Wrong:
+        return wrong(request.wrong);
+    case Request::Action::Windows:
+        return wrong(QLatin1String(neitherAction));
+    case Request::Action::Help:
+        m_out << usage;
+        return 0;
+    case Request::Action::Version:
+        m_out << "tolvane " << QCoreApplication::applicationVersion() << "\n";
+        return 0;
+    case Request::Action::Update:
+        return update(request.logFolder, request.database, request.wait);
+    case Request::Action::Print:
+        return print(request.order, request.database);
+    }
+    return 2;
 }
 
 namespace {
@@ -182,21 +211,21 @@ int TolvaneCommandLine::update(const QString &logs, const QString &database,
     }
     const QString path = database.isEmpty() ? paths.databasePath() : database;
     DataStats store;
-    if (!store.open(path)) {
-        m_err << "tolvane: " << store.errorString() << "\n";
+    if (const Result<> opened = store.open(path); !opened) {
+        m_err << "tolvane: " << opened.reason() << "\n";
         m_err.flush();
         return 1;
     }
     UpdateRun run(store, logFolder);
     run.setWaitBound(waitBound);
     WaitNotice notice(m_err, QDir::toNativeSeparators(path));
-    if (!run.run(&notice)) {
+    if (const Result<> counted = run.run(&notice); !counted) {
         if (run.timedOut()) {
-            m_err << "tolvane: nothing was counted: " << run.errorString() << "\n";
+            m_err << "tolvane: nothing was counted: " << counted.reason() << "\n";
             m_err.flush();
             return 3;
         }
-        m_err << "tolvane: " << run.errorString() << "\n";
+        m_err << "tolvane: " << counted.reason() << "\n";
         m_err.flush();
         return 1;
     }
@@ -214,7 +243,7 @@ int TolvaneCommandLine::update(const QString &logs, const QString &database,
     return 0;
 }
 
-int TolvaneCommandLine::print(const QString &by, const QString &database)
+int TolvaneCommandLine::print(DataStats::Ranking order, const QString &database)
 {
     StatsPaths paths(m_settings);
     DataStats store;
@@ -223,15 +252,16 @@ int TolvaneCommandLine::print(const QString &by, const QString &database)
         m_err.flush();
         return 1;
     };
-    if (!store.open(database.isEmpty() ? paths.databasePath() : database,
-                    DataStats::Access::ReadOnly))
-        return failed(store.errorString());
+    if (const Result<> opened = store.open(database.isEmpty() ? paths.databasePath() : database,
+                                           DataStats::Access::ReadOnly);
+        !opened)
+        return failed(opened.reason());
 
     // The rows are written as they are read, whatever their number: the widths come first,
     // from the database's own extents of the numbers and one pass over the names alone.
-    const auto extents = store.extents();
+    const Result<DataStats::Extents> extents = store.extents();
     if (!extents)
-        return failed(store.errorString());
+        return failed(extents.reason());
     std::array<qsizetype, StatsColumns::Count> widths {};
     auto digits = [](qint64 a, qint64 b) {
         return std::max(QString::number(a).size(), QString::number(b).size());
@@ -256,8 +286,7 @@ int TolvaneCommandLine::print(const QString &by, const QString &database)
 
     QSqlQuery query(store.database());
     query.setForwardOnly(true);
-    if (!query.exec(DataStats::rankingQuery(
-            by == QLatin1String("kills") ? DataStats::Ranking::Kills : DataStats::Ranking::Places)))
+    if (!query.exec(DataStats::rankingQuery(order)))
         return failed(QStringLiteral("cannot read the ranking: ") + query.lastError().text());
     auto writeLine = [this, &widths](auto cell) {
         QString line;

@@ -1,40 +1,53 @@
 #pragma once
 
+#include "stats/analysis/updaterun.h"
+#include "stats/store/datastats.h"
+
 #include <QStringList>
 
 #include <chrono>
-#include <optional>
 
 class QTextStream;
 class SettingsStore;
 
 /**
- * Tolvane without windows, for server operators who run it from cron:
+ * Tolvane's command line, read by one parser whether it opens the windows or not:
+ * "[--logs DIR] [--db FILE]" opens the ranking window, and for server operators who run it from
+ * cron,
  * "--update [--logs DIR] [--db FILE] [--wait SECONDS]" counts the logs and prints a one-line
  * summary,
  * "--print [--by places|kills] [--db FILE]" prints the ranking as an aligned table.
+ * Options take their value after a blank or after "=" alike.
  */
 class TolvaneCommandLine
 {
 public:
-    /// What the windows are started with: nothing, or only --logs DIR and --db FILE.
-    struct WindowedStart
+    /// What a command line asks for.
+    struct Request
     {
-        QString logFolder;
-        QString database;
+        enum class Action { Windows, Update, Print, Help, Version, Wrong };
+
+        Action action = Action::Windows;
+        QString logFolder; ///< --logs; empty for the stored one
+        QString database; ///< --db; empty for the stored one
+        DataStats::Ranking order = DataStats::Ranking::Places; ///< --by
+        std::chrono::seconds wait = UpdateRun::defaultWaitBound; ///< --wait
+        QString wrong; ///< what is wrong with the command line, for Action::Wrong
     };
-    /// The windowed start \a arguments (program name first) ask for, if they ask for one.
-    static std::optional<WindowedStart> windowedStart(const QStringList &arguments);
+
+    /// Reads \a arguments, the program name first.
+    static Request parse(const QStringList &arguments);
 
     TolvaneCommandLine(SettingsStore &settings, QTextStream &out, QTextStream &err);
 
-    /// The process exit code: 0 done, 1 the work failed, 2 the command line is wrong, 3 another
-    /// update kept the database past the wait bound and nothing was counted.
-    int run(const QStringList &arguments);
+    /// Carries out a request without windows; the process exit code: 0 done, 1 the work failed,
+    /// 2 the command line is wrong (a request for the windows among them), 3 another update kept
+    /// the database past the wait bound and nothing was counted.
+    int run(const Request &request);
 
 private:
     int update(const QString &logs, const QString &database, std::chrono::milliseconds waitBound);
-    int print(const QString &by, const QString &database);
+    int print(DataStats::Ranking order, const QString &database);
 
     SettingsStore &m_settings;
     QTextStream &m_out;

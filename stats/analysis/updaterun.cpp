@@ -49,34 +49,31 @@ UpdateRun::UpdateRun(DataStats &store, QString logFolder)
     : m_store(store), m_logFolder(std::move(logFolder))
 { }
 
-bool UpdateRun::run(UpdateObserver *observer)
+Result<> UpdateRun::run(UpdateObserver *observer)
 {
     QElapsedTimer clock;
     clock.start();
     m_summary = {};
-    m_error.clear();
     m_timedOut = false;
     m_store.closeRecordSets();
 
-    auto fail = [this](const QString &reason) {
-        m_error = reason;
-        return false;
-    };
-
     const QDir folder(m_logFolder);
     if (m_logFolder.isEmpty() || !folder.exists())
-        return fail(QStringLiteral("the log folder %1 does not exist")
-                        .arg(QDir::toNativeSeparators(m_logFolder)));
+        return Result<>::failure(QStringLiteral("the log folder %1 does not exist")
+                                     .arg(QDir::toNativeSeparators(m_logFolder)));
 
     // Everything from the list of files to the ranking happens under the lock: what another
     // run counted and deleted meanwhile is then simply no longer there.
     const auto bound = m_waitBound;
-    if (!m_store.lockWriter(bound, [observer, bound](std::chrono::milliseconds waited) {
-            if (observer)
-                observer->waitingForWriter(waited, bound);
-        })) {
+    if (const Result<> locked =
+            m_store.lockWriter(bound,
+                               [observer, bound](std::chrono::milliseconds waited) {
+                                   if (observer)
+                                       observer->waitingForWriter(waited, bound);
+                               });
+        !locked) {
         m_timedOut = m_store.writerLockTimedOut();
-        return fail(m_store.errorString());
+        return locked;
     }
     struct Unlock
     {
@@ -84,9 +81,9 @@ bool UpdateRun::run(UpdateObserver *observer)
         ~Unlock() { store.unlockWriter(); }
     } unlock {m_store};
 
-    const auto merged = m_store.mendPlayers();
+    const Result<int> merged = m_store.mendPlayers();
     if (!merged)
-        return fail(m_store.errorString());
+        return Result<>::failure(merged.reason());
     m_summary.merged = *merged;
 
     QFileInfoList files;
@@ -102,56 +99,68 @@ bool UpdateRun::run(UpdateObserver *observer)
     for (int i = 0; i < total; ++i) {
         ++m_summary.files;
         if (!m_inBatch) {
-            if (!m_store.beginTransaction())
-                return fail(m_store.errorString());
+            if (const Result<> begun = m_store.beginTransaction(); !begun)
+                return begun;
             m_inBatch = true;
         }
-        if (!countFile(files.at(i), i + 1, total, accumulator, observer)) {
+        if (const Result<> counted = countFile(files.at(i), i + 1, total, accumulator, observer);
+            !counted) {
             m_store.rollback();
             m_inBatch = false;
             m_finished.clear();
-            return false;
+            return counted;
         }
         // The last batch is ranked before it commits: nobody ever sees its rows unranked.
         const bool last = i + 1 == total;
-        if ((last || m_batchBytes >= batchBytes || m_finished.size() >= batchFiles)
-            && !commitBatch(accumulator, last))
-            return false;
+        if (last || m_batchBytes >= batchBytes || m_finished.size() >= batchFiles) {
+            if (const Result<> committed = commitBatch(accumulator, last); !committed)
+                return committed;
+        }
     }
 
     // Without any log the players are ranked all the same; the records of the files the last
     // batch deleted go too.
     if (total == 0 || !m_forgotten.isEmpty()) {
-        bool done = m_store.beginTransaction();
-        for (const QString &key : std::as_const(m_forgotten))
-            done = done && m_store.removeFileProgress(key);
-        done = done && (total > 0 || RankPlayers(m_store)) && m_store.commit();
+        Result<> done = m_store.beginTransaction();
+        for (const QString &key : std::as_const(m_forgotten)) {
+            if (done)
+                done = m_store.removeFileProgress(key);
+        }
+        if (done && total == 0)
+            done = RankPlayers(m_store);
+        if (done)
+            done = m_store.commit();
         if (!done) {
             m_store.rollback();
-            return fail(m_store.errorString());
+            return done;
         }
         m_forgotten.clear();
     }
-    m_summary.players = m_store.rowCount();
+    const Result<int> players = m_store.rowCount();
+    m_summary.players = players ? *players : -1;
     m_summary.seconds = double(clock.nsecsElapsed()) / 1e9;
-    return true;
+    return {};
 }
 
-bool UpdateRun::commitBatch(EventAccumulator &accumulator, bool last)
+Result<> UpdateRun::commitBatch(EventAccumulator &accumulator, bool last)
 {
     // The records of files deleted after the last batch go with this one: a crash in between
     // leaves a record of a file that is gone, which no later file of that name matches.
-    bool committed = accumulator.flush(last);
-    for (const QString &key : std::as_const(m_forgotten))
-        committed = committed && m_store.removeFileProgress(key);
-    committed = committed && (!last || RankPlayers(m_store)) && m_store.commit();
+    Result<> committed = accumulator.flush(last);
+    for (const QString &key : std::as_const(m_forgotten)) {
+        if (committed)
+            committed = m_store.removeFileProgress(key);
+    }
+    if (committed && last)
+        committed = RankPlayers(m_store);
+    if (committed)
+        committed = m_store.commit();
     m_inBatch = false;
     m_batchBytes = 0;
     if (!committed) {
-        m_error = m_store.errorString();
         m_store.rollback();
         m_finished.clear();
-        return false;
+        return committed;
     }
     m_forgotten.clear();
 
@@ -166,37 +175,33 @@ bool UpdateRun::commitBatch(EventAccumulator &accumulator, bool last)
             continue;
         }
         QFile counted(file.path);
-        if (!counted.remove()) {
-            m_error = QStringLiteral("cannot delete %1: %2")
-                          .arg(QDir::toNativeSeparators(file.path), counted.errorString());
-            return false;
-        }
+        if (!counted.remove())
+            return Result<>::failure(
+                QStringLiteral("cannot delete %1: %2")
+                    .arg(QDir::toNativeSeparators(file.path), counted.errorString()));
         ++m_summary.filesDeleted;
         m_forgotten.append(file.key);
     }
-    return true;
+    return {};
 }
 
-bool UpdateRun::countFile(const QFileInfo &info, int number, int total,
-                          EventAccumulator &accumulator, UpdateObserver *waiter)
+Result<> UpdateRun::countFile(const QFileInfo &info, int number, int total,
+                              EventAccumulator &accumulator, UpdateObserver *waiter)
 {
     UpdateObserver *observer = waiter && waiter->followsLines() ? waiter : nullptr;
     const QString path = info.absoluteFilePath();
     const QString shown = QDir::toNativeSeparators(path);
-    auto fail = [this, &shown](const QString &reason) {
-        m_error = QStringLiteral("cannot read %1: %2").arg(shown, reason);
-        return false;
+    auto fail = [&shown](const QString &reason) {
+        return Result<>::failure(QStringLiteral("cannot read %1: %2").arg(shown, reason));
     };
     LogFileReader reader(path);
     if (!reader.open())
         return fail(reader.errorString());
 
     const QString key = info.canonicalFilePath();
-    const auto progress = m_store.fileProgress(key);
-    if (!progress) {
-        m_error = m_store.errorString();
-        return false;
-    }
+    const Result<DataStats::FileProgress> progress = m_store.fileProgress(key);
+    if (!progress)
+        return Result<>::failure(progress.reason());
     const qint64 end = reader.countableEnd();
     // One read serves both the check against what an earlier run recorded and the new record;
     // a read that fails must not pass for "another file", which would be counted again.
@@ -256,13 +261,12 @@ bool UpdateRun::countFile(const QFileInfo &info, int number, int total,
     m_summary.lines += index;
     accumulator.endFile();
 
-    if (!m_store.setFileProgress(
-            key, {end, digest(QByteArrayView(head).first(headLength)), headLength})) {
-        m_error = m_store.errorString();
-        return false;
-    }
+    if (const Result<> recorded = m_store.setFileProgress(
+            key, {end, digest(QByteArrayView(head).first(headLength)), headLength});
+        !recorded)
+        return recorded;
     m_batchBytes += end - start;
     if (reader.isClosed())
         m_finished.push_back(Finished {path, key, reader.identity(), end});
-    return true;
+    return {};
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/files/fileidentity.h"
+#include "platform/result/result.h"
 
 #include <QString>
 #include <QStringList>
@@ -69,13 +70,12 @@ public:
     /// How long the run waits for another update of the same database before giving up.
     void setWaitBound(std::chrono::milliseconds bound) { m_waitBound = bound; }
 
-    /// Runs to the end; false on the first failure (see errorString()), after which the file
-    /// being processed keeps none of its counts and stays in the folder.
-    bool run(UpdateObserver *observer = nullptr);
+    /// Runs to the end, or up to the first failure, after which the file being processed keeps
+    /// none of its counts and stays in the folder.
+    Result<> run(UpdateObserver *observer = nullptr);
 
     const UpdateSummary &summary() const { return m_summary; }
-    QString errorString() const { return m_error; }
-    /// Whether the run gave up, having changed nothing, because another update kept writing.
+    /// Whether the last run gave up, having changed nothing, because another update kept writing.
     bool timedOut() const { return m_timedOut; }
 
 private:
@@ -93,14 +93,13 @@ private:
         qint64 end;
     };
 
-    bool commitBatch(EventAccumulator &accumulator, bool last);
-    bool countFile(const QFileInfo &info, int number, int total, EventAccumulator &accumulator,
-                   UpdateObserver *observer);
+    Result<> commitBatch(EventAccumulator &accumulator, bool last);
+    Result<> countFile(const QFileInfo &info, int number, int total, EventAccumulator &accumulator,
+                       UpdateObserver *observer);
 
     DataStats &m_store;
     QString m_logFolder;
     UpdateSummary m_summary;
-    QString m_error;
     std::chrono::milliseconds m_waitBound = defaultWaitBound;
     bool m_timedOut = false;
     bool m_inBatch = false;

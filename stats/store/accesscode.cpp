@@ -1,7 +1,5 @@
 #include "stats/store/accesscode.h"
 
-#include "platform/settings/settingsstore.h"
-
 #include <QCryptographicHash>
 #include <QPasswordDigestor>
 #include <QRandomGenerator>
@@ -11,9 +9,6 @@
 
 namespace {
 
-const QString application = QStringLiteral("Tolvane");
-const QString section = QStringLiteral("Authentification");
-const QString key = QStringLiteral("Code");
 const QString scheme = QStringLiteral("pbkdf2-sha256");
 
 constexpr int saltLength = 16;
@@ -46,24 +41,27 @@ bool sameBytes(const QByteArray &a, const QByteArray &b)
 
 } // namespace
 
-AccessCode::AccessCode(SettingsStore &settings) : m_settings(settings) { }
+AccessCode::AccessCode(SettingsStore &settings, int iterations)
+    : m_settings(settings), m_iterations(iterations)
+{ }
 
 bool AccessCode::matches(const QString &typed) const
 {
-    return matchesStored(m_settings.read(application, section, key), typed);
+    return matchesStored(m_settings.value(TolvaneSettings::Key::Code), typed);
 }
 
-bool AccessCode::change(const QString &code)
+Result<> AccessCode::change(const QString &code)
 {
-    return m_settings.write(application, section, key, digest(code));
+    return m_settings.setValue(TolvaneSettings::Key::Code, digest(code));
 }
 
-QString AccessCode::digest(const QString &code)
+QString AccessCode::digest(const QString &code) const
 {
     if (code.isEmpty())
         return {};
     const QByteArray salt = randomSalt();
-    return encode(Iterations, salt, pbkdf2Sha256(code.toUtf8(), salt, Iterations, digestLength));
+    return encode(m_iterations, salt,
+                  pbkdf2Sha256(code.toUtf8(), salt, m_iterations, digestLength));
 }
 
 bool AccessCode::matchesStored(const QString &stored, const QString &typed)

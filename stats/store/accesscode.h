@@ -1,13 +1,15 @@
 #pragma once
 
+#include "platform/result/result.h"
+#include "stats/store/tolvanesettings.h"
+
 #include <QByteArray>
 #include <QString>
 
 class SettingsStore;
 
 /**
- * The code that guards the reset of the statistics: settings application "Tolvane", section
- * "Authentification", key "Code".
+ * The code that guards the reset of the statistics, kept in Tolvane's settings.
  *
  * The code is kept as a salted PBKDF2-HMAC-SHA256 digest, never as the typed text. A key that
  * was never written, or holds the empty text, makes the empty code the valid one. A typed code
@@ -16,15 +18,18 @@ class SettingsStore;
 class AccessCode
 {
 public:
-    explicit AccessCode(SettingsStore &settings);
+    /// A code set from now on costs \a iterations rounds of the key derivation to check; a code
+    /// already stored keeps the cost it was stored with.
+    explicit AccessCode(SettingsStore &settings, int iterations = Iterations);
 
     /// True when \a typed is the code in force.
     bool matches(const QString &typed) const;
-    /// Puts \a code in force; the empty text clears the code. False when it could not be stored.
-    bool change(const QString &code);
+    /// Puts \a code in force; the empty text clears the code. When it cannot be stored, the old
+    /// code stays in force.
+    Result<> change(const QString &code);
 
     /// The text kept in the settings for \a code: empty for the empty code, else a digest.
-    static QString digest(const QString &code);
+    QString digest(const QString &code) const;
     /// True when \a typed is the code that \a stored was made from.
     static bool matchesStored(const QString &stored, const QString &typed);
     /// PBKDF2 with HMAC-SHA256 as RFC 8018 defines it.
@@ -34,5 +39,6 @@ public:
     static constexpr int Iterations = 100000;
 
 private:
-    SettingsStore &m_settings;
+    TolvaneSettings m_settings;
+    int m_iterations;
 };

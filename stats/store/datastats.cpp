@@ -91,10 +91,9 @@ DataStats::~DataStats()
     }
 }
 
-bool DataStats::fail(const QString &what, const QString &reason)
+DataStats::Failure DataStats::fail(const QString &what, const QString &why) const
 {
-    m_error = QStringLiteral("%1 (%2): %3").arg(what, QDir::toNativeSeparators(m_path), reason);
-    return false;
+    return {QStringLiteral("%1 (%2): %3").arg(what, QDir::toNativeSeparators(m_path), why)};
 }
 
 bool DataStats::isAddress(const QString &location)
@@ -103,7 +102,7 @@ bool DataStats::isAddress(const QString &location)
     return scheme.match(location).hasMatch();
 }
 
-bool DataStats::open(const QString &path, Access access)
+Result<> DataStats::open(const QString &path, Access access)
 {
     m_path = path;
     m_access = access;
@@ -142,7 +141,7 @@ bool DataStats::open(const QString &path, Access access)
             db.close();
             return fail(cannotOpen, reason);
         }
-        return true;
+        return {};
     }
     // Pages of 8 KiB for a new database: a first import of many players splits half as many.
     QSqlQuery(db).exec(QStringLiteral("PRAGMA page_size = 8192"));
@@ -150,31 +149,30 @@ bool DataStats::open(const QString &path, Access access)
     // default two megabytes of cache they would be read and written back over and over. Sixteen
     // keep an update of a large database well under a hundred megabytes of memory.
     QSqlQuery(db).exec(QStringLiteral("PRAGMA cache_size = -16384"));
-    if (!createSchema()) {
+    if (const Result<> schema = createSchema(); !schema) {
         db.close();
-        return false;
+        return schema;
     }
 
     // Rows left by older versions, or by two runs that once raced, are merged now if nobody
     // else is writing; otherwise the writer that holds the lock mends them before it counts.
-    const auto mend = needsMend();
+    const Result<bool> mend = needsMend();
     if (!mend) {
         db.close();
-        return false;
+        return passOn(mend);
     }
     // The places of merged rows are put right by the next ranking pass.
     if (*mend && lockWriter(std::chrono::milliseconds(0))) {
-        const auto merged = mendPlayers();
+        const Result<int> merged = mendPlayers();
         unlockWriter();
         if (!merged) {
             db.close();
-            return false;
+            return passOn(merged);
         }
         m_mergedOnOpen = *merged;
     }
-    m_error.clear();
     m_lockTimedOut = false;
-    return true;
+    return {};
 }
 
 bool DataStats::isOpen() const
@@ -188,7 +186,7 @@ QSqlDatabase DataStats::database() const
     return QSqlDatabase::database(m_connectionName, false);
 }
 
-bool DataStats::createSchema()
+Result<> DataStats::createSchema()
 {
     QStringList columns;
     for (int c = 0; c < StatsColumns::Count; ++c) {
@@ -219,11 +217,11 @@ bool DataStats::createSchema()
             "'LogProgress', 'Players', 'PlayersFolded', 'StatsRank', "
             "'StatsPlace', 'StatsKills')"))
         && existing.next() && existing.value(0).toInt() == statements.size())
-        return true;
+        return {};
     existing.finish();
     // Several programs may create the schema at once: one transaction each, one at a time.
-    if (!beginTransaction())
-        return false;
+    if (const Result<> begun = beginTransaction(); !begun)
+        return begun;
     QSqlQuery query(database());
     for (const QString &statement : statements) {
         if (!query.exec(statement)) {
@@ -235,40 +233,35 @@ bool DataStats::createSchema()
     return commit();
 }
 
-std::optional<bool> DataStats::needsMend()
+Result<bool> DataStats::needsMend()
 {
     QSqlQuery query(database());
     if (!query.exec(QStringLiteral("SELECT (SELECT COUNT(*) FROM sqlite_master WHERE type = "
                                    "'index' AND name = '%1'), (SELECT COUNT(*) FROM Stats), "
                                    "(SELECT COUNT(*) FROM Players)")
                         .arg(nomIndex))
-        || !query.next()) {
-        fail(QStringLiteral("cannot read the players"), query.lastError().text());
-        return std::nullopt;
-    }
+        || !query.next())
+        return fail(QStringLiteral("cannot read the players"), query.lastError().text());
     return query.value(0).toInt() == 0
         || query.value(1).toLongLong() != query.value(2).toLongLong();
 }
 
-std::optional<int> DataStats::mendPlayers()
+Result<int> DataStats::mendPlayers()
 {
     const QString what = QStringLiteral("cannot mend the players");
-    if (!holdsWriterLock()) {
-        fail(what, QStringLiteral("another program is writing"));
-        return std::nullopt;
-    }
-    const auto mend = needsMend();
+    if (!holdsWriterLock())
+        return fail(what, QStringLiteral("another program is writing"));
+    const Result<bool> mend = needsMend();
     if (!mend)
-        return std::nullopt;
+        return passOn(mend);
     if (!*mend)
         return 0;
-    if (!beginTransaction())
-        return std::nullopt;
-    auto abandon = [&](const QSqlQuery &query) -> std::optional<int> {
+    if (const Result<> begun = beginTransaction(); !begun)
+        return passOn(begun);
+    auto abandon = [&](const QSqlQuery &query) -> Result<int> {
         const QString reason = query.lastError().text();
         rollback();
-        fail(what, reason);
-        return std::nullopt;
+        return fail(what, reason);
     };
 
     QSqlQuery query(database());
@@ -374,13 +367,13 @@ std::optional<int> DataStats::mendPlayers()
     if (!query.exec(
             QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS %1 ON Stats (Nom)").arg(nomIndex)))
         return abandon(query);
-    if (!commit())
-        return std::nullopt;
+    if (const Result<> committed = commit(); !committed)
+        return passOn(committed);
     return merged;
 }
 
-bool DataStats::lockWriter(std::chrono::milliseconds bound,
-                           const std::function<void(std::chrono::milliseconds)> &whileWaiting)
+Result<> DataStats::lockWriter(std::chrono::milliseconds bound,
+                               const std::function<void(std::chrono::milliseconds)> &whileWaiting)
 {
     m_lockTimedOut = false;
     if (!m_writerLock)
@@ -390,7 +383,7 @@ bool DataStats::lockWriter(std::chrono::milliseconds bound,
     while (true) {
         switch (m_writerLock->tryLock()) {
         case ExclusiveLock::Result::Locked:
-            return true;
+            return {};
         case ExclusiveLock::Result::Failed:
             return fail(QStringLiteral("cannot take the writer lock"),
                         QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(m_writerLock->path()),
@@ -447,10 +440,9 @@ RankingSource *DataStats::recordSource(const QString &dataMember)
         // Both orders list every row of Stats, which its own count reads from an index.
         *set = std::make_unique<RankingSource>(database(), rankingQuery(order),
                                                QStringLiteral("SELECT COUNT(*) FROM Stats"));
-    if (!(*set)->isOpen() && !(*set)->open()) {
-        fail(QStringLiteral("cannot read the ranking"), (*set)->errorString());
+    // Nothing to show: the grid stays empty.
+    if (!(*set)->isOpen() && !(*set)->open())
         return nullptr;
-    }
     return set->get();
 }
 
@@ -462,16 +454,16 @@ void DataStats::closeRecordSets()
     }
 }
 
-bool DataStats::beginTransaction()
+Result<> DataStats::beginTransaction()
 {
     // Immediate: two writers queue at the start instead of failing when both upgrade a read.
     QSqlQuery query(database());
     if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")))
         return fail(QStringLiteral("cannot start a transaction"), query.lastError().text());
-    return true;
+    return {};
 }
 
-bool DataStats::commit()
+Result<> DataStats::commit()
 {
     QSqlQuery query(database());
     if (!query.exec(QStringLiteral("COMMIT"))) {
@@ -479,7 +471,7 @@ bool DataStats::commit()
         rollback();
         return fail(QStringLiteral("cannot commit"), reason);
     }
-    return true;
+    return {};
 }
 
 void DataStats::rollback()
@@ -495,27 +487,25 @@ sqlite3 *DataStats::handle() const
     return *static_cast<sqlite3 *const *>(handle.constData());
 }
 
-SqliteStatement *DataStats::prepared(std::unique_ptr<SqliteStatement> &statement,
-                                     const QString &text)
+Result<SqliteStatement *> DataStats::prepared(std::unique_ptr<SqliteStatement> &statement,
+                                              const QString &text)
 {
+    const QString what = QStringLiteral("cannot prepare a statement");
     if (!statement) {
         sqlite3 *db = handle();
-        if (!db) {
-            fail(QStringLiteral("cannot prepare a statement"),
-                 QStringLiteral("the database is not open"));
-            return nullptr;
-        }
+        if (!db)
+            return fail(what, QStringLiteral("the database is not open"));
         statement = std::make_unique<SqliteStatement>(db, text);
         if (!statement->isValid()) {
-            fail(QStringLiteral("cannot prepare a statement"), statement->errorString());
+            const Failure failure = fail(what, statement->errorString());
             statement.reset();
-            return nullptr;
+            return failure;
         }
     }
     return statement.get();
 }
 
-bool DataStats::addToPlayers(const std::vector<PlayerDelta> &players, bool rankingFollows)
+Result<> DataStats::addToPlayers(const std::vector<PlayerDelta> &players, bool rankingFollows)
 {
     bool wasEmpty = false;
     if (rankingFollows) {
@@ -535,25 +525,31 @@ bool DataStats::addToPlayers(const std::vector<PlayerDelta> &players, bool ranki
         sets << QStringLiteral("%1 = %1 + ?%2").arg(counters[i]).arg(i + 1);
         placeholders += QStringLiteral(", ?%1").arg(i + 3);
     }
-    SqliteStatement *insertKey = prepared(
-        m_insertKey,
-        QStringLiteral("INSERT INTO Players (Folded, Nom) VALUES (?1, ?2) ON CONFLICT DO NOTHING"));
-    SqliteStatement *findKey =
-        prepared(m_findKey, QStringLiteral("SELECT Nom FROM Players WHERE Folded = ?1"));
-    SqliteStatement *addToRow = prepared(m_addToRow,
-                                         QStringLiteral("UPDATE Stats SET %1 WHERE Nom = ?%2")
-                                             .arg(sets.join(u", "))
-                                             .arg(counters.size() + 1));
-    SqliteStatement *insertRow =
+    const Result<SqliteStatement *> statements[] = {
+        prepared(m_insertKey,
+                 QStringLiteral(
+                     "INSERT INTO Players (Folded, Nom) VALUES (?1, ?2) ON CONFLICT DO NOTHING")),
+        prepared(m_findKey, QStringLiteral("SELECT Nom FROM Players WHERE Folded = ?1")),
+        prepared(m_addToRow,
+                 QStringLiteral("UPDATE Stats SET %1 WHERE Nom = ?%2")
+                     .arg(sets.join(u", "))
+                     .arg(counters.size() + 1)),
         prepared(m_insertRow,
                  QStringLiteral("INSERT INTO Stats (Nom, Place, %1) VALUES (?1, ?2%2)")
-                     .arg(counters.join(u", "), placeholders));
-    if (!insertKey || !findKey || !addToRow || !insertRow)
-        return false;
-    auto failed = [this](const QString &what, SqliteStatement *statement) {
-        fail(what, statement->errorString());
+                     .arg(counters.join(u", "), placeholders)),
+    };
+    for (const Result<SqliteStatement *> &statement : statements) {
+        if (!statement)
+            return passOn(statement);
+    }
+    SqliteStatement *insertKey = *statements[0];
+    SqliteStatement *findKey = *statements[1];
+    SqliteStatement *addToRow = *statements[2];
+    SqliteStatement *insertRow = *statements[3];
+    auto failed = [this](const QString &what, SqliteStatement *statement) -> Result<> {
+        const Failure failure = fail(what, statement->errorString());
         statement->reset();
-        return false;
+        return failure;
     };
 
     QByteArray stored;
@@ -592,10 +588,10 @@ bool DataStats::addToPlayers(const std::vector<PlayerDelta> &players, bool ranki
             insertRow->reset();
         }
     }
-    return true;
+    return {};
 }
 
-bool DataStats::importPlayers(const std::vector<PlayerDelta> &players)
+Result<> DataStats::importPlayers(const std::vector<PlayerDelta> &players)
 {
     // A row added in the order of an index costs that index an append; at random, a search.
     // The keys go in order of the folded names, the rows in ranking order, with the places the
@@ -612,35 +608,38 @@ bool DataStats::importPlayers(const std::vector<PlayerDelta> &players)
     const std::vector<const PlayerDelta *> byKey = sortedPlayers(players, [](const PlayerDelta &p) {
         return std::pair {0, p.folded};
     });
-    if (!insertMany(QStringLiteral("INSERT INTO Players (Folded, Nom) VALUES "), 2, byKey.size(),
-                    [&](SqliteStatement &statement, int first, std::size_t i) {
-                        statement.bind(first + 1, byKey[i]->folded);
-                        statement.bind(first + 2, byKey[i]->nom);
-                    }))
-        return false;
+    if (const Result<> keys =
+            insertMany(QStringLiteral("INSERT INTO Players (Folded, Nom) VALUES "), 2, byKey.size(),
+                       [&](SqliteStatement &statement, int first, std::size_t i) {
+                           statement.bind(first + 1, byKey[i]->folded);
+                           statement.bind(first + 2, byKey[i]->nom);
+                       });
+        !keys)
+        return keys;
 
     const std::vector<const PlayerDelta *> byRank =
         sortedPlayers(players, [](const PlayerDelta &p) {
             // Descending scores: the negated score sorts ascending.
             return std::pair {-qint64((*p.delta)[score]), p.nom};
         });
-    if (!insertMany(QStringLiteral("INSERT INTO Stats (Nom, Place, %1) VALUES ")
-                        .arg(counterColumns().join(u", ")),
-                    StatsColumns::Count, byRank.size(),
-                    [&](SqliteStatement &statement, int first, std::size_t i) {
-                        statement.bind(first + 1, byRank[i]->nom);
-                        statement.bind(first + 2, qint64(i + 1));
-                        for (int c = 0; c < StatsColumns::CounterCount; ++c)
-                            statement.bind(first + c + 3,
-                                           qint64((*byRank[i]->delta)[std::size_t(c)]));
-                    }))
-        return false;
+    if (const Result<> rows = insertMany(
+            QStringLiteral("INSERT INTO Stats (Nom, Place, %1) VALUES ")
+                .arg(counterColumns().join(u", ")),
+            StatsColumns::Count, byRank.size(),
+            [&](SqliteStatement &statement, int first, std::size_t i) {
+                statement.bind(first + 1, byRank[i]->nom);
+                statement.bind(first + 2, qint64(i + 1));
+                for (int c = 0; c < StatsColumns::CounterCount; ++c)
+                    statement.bind(first + c + 3, qint64((*byRank[i]->delta)[std::size_t(c)]));
+            });
+        !rows)
+        return rows;
 
     for (const QString &statement : indexStatements()) {
         if (!query.exec(statement))
             return fail(what, query.lastError().text());
     }
-    return true;
+    return {};
 }
 
 template<typename Key>
@@ -685,7 +684,7 @@ DataStats::sortedPlayers(const std::vector<PlayerDelta> &players, Key key)
 }
 
 template<typename Bind>
-bool DataStats::insertMany(const QString &head, int columns, std::size_t rows, Bind bindRow)
+Result<> DataStats::insertMany(const QString &head, int columns, std::size_t rows, Bind bindRow)
 {
     // Many rows to a statement: the work of a step and of the statement itself is shared.
     constexpr int rowsPerStatement = 64;
@@ -716,54 +715,48 @@ bool DataStats::insertMany(const QString &head, int columns, std::size_t rows, B
         statement.reset();
         i += std::size_t(count);
     }
-    return true;
+    return {};
 }
 
-std::optional<QString> DataStats::addToPlayer(const QString &nom, const Counters &delta)
+Result<QString> DataStats::addToPlayer(const QString &nom, const Counters &delta)
 {
     const QByteArray spelling = nom.toUtf8();
     const QByteArray folded = nom.toCaseFolded().toUtf8();
     Counts counts {};
     std::copy(delta.begin(), delta.end(), counts.begin());
-    if (!addToPlayers({PlayerDelta {spelling, folded, &counts}}))
-        return std::nullopt;
+    if (const Result<> added = addToPlayers({PlayerDelta {spelling, folded, &counts}}); !added)
+        return passOn(added);
     QSqlQuery query(database());
     query.prepare(QStringLiteral("SELECT Nom FROM Players WHERE Folded = ?"));
     query.addBindValue(QString::fromUtf8(folded));
-    if (!query.exec() || !query.next()) {
-        fail(QStringLiteral("cannot read the players"), query.lastError().text());
-        return std::nullopt;
-    }
+    if (!query.exec() || !query.next())
+        return fail(QStringLiteral("cannot read the players"), query.lastError().text());
     return query.value(0).toString();
 }
 
-int DataStats::rowCount()
+Result<int> DataStats::rowCount()
 {
     QSqlQuery query(database());
-    if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM Stats")) || !query.next()) {
-        fail(QStringLiteral("cannot count the players"), query.lastError().text());
-        return -1;
-    }
+    if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM Stats")) || !query.next())
+        return fail(QStringLiteral("cannot count the players"), query.lastError().text());
     return query.value(0).toInt();
 }
 
-std::optional<DataStats::FileProgress> DataStats::fileProgress(const QString &fileName)
+Result<DataStats::FileProgress> DataStats::fileProgress(const QString &fileName)
 {
     QSqlQuery query(database());
     query.prepare(QStringLiteral(
         "SELECT ByteOffset, HeadDigest, HeadLength FROM LogProgress WHERE File = ?"));
     query.addBindValue(fileName);
-    if (!query.exec()) {
-        fail(QStringLiteral("cannot read the log progress"), query.lastError().text());
-        return std::nullopt;
-    }
+    if (!query.exec())
+        return fail(QStringLiteral("cannot read the log progress"), query.lastError().text());
     if (!query.next())
         return FileProgress {};
     return FileProgress {query.value(0).toLongLong(), query.value(1).toByteArray(),
                          query.value(2).toLongLong()};
 }
 
-bool DataStats::setFileProgress(const QString &fileName, const FileProgress &progress)
+Result<> DataStats::setFileProgress(const QString &fileName, const FileProgress &progress)
 {
     QSqlQuery query(database());
     query.prepare(QStringLiteral("INSERT OR REPLACE INTO LogProgress "
@@ -774,20 +767,20 @@ bool DataStats::setFileProgress(const QString &fileName, const FileProgress &pro
     query.addBindValue(progress.headLength);
     if (!query.exec())
         return fail(QStringLiteral("cannot record the log progress"), query.lastError().text());
-    return true;
+    return {};
 }
 
-bool DataStats::removeFileProgress(const QString &fileName)
+Result<> DataStats::removeFileProgress(const QString &fileName)
 {
     QSqlQuery query(database());
     query.prepare(QStringLiteral("DELETE FROM LogProgress WHERE File = ?"));
     query.addBindValue(fileName);
     if (!query.exec())
         return fail(QStringLiteral("cannot record the log progress"), query.lastError().text());
-    return true;
+    return {};
 }
 
-bool DataStats::forEachInRankOrder(const std::function<void(qint64, qint64)> &f)
+Result<> DataStats::forEachInRankOrder(const std::function<void(qint64, qint64)> &f)
 {
     sqlite3 *db = handle();
     if (!db)
@@ -802,20 +795,20 @@ bool DataStats::forEachInRankOrder(const std::function<void(qint64, qint64)> &f)
         f(scan.columnInt(0), scan.columnInt(1));
     if (!stepped)
         return fail(QStringLiteral("cannot rank the players"), scan.errorString());
-    return true;
+    return {};
 }
 
-bool DataStats::setPlaces(std::vector<std::pair<qint64, qint64>> places)
+Result<> DataStats::setPlaces(std::vector<std::pair<qint64, qint64>> places)
 {
     const QString what = QStringLiteral("cannot rank the players");
     // In the order of the table, each row is written where the last one was. When a good part
     // of the players move, as new players do to all those ranked below them, the indexes that
     // hold the places are built again afterwards: a sort each, instead of two searches a row.
     std::sort(places.begin(), places.end());
-    const int rows = rowCount();
-    if (rows < 0)
-        return false;
-    const bool rebuild = places.size() >= bulkImportSize && places.size() * 4 >= std::size_t(rows);
+    const Result<int> rows = rowCount();
+    if (!rows)
+        return passOn(rows);
+    const bool rebuild = places.size() >= bulkImportSize && places.size() * 4 >= std::size_t(*rows);
     QSqlQuery query(database());
     if (rebuild) {
         for (const char *index : {"StatsRank", "StatsPlace", "StatsKills"}) {
@@ -823,17 +816,18 @@ bool DataStats::setPlaces(std::vector<std::pair<qint64, qint64>> places)
                 return fail(what, query.lastError().text());
         }
     }
-    SqliteStatement *set =
+    const Result<SqliteStatement *> prepare =
         prepared(m_setPlace, QStringLiteral("UPDATE Stats SET Place = ?1 WHERE rowid = ?2"));
-    if (!set)
-        return false;
+    if (!prepare)
+        return passOn(prepare);
+    SqliteStatement *set = *prepare;
     for (const auto &[rowId, place] : places) {
         set->bind(1, place);
         set->bind(2, rowId);
         if (!set->step()) {
-            fail(what, set->errorString());
+            const Failure failure = fail(what, set->errorString());
             set->reset();
-            return false;
+            return failure;
         }
         set->reset();
     }
@@ -843,13 +837,13 @@ bool DataStats::setPlaces(std::vector<std::pair<qint64, qint64>> places)
                 return fail(what, query.lastError().text());
         }
     }
-    return true;
+    return {};
 }
 
-bool DataStats::clearStats()
+Result<> DataStats::clearStats()
 {
-    if (!beginTransaction())
-        return false;
+    if (const Result<> begun = beginTransaction(); !begun)
+        return begun;
     QSqlQuery query(database());
     for (const char *table : {"Stats", "Players", "LogProgress"}) {
         if (!query.exec(QStringLiteral("DELETE FROM %1").arg(QLatin1String(table)))) {
@@ -861,24 +855,19 @@ bool DataStats::clearStats()
     return commit();
 }
 
-std::optional<std::chrono::milliseconds>
-DataStats::setBusyTimeout(std::chrono::milliseconds timeout)
+Result<std::chrono::milliseconds> DataStats::setBusyTimeout(std::chrono::milliseconds timeout)
 {
     QSqlQuery query(database());
-    if (!query.exec(QStringLiteral("PRAGMA busy_timeout")) || !query.next()) {
-        fail(QStringLiteral("cannot read the busy timeout"), query.lastError().text());
-        return std::nullopt;
-    }
+    if (!query.exec(QStringLiteral("PRAGMA busy_timeout")) || !query.next())
+        return fail(QStringLiteral("cannot read the busy timeout"), query.lastError().text());
     const std::chrono::milliseconds previous(query.value(0).toLongLong());
     query.finish();
-    if (!query.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(timeout.count()))) {
-        fail(QStringLiteral("cannot set the busy timeout"), query.lastError().text());
-        return std::nullopt;
-    }
+    if (!query.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(timeout.count())))
+        return fail(QStringLiteral("cannot set the busy timeout"), query.lastError().text());
     return previous;
 }
 
-std::optional<DataStats::Extents> DataStats::extents(qint64 from, qint64 to)
+Result<DataStats::Extents> DataStats::extents(qint64 from, qint64 to)
 {
     const QString what = QStringLiteral("cannot read the players");
     QStringList ranges {QStringLiteral("COUNT(*)"), QStringLiteral("MIN(Place)"),
@@ -891,10 +880,8 @@ std::optional<DataStats::Extents> DataStats::extents(qint64 from, qint64 to)
                       .arg(ranges.join(u", ")));
     query.addBindValue(from);
     query.addBindValue(to);
-    if (!query.exec() || !query.next()) {
-        fail(what, query.lastError().text());
-        return std::nullopt;
-    }
+    if (!query.exec() || !query.next())
+        return fail(what, query.lastError().text());
     Extents extents;
     extents.empty = query.value(0).toLongLong() == 0;
     extents.smallestPlace = query.value(1).toLongLong();
@@ -909,23 +896,19 @@ std::optional<DataStats::Extents> DataStats::extents(qint64 from, qint64 to)
                                  "ORDER BY LENGTH(Nom) DESC LIMIT 8"));
     query.addBindValue(from);
     query.addBindValue(to);
-    if (!query.exec()) {
-        fail(what, query.lastError().text());
-        return std::nullopt;
-    }
+    if (!query.exec())
+        return fail(what, query.lastError().text());
     while (query.next())
         extents.longestNames << query.value(0).toString();
     return extents;
 }
 
-std::optional<qint64> DataStats::rowIdEnd()
+Result<qint64> DataStats::rowIdEnd()
 {
     QSqlQuery query(database());
     if (!query.exec(QStringLiteral("SELECT COALESCE(MAX(rowid), 0) + 1 FROM Stats"))
-        || !query.next()) {
-        fail(QStringLiteral("cannot read the players"), query.lastError().text());
-        return std::nullopt;
-    }
+        || !query.next())
+        return fail(QStringLiteral("cannot read the players"), query.lastError().text());
     return query.value(0).toLongLong();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/result/result.h"
 #include "stats/store/statscolumns.h"
 
 #include <QList>
@@ -12,7 +13,6 @@
 #include <functional>
 #include <limits>
 #include <memory>
-#include <optional>
 #include <utility>
 #include <vector>
 
@@ -34,6 +34,8 @@ class RankingSource;
  *
  * Only one process at a time writes: whoever updates the statistics holds the writer lock
  * (lockWriter()) for the whole of its work, so that two runs never count one file twice.
+ *
+ * An operation that fails says why, naming the database: "<what> (<database>): <why>".
  */
 class DataStats
 {
@@ -69,28 +71,26 @@ public:
     /// Opens the database at \a path. ReadWrite creates the file, its folder and the schema when
     /// missing, and mends rows whose names fold alike when no other process is writing;
     /// ReadOnly never creates or changes anything.
-    bool open(const QString &path, Access access = Access::ReadWrite);
+    Result<> open(const QString &path, Access access = Access::ReadWrite);
     bool isOpen() const;
     QString path() const { return m_path; }
-    /// The reason of the last failure, naming the file where it matters.
-    QString errorString() const { return m_error; }
 
     /// Whether \a location is a network address ("scheme://...") rather than a file path.
     static bool isAddress(const QString &location);
 
     /// Takes the writer lock, waiting at most \a bound for another writer to finish; while it
     /// waits, \a whileWaiting is called about every 50 ms with the time waited so far.
-    /// False (see errorString()) when the bound passed or the lock cannot be taken at all.
-    bool lockWriter(std::chrono::milliseconds bound,
-                    const std::function<void(std::chrono::milliseconds)> &whileWaiting = {});
+    /// Fails when the bound passed or the lock cannot be taken at all.
+    Result<> lockWriter(std::chrono::milliseconds bound,
+                        const std::function<void(std::chrono::milliseconds)> &whileWaiting = {});
     void unlockWriter();
     bool holdsWriterLock() const;
     /// Whether the last lockWriter() gave up because another writer kept the lock.
     bool writerLockTimedOut() const { return m_lockTimedOut; }
 
     /// Under the writer lock: merges rows whose names fold alike into the oldest one and brings
-    /// the player keys in line with table Stats, in one transaction. The rows merged, or nothing.
-    std::optional<int> mendPlayers();
+    /// the player keys in line with table Stats, in one transaction. The rows merged.
+    Result<int> mendPlayers();
     /// Rows merged by the mend when the database was opened.
     int mergedOnOpen() const { return m_mergedOnOpen; }
 
@@ -99,43 +99,46 @@ public:
     static QString rankingQuery(Ranking order);
 
     /// "Class2" or "Class" (any letter case): a read-only model of all 33 columns in that
-    /// source's order, opened on first request; nullptr for another name or a closed store.
+    /// source's order, opened on first request; nullptr for another name, a closed store or a
+    /// ranking that cannot be read.
     RankingSource *recordSource(const QString &dataMember);
     /// Closes rsClass and rsClass2 (their models are emptied) so the next request reads afresh.
     void closeRecordSets();
 
-    bool beginTransaction();
-    bool commit();
+    Result<> beginTransaction();
+    /// Rolls back what it could not commit.
+    Result<> commit();
     void rollback();
 
     /// Adds each delta to the player whose name folds to its key, creating the key and the row,
     /// spelled as given, for a new player; inside the caller's transaction. When the ranking pass
     /// follows in the same transaction, \a rankingFollows lets new rows of an empty table get
     /// their places at once, as nobody can see them before they are ranked.
-    bool addToPlayers(const std::vector<PlayerDelta> &players, bool rankingFollows = false);
-    /// The same for one player; the spelling its row has, or nothing.
-    std::optional<QString> addToPlayer(const QString &nom, const Counters &delta);
-    /// Number of rows in table Stats, or -1 when it cannot be read.
-    int rowCount();
+    Result<> addToPlayers(const std::vector<PlayerDelta> &players, bool rankingFollows = false);
+    /// The same for one player; the spelling its row has.
+    Result<QString> addToPlayer(const QString &nom, const Counters &delta);
+    /// Number of rows in table Stats.
+    Result<int> rowCount();
 
-    std::optional<FileProgress> fileProgress(const QString &fileName);
-    bool setFileProgress(const QString &fileName, const FileProgress &progress);
-    bool removeFileProgress(const QString &fileName);
+    /// How far the log file \a fileName was counted; nothing counted when it has no record.
+    Result<FileProgress> fileProgress(const QString &fileName);
+    Result<> setFileProgress(const QString &fileName, const FileProgress &progress);
+    Result<> removeFileProgress(const QString &fileName);
 
     /// Calls \a f(rowId, place) for every row in ranking order: TotalClass descending, ties by
     /// name, byte for byte (an order of the data alone, which no VACUUM changes).
-    bool forEachInRankOrder(const std::function<void(qint64 rowId, qint64 place)> &f);
+    Result<> forEachInRankOrder(const std::function<void(qint64 rowId, qint64 place)> &f);
     /// Sets the Place of each row (rowId, place).
-    bool setPlaces(std::vector<std::pair<qint64, qint64>> places);
+    Result<> setPlaces(std::vector<std::pair<qint64, qint64>> places);
     /// Empties table Stats, the player keys and the log progress records in one transaction,
     /// so that a recount covers every log present from its start.
-    bool clearStats();
+    Result<> clearStats();
 
     QSqlDatabase database() const;
 
     /// How long a statement waits for another connection's transaction before it fails with
-    /// "database is locked". Sets \a timeout and returns the one in force before, or nothing.
-    std::optional<std::chrono::milliseconds> setBusyTimeout(std::chrono::milliseconds timeout);
+    /// "database is locked". Sets \a timeout and returns the one in force before.
+    Result<std::chrono::milliseconds> setBusyTimeout(std::chrono::milliseconds timeout);
 
     /// The range of every column of table Stats, as the grid needs it to size its columns.
     struct Extents
@@ -152,16 +155,34 @@ public:
     };
     /// The extents of table Stats, or of its rows whose rowid lies in [\a from, \a to), taken
     /// by the database in one aggregate query (and one for the names) rather than by reading
-    /// every row; nothing when they cannot be read.
-    std::optional<Extents> extents(qint64 from = std::numeric_limits<qint64>::min(),
-                                   qint64 to = std::numeric_limits<qint64>::max());
-    /// One past the largest rowid of table Stats, or nothing.
-    std::optional<qint64> rowIdEnd();
+    /// every row.
+    Result<Extents> extents(qint64 from = std::numeric_limits<qint64>::min(),
+                            qint64 to = std::numeric_limits<qint64>::max());
+    /// One past the largest rowid of table Stats.
+    Result<qint64> rowIdEnd();
 
 private:
-    bool fail(const QString &what, const QString &reason);
-    bool createSchema();
-    bool importPlayers(const std::vector<PlayerDelta> &players);
+    /// A failure on its way out, whatever the result type of the operation that fails.
+    struct Failure
+    {
+        QString reason;
+        template<typename T>
+        operator Result<T>() const
+        {
+            return Result<T>::failure(reason);
+        }
+    };
+    /// What failed, on this database, and why.
+    Failure fail(const QString &what, const QString &why) const;
+    /// The failure of \a result, passed on.
+    template<typename T>
+    static Failure passOn(const Result<T> &result)
+    {
+        return {result.reason()};
+    }
+
+    Result<> createSchema();
+    Result<> importPlayers(const std::vector<PlayerDelta> &players);
     /// The players ordered by \a key(player): a number, then a name's bytes.
     template<typename Key>
     static std::vector<const PlayerDelta *> sortedPlayers(const std::vector<PlayerDelta> &players,
@@ -169,11 +190,12 @@ private:
     /// Inserts \a rows rows through "head VALUES", \a bindRow(statement, offset, row) binding
     /// the \a columns values of a row from parameter offset + 1.
     template<typename Bind>
-    bool insertMany(const QString &head, int columns, std::size_t rows, Bind bindRow);
+    Result<> insertMany(const QString &head, int columns, std::size_t rows, Bind bindRow);
     // Below this many new players, rebuilding the indexes costs more than it saves.
     static constexpr std::size_t bulkImportSize = 20000;
-    std::optional<bool> needsMend();
-    SqliteStatement *prepared(std::unique_ptr<SqliteStatement> &statement, const QString &text);
+    Result<bool> needsMend();
+    Result<SqliteStatement *> prepared(std::unique_ptr<SqliteStatement> &statement,
+                                       const QString &text);
     sqlite3 *handle() const;
 
     std::unique_ptr<SqliteStatement> m_insertKey;
@@ -184,7 +206,6 @@ private:
     std::unique_ptr<ExclusiveLock> m_writerLock;
     QString m_connectionName;
     QString m_path;
-    QString m_error;
     Access m_access = Access::ReadWrite;
     int m_mergedOnOpen = 0;
     bool m_lockTimedOut = false;

@@ -78,4 +78,10 @@ QMap<QString, QStringList> table(DataStats &store)
     return rows;
 }
 
+int rowCount(DataStats &store)
+{
+    const Result<int> rows = store.rowCount();
+    return rows ? *rows : -1;
+}
+
 } // namespace StatsTest

@@ -25,5 +25,7 @@ QByteArray log(const QList<QByteArray> &lines, const QByteArray &lineEnd = "\n")
 QVariantMap row(DataStats &store, const QString &nom);
 /// Nom -> all 33 values in table order (Place included), for comparing two whole stores.
 QMap<QString, QStringList> table(DataStats &store);
+/// The number of rows in table Stats, or -1 when it cannot be read.
+int rowCount(DataStats &store);
 
 } // namespace StatsTest

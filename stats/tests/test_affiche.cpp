@@ -20,9 +20,9 @@ class TestAffiche : public QObject
 
 private slots:
     void cleanup();
+    void layout_data();
+    void layout();
     void emptyTableShowsTheHeaderOnly();
-    void captionsAreTheColumnNames_data();
-    void captionsAreTheColumnNames();
     void alignment_data();
     void alignment();
     void gridIsReadOnly();
@@ -32,9 +32,6 @@ private slots:
     void startsOnPlacesInPlaceOrder();
     void sortEntries_data();
     void sortEntries();
-    void menus_data();
-    void menus();
-    void windowFrameAndGridGeometry();
     void gridKeepsItsPlaceWhenResized();
     void updateReopensOnPlaces();
 
@@ -46,15 +43,119 @@ private:
             && bed.addPlayer(QStringLiteral("Bob"), 3, 20)
             && bed.addPlayer(QStringLiteral("Carol"), 7, 12) && bed.rank();
     }
-    static QAction *findAction(QWidget *window, const QString &name)
-    {
-        return window->findChild<QAction *>(name);
-    }
 };
 
 void TestAffiche::cleanup()
 {
-    TolvaneTestBed::closeAllWindows();
+    WindowedStart::closeWindows();
+}
+
+void TestAffiche::layout_data()
+{
+    // A control by its name; the column of a header caption, the index of an entry of a group.
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("caption");
+    // The menu that holds an entry ("" for the menu bar), and its place there.
+    QTest::addColumn<QString>("menu");
+    QTest::addColumn<int>("position");
+    // In pixels, 15 twips each; the window's is that of its client area.
+    QTest::addColumn<QRect>("geometry");
+
+    QTest::newRow("window") << "Affiche" << -1 << "Tolvane"
+                            << "" << -1 << QRect(0, 0, 928, 657);
+    QTest::newRow("grid") << "TabResult" << -1 << ""
+                          << "" << -1 << QRect(1, 4, 1004, 734);
+
+    const QList<std::pair<int, QString>> columns {{0, "Place"},
+                                                  {1, "Nom"},
+                                                  {4, "TotalClass"},
+                                                  {5, "s1_1_usp"},
+                                                  {20, "p4_3_m4a1"},
+                                                  {26, "p5_1_m249"},
+                                                  {27, "Couteau"},
+                                                  {31, "BombePosée"},
+                                                  // spelt as the table does
+                                                  {32, "BombeDesamocée"}};
+    for (const auto &[column, caption] : columns)
+        QTest::addRow("column caption %s", qPrintable(caption))
+            << "TabResult" << column << caption << "" << -1 << QRect();
+
+    QTest::newRow("file menu") << "MnuFile" << -1 << "&Fichier"
+                               << "" << 0 << QRect();
+    QTest::newRow("update") << "MnuUpdate" << -1 << "&Mettre a jour"
+                            << "&Fichier" << 0 << QRect();
+    QTest::newRow("quit") << "MnuQuit" << -1 << "&Quitter"
+                          << "&Fichier" << 1 << QRect();
+    QTest::newRow("options menu") << "MnuOptn" << -1 << "&Options"
+                                  << "" << 1 << QRect();
+    QTest::newRow("sort menu") << "MnuTrie" << -1 << "&Trier selon"
+                               << "&Options" << 0 << QRect();
+    QTest::newRow("sort by places") << "MnuTrieSel" << 0 << "&Places"
+                                    << "&Trier selon" << 0 << QRect();
+    QTest::newRow("sort by kills") << "MnuTrieSel" << 1 << "&Kills"
+                                   << "&Trier selon" << 1 << QRect();
+    QTest::newRow("reset") << "MnuRAZ" << -1 << "&RAZ des stats"
+                           << "&Options" << 1 << QRect();
+    QTest::newRow("change code") << "MnuCodeChg" << -1 << "&Changer Code"
+                                 << "&Options" << 2 << QRect();
+}
+
+void TestAffiche::layout()
+{
+    QFETCH(QString, control);
+    QFETCH(int, index);
+    QFETCH(QString, caption);
+    QFETCH(QString, menu);
+    QFETCH(int, position);
+    QFETCH(QRect, geometry);
+
+    TolvaneTestBed bed;
+    QVERIFY(bed.isReady());
+    Affiche window(bed.context);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    if (control == QLatin1String("Affiche")) {
+        QCOMPARE(window.windowTitle(), caption);
+        QCOMPARE(QRect(QPoint(), window.centralWidget()->size()), geometry);
+        QVERIFY(!(window.windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(window.windowFlags() & Qt::WindowMinimizeButtonHint);
+        QVERIFY(window.windowFlags() & Qt::WindowCloseButtonHint);
+        QVERIFY(!window.windowIcon().availableSizes().isEmpty());
+        return;
+    }
+    if (control == QLatin1String("TabResult")) {
+        QCOMPARE(window.tabResult()->objectName(), control);
+        if (index < 0)
+            QCOMPARE(window.tabResult()->geometry(), geometry);
+        else
+            QCOMPARE(window.tabResult()->model()->headerData(index, Qt::Horizontal).toString(),
+                     caption);
+        return;
+    }
+
+    // A menu is reached through the entry that opens it.
+    QAction *entry = nullptr;
+    if (const auto *opened = window.findChild<QMenu *>(control))
+        entry = opened->menuAction();
+    else
+        entry = index >= 0 ? window.mnuTrieSel(index) : window.findChild<QAction *>(control);
+    QVERIFY(entry);
+    QCOMPARE(entry->text(), caption);
+    QVERIFY(entry->shortcut().isEmpty());
+    QVERIFY(entry->isEnabled());
+    QCOMPARE(entry->isCheckable(), control == QLatin1String("MnuTrieSel"));
+    QWidget *holder = window.menuBar();
+    if (!menu.isEmpty()) {
+        holder = nullptr;
+        for (QMenu *candidate : window.findChildren<QMenu *>()) {
+            if (candidate->title() == menu)
+                holder = candidate;
+        }
+    }
+    QVERIFY(holder);
+    QCOMPARE(holder->actions().indexOf(entry), position);
 }
 
 void TestAffiche::emptyTableShowsTheHeaderOnly()
@@ -68,33 +169,6 @@ void TestAffiche::emptyTableShowsTheHeaderOnly()
     QCOMPARE(window.tabResult()->model()->columnCount(), 33);
     QVERIFY(window.tabResult()->horizontalHeader()->isVisible());
     QVERIFY(!window.tabResult()->verticalHeader()->isVisible());
-}
-
-void TestAffiche::captionsAreTheColumnNames_data()
-{
-    QTest::addColumn<int>("column");
-    QTest::addColumn<QString>("caption");
-
-    QTest::newRow("first") << 0 << "Place";
-    QTest::newRow("name") << 1 << "Nom";
-    QTest::newRow("score") << 4 << "TotalClass";
-    QTest::newRow("first weapon") << 5 << "s1_1_usp";
-    QTest::newRow("rifle") << 20 << "p4_3_m4a1";
-    QTest::newRow("last weapon") << 26 << "p5_1_m249";
-    QTest::newRow("knife") << 27 << "Couteau";
-    QTest::newRow("bomb planted") << 31 << "BombePosée";
-    QTest::newRow("bomb defused, spelt as the table does") << 32 << "BombeDesamocée";
-}
-
-void TestAffiche::captionsAreTheColumnNames()
-{
-    QFETCH(int, column);
-    QFETCH(QString, caption);
-
-    TolvaneTestBed bed;
-    QVERIFY(bed.isReady());
-    Affiche window(bed.context);
-    QCOMPARE(window.tabResult()->model()->headerData(column, Qt::Horizontal).toString(), caption);
 }
 
 void TestAffiche::alignment_data()
@@ -291,75 +365,6 @@ void TestAffiche::sortEntries()
     QCOMPARE(TolvaneTestBed::namesShown(window.tabResult()), names);
 }
 
-void TestAffiche::menus_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QString>("menu");
-
-    QTest::newRow("update") << "MnuUpdate"
-                            << "&Mettre a jour"
-                            << "&Fichier";
-    QTest::newRow("quit") << "MnuQuit"
-                          << "&Quitter"
-                          << "&Fichier";
-    QTest::newRow("reset") << "MnuRAZ"
-                           << "&RAZ des stats"
-                           << "&Options";
-    QTest::newRow("change code") << "MnuCodeChg"
-                                 << "&Changer Code"
-                                 << "&Options";
-}
-
-void TestAffiche::menus()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, caption);
-    QFETCH(QString, menu);
-
-    TolvaneTestBed bed;
-    QVERIFY(bed.isReady());
-    Affiche window(bed.context);
-
-    QAction *action = findAction(&window, name);
-    QVERIFY(action);
-    QCOMPARE(action->text(), caption);
-    QVERIFY(action->shortcut().isEmpty());
-    QVERIFY(action->isEnabled());
-    QVERIFY(!action->isCheckable());
-    QMenu *owner = qobject_cast<QMenu *>(action->parent());
-    QVERIFY(owner);
-    QCOMPARE(owner->title(), menu);
-}
-
-void TestAffiche::windowFrameAndGridGeometry()
-{
-    TolvaneTestBed bed;
-    QVERIFY(bed.isReady());
-    Affiche window(bed.context);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-
-    QCOMPARE(window.windowTitle(), QStringLiteral("Tolvane"));
-    QVERIFY(!(window.windowFlags() & Qt::WindowMaximizeButtonHint));
-    QVERIFY(window.windowFlags() & Qt::WindowMinimizeButtonHint);
-    QVERIFY(window.windowFlags() & Qt::WindowCloseButtonHint);
-    QCOMPARE(window.centralWidget()->size(), QSize(928, 657));
-    QCOMPARE(window.tabResult()->geometry(), QRect(1, 4, 1004, 734));
-
-    const QStringList bar {"&Fichier", "&Options"};
-    QStringList shown;
-    for (QAction *entry : window.menuBar()->actions())
-        shown.append(entry->text());
-    QCOMPARE(shown, bar);
-    QCOMPARE(window.mnuTrieSel(0)->text(), QStringLiteral("&Places"));
-    QCOMPARE(window.mnuTrieSel(1)->text(), QStringLiteral("&Kills"));
-    auto *sortMenu = qobject_cast<QMenu *>(window.mnuTrieSel(0)->parent());
-    QVERIFY(sortMenu);
-    QCOMPARE(sortMenu->title(), QStringLiteral("&Trier selon"));
-    QVERIFY(!window.windowIcon().availableSizes().isEmpty());
-}
-
 void TestAffiche::gridKeepsItsPlaceWhenResized()
 {
     TolvaneTestBed bed;
@@ -379,12 +384,8 @@ void TestAffiche::updateReopensOnPlaces()
     TolvaneTestBed bed;
     QVERIFY(bed.isReady());
     QVERIFY(fillThreePlayers(bed));
-    const QString line = QStringLiteral(
-        "L 08/05/2013 - 20:50:50: \"Dave<7><BOT><TERRORIST>\" killed \"Bob<1><BOT><CT>\" with "
-        "\"deagle\"");
-    QVERIFY(bed.writeLog(
-        "L0000001.log",
-        {line, line, line, QStringLiteral("L 08/05/2013 - 21:00:00: Log file closed")}));
+    const QByteArray kill = StatsTest::kill("Dave", "Bob", "deagle");
+    QVERIFY(bed.writeLog("L0000001.log", {kill, kill, kill}));
 
     auto *window = Affiche::showNew(bed.context);
     window->MnuTrieSel_Click(1);
@@ -394,11 +395,11 @@ void TestAffiche::updateReopensOnPlaces()
 
     Affiche *fresh = TolvaneTestBed::waitForNewResults(window);
     QVERIFY2(fresh,
-             qPrintable(bed.prompts.shown.isEmpty() ? QString("no prompt")
-                                                    : bed.prompts.shown.last().details));
+             qPrintable(bed.dialogs.shown.isEmpty() ? QString("no prompt")
+                                                    : bed.dialogs.shown.last().details));
     QTRY_VERIFY(old.isNull());
     QTRY_VERIFY(TolvaneTestBed::progressWindows().isEmpty());
-    QCOMPARE(bed.prompts.shown.size(), 0);
+    QCOMPARE(bed.dialogs.shown.size(), 0);
     QCOMPARE(fresh->dataMember(), QStringLiteral("Class2"));
     QVERIFY(fresh->mnuTrieSel(0)->isChecked());
     QVERIFY(!fresh->mnuTrieSel(1)->isChecked());

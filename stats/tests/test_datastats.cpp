@@ -61,13 +61,14 @@ void TestDataStats::createsTheSchemaOnFirstUse()
     const QString path = dir.filePath("sub/folder/Stats.db");
     {
         DataStats store;
-        QVERIFY2(store.open(path), qPrintable(store.errorString()));
-        QCOMPARE(store.rowCount(), 0);
+        const Result<> opened = store.open(path);
+        QVERIFY2(opened, qPrintable(opened.reason()));
+        QCOMPARE(StatsTest::rowCount(store), 0);
         QVERIFY(store.addToPlayer("Neo", {}));
     }
     DataStats again;
     QVERIFY(again.open(path));
-    QCOMPARE(again.rowCount(), 1);
+    QCOMPARE(StatsTest::rowCount(again), 1);
     for (const QString source : {"Stats", "Class", "Class2"}) {
         QSqlQuery query(again.database());
         QVERIFY(query.exec("SELECT * FROM " + source));
@@ -172,7 +173,7 @@ void TestDataStats::clearEmptiesTheTable()
         QVERIFY(store.addToPlayer(QString::number(i), score(i, i)));
     QVERIFY(store.setFileProgress("/logs/L1.log", {120, "digest", 120}));
     QVERIFY(store.clearStats());
-    QCOMPARE(store.rowCount(), 0);
+    QCOMPARE(StatsTest::rowCount(store), 0);
     // A kept log is counted again from its start, and nobody keeps a key to a row that is gone.
     QCOMPARE(store.fileProgress("/logs/L1.log")->offset, 0);
     QVERIFY(store.addToPlayer("7", score(1, 1)));
@@ -184,14 +185,16 @@ void TestDataStats::reportsAnUnopenableFile()
     QTemporaryDir dir;
     QVERIFY(QDir(dir.path()).mkdir("Stats.db"));
     DataStats store;
-    QVERIFY(!store.open(dir.filePath("Stats.db")));
-    QVERIFY2(store.errorString().contains("Stats.db"), qPrintable(store.errorString()));
+    const Result<> opened = store.open(dir.filePath("Stats.db"));
+    QVERIFY(!opened);
+    QVERIFY2(opened.reason().contains("Stats.db"), qPrintable(opened.reason()));
     QVERIFY(!store.isOpen());
 
     QVERIFY(TestFiles::write(dir.filePath("junk.db"), QByteArray(4096, 'x')));
     DataStats junk;
-    QVERIFY(!junk.open(dir.filePath("junk.db")));
-    QVERIFY(junk.errorString().contains("junk.db"));
+    const Result<> junkOpened = junk.open(dir.filePath("junk.db"));
+    QVERIFY(!junkOpened);
+    QVERIFY(junkOpened.reason().contains("junk.db"));
 }
 
 void TestDataStats::readOnlyCreatesNothing_data()
@@ -216,13 +219,13 @@ void TestDataStats::readOnlyCreatesNothing()
     const auto restore = qScopeGuard([&] { QDir::setCurrent(previous); });
     for (const auto access : {DataStats::Access::ReadOnly, DataStats::Access::ReadWrite}) {
         DataStats store;
-        const bool opened = store.open(path, access);
+        const Result<> opened = store.open(path, access);
         if (access == DataStats::Access::ReadWrite && !location.contains("://")) {
             QVERIFY(opened);
             continue;
         }
         QVERIFY(!opened);
-        QVERIFY2(store.errorString().contains(reason), qPrintable(store.errorString()));
+        QVERIFY2(opened.reason().contains(reason), qPrintable(opened.reason()));
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                  QStringList());
     }
@@ -303,9 +306,10 @@ void TestDataStats::mendsRowsWhoseNamesFoldAlike()
     QTemporaryDir dir;
     QVERIFY(writeLegacyDatabase(dir.filePath("Stats.db"), legacy));
     DataStats store;
-    QVERIFY2(store.open(dir.filePath("Stats.db")), qPrintable(store.errorString()));
+    const Result<> opened = store.open(dir.filePath("Stats.db"));
+    QVERIFY2(opened, qPrintable(opened.reason()));
     QCOMPARE(store.mergedOnOpen(), merged);
-    QCOMPARE(store.rowCount(), int(mended.size()));
+    QCOMPARE(StatsTest::rowCount(store), int(mended.size()));
     for (const auto &[nom, kills] : mended) {
         const QVariantMap row = StatsTest::row(store, nom);
         QCOMPARE(row.value("Kills").toInt(), kills);
@@ -319,7 +323,7 @@ void TestDataStats::mendsRowsWhoseNamesFoldAlike()
     // The next counts find the kept row, under any spelling.
     for (const auto &[nom, kills] : mended)
         QCOMPARE(*store.addToPlayer(nom.toUpper(), score(1, 1)), nom);
-    QCOMPARE(store.rowCount(), int(mended.size()));
+    QCOMPARE(StatsTest::rowCount(store), int(mended.size()));
 }
 
 void TestDataStats::refusesDuplicateRows()
@@ -331,7 +335,7 @@ void TestDataStats::refusesDuplicateRows()
     QSqlQuery query(store.database());
     QVERIFY(!query.exec("INSERT INTO Stats (Nom) VALUES ('Neo')"));
     QVERIFY(!query.exec("INSERT INTO Players (Folded, Nom) VALUES ('neo', 'NEO')"));
-    QCOMPARE(store.rowCount(), 1);
+    QCOMPARE(StatsTest::rowCount(store), 1);
 }
 
 void TestDataStats::keysSurviveVacuum()
@@ -353,7 +357,7 @@ void TestDataStats::keysSurviveVacuum()
     DataStats store;
     QVERIFY(store.open(path));
     QCOMPARE(*store.addToPlayer("cy", score(1, 0)), QString("Cy"));
-    QCOMPARE(store.rowCount(), 3);
+    QCOMPARE(StatsTest::rowCount(store), 3);
     QCOMPARE(StatsTest::row(store, "Cy").value("Kills").toInt(), 2);
     QVERIFY(RankPlayers(store));
     QCOMPARE(column(store.recordSource("Class2"), 1), (QStringList {"Bob", "Cy", "Dee"}));

@@ -1,9 +1,9 @@
+#include "platform/testsupport/testfiles.h"
 #include "stats/store/accesscode.h"
+#include "stats/store/tolvanesettings.h"
 #include "stats/tests/tolvanetestbed.h"
 #include "stats/ui/affiche.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTableView>
 #include <QTest>
 
@@ -33,12 +33,11 @@ private slots:
 private:
     static QString storedCode(TolvaneTestBed &bed)
     {
-        return bed.settings.read("Tolvane", "Authentification", "Code");
+        return TolvaneSettings(bed.settings).value(TolvaneSettings::Key::Code);
     }
-    static QByteArray settingsFile(const TolvaneTestBed &bed)
+    static QByteArray settingsFile(TolvaneTestBed &bed)
     {
-        QFile file(QDir(bed.logFolder()).filePath("../settings/Tolvane.conf"));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        return TestFiles::read(TolvaneSettings(bed.settings).location());
     }
 };
 
@@ -71,7 +70,7 @@ private:
 
 void TestResetCode::cleanup()
 {
-    TolvaneTestBed::closeAllWindows();
+    WindowedStart::closeWindows();
 }
 
 void TestResetCode::resetRefusesAWrongCode_data()
@@ -93,23 +92,23 @@ void TestResetCode::resetRefusesAWrongCode()
 
     TolvaneTestBed bed;
     QVERIFY(bed.isReady());
-    QVERIFY(AccessCode(bed.settings).change(code));
+    QVERIFY(bed.accessCode().change(code));
     QVERIFY(bed.addPlayer("Alice", 1, 1));
     Affiche window(bed.context);
     window.show();
-    bed.prompts.textAnswers = {answer};
-    bed.prompts.yesNoAnswers = {true};
+    bed.dialogs.textAnswers = {answer};
+    bed.dialogs.yesNoAnswers = {true};
 
     window.MnuRAZ_Click();
 
-    QCOMPARE(bed.prompts.kinds(), QStringList({"text", "message"}));
-    const ScriptedPrompts::Shown &asked = bed.prompts.shown.at(0);
+    QCOMPARE(bed.dialogs.kinds(), QStringList({"text", "message"}));
+    const ScriptedDialogs::Shown &asked = bed.dialogs.shown.at(0);
     QCOMPARE(asked.title, QStringLiteral("Identification"));
     QCOMPARE(asked.text, QStringLiteral("Veuillez entrer votre\ncode d'authentification"));
-    const ScriptedPrompts::Shown &refused = bed.prompts.shown.at(1);
+    const ScriptedDialogs::Shown &refused = bed.dialogs.shown.at(1);
     QCOMPARE(refused.title, QStringLiteral("Tolvane"));
     QCOMPARE(refused.text, QStringLiteral("Votre code n'est pas valide."));
-    QCOMPARE(bed.store.rowCount(), 1);
+    QCOMPARE(StatsTest::rowCount(bed.store), 1);
     QVERIFY(TolvaneTestBed::progressWindows().isEmpty());
     QVERIFY(window.isVisible());
 }
@@ -118,23 +117,23 @@ void TestResetCode::resetAnsweredNoChangesNothing()
 {
     TolvaneTestBed bed;
     QVERIFY(bed.isReady());
-    QVERIFY(AccessCode(bed.settings).change("Secret"));
+    QVERIFY(bed.accessCode().change("Secret"));
     QVERIFY(bed.addPlayer("Alice", 1, 1) && bed.addPlayer("Bob", 2, 2) && bed.rank());
     Affiche window(bed.context);
     window.show();
-    bed.prompts.textAnswers = {QStringLiteral("Secret")};
-    bed.prompts.yesNoAnswers = {false};
+    bed.dialogs.textAnswers = {QStringLiteral("Secret")};
+    bed.dialogs.yesNoAnswers = {false};
 
     window.MnuRAZ_Click();
     QTest::qWait(20);
 
-    QCOMPARE(bed.prompts.kinds(), QStringList({"text", "yesno"}));
-    const ScriptedPrompts::Shown &question = bed.prompts.shown.at(1);
+    QCOMPARE(bed.dialogs.kinds(), QStringList({"text", "yesno"}));
+    const ScriptedDialogs::Shown &question = bed.dialogs.shown.at(1);
     QCOMPARE(question.title, QStringLiteral("Confirmation"));
     QCOMPARE(question.text,
              QStringLiteral("Etes-vous sûr de vouloir totalement supprimer les "
                             "statistiques ?"));
-    QCOMPARE(bed.store.rowCount(), 2);
+    QCOMPARE(StatsTest::rowCount(bed.store), 2);
     QVERIFY(window.isVisible());
     QVERIFY(TolvaneTestBed::progressWindows().isEmpty());
     QCOMPARE(TolvaneTestBed::namesShown(window.tabResult()), QStringList({"Bob", "Alice"}));
@@ -160,21 +159,21 @@ void TestResetCode::resetEmptiesAndReopensWithTheHeaderOnly()
 
     TolvaneTestBed bed;
     QVERIFY(bed.isReady());
-    QVERIFY(AccessCode(bed.settings).change(code));
+    QVERIFY(bed.accessCode().change(code));
     for (int i = 0; i < players; ++i)
         QVERIFY(bed.addPlayer(QStringLiteral("Player %1").arg(i), i, i));
     QVERIFY(bed.rank());
     auto *window = Affiche::showNew(bed.context);
-    bed.prompts.textAnswers = {answer};
-    bed.prompts.yesNoAnswers = {true};
+    bed.dialogs.textAnswers = {answer};
+    bed.dialogs.yesNoAnswers = {true};
 
     window->MnuRAZ_Click();
 
     Affiche *fresh = TolvaneTestBed::waitForNewResults(window);
     QVERIFY(fresh);
     QTRY_VERIFY(TolvaneTestBed::progressWindows().isEmpty());
-    QCOMPARE(bed.prompts.kinds(), QStringList({"text", "yesno"}));
-    QCOMPARE(bed.store.rowCount(), 0);
+    QCOMPARE(bed.dialogs.kinds(), QStringList({"text", "yesno"}));
+    QCOMPARE(StatsTest::rowCount(bed.store), 0);
     QCOMPARE(fresh->tabResult()->model()->rowCount(), 0);
     QCOMPARE(fresh->tabResult()->model()->columnCount(), 33);
     QVERIFY(fresh->mnuTrieSel(0)->isChecked());
@@ -185,13 +184,10 @@ void TestResetCode::resetKeepsThePlayersOfTheLogsPresent()
     TolvaneTestBed bed;
     QVERIFY(bed.isReady());
     QVERIFY(bed.addPlayer("Alice", 1, 1) && bed.rank());
-    QVERIFY(bed.writeLog("L0000002.log",
-                         {"L 08/05/2013 - 20:50:50: \"Dave<7><BOT><TERRORIST>\" killed "
-                          "\"Erin<1><BOT><CT>\" with \"deagle\"",
-                          "L 08/05/2013 - 21:00:00: Log file closed"}));
+    QVERIFY(bed.writeLog("L0000002.log", {StatsTest::kill("Dave", "Erin", "deagle")}));
     auto *window = Affiche::showNew(bed.context);
-    bed.prompts.textAnswers = {QString()};
-    bed.prompts.yesNoAnswers = {true};
+    bed.dialogs.textAnswers = {QString()};
+    bed.dialogs.yesNoAnswers = {true};
 
     window->MnuRAZ_Click();
 
@@ -253,9 +249,9 @@ void TestResetCode::changeCode()
 
     TolvaneTestBed bed;
     QVERIFY(bed.isReady());
-    QVERIFY(AccessCode(bed.settings).change(code));
+    QVERIFY(bed.accessCode().change(code));
     Affiche window(bed.context);
-    bed.prompts.textAnswers = answers;
+    bed.dialogs.textAnswers = answers;
     const QString stored = storedCode(bed);
     const QByteArray onDisk = settingsFile(bed);
 
@@ -266,25 +262,25 @@ void TestResetCode::changeCode()
         window.MnuCodeChg_Click();
     }
 
-    QCOMPARE(bed.prompts.kinds(), prompts);
-    QCOMPARE(bed.prompts.shown.at(0).title, QStringLiteral("Identification"));
-    QCOMPARE(bed.prompts.shown.at(0).text,
+    QCOMPARE(bed.dialogs.kinds(), prompts);
+    QCOMPARE(bed.dialogs.shown.at(0).title, QStringLiteral("Identification"));
+    QCOMPARE(bed.dialogs.shown.at(0).text,
              QStringLiteral("Veuillez entrer votre\ncode d'authentification actuel"));
     if (prompts.at(1) == QLatin1String("text")) {
-        QCOMPARE(bed.prompts.shown.at(1).title, QStringLiteral("Identification"));
-        QCOMPARE(bed.prompts.shown.at(1).text,
+        QCOMPARE(bed.dialogs.shown.at(1).title, QStringLiteral("Identification"));
+        QCOMPARE(bed.dialogs.shown.at(1).text,
                  QStringLiteral("Veuillez entrer votre nouveau\ncode d'authentification"));
     } else {
-        QCOMPARE(bed.prompts.shown.at(1).text, QStringLiteral("Votre code n'est pas valide."));
+        QCOMPARE(bed.dialogs.shown.at(1).text, QStringLiteral("Votre code n'est pas valide."));
     }
     if (diskFull) {
-        QCOMPARE(bed.prompts.shown.at(2).text,
+        QCOMPARE(bed.dialogs.shown.at(2).text,
                  QStringLiteral("Le nouveau code n'a pas pu être enregistré."));
         QCOMPARE(storedCode(bed), stored);
         QCOMPARE(settingsFile(bed), onDisk);
     }
-    QVERIFY(AccessCode(bed.settings).matches(acceptedAfter));
-    QVERIFY(!AccessCode(bed.settings).matches(refusedAfter));
+    QVERIFY(bed.accessCode().matches(acceptedAfter));
+    QVERIFY(!bed.accessCode().matches(refusedAfter));
     if (!acceptedAfter.isEmpty())
         QVERIFY(!storedCode(bed).contains(acceptedAfter));
 }

@@ -51,7 +51,8 @@ int TestTolvaneCommandLine::run(const QStringList &arguments)
     m_err.clear();
     QTextStream out(&m_out);
     QTextStream err(&m_err);
-    return TolvaneCommandLine(*m_settings, out, err).run(QStringList {"tolvane"} + arguments);
+    return TolvaneCommandLine(*m_settings, out, err)
+        .run(TolvaneCommandLine::parse(QStringList {"tolvane"} + arguments));
 }
 
 void TestTolvaneCommandLine::choosesTheWindows_data()
@@ -64,13 +65,21 @@ void TestTolvaneCommandLine::choosesTheWindows_data()
                                << "";
     QTest::newRow("logs and db") << QStringList {"--db", "s.db", "--logs", "l"} << true << "l"
                                  << "s.db";
-    QTest::newRow("update") << QStringList {"--update", "--logs", "l"} << false << ""
+    QTest::newRow("logs and db after =") << QStringList {"--logs=l", "--db=s.db"} << true << "l"
+                                         << "s.db";
+    QTest::newRow("db alone") << QStringList {"--db", "x.db"} << true << ""
+                              << "x.db";
+    QTest::newRow("update") << QStringList {"--update", "--logs", "l"} << false << "l"
                             << "";
+    QTest::newRow("update, logs after =") << QStringList {"--update", "--logs=l"} << false << "l"
+                                          << "";
     QTest::newRow("logs without folder") << QStringList {"--logs"} << false << ""
                                          << "";
     QTest::newRow("empty folder") << QStringList {"--logs", ""} << false << ""
                                   << "";
-    QTest::newRow("help") << QStringList {"--help"} << false << ""
+    QTest::newRow("wait without update") << QStringList {"--wait", "3"} << false << ""
+                                         << "";
+    QTest::newRow("help") << QStringList {"--logs", "l", "--help"} << false << ""
                           << "";
 }
 
@@ -80,12 +89,10 @@ void TestTolvaneCommandLine::choosesTheWindows()
     QFETCH(bool, windows);
     QFETCH(QString, logs);
     QFETCH(QString, db);
-    const auto start = TolvaneCommandLine::windowedStart(QStringList {"tolvane"} + arguments);
-    QCOMPARE(start.has_value(), windows);
-    if (start) {
-        QCOMPARE(start->logFolder, logs);
-        QCOMPARE(start->database, db);
-    }
+    const auto request = TolvaneCommandLine::parse(QStringList {"tolvane"} + arguments);
+    QCOMPARE(request.action == TolvaneCommandLine::Request::Action::Windows, windows);
+    QCOMPARE(request.logFolder, logs);
+    QCOMPARE(request.database, db);
 }
 
 void TestTolvaneCommandLine::refusesWrongCommandLines_data()

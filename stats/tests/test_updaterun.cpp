@@ -72,6 +72,18 @@ private slots:
 
 private:
     bool run(Recorder *recorder = nullptr);
+    /// Starts "tolvane --update" on the logs of \a logs into \a db, with \a more options.
+    static std::unique_ptr<QProcess> startUpdate(const QString &logs, const QString &db,
+                                                 const QStringList &more = {});
+    /// Writes \a files into \a folder as L0.log, L1.log...
+    static bool lay(const QList<QByteArray> &files, const QString &folder);
+    /// The table one run alone makes of \a files, which every other way of counting them must
+    /// end with, and in \a elapsedMs how long that run took; empty when the run failed.
+    QMap<QString, QStringList> countUndisturbed(const QList<QByteArray> &files, int *elapsedMs);
+    /// Compares the table of the database \a db with \a want, row for row.
+    static void compareWith(const QMap<QString, QStringList> &want, const QString &db);
+    /// Timings from a random seed, printed so that a failure can be run again.
+    static QRandomGenerator seededTimings();
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_logs;
@@ -96,10 +108,9 @@ void TestUpdateRun::cleanup()
 
 bool TestUpdateRun::run(Recorder *recorder)
 {
-    UpdateRun update(*m_store, m_logs);
-    const bool ok = update.run(recorder);
-    m_error = update.errorString();
-    return ok;
+    const Result<> counted = UpdateRun(*m_store, m_logs).run(recorder);
+    m_error = counted.reason();
+    return counted.ok();
 }
 
 void TestUpdateRun::countsMatchingFilesAndLeavesOthers()
@@ -171,14 +182,14 @@ void TestUpdateRun::decodesEachNameByItsOwnEncoding()
     QCOMPARE(row(*m_store, "Zoé").value("Kills").toInt(), 1);
     QCOMPARE(row(*m_store, "René").value("Deaths").toInt(), 1);
     QCOMPARE(row(*m_store, "😀").value("Deaths").toInt(), 1);
-    QCOMPARE(m_store->rowCount(), 6);
+    QCOMPARE(StatsTest::rowCount(*m_store), 6);
 
     // The same names again find their rows: none is garbled into a new one.
     QVERIFY(TestFiles::write(m_logs + "/L4.log",
                              log({kill("Zo\xc3\xa9", "Ren\xe9", "awp"),
                                   kill("\xc3\x89lodie", "\xf0\x9f\x98\x80 (2)", "awp")})));
     QVERIFY2(run(), qPrintable(m_error));
-    QCOMPARE(m_store->rowCount(), 6);
+    QCOMPARE(StatsTest::rowCount(*m_store), 6);
     QCOMPARE(row(*m_store, "😀").value("Deaths").toInt(), 2);
 }
 
@@ -189,7 +200,8 @@ void TestUpdateRun::removesApostrophesAndSkipsMalformedLines()
         log({kill("O'Neil", "B", "awp"), stamp() + "Server say \"no suicide\"",
              stamp() + "Server say \"they killed it\"", kill("ONeil", "B", "awp")})));
     UpdateRun update(*m_store, m_logs);
-    QVERIFY2(update.run(), qPrintable(update.errorString()));
+    const Result<> counted = update.run();
+    QVERIFY2(counted, qPrintable(counted.reason()));
     QCOMPARE(update.summary().malformed, 2);
     QCOMPARE(update.summary().events, 2);
     QCOMPARE(update.summary().lines, 6);
@@ -311,6 +323,60 @@ void TestUpdateRun::reportsAMissingFolder()
     QVERIFY(m_error.contains("nowhere"));
 }
 
+std::unique_ptr<QProcess> TestUpdateRun::startUpdate(const QString &logs, const QString &db,
+                                                     const QStringList &more)
+{
+    auto process = std::make_unique<QProcess>();
+    process->start(TOLVANE_BINARY, QStringList {"--update", "--logs", logs, "--db", db} + more);
+    return process;
+}
+
+bool TestUpdateRun::lay(const QList<QByteArray> &files, const QString &folder)
+{
+    bool laid = true;
+    for (int f = 0; f < files.size(); ++f)
+        laid = TestFiles::write(folder + QString("/L%1.log").arg(f), files[f]) && laid;
+    return laid;
+}
+
+QMap<QString, QStringList> TestUpdateRun::countUndisturbed(const QList<QByteArray> &files,
+                                                           int *elapsedMs)
+{
+    const QString clean = m_dir->filePath("clean");
+    if (!lay(files, clean))
+        return {};
+    QElapsedTimer clock;
+    clock.start();
+    const auto reference = startUpdate(clean, m_dir->filePath("clean.db"));
+    if (!reference->waitForFinished(60000) || reference->exitCode() != 0)
+        return {};
+    *elapsedMs = int(clock.elapsed());
+    DataStats expected;
+    if (!expected.open(m_dir->filePath("clean.db")))
+        return {};
+    return table(expected);
+}
+
+void TestUpdateRun::compareWith(const QMap<QString, QStringList> &want, const QString &db)
+{
+    DataStats actual;
+    QVERIFY(actual.open(db));
+    const auto got = table(actual);
+    QCOMPARE(got.size(), want.size());
+    for (auto it = want.cbegin(); it != want.cend(); ++it)
+        QCOMPARE(got.value(it.key()), it.value());
+}
+
+QRandomGenerator TestUpdateRun::seededTimings()
+{
+    // Another run of the same timings: TIMING_SEED=<the seed printed>.
+    bool given = false;
+    const quint32 seed = qEnvironmentVariable("TIMING_SEED").toUInt(&given);
+    const quint32 used = given ? seed : QRandomGenerator::global()->generate();
+    qInfo("timings seeded with %u", used);
+    return QRandomGenerator(used);
+}
+
 void TestUpdateRun::killedRunsCountEveryEventExactlyOnce()
 {
     // Four closed logs and one the server is still writing, big enough for kills to land
@@ -330,35 +396,20 @@ void TestUpdateRun::killedRunsCountEveryEventExactlyOnce()
         }
         files << (f < 4 ? log(lines) : log(lines).chopped(closed().size() + 1));
     }
-    auto lay = [&files](const QString &folder) {
-        QDir().mkpath(folder);
-        for (int f = 0; f < files.size(); ++f)
-            QVERIFY(TestFiles::write(folder + QString("/L%1.log").arg(f), files[f]));
-    };
-    auto update = [](const QString &logs, const QString &db) {
-        auto *process = new QProcess;
-        process->start(TOLVANE_BINARY, {"--update", "--logs", logs, "--db", db});
-        return process;
-    };
-
-    const QString clean = m_dir->filePath("clean");
-    lay(clean);
-    QElapsedTimer clock;
-    clock.start();
-    std::unique_ptr<QProcess> reference(update(clean, m_dir->filePath("clean.db")));
-    QVERIFY(reference->waitForFinished(60000));
-    const int whole = int(clock.elapsed());
-    QCOMPARE(reference->exitCode(), 0);
+    int whole = 0;
+    const auto want = countUndisturbed(files, &whole);
+    QVERIFY(!want.isEmpty());
 
     const QString killed = m_dir->filePath("killed");
-    lay(killed);
+    QVERIFY(lay(files, killed));
     const QString db = m_dir->filePath("killed.db");
+    QRandomGenerator timing = seededTimings();
     int kills = 0;
     for (int attempt = 0; attempt < 15; ++attempt) {
-        std::unique_ptr<QProcess> process(update(killed, db));
+        const auto process = startUpdate(killed, db);
         QVERIFY(process->waitForStarted());
         // Anywhere from start-up to the end of a whole run, so kills land in every stage.
-        QTest::qWait(1 + QRandomGenerator::global()->bounded(std::max(2, whole)));
+        QTest::qWait(1 + int(timing.bounded(std::max(2, whole))));
         if (process->state() == QProcess::Running) {
             process->kill(); // SIGKILL: no clean-up of any kind runs
             ++kills;
@@ -370,19 +421,11 @@ void TestUpdateRun::killedRunsCountEveryEventExactlyOnce()
     qInfo("%d runs killed part-way, %d of 5 files left", kills, int(left));
     QVERIFY(kills > 0);
     QVERIFY(left < 5);
-    std::unique_ptr<QProcess> last(update(killed, db));
+    const auto last = startUpdate(killed, db);
     QVERIFY(last->waitForFinished(60000));
     QVERIFY2(last->exitCode() == 0, last->readAllStandardError().constData());
 
-    DataStats expected;
-    QVERIFY(expected.open(m_dir->filePath("clean.db")));
-    DataStats actual;
-    QVERIFY(actual.open(db));
-    const auto want = table(expected);
-    const auto got = table(actual);
-    QCOMPARE(got.size(), want.size());
-    for (auto it = want.cbegin(); it != want.cend(); ++it)
-        QCOMPARE(got.value(it.key()), it.value());
+    compareWith(want, db);
     QCOMPARE(QDir(killed).entryList(QDir::Files), QStringList {"L4.log"});
 }
 
@@ -401,40 +444,19 @@ void TestUpdateRun::concurrentRunsCountEveryEventOnce()
         }
         files << (f < 5 ? log(lines) : log(lines).chopped(closed().size() + 1));
     }
-    auto lay = [&files](const QString &folder) {
-        QDir().mkpath(folder);
-        for (int f = 0; f < files.size(); ++f)
-            TestFiles::write(folder + QString("/L%1.log").arg(f), files[f]);
-    };
-    auto update = [](const QString &logs, const QString &db) {
-        auto process = std::make_unique<QProcess>();
-        process->start(TOLVANE_BINARY, {"--update", "--logs", logs, "--db", db});
-        return process;
-    };
+    int whole = 0;
+    const auto want = countUndisturbed(files, &whole);
+    QVERIFY(!want.isEmpty());
 
-    const QString clean = m_dir->filePath("clean");
-    lay(clean);
-    QElapsedTimer clock;
-    clock.start();
-    auto reference = update(clean, m_dir->filePath("clean.db"));
-    QVERIFY(reference->waitForFinished(60000));
-    QCOMPARE(reference->exitCode(), 0);
-    const int whole = int(clock.elapsed());
-    DataStats expected;
-    QVERIFY(expected.open(m_dir->filePath("clean.db")));
-    const auto want = table(expected);
-
-    const quint32 seed = QRandomGenerator::global()->generate();
-    qInfo("timings seeded with %u", seed);
-    QRandomGenerator timing(seed);
+    QRandomGenerator timing = seededTimings();
     for (int round = 0; round < 6; ++round) {
         // A new database each round, so that the schema itself is created by racing runs too.
         const QString logs = m_dir->filePath(QString("logs%1").arg(round));
         const QString db = m_dir->filePath(QString("round%1.db").arg(round));
-        lay(logs);
+        QVERIFY(lay(files, logs));
         std::vector<std::unique_ptr<QProcess>> runs;
         for (int r = 0; r < 3; ++r) {
-            runs.push_back(update(logs, db));
+            runs.push_back(startUpdate(logs, db));
             QTest::qWait(int(timing.bounded(std::max(1, whole / 2))));
         }
         for (auto &process : runs) {
@@ -442,12 +464,9 @@ void TestUpdateRun::concurrentRunsCountEveryEventOnce()
             QVERIFY(process->state() == QProcess::NotRunning || process->waitForFinished(120000));
             QVERIFY2(process->exitCode() == 0, process->readAllStandardError().constData());
         }
-        DataStats actual;
-        QVERIFY(actual.open(db));
-        const auto got = table(actual);
-        QCOMPARE(got.size(), want.size());
-        for (auto it = want.cbegin(); it != want.cend(); ++it)
-            QCOMPARE(got.value(it.key()), it.value());
+        compareWith(want, db);
+        if (QTest::currentTestFailed())
+            return;
         QCOMPARE(QDir(logs).entryList(QDir::Files), QStringList {"L5.log"});
     }
 }
@@ -472,19 +491,16 @@ void TestUpdateRun::waitsForAnotherWriter()
     QVERIFY(TestFiles::write(m_logs + "/L1.log", log({kill("A", "B", "awp")})));
     QVERIFY(m_store->lockWriter(std::chrono::milliseconds(0)));
 
-    QProcess process;
-    process.start(
-        TOLVANE_BINARY,
-        {"--update", "--logs", m_logs, "--db", db, "--wait", QString::number(waitSeconds)});
-    QVERIFY(process.waitForStarted());
+    const auto process = startUpdate(m_logs, db, {"--wait", QString::number(waitSeconds)});
+    QVERIFY(process->waitForStarted());
     if (releaseAfterMs >= 0) {
-        QVERIFY(!process.waitForFinished(releaseAfterMs));
+        QVERIFY(!process->waitForFinished(releaseAfterMs));
         m_store->unlockWriter();
     }
-    QVERIFY(process.waitForFinished(60000));
+    QVERIFY(process->waitForFinished(60000));
     m_store->unlockWriter();
-    const QString err = QString::fromUtf8(process.readAllStandardError());
-    QVERIFY2(process.exitCode() == exitCode, qPrintable(err));
+    const QString err = QString::fromUtf8(process->readAllStandardError());
+    QVERIFY2(process->exitCode() == exitCode, qPrintable(err));
     QCOMPARE(err.count("waiting"), 1);
     QCOMPARE(row(*m_store, "A").value("Kills").toInt(), kills);
     QCOMPARE(QFile::exists(m_logs + "/L1.log"), kills == 0);

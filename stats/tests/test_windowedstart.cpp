@@ -1,7 +1,7 @@
 #include "platform/settings/settingsstore.h"
+#include "platform/testsupport/scripteddialogs.h"
 #include "stats/store/datastats.h"
 #include "stats/store/statspaths.h"
-#include "stats/tests/scriptedprompts.h"
 #include "stats/tests/tolvanetestbed.h"
 #include "stats/ui/affiche.h"
 #include "stats/ui/windowedstart.h"
@@ -45,20 +45,20 @@ void TestWindowedStart::firstStartAsksForTheLogFolderOnce()
     const QString logs = dir.filePath("logs");
 
     {
-        ScriptedPrompts prompts;
-        prompts.folderAnswer = chosen ? logs : QString();
+        ScriptedDialogs dialogs;
+        dialogs.folderAnswer = chosen ? logs : QString();
         DataStats store;
-        QVERIFY(prepareWindowedStart(settings, prompts, store));
-        QCOMPARE(prompts.kinds(), QStringList {"folder"});
+        QVERIFY(WindowedStart::prepare(settings, dialogs, store));
+        QCOMPARE(dialogs.kinds(), QStringList {"folder"});
         QVERIFY(store.isOpen());
         QCOMPARE(StatsPaths(settings).logFolder().isEmpty(), !chosen);
     }
     {
-        ScriptedPrompts prompts;
-        prompts.folderAnswer = logs;
+        ScriptedDialogs dialogs;
+        dialogs.folderAnswer = logs;
         DataStats store;
-        QVERIFY(prepareWindowedStart(settings, prompts, store));
-        QCOMPARE(prompts.count("folder"), asksOnSecondStart);
+        QVERIFY(WindowedStart::prepare(settings, dialogs, store));
+        QCOMPARE(dialogs.count("folder"), asksOnSecondStart);
         QCOMPARE(StatsPaths(settings).logFolder(), logs);
     }
 }
@@ -71,10 +71,10 @@ void TestWindowedStart::knownLogFolderIsNotAskedFor()
     QVERIFY(paths.setLogFolder(dir.filePath("logs")));
     QVERIFY(paths.setDatabasePath(dir.filePath("Stats.db")));
 
-    ScriptedPrompts prompts;
+    ScriptedDialogs dialogs;
     DataStats store;
-    QVERIFY(prepareWindowedStart(settings, prompts, store));
-    QVERIFY(prompts.shown.isEmpty());
+    QVERIFY(WindowedStart::prepare(settings, dialogs, store));
+    QVERIFY(dialogs.shown.isEmpty());
 }
 
 void TestWindowedStart::databaseThatCannotBeOpenedIsNamed()
@@ -89,14 +89,15 @@ void TestWindowedStart::databaseThatCannotBeOpenedIsNamed()
     QVERIFY(paths.setLogFolder(dir.filePath("logs")));
     QVERIFY(paths.setDatabasePath(database));
 
-    ScriptedPrompts prompts;
+    ScriptedDialogs dialogs;
     DataStats store;
-    QVERIFY(!prepareWindowedStart(settings, prompts, store));
-    QCOMPARE(prompts.kinds(), QStringList {"message"});
-    QCOMPARE(prompts.shown.at(0).title, QStringLiteral("Tolvane"));
-    QVERIFY2(prompts.shown.at(0).text.contains(QDir::toNativeSeparators(database)),
-             qPrintable(prompts.shown.at(0).text));
-    QVERIFY(prompts.shown.at(0).text.contains(store.errorString()));
+    QVERIFY(!WindowedStart::prepare(settings, dialogs, store));
+    QCOMPARE(dialogs.kinds(), QStringList {"message"});
+    QCOMPARE(dialogs.shown.at(0).title, QStringLiteral("Tolvane"));
+    QVERIFY2(dialogs.shown.at(0).text.contains(QDir::toNativeSeparators(database)),
+             qPrintable(dialogs.shown.at(0).text));
+    DataStats again;
+    QVERIFY(dialogs.shown.at(0).text.contains(again.open(database).reason()));
 }
 
 void TestWindowedStart::updateAsksAgainForAFolderNeverChosen_data()
@@ -114,24 +115,21 @@ void TestWindowedStart::updateAsksAgainForAFolderNeverChosen()
     TolvaneTestBed bed;
     QVERIFY(bed.isReady());
     QVERIFY(bed.addPlayer("Alice", 1, 1) && bed.rank());
-    QVERIFY(bed.writeLog("L0000001.log",
-                         {"L 08/05/2013 - 20:50:50: \"Dave<7><BOT><TERRORIST>\" killed "
-                          "\"Erin<1><BOT><CT>\" with \"deagle\"",
-                          "L 08/05/2013 - 21:00:00: Log file closed"}));
+    QVERIFY(bed.writeLog("L0000001.log", {StatsTest::kill("Dave", "Erin", "deagle")}));
     // The first start's chooser was cancelled: no folder is known.
     QVERIFY(StatsPaths(bed.settings).setLogFolder(QString()));
     QVERIFY(StatsPaths(bed.settings).setDatabasePath(bed.store.path()));
     DataStats store;
-    QVERIFY(prepareWindowedStart(bed.settings, bed.prompts, store));
-    QCOMPARE(bed.prompts.kinds(), QStringList {"folder"});
+    QVERIFY(WindowedStart::prepare(bed.settings, bed.dialogs, store));
+    QCOMPARE(bed.dialogs.kinds(), QStringList {"folder"});
     QVERIFY(StatsPaths(bed.settings).logFolder().isEmpty());
 
     QPointer<Affiche> window(Affiche::showNew(bed.context));
-    bed.prompts.folderAnswer = chosen ? bed.logFolder() : QString();
+    bed.dialogs.folderAnswer = chosen ? bed.logFolder() : QString();
     window->MnuUpdate_Click();
 
-    QCOMPARE(bed.prompts.kinds(), QStringList({"folder", "folder"}));
-    QCOMPARE(bed.prompts.shown.at(1).title,
+    QCOMPARE(bed.dialogs.kinds(), QStringList({"folder", "folder"}));
+    QCOMPARE(bed.dialogs.shown.at(1).title,
              QStringLiteral("Choisissez le dossier des logs du serveur"));
     if (chosen) {
         Affiche *fresh = TolvaneTestBed::waitForNewResults(window);
@@ -148,7 +146,7 @@ void TestWindowedStart::updateAsksAgainForAFolderNeverChosen()
         QCOMPARE(TolvaneTestBed::namesShown(window->tabResult()), QStringList {"Alice"});
         QVERIFY(StatsPaths(bed.settings).logFolder().isEmpty());
     }
-    QCOMPARE(bed.prompts.count("message"), 0);
+    QCOMPARE(bed.dialogs.count("message"), 0);
 }
 
 QTEST_MAIN(TestWindowedStart)

@@ -1,15 +1,16 @@
 #include "stats/tests/tolvanetestbed.h"
 
+#include "platform/testsupport/testfiles.h"
 #include "stats/analysis/rankplayers.h"
 #include "stats/store/statscolumns.h"
 #include "stats/store/statspaths.h"
 #include "stats/ui/affiche.h"
 #include "stats/ui/calculs.h"
+#include "stats/ui/windowedstart.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QPointer>
 #include <QTableView>
 #include <QTest>
@@ -19,11 +20,13 @@ TolvaneTestBed::TolvaneTestBed() : settings(m_dir.filePath(QStringLiteral("setti
     m_ready = m_dir.isValid() && QDir(m_dir.path()).mkpath(QStringLiteral("logs"))
         && StatsPaths(settings).setLogFolder(logFolder())
         && store.open(m_dir.filePath(QStringLiteral("Stats.db")));
+    // The windows' handling of the code does not depend on the cost of checking it.
+    context.accessCodeIterations = 2;
 }
 
 TolvaneTestBed::~TolvaneTestBed()
 {
-    closeAllWindows();
+    WindowedStart::closeWindows();
 }
 
 QString TolvaneTestBed::logFolder() const
@@ -36,20 +39,25 @@ bool TolvaneTestBed::addPlayer(const QString &nom, int kills, int totalClass)
     DataStats::Counters counters {};
     counters[std::size_t(StatsColumns::Kills - StatsColumns::FirstCounter)] = kills;
     counters[std::size_t(StatsColumns::TotalClass - StatsColumns::FirstCounter)] = totalClass;
-    return store.addToPlayer(nom, counters).has_value();
+    return store.addToPlayer(nom, counters).ok();
 }
 
 bool TolvaneTestBed::rank()
 {
-    return RankPlayers(store);
+    // One transaction, as in an update: a place written at a time would be a commit each.
+    Result<> ranked = store.beginTransaction();
+    if (ranked)
+        ranked = RankPlayers(store);
+    if (ranked)
+        ranked = store.commit();
+    else
+        store.rollback();
+    return ranked.ok();
 }
 
-bool TolvaneTestBed::writeLog(const QString &fileName, const QStringList &lines)
+bool TolvaneTestBed::writeLog(const QString &fileName, const QList<QByteArray> &lines)
 {
-    QFile file(QDir(logFolder()).filePath(fileName));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    return file.write(lines.join(QLatin1Char('\n')).toUtf8() + '\n') >= 0;
+    return TestFiles::write(QDir(logFolder()).filePath(fileName), StatsTest::log(lines));
 }
 
 QStringList TolvaneTestBed::namesShown(const QTableView *grid)
@@ -63,24 +71,29 @@ QStringList TolvaneTestBed::namesShown(const QTableView *grid)
     return names;
 }
 
-QList<Affiche *> TolvaneTestBed::resultsWindows()
+namespace {
+
+template<typename Window>
+QList<Window *> shown()
 {
-    QList<Affiche *> windows;
+    QList<Window *> windows;
     for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (auto *window = qobject_cast<Affiche *>(widget); window && window->isVisible())
+        if (auto *window = qobject_cast<Window *>(widget); window && window->isVisible())
             windows.append(window);
     }
     return windows;
 }
 
+} // namespace
+
+QList<Affiche *> TolvaneTestBed::resultsWindows()
+{
+    return shown<Affiche>();
+}
+
 QList<Calculs *> TolvaneTestBed::progressWindows()
 {
-    QList<Calculs *> windows;
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (auto *window = qobject_cast<Calculs *>(widget); window && window->isVisible())
-            windows.append(window);
-    }
-    return windows;
+    return shown<Calculs>();
 }
 
 Affiche *TolvaneTestBed::waitForNewResults(const Affiche *previous, int timeoutMs)
@@ -98,15 +111,4 @@ Affiche *TolvaneTestBed::waitForNewResults(const Affiche *previous, int timeoutM
         },
         timeoutMs);
     return shown ? found : nullptr;
-}
-
-void TolvaneTestBed::closeAllWindows()
-{
-    // Picked out first: deleting a window also deletes its menus, which are in the list too.
-    QWidgetList windows;
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (qobject_cast<Affiche *>(widget) || qobject_cast<Calculs *>(widget))
-            windows.append(widget);
-    }
-    qDeleteAll(windows);
 }

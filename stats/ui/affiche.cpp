@@ -1,12 +1,13 @@
 #include "stats/ui/affiche.h"
 
+#include "platform/dialogs/dialogs.h"
+#include "platform/windowkit/windowkit.h"
 #include "stats/store/accesscode.h"
 #include "stats/store/datastats.h"
 #include "stats/store/rankingsource.h"
 #include "stats/store/statscolumns.h"
 #include "stats/store/statspaths.h"
 #include "stats/ui/calculs.h"
-#include "stats/ui/prompts.h"
 #include "stats/ui/statsgridmodel.h"
 #include "stats/ui/tolvanecontext.h"
 #include "stats/ui/tolvaneicon.h"
@@ -25,10 +26,8 @@
 
 namespace {
 
-// Twips as the window was laid out, 15 to the pixel.
-constexpr int clientWidth = 13920 / 15;
-constexpr int clientHeight = 9855 / 15;
-constexpr QRect gridGeometry(15 / 15, 60 / 15, 15060 / 15, 11010 / 15);
+const QSize clientSize = WindowKit::fromTwips(13920, 9855);
+const QRect gridGeometry = WindowKit::fromTwips(15, 60, 15060, 11010);
 
 // The texts that size the columns, one per column; they are not the captions.
 QStringList columnTemplate()
@@ -44,15 +43,6 @@ QStringList columnTemplate()
     return entries;
 }
 
-QFont gridFont()
-{
-    // Not installed outside Windows; Qt then picks the closest sans-serif face.
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(8.25);
-    return font;
-}
-
 } // namespace
 
 Affiche::Affiche(TolvaneContext &context, QWidget *parent) : QMainWindow(parent), m_context(context)
@@ -60,7 +50,7 @@ Affiche::Affiche(TolvaneContext &context, QWidget *parent) : QMainWindow(parent)
     setObjectName(QStringLiteral("Affiche"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(TolvaneTexts::programTitle());
-    setWindowIcon(TolvaneIcon::icon());
+    setWindowIcon(TolvaneIcon().icon());
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                    | Qt::WindowCloseButtonHint);
@@ -70,24 +60,24 @@ Affiche::Affiche(TolvaneContext &context, QWidget *parent) : QMainWindow(parent)
     // The grid lives outside any layout: it keeps its place and size whatever the window does.
     auto *client = new QWidget(this);
     setCentralWidget(client);
-    m_tabResult = new QTableView(client);
-    m_tabResult->setObjectName(QStringLiteral("TabResult"));
-    m_tabResult->setGeometry(gridGeometry);
-    m_tabResult->setFont(gridFont());
-    m_tabResult->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_tabResult->setSelectionMode(QAbstractItemView::NoSelection);
-    m_tabResult->setWordWrap(false);
-    m_tabResult->verticalHeader()->hide();
-    m_tabResult->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_tabResult->verticalHeader()->setDefaultSectionSize(m_tabResult->fontMetrics().height() + 4);
+    m_TabResult = new QTableView(client);
+    m_TabResult->setObjectName(QStringLiteral("TabResult"));
+    m_TabResult->setGeometry(gridGeometry);
+    m_TabResult->setFont(WindowKit::oldFont(8.25));
+    m_TabResult->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_TabResult->setSelectionMode(QAbstractItemView::NoSelection);
+    m_TabResult->setWordWrap(false);
+    m_TabResult->verticalHeader()->hide();
+    m_TabResult->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_TabResult->verticalHeader()->setDefaultSectionSize(m_TabResult->fontMetrics().height() + 4);
 
-    QHeaderView *header = m_tabResult->horizontalHeader();
-    header->setFont(gridFont());
+    QHeaderView *header = m_TabResult->horizontalHeader();
+    header->setFont(WindowKit::oldFont(8.25));
     header->setTextElideMode(Qt::ElideNone);
     header->setSectionResizeMode(QHeaderView::Fixed);
     header->setHighlightSections(false);
     m_gridModel = new StatsGridModel(this);
-    m_tabResult->setModel(m_gridModel);
+    m_TabResult->setModel(m_gridModel);
 
     setDataMember(QStringLiteral("Class2"));
     // The rows first shown size the columns at once; the whole table's extents follow, read
@@ -100,14 +90,14 @@ Affiche::Affiche(TolvaneContext &context, QWidget *parent) : QMainWindow(parent)
         m_columnsMeasured = true;
     }
 
-    resize(clientWidth, clientHeight + menuBar()->sizeHint().height());
+    resize(clientSize.width(), clientSize.height() + menuBar()->sizeHint().height());
 }
 
 DataStats::Extents Affiche::shownExtents() const
 {
     // The first page of rows, which is what the grid shows first.
     DataStats::Extents extents;
-    const QAbstractItemModel *model = m_tabResult->model();
+    const QAbstractItemModel *model = m_TabResult->model();
     const int rows = std::min(model->rowCount(), 256);
     for (int row = 0; row < rows; ++row) {
         DataStats::Extents one;
@@ -145,25 +135,25 @@ void Affiche::measureColumns()
 
 void Affiche::sizeColumns(const DataStats::Extents &extents)
 {
-    QHeaderView *header = m_tabResult->horizontalHeader();
-    const QFontMetrics metrics(m_tabResult->font());
+    QHeaderView *header = m_TabResult->horizontalHeader();
+    const QFontMetrics metrics(m_TabResult->font());
     // Room for the caption margins, so that a caption as long as its template entry shows whole.
     const int captionMargins = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
     // A cell as the grid lays it out: its text as the grid writes it (numbers in the grid's
     // locale, with their group separators), its margins, and the grid line.
     QStyleOptionViewItem cell;
-    cell.initFrom(m_tabResult);
-    cell.font = m_tabResult->font();
+    cell.initFrom(m_TabResult);
+    cell.font = m_TabResult->font();
     cell.fontMetrics = metrics;
-    cell.locale = m_tabResult->locale();
+    cell.locale = m_TabResult->locale();
     cell.features = QStyleOptionViewItem::HasDisplay;
-    cell.widget = m_tabResult;
+    cell.widget = m_TabResult;
     auto textWidth = [&](const QString &text) {
         cell.text = text;
-        return m_tabResult->style()
-                   ->sizeFromContents(QStyle::CT_ItemViewItem, &cell, QSize(), m_tabResult)
+        return m_TabResult->style()
+                   ->sizeFromContents(QStyle::CT_ItemViewItem, &cell, QSize(), m_TabResult)
                    .width()
-            + (m_tabResult->showGrid() ? 1 : 0);
+            + (m_TabResult->showGrid() ? 1 : 0);
     };
     auto numberWidth = [&](qint64 value) {
         return textWidth(cell.locale.toString(value));
@@ -205,36 +195,37 @@ Affiche *Affiche::showNew(TolvaneContext &context)
 
 void Affiche::createMenus()
 {
-    QMenuBar *bar = menuBar();
+    auto addMenu = [](auto *owner, const char *name, const QString &caption) {
+        QMenu *menu = owner->addMenu(caption);
+        menu->setObjectName(QLatin1String(name));
+        return menu;
+    };
     auto addAction = [](QMenu *menu, const char *name, const QString &caption) {
         QAction *action = menu->addAction(caption);
         action->setObjectName(QLatin1String(name));
         return action;
     };
 
-    QMenu *mnuFile = bar->addMenu(QStringLiteral("&Fichier"));
-    mnuFile->setObjectName(QStringLiteral("MnuFile"));
-    connect(addAction(mnuFile, "MnuUpdate", QStringLiteral("&Mettre a jour")), &QAction::triggered,
-            this, &Affiche::MnuUpdate_Click);
-    connect(addAction(mnuFile, "MnuQuit", QStringLiteral("&Quitter")), &QAction::triggered, this,
-            &Affiche::MnuQuit_Click);
+    m_MnuFile = addMenu(menuBar(), "MnuFile", QStringLiteral("&Fichier"));
+    m_MnuUpdate = addAction(m_MnuFile, "MnuUpdate", QStringLiteral("&Mettre a jour"));
+    connect(m_MnuUpdate, &QAction::triggered, this, &Affiche::MnuUpdate_Click);
+    m_MnuQuit = addAction(m_MnuFile, "MnuQuit", QStringLiteral("&Quitter"));
+    connect(m_MnuQuit, &QAction::triggered, this, &Affiche::MnuQuit_Click);
 
-    QMenu *mnuOptn = bar->addMenu(QStringLiteral("&Options"));
-    mnuOptn->setObjectName(QStringLiteral("MnuOptn"));
-    QMenu *mnuTrie = mnuOptn->addMenu(QStringLiteral("&Trier selon"));
-    mnuTrie->setObjectName(QStringLiteral("MnuTrie"));
+    m_MnuOptn = addMenu(menuBar(), "MnuOptn", QStringLiteral("&Options"));
+    m_MnuTrie = addMenu(m_MnuOptn, "MnuTrie", QStringLiteral("&Trier selon"));
     const std::array<QString, 2> sortCaptions {QStringLiteral("&Places"), QStringLiteral("&Kills")};
     for (int index = 0; index < int(sortCaptions.size()); ++index) {
-        QAction *entry = addAction(mnuTrie, "MnuTrieSel", sortCaptions[std::size_t(index)]);
+        QAction *entry = addAction(m_MnuTrie, "MnuTrieSel", sortCaptions[std::size_t(index)]);
         entry->setCheckable(true);
         entry->setChecked(index == 0);
         connect(entry, &QAction::triggered, this, [this, index] { MnuTrieSel_Click(index); });
-        m_mnuTrieSel[std::size_t(index)] = entry;
+        m_MnuTrieSel[std::size_t(index)] = entry;
     }
-    connect(addAction(mnuOptn, "MnuRAZ", QStringLiteral("&RAZ des stats")), &QAction::triggered,
-            this, &Affiche::MnuRAZ_Click);
-    connect(addAction(mnuOptn, "MnuCodeChg", QStringLiteral("&Changer Code")), &QAction::triggered,
-            this, &Affiche::MnuCodeChg_Click);
+    m_MnuRAZ = addAction(m_MnuOptn, "MnuRAZ", QStringLiteral("&RAZ des stats"));
+    connect(m_MnuRAZ, &QAction::triggered, this, &Affiche::MnuRAZ_Click);
+    m_MnuCodeChg = addAction(m_MnuOptn, "MnuCodeChg", QStringLiteral("&Changer Code"));
+    connect(m_MnuCodeChg, &QAction::triggered, this, &Affiche::MnuCodeChg_Click);
 }
 
 void Affiche::setDataMember(const QString &dataMember)
@@ -245,11 +236,16 @@ void Affiche::setDataMember(const QString &dataMember)
 
 void Affiche::MnuUpdate_Click()
 {
+    showCalculs(&Calculs::startUpdate);
+}
+
+void Affiche::showCalculs(void (Calculs::*start)())
+{
     if (!knowsLogFolder())
         return;
     auto *calculs = new Calculs(m_context, this);
     calculs->show();
-    calculs->startUpdate();
+    (calculs->*start)();
 }
 
 bool Affiche::knowsLogFolder()
@@ -258,7 +254,7 @@ bool Affiche::knowsLogFolder()
     if (!paths.logFolder().isEmpty())
         return true;
     // Not chosen at start-up: asked again, rather than running on no folder at all.
-    const QString folder = m_context.prompts.chooseFolder(this, TolvaneTexts::chooseLogFolder());
+    const QString folder = m_context.dialogs.chooseFolder(this, TolvaneTexts::chooseLogFolder());
     if (folder.isEmpty())
         return false;
     paths.setLogFolder(folder);
@@ -274,52 +270,50 @@ void Affiche::MnuTrieSel_Click(int index)
 {
     setDataMember(index == 0 ? QStringLiteral("Class2") : QStringLiteral("Class"));
     // The entries toggle themselves when chosen; the marks are set here in both cases.
-    m_mnuTrieSel[std::size_t(1 - index)]->setChecked(false);
-    m_mnuTrieSel[std::size_t(index)]->setChecked(true);
+    m_MnuTrieSel[std::size_t(1 - index)]->setChecked(false);
+    m_MnuTrieSel[std::size_t(index)]->setChecked(true);
+}
+
+bool Affiche::askedCodeMatches(const AccessCode &code, const QString &prompt)
+{
+    // Cancel answers the empty text, which is the code while none is set.
+    const QString typed =
+        m_context.dialogs.askText(this, TolvaneTexts::identificationTitle(), prompt)
+            .value_or(QString());
+    if (code.matches(typed))
+        return true;
+    m_context.dialogs.inform(this, TolvaneTexts::programTitle(), TolvaneTexts::wrongCode());
+    return false;
 }
 
 void Affiche::MnuRAZ_Click()
 {
-    Prompts &prompts = m_context.prompts;
-    const QString typed =
-        prompts.askText(this, TolvaneTexts::identificationTitle(), TolvaneTexts::codePrompt())
-            .value_or(QString());
-    if (!AccessCode(m_context.settings).matches(typed)) {
-        prompts.showMessage(this, TolvaneTexts::programTitle(), TolvaneTexts::wrongCode());
+    const AccessCode code(m_context.settings, m_context.accessCodeIterations);
+    if (!askedCodeMatches(code, TolvaneTexts::codePrompt()))
         return;
-    }
-    if (prompts.askYesNo(this, TolvaneTexts::confirmationTitle(), TolvaneTexts::confirmation()))
+    if (m_context.dialogs.askYesNo(this, TolvaneTexts::confirmationTitle(),
+                                   TolvaneTexts::confirmation()))
         RazStats();
 }
 
 void Affiche::MnuCodeChg_Click()
 {
-    Prompts &prompts = m_context.prompts;
-    AccessCode code(m_context.settings);
-    const QString typed =
-        prompts
-            .askText(this, TolvaneTexts::identificationTitle(), TolvaneTexts::currentCodePrompt())
-            .value_or(QString());
-    if (!code.matches(typed)) {
-        prompts.showMessage(this, TolvaneTexts::programTitle(), TolvaneTexts::wrongCode());
+    Dialogs &dialogs = m_context.dialogs;
+    AccessCode code(m_context.settings, m_context.accessCodeIterations);
+    if (!askedCodeMatches(code, TolvaneTexts::currentCodePrompt()))
         return;
-    }
     const std::optional<QString> newCode =
-        prompts.askText(this, TolvaneTexts::identificationTitle(), TolvaneTexts::newCodePrompt());
+        dialogs.askText(this, TolvaneTexts::identificationTitle(), TolvaneTexts::newCodePrompt());
     // Cancel keeps the code in force: whoever cancels expects nothing to have changed.
     if (!newCode)
         return;
     if (!code.change(*newCode))
-        prompts.showMessage(this, TolvaneTexts::programTitle(), TolvaneTexts::codeNotStored());
+        dialogs.inform(this, TolvaneTexts::programTitle(), TolvaneTexts::codeNotStored());
 }
 
 void Affiche::RazStats()
 {
-    if (!knowsLogFolder())
-        return;
     // The progress window empties the statistics before it counts: it waits there, in sight,
     // for any other update to finish, and holds the database from the emptying to the ranking.
-    auto *calculs = new Calculs(m_context, this);
-    calculs->show();
-    calculs->startReset();
+    showCalculs(&Calculs::startReset);
 }

@@ -7,7 +7,10 @@
 #include <array>
 
 struct TolvaneContext;
+class AccessCode;
+class Calculs;
 class QAction;
+class QMenu;
 class QTableView;
 class StatsGridModel;
 
@@ -28,12 +31,12 @@ public:
     /// Creates a results window on "Class2" and shows it.
     static Affiche *showNew(TolvaneContext &context);
 
-    QTableView *tabResult() const { return m_tabResult; }
+    QTableView *tabResult() const { return m_TabResult; }
     /// The record source the grid is bound to: "Class2" or "Class".
     QString dataMember() const { return m_dataMember; }
     /// Whether the columns fit every value of the table yet (they are measured after opening).
     bool columnsMeasured() const { return m_columnsMeasured; }
-    QAction *mnuTrieSel(int index) const { return m_mnuTrieSel.at(std::size_t(index)); }
+    QAction *mnuTrieSel(int index) const { return m_MnuTrieSel.at(std::size_t(index)); }
 
     void MnuUpdate_Click();
     void MnuQuit_Click();
@@ -54,11 +57,22 @@ private:
     void measureColumns();
     /// Whether the log folder is known, asking for it when it is not; false when cancelled.
     bool knowsLogFolder();
+    /// Opens the progress window on a known log folder and has it \a start.
+    void showCalculs(void (Calculs::*start)());
+    /// Asks for the code with \a prompt; when the answer is not \a code, says so and is false.
+    bool askedCodeMatches(const AccessCode &code, const QString &prompt);
 
     TolvaneContext &m_context;
-    QTableView *m_tabResult = nullptr;
+    QMenu *m_MnuFile = nullptr;
+    QAction *m_MnuUpdate = nullptr;
+    QAction *m_MnuQuit = nullptr;
+    QMenu *m_MnuOptn = nullptr;
+    QMenu *m_MnuTrie = nullptr;
+    std::array<QAction *, 2> m_MnuTrieSel {};
+    QAction *m_MnuRAZ = nullptr;
+    QAction *m_MnuCodeChg = nullptr;
+    QTableView *m_TabResult = nullptr;
     StatsGridModel *m_gridModel = nullptr;
-    std::array<QAction *, 2> m_mnuTrieSel {};
     QString m_dataMember;
     DataStats::Extents m_extents; // of the slices measured so far
     qint64 m_measuredTo = 0;

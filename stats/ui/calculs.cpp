@@ -1,11 +1,12 @@
 #include "stats/ui/calculs.h"
 
+#include "platform/dialogs/dialogs.h"
 #include "platform/settings/settingsstore.h"
+#include "platform/windowkit/windowkit.h"
 #include "stats/store/datastats.h"
 #include "stats/store/statspaths.h"
 #include "stats/ui/affiche.h"
 #include "stats/ui/frenchreasons.h"
-#include "stats/ui/prompts.h"
 #include "stats/ui/tolvanecontext.h"
 #include "stats/ui/tolvaneicon.h"
 #include "stats/ui/tolvanetexts.h"
@@ -14,20 +15,14 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
-#include <QScreen>
 #include <QTimer>
 
 namespace {
 
-// Twips as the window was laid out, 15 to the pixel.
-constexpr QSize clientSize(6525 / 15, 615 / 15);
-constexpr QRect label1Geometry(0, -15 / 15, 6960 / 15, 300 / 15);
-constexpr QRect progressGeometry(45 / 15, 375 / 15, 5745 / 15, 165 / 15);
-constexpr QRect label2Geometry(5805 / 15, 345 / 15, 690 / 15, 240 / 15);
+const QSize clientSize = WindowKit::fromTwips(6525, 615);
 
 // Painting once per line would cost more than the run itself on large logs: the window
 // repaints at this pace, showing the line reached each time.
@@ -42,26 +37,11 @@ constexpr std::chrono::milliseconds retryInterval {250};
 // A window that is never painted (minimised, say) must not keep the run from starting.
 constexpr int paintGraceMs = 2000;
 
-QFont windowFont(qreal pointSize, bool bold)
-{
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(pointSize);
-    font.setBold(bold);
-    return font;
-}
-
 // Faces that stand in for MS Sans Serif are wider; a notice is shrunk to stay readable whole
 // inside its place rather than cut off.
-QFont fitted(QFont font, const QString &text, const QSize &room)
+QFont noticeFont(qreal points, const QString &text, const QSize &room)
 {
-    while (font.pointSizeF() > 6) {
-        const QRect needed = QFontMetrics(font).boundingRect(QRect(QPoint(), room), 0, text);
-        if (needed.width() <= room.width() && needed.height() <= room.height())
-            break;
-        font.setPointSizeF(font.pointSizeF() - 0.5);
-    }
-    return font;
+    return WindowKit::fittedFont(WindowKit::oldFont(points, true), text, room);
 }
 
 // SQLite's words for a database that another connection keeps in a transaction.
@@ -78,30 +58,28 @@ Calculs::Calculs(TolvaneContext &context, Affiche *results)
     setObjectName(QStringLiteral("Calculs"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(TolvaneTexts::programTitle());
-    setWindowIcon(TolvaneIcon::icon());
-    setFont(windowFont(8.25, false));
+    setWindowIcon(TolvaneIcon().icon());
+    setFont(WindowKit::oldFont(8.25));
     setFixedSize(clientSize);
 
-    m_label1 = new QLabel(TolvaneTexts::pleaseWait(), this);
-    m_label1->setObjectName(QStringLiteral("Label1"));
-    m_label1->setFont(fitted(windowFont(12, true), TolvaneTexts::pleaseWait(),
-                             QSize(clientSize.width(), clientSize.height())));
-    m_label1->setGeometry(label1Geometry);
+    m_Label1 = new QLabel(TolvaneTexts::pleaseWait(), this);
+    m_Label1->setObjectName(QStringLiteral("Label1"));
+    m_Label1->setFont(noticeFont(12, TolvaneTexts::pleaseWait(), clientSize));
+    m_Label1->setGeometry(WindowKit::fromTwips(0, -15, 6960, 300));
 
-    m_progress = new QProgressBar(this);
-    m_progress->setObjectName(QStringLiteral("Progress"));
-    m_progress->setGeometry(progressGeometry);
-    m_progress->setTextVisible(false);
-    m_progress->setRange(0, 100);
-    m_progress->setValue(0);
+    m_Progress = new QProgressBar(this);
+    m_Progress->setObjectName(QStringLiteral("Progress"));
+    m_Progress->setGeometry(WindowKit::fromTwips(45, 375, 5745, 165));
+    m_Progress->setTextVisible(false);
+    m_Progress->setRange(0, 100);
+    m_Progress->setValue(0);
 
-    m_label2 = new QLabel(this);
-    m_label2->setObjectName(QStringLiteral("Label2"));
-    m_label2->setGeometry(label2Geometry);
+    m_Label2 = new QLabel(this);
+    m_Label2->setObjectName(QStringLiteral("Label2"));
+    m_Label2->setGeometry(WindowKit::fromTwips(5805, 345, 690, 240));
 
     m_sinceDispatch.start();
-    if (const QScreen *screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
+    WindowKit::centreOnScreen(this);
 }
 
 Calculs::~Calculs() = default;
@@ -110,13 +88,13 @@ void Calculs::fileStarted(int number, int total, qint64 lastLineIndex)
 {
     if (m_waiting)
         endWaiting();
-    m_label2->setText(QString::number(number) + QLatin1Char('/') + QString::number(total));
+    m_Label2->setText(QString::number(number) + QLatin1Char('/') + QString::number(total));
     m_lastLineIndex = lastLineIndex;
     m_lineIndex = 0;
-    m_progress->setValue(0);
+    m_Progress->setValue(0);
     // A single line (last index 0) would turn the bar into a busy indicator.
     if (lastLineIndex >= 0)
-        m_progress->setRange(0, int(qBound(qint64(1), lastLineIndex, qint64(INT_MAX))));
+        m_Progress->setRange(0, int(qBound(qint64(1), lastLineIndex, qint64(INT_MAX))));
     dispatchPendingEvents();
 }
 
@@ -131,7 +109,7 @@ void Calculs::dispatchPendingEvents()
 {
     // The bar takes the current line just before each repaint: a value change costs about a
     // microsecond (the bar works out its whole look again), more than counting the line does.
-    m_progress->setValue(int(qMin(m_lineIndex, qint64(INT_MAX))));
+    m_Progress->setValue(int(qMin(m_lineIndex, qint64(INT_MAX))));
     QCoreApplication::processEvents();
     m_sinceDispatch.restart();
 }
@@ -144,13 +122,13 @@ void Calculs::waitingForWriter(std::chrono::milliseconds, std::chrono::milliseco
 
 void Calculs::showWaiting(const QString &text)
 {
-    if (!m_waiting || m_label1->text() != text) {
-        m_label1->setFont(fitted(windowFont(12, true), text, clientSize));
-        m_label1->setText(text);
+    if (!m_waiting || m_Label1->text() != text) {
+        m_Label1->setFont(noticeFont(12, text, clientSize));
+        m_Label1->setText(text);
     }
     if (!m_waiting) {
-        m_progress->setRange(0, 0); // a busy bar: nothing is counted while it waits
-        m_label2->clear();
+        m_Progress->setRange(0, 0); // a busy bar: nothing is counted while it waits
+        m_Label2->clear();
     }
     m_waiting = true;
 }
@@ -158,22 +136,22 @@ void Calculs::showWaiting(const QString &text)
 void Calculs::endWaiting()
 {
     m_waiting = false;
-    m_label1->setFont(fitted(windowFont(12, true), TolvaneTexts::pleaseWait(), clientSize));
-    m_label1->setText(TolvaneTexts::pleaseWait());
-    m_progress->setRange(0, 100);
-    m_progress->setValue(0);
+    m_Label1->setFont(noticeFont(12, TolvaneTexts::pleaseWait(), clientSize));
+    m_Label1->setText(TolvaneTexts::pleaseWait());
+    m_Progress->setRange(0, 100);
+    m_Progress->setValue(0);
 }
 
 void Calculs::showStopped(const QString &reason)
 {
     m_waiting = false;
-    m_progress->hide();
-    m_label2->hide();
+    m_Progress->hide();
+    m_Label2->hide();
     const QRect room = rect().adjusted(4, 2, -4, -2);
-    m_label1->setGeometry(room);
-    m_label1->setAlignment(Qt::AlignCenter);
-    m_label1->setFont(fitted(windowFont(9, true), TolvaneTexts::runStopped(), room.size()));
-    m_label1->setText(TolvaneTexts::runStopped());
+    m_Label1->setGeometry(room);
+    m_Label1->setAlignment(Qt::AlignCenter);
+    m_Label1->setFont(noticeFont(9, TolvaneTexts::runStopped(), room.size()));
+    m_Label1->setText(TolvaneTexts::runStopped());
     setToolTip(reason);
     setCursor(Qt::PointingHandCursor);
 }
@@ -233,20 +211,23 @@ void Calculs::UpdateRun()
     QElapsedTimer clock;
     clock.start();
     bool emptied = !m_emptyFirst;
-    bool succeeded = false;
+    Result<> outcome;
     QString failure;
-    QString reason;
     while (true) {
         const auto left = std::max(std::chrono::milliseconds(0),
                                    bound - std::chrono::milliseconds(clock.elapsed()));
         if (!emptied) {
             // The lock taken here is the run's own: it is held from the emptying to the ranking.
-            emptied = store.lockWriter(left, [this, left](std::chrono::milliseconds waited) {
-                waitingForWriter(waited, left);
-            }) && store.clearStats();
+            Result<> emptying =
+                store.lockWriter(left, [this, left](std::chrono::milliseconds waited) {
+                    waitingForWriter(waited, left);
+                });
+            if (emptying)
+                emptying = store.clearStats();
+            emptied = emptying.ok();
             if (!emptied) {
                 failure = TolvaneTexts::resetFailed();
-                reason = store.errorString();
+                outcome = emptying;
                 store.unlockWriter();
             }
         }
@@ -254,13 +235,12 @@ void Calculs::UpdateRun()
             m_sinceDispatch.start();
             ::UpdateRun run(store, StatsPaths(m_context.settings).logFolder());
             run.setWaitBound(left);
-            succeeded = run.run(this);
+            outcome = run.run(this);
             // The emptying's hold, when the run ended before it took the lock over.
             store.unlockWriter();
             failure = TolvaneTexts::runFailed();
-            reason = run.errorString();
         }
-        if (succeeded || !isBusy(reason) || clock.elapsed() >= bound.count())
+        if (outcome || !isBusy(outcome.reason()) || clock.elapsed() >= bound.count())
             break;
         showWaiting(TolvaneTexts::waitingForDatabase());
         QEventLoop pause;
@@ -271,11 +251,11 @@ void Calculs::UpdateRun()
         store.setBusyTimeout(*previousTimeout);
     m_running = false;
 
-    if (!succeeded) {
+    if (!outcome) {
         m_failed = true;
-        const QString details = FrenchReasons::translate(reason);
+        const QString details = FrenchReasons::translate(outcome.reason());
         showStopped(details);
-        m_context.prompts.showMessage(this, TolvaneTexts::programTitle(), failure, details);
+        m_context.dialogs.inform(this, TolvaneTexts::programTitle(), failure, details);
         // Escape reaches a window without a frame only once it is the active one.
         raise();
         activateWindow();

@@ -55,9 +55,9 @@ private:
 
     TolvaneContext &m_context;
     QPointer<Affiche> m_results;
-    QLabel *m_label1 = nullptr;
-    QProgressBar *m_progress = nullptr;
-    QLabel *m_label2 = nullptr;
+    QLabel *m_Label1 = nullptr;
+    QProgressBar *m_Progress = nullptr;
+    QLabel *m_Label2 = nullptr;
     QElapsedTimer m_sinceDispatch;
     qint64 m_lineIndex = 0;
     qint64 m_lastLineIndex = -1;

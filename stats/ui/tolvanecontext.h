@@ -1,11 +1,12 @@
 #pragma once
 
 #include "stats/analysis/updaterun.h"
+#include "stats/store/accesscode.h"
 
 #include <chrono>
 
 class DataStats;
-class Prompts;
+class Dialogs;
 class SettingsStore;
 
 /** What every Tolvane window works with; it outlives all of them. */
@@ -13,7 +14,9 @@ struct TolvaneContext
 {
     DataStats &store;
     SettingsStore &settings;
-    Prompts &prompts;
+    Dialogs &dialogs;
     /// How long an update of the windows waits for another program writing to the database.
     std::chrono::milliseconds writerWaitBound = UpdateRun::defaultWaitBound;
+    /// What checking an access code set from the windows costs: rounds of the key derivation.
+    int accessCodeIterations = AccessCode::Iterations;
 };

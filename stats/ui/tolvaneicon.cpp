@@ -4,8 +4,6 @@
 
 namespace {
 
-// Drawn on a 16 x 16 grid and scaled by whole pixels, so both sizes stay crisp and use the
-// same few palette colours.
 void paintIcon(QPainter &painter)
 {
     const QColor navy(0, 0, 128);
@@ -37,21 +35,4 @@ void paintIcon(QPainter &painter)
 
 } // namespace
 
-QIcon TolvaneIcon::icon()
-{
-    QIcon icon;
-    icon.addPixmap(image(32));
-    icon.addPixmap(image(16));
-    return icon;
-}
-
-QPixmap TolvaneIcon::image(int size)
-{
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.scale(size / 16.0, size / 16.0);
-    paintIcon(painter);
-    return pixmap;
-}
+TolvaneIcon::TolvaneIcon() : PaintedIcon(paintIcon) { }

@@ -1,13 +1,10 @@
 #pragma once
 
-#include <QIcon>
-#include <QPixmap>
+#include "platform/windowkit/paintedicon.h"
 
-/** Tolvane's icon, painted in the sixteen colours of the old palette at 32 and 16 pixels. */
-class TolvaneIcon
+/** Tolvane's icon: a podium under a crosshair, in the sixteen colours of the old palette. */
+class TolvaneIcon final : public PaintedIcon
 {
 public:
-    static QIcon icon();
-    /// The image at \a size pixels, 32 or 16.
-    static QPixmap image(int size);
+    TolvaneIcon();
 };

@@ -1,16 +1,24 @@
 #pragma once
 
-class DataStats;
-class Prompts;
-class SettingsStore;
-
 #include <QString>
 
-/// Starts Tolvane's windows (the results window first) and runs the event loop. A log folder
-/// or database given here holds for this run only; the stored ones stay as they are.
-int startWindowed(int argc, char **argv, const QString &logFolder = {},
-                  const QString &database = {});
+class DataStats;
+class OverlaySettings;
+class Dialogs;
+class SettingsStore;
+
+/** What happens between the start of the windowed program and its first results window. */
+namespace WindowedStart {
+
+/// Lays a log folder and a database given on the command line over the stored ones: they hold
+/// for this run only, and the stored ones stay as they are. Empty ones are left out.
+void overlayPaths(OverlaySettings &settings, const QString &logFolder, const QString &database);
 
 /// Asks for the log folder when none is known yet and keeps the answer, then opens the store.
 /// False, after telling the user which file could not be opened and why, when the store fails.
-bool prepareWindowedStart(SettingsStore &settings, Prompts &prompts, DataStats &store);
+bool prepare(SettingsStore &settings, Dialogs &dialogs, DataStats &store);
+
+/// Deletes the Tolvane windows still open: they read through the store, which must outlive them.
+void closeWindows();
+
+} // namespace WindowedStart

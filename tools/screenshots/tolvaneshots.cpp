@@ -1,12 +1,12 @@
 #include "tools/screenshots/shots.h"
 
+#include "platform/dialogs/qtdialogs.h"
 #include "platform/settings/settingsstore.h"
 #include "stats/analysis/rankplayers.h"
 #include "stats/store/datastats.h"
 #include "stats/store/statscolumns.h"
 #include "stats/ui/affiche.h"
 #include "stats/ui/calculs.h"
-#include "stats/ui/dialogprompts.h"
 #include "stats/ui/tolvanecontext.h"
 #include "stats/ui/tolvaneicon.h"
 #include "stats/ui/tolvanetexts.h"
@@ -30,7 +30,7 @@ bool save(QWidget *widget, const QString &folder, const QString &name)
     return widget->grab().save(QDir(folder).filePath(name));
 }
 
-bool fillSample(DataStats &store)
+Result<> fillSample(DataStats &store)
 {
     const QStringList names {"Fuzzy Logic", "Chris_Rock",        "Blah",  "Make my Day", "Jet_Li",
                              "Stacy_Keech", "Quentin_Tarantino", "Yanni", "Rambo",       "Gandhi"};
@@ -43,8 +43,8 @@ bool fillSample(DataStats &store)
         counters[StatsColumns::Kills - StatsColumns::FirstCounter] = kills;
         counters[StatsColumns::Deaths - StatsColumns::FirstCounter] = 12 + player * 2;
         counters[StatsColumns::TotalClass - StatsColumns::FirstCounter] = kills * 2 - player;
-        if (!store.addToPlayer(names[player], counters))
-            return false;
+        if (const Result<QString> added = store.addToPlayer(names[player], counters); !added)
+            return Result<>::failure(added.reason());
     }
     return RankPlayers(store);
 }
@@ -55,15 +55,18 @@ int renderTolvaneWindows(const QString &folder)
 {
     QTemporaryDir dir;
     SettingsStore settings(dir.filePath(QStringLiteral("settings")));
-    DialogPrompts prompts;
+    QtDialogs dialogs;
     DataStats store;
-    if (!dir.isValid() || !store.open(dir.filePath(QStringLiteral("Stats.db")))
-        || !fillSample(store)) {
+    Result<> sample = dir.isValid() ? store.open(dir.filePath(QStringLiteral("Stats.db")))
+                                    : Result<>::failure(QStringLiteral("no temporary folder"));
+    if (sample)
+        sample = fillSample(store);
+    if (!sample) {
         std::fprintf(stderr, "screenshots: no sample database for Tolvane: %s\n",
-                     qPrintable(store.errorString()));
+                     qPrintable(sample.reason()));
         return 0;
     }
-    TolvaneContext context {store, settings, prompts};
+    TolvaneContext context {store, settings, dialogs};
     int written = 0;
 
     {
@@ -94,8 +97,8 @@ int renderTolvaneWindows(const QString &folder)
         {"tolvane-prompt-new-code.png", TolvaneTexts::newCodePrompt()},
     };
     for (const auto &prompt : textPrompts) {
-        const std::unique_ptr<QInputDialog> dialog(DialogPrompts::makeTextDialog(
-            nullptr, TolvaneTexts::identificationTitle(), prompt.label));
+        const std::unique_ptr<QInputDialog> dialog =
+            QtDialogs::textDialog(nullptr, TolvaneTexts::identificationTitle(), prompt.label);
         written += save(dialog.get(), folder, QLatin1String(prompt.file));
     }
 
@@ -109,17 +112,17 @@ int renderTolvaneWindows(const QString &folder)
         {"tolvane-message-erreur.png", TolvaneTexts::programTitle(), TolvaneTexts::runFailed()},
     };
     for (const auto &message : messages) {
-        const std::unique_ptr<QMessageBox> box(
-            DialogPrompts::makeMessageBox(nullptr, message.title, message.text));
+        const std::unique_ptr<QMessageBox> box =
+            QtDialogs::messageBox(nullptr, message.title, message.text);
         written += save(box.get(), folder, QLatin1String(message.file));
     }
     {
-        const std::unique_ptr<QMessageBox> box(DialogPrompts::makeYesNoBox(
-            nullptr, TolvaneTexts::confirmationTitle(), TolvaneTexts::confirmation()));
+        const std::unique_ptr<QMessageBox> box = QtDialogs::yesNoBox(
+            nullptr, TolvaneTexts::confirmationTitle(), TolvaneTexts::confirmation());
         written += save(box.get(), folder, QStringLiteral("tolvane-question-confirmation.png"));
     }
 
-    written += TolvaneIcon::image(32).save(QDir(folder).filePath("tolvane-icon-32.png"));
-    written += TolvaneIcon::image(16).save(QDir(folder).filePath("tolvane-icon-16.png"));
+    written += TolvaneIcon().image(32).save(QDir(folder).filePath("tolvane-icon-32.png"));
+    written += TolvaneIcon().image(16).save(QDir(folder).filePath("tolvane-icon-16.png"));
     return written;
 }

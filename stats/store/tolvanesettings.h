@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/result/result.h"
+
+#include <QString>
+
+class OverlaySettings;
+class SettingsStore;
+
+/**
+ * Tolvane's settings, every key and its default in one place: application "Tolvane", section
+ * "Paths" with the keys "LogFolder" and "Database", section "Authentification" with the key
+ * "Code". A key never written, or holding the empty text, reads as its default: the database
+ * Stats.db in the user's data folder (the fixed C:\Stats.mdb and D:\ log folder of old Windows
+ * installs on Windows), and otherwise the empty text.
+ */
+class TolvaneSettings
+{
+public:
+    enum class Key { LogFolder, Database, Code };
+
+    explicit TolvaneSettings(SettingsStore &store);
+
+    /// The stored value, else the key's default.
+    QString value(Key key) const;
+    /// Stores \a value; when it cannot be stored, the old value stays in force.
+    Result<> setValue(Key key, const QString &value);
+    /// Where the values are kept, for messages about a failed write.
+    QString location() const;
+
+    /// Lays \a value over the stored one in \a settings, for this run only.
+    static void overlay(OverlaySettings &settings, Key key, const QString &value);
+    static QString defaultValue(Key key);
+    /// The name the settings are kept under, which is the program's name too.
+    static QString application();
+
+private:
+    SettingsStore &m_store;
+};
