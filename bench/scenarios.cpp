@@ -480,6 +480,30 @@ void Scenarios::smallUpdate()
                     best.peakMiB < memoryTarget);
 }
 
+std::optional<ChildRun> Scenarios::runEach(const std::function<QStringList(int run)> &arguments,
+                                           const QString &output, const QString &errors,
+                                           const QString &what,
+                                           const std::function<bool(const ChildRun &)> &after)
+{
+    std::optional<ChildRun> best;
+    for (int r = 0; r < m_settings.runs; ++r) {
+        const QStringList command = arguments(r);
+        flushToDisk();
+        m_report.progress(QStringLiteral("run %1 of %2").arg(r + 1).arg(m_settings.runs));
+        const ChildRun run = m_runner.run(command, output, errors);
+        if (!run.ok()) {
+            m_report.error(QStringLiteral("%1 failed: %2").arg(what, run.failure()),
+                           readText(errors).split(QLatin1Char('\n'), Qt::SkipEmptyParts));
+            return std::nullopt;
+        }
+        if (after && !after(run))
+            return std::nullopt;
+        if (!best || run.seconds < best->seconds)
+            best = run;
+    }
+    return best;
+}
+
 void Scenarios::print()
 {
     if (!havePlayerDatabase())
@@ -493,26 +517,19 @@ void Scenarios::print()
     const RemovedAtEnd cleanup {folder};
     const QString output = folder + QStringLiteral("/ranking.txt");
     const QString errors = folder + QStringLiteral("/print.err");
-    ChildRun best;
-    for (int r = 0; r < m_settings.runs; ++r) {
-        QFile::remove(output);
-        flushToDisk();
-        m_report.progress(QStringLiteral("run %1 of %2").arg(r + 1).arg(m_settings.runs));
-        const ChildRun p = m_runner.run({m_settings.tolvane, QStringLiteral("--print"),
-                                         QStringLiteral("--db"), m_playersDatabase},
-                                        output, errors);
-        if (!p.ok()) {
-            m_report.error(QStringLiteral("tolvane --print failed: %1").arg(p.failure()),
-                           readText(errors).split(QLatin1Char('\n'), Qt::SkipEmptyParts));
-            return;
-        }
-        if (r == 0 || p.seconds < best.seconds)
-            best = p;
-    }
+    const auto best = runEach(
+        [&](int) {
+            QFile::remove(output);
+            return QStringList {m_settings.tolvane, QStringLiteral("--print"),
+                                QStringLiteral("--db"), m_playersDatabase};
+        },
+        output, errors, QStringLiteral("tolvane --print"));
+    if (!best)
+        return;
     const qint64 lines = countLines(output);
     m_report.figure(QStringLiteral("tolvane --print"),
                     QStringLiteral("%1, peak memory %2")
-                        .arg(BenchReport::seconds(best.seconds), BenchReport::mib(best.peakMiB)));
+                        .arg(BenchReport::seconds(best->seconds), BenchReport::mib(best->peakMiB)));
     m_report.figure(QStringLiteral("its output"),
                     QStringLiteral("%1 lines, %2")
                         .arg(BenchReport::count(lines),
@@ -521,7 +538,7 @@ void Scenarios::print()
         m_report.error(
             QStringLiteral("%1 lines printed for %2 players").arg(lines).arg(m_playerCount));
     m_report.target(QStringLiteral("peak memory under %1 MiB").arg(memoryTarget),
-                    best.peakMiB < memoryTarget);
+                    best->peakMiB < memoryTarget);
 }
 
 void Scenarios::grid()
@@ -540,37 +557,33 @@ void Scenarios::grid()
     qint64 bestOpen = -1;
     qint64 bestEnd = -1;
     QString lastRow;
-    for (int r = 0; r < m_settings.runs; ++r) {
-        // A copy each time, as the window may write to the database it opens.
-        const QString database = folder + QStringLiteral("/Stats%1.db").arg(r);
-        if (!QFile::copy(m_playersDatabase, database)) {
-            m_report.error(QStringLiteral("cannot copy the database"));
-            return;
-        }
-        flushToDisk();
-        m_report.progress(QStringLiteral("run %1 of %2").arg(r + 1).arg(m_settings.runs));
-        const ChildRun p =
-            m_runner.run({QStringLiteral(GRIDPROBE_BINARY), database}, output, errors);
-        if (!p.ok()) {
-            m_report.error(QStringLiteral("the grid probe failed: %1").arg(p.failure()),
-                           readText(errors).split(QLatin1Char('\n'), Qt::SkipEmptyParts));
-            return;
-        }
-        const QStringList lines = readText(output).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        if (lines.size() < 2) {
-            m_report.error(QStringLiteral("the grid probe said nothing"));
-            return;
-        }
-        const qint64 open = lines[0].section(QLatin1Char(' '), 1, 1).toLongLong();
-        const QStringList end = lines[1].split(QLatin1Char(' '));
-        if (bestOpen < 0 || open < bestOpen)
-            bestOpen = open;
-        if (bestEnd < 0 || end.value(1).toLongLong() < bestEnd)
-            bestEnd = end.value(1).toLongLong();
-        lastRow = end.value(2) + QStringLiteral(" of ") + end.value(3);
-        if (end.value(2) != end.value(3) || end.value(3).toInt() != m_playerCount)
-            m_report.error(QStringLiteral("Ctrl+End reached row %1").arg(lastRow));
-    }
+    const auto probed = runEach(
+        [&](int r) {
+            // A copy each time, as the window may write to the database it opens.
+            const QString database = folder + QStringLiteral("/Stats%1.db").arg(r);
+            QFile::copy(m_playersDatabase, database);
+            return QStringList {QStringLiteral(GRIDPROBE_BINARY), database};
+        },
+        output, errors, QStringLiteral("the grid probe"),
+        [&](const ChildRun &) {
+            const QStringList lines = readText(output).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            if (lines.size() < 2) {
+                m_report.error(QStringLiteral("the grid probe said nothing"));
+                return false;
+            }
+            const qint64 open = lines[0].section(QLatin1Char(' '), 1, 1).toLongLong();
+            const QStringList end = lines[1].split(QLatin1Char(' '));
+            if (bestOpen < 0 || open < bestOpen)
+                bestOpen = open;
+            if (bestEnd < 0 || end.value(1).toLongLong() < bestEnd)
+                bestEnd = end.value(1).toLongLong();
+            lastRow = end.value(2) + QStringLiteral(" of ") + end.value(3);
+            if (end.value(2) != end.value(3) || end.value(3).toInt() != m_playerCount)
+                m_report.error(QStringLiteral("Ctrl+End reached row %1").arg(lastRow));
+            return true;
+        });
+    if (!probed)
+        return;
     m_report.figure(QStringLiteral("window shown"),
                     QStringLiteral("%1 ms to the first paint of the grid").arg(bestOpen));
     m_report.figure(QStringLiteral("Ctrl+End"),

@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 /** What every scenario shares: the program measured, the size and the number of runs. */
 struct BenchSettings
@@ -67,6 +68,13 @@ private:
     void manyFiles();
     void longLine();
 
+    /// Runs the command \a arguments(run) gives, once per timed run, each after the disk is
+    /// flushed, \a after(run) looking at each outcome; the fastest run, or nothing after a
+    /// failure (reported, \a what naming the program).
+    std::optional<ChildRun> runEach(const std::function<QStringList(int run)> &arguments,
+                                    const QString &output, const QString &errors,
+                                    const QString &what,
+                                    const std::function<bool(const ChildRun &)> &after = {});
     bool havePlayerDatabase();
     qint64 scaled(qint64 full, qint64 least) const;
     QString scenarioFolder(const QString &name);
