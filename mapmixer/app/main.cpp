@@ -19,6 +19,8 @@ namespace {
 int runWindow(int argc, char **argv, const CommandLine &line)
 {
     QApplication app(argc, argv);
+    // The desktop entry, the metadata and the icon installed share this id.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.cstools.Rondelay"));
     SettingsStore settings;
     QtDialogs dialogs;
     const auto modFolder = MixFrm::startUp(line.modName, settings, dialogs);

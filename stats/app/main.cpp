@@ -28,6 +28,8 @@ int runWindows(int argc, char **argv, const TolvaneCommandLine::Request &request
 {
     QApplication app(argc, argv);
     nameApplication();
+    // The desktop entry, the metadata and the icon installed share this id.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.cstools.Tolvane"));
     QApplication::setWindowIcon(TolvaneIcon().icon());
     FrenchQtTexts frenchQtTexts;
     QApplication::installTranslator(&frenchQtTexts);
