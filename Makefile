@@ -9,7 +9,7 @@ ifneq ($(CCACHE),)
 CMAKE_ARGS += -DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE)
 endif
 
-.PHONY: all deps build run test test-release test-asan format-check bench screenshots format clean
+.PHONY: all deps build run test test-release test-asan format-check bench screenshots format clean install package
 
 all: build
 
@@ -36,6 +36,14 @@ format-check: deps
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
 test: format-check test-release test-asan
+
+# make install [DESTDIR=/some/root] [CMAKE_INSTALL_PREFIX=/usr] (default prefix: /usr/local)
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) $(if $(CMAKE_INSTALL_PREFIX),--prefix $(CMAKE_INSTALL_PREFIX))
+
+# One Debian package of the three programs, in build/packages/.
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 bench: build
 	$(BUILD_DIR)/bin/tolvane-bench $(BENCH_ARGS)

@@ -10,6 +10,10 @@ packages=(
     libgl-dev
     mawk
     clang-format
+    # The installed files are validated as part of the tests.
+    desktop-file-utils appstream
+    # dpkg-shlibdeps works out the package's dependencies.
+    dpkg-dev
     # The window tests keep the database busy from a second process with these two.
     sqlite3 util-linux
 )
@@ -34,5 +38,7 @@ else
     echo "error: packages missing (${missing[*]}) and neither root nor sudo is available" >&2
     exit 1
 fi
-"${sudo[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}"
+# Another installation running at the same time is waited for, not failed on.
+wait_for_lock=(-o DPkg::Lock::Timeout=600)
+"${sudo[@]}" apt-get "${wait_for_lock[@]}" update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get "${wait_for_lock[@]}" install -y -qq "${missing[@]}"

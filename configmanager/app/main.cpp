@@ -33,7 +33,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     // The desktop entry, the metadata and the icon installed share this id.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.cstools.Quorrel"));
-    QApplication::setWindowIcon(QuorrelIcon::icon());
+    QApplication::setWindowIcon(QuorrelIcon().icon());
     // Windows are hidden and shown in turn (the main window hides while capturing); the program
     // ends only by Quitter, by a started game or when the mod is missing.
     QApplication::setQuitOnLastWindowClosed(false);

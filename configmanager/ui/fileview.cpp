@@ -17,7 +17,7 @@ FileView::FileView(GameConfig &config, SpeechOutput &speech, Dialogs &dialogs, Q
 {
     setObjectName(QStringLiteral("FileView"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowIcon(QuorrelIcon::icon());
+    setWindowIcon(QuorrelIcon().icon());
     setFixedSize(WindowKit::fromTwips(7095, 5865));
     WindowKit::paintBackground(this);
 

@@ -35,7 +35,4 @@ void paintIcon(QPainter &painter)
 
 } // namespace
 
-QIcon QuorrelIcon::icon()
-{
-    return PaintedIcon(&paintIcon).icon();
-}
+QuorrelIcon::QuorrelIcon() : PaintedIcon(paintIcon) { }

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QIcon>
+#include "platform/windowkit/paintedicon.h"
 
 /** Quorrel's icon: a configuration sheet in the sixteen colours of the old palette. */
-class QuorrelIcon
+class QuorrelIcon final : public PaintedIcon
 {
 public:
-    static QIcon icon();
+    QuorrelIcon();
 };

@@ -4,6 +4,7 @@
 #include "mapmixer/core/rondelaysettings.h"
 #include "mapmixer/core/rondelaytexts.h"
 #include "mapmixer/ui/picturebutton.h"
+#include "mapmixer/ui/rondelayicon.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/speech/speechoutput.h"
 #include "platform/windowkit/windowkit.h"
@@ -52,20 +53,6 @@ PictureButton *picture(const QString &name, const QString &word, QWidget *parent
     return button;
 }
 
-QIcon rondelayIcon()
-{
-    // Sixteen colours are plenty: black ground, the red frame and yellow of the pictures.
-    QPixmap icon(32, 32);
-    icon.fill(Qt::black);
-    QPainter painter(&icon);
-    painter.setPen(QColor(255, 0, 0));
-    painter.drawRect(0, 0, 31, 31);
-    painter.setPen(QPen(yellow, 3));
-    painter.drawEllipse(7, 7, 18, 18);
-    painter.drawLine(16, 4, 16, 10);
-    return QIcon(icon);
-}
-
 } // namespace
 
 MixFrm::MixFrm(const QString &modName, const QString &modFolder, FileStore &files, Dialogs &dialogs,
@@ -79,7 +66,7 @@ MixFrm::MixFrm(const QString &modName, const QString &modFolder, FileStore &file
 
     setObjectName(QStringLiteral("MixFrm"));
     setWindowTitle(RondelayTexts::windowTitle());
-    setWindowIcon(rondelayIcon());
+    setWindowIcon(RondelayIcon().icon());
     WindowKit::paintBackground(this);
     setOuterWidth(narrowOuterTwips);
 

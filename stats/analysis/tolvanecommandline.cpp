@@ -19,10 +19,13 @@ namespace {
 const char *usage = "Usage: tolvane [--logs DIR] [--db FILE]   open the ranking window\n"
                     "       tolvane --update [--logs DIR] [--db FILE] [--wait SECONDS]\n"
                     "       tolvane --print [--by places|kills] [--db FILE]\n"
+                    "       tolvane --store [--logs DIR] [--db FILE]\n"
                     "\n"
                     "  --update      count every L*.log file of the log folder into the\n"
                     "                statistics, delete the finished files, rank the players\n"
                     "  --print       print the ranking as a table (by places unless --by kills)\n"
+                    "  --store       keep the log folder and the database given for the runs\n"
+                    "                that follow, such as the timer's\n"
                     "  --logs DIR    log folder for this run (default: the stored one)\n"
                     "  --db FILE     database for this run (default: the stored one, else\n"
                     "                Stats.db in the user's data folder)\n"
@@ -31,7 +34,7 @@ const char *usage = "Usage: tolvane [--logs DIR] [--db FILE]   open the ranking 
                     "  --help        show this text\n"
                     "  --version     show the version\n";
 
-const char *neitherAction = "give either --update or --print";
+const char *neitherAction = "give one of --update, --print and --store";
 
 // Player names come from anyone who joins the server: control characters (terminal escape
 // sequences, bidirectional overrides) are shown as escapes instead of reaching the terminal.
@@ -63,6 +66,7 @@ TolvaneCommandLine::Request TolvaneCommandLine::parse(const QStringList &argumen
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption update(QStringLiteral("update"));
     const QCommandLineOption print(QStringLiteral("print"));
+    const QCommandLineOption store(QStringLiteral("store"));
     const QCommandLineOption logs(QStringLiteral("logs"), {}, QStringLiteral("DIR"));
     const QCommandLineOption db(QStringLiteral("db"), {}, QStringLiteral("FILE"));
     const QCommandLineOption by(QStringLiteral("by"), {}, QStringLiteral("ORDER"),
@@ -70,7 +74,7 @@ TolvaneCommandLine::Request TolvaneCommandLine::parse(const QStringList &argumen
     const QCommandLineOption wait(QStringLiteral("wait"), {}, QStringLiteral("SECONDS"));
     const QCommandLineOption help(QStringList {QStringLiteral("help"), QStringLiteral("h")});
     const QCommandLineOption version(QStringLiteral("version"));
-    parser.addOptions({update, print, logs, db, by, wait, help, version});
+    parser.addOptions({update, print, store, logs, db, by, wait, help, version});
 
     Request request;
     auto wrong = [&request](const QString &why) {
@@ -93,7 +97,9 @@ TolvaneCommandLine::Request TolvaneCommandLine::parse(const QStringList &argumen
     }
     request.logFolder = parser.value(logs);
     request.database = parser.value(db);
-    if (!parser.isSet(update) && !parser.isSet(print)) {
+    const int actions =
+        int(parser.isSet(update)) + int(parser.isSet(print)) + int(parser.isSet(store));
+    if (actions == 0) {
         // The windows take a folder and a database, and nothing else.
         if (parser.isSet(by) || parser.isSet(wait)
             || (parser.isSet(logs) && request.logFolder.isEmpty())
@@ -102,12 +108,20 @@ TolvaneCommandLine::Request TolvaneCommandLine::parse(const QStringList &argumen
         request.action = Request::Action::Windows;
         return request;
     }
-    if (parser.isSet(update) && parser.isSet(print))
+    if (actions > 1)
         return wrong(QLatin1String(neitherAction));
     if (DataStats::isAddress(request.database))
         return wrong(QStringLiteral("--db takes a database file; %1 is an address, and databases "
                                     "on a server are not supported")
                          .arg(request.database));
+    if (parser.isSet(store)) {
+        if (parser.isSet(by) || parser.isSet(wait))
+            return wrong(QStringLiteral("--store takes --logs and --db only"));
+        if (request.logFolder.isEmpty() && request.database.isEmpty())
+            return wrong(QStringLiteral("--store needs --logs DIR or --db FILE"));
+        request.action = Request::Action::Store;
+        return request;
+    }
     if (parser.isSet(update)) {
         if (parser.isSet(by))
             return wrong(QStringLiteral("--by goes with --print"));
@@ -161,6 +175,8 @@ int TolvaneCommandLine::run(const Request &request)
         return update(request.logFolder, request.database, request.wait);
     case Request::Action::Print:
         return print(request.order, request.database);
+    case Request::Action::Store:
+        return store(request.logFolder, request.database);
     }
     return 2;
 }
@@ -313,6 +329,34 @@ int TolvaneCommandLine::print(DataStats::Ranking order, const QString &database)
     }
     if (query.lastError().isValid())
         return failed(QStringLiteral("cannot read the ranking: ") + query.lastError().text());
+    m_out.flush();
+    return 0;
+}
+
+int TolvaneCommandLine::store(const QString &logs, const QString &database)
+{
+    auto failed = [this](const QString &reason) {
+        m_err << "tolvane: " << reason << "\n";
+        m_err.flush();
+        return 1;
+    };
+    StatsPaths paths(m_settings);
+    // Kept as absolute paths: a timer or a window starts in another folder.
+    if (!logs.isEmpty()) {
+        const QFileInfo folder(logs);
+        if (!folder.isDir())
+            return failed(QStringLiteral("the log folder %1 does not exist")
+                              .arg(QDir::toNativeSeparators(logs)));
+        if (const Result<> stored = paths.setLogFolder(folder.absoluteFilePath()); !stored)
+            return failed(stored.reason());
+        m_out << "log folder: " << QDir::toNativeSeparators(folder.absoluteFilePath()) << "\n";
+    }
+    if (!database.isEmpty()) {
+        const QString path = QFileInfo(database).absoluteFilePath();
+        if (const Result<> stored = paths.setDatabasePath(path); !stored)
+            return failed(stored.reason());
+        m_out << "database: " << QDir::toNativeSeparators(path) << "\n";
+    }
     m_out.flush();
     return 0;
 }

@@ -16,7 +16,9 @@ class SettingsStore;
  * cron,
  * "--update [--logs DIR] [--db FILE] [--wait SECONDS]" counts the logs and prints a one-line
  * summary,
- * "--print [--by places|kills] [--db FILE]" prints the ranking as an aligned table.
+ * "--print [--by places|kills] [--db FILE]" prints the ranking as an aligned table,
+ * "--store [--logs DIR] [--db FILE]" keeps a log folder and a database for the runs that follow
+ * (a timer's plain "--update" among them).
  * Options take their value after a blank or after "=" alike.
  */
 class TolvaneCommandLine
@@ -25,7 +27,7 @@ public:
     /// What a command line asks for.
     struct Request
     {
-        enum class Action { Windows, Update, Print, Help, Version, Wrong };
+        enum class Action { Windows, Update, Print, Store, Help, Version, Wrong };
 
         Action action = Action::Windows;
         QString logFolder; ///< --logs; empty for the stored one
@@ -48,6 +50,7 @@ public:
 private:
     int update(const QString &logs, const QString &database, std::chrono::milliseconds waitBound);
     int print(DataStats::Ranking order, const QString &database);
+    int store(const QString &logs, const QString &database);
 
     SettingsStore &m_settings;
     QTextStream &m_out;

@@ -102,8 +102,13 @@ void TestTolvaneCommandLine::refusesWrongCommandLines_data()
     QTest::addColumn<QString>("message");
     QTest::newRow("help") << QStringList {"--help"} << 0 << "";
     QTest::newRow("unknown option") << QStringList {"--frobnicate"} << 2 << "frobnicate";
-    QTest::newRow("both actions") << QStringList {"--update", "--print"} << 2 << "either";
-    QTest::newRow("no action") << QStringList {"--db", "x.db"} << 2 << "either";
+    QTest::newRow("both actions") << QStringList {"--update", "--print"} << 2 << "one of";
+    QTest::newRow("no action") << QStringList {"--db", "x.db"} << 2 << "one of";
+    QTest::newRow("store and update") << QStringList {"--store", "--update"} << 2 << "one of";
+    QTest::newRow("store with an order")
+        << QStringList {"--store", "--by", "kills"} << 2 << "--logs and --db only";
+    QTest::newRow("store of a missing folder")
+        << QStringList {"--store", "--logs", "{dir}/nowhere"} << 1 << "nowhere";
     QTest::newRow("bad order") << QStringList {"--print", "--by", "deaths"} << 2 << "deaths";
     QTest::newRow("stray argument") << QStringList {"--print", "cstrike"} << 2 << "cstrike";
     QTest::newRow("no log folder known") << QStringList {"--update"} << 2 << "--logs";
@@ -177,9 +182,15 @@ void TestTolvaneCommandLine::updatesThenPrintsTheRanking()
 
 void TestTolvaneCommandLine::usesTheStoredFolderAndDatabase()
 {
-    StatsPaths paths(*m_settings);
-    QVERIFY(paths.setLogFolder(m_dir->filePath("logs")));
-    QVERIFY(paths.setDatabasePath(m_dir->filePath("stored.db")));
+    // What a server's timer does: the paths stored once, then a plain --update, from elsewhere.
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(m_dir->path());
+    const int stored = run({"--store", "--logs", "logs", "--db", "stored.db"});
+    QDir::setCurrent(previous);
+    QCOMPARE(stored, 0);
+    QCOMPARE(StatsPaths(*m_settings).logFolder(), m_dir->filePath("logs"));
+    QCOMPARE(StatsPaths(*m_settings).databasePath(), m_dir->filePath("stored.db"));
+    QVERIFY(!QFile::exists(m_dir->filePath("stored.db")));
     QVERIFY(TestFiles::write(m_dir->filePath("logs/L1.log"), log({kill("A", "B", "awp")})));
     QCOMPARE(run({"--update"}), 0);
     QVERIFY(QFile::exists(m_dir->filePath("stored.db")));

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "platform/windowkit/paintedicon.h"
+
+/** Rondelay's icon: a yellow cycle in a red frame, on the black of its picture buttons. */
+class RondelayIcon final : public PaintedIcon
+{
+public:
+    RondelayIcon();
+};
