@@ -1,6 +1,11 @@
 #include "stats/analysis/tolvanecommandline.h"
 
+#include "stats/analysis/logparser.h"
+#include "stats/analysis/logtext.h"
 #include "stats/analysis/updaterun.h"
+#include "stats/listener/endpoint.h"
+#include "stats/listener/loglistener.h"
+#include "stats/listener/senderpolicy.h"
 #include "stats/store/datastats.h"
 #include "stats/store/statscolumns.h"
 #include "stats/store/statspaths.h"
@@ -19,11 +24,21 @@ namespace {
 const char *usage = "Usage: tolvane [--logs DIR] [--db FILE]   open the ranking window\n"
                     "       tolvane --update [--logs DIR] [--db FILE] [--wait SECONDS]\n"
                     "       tolvane --print [--by places|kills] [--db FILE]\n"
+                    "       tolvane --listen [ADDRESS:]PORT [--allow ADDRESS[:PORT][/SECRET]]...\n"
+                    "               [--interval SECONDS] [--logs DIR] [--db FILE]\n"
                     "\n"
                     "  --update      count every L*.log file of the log folder into the\n"
                     "                statistics, delete the finished files, rank the players\n"
                     "  --print       print the ranking as a table (by places unless --by kills)\n"
-                    "  --logs DIR    log folder for this run (default: the stored one)\n"
+                    "  --listen [ADDRESS:]PORT  receive the log lines game servers send over\n"
+                    "                UDP (log on; logaddress_add on the server) and count them\n"
+                    "                every --interval seconds (default 60); port 0 takes a\n"
+                    "                free one\n"
+                    "  --allow ADDRESS[:PORT][/SECRET]  a game server --listen accepts, with the\n"
+                    "                sv_logsecret it must send (default: this machine only)\n"
+                    "  --logs DIR    log folder for this run (default: the stored one); for\n"
+                    "                --listen, the folder its spool files go to (default:\n"
+                    "                Spool in the user's data folder)\n"
                     "  --db FILE     database for this run (default: the stored one, else\n"
                     "                Stats.db in the user's data folder)\n"
                     "  --wait SECONDS  how long --update waits for another update of the same\n"
@@ -31,7 +46,7 @@ const char *usage = "Usage: tolvane [--logs DIR] [--db FILE]   open the ranking 
                     "  --help        show this text\n"
                     "  --version     show the version\n";
 
-const char *neitherAction = "give either --update or --print";
+const char *neitherAction = "give either --update, --print or --listen";
 
 // Player names come from anyone who joins the server: control characters (terminal escape
 // sequences, bidirectional overrides) are shown as escapes instead of reaching the terminal.
@@ -68,9 +83,12 @@ TolvaneCommandLine::Request TolvaneCommandLine::parse(const QStringList &argumen
     const QCommandLineOption by(QStringLiteral("by"), {}, QStringLiteral("ORDER"),
                                 QStringLiteral("places"));
     const QCommandLineOption wait(QStringLiteral("wait"), {}, QStringLiteral("SECONDS"));
+    const QCommandLineOption listen(QStringLiteral("listen"), {}, QStringLiteral("PORT"));
+    const QCommandLineOption allow(QStringLiteral("allow"), {}, QStringLiteral("SENDER"));
+    const QCommandLineOption interval(QStringLiteral("interval"), {}, QStringLiteral("SECONDS"));
     const QCommandLineOption help(QStringList {QStringLiteral("help"), QStringLiteral("h")});
     const QCommandLineOption version(QStringLiteral("version"));
-    parser.addOptions({update, print, logs, db, by, wait, help, version});
+    parser.addOptions({update, print, logs, db, by, wait, listen, allow, interval, help, version});
 
     Request request;
     auto wrong = [&request](const QString &why) {
@@ -93,21 +111,54 @@ TolvaneCommandLine::Request TolvaneCommandLine::parse(const QStringList &argumen
     }
     request.logFolder = parser.value(logs);
     request.database = parser.value(db);
-    if (!parser.isSet(update) && !parser.isSet(print)) {
+    const int actions =
+        int(parser.isSet(update)) + int(parser.isSet(print)) + int(parser.isSet(listen));
+    if (actions == 0) {
         // The windows take a folder and a database, and nothing else.
-        if (parser.isSet(by) || parser.isSet(wait)
+        if (parser.isSet(by) || parser.isSet(wait) || parser.isSet(allow) || parser.isSet(interval)
             || (parser.isSet(logs) && request.logFolder.isEmpty())
             || (parser.isSet(db) && request.database.isEmpty()))
             return wrong(QLatin1String(neitherAction));
         request.action = Request::Action::Windows;
         return request;
     }
-    if (parser.isSet(update) && parser.isSet(print))
+    if (actions > 1)
         return wrong(QLatin1String(neitherAction));
     if (DataStats::isAddress(request.database))
         return wrong(QStringLiteral("--db takes a database file; %1 is an address, and databases "
                                     "on a server are not supported")
                          .arg(request.database));
+    if (parser.isSet(listen)) {
+        if (parser.isSet(by))
+            return wrong(QStringLiteral("--by goes with --print"));
+        if (parser.isSet(wait))
+            return wrong(QStringLiteral("--wait goes with --update"));
+        if (parser.isSet(logs) && request.logFolder.isEmpty())
+            return wrong(QStringLiteral("--logs takes a folder"));
+        if (const Result<Endpoint> endpoint = Endpoint::parseListen(parser.value(listen));
+            !endpoint)
+            return wrong(
+                QStringLiteral("--listen %1: %2").arg(parser.value(listen), endpoint.reason()));
+        if (const auto policy = SenderPolicy::fromArguments(parser.values(allow)); !policy)
+            return wrong(policy.reason());
+        if (parser.isSet(interval)) {
+            bool valid = false;
+            const int seconds = parser.value(interval).toInt(&valid);
+            if (!valid || seconds < 1)
+                return wrong(
+                    QStringLiteral("--interval takes a number of seconds, at least 1, not %1")
+                        .arg(parser.value(interval)));
+            request.interval = std::chrono::seconds(seconds);
+        }
+        request.listen = parser.value(listen);
+        request.allow = parser.values(allow);
+        request.action = Request::Action::Listen;
+        return request;
+    }
+    if (parser.isSet(allow))
+        return wrong(QStringLiteral("--allow goes with --listen"));
+    if (parser.isSet(interval))
+        return wrong(QStringLiteral("--interval goes with --listen"));
     if (parser.isSet(update)) {
         if (parser.isSet(by))
             return wrong(QStringLiteral("--by goes with --print"));
@@ -161,6 +212,8 @@ int TolvaneCommandLine::run(const Request &request)
         return update(request.logFolder, request.database, request.wait);
     case Request::Action::Print:
         return print(request.order, request.database);
+    case Request::Action::Listen:
+        return listen(request);
     }
     return 2;
 }
@@ -315,4 +368,40 @@ int TolvaneCommandLine::print(DataStats::Ranking order, const QString &database)
         return failed(QStringLiteral("cannot read the ranking: ") + query.lastError().text());
     m_out.flush();
     return 0;
+}
+
+int TolvaneCommandLine::listen(const Request &request)
+{
+    StatsPaths paths(m_settings);
+    LogListener::Options options;
+    options.listen = *Endpoint::parseListen(request.listen);
+    options.policy = *SenderPolicy::fromArguments(request.allow);
+    options.spoolFolder =
+        request.logFolder.isEmpty() ? LogListener::defaultSpoolFolder() : request.logFolder;
+    options.program = QCoreApplication::applicationFilePath();
+    if (!request.database.isEmpty())
+        options.updateArguments << QStringLiteral("--db") << request.database;
+    options.database = QDir::toNativeSeparators(request.database.isEmpty() ? paths.databasePath()
+                                                                           : request.database);
+    options.interval = request.interval;
+    options.silence = LogListener::silenceFromEnvironment();
+    // The listener reports what the update will make of each line, by the update's own rules.
+    options.parses = [](QByteArrayView line) {
+        return ParseLogLine(line).has_value();
+    };
+    options.closesLog = [](QByteArrayView line) {
+        return LogText::endsClosed(line);
+    };
+
+    const QString stored = paths.logFolder();
+    if (!stored.isEmpty()
+        && QFileInfo(stored).absoluteFilePath()
+            == QFileInfo(options.spoolFolder).absoluteFilePath()) {
+        m_err << "tolvane: warning: " << QDir::toNativeSeparators(options.spoolFolder)
+              << " is also the stored log folder: if a game server writes its own logs there,"
+                 " their lines are counted twice\n";
+        m_err.flush();
+    }
+    LogListener listener(std::move(options), m_out, m_err);
+    return listener.run();
 }

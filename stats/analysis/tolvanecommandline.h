@@ -16,7 +16,9 @@ class SettingsStore;
  * cron,
  * "--update [--logs DIR] [--db FILE] [--wait SECONDS]" counts the logs and prints a one-line
  * summary,
- * "--print [--by places|kills] [--db FILE]" prints the ranking as an aligned table.
+ * "--print [--by places|kills] [--db FILE]" prints the ranking as an aligned table,
+ * "--listen [ADDRESS:]PORT [--allow ADDRESS[:PORT][/SECRET]]... [--interval SECONDS] [--logs DIR]
+ * [--db FILE]" receives the game servers' log stream over UDP and counts it as it comes.
  * Options take their value after a blank or after "=" alike.
  */
 class TolvaneCommandLine
@@ -25,13 +27,16 @@ public:
     /// What a command line asks for.
     struct Request
     {
-        enum class Action { Windows, Update, Print, Help, Version, Wrong };
+        enum class Action { Windows, Update, Print, Listen, Help, Version, Wrong };
 
         Action action = Action::Windows;
         QString logFolder; ///< --logs; empty for the stored one
         QString database; ///< --db; empty for the stored one
         DataStats::Ranking order = DataStats::Ranking::Places; ///< --by
         std::chrono::seconds wait = UpdateRun::defaultWaitBound; ///< --wait
+        QString listen; ///< --listen: [ADDRESS:]PORT
+        QStringList allow; ///< --allow, each ADDRESS[:PORT][/SECRET]
+        std::chrono::seconds interval {60}; ///< --interval
         QString wrong; ///< what is wrong with the command line, for Action::Wrong
     };
 
@@ -48,6 +53,7 @@ public:
 private:
     int update(const QString &logs, const QString &database, std::chrono::milliseconds waitBound);
     int print(DataStats::Ranking order, const QString &database);
+    int listen(const Request &request);
 
     SettingsStore &m_settings;
     QTextStream &m_out;
