@@ -1,5 +1,7 @@
 #include "stats/listener/endpoint.h"
 
+#include <algorithm>
+
 namespace {
 
 Result<quint16> parsePort(const QString &text, bool zeroAllowed)
@@ -70,6 +72,12 @@ Result<Endpoint> parseAddressAndPort(const QString &text, bool portRequired)
 Result<Endpoint> Endpoint::parseListen(const QString &text)
 {
     if (!text.contains(QLatin1Char(':'))) {
+        // "27500" would pass for an IPv4 address too.
+        const bool number = !text.isEmpty()
+            && std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.isDigit(); });
+        if (!number && !QHostAddress(text).isNull())
+            return Result<Endpoint>::failure(
+                QStringLiteral("%1 lacks its port (ADDRESS:PORT)").arg(text));
         const Result<quint16> port = parsePort(text, true);
         if (!port)
             return Result<Endpoint>::failure(port.reason());
