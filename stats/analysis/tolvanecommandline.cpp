@@ -1,6 +1,11 @@
 #include "stats/analysis/tolvanecommandline.h"
 
+#include "stats/analysis/logparser.h"
+#include "stats/analysis/logtext.h"
 #include "stats/analysis/updaterun.h"
+#include "stats/listener/endpoint.h"
+#include "stats/listener/loglistener.h"
+#include "stats/listener/senderpolicy.h"
 #include "stats/store/datastats.h"
 #include "stats/store/statscolumns.h"
 #include "stats/store/statspaths.h"
@@ -20,13 +25,23 @@ const char *usage = "Usage: tolvane [--logs DIR] [--db FILE]   open the ranking 
                     "       tolvane --update [--logs DIR] [--db FILE] [--wait SECONDS]\n"
                     "       tolvane --print [--by places|kills] [--db FILE]\n"
                     "       tolvane --store [--logs DIR] [--db FILE]\n"
+                    "       tolvane --listen [ADDRESS:]PORT [--allow ADDRESS[:PORT][/SECRET]]...\n"
+                    "               [--interval SECONDS] [--logs DIR] [--db FILE]\n"
                     "\n"
                     "  --update      count every L*.log file of the log folder into the\n"
                     "                statistics, delete the finished files, rank the players\n"
                     "  --print       print the ranking as a table (by places unless --by kills)\n"
                     "  --store       keep the log folder and the database given for the runs\n"
                     "                that follow, such as the timer's\n"
-                    "  --logs DIR    log folder for this run (default: the stored one)\n"
+                    "  --listen [ADDRESS:]PORT  receive the log lines game servers send over\n"
+                    "                UDP (log on; logaddress_add on the server) and count them\n"
+                    "                every --interval seconds (default 60); port 0 takes a\n"
+                    "                free one\n"
+                    "  --allow ADDRESS[:PORT][/SECRET]  a game server --listen accepts, with the\n"
+                    "                sv_logsecret it must send (default: this machine only)\n"
+                    "  --logs DIR    log folder for this run (default: the stored one); for\n"
+                    "                --listen, the folder its spool files go to (default:\n"
+                    "                Spool in the user's data folder)\n"
                     "  --db FILE     database for this run (default: the stored one, else\n"
                     "                Stats.db in the user's data folder)\n"
                     "  --wait SECONDS  how long --update waits for another update of the same\n"
@@ -34,7 +49,7 @@ const char *usage = "Usage: tolvane [--logs DIR] [--db FILE]   open the ranking 
                     "  --help        show this text\n"
                     "  --version     show the version\n";
 
-const char *neitherAction = "give one of --update, --print and --store";
+const char *neitherAction = "give one of --update, --print, --store and --listen";
 
 // Player names come from anyone who joins the server: control characters (terminal escape
 // sequences, bidirectional overrides) are shown as escapes instead of reaching the terminal.
@@ -72,9 +87,13 @@ TolvaneCommandLine::Request TolvaneCommandLine::parse(const QStringList &argumen
     const QCommandLineOption by(QStringLiteral("by"), {}, QStringLiteral("ORDER"),
                                 QStringLiteral("places"));
     const QCommandLineOption wait(QStringLiteral("wait"), {}, QStringLiteral("SECONDS"));
+    const QCommandLineOption listen(QStringLiteral("listen"), {}, QStringLiteral("PORT"));
+    const QCommandLineOption allow(QStringLiteral("allow"), {}, QStringLiteral("SENDER"));
+    const QCommandLineOption interval(QStringLiteral("interval"), {}, QStringLiteral("SECONDS"));
     const QCommandLineOption help(QStringList {QStringLiteral("help"), QStringLiteral("h")});
     const QCommandLineOption version(QStringLiteral("version"));
-    parser.addOptions({update, print, store, logs, db, by, wait, help, version});
+    parser.addOptions(
+        {update, print, store, logs, db, by, wait, listen, allow, interval, help, version});
 
     Request request;
     auto wrong = [&request](const QString &why) {
@@ -97,11 +116,11 @@ TolvaneCommandLine::Request TolvaneCommandLine::parse(const QStringList &argumen
     }
     request.logFolder = parser.value(logs);
     request.database = parser.value(db);
-    const int actions =
-        int(parser.isSet(update)) + int(parser.isSet(print)) + int(parser.isSet(store));
+    const int actions = int(parser.isSet(update)) + int(parser.isSet(print))
+        + int(parser.isSet(store)) + int(parser.isSet(listen));
     if (actions == 0) {
         // The windows take a folder and a database, and nothing else.
-        if (parser.isSet(by) || parser.isSet(wait)
+        if (parser.isSet(by) || parser.isSet(wait) || parser.isSet(allow) || parser.isSet(interval)
             || (parser.isSet(logs) && request.logFolder.isEmpty())
             || (parser.isSet(db) && request.database.isEmpty()))
             return wrong(QLatin1String(neitherAction));
@@ -115,13 +134,44 @@ TolvaneCommandLine::Request TolvaneCommandLine::parse(const QStringList &argumen
                                     "on a server are not supported")
                          .arg(request.database));
     if (parser.isSet(store)) {
-        if (parser.isSet(by) || parser.isSet(wait))
+        if (parser.isSet(by) || parser.isSet(wait) || parser.isSet(allow) || parser.isSet(interval))
             return wrong(QStringLiteral("--store takes --logs and --db only"));
         if (request.logFolder.isEmpty() && request.database.isEmpty())
             return wrong(QStringLiteral("--store needs --logs DIR or --db FILE"));
         request.action = Request::Action::Store;
         return request;
     }
+    if (parser.isSet(listen)) {
+        if (parser.isSet(by))
+            return wrong(QStringLiteral("--by goes with --print"));
+        if (parser.isSet(wait))
+            return wrong(QStringLiteral("--wait goes with --update"));
+        if (parser.isSet(logs) && request.logFolder.isEmpty())
+            return wrong(QStringLiteral("--logs takes a folder"));
+        if (const Result<Endpoint> endpoint = Endpoint::parseListen(parser.value(listen));
+            !endpoint)
+            return wrong(
+                QStringLiteral("--listen %1: %2").arg(parser.value(listen), endpoint.reason()));
+        if (const auto policy = SenderPolicy::fromArguments(parser.values(allow)); !policy)
+            return wrong(policy.reason());
+        if (parser.isSet(interval)) {
+            bool valid = false;
+            const int seconds = parser.value(interval).toInt(&valid);
+            if (!valid || seconds < 1)
+                return wrong(
+                    QStringLiteral("--interval takes a number of seconds, at least 1, not %1")
+                        .arg(parser.value(interval)));
+            request.interval = std::chrono::seconds(seconds);
+        }
+        request.listen = parser.value(listen);
+        request.allow = parser.values(allow);
+        request.action = Request::Action::Listen;
+        return request;
+    }
+    if (parser.isSet(allow))
+        return wrong(QStringLiteral("--allow goes with --listen"));
+    if (parser.isSet(interval))
+        return wrong(QStringLiteral("--interval goes with --listen"));
     if (parser.isSet(update)) {
         if (parser.isSet(by))
             return wrong(QStringLiteral("--by goes with --print"));
@@ -177,6 +227,8 @@ int TolvaneCommandLine::run(const Request &request)
         return print(request.order, request.database);
     case Request::Action::Store:
         return store(request.logFolder, request.database);
+    case Request::Action::Listen:
+        return listen(request);
     }
     return 2;
 }
@@ -359,4 +411,40 @@ int TolvaneCommandLine::store(const QString &logs, const QString &database)
     }
     m_out.flush();
     return 0;
+}
+
+int TolvaneCommandLine::listen(const Request &request)
+{
+    StatsPaths paths(m_settings);
+    LogListener::Options options;
+    options.listen = *Endpoint::parseListen(request.listen);
+    options.policy = *SenderPolicy::fromArguments(request.allow);
+    options.spoolFolder =
+        request.logFolder.isEmpty() ? LogListener::defaultSpoolFolder() : request.logFolder;
+    options.program = QCoreApplication::applicationFilePath();
+    if (!request.database.isEmpty())
+        options.updateArguments << QStringLiteral("--db") << request.database;
+    options.database = QDir::toNativeSeparators(request.database.isEmpty() ? paths.databasePath()
+                                                                           : request.database);
+    options.interval = request.interval;
+    options.silence = LogListener::silenceFromEnvironment();
+    // The listener reports what the update will make of each line, by the update's own rules.
+    options.parses = [](QByteArrayView line) {
+        return ParseLogLine(line).has_value();
+    };
+    options.closesLog = [](QByteArrayView line) {
+        return LogText::endsClosed(line);
+    };
+
+    const QString stored = paths.logFolder();
+    if (!stored.isEmpty()
+        && QFileInfo(stored).absoluteFilePath()
+            == QFileInfo(options.spoolFolder).absoluteFilePath()) {
+        m_err << "tolvane: warning: " << QDir::toNativeSeparators(options.spoolFolder)
+              << " is also the stored log folder: if a game server writes its own logs there,"
+                 " their lines are counted twice\n";
+        m_err.flush();
+    }
+    LogListener listener(std::move(options), m_out, m_err);
+    return listener.run();
 }

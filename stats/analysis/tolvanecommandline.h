@@ -18,7 +18,9 @@ class SettingsStore;
  * summary,
  * "--print [--by places|kills] [--db FILE]" prints the ranking as an aligned table,
  * "--store [--logs DIR] [--db FILE]" keeps a log folder and a database for the runs that follow
- * (a timer's plain "--update" among them).
+ * (a timer's plain "--update" among them), and
+ * "--listen [ADDRESS:]PORT [--allow ADDRESS[:PORT][/SECRET]]... [--interval SECONDS] [--logs DIR]
+ * [--db FILE]" receives the game servers' log stream over UDP and counts it as it comes.
  * Options take their value after a blank or after "=" alike.
  */
 class TolvaneCommandLine
@@ -27,13 +29,16 @@ public:
     /// What a command line asks for.
     struct Request
     {
-        enum class Action { Windows, Update, Print, Store, Help, Version, Wrong };
+        enum class Action { Windows, Update, Print, Store, Listen, Help, Version, Wrong };
 
         Action action = Action::Windows;
         QString logFolder; ///< --logs; empty for the stored one
         QString database; ///< --db; empty for the stored one
         DataStats::Ranking order = DataStats::Ranking::Places; ///< --by
         std::chrono::seconds wait = UpdateRun::defaultWaitBound; ///< --wait
+        QString listen; ///< --listen: [ADDRESS:]PORT
+        QStringList allow; ///< --allow, each ADDRESS[:PORT][/SECRET]
+        std::chrono::seconds interval {60}; ///< --interval
         QString wrong; ///< what is wrong with the command line, for Action::Wrong
     };
 
@@ -51,6 +56,7 @@ private:
     int update(const QString &logs, const QString &database, std::chrono::milliseconds waitBound);
     int print(DataStats::Ranking order, const QString &database);
     int store(const QString &logs, const QString &database);
+    int listen(const Request &request);
 
     SettingsStore &m_settings;
     QTextStream &m_out;

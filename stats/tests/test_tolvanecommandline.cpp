@@ -81,6 +81,10 @@ void TestTolvaneCommandLine::choosesTheWindows_data()
                                          << "";
     QTest::newRow("help") << QStringList {"--logs", "l", "--help"} << false << ""
                           << "";
+    QTest::newRow("allow without listen") << QStringList {"--allow", "192.0.2.7"} << false << ""
+                                          << "";
+    QTest::newRow("listen") << QStringList {"--listen", "27500", "--logs", "l"} << false << "l"
+                            << "";
 }
 
 void TestTolvaneCommandLine::choosesTheWindows()
@@ -124,6 +128,27 @@ void TestTolvaneCommandLine::refusesWrongCommandLines_data()
         << QStringList {"--print", "--db", "postgres://user@host:5432/db"} << 2 << "address";
     QTest::newRow("print of a database that does not exist")
         << QStringList {"--print", "--db", "{dir}/missing/Stats.db"} << 1 << "does not exist";
+    QTest::newRow("listen and update")
+        << QStringList {"--listen", "0", "--update"} << 2 << "one of";
+    QTest::newRow("listen without a port")
+        << QStringList {"--listen", "127.0.0.1"} << 2 << "lacks its port";
+    QTest::newRow("listen on a port too large")
+        << QStringList {"--listen", "70000"} << 2 << "70000";
+    QTest::newRow("listen on a host name")
+        << QStringList {"--listen", "game.example.org:27500"} << 2 << "not an IP address";
+    QTest::newRow("allow a host name")
+        << QStringList {"--listen", "0", "--allow", "localhost"} << 2 << "not an IP address";
+    QTest::newRow("allow with a secret that is no number")
+        << QStringList {"--listen", "0", "--allow", "192.0.2.7:27015/s3cret"} << 2 << "digits";
+    QTest::newRow("allow an IPv6 address without its bracket")
+        << QStringList {"--listen", "0", "--allow", "[2001:db8::7:27015"} << 2 << "\"]\"";
+    QTest::newRow("allow without listen")
+        << QStringList {"--update", "--logs", "{dir}/logs", "--allow", "192.0.2.7"} << 2
+        << "--allow goes with --listen";
+    QTest::newRow("interval of no time")
+        << QStringList {"--listen", "0", "--interval", "0"} << 2 << "--interval";
+    QTest::newRow("address to listen")
+        << QStringList {"--listen", "0", "--db", "postgresql://host/db"} << 2 << "address";
 }
 
 void TestTolvaneCommandLine::refusesWrongCommandLines()
