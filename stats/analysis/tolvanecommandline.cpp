@@ -2,6 +2,7 @@
 
 #include "stats/analysis/updaterun.h"
 #include "stats/store/datastats.h"
+#include "stats/store/playernames.h"
 #include "stats/store/statscolumns.h"
 #include "stats/store/statspaths.h"
 
@@ -32,28 +33,6 @@ const char *usage = "Usage: tolvane [--logs DIR] [--db FILE]   open the ranking 
                     "  --version     show the version\n";
 
 const char *neitherAction = "give either --update or --print";
-
-// Player names come from anyone who joins the server: control characters (terminal escape
-// sequences, bidirectional overrides) are shown as escapes instead of reaching the terminal.
-QString visible(const QString &text)
-{
-    QString shown;
-    shown.reserve(text.size());
-    for (const char32_t c : text.toUcs4()) {
-        const QChar::Category category = QChar::category(c);
-        if (c == U'\\') {
-            shown += QStringLiteral("\\\\");
-        } else if (category == QChar::Other_Control || category == QChar::Other_Format
-                   || category == QChar::Other_Surrogate || category == QChar::Separator_Line
-                   || category == QChar::Separator_Paragraph) {
-            shown += c <= 0xFF ? QStringLiteral("\\x%1").arg(uint(c), 2, 16, QLatin1Char('0'))
-                               : QStringLiteral("\\u{%1}").arg(uint(c), 4, 16, QLatin1Char('0'));
-        } else {
-            shown += QString::fromUcs4(&c, 1);
-        }
-    }
-    return shown;
-}
 
 } // namespace
 
@@ -280,8 +259,8 @@ int TolvaneCommandLine::print(DataStats::Ranking order, const QString &database)
     if (!names.exec(QStringLiteral("SELECT Nom FROM Stats")))
         return failed(QStringLiteral("cannot read the ranking: ") + names.lastError().text());
     while (names.next())
-        widths[StatsColumns::Nom] =
-            std::max(widths[StatsColumns::Nom], visible(names.value(0).toString()).size());
+        widths[StatsColumns::Nom] = std::max(
+            widths[StatsColumns::Nom], PlayerNames::visible(names.value(0).toString()).size());
     names.finish();
 
     QSqlQuery query(store.database());
@@ -307,7 +286,7 @@ int TolvaneCommandLine::print(DataStats::Ranking order, const QString &database)
     });
     while (query.next()) {
         writeLine([&query](int c) {
-            return c == StatsColumns::Nom ? visible(query.value(c).toString())
+            return c == StatsColumns::Nom ? PlayerNames::visible(query.value(c).toString())
                                           : QString::number(query.value(c).toLongLong());
         });
     }
