@@ -141,6 +141,10 @@ Result<> DataStats::open(const QString &path, Access access)
             db.close();
             return fail(cannotOpen, reason);
         }
+        // A reader that stays open, as the web pages' does, finds the pages it read last time
+        // in its cache while nobody writes.
+        probe.finish();
+        probe.exec(QStringLiteral("PRAGMA cache_size = -16384"));
         return {};
     }
     // Pages of 8 KiB for a new database: a first import of many players splits half as many.
@@ -149,6 +153,14 @@ Result<> DataStats::open(const QString &path, Access access)
     // default two megabytes of cache they would be read and written back over and over. Sixteen
     // keep an update of a large database well under a hundred megabytes of memory.
     QSqlQuery(db).exec(QStringLiteral("PRAGMA cache_size = -16384"));
+    // Write-ahead logging: readers (the web pages, the window) go on reading while an update
+    // writes, and never wait for it. Full syncs keep every commit on disk once it returns, as
+    // the counting of each event exactly once needs. The mode stays with the file; a database
+    // another program keeps open at this moment goes over to it at a later opening.
+    QSqlQuery(db).exec(QStringLiteral("PRAGMA journal_mode = WAL"));
+    QSqlQuery(db).exec(QStringLiteral("PRAGMA synchronous = FULL"));
+    // A large import leaves a log as large as itself; it is cut back after each checkpoint.
+    QSqlQuery(db).exec(QStringLiteral("PRAGMA journal_size_limit = 67108864"));
     if (const Result<> schema = createSchema(); !schema) {
         db.close();
         return schema;
@@ -208,13 +220,16 @@ Result<> DataStats::createSchema()
             // One key per player: the case-folded name, unique, with the spelling of its row.
             QStringLiteral("CREATE TABLE IF NOT EXISTS Players (Id INTEGER PRIMARY KEY, "
                            "Folded TEXT NOT NULL, Nom TEXT NOT NULL)"),
+            // Facts about the statistics as a whole, such as when an update last finished.
+            QStringLiteral(R"(CREATE TABLE IF NOT EXISTS "Meta" ("Key" TEXT PRIMARY KEY, )"
+                           R"("Value" TEXT NOT NULL))"),
         }
         + indexStatements(false);
     // Opening an existing database writes nothing: a commit costs a sync of the disk.
     QSqlQuery existing(database());
     if (existing.exec(QStringLiteral(
             "SELECT COUNT(*) FROM sqlite_master WHERE name IN ('Stats', 'Class', 'Class2', "
-            "'LogProgress', 'Players', 'PlayersFolded', 'StatsRank', "
+            "'LogProgress', 'Players', 'Meta', 'PlayersFolded', 'StatsRank', "
             "'StatsPlace', 'StatsKills')"))
         && existing.next() && existing.value(0).toInt() == statements.size())
         return {};
@@ -930,4 +945,44 @@ void DataStats::Extents::merge(const Extents &other)
     std::stable_sort(longestNames.begin(), longestNames.end(),
                      [](const QString &a, const QString &b) { return a.size() > b.size(); });
     longestNames = longestNames.mid(0, 8);
+}
+
+namespace {
+const QString lastUpdateKey = QStringLiteral("LastUpdate");
+}
+
+Result<std::optional<QDateTime>> DataStats::lastUpdate()
+{
+    QSqlQuery query(database());
+    query.prepare(QStringLiteral(R"(SELECT "Value" FROM "Meta" WHERE "Key" = ?)"));
+    query.addBindValue(lastUpdateKey);
+    if (!query.exec()) {
+        // A database written before updates recorded their time has no such table yet.
+        if (!database().tables().contains(QLatin1String("Meta"), Qt::CaseInsensitive))
+            return std::optional<QDateTime>();
+        return fail(QStringLiteral("cannot read the time of the last update"),
+                    query.lastError().text());
+    }
+    if (!query.next())
+        return std::optional<QDateTime>();
+    const QDateTime when = QDateTime::fromString(query.value(0).toString(), Qt::ISODateWithMs);
+    if (!when.isValid())
+        return std::optional<QDateTime>();
+    return std::optional<QDateTime>(when);
+}
+
+Result<> DataStats::setLastUpdate(const QDateTime &when)
+{
+    const QString what = QStringLiteral("cannot record the time of the update");
+    QSqlQuery query(database());
+    query.prepare(QStringLiteral(R"(DELETE FROM "Meta" WHERE "Key" = ?)"));
+    query.addBindValue(lastUpdateKey);
+    if (!query.exec())
+        return fail(what, query.lastError().text());
+    query.prepare(QStringLiteral(R"(INSERT INTO "Meta" ("Key", "Value") VALUES (?, ?))"));
+    query.addBindValue(lastUpdateKey);
+    query.addBindValue(when.toUTC().toString(Qt::ISODateWithMs));
+    if (!query.exec())
+        return fail(what, query.lastError().text());
+    return {};
 }

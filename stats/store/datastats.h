@@ -3,6 +3,7 @@
 #include "platform/result/result.h"
 #include "stats/store/statscolumns.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QSqlDatabase>
 #include <QString>
@@ -13,6 +14,7 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -160,6 +162,11 @@ public:
                             qint64 to = std::numeric_limits<qint64>::max());
     /// One past the largest rowid of table Stats.
     Result<qint64> rowIdEnd();
+
+    /// When an update last finished; nothing when none has recorded it.
+    Result<std::optional<QDateTime>> lastUpdate();
+    /// Records, inside the caller's transaction, that an update finished at \a when.
+    Result<> setLastUpdate(const QDateTime &when);
 
 private:
     /// A failure on its way out, whatever the result type of the operation that fails.
