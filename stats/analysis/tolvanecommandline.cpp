@@ -5,11 +5,16 @@
 #include "stats/store/playernames.h"
 #include "stats/store/statscolumns.h"
 #include "stats/store/statspaths.h"
+#include "stats/web/rankingsite.h"
+#include "stats/web/staticexport.h"
+#include "stats/web/webserver.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QHostAddress>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -20,10 +25,17 @@ namespace {
 const char *usage = "Usage: tolvane [--logs DIR] [--db FILE]   open the ranking window\n"
                     "       tolvane --update [--logs DIR] [--db FILE] [--wait SECONDS]\n"
                     "       tolvane --print [--by places|kills] [--db FILE]\n"
+                    "       tolvane --serve [ADDRESS:]PORT [--db FILE]\n"
+                    "       tolvane --html DIR [--db FILE]\n"
                     "\n"
                     "  --update      count every L*.log file of the log folder into the\n"
                     "                statistics, delete the finished files, rank the players\n"
                     "  --print       print the ranking as a table (by places unless --by kills)\n"
+                    "  --serve [ADDRESS:]PORT  serve the ranking as web pages, read-only, on\n"
+                    "                PORT of ADDRESS (default 127.0.0.1; [::1] for IPv6);\n"
+                    "                port 0 takes a free port; the address is printed\n"
+                    "  --html DIR    write the first pages of both orders and the pages of the\n"
+                    "                best players into DIR, replacing its previous set at once\n"
                     "  --logs DIR    log folder for this run (default: the stored one)\n"
                     "  --db FILE     database for this run (default: the stored one, else\n"
                     "                Stats.db in the user's data folder)\n"
@@ -32,7 +44,7 @@ const char *usage = "Usage: tolvane [--logs DIR] [--db FILE]   open the ranking 
                     "  --help        show this text\n"
                     "  --version     show the version\n";
 
-const char *neitherAction = "give either --update or --print";
+const char *neitherAction = "give either --update, --print, --serve or --html";
 
 } // namespace
 
@@ -47,9 +59,11 @@ TolvaneCommandLine::Request TolvaneCommandLine::parse(const QStringList &argumen
     const QCommandLineOption by(QStringLiteral("by"), {}, QStringLiteral("ORDER"),
                                 QStringLiteral("places"));
     const QCommandLineOption wait(QStringLiteral("wait"), {}, QStringLiteral("SECONDS"));
+    const QCommandLineOption serve(QStringLiteral("serve"), {}, QStringLiteral("ADDRESS"));
+    const QCommandLineOption html(QStringLiteral("html"), {}, QStringLiteral("DIR"));
     const QCommandLineOption help(QStringList {QStringLiteral("help"), QStringLiteral("h")});
     const QCommandLineOption version(QStringLiteral("version"));
-    parser.addOptions({update, print, logs, db, by, wait, help, version});
+    parser.addOptions({update, print, serve, html, logs, db, by, wait, help, version});
 
     Request request;
     auto wrong = [&request](const QString &why) {
@@ -72,7 +86,9 @@ TolvaneCommandLine::Request TolvaneCommandLine::parse(const QStringList &argumen
     }
     request.logFolder = parser.value(logs);
     request.database = parser.value(db);
-    if (!parser.isSet(update) && !parser.isSet(print)) {
+    const int actions = int(parser.isSet(update)) + int(parser.isSet(print))
+        + int(parser.isSet(serve)) + int(parser.isSet(html));
+    if (actions == 0) {
         // The windows take a folder and a database, and nothing else.
         if (parser.isSet(by) || parser.isSet(wait)
             || (parser.isSet(logs) && request.logFolder.isEmpty())
@@ -81,12 +97,48 @@ TolvaneCommandLine::Request TolvaneCommandLine::parse(const QStringList &argumen
         request.action = Request::Action::Windows;
         return request;
     }
-    if (parser.isSet(update) && parser.isSet(print))
+    if (actions > 1)
         return wrong(QLatin1String(neitherAction));
     if (DataStats::isAddress(request.database))
         return wrong(QStringLiteral("--db takes a database file; %1 is an address, and databases "
                                     "on a server are not supported")
                          .arg(request.database));
+    if (parser.isSet(serve) || parser.isSet(html)) {
+        const QString action =
+            parser.isSet(serve) ? QStringLiteral("--serve") : QStringLiteral("--html");
+        if (parser.isSet(logs))
+            return wrong(QStringLiteral("--logs goes with --update"));
+        if (parser.isSet(wait))
+            return wrong(QStringLiteral("--wait goes with --update"));
+        if (parser.isSet(by))
+            return wrong(
+                QStringLiteral("--by goes with --print; %1 shows both orders").arg(action));
+        if (parser.isSet(db) && request.database.isEmpty())
+            return wrong(QStringLiteral("--db takes a database file"));
+        if (parser.isSet(html)) {
+            request.htmlFolder = parser.value(html);
+            if (request.htmlFolder.isEmpty())
+                return wrong(QStringLiteral("--html takes a folder"));
+            request.action = Request::Action::Html;
+            return request;
+        }
+        // [ADDRESS:]PORT, an IPv6 address in brackets: "8080", "0.0.0.0:80", "[::1]:8080".
+        static const QRegularExpression listen(
+            QStringLiteral(R"(^(?:\[([0-9A-Fa-f:.]+)\]:|([0-9.]+):)?([0-9]{1,5})$)"));
+        const QRegularExpressionMatch match = listen.match(parser.value(serve));
+        const QString address = match.captured(1) + match.captured(2);
+        const int port = match.captured(3).toInt();
+        if (!match.hasMatch() || port > 65535
+            || (!address.isEmpty() && QHostAddress(address).isNull()))
+            return wrong(QStringLiteral("--serve takes [ADDRESS:]PORT, such as 8080, "
+                                        "0.0.0.0:8080 or [::1]:8080, not %1")
+                             .arg(parser.value(serve)));
+        if (!address.isEmpty())
+            request.address = address;
+        request.port = quint16(port);
+        request.action = Request::Action::Serve;
+        return request;
+    }
     if (parser.isSet(update)) {
         if (parser.isSet(by))
             return wrong(QStringLiteral("--by goes with --print"));
@@ -140,6 +192,10 @@ int TolvaneCommandLine::run(const Request &request)
         return update(request.logFolder, request.database, request.wait);
     case Request::Action::Print:
         return print(request.order, request.database);
+    case Request::Action::Serve:
+        return serve(request.address, request.port, request.database);
+    case Request::Action::Html:
+        return html(request.htmlFolder, request.database);
     }
     return 2;
 }
@@ -292,6 +348,53 @@ int TolvaneCommandLine::print(DataStats::Ranking order, const QString &database)
     }
     if (query.lastError().isValid())
         return failed(QStringLiteral("cannot read the ranking: ") + query.lastError().text());
+    m_out.flush();
+    return 0;
+}
+
+int TolvaneCommandLine::serve(const QString &address, quint16 port, const QString &database)
+{
+    StatsPaths paths(m_settings);
+    const QString path = database.isEmpty() ? paths.databasePath() : database;
+    RankingSite site(path);
+    // A server started before the first update serves as soon as there is something to read.
+    if (const Result<> opened = site.open(); !opened)
+        m_err << "tolvane: " << opened.reason() << "; the pages answer 503 until it can be read\n";
+    m_err.flush();
+    WebServer server([&site](const WebRequest &request) { return site.handle(request); });
+    const QHostAddress host(address);
+    const Result<quint16> listening = server.listen(host, port);
+    if (!listening) {
+        m_err << "tolvane: " << listening.reason() << "\n";
+        m_err.flush();
+        return 1;
+    }
+    const QString shown = host.protocol() == QAbstractSocket::IPv6Protocol
+        ? QStringLiteral("[%1]").arg(address)
+        : address;
+    m_out << "tolvane: serving the ranking of " << QDir::toNativeSeparators(path) << " at http://"
+          << shown << ":" << *listening << "/\n";
+    m_out.flush();
+    return QCoreApplication::exec();
+}
+
+int TolvaneCommandLine::html(const QString &folder, const QString &database)
+{
+    StatsPaths paths(m_settings);
+    DataStats store;
+    auto failed = [this](const QString &reason) {
+        m_err << "tolvane: " << reason << "\n";
+        m_err.flush();
+        return 1;
+    };
+    if (const Result<> opened = store.open(database.isEmpty() ? paths.databasePath() : database,
+                                           DataStats::Access::ReadOnly);
+        !opened)
+        return failed(opened.reason());
+    const Result<int> written = StaticExport(store).write(folder);
+    if (!written)
+        return failed(written.reason());
+    m_out << *written << " files written to " << QDir::toNativeSeparators(folder) << "\n";
     m_out.flush();
     return 0;
 }

@@ -16,7 +16,9 @@ class SettingsStore;
  * cron,
  * "--update [--logs DIR] [--db FILE] [--wait SECONDS]" counts the logs and prints a one-line
  * summary,
- * "--print [--by places|kills] [--db FILE]" prints the ranking as an aligned table.
+ * "--print [--by places|kills] [--db FILE]" prints the ranking as an aligned table,
+ * "--serve [ADDRESS:]PORT [--db FILE]" serves the ranking as web pages, and
+ * "--html DIR [--db FILE]" writes its first pages as static files.
  * Options take their value after a blank or after "=" alike.
  */
 class TolvaneCommandLine
@@ -25,13 +27,16 @@ public:
     /// What a command line asks for.
     struct Request
     {
-        enum class Action { Windows, Update, Print, Help, Version, Wrong };
+        enum class Action { Windows, Update, Print, Serve, Html, Help, Version, Wrong };
 
         Action action = Action::Windows;
         QString logFolder; ///< --logs; empty for the stored one
         QString database; ///< --db; empty for the stored one
         DataStats::Ranking order = DataStats::Ranking::Places; ///< --by
         std::chrono::seconds wait = UpdateRun::defaultWaitBound; ///< --wait
+        QString address = QStringLiteral("127.0.0.1"); ///< --serve: the address listened on
+        quint16 port = 0; ///< --serve: the port; 0 for a free one
+        QString htmlFolder; ///< --html
         QString wrong; ///< what is wrong with the command line, for Action::Wrong
     };
 
@@ -42,12 +47,15 @@ public:
 
     /// Carries out a request without windows; the process exit code: 0 done, 1 the work failed,
     /// 2 the command line is wrong (a request for the windows among them), 3 another update kept
-    /// the database past the wait bound and nothing was counted.
+    /// the database past the wait bound and nothing was counted. --serve answers requests until
+    /// the process is ended.
     int run(const Request &request);
 
 private:
     int update(const QString &logs, const QString &database, std::chrono::milliseconds waitBound);
     int print(DataStats::Ranking order, const QString &database);
+    int serve(const QString &address, quint16 port, const QString &database);
+    int html(const QString &folder, const QString &database);
 
     SettingsStore &m_settings;
     QTextStream &m_out;
