@@ -6,6 +6,9 @@ set -euo pipefail
 packages=(
     build-essential cmake make
     qt6-base-dev libqt6sql6-sqlite libsqlite3-dev
+    # Tolvane's ranking on the web is served by Qt's own HTTP server, whose CMake package
+    # needs the WebSockets one, which Debian's package does not pull in.
+    qt6-httpserver-dev qt6-websockets-dev
     qt6-speech-dev qt6-declarative-dev qt6-speech-flite-plugin
     libgl-dev
     mawk
@@ -16,6 +19,8 @@ packages=(
     dpkg-dev
     # The window tests keep the database busy from a second process with these two.
     sqlite3 util-linux
+    # The web tests look at the ranking page in a real headless browser.
+    chromium
 )
 
 missing=()

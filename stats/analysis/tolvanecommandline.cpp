@@ -7,13 +7,19 @@
 #include "stats/listener/loglistener.h"
 #include "stats/listener/senderpolicy.h"
 #include "stats/store/datastats.h"
+#include "stats/store/playernames.h"
 #include "stats/store/statscolumns.h"
 #include "stats/store/statspaths.h"
+#include "stats/web/rankingsite.h"
+#include "stats/web/staticexport.h"
+#include "stats/web/webserver.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QHostAddress>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -27,6 +33,8 @@ const char *usage = "Usage: tolvane [--logs DIR] [--db FILE]   open the ranking 
                     "       tolvane --store [--logs DIR] [--db FILE]\n"
                     "       tolvane --listen [ADDRESS:]PORT [--allow ADDRESS[:PORT][/SECRET]]...\n"
                     "               [--interval SECONDS] [--logs DIR] [--db FILE]\n"
+                    "       tolvane --serve [ADDRESS:]PORT [--db FILE]\n"
+                    "       tolvane --html DIR [--db FILE]\n"
                     "\n"
                     "  --update      count every L*.log file of the log folder into the\n"
                     "                statistics, delete the finished files, rank the players\n"
@@ -39,6 +47,11 @@ const char *usage = "Usage: tolvane [--logs DIR] [--db FILE]   open the ranking 
                     "                free one\n"
                     "  --allow ADDRESS[:PORT][/SECRET]  a game server --listen accepts, with the\n"
                     "                sv_logsecret it must send (default: this machine only)\n"
+                    "  --serve [ADDRESS:]PORT  serve the ranking as web pages, read-only, on\n"
+                    "                PORT of ADDRESS (default 127.0.0.1; [::1] for IPv6);\n"
+                    "                port 0 takes a free port; the address is printed\n"
+                    "  --html DIR    write the first pages of both orders and the pages of the\n"
+                    "                best players into DIR, replacing its previous set at once\n"
                     "  --logs DIR    log folder for this run (default: the stored one); for\n"
                     "                --listen, the folder its spool files go to (default:\n"
                     "                Spool in the user's data folder)\n"
@@ -49,29 +62,7 @@ const char *usage = "Usage: tolvane [--logs DIR] [--db FILE]   open the ranking 
                     "  --help        show this text\n"
                     "  --version     show the version\n";
 
-const char *neitherAction = "give one of --update, --print, --store and --listen";
-
-// Player names come from anyone who joins the server: control characters (terminal escape
-// sequences, bidirectional overrides) are shown as escapes instead of reaching the terminal.
-QString visible(const QString &text)
-{
-    QString shown;
-    shown.reserve(text.size());
-    for (const char32_t c : text.toUcs4()) {
-        const QChar::Category category = QChar::category(c);
-        if (c == U'\\') {
-            shown += QStringLiteral("\\\\");
-        } else if (category == QChar::Other_Control || category == QChar::Other_Format
-                   || category == QChar::Other_Surrogate || category == QChar::Separator_Line
-                   || category == QChar::Separator_Paragraph) {
-            shown += c <= 0xFF ? QStringLiteral("\\x%1").arg(uint(c), 2, 16, QLatin1Char('0'))
-                               : QStringLiteral("\\u{%1}").arg(uint(c), 4, 16, QLatin1Char('0'));
-        } else {
-            shown += QString::fromUcs4(&c, 1);
-        }
-    }
-    return shown;
-}
+const char *neitherAction = "give one of --update, --print, --store, --listen, --serve and --html";
 
 } // namespace
 
@@ -90,10 +81,12 @@ TolvaneCommandLine::Request TolvaneCommandLine::parse(const QStringList &argumen
     const QCommandLineOption listen(QStringLiteral("listen"), {}, QStringLiteral("PORT"));
     const QCommandLineOption allow(QStringLiteral("allow"), {}, QStringLiteral("SENDER"));
     const QCommandLineOption interval(QStringLiteral("interval"), {}, QStringLiteral("SECONDS"));
+    const QCommandLineOption serve(QStringLiteral("serve"), {}, QStringLiteral("ADDRESS"));
+    const QCommandLineOption html(QStringLiteral("html"), {}, QStringLiteral("DIR"));
     const QCommandLineOption help(QStringList {QStringLiteral("help"), QStringLiteral("h")});
     const QCommandLineOption version(QStringLiteral("version"));
-    parser.addOptions(
-        {update, print, store, logs, db, by, wait, listen, allow, interval, help, version});
+    parser.addOptions({update, print, store, serve, html, logs, db, by, wait, listen, allow,
+                       interval, help, version});
 
     Request request;
     auto wrong = [&request](const QString &why) {
@@ -117,7 +110,8 @@ TolvaneCommandLine::Request TolvaneCommandLine::parse(const QStringList &argumen
     request.logFolder = parser.value(logs);
     request.database = parser.value(db);
     const int actions = int(parser.isSet(update)) + int(parser.isSet(print))
-        + int(parser.isSet(store)) + int(parser.isSet(listen));
+        + int(parser.isSet(store)) + int(parser.isSet(listen)) + int(parser.isSet(serve))
+        + int(parser.isSet(html));
     if (actions == 0) {
         // The windows take a folder and a database, and nothing else.
         if (parser.isSet(by) || parser.isSet(wait) || parser.isSet(allow) || parser.isSet(interval)
@@ -172,6 +166,42 @@ TolvaneCommandLine::Request TolvaneCommandLine::parse(const QStringList &argumen
         return wrong(QStringLiteral("--allow goes with --listen"));
     if (parser.isSet(interval))
         return wrong(QStringLiteral("--interval goes with --listen"));
+    if (parser.isSet(serve) || parser.isSet(html)) {
+        const QString action =
+            parser.isSet(serve) ? QStringLiteral("--serve") : QStringLiteral("--html");
+        if (parser.isSet(logs))
+            return wrong(QStringLiteral("--logs goes with --update"));
+        if (parser.isSet(wait))
+            return wrong(QStringLiteral("--wait goes with --update"));
+        if (parser.isSet(by))
+            return wrong(
+                QStringLiteral("--by goes with --print; %1 shows both orders").arg(action));
+        if (parser.isSet(db) && request.database.isEmpty())
+            return wrong(QStringLiteral("--db takes a database file"));
+        if (parser.isSet(html)) {
+            request.htmlFolder = parser.value(html);
+            if (request.htmlFolder.isEmpty())
+                return wrong(QStringLiteral("--html takes a folder"));
+            request.action = Request::Action::Html;
+            return request;
+        }
+        // [ADDRESS:]PORT, an IPv6 address in brackets: "8080", "0.0.0.0:80", "[::1]:8080".
+        static const QRegularExpression listen(
+            QStringLiteral(R"(^(?:\[([0-9A-Fa-f:.]+)\]:|([0-9.]+):)?([0-9]{1,5})$)"));
+        const QRegularExpressionMatch match = listen.match(parser.value(serve));
+        const QString address = match.captured(1) + match.captured(2);
+        const int port = match.captured(3).toInt();
+        if (!match.hasMatch() || port > 65535
+            || (!address.isEmpty() && QHostAddress(address).isNull()))
+            return wrong(QStringLiteral("--serve takes [ADDRESS:]PORT, such as 8080, "
+                                        "0.0.0.0:8080 or [::1]:8080, not %1")
+                             .arg(parser.value(serve)));
+        if (!address.isEmpty())
+            request.address = address;
+        request.port = quint16(port);
+        request.action = Request::Action::Serve;
+        return request;
+    }
     if (parser.isSet(update)) {
         if (parser.isSet(by))
             return wrong(QStringLiteral("--by goes with --print"));
@@ -229,6 +259,10 @@ int TolvaneCommandLine::run(const Request &request)
         return store(request.logFolder, request.database);
     case Request::Action::Listen:
         return listen(request);
+    case Request::Action::Serve:
+        return serve(request.address, request.port, request.database);
+    case Request::Action::Html:
+        return html(request.htmlFolder, request.database);
     }
     return 2;
 }
@@ -348,8 +382,8 @@ int TolvaneCommandLine::print(DataStats::Ranking order, const QString &database)
     if (!names.exec(QStringLiteral("SELECT Nom FROM Stats")))
         return failed(QStringLiteral("cannot read the ranking: ") + names.lastError().text());
     while (names.next())
-        widths[StatsColumns::Nom] =
-            std::max(widths[StatsColumns::Nom], visible(names.value(0).toString()).size());
+        widths[StatsColumns::Nom] = std::max(
+            widths[StatsColumns::Nom], PlayerNames::visible(names.value(0).toString()).size());
     names.finish();
 
     QSqlQuery query(store.database());
@@ -375,7 +409,7 @@ int TolvaneCommandLine::print(DataStats::Ranking order, const QString &database)
     });
     while (query.next()) {
         writeLine([&query](int c) {
-            return c == StatsColumns::Nom ? visible(query.value(c).toString())
+            return c == StatsColumns::Nom ? PlayerNames::visible(query.value(c).toString())
                                           : QString::number(query.value(c).toLongLong());
         });
     }
@@ -447,4 +481,51 @@ int TolvaneCommandLine::listen(const Request &request)
     }
     LogListener listener(std::move(options), m_out, m_err);
     return listener.run();
+}
+
+int TolvaneCommandLine::serve(const QString &address, quint16 port, const QString &database)
+{
+    StatsPaths paths(m_settings);
+    const QString path = database.isEmpty() ? paths.databasePath() : database;
+    RankingSite site(path);
+    // A server started before the first update serves as soon as there is something to read.
+    if (const Result<> opened = site.open(); !opened)
+        m_err << "tolvane: " << opened.reason() << "; the pages answer 503 until it can be read\n";
+    m_err.flush();
+    WebServer server([&site](const WebRequest &request) { return site.handle(request); });
+    const QHostAddress host(address);
+    const Result<quint16> listening = server.listen(host, port);
+    if (!listening) {
+        m_err << "tolvane: " << listening.reason() << "\n";
+        m_err.flush();
+        return 1;
+    }
+    const QString shown = host.protocol() == QAbstractSocket::IPv6Protocol
+        ? QStringLiteral("[%1]").arg(address)
+        : address;
+    m_out << "tolvane: serving the ranking of " << QDir::toNativeSeparators(path) << " at http://"
+          << shown << ":" << *listening << "/\n";
+    m_out.flush();
+    return QCoreApplication::exec();
+}
+
+int TolvaneCommandLine::html(const QString &folder, const QString &database)
+{
+    StatsPaths paths(m_settings);
+    DataStats store;
+    auto failed = [this](const QString &reason) {
+        m_err << "tolvane: " << reason << "\n";
+        m_err.flush();
+        return 1;
+    };
+    if (const Result<> opened = store.open(database.isEmpty() ? paths.databasePath() : database,
+                                           DataStats::Access::ReadOnly);
+        !opened)
+        return failed(opened.reason());
+    const Result<int> written = StaticExport(store).write(folder);
+    if (!written)
+        return failed(written.reason());
+    m_out << *written << " files written to " << QDir::toNativeSeparators(folder) << "\n";
+    m_out.flush();
+    return 0;
 }
