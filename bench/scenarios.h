@@ -69,6 +69,7 @@ private:
     void manyFiles();
     void longLine();
     void listen();
+    void web();
 
     /// What one run of "listen" measured.
     struct ListenRun

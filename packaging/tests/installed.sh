@@ -23,6 +23,8 @@ for page in tolvane quorrel rondelay; do
 done
 test -s "$usr/lib/systemd/user/tolvane-update.service"
 test -s "$usr/lib/systemd/user/tolvane-update.timer"
+test -s "$usr/lib/systemd/user/tolvane-listen.service"
+test -s "$usr/lib/systemd/user/tolvane-serve.service"
 
 "$usr/bin/tolvane" --version | grep -q '^tolvane '
 "$usr/bin/quorrel" --version | grep -q '^quorrel '

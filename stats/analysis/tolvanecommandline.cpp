@@ -24,6 +24,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTextStream>
+#include <QTimer>
 
 namespace {
 
@@ -493,6 +494,11 @@ int TolvaneCommandLine::serve(const QString &address, quint16 port, const QStrin
         m_err << "tolvane: " << opened.reason() << "; the pages answer 503 until it can be read\n";
     m_err.flush();
     WebServer server([&site](const WebRequest &request) { return site.handle(request); });
+    // After an update, the scan that places players by kills is done here, between requests,
+    // rather than by the first player's page.
+    QTimer readAhead;
+    QObject::connect(&readAhead, &QTimer::timeout, [&site] { site.readAhead(); });
+    readAhead.start(std::chrono::seconds(2));
     const QHostAddress host(address);
     const Result<quint16> listening = server.listen(host, port);
     if (!listening) {

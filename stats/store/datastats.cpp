@@ -1232,6 +1232,13 @@ Result<std::optional<DataStats::PlayerStanding>> DataStats::player(qint64 id)
     return std::optional<PlayerStanding>(std::move(standing));
 }
 
+Result<> DataStats::readKillsStandings()
+{
+    if (const Result<const std::map<qint64, qint64> *> counts = rankedByKills(); !counts)
+        return Result<>::failure(counts.reason());
+    return {};
+}
+
 Result<const std::map<qint64, qint64> *> DataStats::rankedByKills()
 {
     const QString what = QStringLiteral("cannot read the ranking");

@@ -209,6 +209,10 @@ public:
     };
     /// The player whose stable id is \a id; nothing when there is none.
     Result<std::optional<PlayerStanding>> player(qint64 id);
+    /// Reads ahead what player() needs to place a player by kills, a scan of the whole order
+    /// by kills once per change of the ranking, so that no page has to wait for it; cheap while
+    /// nothing has changed.
+    Result<> readKillsStandings();
     /// The largest Place: the number of ranked players.
     Result<qint64> lastPlace();
     /// When an update last finished; nothing when none has recorded it.

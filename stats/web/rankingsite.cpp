@@ -153,7 +153,15 @@ Result<> RankingSite::open()
         m_store.reset();
         return Result<>::failure(set.reason());
     }
+    readAhead();
     return {};
+}
+
+void RankingSite::readAhead()
+{
+    // A failure here is met again, and answered, by the next request.
+    if (m_store && m_store->isOpen())
+        (void)m_store->readKillsStandings();
 }
 
 QList<QPair<QByteArray, QByteArray>> RankingSite::headers(const QByteArray &contentType)

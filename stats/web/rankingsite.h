@@ -33,6 +33,8 @@ public:
 
     /// Opens the database now; why it cannot, if so (the pages then answer 503 until it can).
     Result<> open();
+    /// Reads ahead, between requests, what a player's page needs after the ranking changed.
+    void readAhead();
     WebResponse handle(const WebRequest &request);
 
     /// The headers every answer carries: a strict Content-Security-Policy among them.
