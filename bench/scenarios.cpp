@@ -884,6 +884,28 @@ void Scenarios::listen()
                         .arg(BenchReport::count(expected.rowCount())));
 }
 
+QRegularExpressionMatch Scenarios::startChild(QProcess &process, const QStringList &arguments,
+                                              const QString &output, const QString &errors,
+                                              const QRegularExpression &ready)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString &variable : std::as_const(m_environment))
+        environment.insert(variable.section(QLatin1Char('='), 0, 0),
+                           variable.section(QLatin1Char('='), 1));
+    process.setProcessEnvironment(environment);
+    // To files: a pipe nobody reads while the work goes on could fill and stop the program.
+    process.setStandardOutputFile(output);
+    process.setStandardErrorFile(errors);
+    process.start(m_settings.tolvane, arguments);
+    QRegularExpressionMatch started;
+    QElapsedTimer wait;
+    wait.start();
+    while (!(started = ready.match(readText(output))).hasMatch()
+           && process.state() != QProcess::NotRunning && wait.elapsed() < 10000)
+        QThread::msleep(20);
+    return started;
+}
+
 std::optional<Scenarios::ListenRun> Scenarios::listenRun(ScriptedServers &servers,
                                                          const QByteArray &secret,
                                                          const ExpectedStats &expected,
@@ -896,21 +918,15 @@ std::optional<Scenarios::ListenRun> Scenarios::listenRun(ScriptedServers &server
     const QString output = folder + QStringLiteral("/listen.out");
     const QString errors = folder + QStringLiteral("/listen.err");
     QProcess listener;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const QString &variable : std::as_const(m_environment))
-        environment.insert(variable.section(QLatin1Char('='), 0, 0),
-                           variable.section(QLatin1Char('='), 1));
-    listener.setProcessEnvironment(environment);
-    // To files: a pipe nobody reads while the servers send could fill and stop the listener.
-    listener.setStandardOutputFile(output);
-    listener.setStandardErrorFile(errors);
-    listener.start(
-        m_settings.tolvane,
+    const QRegularExpressionMatch started = startChild(
+        listener,
         {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"), QStringLiteral("--allow"),
          QStringLiteral("127.0.0.1:%1").arg(servers.port(0)), QStringLiteral("--allow"),
          QStringLiteral("127.0.0.1:%1/%2").arg(servers.port(1)).arg(QString::fromLatin1(secret)),
          QStringLiteral("--interval"), QStringLiteral("1"), QStringLiteral("--logs"), spool,
-         QStringLiteral("--db"), database});
+         QStringLiteral("--db"), database},
+        output, errors,
+        QRegularExpression(QStringLiteral("UDP port (\\d+) .*receive buffer (\\d+) KiB")));
     auto fail = [&](const QString &why, const QStringList &details = {}) {
         if (listener.state() != QProcess::NotRunning) {
             listener.kill();
@@ -920,14 +936,6 @@ std::optional<Scenarios::ListenRun> Scenarios::listenRun(ScriptedServers &server
                        details + readText(errors).split(QLatin1Char('\n'), Qt::SkipEmptyParts));
         return std::optional<ListenRun>();
     };
-    const QRegularExpression listening(
-        QStringLiteral("UDP port (\\d+) .*receive buffer (\\d+) KiB"));
-    QRegularExpressionMatch started;
-    QElapsedTimer wait;
-    wait.start();
-    while (!(started = listening.match(readText(output))).hasMatch()
-           && listener.state() != QProcess::NotRunning && wait.elapsed() < 10000)
-        QThread::msleep(20);
     if (!started.hasMatch())
         return fail(QStringLiteral("tolvane --listen did not start"));
     ListenRun run;
@@ -1092,17 +1100,10 @@ void Scenarios::web()
     const QString output = folder + QStringLiteral("/serve.out");
     const QString errors = folder + QStringLiteral("/serve.err");
     QProcess server;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const QString &variable : std::as_const(m_environment))
-        environment.insert(variable.section(QLatin1Char('='), 0, 0),
-                           variable.section(QLatin1Char('='), 1));
-    server.setProcessEnvironment(environment);
-    server.setStandardOutputFile(output);
-    server.setStandardErrorFile(errors);
     flushToDisk();
-    server.start(
-        m_settings.tolvane,
-        {QStringLiteral("--serve"), QStringLiteral("0"), QStringLiteral("--db"), database});
+    const QRegularExpressionMatch started = startChild(
+        server, {QStringLiteral("--serve"), QStringLiteral("0"), QStringLiteral("--db"), database},
+        output, errors, QRegularExpression(QStringLiteral("at http://127\\.0\\.0\\.1:(\\d+)/")));
     auto stop = [&server] {
         if (server.state() != QProcess::NotRunning) {
             ::kill(pid_t(server.processId()), SIGTERM);
@@ -1112,13 +1113,6 @@ void Scenarios::web()
             }
         }
     };
-    const QRegularExpression serving(QStringLiteral("at http://127\\.0\\.0\\.1:(\\d+)/"));
-    QRegularExpressionMatch started;
-    QElapsedTimer wait;
-    wait.start();
-    while (!(started = serving.match(readText(output))).hasMatch()
-           && server.state() != QProcess::NotRunning && wait.elapsed() < 10000)
-        QThread::msleep(20);
     if (!started.hasMatch()) {
         stop();
         m_report.error(QStringLiteral("tolvane --serve did not start"),

@@ -6,6 +6,8 @@
 #include "bench/loggenerator.h"
 #include "bench/scriptedservers.h"
 
+#include <QProcess>
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -86,6 +88,12 @@ private:
     std::optional<ListenRun> listenRun(ScriptedServers &servers, const QByteArray &secret,
                                        const ExpectedStats &expected, const QString &folder);
 
+    /// Starts the program measured with \a arguments and the environment of every program
+    /// measured, its output and errors going to the files \a output and \a errors, and waits up
+    /// to 10 s for its output to match \a ready: the match, none when it never did.
+    QRegularExpressionMatch startChild(QProcess &process, const QStringList &arguments,
+                                       const QString &output, const QString &errors,
+                                       const QRegularExpression &ready);
     /// Runs the command \a arguments(run) gives, once per timed run, each after the disk is
     /// flushed, \a after(run) looking at each outcome; the fastest run, or nothing after a
     /// failure (reported, \a what naming the program).
