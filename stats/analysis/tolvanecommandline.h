@@ -17,8 +17,11 @@ class SettingsStore;
  * "--update [--logs DIR] [--db FILE] [--wait SECONDS]" counts the logs and prints a one-line
  * summary,
  * "--print [--by places|kills] [--db FILE]" prints the ranking as an aligned table,
- * "--store [--logs DIR] [--db FILE]" keeps a log folder and a database for the runs that follow
- * (a timer's plain "--update" among them).
+ * "--store [--logs DIR] [--db FILE] [--host ID]" keeps a log folder, a database and a host for
+ * the runs that follow (a timer's plain "--update" among them),
+ * "--copy-to URI [--db FILE]" copies a database file into an empty PostgreSQL database.
+ * The database is a file or a postgresql:// address; several machines that count into one
+ * database tell their logs apart by their host.
  * Options take their value after a blank or after "=" alike.
  */
 class TolvaneCommandLine
@@ -27,11 +30,13 @@ public:
     /// What a command line asks for.
     struct Request
     {
-        enum class Action { Windows, Update, Print, Store, Help, Version, Wrong };
+        enum class Action { Windows, Update, Print, Store, CopyTo, Help, Version, Wrong };
 
         Action action = Action::Windows;
         QString logFolder; ///< --logs; empty for the stored one
         QString database; ///< --db; empty for the stored one
+        QString host; ///< --host; empty for the stored one
+        QString copyTo; ///< --copy-to
         DataStats::Ranking order = DataStats::Ranking::Places; ///< --by
         std::chrono::seconds wait = UpdateRun::defaultWaitBound; ///< --wait
         QString wrong; ///< what is wrong with the command line, for Action::Wrong
@@ -48,9 +53,11 @@ public:
     int run(const Request &request);
 
 private:
-    int update(const QString &logs, const QString &database, std::chrono::milliseconds waitBound);
+    int update(const QString &logs, const QString &database, const QString &host,
+               std::chrono::milliseconds waitBound);
     int print(DataStats::Ranking order, const QString &database);
-    int store(const QString &logs, const QString &database);
+    int store(const QString &logs, const QString &database, const QString &host);
+    int copyTo(const QString &target, const QString &database, const QString &host);
 
     SettingsStore &m_settings;
     QTextStream &m_out;

@@ -129,12 +129,13 @@ Result<PostgresAddress> PostgresAddress::parse(const QString &uri)
 
 QString PostgresAddress::withoutPassword(const QString &location)
 {
-    if (!isPostgres(location))
-        return location;
-    if (const Result<PostgresAddress> address = parse(location))
-        return address->withoutPassword();
+    if (isPostgres(location)) {
+        if (const Result<PostgresAddress> address = parse(location))
+            return address->withoutPassword();
+    }
     // Not an address libpq would take, but it may be shown in the message that says so.
-    static const QRegularExpression userPassword(QStringLiteral("^([^/]*//[^:@/]*):[^@/]*@"));
+    static const QRegularExpression userPassword(
+        QStringLiteral("^([A-Za-z][A-Za-z0-9+.-]*://[^:@/]*):[^@/]*@"));
     static const QRegularExpression passwordParameter(QStringLiteral("([?&]password=)[^&]*"));
     return QString(location)
         .replace(userPassword, QStringLiteral("\\1@"))

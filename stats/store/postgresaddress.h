@@ -24,7 +24,8 @@ public:
     static bool isPostgres(const QString &location);
     /// Takes \a uri apart; fails, saying why, on an address libpq would not take either.
     static Result<PostgresAddress> parse(const QString &uri);
-    /// \a location without the password it may hold; any other text unchanged.
+    /// \a location without the password it may hold, whatever kind of address it is; a file
+    /// path unchanged.
     static QString withoutPassword(const QString &location);
 
     QString host() const { return m_host; } ///< empty: libpq's default
