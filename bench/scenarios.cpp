@@ -3,11 +3,15 @@
 #include "bench/statscheck.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QThread>
 
 #include <algorithm>
+#include <csignal>
 #include <optional>
 #include <unistd.h>
 
@@ -98,9 +102,9 @@ Scenarios::Scenarios(ChildRunner &runner, BenchReport &report, BenchSettings set
 
 QStringList Scenarios::names()
 {
-    return {QStringLiteral("bigLog"),  QStringLiteral("import"), QStringLiteral("smallUpdate"),
-            QStringLiteral("print"),   QStringLiteral("grid"),   QStringLiteral("manyFiles"),
-            QStringLiteral("longLine")};
+    return {QStringLiteral("bigLog"),   QStringLiteral("import"), QStringLiteral("smallUpdate"),
+            QStringLiteral("print"),    QStringLiteral("grid"),   QStringLiteral("manyFiles"),
+            QStringLiteral("longLine"), QStringLiteral("listen")};
 }
 
 bool Scenarios::prepare()
@@ -112,10 +116,12 @@ bool Scenarios::prepare()
     const QString home = m_work.filePath(QStringLiteral("home"));
     for (const char *sub : {"config", "data", "cache"})
         QDir().mkpath(home + QLatin1Char('/') + QLatin1String(sub));
-    m_runner.setEnvironment({QStringLiteral("HOME=") + home,
-                             QStringLiteral("XDG_CONFIG_HOME=") + home + QStringLiteral("/config"),
-                             QStringLiteral("XDG_DATA_HOME=") + home + QStringLiteral("/data"),
-                             QStringLiteral("XDG_CACHE_HOME=") + home + QStringLiteral("/cache")});
+    m_environment =
+        QStringList {QStringLiteral("HOME=") + home,
+                     QStringLiteral("XDG_CONFIG_HOME=") + home + QStringLiteral("/config"),
+                     QStringLiteral("XDG_DATA_HOME=") + home + QStringLiteral("/data"),
+                     QStringLiteral("XDG_CACHE_HOME=") + home + QStringLiteral("/cache")};
+    m_runner.setEnvironment(m_environment);
     return true;
 }
 
@@ -136,6 +142,8 @@ bool Scenarios::run(const QString &name)
         manyFiles();
     else if (chosen == QLatin1String("longline"))
         longLine();
+    else if (chosen == QLatin1String("listen"))
+        listen();
     else
         return false;
     return true;
@@ -786,4 +794,184 @@ void Scenarios::longLine()
     m_report.target(QStringLiteral("peak memory under %1 MiB").arg(longLineMemoryTarget),
                     std::max(measures[0].run.peakMiB, measures[1].run.peakMiB)
                         < longLineMemoryTarget);
+}
+
+namespace {
+
+/// The peak resident size of a running process, from /proc, in MiB; 0 when unknown.
+double peakMiB(qint64 pid)
+{
+    const QRegularExpression peak(QStringLiteral("VmHWM:\\s*(\\d+) kB"));
+    const auto match = peak.match(readText(QStringLiteral("/proc/%1/status").arg(pid)));
+    return match.hasMatch() ? match.captured(1).toDouble() / 1024.0 : 0;
+}
+
+} // namespace
+
+void Scenarios::listen()
+{
+    const qint64 lines = scaled(200000, 1000);
+    const int players = int(scaled(5000, 20));
+    m_report.scenario(QStringLiteral("listen"),
+                      QStringLiteral("two game servers send a log of %1 lines each at once over "
+                                     "UDP, as fast as tolvane --listen writes them; it counts "
+                                     "every second, then SIGTERM and its last count; best of %2")
+                          .arg(BenchReport::count(lines))
+                          .arg(m_settings.runs));
+    const QString folder = scenarioFolder(QStringLiteral("listen"));
+    const RemovedAtEnd cleanup {folder};
+
+    // One pool of players for both servers, as players move between servers.
+    ExpectedStats expected;
+    ScriptedServers servers;
+    const QByteArray secret = "27182818";
+    for (int s = 0; s < 2; ++s) {
+        LogGenerator generator(expected, quint32(1400 + s));
+        const QString log = folder + QStringLiteral("/server%1.log").arg(s);
+        m_report.progress(QStringLiteral("writing the log of server %1").arg(s + 1));
+        if (!writeLog(
+                log, generator, [&] { return generator.lines() < lines - 1; },
+                [&](bool) { return int(generator.random().bounded(players)); }))
+            return;
+        if (!servers.add(log, s == 0 ? QByteArray() : secret)) {
+            m_report.error(servers.errorString());
+            return;
+        }
+    }
+
+    std::optional<ListenRun> best;
+    for (int r = 0; r < m_settings.runs; ++r) {
+        m_report.progress(QStringLiteral("run %1 of %2").arg(r + 1).arg(m_settings.runs));
+        const std::optional<ListenRun> run =
+            listenRun(servers, secret, expected, folder + QStringLiteral("/run%1").arg(r));
+        if (!run)
+            return;
+        if (!best || run->counted < best->counted)
+            best = run;
+    }
+
+    const double total = double(servers.lines());
+    m_report.figure(
+        QStringLiteral("sent"),
+        QStringLiteral("%1 lines by two servers, one plain, one keyed; %2 rows "
+                       "expected; at most %3 datagrams of each in flight")
+            .arg(BenchReport::count(servers.lines()), BenchReport::count(expected.rowCount()))
+            .arg(best->window));
+    m_report.figure(
+        QStringLiteral("received"),
+        QStringLiteral("%1 lines/s: every line in its spool file after %2")
+            .arg(BenchReport::rate(total / best->received), BenchReport::seconds(best->received)));
+    m_report.figure(
+        QStringLiteral("counted"),
+        QStringLiteral("%1 lines/s: every line counted and ranked after %2, by %3 "
+                       "counts (%4 while the servers sent)")
+            .arg(BenchReport::rate(total / best->counted), BenchReport::seconds(best->counted))
+            .arg(best->counts)
+            .arg(best->counts - 1));
+    m_report.figure(QStringLiteral("the last count"), best->lastCount);
+    m_report.figure(QStringLiteral("listener"),
+                    QStringLiteral("peak memory %1, no datagram dropped in any run")
+                        .arg(BenchReport::mib(best->peakMiB)));
+    m_report.figure(QStringLiteral("counts"),
+                    QStringLiteral("exact in every run (%1 rows x 31 counters, places)")
+                        .arg(BenchReport::count(expected.rowCount())));
+}
+
+std::optional<Scenarios::ListenRun> Scenarios::listenRun(ScriptedServers &servers,
+                                                         const QByteArray &secret,
+                                                         const ExpectedStats &expected,
+                                                         const QString &folder)
+{
+    QDir(folder).removeRecursively();
+    QDir().mkpath(folder);
+    const QString spool = folder + QStringLiteral("/spool");
+    const QString database = folder + QStringLiteral("/Stats.db");
+    const QString output = folder + QStringLiteral("/listen.out");
+    const QString errors = folder + QStringLiteral("/listen.err");
+    QProcess listener;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString &variable : std::as_const(m_environment))
+        environment.insert(variable.section(QLatin1Char('='), 0, 0),
+                           variable.section(QLatin1Char('='), 1));
+    listener.setProcessEnvironment(environment);
+    // To files: a pipe nobody reads while the servers send could fill and stop the listener.
+    listener.setStandardOutputFile(output);
+    listener.setStandardErrorFile(errors);
+    listener.start(
+        m_settings.tolvane,
+        {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"), QStringLiteral("--allow"),
+         QStringLiteral("127.0.0.1:%1").arg(servers.port(0)), QStringLiteral("--allow"),
+         QStringLiteral("127.0.0.1:%1/%2").arg(servers.port(1)).arg(QString::fromLatin1(secret)),
+         QStringLiteral("--interval"), QStringLiteral("1"), QStringLiteral("--logs"), spool,
+         QStringLiteral("--db"), database});
+    auto fail = [&](const QString &why, const QStringList &details = {}) {
+        if (listener.state() != QProcess::NotRunning) {
+            listener.kill();
+            listener.waitForFinished();
+        }
+        m_report.error(why,
+                       details + readText(errors).split(QLatin1Char('\n'), Qt::SkipEmptyParts));
+        return std::optional<ListenRun>();
+    };
+    const QRegularExpression listening(
+        QStringLiteral("UDP port (\\d+) .*receive buffer (\\d+) KiB"));
+    QRegularExpressionMatch started;
+    QElapsedTimer wait;
+    wait.start();
+    while (!(started = listening.match(readText(output))).hasMatch()
+           && listener.state() != QProcess::NotRunning && wait.elapsed() < 10000)
+        QThread::msleep(20);
+    if (!started.hasMatch())
+        return fail(QStringLiteral("tolvane --listen did not start"));
+    ListenRun run;
+    const auto port = quint16(started.captured(1).toUInt());
+    // A datagram of a log line takes about a KiB of the receive buffer on the loopback, and the
+    // two servers share it: each keeps at most a quarter of it in flight.
+    run.window = std::max(64, started.captured(2).toInt() / 4);
+
+    flushToDisk();
+    QElapsedTimer clock;
+    clock.start();
+    if (!servers.sendAllButLast(port, spool, run.window, 60))
+        return fail(servers.errorString());
+    run.received = double(clock.nsecsElapsed()) / 1e9;
+    if (!servers.sendLast())
+        return fail(servers.errorString());
+    run.peakMiB = peakMiB(listener.processId());
+    ::kill(pid_t(listener.processId()), SIGTERM);
+    if (!listener.waitForFinished(600000))
+        return fail(QStringLiteral("tolvane --listen did not end after SIGTERM"));
+    run.counted = double(clock.nsecsElapsed()) / 1e9;
+    if (listener.exitStatus() != QProcess::NormalExit || listener.exitCode() != 0)
+        return fail(
+            QStringLiteral("tolvane --listen ended with exit status %1").arg(listener.exitCode()));
+
+    // Every line counted exactly once, by the counts while the servers sent and the last one.
+    const QStringList printed = readText(output).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    qint64 linesCounted = 0;
+    QStringList dropped;
+    for (const QString &line : printed) {
+        if (line.startsWith(QLatin1String("tolvane: counted: "))) {
+            linesCounted += summaryNumber(line, QStringLiteral("lines")).value_or(0);
+            ++run.counts;
+            run.lastCount = line.mid(18);
+        } else if (line.contains(QLatin1String("dropped by the system"))) {
+            dropped << line;
+        }
+    }
+    if (!dropped.isEmpty())
+        return fail(QStringLiteral("the system dropped datagrams"), dropped);
+    if (linesCounted != servers.lines())
+        return fail(QStringLiteral("the counts took %1 lines of the %2 sent")
+                        .arg(linesCounted)
+                        .arg(servers.lines()),
+                    printed);
+    if (const QStringList left = logsLeft(spool); !left.isEmpty())
+        return fail(QStringLiteral("tolvane --listen left %1 spool file(s), such as %2")
+                        .arg(left.size())
+                        .arg(left.first()));
+    if (!counted(expected, database))
+        return std::nullopt;
+    QDir(folder).removeRecursively();
+    return run;
 }

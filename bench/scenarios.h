@@ -4,6 +4,7 @@
 #include "bench/childrunner.h"
 #include "bench/expectedstats.h"
 #include "bench/loggenerator.h"
+#include "bench/scriptedservers.h"
 
 #include <QString>
 #include <QStringList>
@@ -67,6 +68,22 @@ private:
     void grid();
     void manyFiles();
     void longLine();
+    void listen();
+
+    /// What one run of "listen" measured.
+    struct ListenRun
+    {
+        double received = 0; ///< seconds until every line was in its spool file
+        double counted = 0; ///< seconds until the last count ended
+        int counts = 0;
+        int window = 0; ///< datagrams of each server in flight at most
+        double peakMiB = 0;
+        QString lastCount;
+    };
+    /// Starts a listener with its spool folder and database in \a folder, has \a servers send
+    /// their logs to it, stops it and checks what it counted against \a expected.
+    std::optional<ListenRun> listenRun(ScriptedServers &servers, const QByteArray &secret,
+                                       const ExpectedStats &expected, const QString &folder);
 
     /// Runs the command \a arguments(run) gives, once per timed run, each after the disk is
     /// flushed, \a after(run) looking at each outcome; the fastest run, or nothing after a
@@ -91,6 +108,7 @@ private:
                   const std::function<int(bool counted)> &pick);
 
     ChildRunner &m_runner;
+    QStringList m_environment; // of every program measured: a home of its own
     BenchReport &m_report;
     BenchSettings m_settings;
     QTemporaryDir m_work;

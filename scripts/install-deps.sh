@@ -6,6 +6,9 @@ set -euo pipefail
 packages=(
     build-essential cmake make
     qt6-base-dev libqt6sql6-sqlite libsqlite3-dev
+    # Tolvane's ranking on the web is served by Qt's own HTTP server, whose CMake package
+    # needs the WebSockets one, which Debian's package does not pull in.
+    qt6-httpserver-dev qt6-websockets-dev
     qt6-speech-dev qt6-declarative-dev qt6-speech-flite-plugin
     libgl-dev
     mawk
@@ -19,6 +22,8 @@ packages=(
     # The store's tests and the several-servers benchmark run against a throw-away PostgreSQL
     # server (pg_virtualenv, from postgresql-common), reached through Qt's own driver.
     postgresql postgresql-common libqt6sql6-psql
+    # The web tests look at the ranking page in a real headless browser.
+    chromium
 )
 
 missing=()

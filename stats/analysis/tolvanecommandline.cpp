@@ -1,16 +1,27 @@
 #include "stats/analysis/tolvanecommandline.h"
 
+#include "stats/analysis/logparser.h"
+#include "stats/analysis/logtext.h"
 #include "stats/analysis/updaterun.h"
+#include "stats/listener/endpoint.h"
+#include "stats/listener/loglistener.h"
+#include "stats/listener/senderpolicy.h"
 #include "stats/store/datastats.h"
+#include "stats/store/playernames.h"
 #include "stats/store/postgresaddress.h"
 #include "stats/store/statscolumns.h"
 #include "stats/store/statspaths.h"
 #include "stats/store/tolvanesettings.h"
+#include "stats/web/rankingsite.h"
+#include "stats/web/staticexport.h"
+#include "stats/web/webserver.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QHostAddress>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -24,6 +35,10 @@ const char *usage =
     "       tolvane --print [--by places|kills] [--db FILE]\n"
     "       tolvane --store [--logs DIR] [--db FILE] [--host ID]\n"
     "       tolvane --copy-to URI [--db FILE] [--host ID]\n"
+    "       tolvane --listen [ADDRESS:]PORT [--allow ADDRESS[:PORT][/SECRET]]...\n"
+    "               [--interval SECONDS] [--logs DIR] [--db FILE] [--host ID]\n"
+    "       tolvane --serve [ADDRESS:]PORT [--db FILE]\n"
+    "       tolvane --html DIR [--db FILE]\n"
     "\n"
     "  --update      count every L*.log file of the log folder into the\n"
     "                statistics, delete the finished files, rank the players\n"
@@ -32,7 +47,20 @@ const char *usage =
     "                the runs that follow, such as the timer's\n"
     "  --copy-to URI  copy the statistics of a database file into an empty\n"
     "                PostgreSQL database, postgresql://[user@]host[:port]/name\n"
-    "  --logs DIR    log folder for this run (default: the stored one)\n"
+    "  --listen [ADDRESS:]PORT  receive the log lines game servers send over\n"
+    "                UDP (log on; logaddress_add on the server) and count them\n"
+    "                every --interval seconds (default 60); port 0 takes a\n"
+    "                free one\n"
+    "  --allow ADDRESS[:PORT][/SECRET]  a game server --listen accepts, with the\n"
+    "                sv_logsecret it must send (default: this machine only)\n"
+    "  --serve [ADDRESS:]PORT  serve the ranking as web pages, read-only, on\n"
+    "                PORT of ADDRESS (default 127.0.0.1; [::1] for IPv6);\n"
+    "                port 0 takes a free port; the address is printed\n"
+    "  --html DIR    write the first pages of both orders and the pages of the\n"
+    "                best players into DIR, replacing its previous set at once\n"
+    "  --logs DIR    log folder for this run (default: the stored one); for\n"
+    "                --listen, the folder its spool files go to (default:\n"
+    "                Spool in the user's data folder)\n"
     "  --db FILE     database for this run (default: the stored one, else\n"
     "                Stats.db in the user's data folder): a file, or a\n"
     "                PostgreSQL database that several machines share,\n"
@@ -45,28 +73,15 @@ const char *usage =
     "  --help        show this text\n"
     "  --version     show the version\n";
 
-const char *neitherAction = "give one of --update, --print, --store and --copy-to";
+const char *neitherAction =
+    "give one of --update, --print, --store, --copy-to, --listen, --serve and --html";
 
-// Player names come from anyone who joins the server: control characters (terminal escape
-// sequences, bidirectional overrides) are shown as escapes instead of reaching the terminal.
-QString visible(const QString &text)
+// A database as people are shown it: a file in the system's own form, an address without its
+// password.
+QString shownDatabase(const QString &database)
 {
-    QString shown;
-    shown.reserve(text.size());
-    for (const char32_t c : text.toUcs4()) {
-        const QChar::Category category = QChar::category(c);
-        if (c == U'\\') {
-            shown += QStringLiteral("\\\\");
-        } else if (category == QChar::Other_Control || category == QChar::Other_Format
-                   || category == QChar::Other_Surrogate || category == QChar::Separator_Line
-                   || category == QChar::Separator_Paragraph) {
-            shown += c <= 0xFF ? QStringLiteral("\\x%1").arg(uint(c), 2, 16, QLatin1Char('0'))
-                               : QStringLiteral("\\u{%1}").arg(uint(c), 4, 16, QLatin1Char('0'));
-        } else {
-            shown += QString::fromUcs4(&c, 1);
-        }
-    }
-    return shown;
+    return DataStats::isAddress(database) ? PostgresAddress::withoutPassword(database)
+                                          : QDir::toNativeSeparators(database);
 }
 
 } // namespace
@@ -85,9 +100,15 @@ TolvaneCommandLine::Request TolvaneCommandLine::parse(const QStringList &argumen
     const QCommandLineOption by(QStringLiteral("by"), {}, QStringLiteral("ORDER"),
                                 QStringLiteral("places"));
     const QCommandLineOption wait(QStringLiteral("wait"), {}, QStringLiteral("SECONDS"));
+    const QCommandLineOption listen(QStringLiteral("listen"), {}, QStringLiteral("PORT"));
+    const QCommandLineOption allow(QStringLiteral("allow"), {}, QStringLiteral("SENDER"));
+    const QCommandLineOption interval(QStringLiteral("interval"), {}, QStringLiteral("SECONDS"));
+    const QCommandLineOption serve(QStringLiteral("serve"), {}, QStringLiteral("ADDRESS"));
+    const QCommandLineOption html(QStringLiteral("html"), {}, QStringLiteral("DIR"));
     const QCommandLineOption help(QStringList {QStringLiteral("help"), QStringLiteral("h")});
     const QCommandLineOption version(QStringLiteral("version"));
-    parser.addOptions({update, print, store, copyTo, logs, db, host, by, wait, help, version});
+    parser.addOptions({update, print, store, copyTo, serve, html, logs, db, host, by, wait, listen,
+                       allow, interval, help, version});
 
     Request request;
     auto wrong = [&request](const QString &why) {
@@ -120,10 +141,11 @@ TolvaneCommandLine::Request TolvaneCommandLine::parse(const QStringList &argumen
     if (parser.isSet(host) && request.host.trimmed().isEmpty())
         return wrong(QStringLiteral("--host takes a name for this machine"));
     const int actions = int(parser.isSet(update)) + int(parser.isSet(print))
-        + int(parser.isSet(store)) + int(parser.isSet(copyTo));
+        + int(parser.isSet(store)) + int(parser.isSet(copyTo)) + int(parser.isSet(listen))
+        + int(parser.isSet(serve)) + int(parser.isSet(html));
     if (actions == 0) {
         // The windows take a folder, a database and a host, and nothing else.
-        if (parser.isSet(by) || parser.isSet(wait)
+        if (parser.isSet(by) || parser.isSet(wait) || parser.isSet(allow) || parser.isSet(interval)
             || (parser.isSet(logs) && request.logFolder.isEmpty())
             || (parser.isSet(db) && request.database.isEmpty()))
             return wrong(QLatin1String(neitherAction));
@@ -145,11 +167,80 @@ TolvaneCommandLine::Request TolvaneCommandLine::parse(const QStringList &argumen
         return request;
     }
     if (parser.isSet(store)) {
-        if (parser.isSet(by) || parser.isSet(wait))
+        if (parser.isSet(by) || parser.isSet(wait) || parser.isSet(allow) || parser.isSet(interval))
             return wrong(QStringLiteral("--store takes --logs, --db and --host only"));
         if (request.logFolder.isEmpty() && request.database.isEmpty() && request.host.isEmpty())
             return wrong(QStringLiteral("--store needs --logs DIR, --db FILE or --host ID"));
         request.action = Request::Action::Store;
+        return request;
+    }
+    if (parser.isSet(listen)) {
+        if (parser.isSet(by))
+            return wrong(QStringLiteral("--by goes with --print"));
+        if (parser.isSet(wait))
+            return wrong(QStringLiteral("--wait goes with --update"));
+        if (parser.isSet(logs) && request.logFolder.isEmpty())
+            return wrong(QStringLiteral("--logs takes a folder"));
+        if (const Result<Endpoint> endpoint = Endpoint::parseListen(parser.value(listen));
+            !endpoint)
+            return wrong(
+                QStringLiteral("--listen %1: %2").arg(parser.value(listen), endpoint.reason()));
+        if (const auto policy = SenderPolicy::fromArguments(parser.values(allow)); !policy)
+            return wrong(policy.reason());
+        if (parser.isSet(interval)) {
+            bool valid = false;
+            const int seconds = parser.value(interval).toInt(&valid);
+            if (!valid || seconds < 1)
+                return wrong(
+                    QStringLiteral("--interval takes a number of seconds, at least 1, not %1")
+                        .arg(parser.value(interval)));
+            request.interval = std::chrono::seconds(seconds);
+        }
+        request.listen = parser.value(listen);
+        request.allow = parser.values(allow);
+        request.action = Request::Action::Listen;
+        return request;
+    }
+    if (parser.isSet(allow))
+        return wrong(QStringLiteral("--allow goes with --listen"));
+    if (parser.isSet(interval))
+        return wrong(QStringLiteral("--interval goes with --listen"));
+    if (parser.isSet(serve) || parser.isSet(html)) {
+        const QString action =
+            parser.isSet(serve) ? QStringLiteral("--serve") : QStringLiteral("--html");
+        if (parser.isSet(logs))
+            return wrong(QStringLiteral("--logs goes with --update"));
+        if (parser.isSet(wait))
+            return wrong(QStringLiteral("--wait goes with --update"));
+        if (parser.isSet(host))
+            return wrong(QStringLiteral("--host goes with --update"));
+        if (parser.isSet(by))
+            return wrong(
+                QStringLiteral("--by goes with --print; %1 shows both orders").arg(action));
+        if (parser.isSet(db) && request.database.isEmpty())
+            return wrong(QStringLiteral("--db takes a database file"));
+        if (parser.isSet(html)) {
+            request.htmlFolder = parser.value(html);
+            if (request.htmlFolder.isEmpty())
+                return wrong(QStringLiteral("--html takes a folder"));
+            request.action = Request::Action::Html;
+            return request;
+        }
+        // [ADDRESS:]PORT, an IPv6 address in brackets: "8080", "0.0.0.0:80", "[::1]:8080".
+        static const QRegularExpression listen(
+            QStringLiteral(R"(^(?:\[([0-9A-Fa-f:.]+)\]:|([0-9.]+):)?([0-9]{1,5})$)"));
+        const QRegularExpressionMatch match = listen.match(parser.value(serve));
+        const QString address = match.captured(1) + match.captured(2);
+        const int port = match.captured(3).toInt();
+        if (!match.hasMatch() || port > 65535
+            || (!address.isEmpty() && QHostAddress(address).isNull()))
+            return wrong(QStringLiteral("--serve takes [ADDRESS:]PORT, such as 8080, "
+                                        "0.0.0.0:8080 or [::1]:8080, not %1")
+                             .arg(parser.value(serve)));
+        if (!address.isEmpty())
+            request.address = address;
+        request.port = quint16(port);
+        request.action = Request::Action::Serve;
         return request;
     }
     if (parser.isSet(update)) {
@@ -211,6 +302,12 @@ int TolvaneCommandLine::run(const Request &request)
         return store(request.logFolder, request.database, request.host);
     case Request::Action::CopyTo:
         return copyTo(request.copyTo, request.database, request.host);
+    case Request::Action::Listen:
+        return listen(request);
+    case Request::Action::Serve:
+        return serve(request.address, request.port, request.database);
+    case Request::Action::Html:
+        return html(request.htmlFolder, request.database);
     }
     return 2;
 }
@@ -333,8 +430,8 @@ int TolvaneCommandLine::print(DataStats::Ranking order, const QString &database)
     if (!names.exec(QStringLiteral("SELECT \"Nom\" FROM \"Stats\"")))
         return failed(QStringLiteral("cannot read the ranking: ") + names.lastError().text());
     while (names.next())
-        widths[StatsColumns::Nom] =
-            std::max(widths[StatsColumns::Nom], visible(names.value(0).toString()).size());
+        widths[StatsColumns::Nom] = std::max(
+            widths[StatsColumns::Nom], PlayerNames::visible(names.value(0).toString()).size());
     names.finish();
 
     QSqlQuery query(store.database());
@@ -360,7 +457,7 @@ int TolvaneCommandLine::print(DataStats::Ranking order, const QString &database)
     });
     while (query.next()) {
         writeLine([&query](int c) {
-            return c == StatsColumns::Nom ? visible(query.value(c).toString())
+            return c == StatsColumns::Nom ? PlayerNames::visible(query.value(c).toString())
                                           : QString::number(query.value(c).toLongLong());
         });
     }
@@ -437,6 +534,92 @@ int TolvaneCommandLine::copyTo(const QString &target, const QString &database, c
     m_out << "copied " << copied->rows << " players, " << copied->keys << " player keys and "
           << copied->progress << " log progress records from " << source.path() << " to "
           << copy.path() << "\n";
+    m_out.flush();
+    return 0;
+}
+
+int TolvaneCommandLine::listen(const Request &request)
+{
+    StatsPaths paths(m_settings);
+    LogListener::Options options;
+    options.listen = *Endpoint::parseListen(request.listen);
+    options.policy = *SenderPolicy::fromArguments(request.allow);
+    options.spoolFolder =
+        request.logFolder.isEmpty() ? LogListener::defaultSpoolFolder() : request.logFolder;
+    options.program = QCoreApplication::applicationFilePath();
+    if (!request.database.isEmpty())
+        options.updateArguments << QStringLiteral("--db") << request.database;
+    // Each machine's listener counts into a shared database under its own name.
+    if (!request.host.isEmpty())
+        options.updateArguments << QStringLiteral("--host") << request.host;
+    options.database =
+        shownDatabase(request.database.isEmpty() ? paths.databasePath() : request.database);
+    options.interval = request.interval;
+    options.silence = LogListener::silenceFromEnvironment();
+    // The listener reports what the update will make of each line, by the update's own rules.
+    options.parses = [](QByteArrayView line) {
+        return ParseLogLine(line).has_value();
+    };
+    options.closesLog = [](QByteArrayView line) {
+        return LogText::endsClosed(line);
+    };
+
+    const QString stored = paths.logFolder();
+    if (!stored.isEmpty()
+        && QFileInfo(stored).absoluteFilePath()
+            == QFileInfo(options.spoolFolder).absoluteFilePath()) {
+        m_err << "tolvane: warning: " << QDir::toNativeSeparators(options.spoolFolder)
+              << " is also the stored log folder: if a game server writes its own logs there,"
+                 " their lines are counted twice\n";
+        m_err.flush();
+    }
+    LogListener listener(std::move(options), m_out, m_err);
+    return listener.run();
+}
+
+int TolvaneCommandLine::serve(const QString &address, quint16 port, const QString &database)
+{
+    StatsPaths paths(m_settings);
+    const QString path = database.isEmpty() ? paths.databasePath() : database;
+    RankingSite site(path);
+    // A server started before the first update serves as soon as there is something to read.
+    if (const Result<> opened = site.open(); !opened)
+        m_err << "tolvane: " << opened.reason() << "; the pages answer 503 until it can be read\n";
+    m_err.flush();
+    WebServer server([&site](const WebRequest &request) { return site.handle(request); });
+    const QHostAddress host(address);
+    const Result<quint16> listening = server.listen(host, port);
+    if (!listening) {
+        m_err << "tolvane: " << listening.reason() << "\n";
+        m_err.flush();
+        return 1;
+    }
+    const QString shown = host.protocol() == QAbstractSocket::IPv6Protocol
+        ? QStringLiteral("[%1]").arg(address)
+        : address;
+    m_out << "tolvane: serving the ranking of " << shownDatabase(path) << " at http://" << shown
+          << ":" << *listening << "/\n";
+    m_out.flush();
+    return QCoreApplication::exec();
+}
+
+int TolvaneCommandLine::html(const QString &folder, const QString &database)
+{
+    StatsPaths paths(m_settings);
+    DataStats store;
+    auto failed = [this](const QString &reason) {
+        m_err << "tolvane: " << reason << "\n";
+        m_err.flush();
+        return 1;
+    };
+    if (const Result<> opened = store.open(database.isEmpty() ? paths.databasePath() : database,
+                                           DataStats::Access::ReadOnly);
+        !opened)
+        return failed(opened.reason());
+    const Result<int> written = StaticExport(store).write(folder);
+    if (!written)
+        return failed(written.reason());
+    m_out << *written << " files written to " << QDir::toNativeSeparators(folder) << "\n";
     m_out.flush();
     return 0;
 }

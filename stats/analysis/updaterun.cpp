@@ -9,6 +9,7 @@
 #include "stats/store/datastats.h"
 
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -127,7 +128,7 @@ Result<> UpdateRun::run(UpdateObserver *observer)
                 done = m_store.removeFileProgress(key);
         }
         if (done && total == 0)
-            done = RankPlayers(m_store);
+            done = rankAndRecordTime();
         if (done)
             done = m_store.commit();
         if (!done) {
@@ -142,6 +143,14 @@ Result<> UpdateRun::run(UpdateObserver *observer)
     return {};
 }
 
+Result<> UpdateRun::rankAndRecordTime()
+{
+    // In the run's last transaction: the time shown with the ranking is that of its last pass.
+    if (const Result<> ranked = RankPlayers(m_store); !ranked)
+        return ranked;
+    return m_store.setLastUpdate(QDateTime::currentDateTimeUtc());
+}
+
 Result<> UpdateRun::commitBatch(EventAccumulator &accumulator, bool last)
 {
     // The records of files deleted after the last batch go with this one: a crash in between
@@ -152,7 +161,7 @@ Result<> UpdateRun::commitBatch(EventAccumulator &accumulator, bool last)
             committed = m_store.removeFileProgress(key);
     }
     if (committed && last)
-        committed = RankPlayers(m_store);
+        committed = rankAndRecordTime();
     if (committed)
         committed = m_store.commit();
     m_inBatch = false;

@@ -94,6 +94,8 @@ private:
     };
 
     Result<> commitBatch(EventAccumulator &accumulator, bool last);
+    /// Ranks the players and records the time, inside the transaction that ends the run.
+    Result<> rankAndRecordTime();
     Result<> countFile(const QFileInfo &info, int number, int total, EventAccumulator &accumulator,
                        UpdateObserver *observer);
 

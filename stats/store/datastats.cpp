@@ -163,6 +163,10 @@ Result<> DataStats::open(const QString &path, Access access)
             db.close();
             return fail(cannotOpen, reason);
         }
+        // A reader that stays open, as the web pages' does, finds the pages it read last time
+        // in its cache while nobody writes.
+        probe.finish();
+        probe.exec(QStringLiteral("PRAGMA cache_size = -16384"));
         return {};
     }
     // Pages of 8 KiB for a new database: a first import of many players splits half as many.
@@ -171,6 +175,14 @@ Result<> DataStats::open(const QString &path, Access access)
     // default two megabytes of cache they would be read and written back over and over. Sixteen
     // keep an update of a large database well under a hundred megabytes of memory.
     QSqlQuery(db).exec(QStringLiteral("PRAGMA cache_size = -16384"));
+    // Write-ahead logging: readers (the web pages, the window) go on reading while an update
+    // writes, and never wait for it. Full syncs keep every commit on disk once it returns, as
+    // the counting of each event exactly once needs. The mode stays with the file; a database
+    // another program keeps open at this moment goes over to it at a later opening.
+    QSqlQuery(db).exec(QStringLiteral("PRAGMA journal_mode = WAL"));
+    QSqlQuery(db).exec(QStringLiteral("PRAGMA synchronous = FULL"));
+    // A large import leaves a log as large as itself; it is cut back after each checkpoint.
+    QSqlQuery(db).exec(QStringLiteral("PRAGMA journal_size_limit = 67108864"));
     if (const Result<> schema = createSchema(); !schema) {
         db.close();
         return schema;
@@ -235,12 +247,16 @@ Result<> DataStats::createSchema()
             // One key per player: the case-folded name, unique, with the spelling of its row.
             QStringLiteral("CREATE TABLE IF NOT EXISTS Players (Id INTEGER PRIMARY KEY, "
                            "Folded TEXT NOT NULL, Nom TEXT NOT NULL)"),
+            // Facts about the statistics as a whole, such as when an update last finished.
+            QStringLiteral(R"(CREATE TABLE IF NOT EXISTS "Meta" ("Key" TEXT PRIMARY KEY, )"
+                           R"("Value" TEXT NOT NULL))"),
         }
         + indexStatements(false);
     // Opening an existing database writes nothing: a commit costs a sync of the disk.
     const QString complete = QStringLiteral(
         "SELECT (SELECT COUNT(*) FROM sqlite_master WHERE name IN ('Stats', 'Class', 'Class2', "
-        "'LogProgress', 'Players', 'PlayersFolded', 'StatsRank', 'StatsPlace', 'StatsKills')) "
+        "'LogProgress', 'Players', 'Meta', 'PlayersFolded', 'StatsRank', 'StatsPlace', "
+        "'StatsKills')) "
         "+ (SELECT COUNT(*) FROM pragma_table_info('LogProgress') WHERE name = 'Host')");
     QSqlQuery existing(database());
     if (existing.exec(complete) && existing.next()
@@ -1046,4 +1062,363 @@ void DataStats::Extents::merge(const Extents &other)
     std::stable_sort(longestNames.begin(), longestNames.end(),
                      [](const QString &a, const QString &b) { return a.size() > b.size(); });
     longestNames = longestNames.mid(0, 8);
+}
+
+namespace {
+
+/// The 33 columns of table Stats under the alias s, in table order.
+QString statsColumns()
+{
+    QStringList columns;
+    for (int c = 0; c < StatsColumns::Count; ++c)
+        columns << QStringLiteral("s.") + StatsColumns::quoted(c);
+    return columns.join(u", ");
+}
+
+/// The first text past every text that starts with \a start, in the order of code points
+/// (which is the byte order of UTF-8); empty when there is none.
+QString pastEveryStart(const QString &start)
+{
+    std::u32string text = start.toStdU32String();
+    while (!text.empty()) {
+        char32_t &last = text.back();
+        if (last < 0x10FFFF) {
+            ++last;
+            // A text never holds surrogates: the next code point is the first one past them.
+            if (last == 0xD800)
+                last = 0xE000;
+            return QString::fromStdU32String(text);
+        }
+        text.pop_back();
+    }
+    return {};
+}
+
+} // namespace
+
+QString DataStats::foldedName(const QString &nom)
+{
+    return nom.toCaseFolded();
+}
+
+Result<std::vector<DataStats::PlayerRow>>
+DataStats::rankedRows(Ranking order, Direction direction, const std::optional<RankingKey> &key,
+                      const QString &nameStart, int limit)
+{
+    const QString what = QStringLiteral("cannot read the ranking");
+    const bool forward = direction == Direction::Forward;
+    const bool byKills = order == Ranking::Kills;
+    const QString start = foldedName(nameStart);
+    const QString past = pastEveryStart(start);
+    const QString orderBy = byKills
+        ? (forward ? QStringLiteral(R"(s."Kills" DESC, s."Place")")
+                   : QStringLiteral(R"(s."Kills", s."Place" DESC)"))
+        : (forward ? QStringLiteral(R"(s."Place")") : QStringLiteral(R"(s."Place" DESC)"));
+    QSqlQuery query(database());
+    query.setForwardOnly(true);
+
+    // A name's players are found in one of two ways. Few of them: through the index of the
+    // folded names, each one's row through the index of the names, sorted. Many: the ranking is
+    // read in its order through its own index and each name folded, which finds a page of them
+    // after reading about as many rows as there are players for each one that matches.
+    enum class Way { All, ThroughKeys, InOrder };
+    Way way = Way::All;
+    if (!start.isEmpty()) {
+        QString count =
+            QStringLiteral(R"(SELECT COUNT(*) FROM (SELECT 1 FROM "Players" WHERE )"
+                           R"("Folded" >= ?%1 LIMIT %2) AS m)")
+                .arg(past.isEmpty() ? QString() : QStringLiteral(R"( AND "Folded" < ?)"))
+                .arg(fewPlayers + 1);
+        query.prepare(count);
+        query.addBindValue(start);
+        if (!past.isEmpty())
+            query.addBindValue(past);
+        if (!query.exec() || !query.next())
+            return fail(what, query.lastError().text());
+        way = query.value(0).toInt() > fewPlayers ? Way::InOrder : Way::ThroughKeys;
+        query.finish();
+    }
+
+    std::vector<PlayerRow> rows;
+    int readInOrder = 0;
+    // Reads the rows "WHERE where" gives, in the order of the page, until there are limit.
+    // Only ranked rows are listed: where says "Place > ?" itself when it bounds the places from
+    // below, as SQLite seeks an index by one lower bound of a column only.
+    auto read = [&](const QString &where, const QVariantList &values) {
+        const bool throughKeys = way == Way::ThroughKeys;
+        QStringList conditions;
+        QVariantList bound;
+        if (!where.contains(QLatin1String(R"(s."Place" > ?)")))
+            conditions << QStringLiteral(R"(s."Place" > 0)");
+        if (throughKeys) {
+            conditions << QStringLiteral(R"(s."Nom" = p."Nom")")
+                       << QStringLiteral(R"(p."Folded" >= ?)");
+            bound << start;
+            if (!past.isEmpty()) {
+                conditions << QStringLiteral(R"(p."Folded" < ?)");
+                bound << past;
+            }
+        }
+        if (!where.isEmpty())
+            conditions << where;
+        bound << values;
+        const int wanted =
+            way == Way::InOrder ? inOrderBudget - readInOrder : limit - int(rows.size());
+        query.prepare(
+            QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %4 LIMIT %5")
+                .arg(throughKeys ? QStringLiteral(R"(p."Id", )") + statsColumns() : statsColumns(),
+                     throughKeys ? QStringLiteral(R"("Players" AS p CROSS JOIN "Stats" AS s)")
+                                 : QStringLiteral(R"("Stats" AS s)"),
+                     conditions.join(QStringLiteral(" AND ")), orderBy, QString::number(wanted)));
+        for (const QVariant &value : std::as_const(bound))
+            query.addBindValue(value);
+        if (!query.exec())
+            return false;
+        const int first = throughKeys ? 1 : 0;
+        while (int(rows.size()) < limit && query.next()) {
+            PlayerRow row;
+            row.nom = query.value(first + StatsColumns::Nom).toString();
+            if (way == Way::InOrder) {
+                ++readInOrder;
+                if (!foldedName(row.nom).startsWith(start))
+                    continue;
+            }
+            if (throughKeys)
+                row.id = query.value(0).toLongLong();
+            row.place = query.value(first + StatsColumns::Place).toLongLong();
+            for (int c = 0; c < StatsColumns::CounterCount; ++c)
+                row.counters[std::size_t(c)] =
+                    query.value(first + StatsColumns::FirstCounter + c).toLongLong();
+            rows.push_back(std::move(row));
+        }
+        const bool ok = !query.lastError().isValid();
+        query.finish();
+        return ok;
+    };
+    auto readAll = [&] {
+        if (!key)
+            return read({}, {});
+        if (!byKills)
+            return read(forward ? QStringLiteral(R"(s."Place" > ?)")
+                                : QStringLiteral(R"(s."Place" < ?)"),
+                        {forward ? std::max<qint64>(key->place, 0) : key->place});
+        if (way == Way::ThroughKeys)
+            // The players of a name are few: one condition on the whole key.
+            return read(
+                forward ? QStringLiteral(R"((s."Kills" < ? OR (s."Kills" = ? AND s."Place" > ?)))")
+                        : QStringLiteral(R"((s."Kills" > ? OR (s."Kills" = ? AND s."Place" < ?)))"),
+                {key->kills, key->kills, key->place});
+        // Each half of the key on its own, so that both read a range of the index by kills:
+        // first the rest of the players with the key's kills, then those beyond.
+        if (!read(forward ? QStringLiteral(R"(s."Kills" = ? AND s."Place" > ?)")
+                          : QStringLiteral(R"(s."Kills" = ? AND s."Place" < ?)"),
+                  {key->kills, forward ? std::max<qint64>(key->place, 0) : key->place}))
+            return false;
+        if (int(rows.size()) >= limit || (way == Way::InOrder && readInOrder >= inOrderBudget))
+            return true;
+        return read(forward ? QStringLiteral(R"(s."Kills" < ?)")
+                            : QStringLiteral(R"(s."Kills" > ?)"),
+                    {key->kills});
+    };
+    if (!readAll())
+        return fail(what, query.lastError().text());
+    // The players of the name lie far apart in this part of the ranking: through the keys after
+    // all, which costs no more than their number.
+    if (way == Way::InOrder && int(rows.size()) < limit && readInOrder >= inOrderBudget) {
+        rows.clear();
+        way = Way::ThroughKeys;
+        if (!readAll())
+            return fail(what, query.lastError().text());
+    }
+    return rows;
+}
+
+Result<> DataStats::addPlayerIds(std::vector<PlayerRow> &rows)
+{
+    QSqlQuery query(database());
+    query.setForwardOnly(true);
+    if (!query.prepare(QStringLiteral(R"(SELECT "Id" FROM "Players" WHERE "Folded" = ?)")))
+        return fail(QStringLiteral("cannot read the players"), query.lastError().text());
+    for (PlayerRow &row : rows) {
+        if (row.id != 0)
+            continue;
+        query.bindValue(0, foldedName(row.nom));
+        if (!query.exec())
+            return fail(QStringLiteral("cannot read the players"), query.lastError().text());
+        row.id = query.next() ? query.value(0).toLongLong() : 0;
+        query.finish();
+    }
+    return {};
+}
+
+Result<DataStats::RankingPage> DataStats::rankingPage(const PageRequest &request)
+{
+    using From = PageRequest::From;
+    const bool forward = request.from == From::First || request.from == From::After;
+    std::optional<RankingKey> key;
+    if (request.from == From::After || request.from == From::Before)
+        key = request.key;
+    const int size = std::max(1, request.size);
+    // One row more than the page tells whether the list goes on that way.
+    Result<std::vector<PlayerRow>> rows =
+        rankedRows(request.order, forward ? Direction::Forward : Direction::Backward, key,
+                   request.nameStart, size + 1);
+    if (!rows)
+        return passOn(rows);
+    RankingPage page;
+    page.rows = std::move(rows).value();
+    const bool more = int(page.rows.size()) > size;
+    if (more)
+        page.rows.pop_back();
+    if (!forward)
+        std::reverse(page.rows.begin(), page.rows.end());
+
+    bool behind = false;
+    if (key) {
+        RankingKey boundary =
+            page.rows.empty() ? *key : (forward ? page.rows.front().key() : page.rows.back().key());
+        // Past the end, the key's own row lies behind the page as well.
+        if (page.rows.empty())
+            boundary.place += forward ? 1 : -1;
+        const Result<std::vector<PlayerRow>> beyond =
+            rankedRows(request.order, forward ? Direction::Backward : Direction::Forward, boundary,
+                       request.nameStart, 1);
+        if (!beyond)
+            return passOn(beyond);
+        behind = !beyond->empty();
+    }
+    page.hasAfter = forward ? more : behind;
+    page.hasBefore = forward ? behind : more;
+    if (const Result<> ids = addPlayerIds(page.rows); !ids)
+        return passOn(ids);
+    return page;
+}
+
+Result<std::optional<DataStats::PlayerStanding>> DataStats::player(qint64 id)
+{
+    const QString what = QStringLiteral("cannot read the player");
+    QSqlQuery query(database());
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral(R"(SELECT %1 FROM "Players" AS p CROSS JOIN "Stats" AS s )"
+                                 R"(WHERE p."Id" = ? AND s."Nom" = p."Nom")")
+                      .arg(statsColumns()));
+    query.addBindValue(id);
+    if (!query.exec())
+        return fail(what, query.lastError().text());
+    if (!query.next())
+        return std::optional<PlayerStanding>();
+    PlayerStanding standing;
+    PlayerRow &row = standing.row;
+    row.id = id;
+    row.place = query.value(StatsColumns::Place).toLongLong();
+    row.nom = query.value(StatsColumns::Nom).toString();
+    for (int c = 0; c < StatsColumns::CounterCount; ++c)
+        row.counters[std::size_t(c)] = query.value(StatsColumns::FirstCounter + c).toLongLong();
+    query.finish();
+    if (row.place <= 0)
+        return std::optional<PlayerStanding>(std::move(standing));
+
+    // The place by kills is one more than the ranked players ahead: those with more kills, and
+    // those with as many and a better place. The first are summed from the number of ranked
+    // players of each kill count; of the second, the shorter side is counted, as a count steps
+    // through the index by kills row by row.
+    const Result<const std::map<qint64, qint64> *> counts = rankedByKills();
+    if (!counts)
+        return passOn(counts);
+    const qint64 kills = row.kills();
+    qint64 ahead = 0;
+    for (auto it = (*counts)->upper_bound(kills); it != (*counts)->end(); ++it)
+        ahead += it->second;
+    qint64 ranked = 0;
+    for (const auto &[count, players] : **counts)
+        ranked += players;
+    const qint64 sameKills = (*counts)->count(kills) ? (*counts)->at(kills) : 1;
+    // Those of the same kills with a better place, or, for a player in the lower half by place,
+    // those with a worse one, taken from them all.
+    const bool countAhead = row.place <= ranked / 2;
+    query.prepare(QStringLiteral(R"(SELECT COUNT(*) FROM "Stats" WHERE "Kills" = ? AND %1)")
+                      .arg(countAhead ? QStringLiteral(R"("Place" > 0 AND "Place" < ?)")
+                                      : QStringLiteral(R"("Place" > ?)")));
+    query.addBindValue(kills);
+    query.addBindValue(row.place);
+    if (!query.exec() || !query.next())
+        return fail(what, query.lastError().text());
+    const qint64 counted = query.value(0).toLongLong();
+    ahead += countAhead ? counted : sameKills - 1 - counted;
+    standing.killsPlace = ahead + 1;
+    return std::optional<PlayerStanding>(std::move(standing));
+}
+
+Result<const std::map<qint64, qint64> *> DataStats::rankedByKills()
+{
+    const QString what = QStringLiteral("cannot read the ranking");
+    QSqlQuery query(database());
+    query.setForwardOnly(true);
+    // SQLite says when another connection changed the database: until then the counts hold.
+    if (!query.exec(QStringLiteral("PRAGMA data_version")) || !query.next())
+        return fail(what, query.lastError().text());
+    const qint64 version = query.value(0).toLongLong();
+    query.finish();
+    if (m_rankedByKills && m_rankedByKillsVersion == version)
+        return &*m_rankedByKills;
+    std::map<qint64, qint64> counts;
+    if (!query.exec(QStringLiteral(R"(SELECT "Kills", COUNT(*) FROM "Stats" WHERE "Place" > 0 )"
+                                   R"(GROUP BY "Kills")")))
+        return fail(what, query.lastError().text());
+    while (query.next())
+        counts.emplace(query.value(0).toLongLong(), query.value(1).toLongLong());
+    if (query.lastError().isValid())
+        return fail(what, query.lastError().text());
+    m_rankedByKills = std::move(counts);
+    m_rankedByKillsVersion = version;
+    return &*m_rankedByKills;
+}
+
+Result<qint64> DataStats::lastPlace()
+{
+    QSqlQuery query(database());
+    if (!query.exec(QStringLiteral(R"(SELECT COALESCE(MAX("Place"), 0) FROM "Stats")"))
+        || !query.next())
+        return fail(QStringLiteral("cannot read the ranking"), query.lastError().text());
+    return query.value(0).toLongLong();
+}
+
+namespace {
+const QString lastUpdateKey = QStringLiteral("LastUpdate");
+}
+
+Result<std::optional<QDateTime>> DataStats::lastUpdate()
+{
+    QSqlQuery query(database());
+    query.prepare(QStringLiteral(R"(SELECT "Value" FROM "Meta" WHERE "Key" = ?)"));
+    query.addBindValue(lastUpdateKey);
+    if (!query.exec()) {
+        // A database written before updates recorded their time has no such table yet.
+        if (!database().tables().contains(QLatin1String("Meta"), Qt::CaseInsensitive))
+            return std::optional<QDateTime>();
+        return fail(QStringLiteral("cannot read the time of the last update"),
+                    query.lastError().text());
+    }
+    if (!query.next())
+        return std::optional<QDateTime>();
+    const QDateTime when = QDateTime::fromString(query.value(0).toString(), Qt::ISODateWithMs);
+    if (!when.isValid())
+        return std::optional<QDateTime>();
+    return std::optional<QDateTime>(when);
+}
+
+Result<> DataStats::setLastUpdate(const QDateTime &when)
+{
+    const QString what = QStringLiteral("cannot record the time of the update");
+    QSqlQuery query(database());
+    query.prepare(QStringLiteral(R"(DELETE FROM "Meta" WHERE "Key" = ?)"));
+    query.addBindValue(lastUpdateKey);
+    if (!query.exec())
+        return fail(what, query.lastError().text());
+    query.prepare(QStringLiteral(R"(INSERT INTO "Meta" ("Key", "Value") VALUES (?, ?))"));
+    query.addBindValue(lastUpdateKey);
+    query.addBindValue(when.toUTC().toString(Qt::ISODateWithMs));
+    if (!query.exec())
+        return fail(what, query.lastError().text());
+    return {};
 }

@@ -3,6 +3,7 @@
 #include "platform/result/result.h"
 #include "stats/store/statscolumns.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QSqlDatabase>
 #include <QString>
@@ -12,7 +13,9 @@
 #include <chrono>
 #include <functional>
 #include <limits>
+#include <map>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -186,6 +189,60 @@ public:
     /// One past the largest rowid of table Stats.
     Result<qint64> rowIdEnd();
 
+    /// Where a row stands in one order of the ranking: by places its Place alone, by kills its
+    /// Kills and then its Place. Places are unique among ranked rows, so a key names one row.
+    struct RankingKey
+    {
+        qint64 kills = 0;
+        qint64 place = 0;
+    };
+    /// Which rows of the ranking a page shows. Pages are found from a key through the indexes,
+    /// never by counting rows from the start; only ranked rows (Place above 0) are listed.
+    struct PageRequest
+    {
+        enum class From { First, After, Before, Last };
+        Ranking order = Ranking::Places;
+        From from = From::First;
+        RankingKey key; ///< the row the page starts after (After) or ends before (Before)
+        QString nameStart; ///< only players whose names start with it, in any letter case
+        int size = 100;
+    };
+    /// One row of table Stats with the stable id of its player (0 when it has no key).
+    struct PlayerRow
+    {
+        qint64 id = 0;
+        qint64 place = 0;
+        QString nom;
+        Counters counters {};
+
+        qint64 kills() const { return counters[StatsColumns::Kills - StatsColumns::FirstCounter]; }
+        RankingKey key() const { return {kills(), place}; }
+    };
+    struct RankingPage
+    {
+        std::vector<PlayerRow> rows; ///< in the order of the ranking
+        bool hasBefore = false; ///< rows of the same list come before the first one
+        bool hasAfter = false; ///< and after the last one
+    };
+    /// One page of the ranking in the order \a request names, read through the indexes.
+    Result<RankingPage> rankingPage(const PageRequest &request);
+    /// A player and where the player stands in both orders of the ranking.
+    struct PlayerStanding
+    {
+        PlayerRow row;
+        qint64 killsPlace = 0; ///< 1-based place in the order by kills; 0 when not ranked
+    };
+    /// The player whose stable id is \a id; nothing when there is none.
+    Result<std::optional<PlayerStanding>> player(qint64 id);
+    /// The largest Place: the number of ranked players.
+    Result<qint64> lastPlace();
+    /// When an update last finished; nothing when none has recorded it.
+    Result<std::optional<QDateTime>> lastUpdate();
+    /// Records, inside the caller's transaction, that an update finished at \a when.
+    Result<> setLastUpdate(const QDateTime &when);
+    /// The key a name is found by: its case folding, as table Players holds it.
+    static QString foldedName(const QString &nom);
+
 private:
     /// A failure on its way out, whatever the result type of the operation that fails.
     struct Failure
@@ -212,6 +269,20 @@ private:
     Result<> addHostToProgress();
     /// The end of open(): mends the players when nobody else is writing.
     Result<> mendOnOpen();
+    enum class Direction { Forward, Backward };
+    /// Up to \a limit ranked rows of \a order next to \a key (from the first or the last one
+    /// without a key), in the direction given, nearest first.
+    Result<std::vector<PlayerRow>> rankedRows(Ranking order, Direction direction,
+                                              const std::optional<RankingKey> &key,
+                                              const QString &nameStart, int limit);
+    /// The number of ranked players of each kill count, read again when the database changed.
+    Result<const std::map<qint64, qint64> *> rankedByKills();
+    /// Gives the rows without an id the id of their player.
+    Result<> addPlayerIds(std::vector<PlayerRow> &rows);
+    // Up to this many players of a name are found through their keys; more, in ranking order,
+    // reading at most inOrderBudget rows before going through the keys after all.
+    static constexpr int fewPlayers = 4000;
+    static constexpr int inOrderBudget = 20000;
     Result<> importPlayers(const std::vector<PlayerDelta> &players);
     /// The players ordered by \a key(player): a number, then a name's bytes.
     template<typename Key>
@@ -243,4 +314,6 @@ private:
     bool m_lockTimedOut = false;
     std::unique_ptr<RankingSource> m_rsClass;
     std::unique_ptr<RankingSource> m_rsClass2;
+    std::optional<std::map<qint64, qint64>> m_rankedByKills;
+    qint64 m_rankedByKillsVersion = 0;
 };

@@ -312,12 +312,18 @@ void TestUpdateRun::failureKeepsTheFileAndNoneOfItsCounts()
     };
     QVERIFY(!run(&recorder));
     QVERIFY(m_error.contains("log progress"));
+    // A run that failed is not shown as the last update.
+    QVERIFY(!m_store->lastUpdate().value().has_value());
     QVERIFY(QFile::exists(m_logs + "/L1.log"));
     QVERIFY(QFile::exists(m_logs + "/L2.log"));
     QVERIFY(row(*m_store, "A").isEmpty());
     QVERIFY(row(*m_store, "C").isEmpty());
 
+    const QDateTime before = QDateTime::currentDateTimeUtc();
     QVERIFY2(run(), qPrintable(m_error));
+    const std::optional<QDateTime> updated = m_store->lastUpdate().value();
+    QVERIFY(updated && *updated >= before.addMSecs(-1)
+            && *updated <= QDateTime::currentDateTimeUtc());
     QCOMPARE(row(*m_store, "A").value("Kills").toInt(), 2);
     QCOMPARE(row(*m_store, "C").value("Kills").toInt(), 1);
     QVERIFY(!QFile::exists(m_logs + "/L1.log"));
@@ -332,6 +338,7 @@ void TestUpdateRun::ranksEvenWithoutLogs()
     Recorder recorder;
     QVERIFY2(run(&recorder), qPrintable(m_error));
     QVERIFY(recorder.files.isEmpty());
+    QVERIFY(m_store->lastUpdate().value().has_value());
     QCOMPARE(row(*m_store, "High").value("Place").toInt(), 1);
     QCOMPARE(row(*m_store, "Low").value("Place").toInt(), 2);
 }

@@ -1,0 +1,643 @@
+#include "stats/analysis/rankplayers.h"
+#include "stats/store/datastats.h"
+#include "stats/store/playernames.h"
+#include "stats/tests/statstestsupport.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+/** One answer of the server, as read off the socket. */
+struct Reply
+{
+    int status = 0;
+    QMap<QByteArray, QByteArray> headers; ///< names in lower case
+    QByteArray body;
+    QString error;
+
+    QString text() const { return QString::fromUtf8(body); }
+    QJsonObject json() const { return QJsonDocument::fromJson(body).object(); }
+};
+
+/// Sends one request over a fresh connection and reads the whole answer.
+Reply request(quint16 port, const QByteArray &target, const QByteArray &method = "GET")
+{
+    Reply reply;
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    if (!socket.waitForConnected(10000)) {
+        reply.error = socket.errorString();
+        return reply;
+    }
+    socket.write(method + ' ' + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+    QByteArray received;
+    qsizetype headEnd = -1;
+    qint64 length = -1;
+    while (headEnd < 0 || received.size() < headEnd + 4 + length) {
+        if (!socket.waitForReadyRead(60000)) {
+            reply.error = QStringLiteral("no complete answer: ") + socket.errorString();
+            return reply;
+        }
+        received += socket.readAll();
+        if (headEnd < 0 && (headEnd = received.indexOf("\r\n\r\n")) >= 0) {
+            const QList<QByteArray> lines = received.left(headEnd).split('\n');
+            reply.status = lines.value(0).split(' ').value(1).toInt();
+            for (const QByteArray &line : lines.mid(1)) {
+                const qsizetype colon = line.indexOf(':');
+                reply.headers.insert(line.left(colon).trimmed().toLower(),
+                                     line.mid(colon + 1).trimmed());
+            }
+            length = method == "HEAD" ? 0 : reply.headers.value("content-length").toLongLong();
+        }
+    }
+    reply.body = received.mid(headEnd + 4, length);
+    return reply;
+}
+
+/** "tolvane --serve" on a free loopback port, ended with the test. */
+class Server
+{
+public:
+    bool start(const QString &database)
+    {
+        m_process.start(TOLVANE_BINARY, {"--serve", "127.0.0.1:0", "--db", database});
+        if (!m_process.waitForStarted())
+            return false;
+        QByteArray out;
+        static const QRegularExpression address("http://127\\.0\\.0\\.1:([0-9]+)/");
+        while (!address.match(QString::fromUtf8(out)).hasMatch()) {
+            if (!m_process.waitForReadyRead(20000))
+                return false;
+            out += m_process.readAllStandardOutput();
+        }
+        port = quint16(address.match(QString::fromUtf8(out)).captured(1).toUInt());
+        return true;
+    }
+    bool running() const { return m_process.state() == QProcess::Running; }
+    ~Server()
+    {
+        m_process.terminate();
+        m_process.waitForFinished(10000);
+    }
+
+    quint16 port = 0;
+
+private:
+    QProcess m_process;
+};
+
+DataStats::Counters counters(int kills, int totalClass, int awp = 0)
+{
+    DataStats::Counters c {};
+    c[StatsColumns::Kills - StatsColumns::FirstCounter] = kills;
+    c[StatsColumns::TotalClass - StatsColumns::FirstCounter] = totalClass;
+    c[StatsColumns::indexOf("p4_6_awp") - StatsColumns::FirstCounter] = awp;
+    return c;
+}
+
+const QString millionSigns = QString("<&\"'").repeated(1 << 18);
+
+/// Names that try to break out of every place a name appears in, each with a label.
+QList<QPair<QString, QString>> hostileNames()
+{
+    return {{"script element", "<script>document.title='pwned'</script>"},
+            {"attribute break-out", "\"><img src=x onerror=\"document.title='pwned'\">"},
+            {"quotes of every kind", "'single' \"double\" `back` & &amp;"},
+            {"right-to-left override", QString("\u202Eevil\u202C right to left")},
+            {"control characters", QString("ctl\x01\x1b[2J\x7f\u0085\r\nnext line")},
+            {"placeholders", "%1 %2 %3 {{place}}"},
+            {"backslashes", "back\\slash \\x1b"},
+            {"script address", "javascript:alert(1)"},
+            {"a mebibyte of markup", millionSigns}};
+}
+
+/// The text of the elements and attribute values of a page, their references resolved.
+QString decoded(QString text)
+{
+    static const QRegularExpression reference("&(#x[0-9a-fA-F]+|#[0-9]+|amp|lt|gt|quot);");
+    QString out;
+    qsizetype at = 0;
+    for (auto it = reference.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        out += text.mid(at, m.capturedStart() - at);
+        const QString name = m.captured(1);
+        if (name.startsWith("#x"))
+            out += QChar(name.mid(2).toUInt(nullptr, 16));
+        else if (name.startsWith('#'))
+            out += QChar(name.mid(1).toUInt());
+        else
+            out += QHash<QString, QString> {{"amp", "&"}, {"lt", "<"}, {"gt", ">"}, {"quot", "\""}}
+                       .value(name);
+        at = m.capturedEnd();
+    }
+    return out + text.mid(at);
+}
+
+/**
+ * Checks a page the way a browser would read it: every "<" opens one of the tags the pages
+ * use, no attribute is an event handler or a style, every attribute value is quoted, and no
+ * character that acts rather than shows is left raw. Returns what is wrong, or nothing.
+ */
+QString wrongMarkup(const QString &page)
+{
+    static const QStringList tags = {
+        "!DOCTYPE", "html",   "head",  "meta",   "title", "link",   "body",    "header",
+        "h1",       "h2",     "p",     "time",   "main",  "nav",    "a",       "span",
+        "form",     "input",  "label", "button", "div",   "table",  "caption", "thead",
+        "tbody",    "tr",     "th",    "td",     "bdi",   "footer", "dl",      "dt",
+        "dd",       "figure", "svg",   "text",   "rect"};
+    static const QRegularExpression tag("<(/?)([!A-Za-z0-9]+)([^<>]*)>");
+    static const QRegularExpression attribute(R"re(\s([^\s=/]+)(="([^"]*)")?)re");
+    qsizetype at = 0;
+    for (auto it = tag.globalMatch(page); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        if (page.mid(at, m.capturedStart() - at).contains(QRegularExpression("[<>]")))
+            return "a raw < or > in the text before " + m.captured(0).left(80);
+        at = m.capturedEnd();
+        if (!tags.contains(m.captured(2)))
+            return "an unknown tag " + m.captured(0).left(80);
+        if (m.captured(2) == "!DOCTYPE")
+            continue;
+        const QString inside = m.captured(3);
+        QString rest = inside;
+        for (auto a = attribute.globalMatch(inside); a.hasNext();) {
+            const QRegularExpressionMatch attr = a.next();
+            rest.replace(attr.captured(0), QString());
+            const QString name = attr.captured(1).toLower();
+            if (name.startsWith("on") || name == "style")
+                return "an attribute " + name + " in " + m.captured(0).left(80);
+        }
+        if (!rest.trimmed().isEmpty() && rest.trimmed() != "/")
+            return "an unquoted or broken attribute in " + m.captured(0).left(80);
+    }
+    if (page.mid(at).contains(QRegularExpression("[<>]")))
+        return "a raw < or > after the last tag";
+    for (const QChar c : page) {
+        const bool acts = c.category() == QChar::Other_Control
+            || c.category() == QChar::Other_Format || c.category() == QChar::Separator_Line
+            || c.category() == QChar::Separator_Paragraph;
+        if (acts && c != '\n')
+            return QString("a raw character U+%1").arg(c.unicode(), 4, 16, QChar('0'));
+    }
+    return {};
+}
+
+/// The value of the parameter q in a link, decoded as a form sends it.
+QString parameterQ(const QString &href)
+{
+    const QRegularExpressionMatch m = QRegularExpression("[?&]q=([^&]*)").match(href);
+    QByteArray value = m.captured(1).toLatin1();
+    value.replace('+', ' ');
+    return QString::fromUtf8(QByteArray::fromPercentEncoding(value));
+}
+
+/// The names of a page of the ranking, in its order.
+QStringList pageNames(const QString &page)
+{
+    QStringList names;
+    static const QRegularExpression name(
+        "<th scope=\"row\" class=\"nom\">(?:<a [^>]*>)?<bdi>(.*?)</bdi>");
+    for (auto it = name.globalMatch(page); it.hasNext();)
+        names << decoded(it.next().captured(1));
+    return names;
+}
+
+} // namespace
+
+class TestRankingWeb : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void answersEveryAddress_data();
+    void answersEveryAddress();
+    void pagesFollowTheirKeys_data();
+    void pagesFollowTheirKeys();
+    void playerPagesShowBothPlaces();
+    void hostileNamesStayInTheirPlace_data();
+    void hostileNamesStayInTheirPlace();
+    void answersWhileAnUpdateWrites();
+    void unreadableDatabaseAnswers503();
+    void rendersInARealBrowser();
+
+private:
+    /// The names of the ranked players in \a order whose names start with \a start.
+    QStringList expected(DataStats::Ranking order, const QString &start = {});
+    /// The stable id of the player called \a nom.
+    qint64 idOf(const QString &nom);
+
+    QTemporaryDir m_dir;
+    QString m_database;
+    std::unique_ptr<DataStats> m_store;
+    std::unique_ptr<Server> m_server;
+};
+
+void TestRankingWeb::initTestCase()
+{
+    m_database = m_dir.filePath("Stats.db");
+    m_store = std::make_unique<DataStats>();
+    QVERIFY(m_store->open(m_database));
+    // 250 players over three pages, whose kills tie in groups that cross the pages' ends.
+    for (int i = 1; i <= 250; ++i)
+        QVERIFY(m_store->addToPlayer(QString("Player%1").arg(i, 3, 10, QChar('0')),
+                                     counters(i * 7 % 13, i * 31 % 97 - 20, i % 5)));
+    for (const char *nom : {"Zoé", "zorro", "ZORG", "Дмитрий", "Mr Bean", "Mr+Bean"})
+        QVERIFY(m_store->addToPlayer(nom, counters(3, 5)));
+    // The hostile ones rank first, where every page shows them.
+    for (const auto &[label, nom] : hostileNames())
+        QVERIFY(m_store->addToPlayer(nom, counters(20, 500, 7)));
+    QVERIFY(m_store->addToPlayer("Unranked", counters(99, 99)));
+    QVERIFY(m_store->beginTransaction());
+    QVERIFY(RankPlayers(*m_store));
+    QVERIFY(m_store->setLastUpdate(QDateTime(QDate(2024, 5, 1), QTime(12, 3, 4), Qt::UTC)));
+    QVERIFY(m_store->commit());
+    // A player counted by an update still at work has no place yet.
+    QVERIFY(
+        QSqlQuery(m_store->database()).exec("UPDATE Stats SET Place = 0 WHERE Nom = 'Unranked'"));
+
+    m_server = std::make_unique<Server>();
+    QVERIFY(m_server->start(m_database));
+}
+
+QStringList TestRankingWeb::expected(DataStats::Ranking order, const QString &start)
+{
+    QSqlQuery query(m_store->database());
+    query.exec(order == DataStats::Ranking::Kills
+                   ? "SELECT Nom FROM Stats WHERE Place > 0 ORDER BY Kills DESC, Place"
+                   : "SELECT Nom FROM Stats WHERE Place > 0 ORDER BY Place");
+    QStringList names;
+    while (query.next()) {
+        const QString nom = query.value(0).toString();
+        if (nom.toCaseFolded().startsWith(start.toCaseFolded()))
+            names << nom;
+    }
+    return names;
+}
+
+qint64 TestRankingWeb::idOf(const QString &nom)
+{
+    QSqlQuery query(m_store->database());
+    query.prepare("SELECT Id FROM Players WHERE Nom = ?");
+    query.addBindValue(nom);
+    return query.exec() && query.next() ? query.value(0).toLongLong() : 0;
+}
+
+void TestRankingWeb::answersEveryAddress_data()
+{
+    QTest::addColumn<QByteArray>("method");
+    QTest::addColumn<QByteArray>("target");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("type");
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<QStringList>("hidden");
+
+    const QByteArray html = "text/html; charset=utf-8";
+    const QByteArray json = "application/json";
+    QTest::newRow("the ranking") << QByteArray("GET") << QByteArray("/") << 200 << html
+                                 << QStringList {"Player", "TotalClass", "BombeDesamocée"}
+                                 << QStringList {"Unranked"};
+    QTest::newRow("its headers alone") << QByteArray("HEAD") << QByteArray("/") << 200 << html
+                                       << QStringList {} << QStringList {"Player"};
+    QTest::newRow("by kills") << QByteArray("GET") << QByteArray("/?by=kills") << 200 << html
+                              << QStringList {"aria-current=\"page\">Kills"} << QStringList {};
+    QTest::newRow("style sheet") << QByteArray("GET") << QByteArray("/style.css") << 200
+                                 << QByteArray("text/css; charset=utf-8")
+                                 << QStringList {"text-align: right"} << QStringList {};
+    QTest::newRow("json") << QByteArray("GET") << QByteArray("/ranking.json") << 200 << json
+                          << QStringList {"\"rows\""} << QStringList {};
+    QTest::newRow("search in any letter case")
+        << QByteArray("GET") << QByteArray("/?q=zO") << 200 << html
+        << QStringList {"Zoé", "zorro", "ZORG"} << QStringList {"Player"};
+    QTest::newRow("search in another alphabet")
+        << QByteArray("GET") << QByteArray("/?q=%D0%B4%D0%BC%D0%B8") << 200 << html
+        << QStringList {"Дмитрий"} << QStringList {"Player"};
+    QTest::newRow("a plus is a blank") << QByteArray("GET") << QByteArray("/?q=mr+b") << 200 << html
+                                       << QStringList {"Mr Bean"} << QStringList {"Mr+Bean"};
+    QTest::newRow("an encoded plus is a plus")
+        << QByteArray("GET") << QByteArray("/?q=mr%2Bb") << 200 << html << QStringList {"Mr+Bean"}
+        << QStringList {"Mr Bean"};
+    QTest::newRow("nobody found") << QByteArray("GET") << QByteArray("/?q=nobody") << 200 << html
+                                  << QStringList {"Aucun joueur."} << QStringList {"Player"};
+    QTest::newRow("unknown path") << QByteArray("GET") << QByteArray("/admin") << 404 << html
+                                  << QStringList {} << QStringList {};
+    QTest::newRow("under a player") << QByteArray("GET") << QByteArray("/player/1/edit") << 404
+                                    << html << QStringList {} << QStringList {};
+    QTest::newRow("no such player") << QByteArray("GET") << QByteArray("/player/999999") << 404
+                                    << html << QStringList {} << QStringList {};
+    QTest::newRow("a player's id is a number")
+        << QByteArray("GET") << QByteArray("/player/1%27%20OR%201=1") << 400 << html
+        << QStringList {} << QStringList {};
+    QTest::newRow("no player id") << QByteArray("GET") << QByteArray("/player/") << 400 << html
+                                  << QStringList {} << QStringList {};
+    QTest::newRow("unknown order") << QByteArray("GET") << QByteArray("/?by=deaths") << 400 << html
+                                   << QStringList {"places ou kills"} << QStringList {};
+    QTest::newRow("a place that is no number") << QByteArray("GET") << QByteArray("/?after=x")
+                                               << 400 << html << QStringList {} << QStringList {};
+    QTest::newRow("a kills key without its place")
+        << QByteArray("GET") << QByteArray("/?by=kills&after=12") << 400 << html
+        << QStringList {"KILLS,PLACE"} << QStringList {};
+    QTest::newRow("two positions") << QByteArray("GET") << QByteArray("/?after=1&before=20") << 400
+                                   << html << QStringList {} << QStringList {};
+    QTest::newRow("a parameter twice") << QByteArray("GET") << QByteArray("/?by=kills&by=places")
+                                       << 400 << html << QStringList {} << QStringList {};
+    QTest::newRow("an unknown parameter") << QByteArray("GET") << QByteArray("/ranking.json?page=2")
+                                          << 400 << html << QStringList {"page"} << QStringList {};
+    QTest::newRow("a search too long") << QByteArray("GET") << "/?q=" + QByteArray(101, 'a') << 400
+                                       << html << QStringList {} << QStringList {};
+    QTest::newRow("a search not in UTF-8") << QByteArray("GET") << QByteArray("/?q=%FF") << 400
+                                           << html << QStringList {} << QStringList {};
+    QTest::newRow("last is a flag") << QByteArray("GET") << QByteArray("/?last=2") << 400 << html
+                                    << QStringList {} << QStringList {};
+    QTest::newRow("nothing is written")
+        << QByteArray("POST") << QByteArray("/") << 405 << html << QStringList {} << QStringList {};
+}
+
+void TestRankingWeb::answersEveryAddress()
+{
+    QFETCH(QByteArray, method);
+    QFETCH(QByteArray, target);
+    QFETCH(int, status);
+    QFETCH(QByteArray, type);
+    QFETCH(QStringList, shown);
+    QFETCH(QStringList, hidden);
+    const Reply reply = request(m_server->port, target, method);
+    QVERIFY2(reply.error.isEmpty(), qPrintable(reply.error));
+    QCOMPARE(reply.status, status);
+    QCOMPARE(reply.headers.value("content-type"), type);
+    // Every answer, errors included, forbids scripts, frames and guessing its type.
+    QVERIFY(reply.headers.value("content-security-policy").startsWith("default-src 'none';"));
+    QCOMPARE(reply.headers.value("x-content-type-options"), QByteArray("nosniff"));
+    QCOMPARE(reply.headers.value("referrer-policy"), QByteArray("no-referrer"));
+    if (method == "HEAD")
+        QVERIFY(reply.headers.value("content-length").toInt() > 1000);
+    for (const QString &text : shown)
+        QVERIFY2(reply.text().contains(text), qPrintable(text));
+    for (const QString &text : hidden)
+        QVERIFY2(!reply.text().contains(text), qPrintable(text));
+    if (type == "text/html; charset=utf-8")
+        QCOMPARE(wrongMarkup(reply.text()), QString());
+    QVERIFY(m_server->running());
+}
+
+void TestRankingWeb::pagesFollowTheirKeys_data()
+{
+    QTest::addColumn<QString>("parameters");
+    QTest::addColumn<bool>("byKills");
+    QTest::addColumn<QString>("start");
+    QTest::newRow("by places") << "" << false << "";
+    QTest::newRow("by kills") << "by=kills" << true << "";
+    QTest::newRow("by places, a name's start") << "q=player" << false << "player";
+    QTest::newRow("by kills, a name's start in capitals")
+        << "by=kills&q=PLAYER" << true << "PLAYER";
+}
+
+void TestRankingWeb::pagesFollowTheirKeys()
+{
+    QFETCH(QString, parameters);
+    QFETCH(bool, byKills);
+    QFETCH(QString, start);
+    const QStringList want =
+        expected(byKills ? DataStats::Ranking::Kills : DataStats::Ranking::Places, start);
+    QVERIFY(want.size() > 100);
+
+    // Forward from the first page through each page's link to the next, each page's rows the
+    // rows of the database, every column; then back from the last page.
+    QStringList forward;
+    QList<QByteArray> targets;
+    QByteArray target = "/ranking.json?" + parameters.toUtf8();
+    while (!target.isEmpty()) {
+        const Reply reply = request(m_server->port, target);
+        QCOMPARE(reply.status, 200);
+        targets << target;
+        const QJsonObject page = reply.json();
+        const QJsonArray rows = page["rows"].toArray();
+        QVERIFY(rows.size() <= 100);
+        for (const QJsonValue &value : rows) {
+            const QJsonObject row = value.toObject();
+            const QVariantMap stored = StatsTest::row(*m_store, row["Nom"].toString());
+            QCOMPARE(row.size(), 34);
+            for (const std::string_view column : StatsColumns::names) {
+                const QString name = QString::fromUtf8(column.data(), qsizetype(column.size()));
+                QCOMPARE(row[name].toVariant().toString(), stored.value(name).toString());
+            }
+            QCOMPARE(qint64(row["id"].toDouble()), idOf(row["Nom"].toString()));
+            forward << row["Nom"].toString();
+        }
+        // The same page as HTML shows the same players.
+        QByteArray htmlTarget = target;
+        htmlTarget.replace("/ranking.json", "/");
+        const Reply html = request(m_server->port, htmlTarget);
+        QCOMPARE(html.status, 200);
+        QStringList shown;
+        for (const QString &nom : forward.mid(forward.size() - rows.size()))
+            shown << PlayerNames::visible(nom);
+        QCOMPARE(pageNames(html.text()), shown);
+        QCOMPARE(html.text().count("<td class=\"n\">"), rows.size() * 32);
+        target = page["next"].toString().toUtf8();
+        QVERIFY(targets.size() < 10);
+    }
+    QCOMPARE(forward, want);
+
+    QStringList backward;
+    target = request(m_server->port, targets.first()).json()["last"].toString().toUtf8();
+    while (!target.isEmpty()) {
+        const QJsonObject page = request(m_server->port, target).json();
+        QStringList names;
+        for (const QJsonValue &row : page["rows"].toArray())
+            names << row.toObject()["Nom"].toString();
+        backward = names + backward;
+        target = page["previous"].toString().toUtf8();
+        QVERIFY(backward.size() <= want.size());
+    }
+    QCOMPARE(backward, want);
+}
+
+void TestRankingWeb::playerPagesShowBothPlaces()
+{
+    const QStringList byPlace = expected(DataStats::Ranking::Places);
+    const QStringList byKills = expected(DataStats::Ranking::Kills);
+    static const QRegularExpression place("<dt>Place</dt><dd>([0-9]+) sur ");
+    static const QRegularExpression killsPlace("<dt>Place aux kills</dt><dd>([0-9]+) sur ");
+    for (const QString &nom : byPlace) {
+        const Reply reply = request(m_server->port, "/player/" + QByteArray::number(idOf(nom)));
+        QCOMPARE(reply.status, 200);
+        QCOMPARE(place.match(reply.text()).captured(1).toInt(),
+                 StatsTest::row(*m_store, nom).value("Place").toInt());
+        QCOMPARE(killsPlace.match(reply.text()).captured(1).toInt(), byKills.indexOf(nom) + 1);
+        // One bar for each weapon, the knife and the grenade, as long as its kills.
+        QCOMPARE(reply.text().count("<rect "), 24);
+    }
+    const Reply unranked =
+        request(m_server->port, "/player/" + QByteArray::number(idOf("Unranked")));
+    QCOMPARE(unranked.status, 200);
+    QVERIFY(unranked.text().contains("pas encore classé"));
+}
+
+void TestRankingWeb::hostileNamesStayInTheirPlace_data()
+{
+    QTest::addColumn<QString>("nom");
+    for (const auto &[label, nom] : hostileNames())
+        QTest::newRow(qPrintable(label)) << nom;
+}
+
+void TestRankingWeb::hostileNamesStayInTheirPlace()
+{
+    QFETCH(QString, nom);
+    const QString search = nom.left(100);
+    const QByteArray q = QUrl::toPercentEncoding(search);
+
+    // HTML text and attributes: the search page and the player's page.
+    const Reply found = request(m_server->port, "/?q=" + q);
+    QCOMPARE(found.status, 200);
+    QCOMPARE(wrongMarkup(found.text()), QString());
+    QCOMPARE(pageNames(found.text()), QStringList {PlayerNames::visible(nom)});
+    const QRegularExpressionMatch input =
+        QRegularExpression("<input id=\"q\"[^>]* value=\"([^\"]*)\">").match(found.text());
+    QCOMPARE(decoded(input.captured(1)), PlayerNames::visible(search));
+
+    // URLs: every link that keeps the search gives it back exactly.
+    int links = 0;
+    for (auto it = QRegularExpression("href=\"([^\"]*)\"").globalMatch(found.text());
+         it.hasNext();) {
+        const QString href = decoded(it.next().captured(1));
+        QVERIFY2(QRegularExpression("^[A-Za-z0-9/?=&%,._~+-]*$").match(href).hasMatch(),
+                 qPrintable(href.left(200)));
+        if (href.contains("q=")) {
+            QCOMPARE(parameterQ(href), search);
+            ++links;
+        }
+    }
+    QVERIFY(links >= 3);
+
+    const Reply player = request(m_server->port, "/player/" + QByteArray::number(idOf(nom)));
+    QCOMPARE(player.status, 200);
+    QCOMPARE(wrongMarkup(player.text()), QString());
+    const QRegularExpressionMatch heading =
+        QRegularExpression("<h1><bdi>([^<]*)</bdi></h1>").match(player.text());
+    QCOMPARE(decoded(heading.captured(1)), PlayerNames::visible(nom));
+    const QRegularExpressionMatch label =
+        QRegularExpression("<svg [^>]*aria-label=\"([^\"]*)\"").match(player.text());
+    QCOMPARE(decoded(label.captured(1)), "Kills par arme de " + PlayerNames::visible(nom));
+
+    // JSON: the name exactly, whatever it holds, and no raw control character.
+    const Reply json = request(m_server->port, "/ranking.json?q=" + q);
+    QCOMPARE(json.status, 200);
+    QVERIFY(!json.body.contains('\x1b') && !json.body.contains('\n') && !json.body.contains('\r'));
+    QCOMPARE(json.json()["q"].toString(), search);
+    QCOMPARE(json.json()["rows"].toArray().first().toObject()["Nom"].toString(), nom);
+}
+
+void TestRankingWeb::answersWhileAnUpdateWrites()
+{
+    // Another program holds the database in a write transaction, as an update does while it
+    // counts: the pages go on answering at once, with the ranking as last committed.
+    QProcess writer;
+    writer.start(QStandardPaths::findExecutable("sqlite3"), {m_database});
+    QVERIFY(writer.waitForStarted());
+    writer.write("BEGIN EXCLUSIVE;\nINSERT INTO Stats (Nom, Place) VALUES ('Uncommitted', 1000);\n"
+                 "SELECT 'held';\n");
+    QByteArray out;
+    while (!out.contains("held")) {
+        QVERIFY(writer.waitForReadyRead(10000));
+        out += writer.readAllStandardOutput();
+    }
+    QElapsedTimer clock;
+    clock.start();
+    const Reply reply = request(m_server->port, "/ranking.json?last=1");
+    const qint64 elapsed = clock.elapsed();
+    writer.write("ROLLBACK;\n");
+    writer.closeWriteChannel();
+    QVERIFY(writer.waitForFinished(10000));
+    QCOMPARE(reply.status, 200);
+    QVERIFY(!reply.text().contains("Uncommitted"));
+    QVERIFY2(elapsed < 1500, qPrintable(QString("%1 ms").arg(elapsed)));
+}
+
+void TestRankingWeb::unreadableDatabaseAnswers503()
+{
+    const QString path = m_dir.filePath("later.db");
+    Server server;
+    QVERIFY(server.start(path));
+    // Not there yet: the server waits for it rather than creating it.
+    QCOMPARE(request(server.port, "/").status, 503);
+    QVERIFY(!QFile::exists(path));
+    {
+        QFile garbage(path);
+        QVERIFY(garbage.open(QIODevice::WriteOnly));
+        garbage.write(QByteArray(8192, 'x'));
+    }
+    for (const QByteArray target : {"/", "/ranking.json", "/player/1"}) {
+        const Reply reply = request(server.port, target);
+        QCOMPARE(reply.status, 503);
+        QVERIFY(reply.text().contains("ne peut pas être lu"));
+    }
+    QCOMPARE(request(server.port, "/style.css").status, 200);
+    QCOMPARE(request(server.port, "/nowhere").status, 404);
+
+    // Once the database is there, the same server shows it.
+    QVERIFY(QFile::remove(path));
+    QSqlQuery(m_store->database()).exec(QString("VACUUM INTO '%1'").arg(path));
+    const Reply reply = request(server.port, "/?q=zo");
+    QCOMPARE(reply.status, 200);
+    QVERIFY(reply.text().contains("zorro"));
+    QVERIFY(server.running());
+}
+
+void TestRankingWeb::rendersInARealBrowser()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    QSKIP("the browser is not run in the sanitizer build");
+#endif
+    const QString chromium = QStandardPaths::findExecutable("chromium");
+    if (chromium.isEmpty())
+        QSKIP("chromium is not installed (scripts/install-deps.sh installs it)");
+    QTemporaryDir profile;
+    const QString shot = m_dir.filePath("ranking.png");
+    const QStringList common = {"--headless",
+                                "--no-sandbox",
+                                "--disable-gpu",
+                                "--no-first-run",
+                                "--disable-background-networking",
+                                "--disable-component-update",
+                                "--disable-sync",
+                                "--user-data-dir=" + profile.path()};
+    const QString url = QString("http://127.0.0.1:%1/").arg(m_server->port);
+    QProcess browser;
+    browser.start(chromium, common + QStringList {"--dump-dom", url});
+    QVERIFY(browser.waitForFinished(120000));
+    const QString dom = QString::fromUtf8(browser.readAllStandardOutput());
+    QVERIFY2(dom.contains("<table class=\"ranking\">"), qPrintable(browser.readAllStandardError()));
+    // The page as the browser built it: no script ran, nothing a name holds became an element.
+    QVERIFY(dom.contains("<title>Classement – Tolvane</title>"));
+    QVERIFY(!dom.contains("pwned</title>"));
+    QVERIFY(!dom.contains("<img"));
+    QVERIFY(!dom.contains("<script"));
+    QCOMPARE(dom.count("<tr>"), 101);
+    QStringList shown;
+    for (const QString &nom : expected(DataStats::Ranking::Places).mid(0, 100))
+        shown << PlayerNames::visible(nom);
+    QCOMPARE(pageNames(dom), shown);
+
+    browser.start(chromium,
+                  common + QStringList {"--window-size=1280,900", "--screenshot=" + shot, url});
+    QVERIFY(browser.waitForFinished(120000));
+    QVERIFY2(QFileInfo(shot).size() > 10000, qPrintable(browser.readAllStandardError()));
+}
+
+QTEST_GUILESS_MAIN(TestRankingWeb)
+#include "test_rankingweb.moc"

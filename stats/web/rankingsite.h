@@ -1,0 +1,59 @@
+#pragma once
+
+#include "platform/result/result.h"
+#include "stats/store/datastats.h"
+#include "stats/web/webrequest.h"
+#include "stats/web/webresponse.h"
+
+#include <QString>
+
+#include <memory>
+
+/**
+ * The ranking on the web, read-only: "/" the ranking by places or by kills a page at a time,
+ * with a search by the start of a name; "/player/<id>" one player; "/ranking.json" a page's rows
+ * for other tools; "/style.css". Unknown paths answer 404, wrong parameters 400, and a database
+ * that cannot be read 503, after which the next request opens it afresh: the site never stops.
+ *
+ * Parameters of "/" and "/ranking.json": by=places|kills, q=TEXT (names that start with it, in
+ * any letter case), and at most one of after=KEY, before=KEY (KEY: the place by places,
+ * "KILLS,PLACE" by kills) and last=1.
+ */
+class RankingSite
+{
+public:
+    static constexpr int pageSize = 100;
+    static constexpr int longestSearch = 100;
+
+    /// Serves the database at \a databasePath, which it opens read-only when first asked.
+    explicit RankingSite(QString databasePath);
+    ~RankingSite();
+    RankingSite(const RankingSite &) = delete;
+    RankingSite &operator=(const RankingSite &) = delete;
+
+    /// Opens the database now; why it cannot, if so (the pages then answer 503 until it can).
+    Result<> open();
+    WebResponse handle(const WebRequest &request);
+
+    /// The headers every answer carries: a strict Content-Security-Policy among them.
+    static QList<QPair<QByteArray, QByteArray>> headers(const QByteArray &contentType);
+
+    /// What a ranking page shows, as its parameters say.
+    struct Parameters
+    {
+        DataStats::PageRequest page;
+        bool json = false;
+    };
+    /// The link to the ranking page (or its JSON) that \a parameters ask for.
+    static QString href(const Parameters &parameters);
+
+private:
+    WebResponse ranking(const QByteArray &query, bool json);
+    WebResponse player(const QByteArray &idText, const QByteArray &query);
+    WebResponse unavailable(const QString &reason);
+    static WebResponse page(int status, const QByteArray &body);
+    static WebResponse message(int status, const QString &title, const QString &text);
+
+    QString m_path;
+    std::unique_ptr<DataStats> m_store;
+};

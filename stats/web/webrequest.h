@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QByteArray>
+
+/** An HTTP request as the ranking site sees it, whatever server received it. */
+struct WebRequest
+{
+    enum class Method { Get, Head, Other };
+
+    Method method = Method::Get;
+    QByteArray path; ///< as sent, percent-encoded: "/player/12"
+    QByteArray query; ///< as sent after "?", percent-encoded; empty without one
+};
