@@ -1354,13 +1354,17 @@ Result<const std::map<qint64, qint64> *> DataStats::rankedByKills()
     const QString what = QStringLiteral("cannot read the ranking");
     QSqlQuery query(database());
     query.setForwardOnly(true);
-    // SQLite says when another connection changed the database: until then the counts hold.
-    if (!query.exec(QStringLiteral("PRAGMA data_version")) || !query.next())
-        return fail(what, query.lastError().text());
-    const qint64 version = query.value(0).toLongLong();
-    query.finish();
-    if (m_rankedByKills && m_rankedByKillsVersion == version)
-        return &*m_rankedByKills;
+    // SQLite says when another connection changed the database: until then the counts hold. A
+    // server says no such thing, and other machines write to it at any time: counted each time.
+    qint64 version = -1;
+    if (!m_postgres) {
+        if (!query.exec(QStringLiteral("PRAGMA data_version")) || !query.next())
+            return fail(what, query.lastError().text());
+        version = query.value(0).toLongLong();
+        query.finish();
+        if (m_rankedByKills && m_rankedByKillsVersion == version)
+            return &*m_rankedByKills;
+    }
     std::map<qint64, qint64> counts;
     if (!query.exec(QStringLiteral(R"(SELECT "Kills", COUNT(*) FROM "Stats" WHERE "Place" > 0 )"
                                    R"(GROUP BY "Kills")")))

@@ -179,7 +179,8 @@ Result<> PostgresStats::createSchema()
                                  QStringLiteral("Class2"),     QStringLiteral("LogProgress"),
                                  QStringLiteral("Players"),    QStringLiteral("PlayersFolded"),
                                  QStringLiteral("StatsRank"),  QStringLiteral("StatsPlace"),
-                                 QStringLiteral("StatsKills"), QStringLiteral("StatsNom")};
+                                 QStringLiteral("StatsKills"), QStringLiteral("StatsNom"),
+                                 QStringLiteral("Meta")};
     QStringList present;
     for (const QString &object : objects)
         present << QStringLiteral("(to_regclass('\"%1\"') IS NOT NULL)::int").arg(object);
@@ -223,6 +224,9 @@ Result<> PostgresStats::createSchema()
         QStringLiteral("CREATE INDEX IF NOT EXISTS \"StatsKills\" ON \"Stats\" "
                        "(\"Kills\" DESC, \"Place\")"),
         QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS \"StatsNom\" ON \"Stats\" (\"Nom\")"),
+        // Facts about the statistics as a whole, such as when an update last finished.
+        QStringLiteral("CREATE TABLE IF NOT EXISTS \"Meta\" (\"Key\" text PRIMARY KEY, "
+                       "\"Value\" text NOT NULL)"),
     };
     if (const Result<> begun = beginTransaction(); !begun)
         return begun;
