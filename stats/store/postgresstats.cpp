@@ -78,6 +78,21 @@ QString serverText(QByteArrayView bytes)
     return QString::fromUtf8(text.replace('\0', "\xef\xbf\xbd"));
 }
 
+// The server's indexes take entries of at most a third of a page: a longer name, which only a
+// forged log line can hold (the game's own are 31 bytes at most), would make every update fail
+// on its file for ever. It is kept as its first bytes, cut between two characters.
+constexpr qsizetype longestName = 2000;
+
+QByteArrayView indexable(QByteArrayView name)
+{
+    if (name.size() <= longestName)
+        return name;
+    qsizetype end = longestName;
+    while (end > 0 && (quint8(name[end]) & 0xC0) == 0x80)
+        --end;
+    return name.first(end);
+}
+
 QString lockCall(const char *function, int lock)
 {
     return QStringLiteral("SELECT %1(%2, %3)")
@@ -521,8 +536,8 @@ Result<> PostgresStats::addChunk(const std::vector<DataStats::PlayerDelta> &play
     std::vector<ArrayText> columns(std::size_t(StatsColumns::CounterCount));
     for (std::size_t p = from; p < to; ++p) {
         const DataStats::PlayerDelta &player = players[p];
-        folded.text(player.folded);
-        noms.text(player.nom);
+        folded.text(indexable(player.folded));
+        noms.text(indexable(player.nom));
         for (std::size_t c = 0; c < columns.size(); ++c)
             columns[c].number((*player.delta)[c]);
     }
@@ -554,7 +569,7 @@ Result<QString> PostgresStats::addToPlayer(const QString &nom, const DataStats::
     if (!find)
         return Result<QString>::failure(find.reason());
     QSqlQuery &query = **find;
-    query.addBindValue(serverText(folded));
+    query.addBindValue(serverText(indexable(folded)));
     if (!query.exec() || !query.next())
         return fail(QStringLiteral("cannot read the players"), query);
     const QString stored = query.value(0).toString();

@@ -70,6 +70,7 @@ private slots:
     void concurrentRunsCountEveryEventOnce();
     void machinesCountIntoOneDatabaseAtOnce();
     void keepsEachMachinesProgressApart();
+    void countsPlayersWithOverlongNames();
     void waitsForAnotherWriter_data();
     void waitsForAnotherWriter();
 
@@ -579,6 +580,29 @@ void TestUpdateRun::keepsEachMachinesProgressApart()
     QCOMPARE(row(*m_store, "A").value("Kills").toInt(), 3);
     QCOMPARE(row(*m_store, "A").value("p4_1_ak47").toInt(), 1);
     QVERIFY(!QFile::exists(path));
+}
+
+void TestUpdateRun::countsPlayersWithOverlongNames()
+{
+    // The game keeps names short, but a forged line may carry any: its player is counted like
+    // any other, and the logs after it as well.
+    QByteArray name;
+    QRandomGenerator random(5);
+    while (name.size() < 100000)
+        name += random.bounded(3) ? QByteArray::number(random.generate(), 36) : QByteArray("é€");
+    QVERIFY(TestFiles::write(m_logs + "/L1.log",
+                             log({kill(name, "B", "awp"), kill(name.toUpper(), "B", "awp")})));
+    QVERIFY(TestFiles::write(m_logs + "/L2.log", log({kill("B", "C", "ak47")})));
+    QVERIFY2(run(), qPrintable(m_error));
+    QVERIFY(QDir(m_logs).isEmpty());
+    const QMap<QString, QStringList> rows = table(*m_store);
+    QCOMPARE(rows.size(), 3);
+    const auto it = std::find_if(rows.cbegin(), rows.cend(), [&name](const QStringList &row) {
+        return row.value(StatsColumns::Nom).startsWith(QString::fromUtf8(name.left(1000)));
+    });
+    QVERIFY(it != rows.cend());
+    QCOMPARE(it->value(StatsColumns::Kills), QString("2"));
+    QCOMPARE(row(*m_store, "B").value("Kills").toInt(), 1);
 }
 
 void TestUpdateRun::waitsForAnotherWriter_data()
