@@ -138,6 +138,8 @@ void TestTolvaneCommandLine::refusesWrongCommandLines_data()
         << 1 << "127.0.0.1:1, database ranking";
     QTest::newRow("empty host") << QStringList {"--update", "--host", ""} << 2 << "--host";
     QTest::newRow("host with print") << QStringList {"--print", "--host", "a"} << 2 << "--host";
+    QTest::newRow("host with serve")
+        << QStringList {"--serve", "0", "--host", "a"} << 2 << "--host goes with";
     QTest::newRow("copy to a file")
         << QStringList {"--copy-to", "{dir}/copy.db"} << 2 << "postgresql://";
     QTest::newRow("copy from an address")
