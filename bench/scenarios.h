@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bench/benchpostgres.h"
 #include "bench/benchreport.h"
 #include "bench/childrunner.h"
 #include "bench/expectedstats.h"
@@ -33,7 +34,7 @@ struct BenchSettings
  * folder of its own holding hard links to the logs (it deletes them) and a database of its
  * own. After each update, table Stats is compared with the counts the generator tallied.
  * "import" leaves the database of many players that "smallUpdate" and "print" work on; run
- * alone, those two build it first.
+ * alone, those two build it first. "machines" counts into a PostgreSQL server (BenchPostgres).
  */
 class Scenarios
 {
@@ -72,6 +73,7 @@ private:
     void longLine();
     void listen();
     void web();
+    void machines();
 
     /// What one run of "listen" measured.
     struct ListenRun

@@ -3,6 +3,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QUrl>
 
 #include <algorithm>
 #include <utility>
@@ -37,16 +38,28 @@ bool StatsCheck::matches(const QString &databasePath)
     m_rowsRead = 0;
     const QString connection = QStringLiteral("statscheck");
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-        db.setDatabaseName(databasePath);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        // A database on a server is named by its address, its password from PGPASSWORD.
+        const QUrl address(databasePath);
+        const bool onServer = address.scheme() == QLatin1String("postgresql")
+            || address.scheme() == QLatin1String("postgres");
+        QSqlDatabase db = QSqlDatabase::addDatabase(
+            onServer ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE"), connection);
+        if (onServer) {
+            db.setHostName(address.host());
+            db.setPort(address.port(5432));
+            db.setUserName(address.userName());
+            db.setDatabaseName(address.path().mid(1));
+        } else {
+            db.setDatabaseName(databasePath);
+            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        }
         if (db.open()) {
-            QStringList names {QStringLiteral("Place"), QStringLiteral("Nom")};
+            QStringList names {QStringLiteral("\"Place\""), QStringLiteral("\"Nom\"")};
             for (const char *column : ExpectedStats::columns())
                 names << QLatin1Char('"') + QString::fromUtf8(column) + QLatin1Char('"');
             QSqlQuery query(db);
             query.setForwardOnly(true);
-            if (query.exec(QStringLiteral("SELECT %1 FROM Stats").arg(names.join(u", "))))
+            if (query.exec(QStringLiteral("SELECT %1 FROM \"Stats\"").arg(names.join(u", "))))
                 compareRows(query);
             else
                 differ(QStringLiteral("cannot read table Stats: %1").arg(query.lastError().text()));

@@ -19,6 +19,9 @@ packages=(
     dpkg-dev
     # The window tests keep the database busy from a second process with these two.
     sqlite3 util-linux
+    # The store's tests and the several-servers benchmark run against a throw-away PostgreSQL
+    # server (pg_virtualenv, from postgresql-common), reached through Qt's own driver.
+    postgresql postgresql-common libqt6sql6-psql
     # The web tests look at the ranking page in a real headless browser.
     chromium
 )

@@ -8,8 +8,10 @@
 #include "stats/listener/senderpolicy.h"
 #include "stats/store/datastats.h"
 #include "stats/store/playernames.h"
+#include "stats/store/postgresaddress.h"
 #include "stats/store/statscolumns.h"
 #include "stats/store/statspaths.h"
+#include "stats/store/tolvanesettings.h"
 #include "stats/web/rankingsite.h"
 #include "stats/web/staticexport.h"
 #include "stats/web/webserver.h"
@@ -28,42 +30,60 @@
 
 namespace {
 
-const char *usage = "Usage: tolvane [--logs DIR] [--db FILE]   open the ranking window\n"
-                    "       tolvane --update [--logs DIR] [--db FILE] [--wait SECONDS]\n"
-                    "       tolvane --print [--by places|kills] [--db FILE]\n"
-                    "       tolvane --store [--logs DIR] [--db FILE]\n"
-                    "       tolvane --listen [ADDRESS:]PORT [--allow ADDRESS[:PORT][/SECRET]]...\n"
-                    "               [--interval SECONDS] [--logs DIR] [--db FILE]\n"
-                    "       tolvane --serve [ADDRESS:]PORT [--db FILE]\n"
-                    "       tolvane --html DIR [--db FILE]\n"
-                    "\n"
-                    "  --update      count every L*.log file of the log folder into the\n"
-                    "                statistics, delete the finished files, rank the players\n"
-                    "  --print       print the ranking as a table (by places unless --by kills)\n"
-                    "  --store       keep the log folder and the database given for the runs\n"
-                    "                that follow, such as the timer's\n"
-                    "  --listen [ADDRESS:]PORT  receive the log lines game servers send over\n"
-                    "                UDP (log on; logaddress_add on the server) and count them\n"
-                    "                every --interval seconds (default 60); port 0 takes a\n"
-                    "                free one\n"
-                    "  --allow ADDRESS[:PORT][/SECRET]  a game server --listen accepts, with the\n"
-                    "                sv_logsecret it must send (default: this machine only)\n"
-                    "  --serve [ADDRESS:]PORT  serve the ranking as web pages, read-only, on\n"
-                    "                PORT of ADDRESS (default 127.0.0.1; [::1] for IPv6);\n"
-                    "                port 0 takes a free port; the address is printed\n"
-                    "  --html DIR    write the first pages of both orders and the pages of the\n"
-                    "                best players into DIR, replacing its previous set at once\n"
-                    "  --logs DIR    log folder for this run (default: the stored one); for\n"
-                    "                --listen, the folder its spool files go to (default:\n"
-                    "                Spool in the user's data folder)\n"
-                    "  --db FILE     database for this run (default: the stored one, else\n"
-                    "                Stats.db in the user's data folder)\n"
-                    "  --wait SECONDS  how long --update waits for another update of the same\n"
-                    "                database to finish (default 300); past it, exit status 3\n"
-                    "  --help        show this text\n"
-                    "  --version     show the version\n";
+const char *usage =
+    "Usage: tolvane [--logs DIR] [--db FILE] [--host ID]   open the ranking window\n"
+    "       tolvane --update [--logs DIR] [--db FILE] [--host ID] [--wait SECONDS]\n"
+    "       tolvane --print [--by places|kills] [--db FILE]\n"
+    "       tolvane --store [--logs DIR] [--db FILE] [--host ID]\n"
+    "       tolvane --copy-to URI [--db FILE] [--host ID]\n"
+    "       tolvane --listen [ADDRESS:]PORT [--allow ADDRESS[:PORT][/SECRET]]...\n"
+    "               [--interval SECONDS] [--logs DIR] [--db FILE] [--host ID]\n"
+    "       tolvane --serve [ADDRESS:]PORT [--db FILE]\n"
+    "       tolvane --html DIR [--db FILE]\n"
+    "\n"
+    "  --update      count every L*.log file of the log folder into the\n"
+    "                statistics, delete the finished files, rank the players\n"
+    "  --print       print the ranking as a table (by places unless --by kills)\n"
+    "  --store       keep the log folder, the database and the host given for\n"
+    "                the runs that follow, such as the timer's\n"
+    "  --copy-to URI  copy the statistics of a database file into an empty\n"
+    "                PostgreSQL database, postgresql://[user@]host[:port]/name\n"
+    "  --listen [ADDRESS:]PORT  receive the log lines game servers send over\n"
+    "                UDP (log on; logaddress_add on the server) and count them\n"
+    "                every --interval seconds (default 60); port 0 takes a\n"
+    "                free one\n"
+    "  --allow ADDRESS[:PORT][/SECRET]  a game server --listen accepts, with the\n"
+    "                sv_logsecret it must send (default: this machine only)\n"
+    "  --serve [ADDRESS:]PORT  serve the ranking as web pages, read-only, on\n"
+    "                PORT of ADDRESS (default 127.0.0.1; [::1] for IPv6);\n"
+    "                port 0 takes a free port; the address is printed\n"
+    "  --html DIR    write the first pages of both orders and the pages of the\n"
+    "                best players into DIR, replacing its previous set at once\n"
+    "  --logs DIR    log folder for this run (default: the stored one); for\n"
+    "                --listen, the folder its spool files go to (default:\n"
+    "                Spool in the user's data folder)\n"
+    "  --db FILE     database for this run (default: the stored one, else\n"
+    "                Stats.db in the user's data folder): a file, or a\n"
+    "                PostgreSQL database that several machines share,\n"
+    "                postgresql://[user@]host[:port]/name (the password from\n"
+    "                PGPASSWORD or ~/.pgpass)\n"
+    "  --host ID     the name of this machine in the shared database's record\n"
+    "                of its logs (default: the stored one, else its machine id)\n"
+    "  --wait SECONDS  how long --update waits for another update of the same\n"
+    "                database to finish (default 300); past it, exit status 3\n"
+    "  --help        show this text\n"
+    "  --version     show the version\n";
 
-const char *neitherAction = "give one of --update, --print, --store, --listen, --serve and --html";
+const char *neitherAction =
+    "give one of --update, --print, --store, --copy-to, --listen, --serve and --html";
+
+// A database as people are shown it: a file in the system's own form, an address without its
+// password.
+QString shownDatabase(const QString &database)
+{
+    return DataStats::isAddress(database) ? PostgresAddress::withoutPassword(database)
+                                          : QDir::toNativeSeparators(database);
+}
 
 } // namespace
 
@@ -74,6 +94,8 @@ TolvaneCommandLine::Request TolvaneCommandLine::parse(const QStringList &argumen
     const QCommandLineOption update(QStringLiteral("update"));
     const QCommandLineOption print(QStringLiteral("print"));
     const QCommandLineOption store(QStringLiteral("store"));
+    const QCommandLineOption copyTo(QStringLiteral("copy-to"), {}, QStringLiteral("URI"));
+    const QCommandLineOption host(QStringLiteral("host"), {}, QStringLiteral("ID"));
     const QCommandLineOption logs(QStringLiteral("logs"), {}, QStringLiteral("DIR"));
     const QCommandLineOption db(QStringLiteral("db"), {}, QStringLiteral("FILE"));
     const QCommandLineOption by(QStringLiteral("by"), {}, QStringLiteral("ORDER"),
@@ -86,8 +108,8 @@ TolvaneCommandLine::Request TolvaneCommandLine::parse(const QStringList &argumen
     const QCommandLineOption html(QStringLiteral("html"), {}, QStringLiteral("DIR"));
     const QCommandLineOption help(QStringList {QStringLiteral("help"), QStringLiteral("h")});
     const QCommandLineOption version(QStringLiteral("version"));
-    parser.addOptions({update, print, store, serve, html, logs, db, by, wait, listen, allow,
-                       interval, help, version});
+    parser.addOptions({update, print, store, copyTo, serve, html, logs, db, host, by, wait, listen,
+                       allow, interval, help, version});
 
     Request request;
     auto wrong = [&request](const QString &why) {
@@ -110,11 +132,20 @@ TolvaneCommandLine::Request TolvaneCommandLine::parse(const QStringList &argumen
     }
     request.logFolder = parser.value(logs);
     request.database = parser.value(db);
+    request.host = parser.value(host);
+    // Of the addresses only PostgreSQL's name a database; any other must not become a folder
+    // named "mysql:".
+    if (!DataStats::isSupported(request.database))
+        return wrong(QStringLiteral("--db takes a database file or a postgresql:// address; %1 is "
+                                    "another kind of address")
+                         .arg(PostgresAddress::withoutPassword(request.database)));
+    if (parser.isSet(host) && request.host.trimmed().isEmpty())
+        return wrong(QStringLiteral("--host takes a name for this machine"));
     const int actions = int(parser.isSet(update)) + int(parser.isSet(print))
-        + int(parser.isSet(store)) + int(parser.isSet(listen)) + int(parser.isSet(serve))
-        + int(parser.isSet(html));
+        + int(parser.isSet(store)) + int(parser.isSet(copyTo)) + int(parser.isSet(listen))
+        + int(parser.isSet(serve)) + int(parser.isSet(html));
     if (actions == 0) {
-        // The windows take a folder and a database, and nothing else.
+        // The windows take a folder, a database and a host, and nothing else.
         if (parser.isSet(by) || parser.isSet(wait) || parser.isSet(allow) || parser.isSet(interval)
             || (parser.isSet(logs) && request.logFolder.isEmpty())
             || (parser.isSet(db) && request.database.isEmpty()))
@@ -124,15 +155,23 @@ TolvaneCommandLine::Request TolvaneCommandLine::parse(const QStringList &argumen
     }
     if (actions > 1)
         return wrong(QLatin1String(neitherAction));
-    if (DataStats::isAddress(request.database))
-        return wrong(QStringLiteral("--db takes a database file; %1 is an address, and databases "
-                                    "on a server are not supported")
-                         .arg(request.database));
+    if (parser.isSet(copyTo)) {
+        request.copyTo = parser.value(copyTo);
+        if (!PostgresAddress::isPostgres(request.copyTo))
+            return wrong(QStringLiteral("--copy-to takes a postgresql:// address, not %1")
+                             .arg(request.copyTo));
+        if (PostgresAddress::isPostgres(request.database))
+            return wrong(QStringLiteral("--copy-to copies a database file, given with --db FILE"));
+        if (parser.isSet(logs) || parser.isSet(by) || parser.isSet(wait))
+            return wrong(QStringLiteral("--copy-to takes --db and --host only"));
+        request.action = Request::Action::CopyTo;
+        return request;
+    }
     if (parser.isSet(store)) {
         if (parser.isSet(by) || parser.isSet(wait) || parser.isSet(allow) || parser.isSet(interval))
-            return wrong(QStringLiteral("--store takes --logs and --db only"));
-        if (request.logFolder.isEmpty() && request.database.isEmpty())
-            return wrong(QStringLiteral("--store needs --logs DIR or --db FILE"));
+            return wrong(QStringLiteral("--store takes --logs, --db and --host only"));
+        if (request.logFolder.isEmpty() && request.database.isEmpty() && request.host.isEmpty())
+            return wrong(QStringLiteral("--store needs --logs DIR, --db FILE or --host ID"));
         request.action = Request::Action::Store;
         return request;
     }
@@ -174,6 +213,8 @@ TolvaneCommandLine::Request TolvaneCommandLine::parse(const QStringList &argumen
             return wrong(QStringLiteral("--logs goes with --update"));
         if (parser.isSet(wait))
             return wrong(QStringLiteral("--wait goes with --update"));
+        if (parser.isSet(host))
+            return wrong(QStringLiteral("--host goes with --update"));
         if (parser.isSet(by))
             return wrong(
                 QStringLiteral("--by goes with --print; %1 shows both orders").arg(action));
@@ -219,6 +260,8 @@ TolvaneCommandLine::Request TolvaneCommandLine::parse(const QStringList &argumen
     }
     if (parser.isSet(logs))
         return wrong(QStringLiteral("--logs goes with --update"));
+    if (parser.isSet(host))
+        return wrong(QStringLiteral("--host goes with --update"));
     if (parser.isSet(wait))
         return wrong(QStringLiteral("--wait goes with --update"));
     const QString order = parser.value(by).toLower();
@@ -253,11 +296,13 @@ int TolvaneCommandLine::run(const Request &request)
         m_out << "tolvane " << QCoreApplication::applicationVersion() << "\n";
         return 0;
     case Request::Action::Update:
-        return update(request.logFolder, request.database, request.wait);
+        return update(request.logFolder, request.database, request.host, request.wait);
     case Request::Action::Print:
         return print(request.order, request.database);
     case Request::Action::Store:
-        return store(request.logFolder, request.database);
+        return store(request.logFolder, request.database, request.host);
+    case Request::Action::CopyTo:
+        return copyTo(request.copyTo, request.database, request.host);
     case Request::Action::Listen:
         return listen(request);
     case Request::Action::Serve:
@@ -295,7 +340,7 @@ struct WaitNotice final : UpdateObserver
 
 } // namespace
 
-int TolvaneCommandLine::update(const QString &logs, const QString &database,
+int TolvaneCommandLine::update(const QString &logs, const QString &database, const QString &host,
                                std::chrono::milliseconds waitBound)
 {
     StatsPaths paths(m_settings);
@@ -314,6 +359,8 @@ int TolvaneCommandLine::update(const QString &logs, const QString &database,
     }
     const QString path = database.isEmpty() ? paths.databasePath() : database;
     DataStats store;
+    store.setHost(host.isEmpty() ? paths.host() : host);
+    // A database that cannot be reached leaves every log where it is.
     if (const Result<> opened = store.open(path); !opened) {
         m_err << "tolvane: " << opened.reason() << "\n";
         m_err.flush();
@@ -321,7 +368,8 @@ int TolvaneCommandLine::update(const QString &logs, const QString &database,
     }
     UpdateRun run(store, logFolder);
     run.setWaitBound(waitBound);
-    WaitNotice notice(m_err, QDir::toNativeSeparators(path));
+    WaitNotice notice(m_err,
+                      DataStats::isAddress(path) ? store.path() : QDir::toNativeSeparators(path));
     if (const Result<> counted = run.run(&notice); !counted) {
         if (run.timedOut()) {
             m_err << "tolvane: nothing was counted: " << counted.reason() << "\n";
@@ -380,7 +428,7 @@ int TolvaneCommandLine::print(DataStats::Ranking order, const QString &database)
     }
     QSqlQuery names(store.database());
     names.setForwardOnly(true);
-    if (!names.exec(QStringLiteral("SELECT Nom FROM Stats")))
+    if (!names.exec(QStringLiteral("SELECT \"Nom\" FROM \"Stats\"")))
         return failed(QStringLiteral("cannot read the ranking: ") + names.lastError().text());
     while (names.next())
         widths[StatsColumns::Nom] = std::max(
@@ -420,7 +468,7 @@ int TolvaneCommandLine::print(DataStats::Ranking order, const QString &database)
     return 0;
 }
 
-int TolvaneCommandLine::store(const QString &logs, const QString &database)
+int TolvaneCommandLine::store(const QString &logs, const QString &database, const QString &host)
 {
     auto failed = [this](const QString &reason) {
         m_err << "tolvane: " << reason << "\n";
@@ -439,11 +487,54 @@ int TolvaneCommandLine::store(const QString &logs, const QString &database)
         m_out << "log folder: " << QDir::toNativeSeparators(folder.absoluteFilePath()) << "\n";
     }
     if (!database.isEmpty()) {
-        const QString path = QFileInfo(database).absoluteFilePath();
+        // An address is kept as given but for its password, which stays where libpq finds it.
+        const bool address = DataStats::isAddress(database);
+        const QString path = address ? PostgresAddress::withoutPassword(database)
+                                     : QFileInfo(database).absoluteFilePath();
         if (const Result<> stored = paths.setDatabasePath(path); !stored)
             return failed(stored.reason());
-        m_out << "database: " << QDir::toNativeSeparators(path) << "\n";
+        m_out << "database: " << (address ? path : QDir::toNativeSeparators(path)) << "\n";
+        if (address && path != database)
+            m_out << "the password of the address is not kept: give it in ~/.pgpass\n";
     }
+    if (!host.isEmpty()) {
+        if (const Result<> stored =
+                TolvaneSettings(m_settings).setValue(TolvaneSettings::Key::Host, host.trimmed());
+            !stored)
+            return failed(stored.reason());
+        m_out << "host: " << host.trimmed() << "\n";
+    }
+    m_out.flush();
+    return 0;
+}
+
+int TolvaneCommandLine::copyTo(const QString &target, const QString &database, const QString &host)
+{
+    auto failed = [this](const QString &reason) {
+        m_err << "tolvane: " << reason << "\n";
+        m_err.flush();
+        return 1;
+    };
+    StatsPaths paths(m_settings);
+    DataStats source;
+    source.setHost(host.isEmpty() ? paths.host() : host);
+    if (const Result<> opened = source.open(database.isEmpty() ? paths.databasePath() : database,
+                                            DataStats::Access::ReadOnly);
+        !opened)
+        return failed(opened.reason());
+    DataStats copy;
+    if (const Result<> opened = copy.open(target); !opened)
+        return failed(opened.reason());
+    // A machine that counts into the new database meanwhile waits for the copy.
+    if (const Result<> locked = copy.lockWriter(UpdateRun::defaultWaitBound); !locked)
+        return failed(locked.reason());
+    const Result<DataStats::CopySummary> copied = copy.copyFrom(source);
+    copy.unlockWriter();
+    if (!copied)
+        return failed(copied.reason());
+    m_out << "copied " << copied->rows << " players, " << copied->keys << " player keys and "
+          << copied->progress << " log progress records from " << source.path() << " to "
+          << copy.path() << "\n";
     m_out.flush();
     return 0;
 }
@@ -459,8 +550,11 @@ int TolvaneCommandLine::listen(const Request &request)
     options.program = QCoreApplication::applicationFilePath();
     if (!request.database.isEmpty())
         options.updateArguments << QStringLiteral("--db") << request.database;
-    options.database = QDir::toNativeSeparators(request.database.isEmpty() ? paths.databasePath()
-                                                                           : request.database);
+    // Each machine's listener counts into a shared database under its own name.
+    if (!request.host.isEmpty())
+        options.updateArguments << QStringLiteral("--host") << request.host;
+    options.database =
+        shownDatabase(request.database.isEmpty() ? paths.databasePath() : request.database);
     options.interval = request.interval;
     options.silence = LogListener::silenceFromEnvironment();
     // The listener reports what the update will make of each line, by the update's own rules.
@@ -509,8 +603,8 @@ int TolvaneCommandLine::serve(const QString &address, quint16 port, const QStrin
     const QString shown = host.protocol() == QAbstractSocket::IPv6Protocol
         ? QStringLiteral("[%1]").arg(address)
         : address;
-    m_out << "tolvane: serving the ranking of " << QDir::toNativeSeparators(path) << " at http://"
-          << shown << ":" << *listening << "/\n";
+    m_out << "tolvane: serving the ranking of " << shownDatabase(path) << " at http://" << shown
+          << ":" << *listening << "/\n";
     m_out.flush();
     return QCoreApplication::exec();
 }

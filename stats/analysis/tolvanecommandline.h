@@ -17,12 +17,15 @@ class SettingsStore;
  * "--update [--logs DIR] [--db FILE] [--wait SECONDS]" counts the logs and prints a one-line
  * summary,
  * "--print [--by places|kills] [--db FILE]" prints the ranking as an aligned table,
- * "--store [--logs DIR] [--db FILE]" keeps a log folder and a database for the runs that follow
- * (a timer's plain "--update" among them),
+ * "--store [--logs DIR] [--db FILE] [--host ID]" keeps a log folder, a database and a host for
+ * the runs that follow (a timer's plain "--update" among them),
+ * "--copy-to URI [--db FILE]" copies a database file into an empty PostgreSQL database,
  * "--listen [ADDRESS:]PORT [--allow ADDRESS[:PORT][/SECRET]]... [--interval SECONDS] [--logs DIR]
  * [--db FILE]" receives the game servers' log stream over UDP and counts it as it comes,
  * "--serve [ADDRESS:]PORT [--db FILE]" serves the ranking as web pages, and
  * "--html DIR [--db FILE]" writes its first pages as static files.
+ * The database is a file or a postgresql:// address; several machines that count into one
+ * database tell their logs apart by their host.
  * Options take their value after a blank or after "=" alike.
  */
 class TolvaneCommandLine
@@ -36,6 +39,7 @@ public:
             Update,
             Print,
             Store,
+            CopyTo,
             Listen,
             Serve,
             Html,
@@ -47,6 +51,8 @@ public:
         Action action = Action::Windows;
         QString logFolder; ///< --logs; empty for the stored one
         QString database; ///< --db; empty for the stored one
+        QString host; ///< --host; empty for the stored one
+        QString copyTo; ///< --copy-to
         DataStats::Ranking order = DataStats::Ranking::Places; ///< --by
         std::chrono::seconds wait = UpdateRun::defaultWaitBound; ///< --wait
         QString listen; ///< --listen: [ADDRESS:]PORT
@@ -70,9 +76,11 @@ public:
     int run(const Request &request);
 
 private:
-    int update(const QString &logs, const QString &database, std::chrono::milliseconds waitBound);
+    int update(const QString &logs, const QString &database, const QString &host,
+               std::chrono::milliseconds waitBound);
     int print(DataStats::Ranking order, const QString &database);
-    int store(const QString &logs, const QString &database);
+    int store(const QString &logs, const QString &database, const QString &host);
+    int copyTo(const QString &target, const QString &database, const QString &host);
     int listen(const Request &request);
     int serve(const QString &address, quint16 port, const QString &database);
     int html(const QString &folder, const QString &database);

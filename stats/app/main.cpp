@@ -36,7 +36,7 @@ int runWindows(int argc, char **argv, const TolvaneCommandLine::Request &request
 
     SettingsStore stored;
     OverlaySettings settings(stored);
-    WindowedStart::overlayPaths(settings, request.logFolder, request.database);
+    WindowedStart::overlayPaths(settings, request.logFolder, request.database, request.host);
     QtDialogs dialogs;
     DataStats store;
     if (!WindowedStart::prepare(settings, dialogs, store))

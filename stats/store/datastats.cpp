@@ -1,8 +1,11 @@
 #include "stats/store/datastats.h"
 
 #include "platform/files/exclusivelock.h"
+#include "stats/store/postgresaddress.h"
+#include "stats/store/postgresstats.h"
 #include "stats/store/rankingsource.h"
 #include "stats/store/sqlitestatement.h"
+#include "stats/store/tolvanesettings.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -25,18 +28,9 @@
 
 namespace {
 
-QString quoted(std::string_view column)
-{
-    return QLatin1Char('"') + QString::fromUtf8(column.data(), qsizetype(column.size()))
-        + QLatin1Char('"');
-}
-
 QStringList counterColumns()
 {
-    QStringList columns;
-    for (int c = StatsColumns::FirstCounter; c < StatsColumns::Count; ++c)
-        columns << quoted(StatsColumns::names[std::size_t(c)]);
-    return columns;
+    return StatsColumns::quotedCounters();
 }
 
 QString nextConnectionName()
@@ -73,12 +67,16 @@ QStringList indexStatements(bool withNom = true)
 
 } // namespace
 
-DataStats::DataStats() : m_connectionName(nextConnectionName()) { }
+DataStats::DataStats()
+    : m_connectionName(nextConnectionName()),
+      m_host(TolvaneSettings::defaultValue(TolvaneSettings::Key::Host))
+{ }
 
 DataStats::~DataStats()
 {
     m_rsClass.reset();
     m_rsClass2.reset();
+    m_postgres.reset();
     m_insertKey.reset();
     m_findKey.reset();
     m_addToRow.reset();
@@ -93,7 +91,8 @@ DataStats::~DataStats()
 
 DataStats::Failure DataStats::fail(const QString &what, const QString &why) const
 {
-    return {QStringLiteral("%1 (%2): %3").arg(what, QDir::toNativeSeparators(m_path), why)};
+    return {QStringLiteral("%1 (%2): %3")
+                .arg(what, m_postgres ? m_path : QDir::toNativeSeparators(m_path), why)};
 }
 
 bool DataStats::isAddress(const QString &location)
@@ -102,15 +101,35 @@ bool DataStats::isAddress(const QString &location)
     return scheme.match(location).hasMatch();
 }
 
+bool DataStats::isSupported(const QString &location)
+{
+    return !isAddress(location) || PostgresAddress::isPostgres(location);
+}
+
 Result<> DataStats::open(const QString &path, Access access)
 {
     m_path = path;
     m_access = access;
     m_mergedOnOpen = 0;
+    m_postgres.reset();
     const QString cannotOpen = QStringLiteral("cannot open the database");
+    if (PostgresAddress::isPostgres(path)) {
+        // The password an address may hold is used to connect, and never shown.
+        m_path = PostgresAddress::withoutPassword(path);
+        const Result<PostgresAddress> address = PostgresAddress::parse(path);
+        if (!address)
+            return fail(cannotOpen, address.reason());
+        auto postgres = std::make_unique<PostgresStats>(m_connectionName, m_path);
+        if (const Result<> opened = postgres->open(*address, access); !opened)
+            return opened;
+        m_postgres = std::move(postgres);
+        return access == Access::ReadOnly ? Result<> {} : mendOnOpen();
+    }
     if (isAddress(path))
         return fail(cannotOpen,
-                    QStringLiteral("a database on a server is not supported; give a file"));
+                    QStringLiteral("of the databases on a server only PostgreSQL's, "
+                                   "postgresql://..., are supported; give one, or a "
+                                   "file"));
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE")))
         return fail(cannotOpen, QStringLiteral("the Qt SQLite driver is not installed"));
     const QFileInfo info(path);
@@ -125,6 +144,9 @@ Result<> DataStats::open(const QString &path, Access access)
                     QStringLiteral("cannot create the folder %1").arg(info.absolutePath()));
     }
 
+    if (QSqlDatabase::contains(m_connectionName)
+        && QSqlDatabase::database(m_connectionName, false).driverName() != QLatin1String("QSQLITE"))
+        QSqlDatabase::removeDatabase(m_connectionName);
     QSqlDatabase db = QSqlDatabase::contains(m_connectionName)
         ? QSqlDatabase::database(m_connectionName, false)
         : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
@@ -165,12 +187,16 @@ Result<> DataStats::open(const QString &path, Access access)
         db.close();
         return schema;
     }
+    return mendOnOpen();
+}
 
+Result<> DataStats::mendOnOpen()
+{
     // Rows left by older versions, or by two runs that once raced, are merged now if nobody
     // else is writing; otherwise the writer that holds the lock mends them before it counts.
     const Result<bool> mend = needsMend();
     if (!mend) {
-        db.close();
+        database().close();
         return passOn(mend);
     }
     // The places of merged rows are put right by the next ranking pass.
@@ -178,7 +204,7 @@ Result<> DataStats::open(const QString &path, Access access)
         const Result<int> merged = mendPlayers();
         unlockWriter();
         if (!merged) {
-            db.close();
+            database().close();
             return passOn(merged);
         }
         m_mergedOnOpen = *merged;
@@ -202,7 +228,7 @@ Result<> DataStats::createSchema()
 {
     QStringList columns;
     for (int c = 0; c < StatsColumns::Count; ++c) {
-        const QString name = quoted(StatsColumns::names[std::size_t(c)]);
+        const QString name = StatsColumns::quoted(c);
         columns << (c == StatsColumns::Nom ? name + QStringLiteral(" TEXT NOT NULL DEFAULT ''")
                                            : name + QStringLiteral(" INTEGER NOT NULL DEFAULT 0"));
     }
@@ -213,10 +239,11 @@ Result<> DataStats::createSchema()
                            "ORDER BY Kills DESC, Place"),
             QStringLiteral(
                 "CREATE VIEW IF NOT EXISTS Class2 AS SELECT * FROM Stats ORDER BY Place"),
-            // How far each log file has been counted, committed with that file's counts.
-            QStringLiteral("CREATE TABLE IF NOT EXISTS LogProgress (File TEXT PRIMARY KEY, "
-                           "ByteOffset INTEGER NOT NULL, HeadDigest BLOB NOT NULL, "
-                           "HeadLength INTEGER NOT NULL)"),
+            // How far each machine counted each of its log files, committed with that file's
+            // counts.
+            QStringLiteral("CREATE TABLE IF NOT EXISTS LogProgress (Host TEXT NOT NULL, "
+                           "File TEXT NOT NULL, ByteOffset INTEGER NOT NULL, HeadDigest BLOB NOT "
+                           "NULL, HeadLength INTEGER NOT NULL, PRIMARY KEY (Host, File))"),
             // One key per player: the case-folded name, unique, with the spelling of its row.
             QStringLiteral("CREATE TABLE IF NOT EXISTS Players (Id INTEGER PRIMARY KEY, "
                            "Folded TEXT NOT NULL, Nom TEXT NOT NULL)"),
@@ -226,30 +253,68 @@ Result<> DataStats::createSchema()
         }
         + indexStatements(false);
     // Opening an existing database writes nothing: a commit costs a sync of the disk.
+    const QString complete = QStringLiteral(
+        "SELECT (SELECT COUNT(*) FROM sqlite_master WHERE name IN ('Stats', 'Class', 'Class2', "
+        "'LogProgress', 'Players', 'Meta', 'PlayersFolded', 'StatsRank', 'StatsPlace', "
+        "'StatsKills')) "
+        "+ (SELECT COUNT(*) FROM pragma_table_info('LogProgress') WHERE name = 'Host')");
     QSqlQuery existing(database());
-    if (existing.exec(QStringLiteral(
-            "SELECT COUNT(*) FROM sqlite_master WHERE name IN ('Stats', 'Class', 'Class2', "
-            "'LogProgress', 'Players', 'Meta', 'PlayersFolded', 'StatsRank', "
-            "'StatsPlace', 'StatsKills')"))
-        && existing.next() && existing.value(0).toInt() == statements.size())
+    if (existing.exec(complete) && existing.next()
+        && existing.value(0).toInt() == statements.size() + 1)
         return {};
     existing.finish();
     // Several programs may create the schema at once: one transaction each, one at a time.
     if (const Result<> begun = beginTransaction(); !begun)
         return begun;
     QSqlQuery query(database());
+    // An older LogProgress first, as the table created below would take its name.
+    Result<> created = addHostToProgress();
     for (const QString &statement : statements) {
-        if (!query.exec(statement)) {
-            const QString reason = query.lastError().text();
-            rollback();
-            return fail(QStringLiteral("cannot create the tables"), reason);
-        }
+        if (created && !query.exec(statement))
+            created = fail(QStringLiteral("cannot create the tables"), query.lastError().text());
+    }
+    if (!created) {
+        rollback();
+        return created;
     }
     return commit();
 }
 
+Result<> DataStats::addHostToProgress()
+{
+    QSqlQuery query(database());
+    if (!query.exec(QStringLiteral(
+            "SELECT (SELECT COUNT(*) FROM sqlite_master WHERE name = 'LogProgress'), "
+            "(SELECT COUNT(*) FROM pragma_table_info('LogProgress') WHERE name = 'Host')"))
+        || !query.next())
+        return fail(QStringLiteral("cannot read the log progress"), query.lastError().text());
+    if (query.value(0).toInt() == 0 || query.value(1).toInt() == 1)
+        return {};
+    query.finish();
+    const QString what = QStringLiteral("cannot record the log progress of several machines");
+    QSqlQuery copy(database());
+    if (!query.exec(QStringLiteral("ALTER TABLE LogProgress RENAME TO LogProgressBefore"))
+        || !query.exec(QStringLiteral(
+            "CREATE TABLE LogProgress (Host TEXT NOT NULL, File TEXT NOT NULL, ByteOffset "
+            "INTEGER NOT NULL, HeadDigest BLOB NOT NULL, HeadLength INTEGER NOT NULL, "
+            "PRIMARY KEY (Host, File))"))
+        || !copy.prepare(QStringLiteral(
+            "INSERT INTO LogProgress (Host, File, ByteOffset, HeadDigest, HeadLength) SELECT ?, "
+            "File, ByteOffset, HeadDigest, HeadLength FROM LogProgressBefore")))
+        return fail(
+            what, query.lastError().isValid() ? query.lastError().text() : copy.lastError().text());
+    copy.addBindValue(m_host);
+    if (!copy.exec())
+        return fail(what, copy.lastError().text());
+    if (!query.exec(QStringLiteral("DROP TABLE LogProgressBefore")))
+        return fail(what, query.lastError().text());
+    return {};
+}
+
 Result<bool> DataStats::needsMend()
 {
+    if (m_postgres)
+        return m_postgres->needsMend();
     QSqlQuery query(database());
     if (!query.exec(QStringLiteral("SELECT (SELECT COUNT(*) FROM sqlite_master WHERE type = "
                                    "'index' AND name = '%1'), (SELECT COUNT(*) FROM Stats), "
@@ -263,6 +328,8 @@ Result<bool> DataStats::needsMend()
 
 Result<int> DataStats::mendPlayers()
 {
+    if (m_postgres)
+        return m_postgres->mendPlayers();
     const QString what = QStringLiteral("cannot mend the players");
     if (!holdsWriterLock())
         return fail(what, QStringLiteral("another program is writing"));
@@ -391,6 +458,8 @@ Result<> DataStats::lockWriter(std::chrono::milliseconds bound,
                                const std::function<void(std::chrono::milliseconds)> &whileWaiting)
 {
     m_lockTimedOut = false;
+    if (m_postgres)
+        return m_postgres->lockWriter(bound, whileWaiting, m_lockTimedOut);
     if (!m_writerLock)
         m_writerLock = std::make_unique<ExclusiveLock>(m_path + QStringLiteral(".lock"));
     QElapsedTimer waited;
@@ -424,19 +493,24 @@ Result<> DataStats::lockWriter(std::chrono::milliseconds bound,
 
 void DataStats::unlockWriter()
 {
+    if (m_postgres)
+        m_postgres->unlockWriter();
     if (m_writerLock)
         m_writerLock->unlock();
 }
 
 bool DataStats::holdsWriterLock() const
 {
+    if (m_postgres)
+        return m_postgres->holdsWriterLock();
     return m_writerLock && m_writerLock->isLocked();
 }
 
 QString DataStats::rankingQuery(Ranking order)
 {
-    return order == Ranking::Kills ? QStringLiteral("SELECT * FROM Class")
-                                   : QStringLiteral("SELECT * FROM Class2");
+    // Quoted, for the engines that would take Class for class otherwise.
+    return order == Ranking::Kills ? QStringLiteral("SELECT * FROM \"Class\"")
+                                   : QStringLiteral("SELECT * FROM \"Class2\"");
 }
 
 RankingSource *DataStats::recordSource(const QString &dataMember)
@@ -454,7 +528,7 @@ RankingSource *DataStats::recordSource(const QString &dataMember)
     if (!*set)
         // Both orders list every row of Stats, which its own count reads from an index.
         *set = std::make_unique<RankingSource>(database(), rankingQuery(order),
-                                               QStringLiteral("SELECT COUNT(*) FROM Stats"));
+                                               QStringLiteral("SELECT COUNT(*) FROM \"Stats\""));
     // Nothing to show: the grid stays empty.
     if (!(*set)->isOpen() && !(*set)->open())
         return nullptr;
@@ -471,6 +545,8 @@ void DataStats::closeRecordSets()
 
 Result<> DataStats::beginTransaction()
 {
+    if (m_postgres)
+        return m_postgres->beginTransaction();
     // Immediate: two writers queue at the start instead of failing when both upgrade a read.
     QSqlQuery query(database());
     if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")))
@@ -480,6 +556,8 @@ Result<> DataStats::beginTransaction()
 
 Result<> DataStats::commit()
 {
+    if (m_postgres)
+        return m_postgres->commit();
     QSqlQuery query(database());
     if (!query.exec(QStringLiteral("COMMIT"))) {
         const QString reason = query.lastError().text();
@@ -491,6 +569,10 @@ Result<> DataStats::commit()
 
 void DataStats::rollback()
 {
+    if (m_postgres) {
+        m_postgres->rollback();
+        return;
+    }
     QSqlQuery(database()).exec(QStringLiteral("ROLLBACK"));
 }
 
@@ -522,6 +604,8 @@ Result<SqliteStatement *> DataStats::prepared(std::unique_ptr<SqliteStatement> &
 
 Result<> DataStats::addToPlayers(const std::vector<PlayerDelta> &players, bool rankingFollows)
 {
+    if (m_postgres)
+        return m_postgres->addToPlayers(players);
     bool wasEmpty = false;
     if (rankingFollows) {
         QSqlQuery probe(database());
@@ -735,6 +819,8 @@ Result<> DataStats::insertMany(const QString &head, int columns, std::size_t row
 
 Result<QString> DataStats::addToPlayer(const QString &nom, const Counters &delta)
 {
+    if (m_postgres)
+        return m_postgres->addToPlayer(nom, delta);
     const QByteArray spelling = nom.toUtf8();
     const QByteArray folded = nom.toCaseFolded().toUtf8();
     Counts counts {};
@@ -752,16 +838,19 @@ Result<QString> DataStats::addToPlayer(const QString &nom, const Counters &delta
 Result<int> DataStats::rowCount()
 {
     QSqlQuery query(database());
-    if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM Stats")) || !query.next())
+    if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM \"Stats\"")) || !query.next())
         return fail(QStringLiteral("cannot count the players"), query.lastError().text());
     return query.value(0).toInt();
 }
 
 Result<DataStats::FileProgress> DataStats::fileProgress(const QString &fileName)
 {
+    if (m_postgres)
+        return m_postgres->fileProgress(m_host, fileName);
     QSqlQuery query(database());
-    query.prepare(QStringLiteral(
-        "SELECT ByteOffset, HeadDigest, HeadLength FROM LogProgress WHERE File = ?"));
+    query.prepare(QStringLiteral("SELECT ByteOffset, HeadDigest, HeadLength FROM LogProgress "
+                                 "WHERE Host = ? AND File = ?"));
+    query.addBindValue(m_host);
     query.addBindValue(fileName);
     if (!query.exec())
         return fail(QStringLiteral("cannot read the log progress"), query.lastError().text());
@@ -773,9 +862,12 @@ Result<DataStats::FileProgress> DataStats::fileProgress(const QString &fileName)
 
 Result<> DataStats::setFileProgress(const QString &fileName, const FileProgress &progress)
 {
+    if (m_postgres)
+        return m_postgres->setFileProgress(m_host, fileName, progress);
     QSqlQuery query(database());
-    query.prepare(QStringLiteral("INSERT OR REPLACE INTO LogProgress "
-                                 "(File, ByteOffset, HeadDigest, HeadLength) VALUES (?, ?, ?, ?)"));
+    query.prepare(QStringLiteral("INSERT OR REPLACE INTO LogProgress (Host, File, ByteOffset, "
+                                 "HeadDigest, HeadLength) VALUES (?, ?, ?, ?, ?)"));
+    query.addBindValue(m_host);
     query.addBindValue(fileName);
     query.addBindValue(progress.offset);
     query.addBindValue(progress.headDigest);
@@ -787,8 +879,11 @@ Result<> DataStats::setFileProgress(const QString &fileName, const FileProgress 
 
 Result<> DataStats::removeFileProgress(const QString &fileName)
 {
+    if (m_postgres)
+        return m_postgres->removeFileProgress(m_host, fileName);
     QSqlQuery query(database());
-    query.prepare(QStringLiteral("DELETE FROM LogProgress WHERE File = ?"));
+    query.prepare(QStringLiteral("DELETE FROM LogProgress WHERE Host = ? AND File = ?"));
+    query.addBindValue(m_host);
     query.addBindValue(fileName);
     if (!query.exec())
         return fail(QStringLiteral("cannot record the log progress"), query.lastError().text());
@@ -797,6 +892,8 @@ Result<> DataStats::removeFileProgress(const QString &fileName)
 
 Result<> DataStats::forEachInRankOrder(const std::function<void(qint64, qint64)> &f)
 {
+    if (m_postgres)
+        return m_postgres->forEachInRankOrder(f);
     sqlite3 *db = handle();
     if (!db)
         return fail(QStringLiteral("cannot rank the players"),
@@ -815,6 +912,8 @@ Result<> DataStats::forEachInRankOrder(const std::function<void(qint64, qint64)>
 
 Result<> DataStats::setPlaces(std::vector<std::pair<qint64, qint64>> places)
 {
+    if (m_postgres)
+        return m_postgres->setPlaces(places);
     const QString what = QStringLiteral("cannot rank the players");
     // In the order of the table, each row is written where the last one was. When a good part
     // of the players move, as new players do to all those ranked below them, the indexes that
@@ -861,7 +960,7 @@ Result<> DataStats::clearStats()
         return begun;
     QSqlQuery query(database());
     for (const char *table : {"Stats", "Players", "LogProgress"}) {
-        if (!query.exec(QStringLiteral("DELETE FROM %1").arg(QLatin1String(table)))) {
+        if (!query.exec(QStringLiteral("DELETE FROM \"%1\"").arg(QLatin1String(table)))) {
             const QString reason = query.lastError().text();
             rollback();
             return fail(QStringLiteral("cannot empty the statistics"), reason);
@@ -872,6 +971,8 @@ Result<> DataStats::clearStats()
 
 Result<std::chrono::milliseconds> DataStats::setBusyTimeout(std::chrono::milliseconds timeout)
 {
+    if (m_postgres)
+        return m_postgres->setBusyTimeout(timeout);
     QSqlQuery query(database());
     if (!query.exec(QStringLiteral("PRAGMA busy_timeout")) || !query.next())
         return fail(QStringLiteral("cannot read the busy timeout"), query.lastError().text());
@@ -884,6 +985,8 @@ Result<std::chrono::milliseconds> DataStats::setBusyTimeout(std::chrono::millise
 
 Result<DataStats::Extents> DataStats::extents(qint64 from, qint64 to)
 {
+    if (m_postgres)
+        return m_postgres->extents(from, to);
     const QString what = QStringLiteral("cannot read the players");
     QStringList ranges {QStringLiteral("COUNT(*)"), QStringLiteral("MIN(Place)"),
                         QStringLiteral("MAX(Place)")};
@@ -920,11 +1023,25 @@ Result<DataStats::Extents> DataStats::extents(qint64 from, qint64 to)
 
 Result<qint64> DataStats::rowIdEnd()
 {
+    if (m_postgres)
+        return m_postgres->rowIdEnd();
     QSqlQuery query(database());
     if (!query.exec(QStringLiteral("SELECT COALESCE(MAX(rowid), 0) + 1 FROM Stats"))
         || !query.next())
         return fail(QStringLiteral("cannot read the players"), query.lastError().text());
     return query.value(0).toLongLong();
+}
+
+Result<DataStats::CopySummary> DataStats::copyFrom(DataStats &source)
+{
+    const QString what = QStringLiteral("cannot copy the statistics");
+    if (!m_postgres)
+        return fail(what, QStringLiteral("copies go into a PostgreSQL database"));
+    if (source.m_postgres || !source.isOpen())
+        return fail(what, QStringLiteral("copies come from an open SQLite database"));
+    if (!holdsWriterLock())
+        return fail(what, QStringLiteral("another program is writing"));
+    return m_postgres->copyFrom(source.database(), source.m_host);
 }
 
 void DataStats::Extents::merge(const Extents &other)
@@ -953,8 +1070,8 @@ namespace {
 QString statsColumns()
 {
     QStringList columns;
-    for (const std::string_view name : StatsColumns::names)
-        columns << QStringLiteral("s.") + quoted(name);
+    for (int c = 0; c < StatsColumns::Count; ++c)
+        columns << QStringLiteral("s.") + StatsColumns::quoted(c);
     return columns.join(u", ");
 }
 
@@ -1234,6 +1351,9 @@ Result<std::optional<DataStats::PlayerStanding>> DataStats::player(qint64 id)
 
 Result<> DataStats::readKillsStandings()
 {
+    // A server keeps nothing to read ahead: each player's page counts afresh there.
+    if (m_postgres)
+        return {};
     if (const Result<const std::map<qint64, qint64> *> counts = rankedByKills(); !counts)
         return Result<>::failure(counts.reason());
     return {};
@@ -1244,13 +1364,17 @@ Result<const std::map<qint64, qint64> *> DataStats::rankedByKills()
     const QString what = QStringLiteral("cannot read the ranking");
     QSqlQuery query(database());
     query.setForwardOnly(true);
-    // SQLite says when another connection changed the database: until then the counts hold.
-    if (!query.exec(QStringLiteral("PRAGMA data_version")) || !query.next())
-        return fail(what, query.lastError().text());
-    const qint64 version = query.value(0).toLongLong();
-    query.finish();
-    if (m_rankedByKills && m_rankedByKillsVersion == version)
-        return &*m_rankedByKills;
+    // SQLite says when another connection changed the database: until then the counts hold. A
+    // server says no such thing, and other machines write to it at any time: counted each time.
+    qint64 version = -1;
+    if (!m_postgres) {
+        if (!query.exec(QStringLiteral("PRAGMA data_version")) || !query.next())
+            return fail(what, query.lastError().text());
+        version = query.value(0).toLongLong();
+        query.finish();
+        if (m_rankedByKills && m_rankedByKillsVersion == version)
+            return &*m_rankedByKills;
+    }
     std::map<qint64, qint64> counts;
     if (!query.exec(QStringLiteral(R"(SELECT "Kills", COUNT(*) FROM "Stats" WHERE "Place" > 0 )"
                                    R"(GROUP BY "Kills")")))

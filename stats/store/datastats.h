@@ -20,15 +20,19 @@
 #include <vector>
 
 class ExclusiveLock;
+class PostgresStats;
 class SqliteStatement;
 struct sqlite3;
 class QSqlQuery;
 class RankingSource;
 
 /**
- * Tolvane's statistics store: one SQLite database (the connection BdStats) holding table Stats,
- * the ranking views Class (by kills) and Class2 (by place), the player keys and the record of
- * how far each log file has been counted. The database is created with its schema on first use.
+ * Tolvane's statistics store: one database (the connection BdStats) holding table Stats, the
+ * ranking views Class (by kills) and Class2 (by place), the player keys and the record of how
+ * far each machine has counted each of its log files. The database is a SQLite file, or, for
+ * several servers on several machines that share one ranking, a PostgreSQL database named by a
+ * postgresql:// address (PostgresStats does the work there). It is created with its schema on
+ * first use.
  *
  * Table Stats keeps exactly its 33 columns, since the views, stored databases and outside
  * readers rely on them. One row per player is guaranteed by table Players, which holds each
@@ -66,20 +70,37 @@ public:
         qint64 headLength = 0; ///< how many first bytes the digest covers
     };
 
+    /// What copyFrom() copied.
+    struct CopySummary
+    {
+        qint64 rows = 0;
+        qint64 keys = 0;
+        qint64 progress = 0;
+    };
+
     DataStats();
     ~DataStats();
     DataStats(const DataStats &) = delete;
     DataStats &operator=(const DataStats &) = delete;
 
-    /// Opens the database at \a path. ReadWrite creates the file, its folder and the schema when
-    /// missing, and mends rows whose names fold alike when no other process is writing;
-    /// ReadOnly never creates or changes anything.
+    /// Opens the database at \a path, a file or a postgresql:// address. ReadWrite creates the
+    /// file, its folder and the schema when missing, and mends rows whose names fold alike when
+    /// no other process is writing; ReadOnly never creates or changes anything.
     Result<> open(const QString &path, Access access = Access::ReadWrite);
     bool isOpen() const;
+    /// The file, or the address without its password.
     QString path() const { return m_path; }
 
     /// Whether \a location is a network address ("scheme://...") rather than a file path.
     static bool isAddress(const QString &location);
+    /// Whether \a location names a database this store can open: a file or a postgresql://
+    /// address.
+    static bool isSupported(const QString &location);
+
+    /// The machine whose progress records fileProgress() and its kin read and write: several
+    /// machines count logs of the same names into one database. This machine's id by default.
+    void setHost(const QString &host) { m_host = host; }
+    QString host() const { return m_host; }
 
     /// Takes the writer lock, waiting at most \a bound for another writer to finish; while it
     /// waits, \a whileWaiting is called about every 50 ms with the time waited so far.
@@ -142,6 +163,10 @@ public:
     /// How long a statement waits for another connection's transaction before it fails with
     /// "database is locked". Sets \a timeout and returns the one in force before.
     Result<std::chrono::milliseconds> setBusyTimeout(std::chrono::milliseconds timeout);
+
+    /// Copies the rows, keys and progress records of \a source (a SQLite store) into this one, a
+    /// PostgreSQL store that holds nothing yet, in one transaction, under the writer lock.
+    Result<CopySummary> copyFrom(DataStats &source);
 
     /// The range of every column of table Stats, as the grid needs it to size its columns.
     struct Extents
@@ -243,6 +268,11 @@ private:
     }
 
     Result<> createSchema();
+    /// Gives LogProgress of a database from before several machines its column Host, the
+    /// records counted as this machine's; inside the schema's transaction.
+    Result<> addHostToProgress();
+    /// The end of open(): mends the players when nobody else is writing.
+    Result<> mendOnOpen();
     enum class Direction { Forward, Backward };
     /// Up to \a limit ranked rows of \a order next to \a key (from the first or the last one
     /// without a key), in the direction given, nearest first.
@@ -279,8 +309,10 @@ private:
     std::unique_ptr<SqliteStatement> m_insertRow;
     std::unique_ptr<SqliteStatement> m_setPlace;
     std::unique_ptr<ExclusiveLock> m_writerLock;
+    std::unique_ptr<PostgresStats> m_postgres;
     QString m_connectionName;
     QString m_path;
+    QString m_host;
     Access m_access = Access::ReadWrite;
     int m_mergedOnOpen = 0;
     bool m_lockTimedOut = false;

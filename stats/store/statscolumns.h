@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QString>
+#include <QStringList>
+
 #include <array>
 #include <string_view>
 
@@ -42,6 +45,23 @@ constexpr int indexOf(std::string_view name)
             return i;
     }
     return -1;
+}
+
+/// Column \a c as the statements name it, quoted: every engine then takes it letter for letter.
+inline QString quoted(int c)
+{
+    const std::string_view name = names[std::size_t(c)];
+    return QLatin1Char('"') + QString::fromUtf8(name.data(), qsizetype(name.size()))
+        + QLatin1Char('"');
+}
+
+/// The counter columns, quoted, in table order.
+inline QStringList quotedCounters()
+{
+    QStringList columns;
+    for (int c = FirstCounter; c < Count; ++c)
+        columns << quoted(c);
+    return columns;
 }
 
 } // namespace StatsColumns

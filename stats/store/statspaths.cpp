@@ -1,5 +1,7 @@
 #include "stats/store/statspaths.h"
 
+#include "stats/store/postgresaddress.h"
+
 StatsPaths::StatsPaths(SettingsStore &settings) : m_settings(settings) { }
 
 QString StatsPaths::logFolder() const
@@ -19,5 +21,11 @@ QString StatsPaths::databasePath() const
 
 Result<> StatsPaths::setDatabasePath(const QString &path)
 {
-    return m_settings.setValue(TolvaneSettings::Key::Database, path);
+    return m_settings.setValue(TolvaneSettings::Key::Database,
+                               PostgresAddress::withoutPassword(path));
+}
+
+QString StatsPaths::host() const
+{
+    return m_settings.value(TolvaneSettings::Key::Host);
 }

@@ -16,7 +16,9 @@ public:
     QString logFolder() const; ///< empty when none is known
     Result<> setLogFolder(const QString &folder);
     QString databasePath() const; ///< the stored path, else the default
+    /// Stores \a path; an address is stored without the password it may hold.
     Result<> setDatabasePath(const QString &path);
+    QString host() const; ///< the stored machine id, else this machine's own
 
 private:
     TolvaneSettings m_settings;

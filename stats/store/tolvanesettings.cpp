@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QStandardPaths>
+#include <QSysInfo>
 
 #include <array>
 
@@ -21,6 +22,7 @@ constexpr std::array entries {
     Entry {TolvaneSettings::Key::LogFolder, "Paths", "LogFolder"},
     Entry {TolvaneSettings::Key::Database, "Paths", "Database"},
     Entry {TolvaneSettings::Key::Code, "Authentification", "Code"},
+    Entry {TolvaneSettings::Key::Host, "Paths", "Host"},
 };
 
 constexpr bool inTheOrderOfTheKeys()
@@ -102,6 +104,12 @@ QString TolvaneSettings::defaultValue(Key key)
     case Key::Code:
         // The empty code is the valid one until a code is set.
         return {};
+    case Key::Host: {
+        // Names the machine in the records of how far its logs were counted, which several
+        // machines keep in one database: the system's id outlives a change of host name.
+        const QByteArray id = QSysInfo::machineUniqueId();
+        return id.isEmpty() ? QSysInfo::machineHostName() : QString::fromLatin1(id);
+    }
     }
     return {};
 }

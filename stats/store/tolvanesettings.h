@@ -9,15 +9,15 @@ class SettingsStore;
 
 /**
  * Tolvane's settings, every key and its default in one place: application "Tolvane", section
- * "Paths" with the keys "LogFolder" and "Database", section "Authentification" with the key
- * "Code". A key never written, or holding the empty text, reads as its default: the database
+ * "Paths" with the keys "LogFolder", "Database" and "Host", section "Authentification" with the
+ * key "Code". A key never written, or holding the empty text, reads as its default: the database
  * Stats.db in the user's data folder (the fixed C:\Stats.mdb and D:\ log folder of old Windows
- * installs on Windows), and otherwise the empty text.
+ * installs on Windows), this machine's own id for the host, and otherwise the empty text.
  */
 class TolvaneSettings
 {
 public:
-    enum class Key { LogFolder, Database, Code };
+    enum class Key { LogFolder, Database, Code, Host };
 
     explicit TolvaneSettings(SettingsStore &store);
 

@@ -1,10 +1,18 @@
 #include "stats/tests/statstestsupport.h"
 
 #include "stats/store/datastats.h"
+#include "stats/store/postgresaddress.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QRegularExpression>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QTest>
+
+#include <atomic>
 
 namespace StatsTest {
 
@@ -53,7 +61,7 @@ QByteArray log(const QList<QByteArray> &lines, const QByteArray &lineEnd)
 QVariantMap row(DataStats &store, const QString &nom)
 {
     QSqlQuery query(store.database());
-    query.prepare(QStringLiteral("SELECT * FROM Stats WHERE Nom = ?"));
+    query.prepare(QStringLiteral("SELECT * FROM \"Stats\" WHERE \"Nom\" = ?"));
     query.addBindValue(nom);
     QVariantMap values;
     if (query.exec() && query.next()) {
@@ -68,7 +76,7 @@ QMap<QString, QStringList> table(DataStats &store)
 {
     QSqlQuery query(store.database());
     QMap<QString, QStringList> rows;
-    query.exec(QStringLiteral("SELECT * FROM Stats"));
+    query.exec(QStringLiteral("SELECT * FROM \"Stats\""));
     while (query.next()) {
         QStringList values;
         for (int c = 0; c < query.record().count(); ++c)
@@ -82,6 +90,94 @@ int rowCount(DataStats &store)
 {
     const Result<int> rows = store.rowCount();
     return rows ? *rows : -1;
+}
+
+void TestDatabases::addEngines()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::newRow("SQLite") << QStringLiteral("SQLite");
+    QTest::newRow("PostgreSQL") << QStringLiteral("PostgreSQL");
+}
+
+bool TestDatabases::serverGiven()
+{
+    return qEnvironmentVariableIsSet("TOLVANE_TEST_POSTGRES") || qEnvironmentVariableIsSet("PGHOST")
+        || qEnvironmentVariableIsSet("PGPORT");
+}
+
+const char *TestDatabases::notGiven()
+{
+    return "no PostgreSQL server given: set TOLVANE_TEST_POSTGRES or PGHOST (make test starts one)";
+}
+
+TestDatabases::TestDatabases(QString engine, QString folder)
+    : m_onServer(engine == QLatin1String("PostgreSQL")), m_folder(std::move(folder))
+{
+    if (!m_onServer)
+        return;
+    static std::atomic<int> count {0};
+    m_admin = QStringLiteral("testdatabases%1").arg(count++);
+    const QString given = qEnvironmentVariable("TOLVANE_TEST_POSTGRES");
+    QSqlDatabase admin = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_admin);
+    if (given.isEmpty()) {
+        // libpq finds the server, the user and the password in its own variables.
+        m_prefix = QStringLiteral("postgresql:///");
+        admin.setDatabaseName(qEnvironmentVariable("PGDATABASE", QStringLiteral("postgres")));
+    } else {
+        const Result<PostgresAddress> address = PostgresAddress::parse(given);
+        if (!address) {
+            m_error = address.reason();
+            return;
+        }
+        admin.setHostName(address->host());
+        admin.setPort(address->port());
+        admin.setUserName(address->user());
+        admin.setPassword(address->password());
+        admin.setDatabaseName(address->database().isEmpty() ? QStringLiteral("postgres")
+                                                            : address->database());
+        admin.setConnectOptions(address->connectOptions());
+        const qsizetype authority = given.indexOf(QLatin1String("://")) + 3;
+        const qsizetype end = given.indexOf(QRegularExpression(QStringLiteral("[/?]")), authority);
+        m_prefix = (end < 0 ? given : given.left(end)) + QLatin1Char('/');
+        if (const qsizetype mark = given.indexOf(QLatin1Char('?')); mark >= 0)
+            m_suffix = given.mid(mark);
+    }
+    if (!admin.open())
+        m_error = admin.lastError().text();
+}
+
+TestDatabases::~TestDatabases()
+{
+    if (!m_onServer)
+        return;
+    {
+        QSqlDatabase admin = QSqlDatabase::database(m_admin, false);
+        QSqlQuery drop(admin);
+        // Connections a test left open, a killed run's among them, go with the database.
+        for (const QString &name : std::as_const(m_created))
+            drop.exec(QStringLiteral("DROP DATABASE IF EXISTS \"%1\" WITH (FORCE)").arg(name));
+        admin.close();
+    }
+    QSqlDatabase::removeDatabase(m_admin);
+}
+
+QString TestDatabases::create(const QString &name)
+{
+    if (!m_onServer)
+        return QDir(m_folder).filePath(name + QStringLiteral(".db"));
+    static std::atomic<int> count {0};
+    // Test programs run side by side on one server: each database is named after its process.
+    const QString database = QStringLiteral("tolvane_%1_%2_%3")
+                                 .arg(QCoreApplication::applicationPid())
+                                 .arg(count++)
+                                 .arg(name.toLower());
+    QSqlQuery query(QSqlDatabase::database(m_admin, false));
+    if (!query.exec(QStringLiteral("CREATE DATABASE \"%1\"").arg(database))) {
+        m_error = m_error.isEmpty() ? query.lastError().text() : m_error;
+        return {};
+    }
+    m_created << database;
+    return m_prefix + database + m_suffix;
 }
 
 } // namespace StatsTest

@@ -224,10 +224,12 @@ class TestRankingWeb : public QObject
 
 private slots:
     void initTestCase();
+    void init();
     void answersEveryAddress_data();
     void answersEveryAddress();
     void pagesFollowTheirKeys_data();
     void pagesFollowTheirKeys();
+    void playerPagesShowBothPlaces_data();
     void playerPagesShowBothPlaces();
     void hostileNamesStayInTheirPlace_data();
     void hostileNamesStayInTheirPlace();
@@ -236,6 +238,10 @@ private slots:
     void rendersInARealBrowser();
 
 private:
+    /// The players every engine's database holds, ranked; the time of its last update.
+    static void fill(DataStats &store);
+    /// Picks the store and the server of \a engine; false when there is none.
+    bool pick(const QString &engine);
     /// The names of the ranked players in \a order whose names start with \a start.
     QStringList expected(DataStats::Ranking order, const QString &start = {});
     /// The stable id of the player called \a nom.
@@ -245,41 +251,84 @@ private:
     QString m_database;
     std::unique_ptr<DataStats> m_store;
     std::unique_ptr<Server> m_server;
+    // The same on a PostgreSQL server, when one is given.
+    std::unique_ptr<StatsTest::TestDatabases> m_serverDatabases;
+    std::unique_ptr<DataStats> m_serverStore;
+    std::unique_ptr<Server> m_serverServer;
+    // What the tests of a given engine read: the SQLite ones but for the picked engine.
+    DataStats *m_read = nullptr;
+    Server *m_serving = nullptr;
 };
+
+void TestRankingWeb::fill(DataStats &store)
+{
+    // 250 players over three pages, whose kills tie in groups that cross the pages' ends.
+    for (int i = 1; i <= 250; ++i)
+        QVERIFY(store.addToPlayer(QString("Player%1").arg(i, 3, 10, QChar('0')),
+                                  counters(i * 7 % 13, i * 31 % 97 - 20, i % 5)));
+    for (const char *nom : {"Zoé", "zorro", "ZORG", "Дмитрий", "Mr Bean", "Mr+Bean"})
+        QVERIFY(store.addToPlayer(nom, counters(3, 5)));
+    // The hostile ones rank first, where every page shows them.
+    for (const auto &[label, nom] : hostileNames()) {
+        const Result<QString> added = store.addToPlayer(nom, counters(20, 500, 7));
+        QVERIFY2(added, qPrintable(label + ": " + added.reason().left(300)));
+    }
+    QVERIFY(store.addToPlayer("Unranked", counters(99, 99)));
+    QVERIFY(store.beginTransaction());
+    QVERIFY(RankPlayers(store));
+    QVERIFY(store.setLastUpdate(QDateTime(QDate(2024, 5, 1), QTime(12, 3, 4), Qt::UTC)));
+    QVERIFY(store.commit());
+    // A player counted by an update still at work has no place yet.
+    QVERIFY(QSqlQuery(store.database())
+                .exec(R"(UPDATE "Stats" SET "Place" = 0 WHERE "Nom" = 'Unranked')"));
+}
 
 void TestRankingWeb::initTestCase()
 {
     m_database = m_dir.filePath("Stats.db");
     m_store = std::make_unique<DataStats>();
     QVERIFY(m_store->open(m_database));
-    // 250 players over three pages, whose kills tie in groups that cross the pages' ends.
-    for (int i = 1; i <= 250; ++i)
-        QVERIFY(m_store->addToPlayer(QString("Player%1").arg(i, 3, 10, QChar('0')),
-                                     counters(i * 7 % 13, i * 31 % 97 - 20, i % 5)));
-    for (const char *nom : {"Zoé", "zorro", "ZORG", "Дмитрий", "Mr Bean", "Mr+Bean"})
-        QVERIFY(m_store->addToPlayer(nom, counters(3, 5)));
-    // The hostile ones rank first, where every page shows them.
-    for (const auto &[label, nom] : hostileNames())
-        QVERIFY(m_store->addToPlayer(nom, counters(20, 500, 7)));
-    QVERIFY(m_store->addToPlayer("Unranked", counters(99, 99)));
-    QVERIFY(m_store->beginTransaction());
-    QVERIFY(RankPlayers(*m_store));
-    QVERIFY(m_store->setLastUpdate(QDateTime(QDate(2024, 5, 1), QTime(12, 3, 4), Qt::UTC)));
-    QVERIFY(m_store->commit());
-    // A player counted by an update still at work has no place yet.
-    QVERIFY(
-        QSqlQuery(m_store->database()).exec("UPDATE Stats SET Place = 0 WHERE Nom = 'Unranked'"));
-
+    fill(*m_store);
+    if (QTest::currentTestFailed())
+        return;
     m_server = std::make_unique<Server>();
     QVERIFY(m_server->start(m_database));
+
+    if (!StatsTest::TestDatabases::serverGiven())
+        return;
+    m_serverDatabases =
+        std::make_unique<StatsTest::TestDatabases>("PostgreSQL", m_dir.filePath("server"));
+    const QString address = m_serverDatabases->create("web");
+    QVERIFY2(!address.isEmpty(), qPrintable(m_serverDatabases->errorString()));
+    m_serverStore = std::make_unique<DataStats>();
+    QVERIFY(m_serverStore->open(address));
+    fill(*m_serverStore);
+    if (QTest::currentTestFailed())
+        return;
+    m_serverServer = std::make_unique<Server>();
+    QVERIFY(m_serverServer->start(address));
+}
+
+void TestRankingWeb::init()
+{
+    m_read = nullptr;
+    m_serving = nullptr;
+}
+
+bool TestRankingWeb::pick(const QString &engine)
+{
+    const bool onServer = engine == QLatin1String("PostgreSQL");
+    m_read = onServer ? m_serverStore.get() : m_store.get();
+    m_serving = onServer ? m_serverServer.get() : m_server.get();
+    return m_read && m_serving;
 }
 
 QStringList TestRankingWeb::expected(DataStats::Ranking order, const QString &start)
 {
-    QSqlQuery query(m_store->database());
+    QSqlQuery query((m_read ? m_read : m_store.get())->database());
     query.exec(order == DataStats::Ranking::Kills
-                   ? "SELECT Nom FROM Stats WHERE Place > 0 ORDER BY Kills DESC, Place"
-                   : "SELECT Nom FROM Stats WHERE Place > 0 ORDER BY Place");
+                   ? R"(SELECT "Nom" FROM "Stats" WHERE "Place" > 0 ORDER BY "Kills" DESC, "Place")"
+                   : R"(SELECT "Nom" FROM "Stats" WHERE "Place" > 0 ORDER BY "Place")");
     QStringList names;
     while (query.next()) {
         const QString nom = query.value(0).toString();
@@ -291,8 +340,8 @@ QStringList TestRankingWeb::expected(DataStats::Ranking order, const QString &st
 
 qint64 TestRankingWeb::idOf(const QString &nom)
 {
-    QSqlQuery query(m_store->database());
-    query.prepare("SELECT Id FROM Players WHERE Nom = ?");
+    QSqlQuery query((m_read ? m_read : m_store.get())->database());
+    query.prepare(R"(SELECT "Id" FROM "Players" WHERE "Nom" = ?)");
     query.addBindValue(nom);
     return query.exec() && query.next() ? query.value(0).toLongLong() : 0;
 }
@@ -396,18 +445,28 @@ void TestRankingWeb::answersEveryAddress()
 
 void TestRankingWeb::pagesFollowTheirKeys_data()
 {
+    QTest::addColumn<QString>("engine");
     QTest::addColumn<QString>("parameters");
     QTest::addColumn<bool>("byKills");
     QTest::addColumn<QString>("start");
-    QTest::newRow("by places") << "" << false << "";
-    QTest::newRow("by kills") << "by=kills" << true << "";
-    QTest::newRow("by places, a name's start") << "q=player" << false << "player";
-    QTest::newRow("by kills, a name's start in capitals")
-        << "by=kills&q=PLAYER" << true << "PLAYER";
+    for (const QString engine : {"SQLite", "PostgreSQL"}) {
+        auto row = [&engine](const char *name) -> QTestData & {
+            return QTest::newRow(qPrintable(engine + ": " + name)) << engine;
+        };
+        row("by places") << "" << false << "";
+        row("by kills") << "by=kills" << true << "";
+        row("by places, a name's start") << "q=player" << false << "player";
+        row("by kills, a name's start in capitals") << "by=kills&q=PLAYER" << true << "PLAYER";
+    }
 }
 
 void TestRankingWeb::pagesFollowTheirKeys()
 {
+    QFETCH(QString, engine);
+    if (!pick(engine))
+        QSKIP(StatsTest::TestDatabases::notGiven());
+    const auto store = m_read;
+    const auto server = m_serving;
     QFETCH(QString, parameters);
     QFETCH(bool, byKills);
     QFETCH(QString, start);
@@ -421,7 +480,7 @@ void TestRankingWeb::pagesFollowTheirKeys()
     QList<QByteArray> targets;
     QByteArray target = "/ranking.json?" + parameters.toUtf8();
     while (!target.isEmpty()) {
-        const Reply reply = request(m_server->port, target);
+        const Reply reply = request(server->port, target);
         QCOMPARE(reply.status, 200);
         targets << target;
         const QJsonObject page = reply.json();
@@ -429,7 +488,7 @@ void TestRankingWeb::pagesFollowTheirKeys()
         QVERIFY(rows.size() <= 100);
         for (const QJsonValue &value : rows) {
             const QJsonObject row = value.toObject();
-            const QVariantMap stored = StatsTest::row(*m_store, row["Nom"].toString());
+            const QVariantMap stored = StatsTest::row(*store, row["Nom"].toString());
             QCOMPARE(row.size(), 34);
             for (const std::string_view column : StatsColumns::names) {
                 const QString name = QString::fromUtf8(column.data(), qsizetype(column.size()));
@@ -441,7 +500,7 @@ void TestRankingWeb::pagesFollowTheirKeys()
         // The same page as HTML shows the same players.
         QByteArray htmlTarget = target;
         htmlTarget.replace("/ranking.json", "/");
-        const Reply html = request(m_server->port, htmlTarget);
+        const Reply html = request(server->port, htmlTarget);
         QCOMPARE(html.status, 200);
         QStringList shown;
         for (const QString &nom : forward.mid(forward.size() - rows.size()))
@@ -454,9 +513,9 @@ void TestRankingWeb::pagesFollowTheirKeys()
     QCOMPARE(forward, want);
 
     QStringList backward;
-    target = request(m_server->port, targets.first()).json()["last"].toString().toUtf8();
+    target = request(server->port, targets.first()).json()["last"].toString().toUtf8();
     while (!target.isEmpty()) {
-        const QJsonObject page = request(m_server->port, target).json();
+        const QJsonObject page = request(server->port, target).json();
         QStringList names;
         for (const QJsonValue &row : page["rows"].toArray())
             names << row.toObject()["Nom"].toString();
@@ -467,23 +526,32 @@ void TestRankingWeb::pagesFollowTheirKeys()
     QCOMPARE(backward, want);
 }
 
+void TestRankingWeb::playerPagesShowBothPlaces_data()
+{
+    StatsTest::TestDatabases::addEngines();
+}
+
 void TestRankingWeb::playerPagesShowBothPlaces()
 {
+    QFETCH(QString, engine);
+    if (!pick(engine))
+        QSKIP(StatsTest::TestDatabases::notGiven());
+    const auto store = m_read;
+    const auto server = m_serving;
     const QStringList byPlace = expected(DataStats::Ranking::Places);
     const QStringList byKills = expected(DataStats::Ranking::Kills);
     static const QRegularExpression place("<dt>Place</dt><dd>([0-9]+) sur ");
     static const QRegularExpression killsPlace("<dt>Place aux kills</dt><dd>([0-9]+) sur ");
     for (const QString &nom : byPlace) {
-        const Reply reply = request(m_server->port, "/player/" + QByteArray::number(idOf(nom)));
+        const Reply reply = request(server->port, "/player/" + QByteArray::number(idOf(nom)));
         QCOMPARE(reply.status, 200);
         QCOMPARE(place.match(reply.text()).captured(1).toInt(),
-                 StatsTest::row(*m_store, nom).value("Place").toInt());
+                 StatsTest::row(*store, nom).value("Place").toInt());
         QCOMPARE(killsPlace.match(reply.text()).captured(1).toInt(), byKills.indexOf(nom) + 1);
         // One bar for each weapon, the knife and the grenade, as long as its kills.
         QCOMPARE(reply.text().count("<rect "), 24);
     }
-    const Reply unranked =
-        request(m_server->port, "/player/" + QByteArray::number(idOf("Unranked")));
+    const Reply unranked = request(server->port, "/player/" + QByteArray::number(idOf("Unranked")));
     QCOMPARE(unranked.status, 200);
     QVERIFY(unranked.text().contains("pas encore classé"));
 }

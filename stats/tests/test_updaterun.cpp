@@ -51,6 +51,7 @@ class TestUpdateRun : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase_data();
     void init();
     void cleanup();
     void countsMatchingFilesAndLeavesOthers();
@@ -67,6 +68,9 @@ private slots:
     void reportsAMissingFolder();
     void killedRunsCountEveryEventExactlyOnce();
     void concurrentRunsCountEveryEventOnce();
+    void machinesCountIntoOneDatabaseAtOnce();
+    void keepsEachMachinesProgressApart();
+    void countsPlayersWithOverlongNames();
     void waitsForAnotherWriter_data();
     void waitsForAnotherWriter();
 
@@ -75,34 +79,51 @@ private:
     /// Starts "tolvane --update" on the logs of \a logs into \a db, with \a more options.
     static std::unique_ptr<QProcess> startUpdate(const QString &logs, const QString &db,
                                                  const QStringList &more = {});
-    /// Writes \a files into \a folder as L0.log, L1.log...
-    static bool lay(const QList<QByteArray> &files, const QString &folder);
-    /// The table one run alone makes of \a files, which every other way of counting them must
-    /// end with, and in \a elapsedMs how long that run took; empty when the run failed.
-    QMap<QString, QStringList> countUndisturbed(const QList<QByteArray> &files, int *elapsedMs);
+    /// Writes \a files into \a folder as L0.log, L1.log... (L00.log, L01.log... for a \a width
+    /// of 2, which keeps the order of the files in the order of their names).
+    static bool lay(const QList<QByteArray> &files, const QString &folder, int width = 1);
+    /// The table one run alone makes of \a files, laid out \a width wide, which every other way
+    /// of counting them must end with, and in \a elapsedMs how long that run took; empty when
+    /// the run failed.
+    QMap<QString, QStringList> countUndisturbed(const QList<QByteArray> &files, int *elapsedMs,
+                                                int width = 1);
     /// Compares the table of the database \a db with \a want, row for row.
     static void compareWith(const QMap<QString, QStringList> &want, const QString &db);
     /// Timings from a random seed, printed so that a failure can be run again.
     static QRandomGenerator seededTimings();
 
     std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TestDatabases> m_databases;
     QString m_logs;
+    QString m_location; // the database of m_store
     std::unique_ptr<DataStats> m_store;
     QString m_error;
 };
 
+void TestUpdateRun::initTestCase_data()
+{
+    TestDatabases::addEngines();
+}
+
 void TestUpdateRun::init()
 {
+    QFETCH_GLOBAL(QString, engine);
     m_dir = std::make_unique<QTemporaryDir>();
+    m_databases = std::make_unique<TestDatabases>(engine, m_dir->path());
+    if (m_databases->onServer() && !TestDatabases::serverGiven())
+        QSKIP(TestDatabases::notGiven());
     m_logs = m_dir->filePath("logs");
     QVERIFY(QDir().mkpath(m_logs));
+    m_location = m_databases->create("Stats");
+    QVERIFY2(!m_location.isEmpty(), qPrintable(m_databases->errorString()));
     m_store = std::make_unique<DataStats>();
-    QVERIFY(m_store->open(m_dir->filePath("Stats.db")));
+    QVERIFY(m_store->open(m_location));
 }
 
 void TestUpdateRun::cleanup()
 {
     m_store.reset();
+    m_databases.reset();
     m_dir.reset();
 }
 
@@ -288,7 +309,7 @@ void TestUpdateRun::failureKeepsTheFileAndNoneOfItsCounts()
     recorder.onLine = [this](int number) {
         // Breaks the store in the middle of the second file's transaction.
         if (number == 2)
-            QSqlQuery(m_store->database()).exec("DROP TABLE LogProgress");
+            QSqlQuery(m_store->database()).exec("DROP TABLE \"LogProgress\"");
     };
     QVERIFY(!run(&recorder));
     QVERIFY(m_error.contains("log progress"));
@@ -338,28 +359,31 @@ std::unique_ptr<QProcess> TestUpdateRun::startUpdate(const QString &logs, const 
     return process;
 }
 
-bool TestUpdateRun::lay(const QList<QByteArray> &files, const QString &folder)
+bool TestUpdateRun::lay(const QList<QByteArray> &files, const QString &folder, int width)
 {
     bool laid = true;
     for (int f = 0; f < files.size(); ++f)
-        laid = TestFiles::write(folder + QString("/L%1.log").arg(f), files[f]) && laid;
+        laid = TestFiles::write(folder + QString("/L%1.log").arg(f, width, 10, QLatin1Char('0')),
+                                files[f])
+            && laid;
     return laid;
 }
 
 QMap<QString, QStringList> TestUpdateRun::countUndisturbed(const QList<QByteArray> &files,
-                                                           int *elapsedMs)
+                                                           int *elapsedMs, int width)
 {
     const QString clean = m_dir->filePath("clean");
-    if (!lay(files, clean))
+    const QString db = m_databases->create("clean");
+    if (!lay(files, clean, width))
         return {};
     QElapsedTimer clock;
     clock.start();
-    const auto reference = startUpdate(clean, m_dir->filePath("clean.db"));
+    const auto reference = startUpdate(clean, db);
     if (!reference->waitForFinished(60000) || reference->exitCode() != 0)
         return {};
     *elapsedMs = int(clock.elapsed());
     DataStats expected;
-    if (!expected.open(m_dir->filePath("clean.db")))
+    if (!expected.open(db))
         return {};
     return table(expected);
 }
@@ -409,7 +433,7 @@ void TestUpdateRun::killedRunsCountEveryEventExactlyOnce()
 
     const QString killed = m_dir->filePath("killed");
     QVERIFY(lay(files, killed));
-    const QString db = m_dir->filePath("killed.db");
+    const QString db = m_databases->create("killed");
     QRandomGenerator timing = seededTimings();
     int kills = 0;
     for (int attempt = 0; attempt < 15; ++attempt) {
@@ -459,7 +483,7 @@ void TestUpdateRun::concurrentRunsCountEveryEventOnce()
     for (int round = 0; round < 6; ++round) {
         // A new database each round, so that the schema itself is created by racing runs too.
         const QString logs = m_dir->filePath(QString("logs%1").arg(round));
-        const QString db = m_dir->filePath(QString("round%1.db").arg(round));
+        const QString db = m_databases->create(QString("round%1").arg(round));
         QVERIFY(lay(files, logs));
         std::vector<std::unique_ptr<QProcess>> runs;
         for (int r = 0; r < 3; ++r) {
@@ -478,6 +502,109 @@ void TestUpdateRun::concurrentRunsCountEveryEventOnce()
     }
 }
 
+void TestUpdateRun::machinesCountIntoOneDatabaseAtOnce()
+{
+    // Three servers with logs of the same names, each machine counting its own folder into the
+    // one database. Players who play on every server are spelled alike; each server's own are
+    // spelled in several ways, so that the row of a player keeps one spelling whichever machine
+    // counts first.
+    constexpr int machines = 3;
+    constexpr int filesEach = 4;
+    QList<QList<QByteArray>> logs(machines);
+    QList<QByteArray> all;
+    QRandomGenerator random(15);
+    for (int m = 0; m < machines; ++m) {
+        for (int f = 0; f < filesEach; ++f) {
+            QList<QByteArray> lines;
+            const QByteArray own = "M" + QByteArray::number(m) + "x";
+            auto player = [&] {
+                const QByteArray n = QByteArray::number(random.bounded(300));
+                return random.bounded(2) ? "Shared" + n
+                                         : (random.bounded(2) ? own : own.toLower()) + n;
+            };
+            for (int i = 0; i < 3000; ++i) {
+                const QByteArray a = player();
+                lines << (i % 40 == 0 ? triggered(a, "Planted_The_Bomb")
+                                      : kill(a, player(), "m4a1"));
+            }
+            // The last log of each server is still being written.
+            logs[m] << (f + 1 < filesEach ? log(lines) : log(lines).chopped(closed().size() + 1));
+        }
+        all += logs[m];
+    }
+    int whole = 0;
+    // One run over all of them takes each server's logs in their order, as its machine does.
+    const auto want = countUndisturbed(all, &whole, 2);
+    QVERIFY(!want.isEmpty());
+
+    QRandomGenerator timing = seededTimings();
+    for (int round = 0; round < 4; ++round) {
+        const QString db = m_databases->create(QString("machines%1").arg(round));
+        QVERIFY(!db.isEmpty());
+        std::vector<std::unique_ptr<QProcess>> runs;
+        QStringList folders;
+        for (int m = 0; m < machines; ++m) {
+            folders << m_dir->filePath(QString("machine%1-%2").arg(m).arg(round));
+            QVERIFY(lay(logs[m], folders.last()));
+        }
+        for (int m = 0; m < machines; ++m) {
+            runs.push_back(startUpdate(folders[m], db, {"--host", QString("hlds%1").arg(m)}));
+            QTest::qWait(int(timing.bounded(std::max(1, whole / 4))));
+        }
+        for (auto &process : runs) {
+            QVERIFY(process->state() == QProcess::NotRunning || process->waitForFinished(120000));
+            QVERIFY2(process->exitCode() == 0, process->readAllStandardError().constData());
+        }
+        compareWith(want, db);
+        if (QTest::currentTestFailed())
+            return;
+        for (const QString &folder : std::as_const(folders))
+            QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList {"L3.log"});
+    }
+}
+
+void TestUpdateRun::keepsEachMachinesProgressApart()
+{
+    // Two servers started in the same second begin L0805064.log alike; each machine counts its
+    // own into the one database.
+    const QString path = m_logs + "/L0805064.log";
+    const QByteArray begun = started() + "\n" + kill("A", "B", "awp") + "\n";
+    QVERIFY(TestFiles::write(path, begun));
+    m_store->setHost("hlds-a");
+    QVERIFY2(run(), qPrintable(m_error));
+    QCOMPARE(row(*m_store, "A").value("Kills").toInt(), 1);
+
+    QVERIFY(TestFiles::write(path, begun + kill("A", "B", "ak47") + "\n" + closed()));
+    m_store->setHost("hlds-b");
+    QVERIFY2(run(), qPrintable(m_error));
+    QCOMPARE(row(*m_store, "A").value("Kills").toInt(), 3);
+    QCOMPARE(row(*m_store, "A").value("p4_1_ak47").toInt(), 1);
+    QVERIFY(!QFile::exists(path));
+}
+
+void TestUpdateRun::countsPlayersWithOverlongNames()
+{
+    // The game keeps names short, but a forged line may carry any: its player is counted like
+    // any other, and the logs after it as well.
+    QByteArray name;
+    QRandomGenerator random(5);
+    while (name.size() < 100000)
+        name += random.bounded(3) ? QByteArray::number(random.generate(), 36) : QByteArray("é€");
+    QVERIFY(TestFiles::write(m_logs + "/L1.log",
+                             log({kill(name, "B", "awp"), kill(name.toUpper(), "B", "awp")})));
+    QVERIFY(TestFiles::write(m_logs + "/L2.log", log({kill("B", "C", "ak47")})));
+    QVERIFY2(run(), qPrintable(m_error));
+    QVERIFY(QDir(m_logs).isEmpty());
+    const QMap<QString, QStringList> rows = table(*m_store);
+    QCOMPARE(rows.size(), 3);
+    const auto it = std::find_if(rows.cbegin(), rows.cend(), [&name](const QStringList &row) {
+        return row.value(StatsColumns::Nom).startsWith(QString::fromUtf8(name.left(1000)));
+    });
+    QVERIFY(it != rows.cend());
+    QCOMPARE(it->value(StatsColumns::Kills), QString("2"));
+    QCOMPARE(row(*m_store, "B").value("Kills").toInt(), 1);
+}
+
 void TestUpdateRun::waitsForAnotherWriter_data()
 {
     QTest::addColumn<int>("waitSeconds");
@@ -494,7 +621,7 @@ void TestUpdateRun::waitsForAnotherWriter()
     QFETCH(int, releaseAfterMs);
     QFETCH(int, exitCode);
     QFETCH(int, kills);
-    const QString db = m_dir->filePath("Stats.db");
+    const QString db = m_location;
     QVERIFY(TestFiles::write(m_logs + "/L1.log", log({kill("A", "B", "awp")})));
     QVERIFY(m_store->lockWriter(std::chrono::milliseconds(0)));
 

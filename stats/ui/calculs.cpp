@@ -44,10 +44,12 @@ QFont noticeFont(qreal points, const QString &text, const QSize &room)
     return WindowKit::fittedFont(WindowKit::oldFont(points, true), text, room);
 }
 
-// SQLite's words for a database that another connection keeps in a transaction.
+// SQLite's and PostgreSQL's words for a database that another connection keeps in a
+// transaction.
 bool isBusy(const QString &reason)
 {
-    return reason.contains(QLatin1String("database is locked"));
+    return reason.contains(QLatin1String("database is locked"))
+        || reason.contains(QLatin1String("lock timeout"));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "platform/settings/overlaysettings.h"
 #include "platform/settings/settingsstore.h"
 #include "stats/store/datastats.h"
+#include "stats/store/postgresaddress.h"
 #include "stats/store/statspaths.h"
 #include "stats/store/tolvanesettings.h"
 #include "stats/ui/affiche.h"
@@ -16,14 +17,18 @@
 
 namespace WindowedStart {
 
-void overlayPaths(OverlaySettings &settings, const QString &logFolder, const QString &database)
+void overlayPaths(OverlaySettings &settings, const QString &logFolder, const QString &database,
+                  const QString &host)
 {
     if (!logFolder.isEmpty())
         TolvaneSettings::overlay(settings, TolvaneSettings::Key::LogFolder,
                                  QDir(logFolder).absolutePath());
     if (!database.isEmpty())
-        TolvaneSettings::overlay(settings, TolvaneSettings::Key::Database,
-                                 QFileInfo(database).absoluteFilePath());
+        TolvaneSettings::overlay(
+            settings, TolvaneSettings::Key::Database,
+            DataStats::isAddress(database) ? database : QFileInfo(database).absoluteFilePath());
+    if (!host.isEmpty())
+        TolvaneSettings::overlay(settings, TolvaneSettings::Key::Host, host);
 }
 
 bool prepare(SettingsStore &settings, Dialogs &dialogs, DataStats &store)
@@ -35,11 +40,15 @@ bool prepare(SettingsStore &settings, Dialogs &dialogs, DataStats &store)
             paths.setLogFolder(folder);
     }
     const QString database = paths.databasePath();
+    store.setHost(paths.host());
     const Result<> opened = store.open(database);
     if (!opened)
-        dialogs.inform(nullptr, TolvaneTexts::programTitle(),
-                       TolvaneTexts::databaseNotOpened().arg(QDir::toNativeSeparators(database),
-                                                             opened.reason()));
+        dialogs.inform(
+            nullptr, TolvaneTexts::programTitle(),
+            TolvaneTexts::databaseNotOpened().arg(DataStats::isAddress(database)
+                                                      ? PostgresAddress::withoutPassword(database)
+                                                      : QDir::toNativeSeparators(database),
+                                                  opened.reason()));
     return opened.ok();
 }
 

@@ -1,0 +1,884 @@
+#include "stats/store/postgresstats.h"
+
+#include "stats/store/postgresaddress.h"
+#include "stats/store/statscolumns.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QHash>
+#include <QRegularExpression>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlRecord>
+#include <QSysInfo>
+#include <QThread>
+#include <QVariant>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+// The advisory locks of every Tolvane on the server: the first number says whose they are.
+constexpr int lockFamily = 0x546f6c76;
+constexpr int writerLock = 1;
+constexpr int schemaLock = 2;
+constexpr int rankingLock = 3;
+
+// Players per statement: a few hundred kilobytes of text, a round trip for thousands of rows.
+constexpr std::size_t chunkSize = 4000;
+
+const QString storeTables[] = {QStringLiteral("Stats"), QStringLiteral("Players"),
+                               QStringLiteral("LogProgress")};
+
+/**
+ * An array of the server's text form, "{1,2}" or "{"a","b\"c"}", which one parameter carries:
+ * many rows to a statement, with no value ever spliced into its text.
+ */
+class ArrayText
+{
+public:
+    void number(qint64 value)
+    {
+        separate();
+        m_text += QByteArray::number(value);
+    }
+    void text(QByteArrayView bytes)
+    {
+        separate();
+        m_text += '"';
+        for (const char c : bytes) {
+            // The server's text cannot hold a NUL: the character that stands for one that
+            // cannot be shown takes its place, the same for the name and its key.
+            if (c == '\0') {
+                m_text += "\xef\xbf\xbd";
+                continue;
+            }
+            if (c == '"' || c == '\\')
+                m_text += '\\';
+            m_text += c;
+        }
+        m_text += '"';
+    }
+    QString finish() const { return QString::fromUtf8(m_text + '}'); }
+
+private:
+    void separate()
+    {
+        if (m_text.size() > 1)
+            m_text += ',';
+    }
+    QByteArray m_text = "{";
+};
+
+QString serverText(QByteArrayView bytes)
+{
+    QByteArray text = bytes.toByteArray();
+    return QString::fromUtf8(text.replace('\0', "\xef\xbf\xbd"));
+}
+
+// The server's indexes take entries of at most a third of a page: a longer name, which only a
+// forged log line can hold (the game's own are 31 bytes at most), would make every update fail
+// on its file for ever. It is kept as its first bytes, cut between two characters.
+constexpr qsizetype longestName = 2000;
+
+QByteArrayView indexable(QByteArrayView name)
+{
+    if (name.size() <= longestName)
+        return name;
+    qsizetype end = longestName;
+    while (end > 0 && (quint8(name[end]) & 0xC0) == 0x80)
+        --end;
+    return name.first(end);
+}
+
+QString lockCall(const char *function, int lock)
+{
+    return QStringLiteral("SELECT %1(%2, %3)")
+        .arg(QLatin1String(function))
+        .arg(lockFamily)
+        .arg(lock);
+}
+
+} // namespace
+
+PostgresStats::PostgresStats(QString connectionName, QString shown)
+    : m_connectionName(std::move(connectionName)), m_shown(std::move(shown))
+{ }
+
+PostgresStats::~PostgresStats()
+{
+    for (auto *query : {&m_insertKeys, &m_addCounts, &m_findKey, &m_readProgress, &m_writeProgress,
+                        &m_removeProgress, &m_setPlaces})
+        query->reset();
+    unlockWriter();
+}
+
+PostgresStats::Failure PostgresStats::fail(const QString &what, const QString &why) const
+{
+    return {QStringLiteral("%1 (%2): %3").arg(what, m_shown, why)};
+}
+
+PostgresStats::Failure PostgresStats::fail(const QString &what, const QSqlQuery &query) const
+{
+    return fail(what, query.lastError().text());
+}
+
+QSqlDatabase PostgresStats::database() const
+{
+    return QSqlDatabase::database(m_connectionName, false);
+}
+
+Result<> PostgresStats::open(const PostgresAddress &address, DataStats::Access access)
+{
+    const QString cannotOpen = QStringLiteral("cannot open the database");
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL")))
+        return fail(cannotOpen,
+                    QStringLiteral("the Qt PostgreSQL driver is not installed "
+                                   "(Debian package libqt6sql6-psql)"));
+    if (QSqlDatabase::contains(m_connectionName))
+        QSqlDatabase::removeDatabase(m_connectionName);
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_connectionName);
+    db.setHostName(address.host());
+    db.setPort(address.port());
+    db.setUserName(address.user());
+    db.setPassword(address.password());
+    db.setDatabaseName(address.database());
+    QString options = address.connectOptions();
+    // Whoever holds the writer lock is named by this in the message of a run that waits.
+    const bool named = std::any_of(address.parameters().cbegin(), address.parameters().cend(),
+                                   [](const auto &p) { return p.first == "application_name"; });
+    if (!named)
+        options += QStringLiteral(";application_name='tolvane/%1@%2'")
+                       .arg(QCoreApplication::applicationPid())
+                       .arg(QSysInfo::machineHostName().left(40));
+    db.setConnectOptions(options);
+    if (!db.open()) {
+        const QString reason = db.lastError().databaseText().simplified();
+        return fail(cannotOpen,
+                    QStringLiteral("cannot reach the PostgreSQL server at %1: %2")
+                        .arg(address.describe(), reason));
+    }
+    QSqlQuery query(db);
+    if (access == DataStats::Access::ReadOnly) {
+        // Reading must never leave a trace in a database nobody asked to change.
+        if (!query.exec(QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY"))
+            || !query.exec(QStringLiteral("SELECT to_regclass('\"Stats\"') IS NOT NULL AND "
+                                          "to_regclass('\"Class\"') IS NOT NULL AND "
+                                          "to_regclass('\"Class2\"') IS NOT NULL"))
+            || !query.next()) {
+            const Failure failure = fail(cannotOpen, query);
+            db.close();
+            return failure;
+        }
+        if (!query.value(0).toBool()) {
+            db.close();
+            return fail(cannotOpen,
+                        QStringLiteral("it does not exist yet: no table Stats on %1")
+                            .arg(address.describe()));
+        }
+        return {};
+    }
+    if (const Result<> schema = createSchema(); !schema) {
+        db.close();
+        return schema;
+    }
+    return {};
+}
+
+Result<> PostgresStats::createSchema()
+{
+    const QString what = QStringLiteral("cannot create the tables");
+    const QStringList objects = {QStringLiteral("Stats"),      QStringLiteral("Class"),
+                                 QStringLiteral("Class2"),     QStringLiteral("LogProgress"),
+                                 QStringLiteral("Players"),    QStringLiteral("PlayersFolded"),
+                                 QStringLiteral("StatsRank"),  QStringLiteral("StatsPlace"),
+                                 QStringLiteral("StatsKills"), QStringLiteral("StatsNom"),
+                                 QStringLiteral("Meta")};
+    QStringList present;
+    for (const QString &object : objects)
+        present << QStringLiteral("(to_regclass('\"%1\"') IS NOT NULL)::int").arg(object);
+    const QString complete = QStringLiteral("SELECT %1").arg(present.join(u" + "));
+    // Opening a database that has its schema writes nothing.
+    QSqlQuery query(database());
+    if (!query.exec(complete) || !query.next())
+        return fail(what, query);
+    if (query.value(0).toInt() == objects.size())
+        return {};
+
+    QStringList columns;
+    for (int c = 0; c < StatsColumns::Count; ++c) {
+        columns << StatsColumns::quoted(c)
+                + (c == StatsColumns::Nom
+                       ? QStringLiteral(" text COLLATE \"C\" NOT NULL DEFAULT ''")
+                       : QStringLiteral(" integer NOT NULL DEFAULT 0"));
+    }
+    const QStringList statements = {
+        // Machines that start at once would each find no table and collide creating one, which
+        // IF NOT EXISTS alone does not prevent: they take their turn instead.
+        lockCall("pg_advisory_xact_lock", schemaLock),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS \"Stats\" (%1)").arg(columns.join(u", ")),
+        QStringLiteral("CREATE OR REPLACE VIEW \"Class\" AS SELECT * FROM \"Stats\" "
+                       "ORDER BY \"Kills\" DESC, \"Place\""),
+        QStringLiteral("CREATE OR REPLACE VIEW \"Class2\" AS SELECT * FROM \"Stats\" "
+                       "ORDER BY \"Place\""),
+        // How far each machine counted each of its log files, committed with that file's counts.
+        QStringLiteral("CREATE TABLE IF NOT EXISTS \"LogProgress\" (\"Host\" text NOT NULL, "
+                       "\"File\" text NOT NULL, \"ByteOffset\" bigint NOT NULL, "
+                       "\"HeadDigest\" bytea NOT NULL, \"HeadLength\" bigint NOT NULL, "
+                       "PRIMARY KEY (\"Host\", \"File\"))"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS \"Players\" (\"Id\" bigint GENERATED BY DEFAULT "
+                       "AS IDENTITY PRIMARY KEY, \"Folded\" text COLLATE \"C\" NOT NULL, "
+                       "\"Nom\" text COLLATE \"C\" NOT NULL)"),
+        QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS \"PlayersFolded\" ON \"Players\" "
+                       "(\"Folded\")"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS \"StatsRank\" ON \"Stats\" "
+                       "(\"TotalClass\" DESC, \"Nom\", \"Place\")"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS \"StatsPlace\" ON \"Stats\" (\"Place\")"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS \"StatsKills\" ON \"Stats\" "
+                       "(\"Kills\" DESC, \"Place\")"),
+        QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS \"StatsNom\" ON \"Stats\" (\"Nom\")"),
+        // Facts about the statistics as a whole, such as when an update last finished.
+        QStringLiteral("CREATE TABLE IF NOT EXISTS \"Meta\" (\"Key\" text PRIMARY KEY, "
+                       "\"Value\" text NOT NULL)"),
+    };
+    if (const Result<> begun = beginTransaction(); !begun)
+        return begun;
+    for (const QString &statement : statements) {
+        if (!query.exec(statement)) {
+            const Failure failure = fail(what, query);
+            rollback();
+            return failure;
+        }
+    }
+    return commit();
+}
+
+Result<>
+PostgresStats::lockWriter(std::chrono::milliseconds bound,
+                          const std::function<void(std::chrono::milliseconds)> &whileWaiting,
+                          bool &timedOut)
+{
+    timedOut = false;
+    if (m_writerLocked)
+        return {};
+    QElapsedTimer waited;
+    waited.start();
+    QSqlQuery query(database());
+    while (true) {
+        if (!query.exec(lockCall("pg_try_advisory_lock", writerLock)) || !query.next())
+            return fail(QStringLiteral("cannot take the writer lock"), query);
+        if (query.value(0).toBool()) {
+            m_writerLocked = true;
+            return {};
+        }
+        const auto elapsed = std::chrono::milliseconds(waited.elapsed());
+        if (elapsed >= bound) {
+            timedOut = true;
+            QString holder = QStringLiteral("another program");
+            if (query.exec(
+                    QStringLiteral(
+                        "SELECT a.application_name FROM pg_locks AS l JOIN pg_stat_activity AS a "
+                        "ON a.pid = l.pid WHERE l.locktype = 'advisory' AND l.granted AND "
+                        "l.classid = %1 AND l.objid = %2 AND l.objsubid = 2")
+                        .arg(lockFamily)
+                        .arg(writerLock))
+                && query.next()) {
+                static const QRegularExpression ours(QStringLiteral("^tolvane/(\\d+)@(.*)$"));
+                const QString name = query.value(0).toString();
+                const QRegularExpressionMatch match = ours.match(name);
+                holder = match.hasMatch()
+                    ? QStringLiteral("process %1 on %2").arg(match.captured(1), match.captured(2))
+                    : name.isEmpty() ? holder
+                                     : QStringLiteral("the program %1").arg(name);
+            }
+            return fail(QStringLiteral("another update is writing"),
+                        QStringLiteral("%1 still holds the database after %2 s")
+                            .arg(holder)
+                            .arg(double(elapsed.count()) / 1000, 0, 'f', 1));
+        }
+        if (whileWaiting)
+            whileWaiting(elapsed);
+        QThread::msleep(std::min<qint64>(50, (bound - elapsed).count()));
+    }
+}
+
+void PostgresStats::unlockWriter()
+{
+    if (!m_writerLocked)
+        return;
+    m_writerLocked = false;
+    // On a connection that is gone the server has released the lock already.
+    if (database().isOpen())
+        QSqlQuery(database()).exec(lockCall("pg_advisory_unlock", writerLock));
+}
+
+Result<bool> PostgresStats::needsMend()
+{
+    QSqlQuery query(database());
+    if (!query.exec(QStringLiteral(
+            "SELECT (SELECT COUNT(*) FROM \"Stats\"), (SELECT COUNT(*) FROM \"Players\")"))
+        || !query.next())
+        return fail(QStringLiteral("cannot read the players"), query);
+    return query.value(0).toLongLong() != query.value(1).toLongLong();
+}
+
+Result<int> PostgresStats::mendPlayers()
+{
+    const QString what = QStringLiteral("cannot mend the players");
+    if (!m_writerLocked)
+        return fail(what, QStringLiteral("another program is writing"));
+    const Result<bool> mend = needsMend();
+    if (!mend)
+        return Result<int>::failure(mend.reason());
+    if (!*mend)
+        return 0;
+    if (const Result<> begun = beginTransaction(); !begun)
+        return Result<int>::failure(begun.reason());
+    auto abandon = [&](const QSqlQuery &query) -> Result<int> {
+        const Failure failure = fail(what, query);
+        rollback();
+        return failure;
+    };
+
+    // Table Stats has no row id of its own: a row is its unique name, and the oldest row of a
+    // name is the one with the oldest key, else the one stored first.
+    QSqlQuery query(database());
+    QHash<QString, qint64> keyOfNom;
+    if (!query.exec(QStringLiteral("SELECT \"Id\", \"Nom\" FROM \"Players\"")))
+        return abandon(query);
+    while (query.next())
+        keyOfNom.insert(query.value(1).toString(), query.value(0).toLongLong());
+    struct Group
+    {
+        QString keeper;
+        qint64 key = 0;
+        QStringList others;
+    };
+    std::vector<Group> groups;
+    QHash<QString, std::size_t> groupOf;
+    if (!query.exec(QStringLiteral("SELECT \"Nom\" FROM \"Stats\" ORDER BY ctid")))
+        return abandon(query);
+    while (query.next()) {
+        const QString nom = query.value(0).toString();
+        const qint64 key = keyOfNom.value(nom, 0);
+        const QString folded = nom.toCaseFolded();
+        const auto it = groupOf.constFind(folded);
+        if (it == groupOf.cend()) {
+            groupOf.insert(folded, groups.size());
+            groups.push_back(Group {nom, key, {}});
+            continue;
+        }
+        Group &group = groups[*it];
+        if (key != 0 && (group.key == 0 || key < group.key)) {
+            group.others << group.keeper;
+            group.keeper = nom;
+            group.key = key;
+        } else {
+            group.others << nom;
+        }
+    }
+
+    const QStringList counters = StatsColumns::quotedCounters();
+    QStringList sums;
+    for (const QString &column : counters)
+        sums << QStringLiteral("\"Stats\".%1 + o.%1").arg(column);
+    QSqlQuery addInto(database());
+    QSqlQuery remove(database());
+    if (!addInto.prepare(
+            QStringLiteral("UPDATE \"Stats\" SET (%1) = (SELECT %2 FROM \"Stats\" AS o "
+                           "WHERE o.\"Nom\" = ?) WHERE \"Nom\" = ?")
+                .arg(counters.join(u", "), sums.join(u", "))))
+        return abandon(addInto);
+    if (!remove.prepare(QStringLiteral("DELETE FROM \"Stats\" WHERE \"Nom\" = ?")))
+        return abandon(remove);
+    int merged = 0;
+    QHash<QString, qint64> kept;
+    QStringList unkeyed;
+    for (const Group &group : groups) {
+        for (const QString &other : group.others) {
+            addInto.addBindValue(other);
+            addInto.addBindValue(group.keeper);
+            if (!addInto.exec())
+                return abandon(addInto);
+            remove.addBindValue(other);
+            if (!remove.exec())
+                return abandon(remove);
+            ++merged;
+        }
+        if (group.key != 0)
+            kept.insert(group.keeper, group.key);
+        else
+            unkeyed << group.keeper;
+    }
+    ArrayText gone;
+    for (auto it = keyOfNom.cbegin(); it != keyOfNom.cend(); ++it) {
+        if (kept.value(it.key(), 0) != it.value())
+            gone.number(it.value());
+    }
+    ArrayText folded;
+    ArrayText noms;
+    for (const QString &nom : std::as_const(unkeyed)) {
+        folded.text(nom.toCaseFolded().toUtf8());
+        noms.text(nom.toUtf8());
+    }
+    // Keys of rows that are gone go first, so that their folded names are free again; new keys
+    // follow in table order.
+    if (!query.prepare(QStringLiteral("DELETE FROM \"Players\" WHERE \"Id\" = ANY (?::bigint[])")))
+        return abandon(query);
+    query.addBindValue(gone.finish());
+    if (!query.exec())
+        return abandon(query);
+    if (!query.prepare(QStringLiteral(
+            "INSERT INTO \"Players\" (\"Folded\", \"Nom\") SELECT f, n FROM unnest(?::text[], "
+            "?::text[]) WITH ORDINALITY AS d(f, n, o) ORDER BY o")))
+        return abandon(query);
+    query.addBindValue(folded.finish());
+    query.addBindValue(noms.finish());
+    if (!query.exec())
+        return abandon(query);
+    if (const Result<> committed = commit(); !committed)
+        return Result<int>::failure(committed.reason());
+    return merged;
+}
+
+Result<> PostgresStats::beginTransaction()
+{
+    QSqlDatabase db = database();
+    if (!db.transaction())
+        return fail(QStringLiteral("cannot start a transaction"), db.lastError().text());
+    return {};
+}
+
+Result<> PostgresStats::commit()
+{
+    // The driver's commit says so when the server rolled back instead, as it does for a
+    // transaction in which a statement failed.
+    QSqlDatabase db = database();
+    if (!db.commit()) {
+        const QString reason = db.lastError().text();
+        rollback();
+        return fail(QStringLiteral("cannot commit"), reason);
+    }
+    return {};
+}
+
+void PostgresStats::rollback()
+{
+    database().rollback();
+}
+
+Result<QSqlQuery *> PostgresStats::prepared(std::optional<QSqlQuery> &query, const QString &text)
+{
+    if (!query) {
+        query.emplace(database());
+        if (!query->prepare(text)) {
+            const Failure failure = fail(QStringLiteral("cannot prepare a statement"), *query);
+            query.reset();
+            return failure;
+        }
+    }
+    return &*query;
+}
+
+Result<> PostgresStats::addToPlayers(const std::vector<DataStats::PlayerDelta> &players)
+{
+    for (std::size_t from = 0; from < players.size(); from += chunkSize) {
+        if (const Result<> added =
+                addChunk(players, from, std::min(players.size(), from + chunkSize));
+            !added)
+            return added;
+    }
+    return {};
+}
+
+Result<> PostgresStats::addChunk(const std::vector<DataStats::PlayerDelta> &players,
+                                 std::size_t from, std::size_t to)
+{
+    const QStringList counters = StatsColumns::quotedCounters();
+    QStringList arrays;
+    QStringList values;
+    QStringList sums;
+    for (int i = 0; i < counters.size(); ++i) {
+        arrays << QStringLiteral("?::integer[]");
+        values << QStringLiteral("d.c%1").arg(i);
+        sums << QStringLiteral("%1 = \"Stats\".%1 + EXCLUDED.%1").arg(counters[i]);
+    }
+    QStringList names;
+    for (int i = 0; i < counters.size(); ++i)
+        names << QStringLiteral("c%1").arg(i);
+    // Only keys not there yet are inserted, so that the key ids, which the window pages the
+    // table by, run without gaps; one a racing machine inserted meanwhile is simply kept.
+    const Result<QSqlQuery *> insertKeys = prepared(
+        m_insertKeys,
+        QStringLiteral("INSERT INTO \"Players\" (\"Folded\", \"Nom\") SELECT d.f, d.n FROM "
+                       "unnest(?::text[], ?::text[]) WITH ORDINALITY AS d(f, n, o) WHERE NOT "
+                       "EXISTS (SELECT 1 FROM \"Players\" AS p WHERE p.\"Folded\" = d.f) "
+                       "ORDER BY d.o ON CONFLICT (\"Folded\") DO NOTHING"));
+    // A statement of its own: it sees the keys of the one before, and those another machine
+    // committed meanwhile. A key whose row someone removed gets its row back.
+    const Result<QSqlQuery *> addCounts =
+        prepared(m_addCounts,
+                 QStringLiteral(
+                     "INSERT INTO \"Stats\" (\"Nom\", \"Place\", %1) SELECT p.\"Nom\", 0, %2 "
+                     "FROM unnest(?::text[], %3) AS d(f, %4) JOIN \"Players\" AS p ON "
+                     "p.\"Folded\" = d.f ORDER BY p.\"Nom\" ON CONFLICT (\"Nom\") DO UPDATE SET %5")
+                     .arg(counters.join(u", "), values.join(u", "), arrays.join(u", "),
+                          names.join(u", "), sums.join(u", ")));
+    if (!insertKeys)
+        return Result<>::failure(insertKeys.reason());
+    if (!addCounts)
+        return Result<>::failure(addCounts.reason());
+
+    ArrayText folded;
+    ArrayText noms;
+    std::vector<ArrayText> columns(std::size_t(StatsColumns::CounterCount));
+    for (std::size_t p = from; p < to; ++p) {
+        const DataStats::PlayerDelta &player = players[p];
+        folded.text(indexable(player.folded));
+        noms.text(indexable(player.nom));
+        for (std::size_t c = 0; c < columns.size(); ++c)
+            columns[c].number((*player.delta)[c]);
+    }
+    QSqlQuery &keys = **insertKeys;
+    keys.addBindValue(folded.finish());
+    keys.addBindValue(noms.finish());
+    if (!keys.exec())
+        return fail(QStringLiteral("cannot add a player"), keys);
+    QSqlQuery &counts = **addCounts;
+    counts.addBindValue(folded.finish());
+    for (const ArrayText &column : columns)
+        counts.addBindValue(column.finish());
+    if (!counts.exec())
+        return fail(QStringLiteral("cannot update a player"), counts);
+    return {};
+}
+
+Result<QString> PostgresStats::addToPlayer(const QString &nom, const DataStats::Counters &delta)
+{
+    const QByteArray spelling = nom.toUtf8();
+    const QByteArray folded = nom.toCaseFolded().toUtf8();
+    DataStats::Counts counts {};
+    std::copy(delta.begin(), delta.end(), counts.begin());
+    if (const Result<> added = addToPlayers({DataStats::PlayerDelta {spelling, folded, &counts}});
+        !added)
+        return Result<QString>::failure(added.reason());
+    const Result<QSqlQuery *> find =
+        prepared(m_findKey, QStringLiteral("SELECT \"Nom\" FROM \"Players\" WHERE \"Folded\" = ?"));
+    if (!find)
+        return Result<QString>::failure(find.reason());
+    QSqlQuery &query = **find;
+    query.addBindValue(serverText(indexable(folded)));
+    if (!query.exec() || !query.next())
+        return fail(QStringLiteral("cannot read the players"), query);
+    const QString stored = query.value(0).toString();
+    query.finish();
+    return stored;
+}
+
+Result<DataStats::FileProgress> PostgresStats::fileProgress(const QString &host,
+                                                            const QString &fileName)
+{
+    const Result<QSqlQuery *> read =
+        prepared(m_readProgress,
+                 QStringLiteral("SELECT \"ByteOffset\", \"HeadDigest\", "
+                                "\"HeadLength\" FROM \"LogProgress\" WHERE "
+                                "\"Host\" = ? AND \"File\" = ?"));
+    if (!read)
+        return Result<DataStats::FileProgress>::failure(read.reason());
+    QSqlQuery &query = **read;
+    query.addBindValue(host);
+    query.addBindValue(fileName);
+    if (!query.exec())
+        return fail(QStringLiteral("cannot read the log progress"), query);
+    DataStats::FileProgress progress;
+    if (query.next())
+        progress = {query.value(0).toLongLong(), query.value(1).toByteArray(),
+                    query.value(2).toLongLong()};
+    query.finish();
+    return progress;
+}
+
+Result<> PostgresStats::setFileProgress(const QString &host, const QString &fileName,
+                                        const DataStats::FileProgress &progress)
+{
+    const Result<QSqlQuery *> write =
+        prepared(m_writeProgress,
+                 QStringLiteral(
+                     "INSERT INTO \"LogProgress\" (\"Host\", \"File\", \"ByteOffset\", "
+                     "\"HeadDigest\", \"HeadLength\") VALUES (?, ?, ?, ?, ?) ON CONFLICT "
+                     "(\"Host\", \"File\") DO UPDATE SET \"ByteOffset\" = EXCLUDED.\"ByteOffset\", "
+                     "\"HeadDigest\" = EXCLUDED.\"HeadDigest\", "
+                     "\"HeadLength\" = EXCLUDED.\"HeadLength\""));
+    if (!write)
+        return Result<>::failure(write.reason());
+    QSqlQuery &query = **write;
+    query.addBindValue(host);
+    query.addBindValue(fileName);
+    query.addBindValue(progress.offset);
+    query.addBindValue(progress.headDigest);
+    query.addBindValue(progress.headLength);
+    if (!query.exec())
+        return fail(QStringLiteral("cannot record the log progress"), query);
+    return {};
+}
+
+Result<> PostgresStats::removeFileProgress(const QString &host, const QString &fileName)
+{
+    const Result<QSqlQuery *> remove =
+        prepared(m_removeProgress,
+                 QStringLiteral("DELETE FROM \"LogProgress\" WHERE \"Host\" = ? AND \"File\" = ?"));
+    if (!remove)
+        return Result<>::failure(remove.reason());
+    QSqlQuery &query = **remove;
+    query.addBindValue(host);
+    query.addBindValue(fileName);
+    if (!query.exec())
+        return fail(QStringLiteral("cannot record the log progress"), query);
+    return {};
+}
+
+Result<> PostgresStats::forEachInRankOrder(const std::function<void(qint64, qint64)> &f)
+{
+    const QString what = QStringLiteral("cannot rank the players");
+    QSqlQuery query(database());
+    // Held to the end of the caller's transaction: two rankings never interleave their places.
+    if (!query.exec(lockCall("pg_advisory_xact_lock", rankingLock)))
+        return fail(what, query);
+    if (!query.exec(QStringLiteral("SELECT p.\"Id\", s.\"Place\" FROM \"Stats\" AS s JOIN "
+                                   "\"Players\" AS p ON p.\"Nom\" = s.\"Nom\" "
+                                   "ORDER BY s.\"TotalClass\" DESC, s.\"Nom\"")))
+        return fail(what, query);
+    while (query.next())
+        f(query.value(0).toLongLong(), query.value(1).toLongLong());
+    return {};
+}
+
+Result<> PostgresStats::setPlaces(const std::vector<std::pair<qint64, qint64>> &places)
+{
+    const Result<QSqlQuery *> set = prepared(
+        m_setPlaces,
+        QStringLiteral("UPDATE \"Stats\" AS s SET \"Place\" = v.place FROM unnest(?::bigint[], "
+                       "?::integer[]) AS v(id, place) JOIN \"Players\" AS p ON p.\"Id\" = v.id "
+                       "WHERE s.\"Nom\" = p.\"Nom\""));
+    if (!set)
+        return Result<>::failure(set.reason());
+    QSqlQuery &query = **set;
+    for (std::size_t from = 0; from < places.size(); from += chunkSize) {
+        ArrayText ids;
+        ArrayText numbers;
+        for (std::size_t i = from; i < std::min(places.size(), from + chunkSize); ++i) {
+            ids.number(places[i].first);
+            numbers.number(places[i].second);
+        }
+        query.addBindValue(ids.finish());
+        query.addBindValue(numbers.finish());
+        if (!query.exec())
+            return fail(QStringLiteral("cannot rank the players"), query);
+    }
+    return {};
+}
+
+Result<std::chrono::milliseconds> PostgresStats::setBusyTimeout(std::chrono::milliseconds timeout)
+{
+    // What a busy timeout is to SQLite, a lock timeout is here: how long a statement waits for
+    // the locks of another transaction.
+    QSqlQuery query(database());
+    if (!query.exec(QStringLiteral("SELECT EXTRACT(EPOCH FROM "
+                                   "current_setting('lock_timeout')::interval) * 1000"))
+        || !query.next())
+        return fail(QStringLiteral("cannot read the busy timeout"), query);
+    const std::chrono::milliseconds previous(qint64(query.value(0).toDouble()));
+    if (!query.exec(QStringLiteral("SET lock_timeout = %1").arg(timeout.count())))
+        return fail(QStringLiteral("cannot set the busy timeout"), query);
+    return previous;
+}
+
+Result<DataStats::Extents> PostgresStats::extents(qint64 from, qint64 to)
+{
+    const QString what = QStringLiteral("cannot read the players");
+    QStringList ranges {QStringLiteral("COUNT(*)"), QStringLiteral("MIN(s.\"Place\")"),
+                        QStringLiteral("MAX(s.\"Place\")")};
+    for (const QString &column : StatsColumns::quotedCounters())
+        ranges << QStringLiteral("MIN(s.%1)").arg(column)
+               << QStringLiteral("MAX(s.%1)").arg(column);
+    // Slices of the table follow the key ids, the row ids of this store.
+    const bool whole =
+        from == std::numeric_limits<qint64>::min() && to == std::numeric_limits<qint64>::max();
+    const QString rows = whole ? QStringLiteral("\"Stats\" AS s")
+                               : QStringLiteral("\"Stats\" AS s JOIN \"Players\" AS p ON "
+                                                "p.\"Nom\" = s.\"Nom\" WHERE p.\"Id\" >= %1 AND "
+                                                "p.\"Id\" < %2")
+                                     .arg(from)
+                                     .arg(to);
+    QSqlQuery query(database());
+    if (!query.exec(QStringLiteral("SELECT %1 FROM %2").arg(ranges.join(u", "), rows))
+        || !query.next())
+        return fail(what, query);
+    DataStats::Extents extents;
+    extents.empty = query.value(0).toLongLong() == 0;
+    extents.smallestPlace = query.value(1).toLongLong();
+    extents.largestPlace = query.value(2).toLongLong();
+    for (int i = 0; i < StatsColumns::CounterCount; ++i) {
+        extents.smallest[std::size_t(i)] = query.value(3 + 2 * i).toLongLong();
+        extents.largest[std::size_t(i)] = query.value(4 + 2 * i).toLongLong();
+    }
+    if (!query.exec(
+            QStringLiteral("SELECT s.\"Nom\" FROM %1 ORDER BY LENGTH(s.\"Nom\") DESC LIMIT 8")
+                .arg(rows)))
+        return fail(what, query);
+    while (query.next())
+        extents.longestNames << query.value(0).toString();
+    return extents;
+}
+
+Result<qint64> PostgresStats::rowIdEnd()
+{
+    QSqlQuery query(database());
+    if (!query.exec(QStringLiteral("SELECT COALESCE(MAX(\"Id\"), 0) + 1 FROM \"Players\""))
+        || !query.next())
+        return fail(QStringLiteral("cannot read the players"), query);
+    return query.value(0).toLongLong();
+}
+
+Result<DataStats::CopySummary> PostgresStats::copyFrom(QSqlDatabase source, const QString &host)
+{
+    if (const Result<> begun = beginTransaction(); !begun)
+        return Result<DataStats::CopySummary>::failure(begun.reason());
+    const Result<DataStats::CopySummary> copied = copyRows(source, host);
+    if (!copied) {
+        rollback();
+        return copied;
+    }
+    if (const Result<> committed = commit(); !committed)
+        return Result<DataStats::CopySummary>::failure(committed.reason());
+    return copied;
+}
+
+Result<DataStats::CopySummary> PostgresStats::copyRows(QSqlDatabase source, const QString &host)
+{
+    const QString what = QStringLiteral("cannot copy the statistics");
+    QSqlQuery target(database());
+    QStringList counts;
+    for (const QString &table : storeTables)
+        counts << QStringLiteral("(SELECT COUNT(*) FROM \"%1\")").arg(table);
+    if (!target.exec(QStringLiteral("SELECT %1").arg(counts.join(u" + "))) || !target.next())
+        return fail(what, target);
+    if (target.value(0).toLongLong() != 0)
+        return fail(what,
+                    QStringLiteral("it already holds statistics; copy only into a database "
+                                   "that holds none"));
+
+    DataStats::CopySummary summary;
+    QSqlQuery read(source);
+    read.setForwardOnly(true);
+    // Rows a chunk at a time: the source is read once, whatever its size.
+    auto copy = [&](const QString &select, int columns, const QString &insert, auto addRow,
+                    qint64 &copied) -> Result<> {
+        if (!read.exec(select))
+            return fail(
+                what, QStringLiteral("%1: %2").arg(source.databaseName(), read.lastError().text()));
+        QSqlQuery write(database());
+        if (!write.prepare(insert))
+            return fail(what, write);
+        std::vector<ArrayText> arrays(std::size_t(columns), ArrayText {});
+        std::size_t rows = 0;
+        auto flush = [&]() -> Result<> {
+            for (const ArrayText &array : arrays)
+                write.addBindValue(array.finish());
+            if (!write.exec())
+                return fail(what, write);
+            arrays.assign(std::size_t(columns), ArrayText {});
+            rows = 0;
+            return {};
+        };
+        while (read.next()) {
+            addRow(arrays);
+            ++copied;
+            if (++rows == chunkSize) {
+                if (const Result<> flushed = flush(); !flushed)
+                    return flushed;
+            }
+        }
+        if (read.lastError().isValid())
+            return fail(
+                what, QStringLiteral("%1: %2").arg(source.databaseName(), read.lastError().text()));
+        return rows > 0 ? flush() : Result<> {};
+    };
+
+    QStringList all;
+    QStringList arrays;
+    QStringList names;
+    for (int c = 0; c < StatsColumns::Count; ++c) {
+        all << StatsColumns::quoted(c);
+        arrays << (c == StatsColumns::Nom ? QStringLiteral("?::text[]")
+                                          : QStringLiteral("?::integer[]"));
+        names << QStringLiteral("c%1").arg(c);
+    }
+    if (const Result<> rows = copy(
+            QStringLiteral("SELECT %1 FROM \"Stats\"").arg(all.join(u", ")), StatsColumns::Count,
+            QStringLiteral("INSERT INTO \"Stats\" (%1) SELECT * FROM unnest(%2) AS d(%3)")
+                .arg(all.join(u", "), arrays.join(u", "), names.join(u", ")),
+            [&read](std::vector<ArrayText> &out) {
+                for (int c = 0; c < StatsColumns::Count; ++c) {
+                    if (c == StatsColumns::Nom)
+                        out[std::size_t(c)].text(read.value(c).toString().toUtf8());
+                    else
+                        out[std::size_t(c)].number(read.value(c).toLongLong());
+                }
+            },
+            summary.rows);
+        !rows)
+        return Result<DataStats::CopySummary>::failure(rows.reason());
+
+    // A database from before the key table or the machines' records has rows only: the keys are
+    // made by the mend of the next update, the progress counted as this machine's.
+    const QStringList sourceTables = source.tables();
+    if (sourceTables.contains(QStringLiteral("Players"), Qt::CaseInsensitive)) {
+        if (const Result<> keys = copy(
+                QStringLiteral("SELECT \"Id\", \"Folded\", \"Nom\" FROM \"Players\""), 3,
+                QStringLiteral("INSERT INTO \"Players\" (\"Id\", \"Folded\", \"Nom\") SELECT * "
+                               "FROM unnest(?::bigint[], ?::text[], ?::text[])"),
+                [&read](std::vector<ArrayText> &out) {
+                    out[0].number(read.value(0).toLongLong());
+                    out[1].text(read.value(1).toString().toUtf8());
+                    out[2].text(read.value(2).toString().toUtf8());
+                },
+                summary.keys);
+            !keys)
+            return Result<DataStats::CopySummary>::failure(keys.reason());
+        // New keys go on after the highest copied.
+        if (!target.exec(
+                QStringLiteral("SELECT setval(pg_get_serial_sequence('\"Players\"', 'Id'), "
+                               "COALESCE(MAX(\"Id\"), 0) + 1, false) FROM \"Players\"")))
+            return fail(what, target);
+    }
+    if (sourceTables.contains(QStringLiteral("LogProgress"), Qt::CaseInsensitive)) {
+        const bool hosted =
+            source.record(QStringLiteral("LogProgress")).contains(QStringLiteral("Host"));
+        QSqlField field(QStringLiteral("Host"), QMetaType(QMetaType::QString));
+        field.setValue(host);
+        const QString thisHost = source.driver()->formatValue(field);
+        if (const Result<> progress = copy(
+                QStringLiteral("SELECT %1, \"File\", \"ByteOffset\", hex(\"HeadDigest\"), "
+                               "\"HeadLength\" FROM \"LogProgress\"")
+                    .arg(hosted ? QStringLiteral("\"Host\"") : thisHost),
+                5,
+                QStringLiteral("INSERT INTO \"LogProgress\" (\"Host\", \"File\", \"ByteOffset\", "
+                               "\"HeadDigest\", \"HeadLength\") SELECT h, f, b, decode(d, 'hex'), "
+                               "l FROM unnest(?::text[], ?::text[], ?::bigint[], ?::text[], "
+                               "?::bigint[]) AS r(h, f, b, d, l)"),
+                [&read](std::vector<ArrayText> &out) {
+                    out[0].text(read.value(0).toString().toUtf8());
+                    out[1].text(read.value(1).toString().toUtf8());
+                    out[2].number(read.value(2).toLongLong());
+                    out[3].text(read.value(3).toString().toUtf8());
+                    out[4].number(read.value(4).toLongLong());
+                },
+                summary.progress);
+            !progress)
+            return Result<DataStats::CopySummary>::failure(progress.reason());
+    }
+    return summary;
+}

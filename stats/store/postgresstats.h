@@ -1,0 +1,111 @@
+#pragma once
+
+#include "platform/result/result.h"
+#include "stats/store/datastats.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <utility>
+#include <vector>
+
+class PostgresAddress;
+
+/**
+ * The statistics store on a PostgreSQL server, which the update runs, listeners and windows of
+ * several machines share. DataStats hands it its operations when its location is a
+ * postgresql:// address; the tables, views, keys and orders are those of the SQLite store,
+ * named letter for letter (quoted), with names compared and sorted byte for byte (collation
+ * "C"), so that both rank alike.
+ *
+ * What one process's file lock does on SQLite, the server's advisory locks do here, for every
+ * machine at once: one writer at a time (a lock held by the session, released by the server
+ * when the connection ends however it ends), one creation of the schema, one ranking pass.
+ * Statements carry many players at a time, as arrays, to spare round trips to the server.
+ *
+ * An operation that fails says why, naming the database: "<what> (<address>): <why>", never
+ * with the password the address may hold.
+ */
+class PostgresStats
+{
+public:
+    /// Works on the connection called \a connectionName, to the database shown as \a shown.
+    PostgresStats(QString connectionName, QString shown);
+    ~PostgresStats();
+    PostgresStats(const PostgresStats &) = delete;
+    PostgresStats &operator=(const PostgresStats &) = delete;
+
+    /// Connects; ReadWrite creates the schema when it is missing, ReadOnly refuses a database
+    /// without it and never writes.
+    Result<> open(const PostgresAddress &address, DataStats::Access access);
+
+    Result<> lockWriter(std::chrono::milliseconds bound,
+                        const std::function<void(std::chrono::milliseconds)> &whileWaiting,
+                        bool &timedOut);
+    void unlockWriter();
+    bool holdsWriterLock() const { return m_writerLocked; }
+
+    Result<bool> needsMend();
+    Result<int> mendPlayers();
+
+    Result<> beginTransaction();
+    Result<> commit();
+    void rollback();
+
+    Result<> addToPlayers(const std::vector<DataStats::PlayerDelta> &players);
+    Result<QString> addToPlayer(const QString &nom, const DataStats::Counters &delta);
+
+    Result<DataStats::FileProgress> fileProgress(const QString &host, const QString &fileName);
+    Result<> setFileProgress(const QString &host, const QString &fileName,
+                             const DataStats::FileProgress &progress);
+    Result<> removeFileProgress(const QString &host, const QString &fileName);
+
+    /// The row ids are the players' key ids: table Stats has no other than its 33 columns.
+    Result<> forEachInRankOrder(const std::function<void(qint64 rowId, qint64 place)> &f);
+    Result<> setPlaces(const std::vector<std::pair<qint64, qint64>> &places);
+
+    Result<std::chrono::milliseconds> setBusyTimeout(std::chrono::milliseconds timeout);
+    Result<DataStats::Extents> extents(qint64 from, qint64 to);
+    Result<qint64> rowIdEnd();
+
+    /// Copies every row, key and progress record of \a source (a SQLite store, its progress
+    /// records without a host counted as \a host's) into this empty database, in one
+    /// transaction; refuses a database that holds anything.
+    Result<DataStats::CopySummary> copyFrom(QSqlDatabase source, const QString &host);
+
+private:
+    struct Failure
+    {
+        QString reason;
+        template<typename T>
+        operator Result<T>() const
+        {
+            return Result<T>::failure(reason);
+        }
+    };
+    Failure fail(const QString &what, const QString &why) const;
+    Failure fail(const QString &what, const QSqlQuery &query) const;
+
+    QSqlDatabase database() const;
+    Result<> createSchema();
+    /// \a query, prepared on first use with \a text.
+    Result<QSqlQuery *> prepared(std::optional<QSqlQuery> &query, const QString &text);
+    Result<> addChunk(const std::vector<DataStats::PlayerDelta> &players, std::size_t from,
+                      std::size_t to);
+    Result<DataStats::CopySummary> copyRows(QSqlDatabase source, const QString &host);
+
+    QString m_connectionName;
+    QString m_shown;
+    bool m_writerLocked = false;
+    std::optional<QSqlQuery> m_insertKeys;
+    std::optional<QSqlQuery> m_addCounts;
+    std::optional<QSqlQuery> m_findKey;
+    std::optional<QSqlQuery> m_readProgress;
+    std::optional<QSqlQuery> m_writeProgress;
+    std::optional<QSqlQuery> m_removeProgress;
+    std::optional<QSqlQuery> m_setPlaces;
+};
