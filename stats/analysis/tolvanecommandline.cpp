@@ -340,6 +340,13 @@ struct WaitNotice final : UpdateObserver
 
 } // namespace
 
+int TolvaneCommandLine::failed(const QString &reason)
+{
+    m_err << "tolvane: " << reason << "\n";
+    m_err.flush();
+    return 1;
+}
+
 int TolvaneCommandLine::update(const QString &logs, const QString &database, const QString &host,
                                std::chrono::milliseconds waitBound)
 {
@@ -398,11 +405,6 @@ int TolvaneCommandLine::print(DataStats::Ranking order, const QString &database)
 {
     StatsPaths paths(m_settings);
     DataStats store;
-    auto failed = [this](const QString &reason) {
-        m_err << "tolvane: " << reason << "\n";
-        m_err.flush();
-        return 1;
-    };
     if (const Result<> opened = store.open(database.isEmpty() ? paths.databasePath() : database,
                                            DataStats::Access::ReadOnly);
         !opened)
@@ -470,11 +472,6 @@ int TolvaneCommandLine::print(DataStats::Ranking order, const QString &database)
 
 int TolvaneCommandLine::store(const QString &logs, const QString &database, const QString &host)
 {
-    auto failed = [this](const QString &reason) {
-        m_err << "tolvane: " << reason << "\n";
-        m_err.flush();
-        return 1;
-    };
     StatsPaths paths(m_settings);
     // Kept as absolute paths: a timer or a window starts in another folder.
     if (!logs.isEmpty()) {
@@ -510,11 +507,6 @@ int TolvaneCommandLine::store(const QString &logs, const QString &database, cons
 
 int TolvaneCommandLine::copyTo(const QString &target, const QString &database, const QString &host)
 {
-    auto failed = [this](const QString &reason) {
-        m_err << "tolvane: " << reason << "\n";
-        m_err.flush();
-        return 1;
-    };
     StatsPaths paths(m_settings);
     DataStats source;
     source.setHost(host.isEmpty() ? paths.host() : host);
@@ -613,11 +605,6 @@ int TolvaneCommandLine::html(const QString &folder, const QString &database)
 {
     StatsPaths paths(m_settings);
     DataStats store;
-    auto failed = [this](const QString &reason) {
-        m_err << "tolvane: " << reason << "\n";
-        m_err.flush();
-        return 1;
-    };
     if (const Result<> opened = store.open(database.isEmpty() ? paths.databasePath() : database,
                                            DataStats::Access::ReadOnly);
         !opened)

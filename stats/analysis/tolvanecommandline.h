@@ -76,6 +76,8 @@ public:
     int run(const Request &request);
 
 private:
+    /// Says why the work failed; exit status 1.
+    int failed(const QString &reason);
     int update(const QString &logs, const QString &database, const QString &host,
                std::chrono::milliseconds waitBound);
     int print(DataStats::Ranking order, const QString &database);
