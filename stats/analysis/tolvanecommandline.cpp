@@ -540,8 +540,18 @@ int TolvaneCommandLine::listen(const Request &request)
     options.spoolFolder =
         request.logFolder.isEmpty() ? LogListener::defaultSpoolFolder() : request.logFolder;
     options.program = QCoreApplication::applicationFilePath();
-    if (!request.database.isEmpty())
-        options.updateArguments << QStringLiteral("--db") << request.database;
+    if (!request.database.isEmpty()) {
+        // Every user of the machine may read a command line: a password written in the address
+        // reaches the count through libpq's own variable instead.
+        const Result<PostgresAddress> address = PostgresAddress::parse(request.database);
+        if (PostgresAddress::isPostgres(request.database) && address
+            && !address->password().isEmpty()) {
+            options.updateArguments << QStringLiteral("--db") << address->withoutPassword();
+            options.updateEnvironment << QStringLiteral("PGPASSWORD=") + address->password();
+        } else {
+            options.updateArguments << QStringLiteral("--db") << request.database;
+        }
+    }
     // Each machine's listener counts into a shared database under its own name.
     if (!request.host.isEmpty())
         options.updateArguments << QStringLiteral("--host") << request.host;

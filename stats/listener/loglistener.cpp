@@ -275,6 +275,13 @@ void LogListener::startUpdate(bool last)
     m_update->setArguments(
         QStringList {QStringLiteral("--update"), QStringLiteral("--logs"), m_options.spoolFolder}
         + m_options.updateArguments);
+    if (!m_options.updateEnvironment.isEmpty()) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const QString &variable : std::as_const(m_options.updateEnvironment))
+            environment.insert(variable.section(QLatin1Char('='), 0, 0),
+                               variable.section(QLatin1Char('='), 1));
+        m_update->setProcessEnvironment(environment);
+    }
     // Its warnings ("waiting for another update") reach the user as it writes them.
     m_update->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     connect(m_update, &QProcess::finished, this, &LogListener::updateFinished);

@@ -50,6 +50,9 @@ public:
         /// The update: "program --update --logs SPOOL" and these arguments.
         QString program;
         QStringList updateArguments;
+        /// Variables the update gets besides the listener's own ("NAME=value"): what must not
+        /// be seen on a command line, such as a password.
+        QStringList updateEnvironment;
         /// The database the update counts into, as the start-up message names it.
         QString database;
         std::chrono::seconds interval = defaultInterval;
