@@ -988,10 +988,7 @@ Result<DataStats::Extents> DataStats::extents(qint64 from, qint64 to)
     if (m_postgres)
         return m_postgres->extents(from, to);
     const QString what = QStringLiteral("cannot read the players");
-    QStringList ranges {QStringLiteral("COUNT(*)"), QStringLiteral("MIN(Place)"),
-                        QStringLiteral("MAX(Place)")};
-    for (const QString &column : counterColumns())
-        ranges << QStringLiteral("MIN(%1)").arg(column) << QStringLiteral("MAX(%1)").arg(column);
+    const QStringList ranges = Extents::ranges(QStringLiteral("Place"), counterColumns());
     QSqlQuery query(database());
     query.setForwardOnly(true);
     query.prepare(QStringLiteral("SELECT %1 FROM Stats WHERE rowid >= ? AND rowid < ?")
@@ -1000,14 +997,7 @@ Result<DataStats::Extents> DataStats::extents(qint64 from, qint64 to)
     query.addBindValue(to);
     if (!query.exec() || !query.next())
         return fail(what, query.lastError().text());
-    Extents extents;
-    extents.empty = query.value(0).toLongLong() == 0;
-    extents.smallestPlace = query.value(1).toLongLong();
-    extents.largestPlace = query.value(2).toLongLong();
-    for (int i = 0; i < StatsColumns::CounterCount; ++i) {
-        extents.smallest[std::size_t(i)] = query.value(3 + 2 * i).toLongLong();
-        extents.largest[std::size_t(i)] = query.value(4 + 2 * i).toLongLong();
-    }
+    Extents extents = Extents::fromRanges(query);
     query.finish();
     // Glyphs differ in width: a few of the longest names, for the widest of them to be measured.
     query.prepare(QStringLiteral("SELECT Nom FROM Stats WHERE rowid >= ? AND rowid < ? "
@@ -1042,6 +1032,28 @@ Result<DataStats::CopySummary> DataStats::copyFrom(DataStats &source)
     if (!holdsWriterLock())
         return fail(what, QStringLiteral("another program is writing"));
     return m_postgres->copyFrom(source.database(), source.m_host);
+}
+
+QStringList DataStats::Extents::ranges(const QString &place, const QStringList &counters)
+{
+    QStringList ranges {QStringLiteral("COUNT(*)"), QStringLiteral("MIN(%1)").arg(place),
+                        QStringLiteral("MAX(%1)").arg(place)};
+    for (const QString &column : counters)
+        ranges << QStringLiteral("MIN(%1)").arg(column) << QStringLiteral("MAX(%1)").arg(column);
+    return ranges;
+}
+
+DataStats::Extents DataStats::Extents::fromRanges(const QSqlQuery &query)
+{
+    Extents extents;
+    extents.empty = query.value(0).toLongLong() == 0;
+    extents.smallestPlace = query.value(1).toLongLong();
+    extents.largestPlace = query.value(2).toLongLong();
+    for (int i = 0; i < StatsColumns::CounterCount; ++i) {
+        extents.smallest[std::size_t(i)] = query.value(3 + 2 * i).toLongLong();
+        extents.largest[std::size_t(i)] = query.value(4 + 2 * i).toLongLong();
+    }
+    return extents;
 }
 
 void DataStats::Extents::merge(const Extents &other)

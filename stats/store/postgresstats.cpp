@@ -698,11 +698,10 @@ Result<std::chrono::milliseconds> PostgresStats::setBusyTimeout(std::chrono::mil
 Result<DataStats::Extents> PostgresStats::extents(qint64 from, qint64 to)
 {
     const QString what = QStringLiteral("cannot read the players");
-    QStringList ranges {QStringLiteral("COUNT(*)"), QStringLiteral("MIN(s.\"Place\")"),
-                        QStringLiteral("MAX(s.\"Place\")")};
+    QStringList counters;
     for (const QString &column : StatsColumns::quotedCounters())
-        ranges << QStringLiteral("MIN(s.%1)").arg(column)
-               << QStringLiteral("MAX(s.%1)").arg(column);
+        counters << QStringLiteral("s.") + column;
+    const QStringList ranges = DataStats::Extents::ranges(QStringLiteral("s.\"Place\""), counters);
     // Slices of the table follow the key ids, the row ids of this store.
     const bool whole =
         from == std::numeric_limits<qint64>::min() && to == std::numeric_limits<qint64>::max();
@@ -716,14 +715,7 @@ Result<DataStats::Extents> PostgresStats::extents(qint64 from, qint64 to)
     if (!query.exec(QStringLiteral("SELECT %1 FROM %2").arg(ranges.join(u", "), rows))
         || !query.next())
         return fail(what, query);
-    DataStats::Extents extents;
-    extents.empty = query.value(0).toLongLong() == 0;
-    extents.smallestPlace = query.value(1).toLongLong();
-    extents.largestPlace = query.value(2).toLongLong();
-    for (int i = 0; i < StatsColumns::CounterCount; ++i) {
-        extents.smallest[std::size_t(i)] = query.value(3 + 2 * i).toLongLong();
-        extents.largest[std::size_t(i)] = query.value(4 + 2 * i).toLongLong();
-    }
+    DataStats::Extents extents = DataStats::Extents::fromRanges(query);
     if (!query.exec(
             QStringLiteral("SELECT s.\"Nom\" FROM %1 ORDER BY LENGTH(s.\"Nom\") DESC LIMIT 8")
                 .arg(rows)))
