@@ -329,6 +329,12 @@ void TestMixFrm::failedSaveKeepsTheOldFileAndSaysWhy_data()
     QTest::newRow("only line breaks") << ""
                                       << "\r\r\n"
                                       << "aucune carte";
+    QTest::newRow("only spaces") << ""
+                                 << "  \r \r"
+                                 << "aucune carte";
+    QTest::newRow("spaces, tabs and line breaks") << ""
+                                                  << " \t\r\r\t\n   \t"
+                                                  << "aucune carte";
 }
 
 void TestMixFrm::failedSaveKeepsTheOldFileAndSaysWhy()

@@ -196,8 +196,9 @@ void MixFrm::Command2_Click()
     m_MapCyclePath = MapList::mapCyclePath(m_ModFolder);
     const QString shownPath = QDir::toNativeSeparators(m_MapCyclePath);
     const auto content = MapList::saveContent(listText());
-    // An empty map cycle would leave the server nothing to play; the headless mode refuses too.
-    if (content.bytes.isEmpty()) {
+    // An empty map cycle, or one of blank lines, would leave the server nothing to play and the
+    // good file would be lost: the list is refused as it stands.
+    if (!content.namesAMap) {
         m_dialogs.inform(this, RondelayTexts::programTitle(),
                          RondelayTexts::nothingToSave().arg(shownPath));
         return;
