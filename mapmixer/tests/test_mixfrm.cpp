@@ -11,6 +11,7 @@
 #include "platform/testsupport/scripteddialogs.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -74,6 +75,8 @@ private slots:
     void layout();
     void lookAtStart();
     void paneToggle();
+    void tabMovesAlongTheTabOrder_data();
+    void tabMovesAlongTheTabOrder();
     void buttonsRunTheOperations();
     void emptyFolderShowsEmptyList();
     void failedSaveKeepsTheOldFileAndSaysWhy_data();
@@ -267,6 +270,50 @@ void TestMixFrm::paneToggle()
     QCOMPARE(toggle->text(), QStringLiteral(">>"));
     QCOMPARE(mixFrm->width(), 192);
     QCOMPARE(mixFrm->height(), 550);
+}
+
+void TestMixFrm::tabMovesAlongTheTabOrder_data()
+{
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<bool>("backwards");
+    QTest::addColumn<QString>("to");
+
+    QTest::newRow("Tab leaves the list for Récupérer") << "MapBox" << false << "Command1";
+    QTest::newRow("Tab from Récupérer to Mélanger") << "Command1" << false << "Command3";
+    QTest::newRow("Tab from Mélanger to Sauver") << "Command3" << false << "Command2";
+    QTest::newRow("Tab from Sauver to the viewer") << "Command2" << false << "MapCycleViewer";
+    QTest::newRow("Tab leaves the viewer for the pane toggle")
+        << "MapCycleViewer" << false << "Command4";
+    QTest::newRow("Tab from the pane toggle back to the list") << "Command4" << false << "MapBox";
+    QTest::newRow("Shift+Tab leaves the list for the pane toggle")
+        << "MapBox" << true << "Command4";
+    QTest::newRow("Shift+Tab from Récupérer to the list") << "Command1" << true << "MapBox";
+    QTest::newRow("Shift+Tab leaves the viewer for Sauver")
+        << "MapCycleViewer" << true << "Command2";
+}
+
+void TestMixFrm::tabMovesAlongTheTabOrder()
+{
+    QFETCH(QString, from);
+    QFETCH(bool, backwards);
+    QFETCH(QString, to);
+
+    const auto mixFrm = window();
+    mixFrm->show();
+    QVERIFY(QTest::qWaitForWindowActive(mixFrm.get()));
+    // The list has the focus at start.
+    QTRY_COMPARE(QApplication::focusWidget(), mixFrm->findChild<QWidget *>("MapBox"));
+    const QString list = mixFrm->listText();
+    const QString viewer = mixFrm->findChild<QPlainTextEdit *>("MapCycleViewer")->toPlainText();
+
+    auto *start = mixFrm->findChild<QWidget *>(from);
+    start->setFocus(Qt::TabFocusReason);
+    QCOMPARE(QApplication::focusWidget(), start);
+    QTest::keyClick(start, Qt::Key_Tab, backwards ? Qt::ShiftModifier : Qt::NoModifier);
+
+    QCOMPARE(QApplication::focusWidget(), mixFrm->findChild<QWidget *>(to));
+    QCOMPARE(mixFrm->listText(), list);
+    QCOMPARE(mixFrm->findChild<QPlainTextEdit *>("MapCycleViewer")->toPlainText(), viewer);
 }
 
 void TestMixFrm::buttonsRunTheOperations()

@@ -43,6 +43,9 @@ QPlainTextEdit *yellowArea(const QString &name, QWidget *parent)
     palette.setColor(QPalette::Base, yellow);
     palette.setColor(QPalette::Text, Qt::black);
     area->setPalette(palette);
+    // Tab moves on to the next control, as in every other window, instead of typing a tab into a
+    // map's name that Save would then write.
+    area->setTabChangesFocus(true);
     return area;
 }
 
