@@ -239,12 +239,27 @@ void TestMixFrm::lookAtStart()
 
     const auto *mapBox = mixFrm->findChild<QPlainTextEdit *>("MapBox");
     QCOMPARE(mapBox->palette().color(QPalette::Base), QColor(255, 255, 0));
+    // Drawn in the screen's own pixels, so sharp on a scaled desktop too (this test also runs at
+    // QT_SCALE_FACTOR=2); the frame is one logical pixel wide.
+    const int ratio = qRound(mixFrm->devicePixelRatioF());
     for (const auto *name : {"Command1", "Command3", "Command2"}) {
-        const QImage image = mixFrm->findChild<PictureButton *>(name)->picture().toImage();
-        QCOMPARE(image.size(), QSize(120, 23));
+        const QPixmap &picture = mixFrm->findChild<PictureButton *>(name)->picture();
+        QCOMPARE(picture.devicePixelRatio(), mixFrm->devicePixelRatioF());
+        const QImage image = picture.toImage();
+        QCOMPARE(image.size(), QSize(120, 23) * ratio);
         QCOMPARE(image.pixelColor(0, 0), QColor(255, 0, 0));
-        QCOMPARE(image.pixelColor(119, 22), QColor(255, 0, 0));
-        QCOMPARE(image.pixelColor(2, 2), QColor(0, 0, 0));
+        QCOMPARE(image.pixelColor(ratio - 1, ratio - 1), QColor(255, 0, 0));
+        QCOMPARE(image.pixelColor(120 * ratio - 1, 23 * ratio - 1), QColor(255, 0, 0));
+        QCOMPARE(image.pixelColor(120 * ratio - ratio, 23 * ratio - ratio), QColor(255, 0, 0));
+        QCOMPARE(image.pixelColor(ratio, ratio), QColor(0, 0, 0));
+        QCOMPARE(image.pixelColor(2 * ratio, 2 * ratio), QColor(0, 0, 0));
+        // The word is there, in yellow.
+        bool yellow = false;
+        for (int y = 0; y < image.height() && !yellow; ++y) {
+            for (int x = 0; x < image.width() && !yellow; ++x)
+                yellow = image.pixelColor(x, y) == QColor(255, 255, 0);
+        }
+        QVERIFY(yellow);
     }
     const auto *label = mixFrm->findChild<QLabel *>("Label1");
     QCOMPARE(label->palette().color(QPalette::WindowText), QColor(255, 255, 0));
