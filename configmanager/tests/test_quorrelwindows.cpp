@@ -67,6 +67,7 @@ private slots:
     void captureNaming();
     void doubleClickAppliesAfterSpeech_data();
     void doubleClickAppliesAfterSpeech();
+    void enterWithoutSelectionAppliesNothing();
     void desktopCloseRequests_data();
     void desktopCloseRequests();
     void viewerRoundTripThroughEditor_data();
@@ -619,6 +620,7 @@ void TestQuorrelWindows::captureNaming()
 
 void TestQuorrelWindows::doubleClickAppliesAfterSpeech_data()
 {
+    QTest::addColumn<QString>("gesture");
     QTest::addColumn<QString>("command");
     QTest::addColumn<bool>("gone");
     QTest::addColumn<bool>("launchFails");
@@ -628,21 +630,35 @@ void TestQuorrelWindows::doubleClickAppliesAfterSpeech_data()
     QTest::addColumn<QString>("message");
 
     const QString hl = QStringLiteral("hl -game cstrike");
+    const QString doubleClick = QStringLiteral("double-click");
     QTest::newRow("everything in place: the game starts, the program ends")
-        << hl << false << false << 1 << true << QString() << QString();
+        << doubleClick << hl << false << false << 1 << true << QString() << QString();
     QTest::newRow("file deleted since the list was filled")
-        << hl << true << false << 0 << false << QStringLiteral("Erreure de chargement")
+        << doubleClick << hl << true << false << 0 << false
+        << QStringLiteral("Erreure de chargement")
         << QStringLiteral("Cette configue n'existe pas, veuillez rafraichire.");
     QTest::newRow("no command line: copied, and told to press Alt_R")
-        << QString() << false << false << 0 << true << QStringLiteral("Quorrel")
+        << doubleClick << QString() << false << false << 0 << true << QStringLiteral("Quorrel")
         << QuorrelTexts::noCommand();
     QTest::newRow("game does not start")
-        << hl << false << true << 0 << true << QStringLiteral("Quorrel")
+        << doubleClick << hl << false << true << 0 << true << QStringLiteral("Quorrel")
         << QStringLiteral("Le jeu n'a pas pu être lancé avec la ligne de commande :\n") + hl;
+    // The keyboard's way: the entry chosen with the arrow keys, then Enter.
+    QTest::newRow("Enter: the game starts, the program ends")
+        << "Enter" << hl << false << false << 1 << true << QString() << QString();
+    QTest::newRow("keypad Enter: the game starts, the program ends")
+        << "keypad Enter" << hl << false << false << 1 << true << QString() << QString();
+    QTest::newRow("Enter on a file deleted since the list was filled")
+        << "Enter" << hl << true << false << 0 << false << QStringLiteral("Erreure de chargement")
+        << QStringLiteral("Cette configue n'existe pas, veuillez rafraichire.");
+    QTest::newRow("Enter without a command line")
+        << "Enter" << QString() << false << false << 0 << true << QStringLiteral("Quorrel")
+        << QuorrelTexts::noCommand();
 }
 
 void TestQuorrelWindows::doubleClickAppliesAfterSpeech()
 {
+    QFETCH(QString, gesture);
     QFETCH(QString, command);
     QFETCH(bool, gone);
     QFETCH(bool, launchFails);
@@ -658,11 +674,22 @@ void TestQuorrelWindows::doubleClickAppliesAfterSpeech()
     QVERIFY(QTest::qWaitForWindowExposed(m_menu.get()));
     auto *list = child<QListWidget>(m_menu.get(), "ConfigLst");
     const QPoint at = list->visualItemRect(list->item(0)).center();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    if (gesture == QLatin1String("double-click")) {
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    } else {
+        list->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(list, Qt::Key_Down);
+        QCOMPARE(m_menu->selectedEntry(), QStringLiteral("fast"));
+    }
     if (gone)
         QVERIFY(QFile::remove(m_library + QStringLiteral("fast.cfg")));
     QSignalSpy spoken(m_speech.get(), &SpeechOutput::speechEnded);
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    if (gesture == QLatin1String("double-click"))
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    else if (gesture == QLatin1String("Enter"))
+        QTest::keyClick(list, Qt::Key_Return);
+    else
+        QTest::keyClick(list, Qt::Key_Enter, Qt::KeypadModifier);
 
     QVERIFY(m_menu->applyPending());
     QCOMPARE(m_ends, 0);
@@ -680,6 +707,27 @@ void TestQuorrelWindows::doubleClickAppliesAfterSpeech()
         QVERIFY2(m_dialogs->shown.first().text.startsWith(message),
                  qPrintable(m_dialogs->shown.first().text));
     }
+}
+
+void TestQuorrelWindows::enterWithoutSelectionAppliesNothing()
+{
+    storeConfig(QStringLiteral("fast"), "rate 25000\r\n");
+    QVERIFY(m_bed->set(Key::ExecFile, QStringLiteral("hl")));
+    startMenu();
+    QVERIFY(QTest::qWaitForWindowExposed(m_menu.get()));
+    QTRY_VERIFY(!m_speech->isSpeaking());
+    auto *list = child<QListWidget>(m_menu.get(), "ConfigLst");
+    list->setFocus(Qt::TabFocusReason);
+    QSignalSpy spoken(m_speech.get(), &SpeechOutput::speechEnded);
+
+    QTest::keyClick(list, Qt::Key_Return);
+
+    QVERIFY(!m_menu->applyPending());
+    QVERIFY(!m_speech->isSpeaking());
+    QCOMPARE(spoken.count(), 0);
+    QCOMPARE(m_ends, 0);
+    QCOMPARE(TestFiles::read(m_bed->gameFile()), QByteArray("name \"player\"\r\n"));
+    QVERIFY(m_bed->launcher().commands.isEmpty());
 }
 
 void TestQuorrelWindows::desktopCloseRequests_data()
