@@ -13,13 +13,27 @@
 
 #include <cstdio>
 
+namespace {
+
+int refuse(const QString &reason)
+{
+    std::fprintf(stderr, "quorrel: %s\n%s", qPrintable(reason),
+                 qPrintable(QuorrelCommandLine::usage()));
+    return 2;
+}
+
+} // namespace
+
 int main(int argc, char **argv)
 {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     // Answered before any window or display is needed.
-    switch (QuorrelCommandLine::parse(arguments).mode) {
+    const auto line = QuorrelCommandLine::parse(arguments);
+    if (!line)
+        return refuse(line.reason());
+    switch (line->mode) {
     case QuorrelCommandLine::Mode::Help:
         std::fputs(qPrintable(QuorrelCommandLine::usage()), stdout);
         return 0;
@@ -40,7 +54,10 @@ int main(int argc, char **argv)
 
     QtDialogs dialogs;
     // Parsed again without the options Qt took for itself (-platform, -style, ...).
-    const QString modName = QuorrelCommandLine::parse(QCoreApplication::arguments().mid(1)).modName;
+    const auto windowLine = QuorrelCommandLine::parse(QCoreApplication::arguments().mid(1));
+    if (!windowLine)
+        return refuse(windowLine.reason());
+    const QString modName = windowLine->modName;
     if (modName.isEmpty()) {
         dialogs.inform(nullptr, QuorrelTexts::programName(), QuorrelTexts::noMod());
         return 1;
