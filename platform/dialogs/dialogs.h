@@ -30,6 +30,9 @@ public:
     /// A one-line text field with OK and Cancel; no value when the user cancelled.
     virtual std::optional<QString> askText(QWidget *parent, const QString &title,
                                            const QString &label) = 0;
+    /// The same prompt for a secret, such as an access code: what is typed is masked.
+    virtual std::optional<QString> askSecret(QWidget *parent, const QString &title,
+                                             const QString &label) = 0;
     /// A message with OK only and no icon; \a details, when given, behind a details button.
     virtual void inform(QWidget *parent, const QString &title, const QString &text,
                         const QString &details = {}) = 0;

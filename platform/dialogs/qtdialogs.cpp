@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QSortFilterProxyModel>
 
@@ -34,6 +35,15 @@ std::optional<QString> QtDialogs::askText(QWidget *parent, const QString &title,
                                           const QString &label)
 {
     const auto dialog = textDialog(parent, title, label);
+    if (dialog->exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog->textValue();
+}
+
+std::optional<QString> QtDialogs::askSecret(QWidget *parent, const QString &title,
+                                            const QString &label)
+{
+    const auto dialog = textDialog(parent, title, label, true);
     if (dialog->exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog->textValue();
@@ -79,12 +89,14 @@ QString QtDialogs::chooseFile(QWidget *parent, const FileRequest &request)
 }
 
 std::unique_ptr<QInputDialog> QtDialogs::textDialog(QWidget *parent, const QString &title,
-                                                    const QString &label)
+                                                    const QString &label, bool masked)
 {
     auto dialog = std::make_unique<QInputDialog>(parent);
     dialog->setWindowTitle(title);
     dialog->setLabelText(label);
     dialog->setInputMode(QInputDialog::TextInput);
+    // Someone looking over the shoulder must not read a code as it is typed.
+    dialog->setTextEchoMode(masked ? QLineEdit::Password : QLineEdit::Normal);
     dialog->setTextValue(QString());
     return dialog;
 }
