@@ -8,6 +8,7 @@
 #include "platform/launch/gamelauncher.h"
 #include "platform/settings/settingsstore.h"
 #include "platform/speech/speechoutput.h"
+#include "platform/windowkit/frenchqttexts.h"
 
 #include <QApplication>
 
@@ -48,6 +49,8 @@ int main(int argc, char **argv)
     // The desktop entry, the metadata and the icon installed share this id.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.cstools.Quorrel"));
     QApplication::setWindowIcon(QuorrelIcon().icon());
+    FrenchQtTexts frenchQtTexts;
+    QApplication::installTranslator(&frenchQtTexts);
     // Windows are hidden and shown in turn (the main window hides while capturing); the program
     // ends only by Quitter, by a started game or when the mod is missing.
     QApplication::setQuitOnLastWindowClosed(false);

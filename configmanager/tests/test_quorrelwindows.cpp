@@ -789,34 +789,54 @@ void TestQuorrelWindows::viewerRoundTripThroughEditor_data()
 {
     QTest::addColumn<Dialogs::Answer>("answer");
     QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("fullDisk");
     QTest::addColumn<bool>("asked");
     QTest::addColumn<bool>("open");
     QTest::addColumn<QByteArray>("fileAfter");
+    QTest::addColumn<QString>("told");
+    QTest::addColumn<QString>("details");
 
     const QByteArray original("rate 9999\r\nname \"J\xe9r\xf4me\xa0\"\r\n");
-    QTest::newRow("no edit, no question")
-        << Dialogs::Answer::Yes << QString() << false << false << original;
-    QTest::newRow("edit then yes") << Dialogs::Answer::Yes << QStringLiteral("fps_max 99") << true
-                                   << false << QByteArray(original + "fps_max 99");
-    QTest::newRow("edit then no") << Dialogs::Answer::No << QStringLiteral("fps_max 99") << true
-                                  << false << original;
+    QTest::newRow("no edit, no question") << Dialogs::Answer::Yes << QString() << false << false
+                                          << false << original << QString() << QString();
+    QTest::newRow("edit then yes")
+        << Dialogs::Answer::Yes << QStringLiteral("fps_max 99") << false << true << false
+        << QByteArray(original + "fps_max 99") << QString() << QString();
+    QTest::newRow("edit then no") << Dialogs::Answer::No << QStringLiteral("fps_max 99") << false
+                                  << true << false << original << QString() << QString();
     QTest::newRow("edit then cancel")
-        << Dialogs::Answer::Cancel << QStringLiteral("fps_max 99") << true << true << original;
+        << Dialogs::Answer::Cancel << QStringLiteral("fps_max 99") << false << true << true
+        << original << QString() << QString();
     QTest::newRow("typed oe ligature saved as its byte")
-        << Dialogs::Answer::Yes << QStringLiteral("say cœur") << true << false
-        << QByteArray(original + "say c\x9cur");
+        << Dialogs::Answer::Yes << QStringLiteral("say cœur") << false << true << false
+        << QByteArray(original + "say c\x9cur") << QString() << QString();
     QTest::newRow("character the file cannot hold keeps the viewer open")
-        << Dialogs::Answer::Yes << QStringLiteral("say Д") << true << true << original;
+        << Dialogs::Answer::Yes << QStringLiteral("say Д") << false << true << true << original
+        << QStringLiteral("« Д »") << QString();
+    // The system's reason in French, its own words behind the details button.
+    QTest::newRow("full disk keeps the viewer open and says why in French")
+        << Dialogs::Answer::Yes << QStringLiteral("fps_max 99") << true << true << true << original
+        << QStringLiteral("n'ont pas pu être enregistrées dans %1cfg1.cfg :\nLe disque est plein")
+        << QStringLiteral("No space left on device");
 }
 
 void TestQuorrelWindows::viewerRoundTripThroughEditor()
 {
     QFETCH(Dialogs::Answer, answer);
     QFETCH(QString, typed);
+    QFETCH(bool, fullDisk);
     QFETCH(bool, asked);
     QFETCH(bool, open);
     QFETCH(QByteArray, fileAfter);
+    QFETCH(QString, told);
+    QFETCH(QString, details);
 
+    std::unique_ptr<FullDisk> disk;
+    if (fullDisk) {
+        disk = std::make_unique<FullDisk>(m_library);
+        if (!disk->isMounted())
+            QSKIP(qPrintable(disk->whyNot()));
+    }
     storeConfig(QStringLiteral("cfg1"), "rate 9999\r\nname \"J\xe9r\xf4me\xa0\"\r\n");
     startMenu();
     selectEntry(QStringLiteral("cfg1"));
@@ -832,6 +852,8 @@ void TestQuorrelWindows::viewerRoundTripThroughEditor()
     for (const QChar c : std::as_const(typed))
         QTest::sendKeyEvent(QTest::Click, editor, Qt::Key_unknown, QString(c), Qt::NoModifier);
     m_dialogs->yesNoCancelAnswer = answer;
+    if (disk)
+        QVERIFY(disk->fill());
     viewer->close();
     QCoreApplication::processEvents();
 
@@ -844,11 +866,17 @@ void TestQuorrelWindows::viewerRoundTripThroughEditor()
     QCOMPARE(bool(viewer), open);
     QCOMPARE(TestFiles::read(m_library + QStringLiteral("cfg1.cfg")), fileAfter);
     // Edits kept open after Yes were refused, and the user was told why.
-    const bool refused = open && answer == Dialogs::Answer::Yes;
     const QStringList messages = m_dialogs->messages();
-    QCOMPARE(messages.size(), refused ? 1 : 0);
-    if (refused)
-        QVERIFY(messages.first().contains(QStringLiteral("« Д »")));
+    QCOMPARE(messages.size(), told.isEmpty() ? 0 : 1);
+    if (told.isEmpty())
+        return;
+    told.replace(QStringLiteral("%1"), m_library);
+    QVERIFY2(messages.first().contains(told), qPrintable(messages.first()));
+    const ScriptedDialogs::Shown &message = m_dialogs->shown.last();
+    QCOMPARE(message.title, QStringLiteral("Quorrel"));
+    QCOMPARE(message.details, details);
+    if (!details.isEmpty())
+        QVERIFY2(!message.text.contains(details), qPrintable(message.text));
 }
 
 QTEST_MAIN(TestQuorrelWindows)

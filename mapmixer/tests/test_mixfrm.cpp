@@ -378,25 +378,33 @@ void TestMixFrm::failedSaveKeepsTheOldFileAndSaysWhy_data()
     QTest::addColumn<QString>("why");
     QTest::addColumn<QString>("list");
     QTest::addColumn<QString>("reason");
+    QTest::addColumn<QString>("original");
 
+    // The system's reason in French; its own words behind the details button.
     QTest::newRow("file refused") << "refused"
                                   << "cs_office"
+                                  << ": accès refusé\n"
                                   << "Permission denied";
     QTest::newRow("disk full") << "full disk"
                                << "cs_office"
+                               << ": le disque est plein\n"
                                << "No space left on device";
     QTest::newRow("empty list") << ""
                                 << ""
-                                << "aucune carte";
+                                << "aucune carte"
+                                << "";
     QTest::newRow("only line breaks") << ""
                                       << "\r\r\n"
-                                      << "aucune carte";
+                                      << "aucune carte"
+                                      << "";
     QTest::newRow("only spaces") << ""
                                  << "  \r \r"
-                                 << "aucune carte";
+                                 << "aucune carte"
+                                 << "";
     QTest::newRow("spaces, tabs and line breaks") << ""
                                                   << " \t\r\r\t\n   \t"
-                                                  << "aucune carte";
+                                                  << "aucune carte"
+                                                  << "";
 }
 
 void TestMixFrm::failedSaveKeepsTheOldFileAndSaysWhy()
@@ -404,6 +412,7 @@ void TestMixFrm::failedSaveKeepsTheOldFileAndSaysWhy()
     QFETCH(QString, why);
     QFETCH(QString, list);
     QFETCH(QString, reason);
+    QFETCH(QString, original);
 
     std::unique_ptr<FullDisk> disk;
     if (why == "full disk") {
@@ -423,6 +432,10 @@ void TestMixFrm::failedSaveKeepsTheOldFileAndSaysWhy()
     const QString message = m_dialogs->messages().first();
     QVERIFY2(message.contains(reason), qPrintable(message));
     QVERIFY(message.contains("mapcycle.txt"));
+    QVERIFY2(original.isEmpty() || !message.contains(original), qPrintable(message));
+    const QString details = m_dialogs->shown.first().details;
+    QVERIFY2(original.isEmpty() ? details.isEmpty() : details.contains(original),
+             qPrintable(details));
     QCOMPARE(m_dialogs->shown.first().title, QStringLiteral("Rondelay"));
     QCOMPARE(m_mod->mapCycle(), oldCycle);
     QCOMPARE(mixFrm->findChild<QPlainTextEdit *>("MapCycleViewer")->toPlainText(),

@@ -208,8 +208,8 @@ void MixFrm::Command2_Click()
     }
     setListText(content.listText);
     if (const auto written = MapList::save(m_ModFolder, content, m_files); !written)
-        m_dialogs.inform(this, RondelayTexts::programTitle(),
-                         RondelayTexts::saveFailed().arg(shownPath, written.reason()));
+        m_dialogs.informFailure(this, RondelayTexts::programTitle(),
+                                RondelayTexts::saveFailed().arg(shownPath, written.reason()));
     loadViewer();
 }
 

@@ -63,9 +63,7 @@ bool QtDialogs::askYesNo(QWidget *parent, const QString &title, const QString &t
 Dialogs::Answer QtDialogs::askYesNoCancel(QWidget *parent, const QString &title,
                                           const QString &text)
 {
-    QMessageBox box(QMessageBox::Question, title, text,
-                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
-    switch (box.exec()) {
+    switch (yesNoCancelBox(parent, title, text)->exec()) {
     case QMessageBox::Yes:
         return Answer::Yes;
     case QMessageBox::No:
@@ -116,6 +114,14 @@ std::unique_ptr<QMessageBox> QtDialogs::yesNoBox(QWidget *parent, const QString 
 {
     return std::make_unique<QMessageBox>(QMessageBox::NoIcon, title, text,
                                          QMessageBox::Yes | QMessageBox::No, parent);
+}
+
+std::unique_ptr<QMessageBox> QtDialogs::yesNoCancelBox(QWidget *parent, const QString &title,
+                                                       const QString &text)
+{
+    return std::make_unique<QMessageBox>(QMessageBox::Question, title, text,
+                                         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                         parent);
 }
 
 std::unique_ptr<QFileDialog> QtDialogs::fileDialog(QWidget *parent, const FileRequest &request)

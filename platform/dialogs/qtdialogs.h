@@ -31,5 +31,7 @@ public:
                                                    const QString &details = {});
     static std::unique_ptr<QMessageBox> yesNoBox(QWidget *parent, const QString &title,
                                                  const QString &text);
+    static std::unique_ptr<QMessageBox> yesNoCancelBox(QWidget *parent, const QString &title,
+                                                       const QString &text);
     static std::unique_ptr<QFileDialog> fileDialog(QWidget *parent, const FileRequest &request);
 };

@@ -1,6 +1,7 @@
-#include "stats/ui/frenchreasons.h"
+#include "platform/dialogs/frenchreasons.h"
 
 #include <QRegularExpression>
+#include <QStringList>
 
 #include <array>
 #include <utility>
@@ -68,10 +69,29 @@ QString cause(const QString &why)
     return why;
 }
 
-} // namespace
-
-QString FrenchReasons::translate(const QString &reason)
+// The system's words put into French where they stand; at the start of a line, with a capital.
+QString knownWords(const QString &line)
 {
+    QString result = line;
+    for (const auto &[english, french] : causes) {
+        const QString words = QLatin1String(english);
+        QString replacement = QString::fromUtf8(french);
+        qsizetype at = 0;
+        while ((at = result.indexOf(words, at, Qt::CaseInsensitive)) >= 0) {
+            QString here = replacement;
+            if (at == 0)
+                here[0] = here.at(0).toUpper();
+            result.replace(at, words.size(), here);
+            at += here.size();
+        }
+    }
+    return result;
+}
+
+// One of the engine's own reasons as a French sentence; the empty text for any other.
+QString engineReason(const QString &reason)
+{
+    // A reason may run over several lines, as a database server's messages do.
     static const QRegularExpression storeReason(QStringLiteral("^(.+?) \\((.*)\\): (.*)$"),
                                                 QRegularExpression::DotMatchesEverythingOption);
     if (const auto match = storeReason.match(reason); match.hasMatch()) {
@@ -93,5 +113,20 @@ QString FrenchReasons::translate(const QString &reason)
             : QStringLiteral("Impossible de supprimer le log %1 : %2.");
         return action.arg(match.captured(2), cause(match.captured(3)));
     }
-    return reason;
+    return {};
+}
+
+} // namespace
+
+QString FrenchReasons::translate(const QString &reason)
+{
+    if (const QString french = engineReason(reason); !french.isEmpty())
+        return french;
+    // A message of the windows' own, which carries a reason on one of its lines.
+    QStringList lines = reason.split(QLatin1Char('\n'));
+    for (auto &line : lines) {
+        const QString french = engineReason(line);
+        line = french.isEmpty() ? knownWords(line) : french;
+    }
+    return lines.join(QLatin1Char('\n'));
 }
