@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -21,6 +22,8 @@ class TestFrenchTexts : public QObject
 private slots:
     void qtOwnButtonsAreFrench_data();
     void qtOwnButtonsAreFrench();
+    void systemWordsAreLeftForTheReasons_data();
+    void systemWordsAreLeftForTheReasons();
     void reasonsAreFrench_data();
     void reasonsAreFrench();
     void failureKeepsTheOriginalInTheDetails_data();
@@ -107,6 +110,43 @@ void TestFrenchTexts::qtOwnButtonsAreFrench()
     }
     QCoreApplication::removeTranslator(&texts);
     QCOMPARE(shown, caption);
+}
+
+void TestFrenchTexts::systemWordsAreLeftForTheReasons_data()
+{
+    QTest::addColumn<QString>("words");
+    QTest::addColumn<QString>("french");
+
+    QTest::newRow("access refused") << "Permission denied"
+                                    << "Accès refusé";
+    QTest::newRow("too many files") << "Too many open files"
+                                    << "Trop de fichiers ouverts";
+    QTest::newRow("missing file") << "No such file or directory"
+                                  << "Fichier ou dossier introuvable";
+    QTest::newRow("full disk") << "No space left on device"
+                               << "Le disque est plein";
+}
+
+void TestFrenchTexts::systemWordsAreLeftForTheReasons()
+{
+    QFETCH(QString, words);
+    QFETCH(QString, french);
+
+    // Qt would put them into French as it makes a file's error text, and the message would have
+    // no original to show behind its details button; FrenchReasons puts them into French.
+    FrenchQtTexts texts;
+    QVERIFY(texts.hasQtCatalogue());
+    QVERIFY(QCoreApplication::installTranslator(&texts));
+    const QString made = QCoreApplication::translate("QIODevice", words.toLatin1().constData());
+    QFile missing(QStringLiteral("/nonexistent folder/config.cfg"));
+    const bool opened = missing.open(QIODevice::ReadOnly);
+    const QString missingReason = missing.errorString();
+    QCoreApplication::removeTranslator(&texts);
+
+    QCOMPARE(made, words);
+    QVERIFY(!opened);
+    QCOMPARE(missingReason, QStringLiteral("No such file or directory"));
+    QCOMPARE(FrenchReasons::translate(words), french);
 }
 
 void TestFrenchTexts::reasonsAreFrench_data()
