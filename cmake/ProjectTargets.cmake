@@ -3,12 +3,13 @@ function(project_warnings target)
     target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror)
 endfunction()
 
-# project_test(NAME name SOURCES ... LIBS ...)
+# project_test(NAME name SOURCES ... LIBS ... [ALSO_SCALED factor])
 # Every test runs with its own throw-away home, config and data folders, so that no test ever
 # reads or writes the settings and files of the person running it. GUI tests use the offscreen
-# platform; speech is always the silent stand-in.
+# platform; speech is always the silent stand-in. ALSO_SCALED runs the same test a second time,
+# as name_scaled, on a desktop scaled by QT_SCALE_FACTOR=factor.
 function(project_test)
-    cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(T "" "NAME;ALSO_SCALED" "SOURCES;LIBS" ${ARGN})
     add_executable(${T_NAME} ${T_SOURCES})
     target_link_libraries(${T_NAME} PRIVATE Qt6::Test ${T_LIBS})
     project_warnings(${T_NAME})
@@ -29,4 +30,15 @@ function(project_test)
         LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/lsan.supp:print_suppressions=0
         UBSAN_OPTIONS=print_stacktrace=1)
     set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 300)
+    if(T_ALSO_SCALED)
+        set(scaled_home ${CMAKE_BINARY_DIR}/test-home/${T_NAME}_scaled)
+        file(MAKE_DIRECTORY ${scaled_home}/config ${scaled_home}/data ${scaled_home}/cache
+            ${scaled_home}/runtime)
+        file(CHMOD ${scaled_home}/runtime DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE
+            OWNER_EXECUTE)
+        string(REPLACE "${home}" "${scaled_home}" scaled_env "${env}")
+        add_test(NAME ${T_NAME}_scaled COMMAND ${T_NAME})
+        set_tests_properties(${T_NAME}_scaled PROPERTIES
+            ENVIRONMENT "${scaled_env};QT_SCALE_FACTOR=${T_ALSO_SCALED}" TIMEOUT 300)
+    endif()
 endfunction()

@@ -10,6 +10,8 @@ packages=(
     # needs the WebSockets one, which Debian's package does not pull in.
     qt6-httpserver-dev qt6-websockets-dev
     qt6-speech-dev qt6-declarative-dev qt6-speech-flite-plugin
+    # Qt's own texts in French (qtbase_fr.qm), for the buttons and reasons of the windows.
+    qt6-translations-l10n
     libgl-dev
     mawk
     clang-format

@@ -8,10 +8,22 @@
 #include "platform/launch/gamelauncher.h"
 #include "platform/settings/settingsstore.h"
 #include "platform/speech/speechoutput.h"
+#include "platform/windowkit/frenchqttexts.h"
 
 #include <QApplication>
 
 #include <cstdio>
+
+namespace {
+
+int refuse(const QString &reason)
+{
+    std::fprintf(stderr, "quorrel: %s\n%s", qPrintable(reason),
+                 qPrintable(QuorrelCommandLine::usage()));
+    return 2;
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -19,7 +31,10 @@ int main(int argc, char **argv)
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     // Answered before any window or display is needed.
-    switch (QuorrelCommandLine::parse(arguments).mode) {
+    const auto line = QuorrelCommandLine::parse(arguments);
+    if (!line)
+        return refuse(line.reason());
+    switch (line->mode) {
     case QuorrelCommandLine::Mode::Help:
         std::fputs(qPrintable(QuorrelCommandLine::usage()), stdout);
         return 0;
@@ -34,13 +49,18 @@ int main(int argc, char **argv)
     // The desktop entry, the metadata and the icon installed share this id.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.cstools.Quorrel"));
     QApplication::setWindowIcon(QuorrelIcon().icon());
+    FrenchQtTexts frenchQtTexts;
+    QApplication::installTranslator(&frenchQtTexts);
     // Windows are hidden and shown in turn (the main window hides while capturing); the program
     // ends only by Quitter, by a started game or when the mod is missing.
     QApplication::setQuitOnLastWindowClosed(false);
 
     QtDialogs dialogs;
     // Parsed again without the options Qt took for itself (-platform, -style, ...).
-    const QString modName = QuorrelCommandLine::parse(QCoreApplication::arguments().mid(1)).modName;
+    const auto windowLine = QuorrelCommandLine::parse(QCoreApplication::arguments().mid(1));
+    if (!windowLine)
+        return refuse(windowLine.reason());
+    const QString modName = windowLine->modName;
     if (modName.isEmpty()) {
         dialogs.inform(nullptr, QuorrelTexts::programName(), QuorrelTexts::noMod());
         return 1;

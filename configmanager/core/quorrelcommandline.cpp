@@ -2,8 +2,20 @@
 
 #include <QCommandLineParser>
 
-QuorrelCommandLine QuorrelCommandLine::parse(const QStringList &arguments)
+namespace {
+
+const QString endOfOptions = QStringLiteral("--");
+
+} // namespace
+
+Result<QuorrelCommandLine> QuorrelCommandLine::parse(const QStringList &arguments)
 {
+    QuorrelCommandLine line;
+    if (!arguments.isEmpty() && arguments.constFirst() == endOfOptions) {
+        line.modName = arguments.mid(1).join(QLatin1Char(' '));
+        return line;
+    }
+
     // Long options only: "-h" or "-v" may be (part of) a mod name.
     QCommandLineParser parser;
     const QCommandLineOption help(QStringLiteral("help"));
@@ -14,7 +26,20 @@ QuorrelCommandLine QuorrelCommandLine::parse(const QStringList &arguments)
     // error here.
     parser.parse(QStringList {QStringLiteral("quorrel")} + arguments);
 
-    QuorrelCommandLine line;
+    if (!arguments.isEmpty() && arguments.constFirst().startsWith(endOfOptions)) {
+        const QString &first = arguments.constFirst();
+        const QString name = first.section(QLatin1Char('='), 0, 0);
+        if (name == QLatin1String("--help") || name == QLatin1String("--version")) {
+            if (name.size() < first.size())
+                return Result<QuorrelCommandLine>::failure(
+                    QStringLiteral("%1 takes no value").arg(name));
+        } else {
+            // A mistyped option would otherwise open the registration of a mod named after it.
+            return Result<QuorrelCommandLine>::failure(
+                QStringLiteral("unknown option %1").arg(first));
+        }
+    }
+
     if (parser.isSet(help))
         line.mode = Mode::Help;
     else if (parser.isSet(version))
@@ -28,6 +53,7 @@ QString QuorrelCommandLine::usage()
 {
     return QStringLiteral("Usage: quorrel MOD        the configuration manager for the mod MOD\n"
                           "                          (all arguments together, blanks included)\n"
+                          "       quorrel -- MOD     the same, for a MOD that starts with --\n"
                           "       quorrel --help     show this text\n"
                           "       quorrel --version  show the version\n");
 }

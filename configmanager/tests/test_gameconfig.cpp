@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -337,21 +338,47 @@ void TestGameConfig::commandLine_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<CommandMode>("mode");
     QTest::addColumn<QString>("modName");
+    QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("printed");
 
     QTest::newRow("mod") << QStringList {QStringLiteral("cstrike")} << CommandMode::Window
-                         << QStringLiteral("cstrike") << QString();
+                         << QStringLiteral("cstrike") << 0 << QString();
     QTest::newRow("every word is the mod name")
         << QStringList {QStringLiteral("counter"), QStringLiteral("-x"), QStringLiteral("strike")}
-        << CommandMode::Window << QStringLiteral("counter -x strike") << QString();
-    QTest::newRow("no mod") << QStringList {} << CommandMode::Window << QString() << QString();
+        << CommandMode::Window << QStringLiteral("counter -x strike") << 0 << QString();
+    QTest::newRow("a first word with one dash is part of the name")
+        << QStringList {QStringLiteral("-x"), QStringLiteral("strike")} << CommandMode::Window
+        << QStringLiteral("-x strike") << 0 << QString();
+    QTest::newRow("dashes after the first word are part of the name")
+        << QStringList {QStringLiteral("cstrike"), QStringLiteral("--old")} << CommandMode::Window
+        << QStringLiteral("cstrike --old") << 0 << QString();
+    QTest::newRow("-- before a name that starts with dashes")
+        << QStringList {QStringLiteral("--"), QStringLiteral("--bogus")} << CommandMode::Window
+        << QStringLiteral("--bogus") << 0 << QString();
+    QTest::newRow("-- before a name of several words")
+        << QStringList {QStringLiteral("--"), QStringLiteral("--help"), QStringLiteral("me")}
+        << CommandMode::Window << QStringLiteral("--help me") << 0 << QString();
+    QTest::newRow("no mod") << QStringList {} << CommandMode::Window << QString() << 0 << QString();
+    QTest::newRow("-- and no mod")
+        << QStringList {QStringLiteral("--")} << CommandMode::Window << QString() << 0 << QString();
     QTest::newRow("version") << QStringList {QStringLiteral("--version")} << CommandMode::Version
-                             << QString() << QStringLiteral("quorrel " PROJECT_VERSION "\n");
+                             << QString() << 0 << QStringLiteral("quorrel " PROJECT_VERSION "\n");
     QTest::newRow("help") << QStringList {QStringLiteral("--help")} << CommandMode::Help
-                          << QString() << QStringLiteral("Usage: quorrel MOD");
+                          << QString() << 0 << QStringLiteral("Usage: quorrel MOD");
     QTest::newRow("help among words")
         << QStringList {QStringLiteral("cstrike"), QStringLiteral("--help")} << CommandMode::Help
-        << QString() << QStringLiteral("Usage: quorrel MOD");
+        << QString() << 0 << QStringLiteral("Usage: quorrel MOD");
+    // Refused in one line, then the usage, as the other two programs do; no window, no setting.
+    QTest::newRow("mistyped option")
+        << QStringList {QStringLiteral("--bogus")} << CommandMode::Window << QString() << 2
+        << QStringLiteral("quorrel: unknown option --bogus\nUsage: quorrel MOD");
+    QTest::newRow("mistyped option before a mod")
+        << QStringList {QStringLiteral("--vresion"), QStringLiteral("cstrike")}
+        << CommandMode::Window << QString() << 2
+        << QStringLiteral("quorrel: unknown option --vresion\nUsage: quorrel MOD");
+    QTest::newRow("value given to --help")
+        << QStringList {QStringLiteral("--help=all")} << CommandMode::Window << QString() << 2
+        << QStringLiteral("quorrel: --help takes no value\nUsage: quorrel MOD");
 }
 
 void TestGameConfig::commandLine()
@@ -359,21 +386,40 @@ void TestGameConfig::commandLine()
     QFETCH(QStringList, arguments);
     QFETCH(CommandMode, mode);
     QFETCH(QString, modName);
+    QFETCH(int, exitCode);
     QFETCH(QString, printed);
 
-    const QuorrelCommandLine line = QuorrelCommandLine::parse(arguments);
-    QCOMPARE(line.mode, mode);
-    QCOMPARE(line.modName, modName);
-    if (mode == CommandMode::Window)
-        return;
+    const auto line = QuorrelCommandLine::parse(arguments);
+    QCOMPARE(line.ok(), exitCode == 0);
+    if (line) {
+        QCOMPARE(line->mode, mode);
+        QCOMPARE(line->modName, modName);
+        if (mode == CommandMode::Window)
+            return;
+    }
     // The program itself answers and ends; a window would keep it running until the time is up.
+    QTemporaryDir home;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path());
     QProcess quorrel;
+    quorrel.setProcessEnvironment(environment);
     quorrel.start(QStringLiteral(QUORREL_BINARY), arguments);
     QVERIFY(quorrel.waitForFinished(20000));
     QCOMPARE(quorrel.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(quorrel.exitCode(), 0);
+    QCOMPARE(quorrel.exitCode(), exitCode);
     const QString output = QString::fromLocal8Bit(quorrel.readAllStandardOutput());
-    QVERIFY2(output.startsWith(printed), qPrintable(output));
+    const QString complaint = QString::fromLocal8Bit(quorrel.readAllStandardError());
+    if (exitCode == 0) {
+        QVERIFY2(output.startsWith(printed), qPrintable(output));
+        QVERIFY2(complaint.isEmpty(), qPrintable(complaint));
+    } else {
+        QVERIFY2(complaint.startsWith(printed), qPrintable(complaint));
+        QVERIFY2(output.isEmpty(), qPrintable(output));
+        QCOMPARE(complaint.section(QLatin1Char('\n'), 0, 0),
+                 QStringLiteral("quorrel: ") + line.reason());
+    }
+    // Nothing was registered: no settings at all.
+    QVERIFY(QDir(home.path()).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestGameConfig)

@@ -67,6 +67,7 @@ private slots:
     void captureNaming();
     void doubleClickAppliesAfterSpeech_data();
     void doubleClickAppliesAfterSpeech();
+    void enterWithoutSelectionAppliesNothing();
     void desktopCloseRequests_data();
     void desktopCloseRequests();
     void viewerRoundTripThroughEditor_data();
@@ -619,6 +620,7 @@ void TestQuorrelWindows::captureNaming()
 
 void TestQuorrelWindows::doubleClickAppliesAfterSpeech_data()
 {
+    QTest::addColumn<QString>("gesture");
     QTest::addColumn<QString>("command");
     QTest::addColumn<bool>("gone");
     QTest::addColumn<bool>("launchFails");
@@ -628,21 +630,35 @@ void TestQuorrelWindows::doubleClickAppliesAfterSpeech_data()
     QTest::addColumn<QString>("message");
 
     const QString hl = QStringLiteral("hl -game cstrike");
+    const QString doubleClick = QStringLiteral("double-click");
     QTest::newRow("everything in place: the game starts, the program ends")
-        << hl << false << false << 1 << true << QString() << QString();
+        << doubleClick << hl << false << false << 1 << true << QString() << QString();
     QTest::newRow("file deleted since the list was filled")
-        << hl << true << false << 0 << false << QStringLiteral("Erreure de chargement")
+        << doubleClick << hl << true << false << 0 << false
+        << QStringLiteral("Erreure de chargement")
         << QStringLiteral("Cette configue n'existe pas, veuillez rafraichire.");
     QTest::newRow("no command line: copied, and told to press Alt_R")
-        << QString() << false << false << 0 << true << QStringLiteral("Quorrel")
+        << doubleClick << QString() << false << false << 0 << true << QStringLiteral("Quorrel")
         << QuorrelTexts::noCommand();
     QTest::newRow("game does not start")
-        << hl << false << true << 0 << true << QStringLiteral("Quorrel")
+        << doubleClick << hl << false << true << 0 << true << QStringLiteral("Quorrel")
         << QStringLiteral("Le jeu n'a pas pu être lancé avec la ligne de commande :\n") + hl;
+    // The keyboard's way: the entry chosen with the arrow keys, then Enter.
+    QTest::newRow("Enter: the game starts, the program ends")
+        << "Enter" << hl << false << false << 1 << true << QString() << QString();
+    QTest::newRow("keypad Enter: the game starts, the program ends")
+        << "keypad Enter" << hl << false << false << 1 << true << QString() << QString();
+    QTest::newRow("Enter on a file deleted since the list was filled")
+        << "Enter" << hl << true << false << 0 << false << QStringLiteral("Erreure de chargement")
+        << QStringLiteral("Cette configue n'existe pas, veuillez rafraichire.");
+    QTest::newRow("Enter without a command line")
+        << "Enter" << QString() << false << false << 0 << true << QStringLiteral("Quorrel")
+        << QuorrelTexts::noCommand();
 }
 
 void TestQuorrelWindows::doubleClickAppliesAfterSpeech()
 {
+    QFETCH(QString, gesture);
     QFETCH(QString, command);
     QFETCH(bool, gone);
     QFETCH(bool, launchFails);
@@ -658,11 +674,22 @@ void TestQuorrelWindows::doubleClickAppliesAfterSpeech()
     QVERIFY(QTest::qWaitForWindowExposed(m_menu.get()));
     auto *list = child<QListWidget>(m_menu.get(), "ConfigLst");
     const QPoint at = list->visualItemRect(list->item(0)).center();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    if (gesture == QLatin1String("double-click")) {
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    } else {
+        list->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(list, Qt::Key_Down);
+        QCOMPARE(m_menu->selectedEntry(), QStringLiteral("fast"));
+    }
     if (gone)
         QVERIFY(QFile::remove(m_library + QStringLiteral("fast.cfg")));
     QSignalSpy spoken(m_speech.get(), &SpeechOutput::speechEnded);
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    if (gesture == QLatin1String("double-click"))
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    else if (gesture == QLatin1String("Enter"))
+        QTest::keyClick(list, Qt::Key_Return);
+    else
+        QTest::keyClick(list, Qt::Key_Enter, Qt::KeypadModifier);
 
     QVERIFY(m_menu->applyPending());
     QCOMPARE(m_ends, 0);
@@ -680,6 +707,27 @@ void TestQuorrelWindows::doubleClickAppliesAfterSpeech()
         QVERIFY2(m_dialogs->shown.first().text.startsWith(message),
                  qPrintable(m_dialogs->shown.first().text));
     }
+}
+
+void TestQuorrelWindows::enterWithoutSelectionAppliesNothing()
+{
+    storeConfig(QStringLiteral("fast"), "rate 25000\r\n");
+    QVERIFY(m_bed->set(Key::ExecFile, QStringLiteral("hl")));
+    startMenu();
+    QVERIFY(QTest::qWaitForWindowExposed(m_menu.get()));
+    QTRY_VERIFY(!m_speech->isSpeaking());
+    auto *list = child<QListWidget>(m_menu.get(), "ConfigLst");
+    list->setFocus(Qt::TabFocusReason);
+    QSignalSpy spoken(m_speech.get(), &SpeechOutput::speechEnded);
+
+    QTest::keyClick(list, Qt::Key_Return);
+
+    QVERIFY(!m_menu->applyPending());
+    QVERIFY(!m_speech->isSpeaking());
+    QCOMPARE(spoken.count(), 0);
+    QCOMPARE(m_ends, 0);
+    QCOMPARE(TestFiles::read(m_bed->gameFile()), QByteArray("name \"player\"\r\n"));
+    QVERIFY(m_bed->launcher().commands.isEmpty());
 }
 
 void TestQuorrelWindows::desktopCloseRequests_data()
@@ -741,34 +789,54 @@ void TestQuorrelWindows::viewerRoundTripThroughEditor_data()
 {
     QTest::addColumn<Dialogs::Answer>("answer");
     QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("fullDisk");
     QTest::addColumn<bool>("asked");
     QTest::addColumn<bool>("open");
     QTest::addColumn<QByteArray>("fileAfter");
+    QTest::addColumn<QString>("told");
+    QTest::addColumn<QString>("details");
 
     const QByteArray original("rate 9999\r\nname \"J\xe9r\xf4me\xa0\"\r\n");
-    QTest::newRow("no edit, no question")
-        << Dialogs::Answer::Yes << QString() << false << false << original;
-    QTest::newRow("edit then yes") << Dialogs::Answer::Yes << QStringLiteral("fps_max 99") << true
-                                   << false << QByteArray(original + "fps_max 99");
-    QTest::newRow("edit then no") << Dialogs::Answer::No << QStringLiteral("fps_max 99") << true
-                                  << false << original;
+    QTest::newRow("no edit, no question") << Dialogs::Answer::Yes << QString() << false << false
+                                          << false << original << QString() << QString();
+    QTest::newRow("edit then yes")
+        << Dialogs::Answer::Yes << QStringLiteral("fps_max 99") << false << true << false
+        << QByteArray(original + "fps_max 99") << QString() << QString();
+    QTest::newRow("edit then no") << Dialogs::Answer::No << QStringLiteral("fps_max 99") << false
+                                  << true << false << original << QString() << QString();
     QTest::newRow("edit then cancel")
-        << Dialogs::Answer::Cancel << QStringLiteral("fps_max 99") << true << true << original;
+        << Dialogs::Answer::Cancel << QStringLiteral("fps_max 99") << false << true << true
+        << original << QString() << QString();
     QTest::newRow("typed oe ligature saved as its byte")
-        << Dialogs::Answer::Yes << QStringLiteral("say cœur") << true << false
-        << QByteArray(original + "say c\x9cur");
+        << Dialogs::Answer::Yes << QStringLiteral("say cœur") << false << true << false
+        << QByteArray(original + "say c\x9cur") << QString() << QString();
     QTest::newRow("character the file cannot hold keeps the viewer open")
-        << Dialogs::Answer::Yes << QStringLiteral("say Д") << true << true << original;
+        << Dialogs::Answer::Yes << QStringLiteral("say Д") << false << true << true << original
+        << QStringLiteral("« Д »") << QString();
+    // The system's reason in French, its own words behind the details button.
+    QTest::newRow("full disk keeps the viewer open and says why in French")
+        << Dialogs::Answer::Yes << QStringLiteral("fps_max 99") << true << true << true << original
+        << QStringLiteral("n'ont pas pu être enregistrées dans %1cfg1.cfg :\nLe disque est plein")
+        << QStringLiteral("No space left on device");
 }
 
 void TestQuorrelWindows::viewerRoundTripThroughEditor()
 {
     QFETCH(Dialogs::Answer, answer);
     QFETCH(QString, typed);
+    QFETCH(bool, fullDisk);
     QFETCH(bool, asked);
     QFETCH(bool, open);
     QFETCH(QByteArray, fileAfter);
+    QFETCH(QString, told);
+    QFETCH(QString, details);
 
+    std::unique_ptr<FullDisk> disk;
+    if (fullDisk) {
+        disk = std::make_unique<FullDisk>(m_library);
+        if (!disk->isMounted())
+            QSKIP(qPrintable(disk->whyNot()));
+    }
     storeConfig(QStringLiteral("cfg1"), "rate 9999\r\nname \"J\xe9r\xf4me\xa0\"\r\n");
     startMenu();
     selectEntry(QStringLiteral("cfg1"));
@@ -784,6 +852,8 @@ void TestQuorrelWindows::viewerRoundTripThroughEditor()
     for (const QChar c : std::as_const(typed))
         QTest::sendKeyEvent(QTest::Click, editor, Qt::Key_unknown, QString(c), Qt::NoModifier);
     m_dialogs->yesNoCancelAnswer = answer;
+    if (disk)
+        QVERIFY(disk->fill());
     viewer->close();
     QCoreApplication::processEvents();
 
@@ -796,11 +866,17 @@ void TestQuorrelWindows::viewerRoundTripThroughEditor()
     QCOMPARE(bool(viewer), open);
     QCOMPARE(TestFiles::read(m_library + QStringLiteral("cfg1.cfg")), fileAfter);
     // Edits kept open after Yes were refused, and the user was told why.
-    const bool refused = open && answer == Dialogs::Answer::Yes;
     const QStringList messages = m_dialogs->messages();
-    QCOMPARE(messages.size(), refused ? 1 : 0);
-    if (refused)
-        QVERIFY(messages.first().contains(QStringLiteral("« Д »")));
+    QCOMPARE(messages.size(), told.isEmpty() ? 0 : 1);
+    if (told.isEmpty())
+        return;
+    told.replace(QStringLiteral("%1"), m_library);
+    QVERIFY2(messages.first().contains(told), qPrintable(messages.first()));
+    const ScriptedDialogs::Shown &message = m_dialogs->shown.last();
+    QCOMPARE(message.title, QStringLiteral("Quorrel"));
+    QCOMPARE(message.details, details);
+    if (!details.isEmpty())
+        QVERIFY2(!message.text.contains(details), qPrintable(message.text));
 }
 
 QTEST_MAIN(TestQuorrelWindows)

@@ -84,7 +84,7 @@ void Create::Timer1_Timer()
         return;
     }
     if (const auto started = m_config.StartGame(command); !started) {
-        m_dialogs.inform(this, QuorrelTexts::programName(), started.reason());
+        m_dialogs.informFailure(this, QuorrelTexts::programName(), started.reason());
         closeBack(false);
         return;
     }
@@ -114,7 +114,7 @@ void Create::Command1_Click(int index)
         return;
     }
     if (const auto captured = m_config.CaptureConfig(name); !captured) {
-        m_dialogs.inform(this, QuorrelTexts::programName(), captured.reason());
+        m_dialogs.informFailure(this, QuorrelTexts::programName(), captured.reason());
         m_speech.speak(QuorrelTexts::configNotCreated());
         closeBack(false);
         return;

@@ -33,7 +33,7 @@ bool FileView::Form_Load(const QString &name)
 {
     m_speech.speak(QuorrelTexts::configViewer());
     if (const auto opened = m_viewer.open(name); !opened) {
-        m_dialogs.inform(this, QuorrelTexts::programName(), opened.reason());
+        m_dialogs.informFailure(this, QuorrelTexts::programName(), opened.reason());
         return false;
     }
     setWindowTitle(m_viewer.path());
@@ -55,7 +55,7 @@ void FileView::closeEvent(QCloseEvent *event)
                                                      QuorrelTexts::saveQuestion());
         const auto closes = m_viewer.answerClose(answer, text);
         if (!closes)
-            m_dialogs.inform(this, QuorrelTexts::programName(), closes.reason());
+            m_dialogs.informFailure(this, QuorrelTexts::programName(), closes.reason());
         if (!closes || !*closes) {
             event->ignore();
             return;

@@ -10,6 +10,7 @@
 #include "platform/windowkit/windowkit.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
@@ -64,6 +65,7 @@ Menu::Menu(GameConfig &config, SpeechOutput &speech, Dialogs &dialogs,
     // A press on the label is a press on the window: it starts the same drag.
     m_Label1->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_ConfigLst->viewport()->installEventFilter(this);
+    m_ConfigLst->installEventFilter(this);
 
     connect(m_CmdCreate, &QPushButton::clicked, this, &Menu::CmdCreate_Click);
     connect(m_CmdFileRead, &QPushButton::clicked, this, &Menu::CmdFileRead_Click);
@@ -183,7 +185,7 @@ void Menu::TextToSpeech1_EndOfSpeech()
     QString name = selectedEntry();
     const auto applied = m_config.ApplyConfig(name);
     if (!applied) {
-        m_dialogs.inform(this, QuorrelTexts::programName(), applied.reason());
+        m_dialogs.informFailure(this, QuorrelTexts::programName(), applied.reason());
         return;
     }
     switch (*applied) {
@@ -221,6 +223,25 @@ void Menu::backFromReg(bool saved)
 
 bool Menu::eventFilter(QObject *watched, QEvent *event)
 {
+    // Enter on the selected entry is the keyboard's double-click: greeting first, then applying.
+    if (watched == m_ConfigLst && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool selected = !m_ConfigLst->selectedItems().isEmpty();
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && selected) {
+            // A key held down applies once, as one double-click does.
+            if (!key->isAutoRepeat())
+                ConfigLst_DblClick();
+            return true;
+        }
+        // The list shows its first entry framed as soon as it has the focus, yet selects
+        // nothing: the first arrow key selects that entry rather than pass over it, so that the
+        // keyboard reaches every entry, the only one included.
+        if ((key->key() == Qt::Key_Down || key->key() == Qt::Key_Up) && !selected
+            && m_ConfigLst->currentItem()) {
+            m_ConfigLst->currentItem()->setSelected(true);
+            return true;
+        }
+    }
     if (watched == m_ConfigLst->viewport()) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:

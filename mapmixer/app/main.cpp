@@ -6,6 +6,7 @@
 #include "platform/files/filestore.h"
 #include "platform/settings/settingsstore.h"
 #include "platform/speech/speechoutput.h"
+#include "platform/windowkit/frenchqttexts.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -21,6 +22,8 @@ int runWindow(int argc, char **argv, const CommandLine &line)
     QApplication app(argc, argv);
     // The desktop entry, the metadata and the icon installed share this id.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.cstools.Rondelay"));
+    FrenchQtTexts frenchQtTexts;
+    QApplication::installTranslator(&frenchQtTexts);
     SettingsStore settings;
     QtDialogs dialogs;
     const auto modFolder = MixFrm::startUp(line.modName, settings, dialogs);

@@ -7,6 +7,7 @@
 #include <QDirIterator>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -118,6 +119,9 @@ MapList::SaveContent MapList::saveContent(const QString &text)
             continue;
         content.listText += piece + cr;
         content.bytes += piece.toLocal8Bit() + "\r\n";
+        if (!content.namesAMap)
+            content.namesAMap =
+                std::any_of(piece.cbegin(), piece.cend(), [](QChar c) { return !c.isSpace(); });
     }
     return content;
 }

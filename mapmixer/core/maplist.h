@@ -26,6 +26,9 @@ public:
     {
         QByteArray bytes;
         QString listText;
+        /// Whether an entry holds more than blanks: entries of spaces and tabs alone name no map
+        /// a server could play, however many there are.
+        bool namesAMap = false;
     };
 
     /// A stored folder as a path of this system: "\" becomes "/", no trailing separator.

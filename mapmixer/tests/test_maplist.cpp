@@ -203,19 +203,25 @@ void TestMapList::saveContent_data()
     QTest::addColumn<QString>("list");
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("listAfter");
+    QTest::addColumn<bool>("namesAMap");
 
     QTest::newRow("retrieved list")
         << "de_dust2\rcs_office" << QByteArray("de_dust2\r\ncs_office\r\n")
-        << "de_dust2\rcs_office\r";
-    QTest::newRow("shuffled list") << "b\ra\r" << QByteArray("b\r\na\r\n") << "b\ra\r";
+        << "de_dust2\rcs_office\r" << true;
+    QTest::newRow("shuffled list") << "b\ra\r" << QByteArray("b\r\na\r\n") << "b\ra\r" << true;
     QTest::newRow("empty lines never written")
-        << "\ra\r\r\rb\r\r" << QByteArray("a\r\nb\r\n") << "a\rb\r";
+        << "\ra\r\r\rb\r\r" << QByteArray("a\r\nb\r\n") << "a\rb\r" << true;
     QTest::newRow("line of spaces written unchanged")
-        << "a\r   \rb" << QByteArray("a\r\n   \r\nb\r\n") << "a\r   \rb\r";
-    QTest::newRow("CR LF in the list") << "a\r\nb\r\n" << QByteArray("a\r\nb\r\n") << "a\rb\r";
-    QTest::newRow("lone LF belongs to no name") << "a\nb" << QByteArray("ab\r\n") << "ab\r";
-    QTest::newRow("empty list gives zero bytes") << "" << QByteArray() << "";
-    QTest::newRow("only separators") << "\r\n\r" << QByteArray() << "";
+        << "a\r   \rb" << QByteArray("a\r\n   \r\nb\r\n") << "a\r   \rb\r" << true;
+    QTest::newRow("name between blanks written as typed")
+        << " \t de_dust2\t" << QByteArray(" \t de_dust2\t\r\n") << " \t de_dust2\t\r" << true;
+    QTest::newRow("CR LF in the list") << "a\r\nb\r\n"
+                                       << QByteArray("a\r\nb\r\n") << "a\rb\r" << true;
+    QTest::newRow("lone LF belongs to no name") << "a\nb" << QByteArray("ab\r\n") << "ab\r" << true;
+    QTest::newRow("empty list gives zero bytes") << "" << QByteArray() << "" << false;
+    QTest::newRow("only separators") << "\r\n\r" << QByteArray() << "" << false;
+    QTest::newRow("only spaces and tabs name no map")
+        << "  \r\t\r\n \t " << QByteArray("  \r\n\t\r\n \t \r\n") << "  \r\t\r \t \r" << false;
 }
 
 void TestMapList::saveContent()
@@ -223,9 +229,11 @@ void TestMapList::saveContent()
     QFETCH(QString, list);
     QFETCH(QByteArray, bytes);
     QFETCH(QString, listAfter);
+    QFETCH(bool, namesAMap);
     const auto content = MapList::saveContent(list);
     QCOMPARE(content.bytes, bytes);
     QCOMPARE(content.listText, listAfter);
+    QCOMPARE(content.namesAMap, namesAMap);
 }
 
 void TestMapList::saveReplacesTheWholeFile_data()

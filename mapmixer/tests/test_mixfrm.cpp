@@ -11,6 +11,7 @@
 #include "platform/testsupport/scripteddialogs.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -74,6 +75,8 @@ private slots:
     void layout();
     void lookAtStart();
     void paneToggle();
+    void tabMovesAlongTheTabOrder_data();
+    void tabMovesAlongTheTabOrder();
     void buttonsRunTheOperations();
     void emptyFolderShowsEmptyList();
     void failedSaveKeepsTheOldFileAndSaysWhy_data();
@@ -236,12 +239,27 @@ void TestMixFrm::lookAtStart()
 
     const auto *mapBox = mixFrm->findChild<QPlainTextEdit *>("MapBox");
     QCOMPARE(mapBox->palette().color(QPalette::Base), QColor(255, 255, 0));
+    // Drawn in the screen's own pixels, so sharp on a scaled desktop too (this test also runs at
+    // QT_SCALE_FACTOR=2); the frame is one logical pixel wide.
+    const int ratio = qRound(mixFrm->devicePixelRatioF());
     for (const auto *name : {"Command1", "Command3", "Command2"}) {
-        const QImage image = mixFrm->findChild<PictureButton *>(name)->picture().toImage();
-        QCOMPARE(image.size(), QSize(120, 23));
+        const QPixmap &picture = mixFrm->findChild<PictureButton *>(name)->picture();
+        QCOMPARE(picture.devicePixelRatio(), mixFrm->devicePixelRatioF());
+        const QImage image = picture.toImage();
+        QCOMPARE(image.size(), QSize(120, 23) * ratio);
         QCOMPARE(image.pixelColor(0, 0), QColor(255, 0, 0));
-        QCOMPARE(image.pixelColor(119, 22), QColor(255, 0, 0));
-        QCOMPARE(image.pixelColor(2, 2), QColor(0, 0, 0));
+        QCOMPARE(image.pixelColor(ratio - 1, ratio - 1), QColor(255, 0, 0));
+        QCOMPARE(image.pixelColor(120 * ratio - 1, 23 * ratio - 1), QColor(255, 0, 0));
+        QCOMPARE(image.pixelColor(120 * ratio - ratio, 23 * ratio - ratio), QColor(255, 0, 0));
+        QCOMPARE(image.pixelColor(ratio, ratio), QColor(0, 0, 0));
+        QCOMPARE(image.pixelColor(2 * ratio, 2 * ratio), QColor(0, 0, 0));
+        // The word is there, in yellow.
+        bool yellow = false;
+        for (int y = 0; y < image.height() && !yellow; ++y) {
+            for (int x = 0; x < image.width() && !yellow; ++x)
+                yellow = image.pixelColor(x, y) == QColor(255, 255, 0);
+        }
+        QVERIFY(yellow);
     }
     const auto *label = mixFrm->findChild<QLabel *>("Label1");
     QCOMPARE(label->palette().color(QPalette::WindowText), QColor(255, 255, 0));
@@ -267,6 +285,50 @@ void TestMixFrm::paneToggle()
     QCOMPARE(toggle->text(), QStringLiteral(">>"));
     QCOMPARE(mixFrm->width(), 192);
     QCOMPARE(mixFrm->height(), 550);
+}
+
+void TestMixFrm::tabMovesAlongTheTabOrder_data()
+{
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<bool>("backwards");
+    QTest::addColumn<QString>("to");
+
+    QTest::newRow("Tab leaves the list for Récupérer") << "MapBox" << false << "Command1";
+    QTest::newRow("Tab from Récupérer to Mélanger") << "Command1" << false << "Command3";
+    QTest::newRow("Tab from Mélanger to Sauver") << "Command3" << false << "Command2";
+    QTest::newRow("Tab from Sauver to the viewer") << "Command2" << false << "MapCycleViewer";
+    QTest::newRow("Tab leaves the viewer for the pane toggle")
+        << "MapCycleViewer" << false << "Command4";
+    QTest::newRow("Tab from the pane toggle back to the list") << "Command4" << false << "MapBox";
+    QTest::newRow("Shift+Tab leaves the list for the pane toggle")
+        << "MapBox" << true << "Command4";
+    QTest::newRow("Shift+Tab from Récupérer to the list") << "Command1" << true << "MapBox";
+    QTest::newRow("Shift+Tab leaves the viewer for Sauver")
+        << "MapCycleViewer" << true << "Command2";
+}
+
+void TestMixFrm::tabMovesAlongTheTabOrder()
+{
+    QFETCH(QString, from);
+    QFETCH(bool, backwards);
+    QFETCH(QString, to);
+
+    const auto mixFrm = window();
+    mixFrm->show();
+    QVERIFY(QTest::qWaitForWindowActive(mixFrm.get()));
+    // The list has the focus at start.
+    QTRY_COMPARE(QApplication::focusWidget(), mixFrm->findChild<QWidget *>("MapBox"));
+    const QString list = mixFrm->listText();
+    const QString viewer = mixFrm->findChild<QPlainTextEdit *>("MapCycleViewer")->toPlainText();
+
+    auto *start = mixFrm->findChild<QWidget *>(from);
+    start->setFocus(Qt::TabFocusReason);
+    QCOMPARE(QApplication::focusWidget(), start);
+    QTest::keyClick(start, Qt::Key_Tab, backwards ? Qt::ShiftModifier : Qt::NoModifier);
+
+    QCOMPARE(QApplication::focusWidget(), mixFrm->findChild<QWidget *>(to));
+    QCOMPARE(mixFrm->listText(), list);
+    QCOMPARE(mixFrm->findChild<QPlainTextEdit *>("MapCycleViewer")->toPlainText(), viewer);
 }
 
 void TestMixFrm::buttonsRunTheOperations()
@@ -316,19 +378,33 @@ void TestMixFrm::failedSaveKeepsTheOldFileAndSaysWhy_data()
     QTest::addColumn<QString>("why");
     QTest::addColumn<QString>("list");
     QTest::addColumn<QString>("reason");
+    QTest::addColumn<QString>("original");
 
+    // The system's reason in French; its own words behind the details button.
     QTest::newRow("file refused") << "refused"
                                   << "cs_office"
+                                  << ": accès refusé\n"
                                   << "Permission denied";
     QTest::newRow("disk full") << "full disk"
                                << "cs_office"
+                               << ": le disque est plein\n"
                                << "No space left on device";
     QTest::newRow("empty list") << ""
                                 << ""
-                                << "aucune carte";
+                                << "aucune carte"
+                                << "";
     QTest::newRow("only line breaks") << ""
                                       << "\r\r\n"
-                                      << "aucune carte";
+                                      << "aucune carte"
+                                      << "";
+    QTest::newRow("only spaces") << ""
+                                 << "  \r \r"
+                                 << "aucune carte"
+                                 << "";
+    QTest::newRow("spaces, tabs and line breaks") << ""
+                                                  << " \t\r\r\t\n   \t"
+                                                  << "aucune carte"
+                                                  << "";
 }
 
 void TestMixFrm::failedSaveKeepsTheOldFileAndSaysWhy()
@@ -336,6 +412,7 @@ void TestMixFrm::failedSaveKeepsTheOldFileAndSaysWhy()
     QFETCH(QString, why);
     QFETCH(QString, list);
     QFETCH(QString, reason);
+    QFETCH(QString, original);
 
     std::unique_ptr<FullDisk> disk;
     if (why == "full disk") {
@@ -355,6 +432,10 @@ void TestMixFrm::failedSaveKeepsTheOldFileAndSaysWhy()
     const QString message = m_dialogs->messages().first();
     QVERIFY2(message.contains(reason), qPrintable(message));
     QVERIFY(message.contains("mapcycle.txt"));
+    QVERIFY2(original.isEmpty() || !message.contains(original), qPrintable(message));
+    const QString details = m_dialogs->shown.first().details;
+    QVERIFY2(original.isEmpty() ? details.isEmpty() : details.contains(original),
+             qPrintable(details));
     QCOMPARE(m_dialogs->shown.first().title, QStringLiteral("Rondelay"));
     QCOMPARE(m_mod->mapCycle(), oldCycle);
     QCOMPARE(mixFrm->findChild<QPlainTextEdit *>("MapCycleViewer")->toPlainText(),

@@ -43,6 +43,9 @@ QPlainTextEdit *yellowArea(const QString &name, QWidget *parent)
     palette.setColor(QPalette::Base, yellow);
     palette.setColor(QPalette::Text, Qt::black);
     area->setPalette(palette);
+    // Tab moves on to the next control, as in every other window, instead of typing a tab into a
+    // map's name that Save would then write.
+    area->setTabChangesFocus(true);
     return area;
 }
 
@@ -196,16 +199,17 @@ void MixFrm::Command2_Click()
     m_MapCyclePath = MapList::mapCyclePath(m_ModFolder);
     const QString shownPath = QDir::toNativeSeparators(m_MapCyclePath);
     const auto content = MapList::saveContent(listText());
-    // An empty map cycle would leave the server nothing to play; the headless mode refuses too.
-    if (content.bytes.isEmpty()) {
+    // An empty map cycle, or one of blank lines, would leave the server nothing to play and the
+    // good file would be lost: the list is refused as it stands.
+    if (!content.namesAMap) {
         m_dialogs.inform(this, RondelayTexts::programTitle(),
                          RondelayTexts::nothingToSave().arg(shownPath));
         return;
     }
     setListText(content.listText);
     if (const auto written = MapList::save(m_ModFolder, content, m_files); !written)
-        m_dialogs.inform(this, RondelayTexts::programTitle(),
-                         RondelayTexts::saveFailed().arg(shownPath, written.reason()));
+        m_dialogs.informFailure(this, RondelayTexts::programTitle(),
+                                RondelayTexts::saveFailed().arg(shownPath, written.reason()));
     loadViewer();
 }
 

@@ -15,7 +15,9 @@ public:
     QString word() const { return m_word; }
     const QPixmap &picture() const { return m_picture; }
 
-    static QPixmap drawPicture(const QString &word, const QSize &size, const QFont &font);
+    /// The picture in logical pixels of \a size, drawn with \a pixelRatio device pixels to each.
+    static QPixmap drawPicture(const QString &word, const QSize &size, const QFont &font,
+                               qreal pixelRatio);
 
 signals:
     void clicked();

@@ -30,9 +30,16 @@ public:
     /// A one-line text field with OK and Cancel; no value when the user cancelled.
     virtual std::optional<QString> askText(QWidget *parent, const QString &title,
                                            const QString &label) = 0;
+    /// The same prompt for a secret, such as an access code: what is typed is masked.
+    virtual std::optional<QString> askSecret(QWidget *parent, const QString &title,
+                                             const QString &label) = 0;
     /// A message with OK only and no icon; \a details, when given, behind a details button.
     virtual void inform(QWidget *parent, const QString &title, const QString &text,
                         const QString &details = {}) = 0;
+    /// A message about a failure, whose \a text carries the reason in the words of the system or
+    /// of the engine: shown in French (FrenchReasons), with the lines as they were behind the
+    /// details button, for a search or a report.
+    void informFailure(QWidget *parent, const QString &title, const QString &text);
     /// A Yes/No question without icon; true for Yes.
     virtual bool askYesNo(QWidget *parent, const QString &title, const QString &text) = 0;
     /// A Yes/No/Cancel question; closing the box is Cancel.

@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QSortFilterProxyModel>
 
@@ -39,6 +40,15 @@ std::optional<QString> QtDialogs::askText(QWidget *parent, const QString &title,
     return dialog->textValue();
 }
 
+std::optional<QString> QtDialogs::askSecret(QWidget *parent, const QString &title,
+                                            const QString &label)
+{
+    const auto dialog = textDialog(parent, title, label, true);
+    if (dialog->exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog->textValue();
+}
+
 void QtDialogs::inform(QWidget *parent, const QString &title, const QString &text,
                        const QString &details)
 {
@@ -53,9 +63,7 @@ bool QtDialogs::askYesNo(QWidget *parent, const QString &title, const QString &t
 Dialogs::Answer QtDialogs::askYesNoCancel(QWidget *parent, const QString &title,
                                           const QString &text)
 {
-    QMessageBox box(QMessageBox::Question, title, text,
-                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
-    switch (box.exec()) {
+    switch (yesNoCancelBox(parent, title, text)->exec()) {
     case QMessageBox::Yes:
         return Answer::Yes;
     case QMessageBox::No:
@@ -79,12 +87,14 @@ QString QtDialogs::chooseFile(QWidget *parent, const FileRequest &request)
 }
 
 std::unique_ptr<QInputDialog> QtDialogs::textDialog(QWidget *parent, const QString &title,
-                                                    const QString &label)
+                                                    const QString &label, bool masked)
 {
     auto dialog = std::make_unique<QInputDialog>(parent);
     dialog->setWindowTitle(title);
     dialog->setLabelText(label);
     dialog->setInputMode(QInputDialog::TextInput);
+    // Someone looking over the shoulder must not read a code as it is typed.
+    dialog->setTextEchoMode(masked ? QLineEdit::Password : QLineEdit::Normal);
     dialog->setTextValue(QString());
     return dialog;
 }
@@ -104,6 +114,14 @@ std::unique_ptr<QMessageBox> QtDialogs::yesNoBox(QWidget *parent, const QString 
 {
     return std::make_unique<QMessageBox>(QMessageBox::NoIcon, title, text,
                                          QMessageBox::Yes | QMessageBox::No, parent);
+}
+
+std::unique_ptr<QMessageBox> QtDialogs::yesNoCancelBox(QWidget *parent, const QString &title,
+                                                       const QString &text)
+{
+    return std::make_unique<QMessageBox>(QMessageBox::Question, title, text,
+                                         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                         parent);
 }
 
 std::unique_ptr<QFileDialog> QtDialogs::fileDialog(QWidget *parent, const FileRequest &request)

@@ -14,6 +14,8 @@ class QtDialogs final : public Dialogs
 public:
     std::optional<QString> askText(QWidget *parent, const QString &title,
                                    const QString &label) override;
+    std::optional<QString> askSecret(QWidget *parent, const QString &title,
+                                     const QString &label) override;
     void inform(QWidget *parent, const QString &title, const QString &text,
                 const QString &details = {}) override;
     bool askYesNo(QWidget *parent, const QString &title, const QString &text) override;
@@ -23,11 +25,13 @@ public:
 
     // The dialogs themselves, not yet shown: also used to picture them and to try them.
     static std::unique_ptr<QInputDialog> textDialog(QWidget *parent, const QString &title,
-                                                    const QString &label);
+                                                    const QString &label, bool masked = false);
     static std::unique_ptr<QMessageBox> messageBox(QWidget *parent, const QString &title,
                                                    const QString &text,
                                                    const QString &details = {});
     static std::unique_ptr<QMessageBox> yesNoBox(QWidget *parent, const QString &title,
                                                  const QString &text);
+    static std::unique_ptr<QMessageBox> yesNoCancelBox(QWidget *parent, const QString &title,
+                                                       const QString &text);
     static std::unique_ptr<QFileDialog> fileDialog(QWidget *parent, const FileRequest &request);
 };

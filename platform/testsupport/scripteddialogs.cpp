@@ -7,6 +7,13 @@ std::optional<QString> ScriptedDialogs::askText(QWidget *, const QString &title,
     return textAnswers.isEmpty() ? std::nullopt : textAnswers.takeFirst();
 }
 
+std::optional<QString> ScriptedDialogs::askSecret(QWidget *, const QString &title,
+                                                  const QString &label)
+{
+    shown.append({QStringLiteral("secret"), title, label, {}});
+    return textAnswers.isEmpty() ? std::nullopt : textAnswers.takeFirst();
+}
+
 void ScriptedDialogs::inform(QWidget *, const QString &title, const QString &text,
                              const QString &details)
 {

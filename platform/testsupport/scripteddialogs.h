@@ -12,7 +12,7 @@ class ScriptedDialogs final : public Dialogs
 public:
     struct Shown
     {
-        QString kind; ///< "text", "message", "yesno", "yesnocancel", "folder" or "file"
+        QString kind; ///< "text", "secret", "message", "yesno", "yesnocancel", "folder", "file"
         QString title;
         QString text;
         QString details;
@@ -20,6 +20,8 @@ public:
 
     std::optional<QString> askText(QWidget *parent, const QString &title,
                                    const QString &label) override;
+    std::optional<QString> askSecret(QWidget *parent, const QString &title,
+                                     const QString &label) override;
     void inform(QWidget *parent, const QString &title, const QString &text,
                 const QString &details = {}) override;
     bool askYesNo(QWidget *parent, const QString &title, const QString &text) override;
@@ -27,7 +29,8 @@ public:
     QString chooseFolder(QWidget *parent, const QString &title) override;
     QString chooseFile(QWidget *parent, const FileRequest &request) override;
 
-    /// Answers of the text prompts in turn; no value stands for Cancel, as does running out.
+    /// Answers of the text and secret prompts in turn; no value stands for Cancel, as does
+    /// running out.
     QList<std::optional<QString>> textAnswers;
     /// Answers of the Yes/No questions in turn; running out is No.
     QList<bool> yesNoAnswers;

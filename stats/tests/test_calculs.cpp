@@ -1,18 +1,14 @@
-#include "platform/dialogs/qtdialogs.h"
 #include "stats/store/statspaths.h"
 #include "stats/tests/tolvanetestbed.h"
 #include "stats/ui/affiche.h"
 #include "stats/ui/calculs.h"
-#include "stats/ui/frenchqttexts.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPointer>
 #include <QProcess>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
@@ -34,7 +30,6 @@ private slots:
     void failureKeepsTheWindowUntilDismissed_data();
     void failureKeepsTheWindowUntilDismissed();
     void runWithoutLogsReopensTheResults();
-    void errorDetailsButtonIsFrench();
     void waitsInSightForAnotherWriter_data();
     void waitsInSightForAnotherWriter();
 
@@ -227,25 +222,6 @@ void TestCalculs::runWithoutLogsReopensTheResults()
     QCOMPARE(bed.dialogs.shown.size(), 0);
     // No log, yet the ranking was renumbered.
     QCOMPARE(TolvaneTestBed::namesShown(fresh->tabResult()), QStringList({"Bob", "Alice"}));
-}
-
-void TestCalculs::errorDetailsButtonIsFrench()
-{
-    FrenchQtTexts texts;
-    QVERIFY(QCoreApplication::installTranslator(&texts));
-    const std::unique_ptr<QMessageBox> box = QtDialogs::messageBox(
-        nullptr, "Tolvane", "erreur", "Le dossier des logs /srv/logs n'existe pas.");
-    QCoreApplication::removeTranslator(&texts);
-
-    QPushButton *details = nullptr;
-    for (QAbstractButton *button : box->buttons()) {
-        if (box->buttonRole(button) == QMessageBox::ActionRole)
-            details = qobject_cast<QPushButton *>(button);
-    }
-    QVERIFY(details);
-    QCOMPARE(details->text(), QStringLiteral("Afficher les détails..."));
-    QCOMPARE(box->text(), QStringLiteral("erreur"));
-    QCOMPARE(box->windowTitle(), QStringLiteral("Tolvane"));
 }
 
 namespace {

@@ -1,11 +1,19 @@
+#include "platform/dialogs/qtdialogs.h"
 #include "platform/testsupport/testfiles.h"
 #include "stats/store/accesscode.h"
 #include "stats/store/tolvanesettings.h"
 #include "stats/tests/tolvanetestbed.h"
 #include "stats/ui/affiche.h"
+#include "stats/ui/tolvanetexts.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 #include <csignal>
 #include <optional>
@@ -29,6 +37,8 @@ private slots:
     void resetKeepsThePlayersOfTheLogsPresent();
     void changeCode_data();
     void changeCode();
+    void codePromptsMaskWhatIsTyped_data();
+    void codePromptsMaskWhatIsTyped();
 
 private:
     static QString storedCode(TolvaneTestBed &bed)
@@ -101,7 +111,7 @@ void TestResetCode::resetRefusesAWrongCode()
 
     window.MnuRAZ_Click();
 
-    QCOMPARE(bed.dialogs.kinds(), QStringList({"text", "message"}));
+    QCOMPARE(bed.dialogs.kinds(), QStringList({"secret", "message"}));
     const ScriptedDialogs::Shown &asked = bed.dialogs.shown.at(0);
     QCOMPARE(asked.title, QStringLiteral("Identification"));
     QCOMPARE(asked.text, QStringLiteral("Veuillez entrer votre\ncode d'authentification"));
@@ -127,7 +137,7 @@ void TestResetCode::resetAnsweredNoChangesNothing()
     window.MnuRAZ_Click();
     QTest::qWait(20);
 
-    QCOMPARE(bed.dialogs.kinds(), QStringList({"text", "yesno"}));
+    QCOMPARE(bed.dialogs.kinds(), QStringList({"secret", "yesno"}));
     const ScriptedDialogs::Shown &question = bed.dialogs.shown.at(1);
     QCOMPARE(question.title, QStringLiteral("Confirmation"));
     QCOMPARE(question.text,
@@ -172,7 +182,7 @@ void TestResetCode::resetEmptiesAndReopensWithTheHeaderOnly()
     Affiche *fresh = TolvaneTestBed::waitForNewResults(window);
     QVERIFY(fresh);
     QTRY_VERIFY(TolvaneTestBed::progressWindows().isEmpty());
-    QCOMPARE(bed.dialogs.kinds(), QStringList({"text", "yesno"}));
+    QCOMPARE(bed.dialogs.kinds(), QStringList({"secret", "yesno"}));
     QCOMPARE(StatsTest::rowCount(bed.store), 0);
     QCOMPARE(fresh->tabResult()->model()->rowCount(), 0);
     QCOMPARE(fresh->tabResult()->model()->columnCount(), 33);
@@ -207,7 +217,7 @@ void TestResetCode::changeCode_data()
     QTest::addColumn<QString>("acceptedAfter");
     QTest::addColumn<QString>("refusedAfter");
 
-    const QStringList bothPrompts {"text", "text"};
+    const QStringList bothPrompts {"secret", "secret"};
     QTest::newRow("new code") << "Secret" << Answers {"Secret", "Other"} << false << bothPrompts
                               << "Other"
                               << "Secret";
@@ -221,12 +231,12 @@ void TestResetCode::changeCode_data()
         << "Secret" << Answers {"Secret", ""} << false << bothPrompts << ""
         << "Secret";
     QTest::newRow("wrong current code") << "Secret" << Answers {"secret", "Other"} << false
-                                        << QStringList {"text", "message"} << "Secret"
+                                        << QStringList {"secret", "message"} << "Secret"
                                         << "Other";
     QTest::newRow("current code with a blank") << "Secret" << Answers {" Secret", "Other"} << false
-                                               << QStringList {"text", "message"} << "Secret"
+                                               << QStringList {"secret", "message"} << "Secret"
                                                << "Other";
-    const QStringList refusedByTheDisk {"text", "text", "message"};
+    const QStringList refusedByTheDisk {"secret", "secret", "message"};
     QTest::newRow("a code the disk refuses leaves the old one in force")
         << "Secret" << Answers {"Secret", "Other"} << true << refusedByTheDisk << "Secret"
         << "Other";
@@ -266,7 +276,7 @@ void TestResetCode::changeCode()
     QCOMPARE(bed.dialogs.shown.at(0).title, QStringLiteral("Identification"));
     QCOMPARE(bed.dialogs.shown.at(0).text,
              QStringLiteral("Veuillez entrer votre\ncode d'authentification actuel"));
-    if (prompts.at(1) == QLatin1String("text")) {
+    if (prompts.at(1) == QLatin1String("secret")) {
         QCOMPARE(bed.dialogs.shown.at(1).title, QStringLiteral("Identification"));
         QCOMPARE(bed.dialogs.shown.at(1).text,
                  QStringLiteral("Veuillez entrer votre nouveau\ncode d'authentification"));
@@ -283,6 +293,84 @@ void TestResetCode::changeCode()
     QVERIFY(!bed.accessCode().matches(refusedAfter));
     if (!acceptedAfter.isEmpty())
         QVERIFY(!storedCode(bed).contains(acceptedAfter));
+}
+
+void TestResetCode::codePromptsMaskWhatIsTyped_data()
+{
+    QTest::addColumn<QString>("menu");
+    QTest::addColumn<QStringList>("typed");
+    QTest::addColumn<QString>("codeAfter");
+
+    QTest::newRow("reset's code prompt") << "RAZ des stats" << QStringList {"Secret"} << "Secret";
+    QTest::newRow("change's current and new code prompts")
+        << "Changer Code" << QStringList {"Secret", "Other code"} << "Other code";
+}
+
+void TestResetCode::codePromptsMaskWhatIsTyped()
+{
+    QFETCH(QString, menu);
+    QFETCH(QStringList, typed);
+    QFETCH(QString, codeAfter);
+
+    TolvaneTestBed bed;
+    QVERIFY(bed.isReady());
+    QVERIFY(bed.accessCode().change("Secret"));
+    QVERIFY(bed.addPlayer("Alice", 1, 1) && bed.rank());
+    // The dialogs the user meets, answered key by key as the user would.
+    QtDialogs dialogs;
+    TolvaneContext context {bed.store, bed.settings, dialogs};
+    context.accessCodeIterations = bed.context.accessCodeIterations;
+    Affiche window(context);
+    window.show();
+
+    QStringList toType = typed;
+    QList<QLineEdit::EchoMode> echoModes;
+    QStringList shown;
+    QStringList questions;
+    QTimer user;
+    user.setInterval(10);
+    connect(&user, &QTimer::timeout, this, [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto *prompt = qobject_cast<QInputDialog *>(modal)) {
+            auto *field = prompt->findChild<QLineEdit *>();
+            if (!field || toType.isEmpty()) {
+                prompt->reject();
+                return;
+            }
+            QTest::keyClicks(field, toType.takeFirst());
+            echoModes << field->echoMode();
+            shown << field->displayText();
+            QTest::keyClick(field, Qt::Key_Return);
+        } else if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+            questions << box->text();
+            // No: the statistics stay as they are.
+            if (QAbstractButton *no = box->button(QMessageBox::No))
+                no->click();
+            else
+                box->accept();
+        }
+    });
+    user.start();
+    if (menu == QLatin1String("RAZ des stats"))
+        window.MnuRAZ_Click();
+    else
+        window.MnuCodeChg_Click();
+    user.stop();
+
+    QCOMPARE(echoModes.size(), typed.size());
+    for (qsizetype i = 0; i < typed.size(); ++i) {
+        QCOMPARE(echoModes.at(i), QLineEdit::Password);
+        QCOMPARE(shown.at(i).size(), typed.at(i).size());
+        for (const QChar c : typed.at(i))
+            QVERIFY2(!shown.at(i).contains(c), qPrintable(shown.at(i)));
+    }
+    // OK still gives what was typed: the right code passed, or became the new code.
+    if (menu == QLatin1String("RAZ des stats"))
+        QCOMPARE(questions, QStringList {TolvaneTexts::confirmation()});
+    else
+        QVERIFY(questions.isEmpty());
+    QVERIFY(bed.accessCode().matches(codeAfter));
+    QCOMPARE(StatsTest::rowCount(bed.store), 1);
 }
 
 QTEST_MAIN(TestResetCode)

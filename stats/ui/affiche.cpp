@@ -278,7 +278,7 @@ bool Affiche::askedCodeMatches(const AccessCode &code, const QString &prompt)
 {
     // Cancel answers the empty text, which is the code while none is set.
     const QString typed =
-        m_context.dialogs.askText(this, TolvaneTexts::identificationTitle(), prompt)
+        m_context.dialogs.askSecret(this, TolvaneTexts::identificationTitle(), prompt)
             .value_or(QString());
     if (code.matches(typed))
         return true;
@@ -303,7 +303,7 @@ void Affiche::MnuCodeChg_Click()
     if (!askedCodeMatches(code, TolvaneTexts::currentCodePrompt()))
         return;
     const std::optional<QString> newCode =
-        dialogs.askText(this, TolvaneTexts::identificationTitle(), TolvaneTexts::newCodePrompt());
+        dialogs.askSecret(this, TolvaneTexts::identificationTitle(), TolvaneTexts::newCodePrompt());
     // Cancel keeps the code in force: whoever cancels expects nothing to have changed.
     if (!newCode)
         return;

@@ -1,12 +1,12 @@
 #include "stats/ui/calculs.h"
 
 #include "platform/dialogs/dialogs.h"
+#include "platform/dialogs/frenchreasons.h"
 #include "platform/settings/settingsstore.h"
 #include "platform/windowkit/windowkit.h"
 #include "stats/store/datastats.h"
 #include "stats/store/statspaths.h"
 #include "stats/ui/affiche.h"
-#include "stats/ui/frenchreasons.h"
 #include "stats/ui/tolvanecontext.h"
 #include "stats/ui/tolvaneicon.h"
 #include "stats/ui/tolvanetexts.h"

@@ -43,7 +43,7 @@ bool prepare(SettingsStore &settings, Dialogs &dialogs, DataStats &store)
     store.setHost(paths.host());
     const Result<> opened = store.open(database);
     if (!opened)
-        dialogs.inform(
+        dialogs.informFailure(
             nullptr, TolvaneTexts::programTitle(),
             TolvaneTexts::databaseNotOpened().arg(DataStats::isAddress(database)
                                                       ? PostgresAddress::withoutPassword(database)

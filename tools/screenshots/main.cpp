@@ -1,3 +1,4 @@
+#include "platform/windowkit/frenchqttexts.h"
 #include "tools/screenshots/shots.h"
 
 #include <QApplication>
@@ -9,6 +10,9 @@ int main(int argc, char **argv)
 {
     qputenv("SPEECH_SILENT", "1");
     QApplication app(argc, argv);
+    // The pictures show Qt's buttons as the programs do, in French.
+    FrenchQtTexts frenchQtTexts;
+    QApplication::installTranslator(&frenchQtTexts);
     const QString folder =
         argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
     if (!QDir().mkpath(folder)) {

@@ -98,7 +98,7 @@ int renderTolvaneWindows(const QString &folder)
     };
     for (const auto &prompt : textPrompts) {
         const std::unique_ptr<QInputDialog> dialog =
-            QtDialogs::textDialog(nullptr, TolvaneTexts::identificationTitle(), prompt.label);
+            QtDialogs::textDialog(nullptr, TolvaneTexts::identificationTitle(), prompt.label, true);
         written += save(dialog.get(), folder, QLatin1String(prompt.file));
     }
 

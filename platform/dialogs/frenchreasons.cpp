@@ -1,6 +1,7 @@
-#include "stats/ui/frenchreasons.h"
+#include "platform/dialogs/frenchreasons.h"
 
 #include <QRegularExpression>
+#include <QStringList>
 
 #include <array>
 #include <utility>
@@ -43,6 +44,11 @@ constexpr std::array causes {
     Pair {"file is not a database", "ce fichier n'est pas une base de statistiques"},
     Pair {"unable to open database file", "le fichier ne peut pas être ouvert"},
     Pair {"Permission denied", "accès refusé"},
+    Pair {"Operation not permitted", "opération interdite"},
+    Pair {"Too many open files", "trop de fichiers ouverts"},
+    Pair {"Input/output error", "erreur de lecture ou d'écriture sur le disque"},
+    Pair {"File name too long", "nom de fichier trop long"},
+    Pair {"Not a directory", "un élément du chemin n'est pas un dossier"},
     Pair {"No such file or directory", "fichier ou dossier introuvable"},
     Pair {"Read-only file system", "le disque est en lecture seule"},
     Pair {"Is a directory", "c'est un dossier"},
@@ -68,10 +74,29 @@ QString cause(const QString &why)
     return why;
 }
 
-} // namespace
-
-QString FrenchReasons::translate(const QString &reason)
+// The system's words put into French where they stand; at the start of a line, with a capital.
+QString knownWords(const QString &line)
 {
+    QString result = line;
+    for (const auto &[english, french] : causes) {
+        const QString words = QLatin1String(english);
+        QString replacement = QString::fromUtf8(french);
+        qsizetype at = 0;
+        while ((at = result.indexOf(words, at, Qt::CaseInsensitive)) >= 0) {
+            QString here = replacement;
+            if (at == 0)
+                here[0] = here.at(0).toUpper();
+            result.replace(at, words.size(), here);
+            at += here.size();
+        }
+    }
+    return result;
+}
+
+// One of the engine's own reasons as a French sentence; the empty text for any other.
+QString engineReason(const QString &reason)
+{
+    // A reason may run over several lines, as a database server's messages do.
     static const QRegularExpression storeReason(QStringLiteral("^(.+?) \\((.*)\\): (.*)$"),
                                                 QRegularExpression::DotMatchesEverythingOption);
     if (const auto match = storeReason.match(reason); match.hasMatch()) {
@@ -93,5 +118,20 @@ QString FrenchReasons::translate(const QString &reason)
             : QStringLiteral("Impossible de supprimer le log %1 : %2.");
         return action.arg(match.captured(2), cause(match.captured(3)));
     }
-    return reason;
+    return {};
+}
+
+} // namespace
+
+QString FrenchReasons::translate(const QString &reason)
+{
+    if (const QString french = engineReason(reason); !french.isEmpty())
+        return french;
+    // A message of the windows' own, which carries a reason on one of its lines.
+    QStringList lines = reason.split(QLatin1Char('\n'));
+    for (auto &line : lines) {
+        const QString french = engineReason(line);
+        line = french.isEmpty() ? knownWords(line) : french;
+    }
+    return lines.join(QLatin1Char('\n'));
 }

@@ -1,0 +1,221 @@
+#include "platform/dialogs/frenchreasons.h"
+#include "platform/dialogs/qtdialogs.h"
+#include "platform/testsupport/scripteddialogs.h"
+#include "platform/windowkit/frenchqttexts.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+
+#include <memory>
+
+/** Qt's own texts and the reasons of failures, as the French windows of the programs show them. */
+class TestFrenchTexts : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void qtOwnButtonsAreFrench_data();
+    void qtOwnButtonsAreFrench();
+    void systemWordsAreLeftForTheReasons_data();
+    void systemWordsAreLeftForTheReasons();
+    void reasonsAreFrench_data();
+    void reasonsAreFrench();
+    void failureKeepsTheOriginalInTheDetails_data();
+    void failureKeepsTheOriginalInTheDetails();
+};
+
+namespace {
+
+QString buttonText(QMessageBox &box, QMessageBox::ButtonRole role)
+{
+    for (QAbstractButton *button : box.buttons()) {
+        if (box.buttonRole(button) == role)
+            return button->text();
+    }
+    return QStringLiteral("<no such button>");
+}
+
+} // namespace
+
+void TestFrenchTexts::qtOwnButtonsAreFrench_data()
+{
+    QTest::addColumn<QString>("dialog");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("caption");
+
+    QTest::newRow("details of a message") << "message"
+                                          << "details"
+                                          << "Afficher les détails...";
+    QTest::newRow("Yes of a question") << "yesno"
+                                       << "yes"
+                                       << "&Oui";
+    QTest::newRow("No of a question") << "yesno"
+                                      << "no"
+                                      << "&Non";
+    QTest::newRow("Yes of a question with Cancel") << "yesnocancel"
+                                                   << "yes"
+                                                   << "&Oui";
+    QTest::newRow("Cancel of a question") << "yesnocancel"
+                                          << "cancel"
+                                          << "Annuler";
+    QTest::newRow("Cancel of a prompt") << "prompt"
+                                        << "cancel"
+                                        << "Annuler";
+    QTest::newRow("Cancel of a code prompt") << "code prompt"
+                                             << "cancel"
+                                             << "Annuler";
+}
+
+void TestFrenchTexts::qtOwnButtonsAreFrench()
+{
+    QFETCH(QString, dialog);
+    QFETCH(QString, button);
+    QFETCH(QString, caption);
+
+    FrenchQtTexts texts;
+    QVERIFY2(texts.hasQtCatalogue(),
+             qPrintable(QStringLiteral("no qtbase_fr.qm in %1: the Debian package "
+                                       "qt6-translations-l10n is missing")
+                            .arg(texts.qtCatalogueFolder())));
+    QVERIFY(QCoreApplication::installTranslator(&texts));
+
+    QString shown;
+    if (dialog == QLatin1String("message")) {
+        const auto box = QtDialogs::messageBox(nullptr, "Tolvane", "erreur", "the reason");
+        shown = buttonText(*box, QMessageBox::ActionRole);
+        QCOMPARE(box->text(), QStringLiteral("erreur"));
+        QCOMPARE(box->windowTitle(), QStringLiteral("Tolvane"));
+    } else if (dialog.startsWith(QLatin1String("yesno"))) {
+        const auto box = dialog == QLatin1String("yesno")
+            ? QtDialogs::yesNoBox(nullptr, "Confirmation", "Sûr ?")
+            : QtDialogs::yesNoCancelBox(nullptr, "Brassolin", "Enregistrer ?");
+        const auto role = button == QLatin1String("yes") ? QMessageBox::YesRole
+            : button == QLatin1String("no")              ? QMessageBox::NoRole
+                                                         : QMessageBox::RejectRole;
+        shown = buttonText(*box, role);
+    } else {
+        const auto prompt = QtDialogs::textDialog(nullptr, "Identification", "Code",
+                                                  dialog == QLatin1String("code prompt"));
+        prompt->show();
+        if (auto *buttons = prompt->findChild<QDialogButtonBox *>()) {
+            if (QAbstractButton *cancel = buttons->button(QDialogButtonBox::Cancel))
+                shown = cancel->text();
+        }
+    }
+    QCoreApplication::removeTranslator(&texts);
+    QCOMPARE(shown, caption);
+}
+
+void TestFrenchTexts::systemWordsAreLeftForTheReasons_data()
+{
+    QTest::addColumn<QString>("words");
+    QTest::addColumn<QString>("french");
+
+    QTest::newRow("access refused") << "Permission denied"
+                                    << "Accès refusé";
+    QTest::newRow("too many files") << "Too many open files"
+                                    << "Trop de fichiers ouverts";
+    QTest::newRow("missing file") << "No such file or directory"
+                                  << "Fichier ou dossier introuvable";
+    QTest::newRow("full disk") << "No space left on device"
+                               << "Le disque est plein";
+}
+
+void TestFrenchTexts::systemWordsAreLeftForTheReasons()
+{
+    QFETCH(QString, words);
+    QFETCH(QString, french);
+
+    // Qt would put them into French as it makes a file's error text, and the message would have
+    // no original to show behind its details button; FrenchReasons puts them into French.
+    FrenchQtTexts texts;
+    QVERIFY(texts.hasQtCatalogue());
+    QVERIFY(QCoreApplication::installTranslator(&texts));
+    const QString made = QCoreApplication::translate("QIODevice", words.toLatin1().constData());
+    QFile missing(QStringLiteral("/nonexistent folder/config.cfg"));
+    const bool opened = missing.open(QIODevice::ReadOnly);
+    const QString missingReason = missing.errorString();
+    QCoreApplication::removeTranslator(&texts);
+
+    QCOMPARE(made, words);
+    QVERIFY(!opened);
+    QCOMPARE(missingReason, QStringLiteral("No such file or directory"));
+    QCOMPARE(FrenchReasons::translate(words), french);
+}
+
+void TestFrenchTexts::reasonsAreFrench_data()
+{
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<QString>("french");
+
+    QTest::newRow("the engine's reason")
+        << "cannot open the database (/srv/Stats.db): file is not a database Unable to fetch row"
+        << "Impossible d'ouvrir la base /srv/Stats.db : ce fichier n'est pas une base de "
+           "statistiques.";
+    QTest::newRow("the engine's reason on a line of a message")
+        << "La base n'a pas pu être ouverte :\n/srv/Stats.db\n\ncannot open the database "
+           "(/srv/Stats.db): database is locked"
+        << "La base n'a pas pu être ouverte :\n/srv/Stats.db\n\nImpossible d'ouvrir la base "
+           "/srv/Stats.db : elle est occupée par un autre programme.";
+    QTest::newRow("the system's words on a line of their own")
+        << "La configue \"fast\" n'a pas pu être copiée sur /jeu/config.cfg :\nNo space left on "
+           "device"
+        << "La configue \"fast\" n'a pas pu être copiée sur /jeu/config.cfg :\nLe disque est plein";
+    QTest::newRow("the system's words inside a line")
+        << "Impossible d'écrire /srv/cstrike/mapcycle.txt : Permission denied\nL'ancien fichier "
+           "reste en place."
+        << "Impossible d'écrire /srv/cstrike/mapcycle.txt : accès refusé\nL'ancien fichier reste "
+           "en place.";
+    QTest::newRow("words it does not know are kept")
+        << "Le programme hl n'a pas pu être démarré : execve: Exec format error"
+        << "Le programme hl n'a pas pu être démarré : execve: Exec format error";
+    QTest::newRow("a French reason is kept") << "Le disque est plein"
+                                             << "Le disque est plein";
+}
+
+void TestFrenchTexts::reasonsAreFrench()
+{
+    QFETCH(QString, reason);
+    QFETCH(QString, french);
+    QCOMPARE(FrenchReasons::translate(reason), french);
+}
+
+void TestFrenchTexts::failureKeepsTheOriginalInTheDetails_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("details");
+
+    QTest::newRow("the system's words")
+        << "Les modifications n'ont pas pu être enregistrées dans /c/fast.cfg :\nNo space left on "
+           "device"
+        << "Les modifications n'ont pas pu être enregistrées dans /c/fast.cfg :\nLe disque est "
+           "plein"
+        << "No space left on device";
+    QTest::newRow("nothing to translate, no details") << "Le jeu n'a pas pu être lancé."
+                                                      << "Le jeu n'a pas pu être lancé."
+                                                      << "";
+}
+
+void TestFrenchTexts::failureKeepsTheOriginalInTheDetails()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+    QFETCH(QString, details);
+
+    ScriptedDialogs dialogs;
+    dialogs.informFailure(nullptr, "Quorrel", text);
+    QCOMPARE(dialogs.kinds(), QStringList {"message"});
+    QCOMPARE(dialogs.shown.first().title, QStringLiteral("Quorrel"));
+    QCOMPARE(dialogs.shown.first().text, shown);
+    QCOMPARE(dialogs.shown.first().details, details);
+}
+
+QTEST_MAIN(TestFrenchTexts)
+#include "test_frenchtexts.moc"
