@@ -74,6 +74,9 @@ private:
 
 QString serverText(QByteArrayView bytes)
 {
+    // An empty text that came without an address would be bound as NULL.
+    if (bytes.isEmpty())
+        return QStringLiteral("");
     QByteArray text = bytes.toByteArray();
     return QString::fromUtf8(text.replace('\0', "\xef\xbf\xbd"));
 }
