@@ -469,9 +469,7 @@ Result<> DataStats::lockWriter(std::chrono::milliseconds bound,
         case ExclusiveLock::Result::Locked:
             return {};
         case ExclusiveLock::Result::Failed:
-            return fail(QStringLiteral("cannot take the writer lock"),
-                        QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(m_writerLock->path()),
-                                                     m_writerLock->errorString()));
+            return fail(QStringLiteral("cannot take the writer lock"), m_writerLock->errorString());
         case ExclusiveLock::Result::Busy:
             break;
         }

@@ -3,15 +3,23 @@
 #include "stats/analysis/rankplayers.h"
 #include "stats/analysis/tolvanecommandline.h"
 #include "stats/store/datastats.h"
+#include "stats/store/postgresaddress.h"
 #include "stats/store/statspaths.h"
 #include "stats/store/tolvanesettings.h"
 #include "stats/tests/statstestsupport.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QSqlQuery>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
+
+#include <csignal>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace StatsTest;
 
@@ -30,9 +38,23 @@ private slots:
     void reportsAStoreFailure();
     void escapesControlCharactersInNames();
     void copiesADatabaseFileToAServer();
+    void refusesALockFileThatIsNoPlainFile_data();
+    void refusesALockFileThatIsNoPlainFile();
 
 private:
     int run(const QStringList &arguments);
+    /// Runs the tolvane program itself with \a arguments, its settings in the test's folder
+    /// (programSettings()), until it ends, at most \a timeoutMs; \a environment sets
+    /// ("NAME=value") or removes ("NAME") variables, and \a wrapper runs it through another
+    /// program. Its output goes to m_out and m_err; -1 when it did not end by itself.
+    int runProgram(const QStringList &arguments, const QStringList &environment = {},
+                   const QStringList &wrapper = {}, int timeoutMs = 120000);
+    /// What runProgram() starts: the program, or \a wrapper with the program behind it.
+    std::unique_ptr<QProcess> startProgram(const QStringList &arguments,
+                                           const QStringList &environment = {},
+                                           const QStringList &wrapper = {});
+    /// The settings the program reads and writes.
+    SettingsStore programSettings() const;
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<SettingsStore> m_settings;
@@ -45,6 +67,45 @@ void TestTolvaneCommandLine::init()
     m_dir = std::make_unique<QTemporaryDir>();
     m_settings = std::make_unique<SettingsStore>(m_dir->filePath("settings"));
     QDir().mkpath(m_dir->filePath("logs"));
+}
+
+std::unique_ptr<QProcess> TestTolvaneCommandLine::startProgram(const QStringList &arguments,
+                                                               const QStringList &environment,
+                                                               const QStringList &wrapper)
+{
+    auto process = std::make_unique<QProcess>();
+    QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+    variables.insert("XDG_CONFIG_HOME", m_dir->filePath("config"));
+    for (const QString &variable : environment) {
+        if (variable.contains('='))
+            variables.insert(variable.section('=', 0, 0), variable.section('=', 1));
+        else
+            variables.remove(variable);
+    }
+    process->setProcessEnvironment(variables);
+    const QStringList command = wrapper + QStringList {TOLVANE_BINARY} + arguments;
+    process->start(command.first(), command.mid(1));
+    return process;
+}
+
+int TestTolvaneCommandLine::runProgram(const QStringList &arguments, const QStringList &environment,
+                                       const QStringList &wrapper, int timeoutMs)
+{
+    const auto process = startProgram(arguments, environment, wrapper);
+    const bool ended = process->waitForFinished(timeoutMs);
+    if (!ended) {
+        process->kill();
+        process->waitForFinished();
+    }
+    m_out = QString::fromUtf8(process->readAllStandardOutput());
+    m_err = QString::fromUtf8(process->readAllStandardError());
+    return ended && process->exitStatus() == QProcess::NormalExit ? process->exitCode() : -1;
+}
+
+SettingsStore TestTolvaneCommandLine::programSettings() const
+{
+    // Where the program's own QSettings keep application Tolvane under XDG_CONFIG_HOME.
+    return SettingsStore(m_dir->filePath("config/Tolvane"));
 }
 
 int TestTolvaneCommandLine::run(const QStringList &arguments)
@@ -331,6 +392,62 @@ void TestTolvaneCommandLine::copiesADatabaseFileToAServer()
     const QString continued = m_out;
     QCOMPARE(run({"--print", "--db", target}), 0);
     QCOMPARE(m_out, continued);
+}
+
+void TestTolvaneCommandLine::refusesALockFileThatIsNoPlainFile_data()
+{
+    QTest::addColumn<QString>("lock"); // "{db}": the database, "{spool}": the spool folder
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QStringList>("arguments");
+    const QStringList update {"--update", "--logs", "{logs}", "--db", "{db}"};
+    const QStringList listen {"--listen", "127.0.0.1:0", "--allow", "127.0.0.1",
+                              "--logs",   "{spool}",     "--db",    "{db}"};
+    QTest::newRow("the writer's lock, a link to another file") << "{db}.lock"
+                                                               << "link" << update;
+    QTest::newRow("the writer's lock, a link to nowhere") << "{db}.lock"
+                                                          << "dangling link" << update;
+    QTest::newRow("the writer's lock, a named pipe") << "{db}.lock"
+                                                     << "pipe" << update;
+    QTest::newRow("the listener's lock, a link to another file") << "{spool}/tolvane-listen.lock"
+                                                                 << "link" << listen;
+}
+
+void TestTolvaneCommandLine::refusesALockFileThatIsNoPlainFile()
+{
+    QFETCH(QString, lock);
+    QFETCH(QString, kind);
+    QFETCH(QStringList, arguments);
+    const QString db = m_dir->filePath("Stats.db");
+    const QString spool = m_dir->filePath("spool");
+    const QString logs = m_dir->filePath("logs");
+    QVERIFY(QDir().mkpath(spool));
+    for (QString *text : {&lock}) {
+        text->replace("{db}", db);
+        text->replace("{spool}", spool);
+    }
+    arguments.replaceInStrings("{db}", db);
+    arguments.replaceInStrings("{spool}", spool);
+    arguments.replaceInStrings("{logs}", logs);
+    // Another file of the same user, which a run must never write into.
+    const QString other = m_dir->filePath("notes.txt");
+    const QByteArray notes = "the only copy of something that matters\n";
+    QVERIFY(TestFiles::write(other, notes));
+    if (kind == "link")
+        QVERIFY(QFile::link(other, lock));
+    else if (kind == "dangling link")
+        QVERIFY(QFile::link(m_dir->filePath("created-through-the-link"), lock));
+    else
+        QCOMPARE(::mkfifo(QFile::encodeName(lock).constData(), 0600), 0);
+    const QString kept = logs + "/L1.log";
+    QVERIFY(TestFiles::write(kept, log({kill("A", "B", "awp")})));
+
+    QCOMPARE(runProgram(arguments, {}, {}, 30000), 1);
+    QVERIFY2(m_err.contains(QDir::toNativeSeparators(lock)), qPrintable(m_err));
+    QVERIFY2(m_err.contains(kind == "pipe" ? "not a plain file" : "symbolic link"),
+             qPrintable(m_err));
+    QCOMPARE(TestFiles::read(other), notes);
+    QVERIFY(!QFile::exists(m_dir->filePath("created-through-the-link")));
+    QVERIFY(QFile::exists(kept));
 }
 
 QTEST_GUILESS_MAIN(TestTolvaneCommandLine)
