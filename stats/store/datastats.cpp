@@ -161,13 +161,20 @@ Result<> DataStats::open(const QString &path, Access access)
         if (!probe.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"))) {
             const QString reason = probe.lastError().text();
             db.close();
-            return fail(cannotOpen, reason);
+            return fail(cannotOpen, readOnlyReason(reason));
         }
         // A reader that stays open, as the web pages' does, finds the pages it read last time
         // in its cache while nobody writes.
         probe.finish();
         probe.exec(QStringLiteral("PRAGMA cache_size = -16384"));
         return {};
+    }
+    // A reader that may not write into the folder (a web server's account, a read-only mount)
+    // can read a database in write-ahead logging only where its -wal and -shm files exist:
+    // they are kept when the last connection closes, emptied, rather than deleted.
+    if (sqlite3 *connection = handle()) {
+        int persist = 1;
+        sqlite3_file_control(connection, "main", SQLITE_FCNTL_PERSIST_WAL, &persist);
     }
     // Pages of 8 KiB for a new database: a first import of many players splits half as many.
     QSqlQuery(db).exec(QStringLiteral("PRAGMA page_size = 8192"));
@@ -188,6 +195,26 @@ Result<> DataStats::open(const QString &path, Access access)
         return schema;
     }
     return mendOnOpen();
+}
+
+QString DataStats::readOnlyReason(const QString &reason) const
+{
+    // Without the files the writers keep beside the database, a reader would have to make them.
+    const QFileInfo info(m_path);
+    const QStringList missing = [&info] {
+        QStringList names;
+        for (const char *ending : {"-wal", "-shm"}) {
+            if (!QFileInfo::exists(info.filePath() + QLatin1String(ending)))
+                names << info.fileName() + QLatin1String(ending);
+        }
+        return names;
+    }();
+    if (missing.isEmpty() || QFileInfo(info.absolutePath()).isWritable())
+        return reason;
+    return QStringLiteral("%1; the folder %2 cannot be written, and a reader that may not write "
+                          "needs %3 beside the database: the next update leaves them in place")
+        .arg(reason, QDir::toNativeSeparators(info.absolutePath()),
+             missing.join(QLatin1String(" and ")));
 }
 
 Result<> DataStats::mendOnOpen()

@@ -271,6 +271,8 @@ private:
         return {result.reason()};
     }
 
+    /// \a reason, with what a reader that may not write into the folder lacks, if anything.
+    QString readOnlyReason(const QString &reason) const;
     Result<> createSchema();
     /// Gives LogProgress of a database from before several machines its column Host, the
     /// records counted as this machine's; inside the schema's transaction.

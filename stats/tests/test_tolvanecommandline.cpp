@@ -38,6 +38,8 @@ private slots:
     void reportsAStoreFailure();
     void escapesControlCharactersInNames();
     void copiesADatabaseFileToAServer();
+    void readsWithoutWritingIntoTheFolder_data();
+    void readsWithoutWritingIntoTheFolder();
     void refusesALockFileThatIsNoPlainFile_data();
     void refusesALockFileThatIsNoPlainFile();
 
@@ -392,6 +394,112 @@ void TestTolvaneCommandLine::copiesADatabaseFileToAServer()
     const QString continued = m_out;
     QCOMPARE(run({"--print", "--db", target}), 0);
     QCOMPARE(m_out, continued);
+}
+
+void TestTolvaneCommandLine::readsWithoutWritingIntoTheFolder_data()
+{
+    QTest::addColumn<QString>("reader"); // how the folder is kept from being written
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<bool>("filesKept"); // the -wal and -shm files an update leaves
+    for (const char *reader : {"a read-only mount", "another user"}) {
+        for (const char *action : {"--print", "--html", "--serve"})
+            QTest::addRow("%s, %s", action, reader) << reader << action << true;
+    }
+    QTest::newRow("--print, a read-only mount, a database without its files") << "a read-only mount"
+                                                                              << "--print" << false;
+}
+
+void TestTolvaneCommandLine::readsWithoutWritingIntoTheFolder()
+{
+    QFETCH(QString, reader);
+    QFETCH(QString, action);
+    QFETCH(bool, filesKept);
+    // The folder must be out of reach for writing to whoever reads: root writes everywhere,
+    // so the program runs in a mount namespace of its own with the folder mounted read-only,
+    // or as the account nobody, for which the folder is only readable.
+    if (::geteuid() != 0)
+        QFAIL("this test keeps a folder from being written by a read-only mount or another "
+              "account, which takes root: run it as root (make test does)");
+    const QString shared = m_dir->filePath("shared");
+    const QString db = shared + "/Stats.db";
+    const QString logs = m_dir->filePath("logs");
+    QVERIFY(TestFiles::write(logs + "/L1.log", log({kill("Zoé", "Bo", "awp")})));
+    QVERIFY2(runProgram({"--update", "--logs", logs, "--db", db}) == 0, qPrintable(m_err));
+    if (!filesKept) {
+        QVERIFY(QFile::remove(db + "-wal"));
+        QVERIFY(QFile::remove(db + "-shm"));
+    }
+    const QString site = m_dir->filePath("site");
+    QVERIFY(QDir().mkpath(site));
+    QStringList wrapper;
+    if (reader == "a read-only mount") {
+        const QString script = "mount --bind -o ro \"$0\" \"$0\" && exec \"$@\"";
+        wrapper = QStringList {"unshare", "--mount", "--propagation", "private",
+                               "sh",      "-c",      script,          shared};
+    } else {
+        wrapper = QStringList {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
+        // Every folder on the way may be entered; the database's may be read, the pages'
+        // written.
+        for (const QString &folder : {m_dir->path(), shared})
+            QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0755) == 0);
+        QVERIFY(::chmod(QFile::encodeName(site).constData(), 0777) == 0);
+    }
+    // The mechanism itself must work, or the test would prove nothing.
+    const auto probe = std::make_unique<QProcess>();
+    probe->start(wrapper.first(),
+                 wrapper.mid(1) + QStringList {"sh", "-c", "touch \"$0\"/probe", shared});
+    const bool probed = probe->waitForFinished(30000);
+    const QString refusal = QString::fromUtf8(probe->readAllStandardError());
+    QVERIFY2(
+        probed && probe->exitStatus() == QProcess::NormalExit && probe->exitCode() != 0,
+        qPrintable("the folder could be written through " + wrapper.join(' ') + ": " + refusal));
+    QVERIFY2(refusal.contains(reader == "another user" ? "Permission denied" : "Read-only"),
+             qPrintable("the folder was kept from being written for another reason than the "
+                        "one tested: "
+                        + refusal));
+
+    if (action == "--print") {
+        const int status = runProgram({"--print", "--db", db}, {}, wrapper);
+        if (!filesKept) {
+            // Such a database can be read once the next update has left them.
+            QCOMPARE(status, 1);
+            for (const char *said : {"Stats.db-wal", "Stats.db-shm", "the next update"})
+                QVERIFY2(m_err.contains(said), qPrintable(m_err));
+            return;
+        }
+        QVERIFY2(status == 0, qPrintable(m_err));
+        QVERIFY2(m_out.contains("Zoé"), qPrintable(m_out));
+    } else if (action == "--html") {
+        QVERIFY2(runProgram({"--html", site + "/pages", "--db", db}, {}, wrapper) == 0,
+                 qPrintable(m_err));
+        QVERIFY(TestFiles::read(site + "/pages/index.html").contains("Zoé"));
+    } else {
+        const auto server = startProgram({"--serve", "127.0.0.1:0", "--db", db}, {}, wrapper);
+        QVERIFY(server->waitForStarted());
+        const QRegularExpression serving("at http://127\\.0\\.0\\.1:(\\d+)/");
+        QString said;
+        while (!serving.match(said).hasMatch() && server->state() == QProcess::Running) {
+            server->waitForReadyRead(1000);
+            said += QString::fromUtf8(server->readAllStandardOutput());
+        }
+        QVERIFY2(serving.match(said).hasMatch(),
+                 qPrintable(said + QString::fromUtf8(server->readAllStandardError())));
+        QTcpSocket client;
+        client.connectToHost("127.0.0.1", quint16(serving.match(said).captured(1).toUInt()));
+        QVERIFY(client.waitForConnected(10000));
+        client.write("GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
+        QByteArray answer;
+        while (client.state() == QAbstractSocket::ConnectedState && client.waitForReadyRead(10000))
+            answer += client.readAll();
+        answer += client.readAll();
+        ::kill(pid_t(server->processId()), SIGTERM);
+        server->waitForFinished(10000);
+        const QByteArray errors = server->readAllStandardError();
+        QVERIFY2(answer.startsWith("HTTP/1.1 200"), (answer.left(300) + errors).constData());
+        QVERIFY(answer.contains("Zoé"));
+    }
+    // Nothing was written beside the database.
+    QVERIFY2(!QFile::exists(shared + "/probe"), "the folder was written");
 }
 
 void TestTolvaneCommandLine::refusesALockFileThatIsNoPlainFile_data()
