@@ -520,13 +520,33 @@ int TolvaneCommandLine::copyTo(const QString &target, const QString &database, c
     // A machine that counts into the new database meanwhile waits for the copy.
     if (const Result<> locked = copy.lockWriter(UpdateRun::defaultWaitBound); !locked)
         return failed(locked.reason());
-    const Result<DataStats::CopySummary> copied = copy.copyFrom(source);
+    // A host given names the machine for the copy as for every run; without one the records
+    // keep the host the file's own runs counted under.
+    const Result<DataStats::CopySummary> copied = copy.copyFrom(source, host.trimmed());
     copy.unlockWriter();
     if (!copied)
         return failed(copied.reason());
     m_out << "copied " << copied->rows << " players, " << copied->keys << " player keys and "
           << copied->progress << " log progress records from " << source.path() << " to "
           << copy.path() << "\n";
+    // Runs on the copy find a log's progress only under the host it is stored under: a copy
+    // under a name those runs do not give would count every unfinished log again.
+    if (copied->progress > 0) {
+        const QString hosts = copied->storedUnder.join(QLatin1String(", "));
+        const bool one = copied->storedUnder.size() == 1;
+        m_out << "the log progress records are stored under the host" << (one ? " " : "s ")
+              << hosts;
+        if (copied->recordedUnder != copied->storedUnder)
+            m_out << " (counted under " << copied->recordedUnder.join(QLatin1String(", ")) << " in "
+                  << source.path() << ")";
+        m_out << "\n";
+        if (copied->storedUnder != QStringList {paths.host()})
+            m_out << "the runs on " << copy.path() << " find them only when they count as "
+                  << (one ? "that host: give them --host " + hosts
+                              + ", or keep it with tolvane --store --host " + hosts
+                          : QStringLiteral("one of those hosts, with --host"))
+                  << "\n";
+    }
     m_out.flush();
     return 0;
 }

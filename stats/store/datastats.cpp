@@ -1049,7 +1049,7 @@ Result<qint64> DataStats::rowIdEnd()
     return query.value(0).toLongLong();
 }
 
-Result<DataStats::CopySummary> DataStats::copyFrom(DataStats &source)
+Result<DataStats::CopySummary> DataStats::copyFrom(DataStats &source, const QString &host)
 {
     const QString what = QStringLiteral("cannot copy the statistics");
     if (!m_postgres)
@@ -1058,7 +1058,7 @@ Result<DataStats::CopySummary> DataStats::copyFrom(DataStats &source)
         return fail(what, QStringLiteral("copies come from an open SQLite database"));
     if (!holdsWriterLock())
         return fail(what, QStringLiteral("another program is writing"));
-    return m_postgres->copyFrom(source.database(), source.m_host);
+    return m_postgres->copyFrom(source.database(), source.m_host, host);
 }
 
 QStringList DataStats::Extents::ranges(const QString &place, const QStringList &counters)

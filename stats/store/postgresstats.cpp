@@ -737,11 +737,12 @@ Result<qint64> PostgresStats::rowIdEnd()
     return query.value(0).toLongLong();
 }
 
-Result<DataStats::CopySummary> PostgresStats::copyFrom(QSqlDatabase source, const QString &host)
+Result<DataStats::CopySummary>
+PostgresStats::copyFrom(QSqlDatabase source, const QString &sourceHost, const QString &host)
 {
     if (const Result<> begun = beginTransaction(); !begun)
         return Result<DataStats::CopySummary>::failure(begun.reason());
-    const Result<DataStats::CopySummary> copied = copyRows(source, host);
+    const Result<DataStats::CopySummary> copied = copyRows(source, sourceHost, host);
     if (!copied) {
         rollback();
         return copied;
@@ -751,7 +752,8 @@ Result<DataStats::CopySummary> PostgresStats::copyFrom(QSqlDatabase source, cons
     return copied;
 }
 
-Result<DataStats::CopySummary> PostgresStats::copyRows(QSqlDatabase source, const QString &host)
+Result<DataStats::CopySummary>
+PostgresStats::copyRows(QSqlDatabase source, const QString &sourceHost, const QString &host)
 {
     const QString what = QStringLiteral("cannot copy the statistics");
     QSqlQuery target(database());
@@ -852,13 +854,41 @@ Result<DataStats::CopySummary> PostgresStats::copyRows(QSqlDatabase source, cons
     if (sourceTables.contains(QStringLiteral("LogProgress"), Qt::CaseInsensitive)) {
         const bool hosted =
             source.record(QStringLiteral("LogProgress")).contains(QStringLiteral("Host"));
+        auto readFailed = [&] {
+            return fail(
+                what, QStringLiteral("%1: %2").arg(source.databaseName(), read.lastError().text()));
+        };
+        if (hosted) {
+            if (!read.exec(QStringLiteral(
+                    "SELECT DISTINCT \"Host\" FROM \"LogProgress\" ORDER BY \"Host\"")))
+                return readFailed();
+            while (read.next())
+                summary.recordedUnder << read.value(0).toString();
+        } else {
+            summary.recordedUnder << sourceHost;
+        }
+        // A host given holds for the copy as for every run: the records are the machine's that
+        // counts as it from now on. One file under two hosts would then be two logs in one.
+        if (!host.isEmpty() && hosted) {
+            if (!read.exec(QStringLiteral("SELECT \"File\" FROM \"LogProgress\" GROUP BY "
+                                          "\"File\" HAVING COUNT(*) > 1 LIMIT 1")))
+                return readFailed();
+            if (read.next())
+                return fail(what,
+                            QStringLiteral("%1 holds the progress of %2 under several hosts (%3): "
+                                           "which of them is the host %4 cannot be told")
+                                .arg(source.databaseName(), read.value(0).toString(),
+                                     summary.recordedUnder.join(QLatin1String(", ")), host));
+        }
+        summary.storedUnder = host.isEmpty() ? summary.recordedUnder : QStringList {host};
         QSqlField field(QStringLiteral("Host"), QMetaType(QMetaType::QString));
-        field.setValue(host);
-        const QString thisHost = source.driver()->formatValue(field);
+        field.setValue(host.isEmpty() ? sourceHost : host);
+        const QString given = source.driver()->formatValue(field);
+        const QString hostColumn = hosted && host.isEmpty() ? QStringLiteral("\"Host\"") : given;
         if (const Result<> progress = copy(
                 QStringLiteral("SELECT %1, \"File\", \"ByteOffset\", hex(\"HeadDigest\"), "
                                "\"HeadLength\" FROM \"LogProgress\"")
-                    .arg(hosted ? QStringLiteral("\"Host\"") : thisHost),
+                    .arg(hostColumn),
                 5,
                 QStringLiteral("INSERT INTO \"LogProgress\" (\"Host\", \"File\", \"ByteOffset\", "
                                "\"HeadDigest\", \"HeadLength\") SELECT h, f, b, decode(d, 'hex'), "

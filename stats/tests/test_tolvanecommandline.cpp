@@ -38,6 +38,8 @@ private slots:
     void reportsAStoreFailure();
     void escapesControlCharactersInNames();
     void copiesADatabaseFileToAServer();
+    void copiesTheProgressUnderTheHostGiven_data();
+    void copiesTheProgressUnderTheHostGiven();
     void readsWithoutWritingIntoTheFolder_data();
     void readsWithoutWritingIntoTheFolder();
     void refusesALockFileThatIsNoPlainFile_data();
@@ -394,6 +396,83 @@ void TestTolvaneCommandLine::copiesADatabaseFileToAServer()
     const QString continued = m_out;
     QCOMPARE(run({"--print", "--db", target}), 0);
     QCOMPARE(m_out, continued);
+}
+
+void TestTolvaneCommandLine::copiesTheProgressUnderTheHostGiven_data()
+{
+    QTest::addColumn<QStringList>("countHost"); // given to the runs on the database file
+    QTest::addColumn<QStringList>("copyHost"); // given to --copy-to
+    QTest::addColumn<QStringList>("laterHost"); // given to the runs on the copy
+    QTest::addColumn<QString>("storedUnder"); // "{machine}": this machine's id
+    QTest::newRow("a host given to the copy and to the runs on it")
+        << QStringList {} << QStringList {"--host", "hlds7"} << QStringList {"--host", "hlds7"}
+        << "hlds7";
+    QTest::newRow("the host the file was counted under")
+        << QStringList {"--host", "hlds3"} << QStringList {} << QStringList {"--host", "hlds3"}
+        << "hlds3";
+    QTest::newRow("this machine's id throughout")
+        << QStringList {} << QStringList {} << QStringList {} << "{machine}";
+}
+
+void TestTolvaneCommandLine::copiesTheProgressUnderTheHostGiven()
+{
+    QFETCH(QStringList, countHost);
+    QFETCH(QStringList, copyHost);
+    QFETCH(QStringList, laterHost);
+    QFETCH(QString, storedUnder);
+    if (!TestDatabases::serverGiven())
+        QSKIP(TestDatabases::notGiven());
+    TestDatabases server("PostgreSQL", m_dir->path());
+    const QString target = server.create("hosted");
+    QVERIFY2(!target.isEmpty(), qPrintable(server.errorString()));
+    storedUnder.replace("{machine}", StatsPaths(*m_settings).host());
+
+    // Six logs, three of them still being written: each half of those is counted by its own run.
+    QList<QByteArray> firstHalves;
+    QList<QByteArray> secondHalves;
+    for (int f = 0; f < 6; ++f) {
+        const QByteArray a = "P" + QByteArray::number(f);
+        const QByteArray b = "Q" + QByteArray::number(f % 4);
+        firstHalves << started() + "\n" + kill(a, b, "awp") + "\n" + kill(b, a, "ak47") + "\n";
+        secondHalves << kill(a, b, "knife") + "\n" + suicide(b) + "\n" + closed();
+    }
+    const QString logs = m_dir->filePath("logs");
+    const QString whole = m_dir->filePath("whole");
+    QVERIFY(QDir().mkpath(whole));
+    for (int f = 0; f < 6; ++f) {
+        const QString name = QString("/L%1.log").arg(f);
+        QVERIFY(TestFiles::write(logs + name,
+                                 f < 3 ? firstHalves[f] + secondHalves[f] : firstHalves[f]));
+        QVERIFY(TestFiles::write(whole + name, firstHalves[f] + secondHalves[f]));
+    }
+    // What counting each event once gives.
+    const QString reference = m_dir->filePath("reference.db");
+    QCOMPARE(runProgram({"--update", "--logs", whole, "--db", reference}), 0);
+
+    const QString local = m_dir->filePath("Stats.db");
+    QVERIFY2(runProgram(QStringList {"--update", "--logs", logs, "--db", local} + countHost) == 0,
+             qPrintable(m_err));
+    QCOMPARE(QDir(logs).entryList(QDir::Files), (QStringList {"L3.log", "L4.log", "L5.log"}));
+    QVERIFY2(runProgram(QStringList {"--copy-to", target, "--db", local} + copyHost) == 0,
+             qPrintable(m_err));
+    QVERIFY2(m_out.contains("3 log progress records"), qPrintable(m_out));
+    // Said whenever the copy is made: the runs on it must count as that host.
+    QVERIFY2(m_out.contains("stored under the host " + storedUnder + "\n")
+                 || m_out.contains("stored under the host " + storedUnder + " ("),
+             qPrintable(m_out));
+    QCOMPARE(m_out.contains("--host " + storedUnder), !laterHost.isEmpty());
+
+    for (int f = 3; f < 6; ++f)
+        QVERIFY(
+            TestFiles::write(logs + QString("/L%1.log").arg(f), firstHalves[f] + secondHalves[f]));
+    QVERIFY2(runProgram(QStringList {"--update", "--logs", logs, "--db", target} + laterHost) == 0,
+             qPrintable(m_err));
+    QVERIFY(QDir(logs).isEmpty());
+    DataStats want;
+    QVERIFY(want.open(reference, DataStats::Access::ReadOnly));
+    DataStats got;
+    QVERIFY(got.open(target, DataStats::Access::ReadOnly));
+    QCOMPARE(table(got), table(want));
 }
 
 void TestTolvaneCommandLine::readsWithoutWritingIntoTheFolder_data()
