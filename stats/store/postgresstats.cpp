@@ -1,6 +1,7 @@
 #include "stats/store/postgresstats.h"
 
 #include "stats/store/postgresaddress.h"
+#include "stats/store/postgreslogin.h"
 #include "stats/store/statscolumns.h"
 
 #include <QCoreApplication>
@@ -148,21 +149,49 @@ Result<> PostgresStats::open(const PostgresAddress &address, DataStats::Access a
     db.setUserName(address.user());
     db.setPassword(address.password());
     db.setDatabaseName(address.database());
-    QString options = address.connectOptions();
+    QList<std::pair<QString, QString>> parameters = address.connectParameters();
     // Whoever holds the writer lock is named by this in the message of a run that waits.
     const bool named = std::any_of(address.parameters().cbegin(), address.parameters().cend(),
                                    [](const auto &p) { return p.first == "application_name"; });
     if (!named)
-        options += QStringLiteral(";application_name='tolvane/%1@%2'")
-                       .arg(QCoreApplication::applicationPid())
-                       .arg(QSysInfo::machineHostName().left(40));
-    db.setConnectOptions(options);
+        parameters.append({QStringLiteral("application_name"),
+                           QStringLiteral("tolvane/%1@%2")
+                               .arg(QCoreApplication::applicationPid())
+                               .arg(QSysInfo::machineHostName().left(40))});
+    db.setConnectOptions(PostgresAddress::connectOptions(parameters));
+    // Each reason of its own: the remedies differ.
+    const PostgresLogin::Answer login = PostgresLogin::tryLogin(address, parameters);
+    switch (login.outcome) {
+    case PostgresLogin::Outcome::Connected:
+        break;
+    case PostgresLogin::Outcome::Unreachable:
+        return fail(cannotOpen,
+                    QStringLiteral("cannot reach the PostgreSQL server at %1: %2")
+                        .arg(address.describe(), login.message));
+    case PostgresLogin::Outcome::LoginRefused:
+        return fail(cannotOpen,
+                    QStringLiteral("login refused by the PostgreSQL server at %1 for the user %2: "
+                                   "%3; give the password in ~/.pgpass "
+                                   "(host:port:database:user:password, mode 600) or in "
+                                   "PGPASSWORD")
+                        .arg(address.describe(), address.describeUser(), login.message));
+    case PostgresLogin::Outcome::NoDatabase:
+        return fail(cannotOpen,
+                    QStringLiteral("no such database on the PostgreSQL server at %1: %2; create "
+                                   "it (createdb --owner USER NAME) or name another")
+                        .arg(address.describe(), login.message));
+    case PostgresLogin::Outcome::Refused:
+        return fail(cannotOpen,
+                    QStringLiteral("the PostgreSQL server at %1 refused to connect: %2")
+                        .arg(address.describe(), login.message));
+    }
     if (!db.open()) {
         const QString reason = db.lastError().databaseText().simplified();
         return fail(cannotOpen,
-                    QStringLiteral("cannot reach the PostgreSQL server at %1: %2")
+                    QStringLiteral("cannot connect to the PostgreSQL server at %1: %2")
                         .arg(address.describe(), reason));
     }
+    PostgresLogin::silenceNotices(db);
     QSqlQuery query(db);
     if (access == DataStats::Access::ReadOnly) {
         // Reading must never leave a trace in a database nobody asked to change.
@@ -469,7 +498,10 @@ Result<> PostgresStats::commit()
 
 void PostgresStats::rollback()
 {
-    database().rollback();
+    // A connection the server ended has nothing to roll back, and the driver would say so on
+    // the terminal.
+    if (QSqlDatabase db = database(); db.isOpen())
+        db.rollback();
 }
 
 Result<QSqlQuery *> PostgresStats::prepared(std::optional<QSqlQuery> &query, const QString &text)

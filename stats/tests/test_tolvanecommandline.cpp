@@ -40,6 +40,9 @@ private slots:
     void copiesADatabaseFileToAServer();
     void copiesTheProgressUnderTheHostGiven_data();
     void copiesTheProgressUnderTheHostGiven();
+    void tellsWhyAServerRefuses_data();
+    void tellsWhyAServerRefuses();
+    void keepsTheServersNoticesOffTheTerminal();
     void readsWithoutWritingIntoTheFolder_data();
     void readsWithoutWritingIntoTheFolder();
     void refusesALockFileThatIsNoPlainFile_data();
@@ -473,6 +476,79 @@ void TestTolvaneCommandLine::copiesTheProgressUnderTheHostGiven()
     DataStats got;
     QVERIFY(got.open(target, DataStats::Access::ReadOnly));
     QCOMPARE(table(got), table(want));
+}
+
+void TestTolvaneCommandLine::tellsWhyAServerRefuses_data()
+{
+    QTest::addColumn<QString>("change"); // of the address of a database on the server
+    QTest::addColumn<QStringList>("environment");
+    QTest::addColumn<QStringList>("said");
+    QTest::newRow("a wrong password") << "" << QStringList {"PGPASSWORD=not-the-password"}
+                                      << QStringList {"login refused", "~/.pgpass", "PGPASSWORD"};
+    QTest::newRow("no password at all")
+        << "" << QStringList {"PGPASSWORD"} << QStringList {"login refused", "~/.pgpass"};
+    QTest::newRow("a user the server does not know")
+        << "user=nobody_of_ours" << QStringList {}
+        << QStringList {"login refused", "nobody_of_ours"};
+    QTest::newRow("a database that does not exist")
+        << "database" << QStringList {} << QStringList {"no such database", "tolvane_missing"};
+    QTest::newRow("a port nothing listens on")
+        << "port" << QStringList {} << QStringList {"cannot reach", "127.0.0.1:1"};
+}
+
+void TestTolvaneCommandLine::tellsWhyAServerRefuses()
+{
+    QFETCH(QString, change);
+    QFETCH(QStringList, environment);
+    QFETCH(QStringList, said);
+    if (!TestDatabases::serverGiven())
+        QSKIP(TestDatabases::notGiven());
+    TestDatabases server("PostgreSQL", m_dir->path());
+    QString address = server.create("refused");
+    QVERIFY2(!address.isEmpty(), qPrintable(server.errorString()));
+    const QString name = PostgresAddress::parse(address)->database();
+    if (change == "database")
+        address.replace(name, "tolvane_missing");
+    else if (change == "port")
+        address = "postgresql://tolvane@127.0.0.1:1/ranking";
+    else if (!change.isEmpty())
+        address += (address.contains('?') ? "&" : "?") + change;
+    const QString kept = m_dir->filePath("logs/L1.log");
+    QVERIFY(TestFiles::write(kept, log({kill("A", "B", "awp")})));
+    QCOMPARE(
+        runProgram({"--update", "--logs", m_dir->filePath("logs"), "--db", address}, environment),
+        1);
+    for (const QString &words : std::as_const(said))
+        QVERIFY2(m_err.contains(words), qPrintable(m_err));
+    if (!said.contains("cannot reach"))
+        QVERIFY2(!m_err.contains("cannot reach"), qPrintable(m_err));
+    // One line that says why, and nothing of the driver's or the server's own.
+    QCOMPARE(m_err.count('\n'), 1);
+    QVERIFY(QFile::exists(kept));
+}
+
+void TestTolvaneCommandLine::keepsTheServersNoticesOffTheTerminal()
+{
+    if (!TestDatabases::serverGiven())
+        QSKIP(TestDatabases::notGiven());
+    TestDatabases server("PostgreSQL", m_dir->path());
+    const QString target = server.create("notices");
+    QVERIFY2(!target.isEmpty(), qPrintable(server.errorString()));
+    const QString logs = m_dir->filePath("logs");
+    QVERIFY(TestFiles::write(logs + "/L1.log", log({kill("A", "B", "awp")})));
+    QCOMPARE(runProgram({"--update", "--logs", logs, "--db", target}), 0);
+    {
+        // A database of an older version lacks a table: the schema's other statements find
+        // theirs there, and the server says so in a notice each.
+        DataStats store;
+        QVERIFY(store.open(target));
+        QVERIFY(QSqlQuery(store.database()).exec("DROP TABLE \"Meta\""));
+    }
+    QVERIFY(TestFiles::write(logs + "/L2.log", log({kill("A", "B", "awp")})));
+    QCOMPARE(runProgram({"--update", "--logs", logs, "--db", target}), 0);
+    QVERIFY2(m_err.isEmpty(), qPrintable(m_err));
+    QCOMPARE(runProgram({"--print", "--db", target}), 0);
+    QVERIFY2(m_err.isEmpty(), qPrintable(m_err));
 }
 
 void TestTolvaneCommandLine::readsWithoutWritingIntoTheFolder_data()
