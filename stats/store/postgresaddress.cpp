@@ -144,6 +144,16 @@ QString PostgresAddress::withoutPassword(const QString &location)
         .replace(passwordParameter, QStringLiteral("\\1"));
 }
 
+bool PostgresAddress::holdsPassword(const QString &location)
+{
+    if (!isPostgres(location))
+        return false;
+    if (const Result<PostgresAddress> address = parse(location))
+        return !address->password().isEmpty();
+    // Not an address libpq would take: whatever the shown form leaves out was a password.
+    return withoutPassword(location) != location;
+}
+
 QList<std::pair<QString, QString>> PostgresAddress::connectParameters() const
 {
     QList<std::pair<QString, QString>> parameters = m_parameters;

@@ -27,6 +27,9 @@ public:
     /// \a location without the password it may hold, whatever kind of address it is; a file
     /// path unchanged.
     static QString withoutPassword(const QString &location);
+    /// Whether \a location is an address that holds a password, after "user:" or as a
+    /// parameter.
+    static bool holdsPassword(const QString &location);
 
     QString host() const { return m_host; } ///< empty: libpq's default
     int port() const { return m_port; } ///< -1: libpq's default
