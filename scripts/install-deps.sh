@@ -22,8 +22,9 @@ packages=(
     # The window tests keep the database busy from a second process with these two.
     sqlite3 util-linux
     # The store's tests and the several-servers benchmark run against a throw-away PostgreSQL
-    # server (pg_virtualenv, from postgresql-common), reached through Qt's own driver.
-    postgresql postgresql-common libqt6sql6-psql
+    # server (pg_virtualenv, from postgresql-common), reached through Qt's own driver; the store
+    # asks libpq itself why a server refuses a login.
+    postgresql postgresql-common libqt6sql6-psql libpq-dev
     # The web tests look at the ranking page in a real headless browser.
     chromium
 )

@@ -1,5 +1,6 @@
 #include "platform/files/exclusivelock.h"
 
+#include <QDir>
 #include <QFile>
 
 #ifdef Q_OS_UNIX
@@ -7,6 +8,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #else
 #include <QLockFile>
@@ -19,16 +21,34 @@ ExclusiveLock::~ExclusiveLock()
     unlock();
 }
 
+QString ExclusiveLock::shown() const
+{
+    return QDir::toNativeSeparators(m_path);
+}
+
 #ifdef Q_OS_UNIX
 
 ExclusiveLock::Result ExclusiveLock::tryLock()
 {
     if (m_fd >= 0)
         return Result::Locked;
-    const int fd =
-        ::open(QFile::encodeName(m_path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    // The holder's process id is written into the file: a link planted in its place must not
+    // lead that write into another file, nor a pipe or a device make the open hang or act.
+    const int fd = ::open(QFile::encodeName(m_path).constData(),
+                          O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666);
     if (fd < 0) {
-        m_error = QString::fromLocal8Bit(std::strerror(errno));
+        const int error = errno;
+        m_error = error == ELOOP
+            ? QStringLiteral("%1 is a symbolic link, and a lock file must be a "
+                             "plain file: remove the link")
+                  .arg(shown())
+            : QStringLiteral("%1: %2").arg(shown(), QString::fromLocal8Bit(std::strerror(error)));
+        return Result::Failed;
+    }
+    if (struct stat status; ::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        m_error = QStringLiteral("%1 is not a plain file, as a lock file must be: remove it")
+                      .arg(shown());
         return Result::Failed;
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -36,7 +56,8 @@ ExclusiveLock::Result ExclusiveLock::tryLock()
         ::close(fd);
         if (error == EWOULDBLOCK)
             return Result::Busy;
-        m_error = QString::fromLocal8Bit(std::strerror(error));
+        m_error =
+            QStringLiteral("%1: %2").arg(shown(), QString::fromLocal8Bit(std::strerror(error)));
         return Result::Failed;
     }
     m_fd = fd;
@@ -73,7 +94,7 @@ ExclusiveLock::Result ExclusiveLock::tryLock()
         return Result::Locked;
     if (m_lockFile->error() == QLockFile::LockFailedError)
         return Result::Busy;
-    m_error = QStringLiteral("cannot create the lock file");
+    m_error = QStringLiteral("%1: cannot create the lock file").arg(shown());
     return Result::Failed;
 }
 
@@ -92,9 +113,24 @@ bool ExclusiveLock::isLocked() const
 
 qint64 ExclusiveLock::holder() const
 {
+#ifdef Q_OS_UNIX
+    // Read as it is written: never through a link, never from a pipe that would block.
+    const int fd = ::open(QFile::encodeName(m_path).constData(),
+                          O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0)
+        return 0;
+    QFile file;
+    struct stat status;
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)
+        || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return 0;
+    }
+#else
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly))
         return 0;
+#endif
     bool ok = false;
     const qint64 pid = file.readLine(32).trimmed().toLongLong(&ok);
     return ok ? pid : 0;

@@ -28,6 +28,8 @@
 #include <QTextStream>
 #include <QTimer>
 
+#include <utility>
+
 namespace {
 
 const char *usage =
@@ -66,7 +68,7 @@ const char *usage =
     "                Stats.db in the user's data folder): a file, or a\n"
     "                PostgreSQL database that several machines share,\n"
     "                postgresql://[user@]host[:port]/name (the password from\n"
-    "                PGPASSWORD or ~/.pgpass)\n"
+    "                PGPASSWORD or ~/.pgpass, never on the command line)\n"
     "  --host ID     the name of this machine in the shared database's record\n"
     "                of its logs (default: the stored one, else its machine id)\n"
     "  --wait SECONDS  how long --update waits for another update of the same\n"
@@ -139,6 +141,19 @@ TolvaneCommandLine::Request TolvaneCommandLine::parse(const QStringList &argumen
         return wrong(QStringLiteral("--db takes a database file or a postgresql:// address; %1 is "
                                     "another kind of address")
                          .arg(PostgresAddress::withoutPassword(request.database)));
+    // Every user of the machine can read a command line (ps, systemctl show): a password in it
+    // would be readable as long as the process runs.
+    for (const auto &[option, value] :
+         {std::pair {QStringLiteral("--db"), request.database},
+          std::pair {QStringLiteral("--copy-to"), parser.value(copyTo)}}) {
+        if (PostgresAddress::holdsPassword(value))
+            return wrong(QStringLiteral("%1 %2: a password on the command line can be read by "
+                                        "every user of this machine; give the address without "
+                                        "it, and the password in ~/.pgpass "
+                                        "(host:port:database:user:password, mode 600) or in "
+                                        "PGPASSWORD")
+                             .arg(option, PostgresAddress::withoutPassword(value)));
+    }
     if (parser.isSet(host) && request.host.trimmed().isEmpty())
         return wrong(QStringLiteral("--host takes a name for this machine"));
     const int actions = int(parser.isSet(update)) + int(parser.isSet(print))
@@ -484,15 +499,12 @@ int TolvaneCommandLine::store(const QString &logs, const QString &database, cons
         m_out << "log folder: " << QDir::toNativeSeparators(folder.absoluteFilePath()) << "\n";
     }
     if (!database.isEmpty()) {
-        // An address is kept as given but for its password, which stays where libpq finds it.
+        // An address is kept as given (it holds no password: the command line refuses one).
         const bool address = DataStats::isAddress(database);
-        const QString path = address ? PostgresAddress::withoutPassword(database)
-                                     : QFileInfo(database).absoluteFilePath();
+        const QString path = address ? database : QFileInfo(database).absoluteFilePath();
         if (const Result<> stored = paths.setDatabasePath(path); !stored)
             return failed(stored.reason());
         m_out << "database: " << (address ? path : QDir::toNativeSeparators(path)) << "\n";
-        if (address && path != database)
-            m_out << "the password of the address is not kept: give it in ~/.pgpass\n";
     }
     if (!host.isEmpty()) {
         if (const Result<> stored =
@@ -520,13 +532,33 @@ int TolvaneCommandLine::copyTo(const QString &target, const QString &database, c
     // A machine that counts into the new database meanwhile waits for the copy.
     if (const Result<> locked = copy.lockWriter(UpdateRun::defaultWaitBound); !locked)
         return failed(locked.reason());
-    const Result<DataStats::CopySummary> copied = copy.copyFrom(source);
+    // A host given names the machine for the copy as for every run; without one the records
+    // keep the host the file's own runs counted under.
+    const Result<DataStats::CopySummary> copied = copy.copyFrom(source, host.trimmed());
     copy.unlockWriter();
     if (!copied)
         return failed(copied.reason());
     m_out << "copied " << copied->rows << " players, " << copied->keys << " player keys and "
           << copied->progress << " log progress records from " << source.path() << " to "
           << copy.path() << "\n";
+    // Runs on the copy find a log's progress only under the host it is stored under: a copy
+    // under a name those runs do not give would count every unfinished log again.
+    if (copied->progress > 0) {
+        const QString hosts = copied->storedUnder.join(QLatin1String(", "));
+        const bool one = copied->storedUnder.size() == 1;
+        m_out << "the log progress records are stored under the host" << (one ? " " : "s ")
+              << hosts;
+        if (copied->recordedUnder != copied->storedUnder)
+            m_out << " (counted under " << copied->recordedUnder.join(QLatin1String(", ")) << " in "
+                  << source.path() << ")";
+        m_out << "\n";
+        if (copied->storedUnder != QStringList {paths.host()})
+            m_out << "the runs on " << copy.path() << " find them only when they count as "
+                  << (one ? "that host: give them --host " + hosts
+                              + ", or keep it with tolvane --store --host " + hosts
+                          : QStringLiteral("one of those hosts, with --host"))
+                  << "\n";
+    }
     m_out.flush();
     return 0;
 }
@@ -540,18 +572,10 @@ int TolvaneCommandLine::listen(const Request &request)
     options.spoolFolder =
         request.logFolder.isEmpty() ? LogListener::defaultSpoolFolder() : request.logFolder;
     options.program = QCoreApplication::applicationFilePath();
-    if (!request.database.isEmpty()) {
-        // Every user of the machine may read a command line: a password written in the address
-        // reaches the count through libpq's own variable instead.
-        const Result<PostgresAddress> address = PostgresAddress::parse(request.database);
-        if (PostgresAddress::isPostgres(request.database) && address
-            && !address->password().isEmpty()) {
-            options.updateArguments << QStringLiteral("--db") << address->withoutPassword();
-            options.updateEnvironment << QStringLiteral("PGPASSWORD=") + address->password();
-        } else {
-            options.updateArguments << QStringLiteral("--db") << request.database;
-        }
-    }
+    // The address holds no password (the command line refuses one): a count finds it where
+    // this process does, in PGPASSWORD, which it inherits, or in ~/.pgpass.
+    if (!request.database.isEmpty())
+        options.updateArguments << QStringLiteral("--db") << request.database;
     // Each machine's listener counts into a shared database under its own name.
     if (!request.host.isEmpty())
         options.updateArguments << QStringLiteral("--host") << request.host;

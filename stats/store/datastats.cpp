@@ -161,13 +161,20 @@ Result<> DataStats::open(const QString &path, Access access)
         if (!probe.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"))) {
             const QString reason = probe.lastError().text();
             db.close();
-            return fail(cannotOpen, reason);
+            return fail(cannotOpen, readOnlyReason(reason));
         }
         // A reader that stays open, as the web pages' does, finds the pages it read last time
         // in its cache while nobody writes.
         probe.finish();
         probe.exec(QStringLiteral("PRAGMA cache_size = -16384"));
         return {};
+    }
+    // A reader that may not write into the folder (a web server's account, a read-only mount)
+    // can read a database in write-ahead logging only where its -wal and -shm files exist:
+    // they are kept when the last connection closes, emptied, rather than deleted.
+    if (sqlite3 *connection = handle()) {
+        int persist = 1;
+        sqlite3_file_control(connection, "main", SQLITE_FCNTL_PERSIST_WAL, &persist);
     }
     // Pages of 8 KiB for a new database: a first import of many players splits half as many.
     QSqlQuery(db).exec(QStringLiteral("PRAGMA page_size = 8192"));
@@ -188,6 +195,26 @@ Result<> DataStats::open(const QString &path, Access access)
         return schema;
     }
     return mendOnOpen();
+}
+
+QString DataStats::readOnlyReason(const QString &reason) const
+{
+    // Without the files the writers keep beside the database, a reader would have to make them.
+    const QFileInfo info(m_path);
+    const QStringList missing = [&info] {
+        QStringList names;
+        for (const char *ending : {"-wal", "-shm"}) {
+            if (!QFileInfo::exists(info.filePath() + QLatin1String(ending)))
+                names << info.fileName() + QLatin1String(ending);
+        }
+        return names;
+    }();
+    if (missing.isEmpty() || QFileInfo(info.absolutePath()).isWritable())
+        return reason;
+    return QStringLiteral("%1; the folder %2 cannot be written, and a reader that may not write "
+                          "needs %3 beside the database: the next update leaves them in place")
+        .arg(reason, QDir::toNativeSeparators(info.absolutePath()),
+             missing.join(QLatin1String(" and ")));
 }
 
 Result<> DataStats::mendOnOpen()
@@ -469,9 +496,7 @@ Result<> DataStats::lockWriter(std::chrono::milliseconds bound,
         case ExclusiveLock::Result::Locked:
             return {};
         case ExclusiveLock::Result::Failed:
-            return fail(QStringLiteral("cannot take the writer lock"),
-                        QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(m_writerLock->path()),
-                                                     m_writerLock->errorString()));
+            return fail(QStringLiteral("cannot take the writer lock"), m_writerLock->errorString());
         case ExclusiveLock::Result::Busy:
             break;
         }
@@ -823,13 +848,15 @@ Result<QString> DataStats::addToPlayer(const QString &nom, const Counters &delta
         return m_postgres->addToPlayer(nom, delta);
     const QByteArray spelling = nom.toUtf8();
     const QByteArray folded = nom.toCaseFolded().toUtf8();
+    // A null text is the empty name, not a missing one: the drivers bind it as NULL.
+    const QString key = folded.isEmpty() ? QStringLiteral("") : QString::fromUtf8(folded);
     Counts counts {};
     std::copy(delta.begin(), delta.end(), counts.begin());
     if (const Result<> added = addToPlayers({PlayerDelta {spelling, folded, &counts}}); !added)
         return passOn(added);
     QSqlQuery query(database());
     query.prepare(QStringLiteral("SELECT Nom FROM Players WHERE Folded = ?"));
-    query.addBindValue(QString::fromUtf8(folded));
+    query.addBindValue(key);
     if (!query.exec() || !query.next())
         return fail(QStringLiteral("cannot read the players"), query.lastError().text());
     return query.value(0).toString();
@@ -1022,7 +1049,7 @@ Result<qint64> DataStats::rowIdEnd()
     return query.value(0).toLongLong();
 }
 
-Result<DataStats::CopySummary> DataStats::copyFrom(DataStats &source)
+Result<DataStats::CopySummary> DataStats::copyFrom(DataStats &source, const QString &host)
 {
     const QString what = QStringLiteral("cannot copy the statistics");
     if (!m_postgres)
@@ -1031,7 +1058,7 @@ Result<DataStats::CopySummary> DataStats::copyFrom(DataStats &source)
         return fail(what, QStringLiteral("copies come from an open SQLite database"));
     if (!holdsWriterLock())
         return fail(what, QStringLiteral("another program is writing"));
-    return m_postgres->copyFrom(source.database(), source.m_host);
+    return m_postgres->copyFrom(source.database(), source.m_host, host);
 }
 
 QStringList DataStats::Extents::ranges(const QString &place, const QStringList &counters)

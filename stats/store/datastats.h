@@ -76,6 +76,8 @@ public:
         qint64 rows = 0;
         qint64 keys = 0;
         qint64 progress = 0;
+        QStringList storedUnder; ///< the hosts the progress records are stored under
+        QStringList recordedUnder; ///< the hosts they were recorded under in the source
     };
 
     DataStats();
@@ -165,8 +167,10 @@ public:
     Result<std::chrono::milliseconds> setBusyTimeout(std::chrono::milliseconds timeout);
 
     /// Copies the rows, keys and progress records of \a source (a SQLite store) into this one, a
-    /// PostgreSQL store that holds nothing yet, in one transaction, under the writer lock.
-    Result<CopySummary> copyFrom(DataStats &source);
+    /// PostgreSQL store that holds nothing yet, in one transaction, under the writer lock. The
+    /// progress records are stored under \a host; without one, each under the host it was
+    /// recorded under (the host of \a source for a database from before several machines).
+    Result<CopySummary> copyFrom(DataStats &source, const QString &host = {});
 
     /// The range of every column of table Stats, as the grid needs it to size its columns.
     struct Extents
@@ -271,6 +275,8 @@ private:
         return {result.reason()};
     }
 
+    /// \a reason, with what a reader that may not write into the folder lacks, if anything.
+    QString readOnlyReason(const QString &reason) const;
     Result<> createSchema();
     /// Gives LogProgress of a database from before several machines its column Host, the
     /// records counted as this machine's; inside the schema's transaction.

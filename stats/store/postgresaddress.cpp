@@ -3,6 +3,8 @@
 #include <QRegularExpression>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace {
 
 const QRegularExpression &schemePattern()
@@ -142,18 +144,37 @@ QString PostgresAddress::withoutPassword(const QString &location)
         .replace(passwordParameter, QStringLiteral("\\1"));
 }
 
-QString PostgresAddress::connectOptions() const
+bool PostgresAddress::holdsPassword(const QString &location)
 {
-    QStringList options;
-    bool bounded = false;
-    for (const auto &[name, value] : m_parameters) {
-        options << name + QLatin1Char('=') + quotedOption(value);
-        bounded = bounded || name == QLatin1String("connect_timeout");
-    }
+    if (!isPostgres(location))
+        return false;
+    if (const Result<PostgresAddress> address = parse(location))
+        return !address->password().isEmpty();
+    // Not an address libpq would take: whatever the shown form leaves out was a password.
+    return withoutPassword(location) != location;
+}
+
+QList<std::pair<QString, QString>> PostgresAddress::connectParameters() const
+{
+    QList<std::pair<QString, QString>> parameters = m_parameters;
     // libpq waits on a server that does not answer for as long as the system's TCP connect
     // does, minutes: a run from a timer would hang that long before it could say why.
-    if (!bounded)
-        options << QStringLiteral("connect_timeout='10'");
+    if (std::none_of(parameters.cbegin(), parameters.cend(),
+                     [](const auto &p) { return p.first == QLatin1String("connect_timeout"); }))
+        parameters.append({QStringLiteral("connect_timeout"), QStringLiteral("10")});
+    return parameters;
+}
+
+QString PostgresAddress::connectOptions() const
+{
+    return connectOptions(connectParameters());
+}
+
+QString PostgresAddress::connectOptions(const QList<std::pair<QString, QString>> &parameters)
+{
+    QStringList options;
+    for (const auto &[name, value] : parameters)
+        options << name + QLatin1Char('=') + quotedOption(value);
     return options.join(QLatin1Char(';'));
 }
 
@@ -176,19 +197,29 @@ QString PostgresAddress::withoutPassword() const
     return text;
 }
 
+namespace {
+
+QString either(const QString &given, const char *variable, const QString &fallback)
+{
+    if (!given.isEmpty())
+        return given;
+    const QString set = qEnvironmentVariable(variable);
+    return set.isEmpty() ? fallback : set;
+}
+
+} // namespace
+
+QString PostgresAddress::describeUser() const
+{
+    return either(m_user, "PGUSER", qEnvironmentVariable("USER"));
+}
+
 QString PostgresAddress::describe() const
 {
-    auto either = [](const QString &given, const char *variable, const QString &fallback) {
-        if (!given.isEmpty())
-            return given;
-        const QString set = qEnvironmentVariable(variable);
-        return set.isEmpty() ? fallback : set;
-    };
     const QString host = either(m_host, "PGHOST", QStringLiteral("localhost"));
     const QString port =
         m_port > 0 ? QString::number(m_port) : either({}, "PGPORT", QStringLiteral("5432"));
-    const QString user = either(m_user, "PGUSER", qEnvironmentVariable("USER"));
-    const QString database = either(m_database, "PGDATABASE", user);
+    const QString database = either(m_database, "PGDATABASE", describeUser());
     const QString server = host.startsWith(QLatin1Char('/'))
         ? QStringLiteral("the socket in %1, port %2").arg(host, port)
         : host.contains(QLatin1Char(':')) ? QStringLiteral("[%1]:%2").arg(host, port)

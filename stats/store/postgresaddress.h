@@ -27,6 +27,9 @@ public:
     /// \a location without the password it may hold, whatever kind of address it is; a file
     /// path unchanged.
     static QString withoutPassword(const QString &location);
+    /// Whether \a location is an address that holds a password, after "user:" or as a
+    /// parameter.
+    static bool holdsPassword(const QString &location);
 
     QString host() const { return m_host; } ///< empty: libpq's default
     int port() const { return m_port; } ///< -1: libpq's default
@@ -35,15 +38,20 @@ public:
     QString database() const { return m_database; }
     /// The parameters after "?" other than the password, for the driver's connect options.
     const QList<std::pair<QString, QString>> &parameters() const { return m_parameters; }
-    /// The parameters in the driver's form, name='value' pairs separated by ";", with a bound
-    /// on how long connecting may take unless the address sets one.
+    /// The parameters, with a bound on how long connecting may take unless the address sets
+    /// one.
+    QList<std::pair<QString, QString>> connectParameters() const;
+    /// Those parameters in the driver's form, name='value' pairs separated by ";".
     QString connectOptions() const;
+    static QString connectOptions(const QList<std::pair<QString, QString>> &parameters);
 
     /// The address again, without its password.
     QString withoutPassword() const;
     /// The server and the database, libpq's defaults filled in, for messages:
     /// "host:port, database name".
     QString describe() const;
+    /// The user libpq logs in as, its default filled in.
+    QString describeUser() const;
 
 private:
     QString m_scheme;

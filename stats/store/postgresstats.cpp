@@ -1,6 +1,7 @@
 #include "stats/store/postgresstats.h"
 
 #include "stats/store/postgresaddress.h"
+#include "stats/store/postgreslogin.h"
 #include "stats/store/statscolumns.h"
 
 #include <QCoreApplication>
@@ -74,6 +75,9 @@ private:
 
 QString serverText(QByteArrayView bytes)
 {
+    // An empty text that came without an address would be bound as NULL.
+    if (bytes.isEmpty())
+        return QStringLiteral("");
     QByteArray text = bytes.toByteArray();
     return QString::fromUtf8(text.replace('\0', "\xef\xbf\xbd"));
 }
@@ -145,21 +149,49 @@ Result<> PostgresStats::open(const PostgresAddress &address, DataStats::Access a
     db.setUserName(address.user());
     db.setPassword(address.password());
     db.setDatabaseName(address.database());
-    QString options = address.connectOptions();
+    QList<std::pair<QString, QString>> parameters = address.connectParameters();
     // Whoever holds the writer lock is named by this in the message of a run that waits.
     const bool named = std::any_of(address.parameters().cbegin(), address.parameters().cend(),
                                    [](const auto &p) { return p.first == "application_name"; });
     if (!named)
-        options += QStringLiteral(";application_name='tolvane/%1@%2'")
-                       .arg(QCoreApplication::applicationPid())
-                       .arg(QSysInfo::machineHostName().left(40));
-    db.setConnectOptions(options);
+        parameters.append({QStringLiteral("application_name"),
+                           QStringLiteral("tolvane/%1@%2")
+                               .arg(QCoreApplication::applicationPid())
+                               .arg(QSysInfo::machineHostName().left(40))});
+    db.setConnectOptions(PostgresAddress::connectOptions(parameters));
+    // Each reason of its own: the remedies differ.
+    const PostgresLogin::Answer login = PostgresLogin::tryLogin(address, parameters);
+    switch (login.outcome) {
+    case PostgresLogin::Outcome::Connected:
+        break;
+    case PostgresLogin::Outcome::Unreachable:
+        return fail(cannotOpen,
+                    QStringLiteral("cannot reach the PostgreSQL server at %1: %2")
+                        .arg(address.describe(), login.message));
+    case PostgresLogin::Outcome::LoginRefused:
+        return fail(cannotOpen,
+                    QStringLiteral("login refused by the PostgreSQL server at %1 for the user %2: "
+                                   "%3; give the password in ~/.pgpass "
+                                   "(host:port:database:user:password, mode 600) or in "
+                                   "PGPASSWORD")
+                        .arg(address.describe(), address.describeUser(), login.message));
+    case PostgresLogin::Outcome::NoDatabase:
+        return fail(cannotOpen,
+                    QStringLiteral("no such database on the PostgreSQL server at %1: %2; create "
+                                   "it (createdb --owner USER NAME) or name another")
+                        .arg(address.describe(), login.message));
+    case PostgresLogin::Outcome::Refused:
+        return fail(cannotOpen,
+                    QStringLiteral("the PostgreSQL server at %1 refused to connect: %2")
+                        .arg(address.describe(), login.message));
+    }
     if (!db.open()) {
         const QString reason = db.lastError().databaseText().simplified();
         return fail(cannotOpen,
-                    QStringLiteral("cannot reach the PostgreSQL server at %1: %2")
+                    QStringLiteral("cannot connect to the PostgreSQL server at %1: %2")
                         .arg(address.describe(), reason));
     }
+    PostgresLogin::silenceNotices(db);
     QSqlQuery query(db);
     if (access == DataStats::Access::ReadOnly) {
         // Reading must never leave a trace in a database nobody asked to change.
@@ -466,7 +498,10 @@ Result<> PostgresStats::commit()
 
 void PostgresStats::rollback()
 {
-    database().rollback();
+    // A connection the server ended has nothing to roll back, and the driver would say so on
+    // the terminal.
+    if (QSqlDatabase db = database(); db.isOpen())
+        db.rollback();
 }
 
 Result<QSqlQuery *> PostgresStats::prepared(std::optional<QSqlQuery> &query, const QString &text)
@@ -734,11 +769,12 @@ Result<qint64> PostgresStats::rowIdEnd()
     return query.value(0).toLongLong();
 }
 
-Result<DataStats::CopySummary> PostgresStats::copyFrom(QSqlDatabase source, const QString &host)
+Result<DataStats::CopySummary>
+PostgresStats::copyFrom(QSqlDatabase source, const QString &sourceHost, const QString &host)
 {
     if (const Result<> begun = beginTransaction(); !begun)
         return Result<DataStats::CopySummary>::failure(begun.reason());
-    const Result<DataStats::CopySummary> copied = copyRows(source, host);
+    const Result<DataStats::CopySummary> copied = copyRows(source, sourceHost, host);
     if (!copied) {
         rollback();
         return copied;
@@ -748,7 +784,8 @@ Result<DataStats::CopySummary> PostgresStats::copyFrom(QSqlDatabase source, cons
     return copied;
 }
 
-Result<DataStats::CopySummary> PostgresStats::copyRows(QSqlDatabase source, const QString &host)
+Result<DataStats::CopySummary>
+PostgresStats::copyRows(QSqlDatabase source, const QString &sourceHost, const QString &host)
 {
     const QString what = QStringLiteral("cannot copy the statistics");
     QSqlQuery target(database());
@@ -849,13 +886,41 @@ Result<DataStats::CopySummary> PostgresStats::copyRows(QSqlDatabase source, cons
     if (sourceTables.contains(QStringLiteral("LogProgress"), Qt::CaseInsensitive)) {
         const bool hosted =
             source.record(QStringLiteral("LogProgress")).contains(QStringLiteral("Host"));
+        auto readFailed = [&] {
+            return fail(
+                what, QStringLiteral("%1: %2").arg(source.databaseName(), read.lastError().text()));
+        };
+        if (hosted) {
+            if (!read.exec(QStringLiteral(
+                    "SELECT DISTINCT \"Host\" FROM \"LogProgress\" ORDER BY \"Host\"")))
+                return readFailed();
+            while (read.next())
+                summary.recordedUnder << read.value(0).toString();
+        } else {
+            summary.recordedUnder << sourceHost;
+        }
+        // A host given holds for the copy as for every run: the records are the machine's that
+        // counts as it from now on. One file under two hosts would then be two logs in one.
+        if (!host.isEmpty() && hosted) {
+            if (!read.exec(QStringLiteral("SELECT \"File\" FROM \"LogProgress\" GROUP BY "
+                                          "\"File\" HAVING COUNT(*) > 1 LIMIT 1")))
+                return readFailed();
+            if (read.next())
+                return fail(what,
+                            QStringLiteral("%1 holds the progress of %2 under several hosts (%3): "
+                                           "which of them is the host %4 cannot be told")
+                                .arg(source.databaseName(), read.value(0).toString(),
+                                     summary.recordedUnder.join(QLatin1String(", ")), host));
+        }
+        summary.storedUnder = host.isEmpty() ? summary.recordedUnder : QStringList {host};
         QSqlField field(QStringLiteral("Host"), QMetaType(QMetaType::QString));
-        field.setValue(host);
-        const QString thisHost = source.driver()->formatValue(field);
+        field.setValue(host.isEmpty() ? sourceHost : host);
+        const QString given = source.driver()->formatValue(field);
+        const QString hostColumn = hosted && host.isEmpty() ? QStringLiteral("\"Host\"") : given;
         if (const Result<> progress = copy(
                 QStringLiteral("SELECT %1, \"File\", \"ByteOffset\", hex(\"HeadDigest\"), "
                                "\"HeadLength\" FROM \"LogProgress\"")
-                    .arg(hosted ? QStringLiteral("\"Host\"") : thisHost),
+                    .arg(hostColumn),
                 5,
                 QStringLiteral("INSERT INTO \"LogProgress\" (\"Host\", \"File\", \"ByteOffset\", "
                                "\"HeadDigest\", \"HeadLength\") SELECT h, f, b, decode(d, 'hex'), "

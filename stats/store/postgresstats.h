@@ -73,9 +73,11 @@ public:
     Result<qint64> rowIdEnd();
 
     /// Copies every row, key and progress record of \a source (a SQLite store, its progress
-    /// records without a host counted as \a host's) into this empty database, in one
-    /// transaction; refuses a database that holds anything.
-    Result<DataStats::CopySummary> copyFrom(QSqlDatabase source, const QString &host);
+    /// records without a host counted as \a sourceHost's) into this empty database, in one
+    /// transaction; refuses a database that holds anything. Every progress record is stored
+    /// under \a host if given, else under its own.
+    Result<DataStats::CopySummary> copyFrom(QSqlDatabase source, const QString &sourceHost,
+                                            const QString &host);
 
 private:
     struct Failure
@@ -96,7 +98,8 @@ private:
     Result<QSqlQuery *> prepared(std::optional<QSqlQuery> &query, const QString &text);
     Result<> addChunk(const std::vector<DataStats::PlayerDelta> &players, std::size_t from,
                       std::size_t to);
-    Result<DataStats::CopySummary> copyRows(QSqlDatabase source, const QString &host);
+    Result<DataStats::CopySummary> copyRows(QSqlDatabase source, const QString &sourceHost,
+                                            const QString &host);
 
     QString m_connectionName;
     QString m_shown;

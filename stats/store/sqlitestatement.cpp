@@ -22,7 +22,10 @@ void SqliteStatement::bind(int index, qint64 value)
 
 void SqliteStatement::bind(int index, QByteArrayView utf8)
 {
-    sqlite3_bind_text(m_statement, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    // A text without bytes may come without an address (SQLite hands back an empty text so),
+    // and SQLite binds NULL for a text without one: the empty name is a name like any other.
+    const char *bytes = utf8.constData() ? utf8.constData() : "";
+    sqlite3_bind_text(m_statement, index, bytes, int(utf8.size()), SQLITE_TRANSIENT);
 }
 
 bool SqliteStatement::step()
@@ -45,8 +48,9 @@ QString SqliteStatement::columnText(int column) const
 
 QByteArray SqliteStatement::columnBytes(int column) const
 {
+    // SQLite gives no address for an empty value: an empty array, not a null one, stands for it.
     const auto *bytes = static_cast<const char *>(sqlite3_column_blob(m_statement, column));
-    return QByteArray(bytes, sqlite3_column_bytes(m_statement, column));
+    return bytes ? QByteArray(bytes, sqlite3_column_bytes(m_statement, column)) : QByteArray("");
 }
 
 int SqliteStatement::changes() const

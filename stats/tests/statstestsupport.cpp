@@ -136,11 +136,16 @@ TestDatabases::TestDatabases(QString engine, QString folder)
         admin.setDatabaseName(address->database().isEmpty() ? QStringLiteral("postgres")
                                                             : address->database());
         admin.setConnectOptions(address->connectOptions());
-        const qsizetype authority = given.indexOf(QLatin1String("://")) + 3;
-        const qsizetype end = given.indexOf(QRegularExpression(QStringLiteral("[/?]")), authority);
-        m_prefix = (end < 0 ? given : given.left(end)) + QLatin1Char('/');
-        if (const qsizetype mark = given.indexOf(QLatin1Char('?')); mark >= 0)
-            m_suffix = given.mid(mark);
+        // The program refuses a password on its command line: the runs the tests start find it
+        // where libpq looks, in the environment they inherit.
+        if (!address->password().isEmpty())
+            qputenv("PGPASSWORD", address->password().toUtf8());
+        const QString shown = address->withoutPassword();
+        const qsizetype authority = shown.indexOf(QLatin1String("://")) + 3;
+        const qsizetype end = shown.indexOf(QRegularExpression(QStringLiteral("[/?]")), authority);
+        m_prefix = (end < 0 ? shown : shown.left(end)) + QLatin1Char('/');
+        if (const qsizetype mark = shown.indexOf(QLatin1Char('?')); mark >= 0)
+            m_suffix = shown.mid(mark);
     }
     if (!admin.open())
         m_error = admin.lastError().text();

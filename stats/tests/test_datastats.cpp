@@ -57,6 +57,7 @@ private slots:
     void mendsRowsWhoseNamesFoldAlike_data();
     void mendsRowsWhoseNamesFoldAlike();
     void refusesDuplicateRows();
+    void keepsTheEmptyNameAsAName();
     void keysSurviveVacuum();
 
 private:
@@ -383,6 +384,10 @@ void TestDataStats::mendsRowsWhoseNamesFoldAlike_data()
         << Rows {{"Дуст", 1}, {"дУСТ", 1}, {"Élodie", 1}, {"éLODIE", 1}}
         << Rows {{"Дуст", 2}, {"Élodie", 2}} << 2;
     QTest::newRow("empty table") << Rows {} << Rows {} << 0;
+    QTest::newRow("the empty name")
+        << Rows {{"", 1}, {"Neo", 2}} << Rows {{"", 1}, {"Neo", 2}} << 0;
+    QTest::newRow("the empty name twice (a file's case)")
+        << Rows {{"", 1}, {"Neo", 2}, {"", 3}} << Rows {{"", 4}, {"Neo", 2}} << 1;
 }
 
 void TestDataStats::mendsRowsWhoseNamesFoldAlike()
@@ -428,6 +433,25 @@ void TestDataStats::refusesDuplicateRows()
     QVERIFY(!query.exec("INSERT INTO \"Stats\" (\"Nom\") VALUES ('Neo')"));
     QVERIFY(!query.exec("INSERT INTO \"Players\" (\"Folded\", \"Nom\") VALUES ('neo', 'NEO')"));
     QCOMPARE(StatsTest::rowCount(store), 1);
+}
+
+void TestDataStats::keepsTheEmptyNameAsAName()
+{
+    // A name the clean-up empties is a name like any other: one row, found again, never NULL,
+    // however the caller spells the empty text.
+    DataStats store;
+    QVERIFY(store.open(m_location));
+    for (const QString &nom : {QString(), QStringLiteral(""), QString().toUpper()}) {
+        const Result<QString> stored = store.addToPlayer(nom, score(1, 1));
+        QVERIFY2(stored, qPrintable(stored.reason()));
+        QVERIFY(stored->isEmpty());
+    }
+    QCOMPARE(StatsTest::rowCount(store), 1);
+    QCOMPARE(StatsTest::row(store, "").value("Kills").toInt(), 3);
+    QSqlQuery query(store.database());
+    QVERIFY(query.exec("SELECT COUNT(*) FROM \"Players\" WHERE \"Folded\" = '' AND \"Nom\" = ''"));
+    QVERIFY(query.next());
+    QCOMPARE(query.value(0).toInt(), 1);
 }
 
 void TestDataStats::keysSurviveVacuum()

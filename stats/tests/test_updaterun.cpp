@@ -71,6 +71,8 @@ private slots:
     void machinesCountIntoOneDatabaseAtOnce();
     void keepsEachMachinesProgressApart();
     void countsPlayersWithOverlongNames();
+    void countsNamesTheCleanUpShortens_data();
+    void countsNamesTheCleanUpShortens();
     void waitsForAnotherWriter_data();
     void waitsForAnotherWriter();
 
@@ -603,6 +605,68 @@ void TestUpdateRun::countsPlayersWithOverlongNames()
     QVERIFY(it != rows.cend());
     QCOMPARE(it->value(StatsColumns::Kills), QString("2"));
     QCOMPARE(row(*m_store, "B").value("Kills").toInt(), 1);
+}
+
+void TestUpdateRun::countsNamesTheCleanUpShortens_data()
+{
+    // Spellings of one player, each cleaned to the same name; each log names him under the next.
+    QTest::addColumn<QList<QByteArray>>("spellings");
+    QTest::addColumn<QString>("nom");
+    QTest::newRow("a tag alone cleans to nothing")
+        << QList<QByteArray> {"[Pro]", "[POD]", "[PRO]"} << QString("");
+    QTest::newRow("a clan prefix alone cleans to nothing")
+        << QList<QByteArray> {"(1)", "(2) (x)", "[Pro]"} << QString("");
+    QTest::newRow("a 4-byte character in front of a suffix cleans to nothing")
+        << QList<QByteArray> {"\xf0\x9f\x98\x80(2)", "[Pro]", "x(3)"} << QString("");
+    QTest::newRow("one character is left")
+        << QList<QByteArray> {"[Pro]x", "(1)x", "x (clan)"} << QString("x");
+    QTest::newRow("a 4-byte character is left behind the cut")
+        << QList<QByteArray> {"[Pro]\xf0\x9f\x98\x80", "(1)\xf0\x9f\x98\x80",
+                              "\xf0\x9f\x98\x80 (2)"}
+        << QString("😀");
+    QTest::newRow("the cut falls after a 4-byte character")
+        << QList<QByteArray> {"[P\xf0\x9f\x98\x80\xf0\x9f\x98\x80]ab", "(\xf0\x9f\x98\x80)ab",
+                              "ab\xf0\x9f\x98\x80(x)"}
+        << QString("ab");
+}
+
+void TestUpdateRun::countsNamesTheCleanUpShortens()
+{
+    QFETCH(QList<QByteArray>, spellings);
+    QFETCH(QString, nom);
+    // One log a run, as a server's timer counts them: every later log names the player again.
+    for (int f = 0; f < 3; ++f) {
+        const QByteArray player = spellings[f % spellings.size()];
+        QVERIFY(TestFiles::write(m_logs + QString("/L%1.log").arg(f),
+                                 log({kill(player, "Other", "awp"), kill("Other", player, "ak47"),
+                                      triggered(player, "Planted_The_Bomb"), suicide(player)})));
+        const auto process = startUpdate(m_logs, m_location);
+        QVERIFY(process->waitForFinished(60000));
+        QVERIFY2(process->exitCode() == 0, process->readAllStandardError().constData());
+        QVERIFY(QDir(m_logs).isEmpty());
+    }
+    const QVariantMap player = row(*m_store, nom);
+    QVERIFY2(!player.isEmpty(), "the player's row is missing");
+    QCOMPARE(player.value("Nom").toString(), nom);
+    QCOMPARE(player.value("Kills").toInt(), 6);
+    QCOMPARE(player.value("Deaths").toInt(), 6);
+    QCOMPARE(player.value("suicide").toInt(), 3);
+    QCOMPARE(player.value("p4_6_awp").toInt(), 3);
+    QCOMPARE(row(*m_store, "Other").value("Deaths").toInt(), 3);
+    QCOMPARE(StatsTest::rowCount(*m_store), 2);
+
+    // Read back as every reader reads it: listed with the key of its player, and found by it.
+    DataStats::PageRequest first;
+    const Result<DataStats::RankingPage> page = m_store->rankingPage(first);
+    QVERIFY2(page, qPrintable(page.reason()));
+    const auto listed = std::find_if(page->rows.cbegin(), page->rows.cend(),
+                                     [&nom](const auto &r) { return r.nom == nom; });
+    QVERIFY(listed != page->rows.cend());
+    QVERIFY(listed->id != 0);
+    const auto standing = m_store->player(listed->id);
+    QVERIFY2(standing && standing->has_value(), "the player cannot be found by his key");
+    QCOMPARE((*standing)->row.nom, nom);
+    QCOMPARE((*standing)->row.kills(), 6);
 }
 
 void TestUpdateRun::waitsForAnotherWriter_data()
