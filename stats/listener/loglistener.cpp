@@ -21,6 +21,10 @@ constexpr int enoughBuffer = 4 << 20;
 constexpr int datagramsPerTurn = 4096;
 // Beyond this many senders, unknown ones are judged afresh for each packet instead of kept.
 constexpr qsizetype keptSenders = 4096;
+// Lines written between two looks at whether their files are still in the spool folder: a look
+// costs a system call per file, and lines written into a file deleted meanwhile are written
+// again, so that a count reading them just before the deletion would count them twice.
+constexpr int settleEvery = 64;
 constexpr qint64 mebibyte = 1 << 20;
 
 QString signalName(int signal)
@@ -85,6 +89,9 @@ int LogListener::run()
 Result<> LogListener::start()
 {
     const QString spool = QDir::toNativeSeparators(m_options.spoolFolder);
+    if (m_options.policy.isEmpty())
+        return Result<>::failure(QStringLiteral("no game server named: give --allow "
+                                                "ADDRESS[:PORT][/SECRET] for each"));
     if (const Result<> prepared = m_spool.prepare(); !prepared)
         return prepared;
     const Result<QStringList> leftovers = m_spool.closeLeftovers();
@@ -174,8 +181,33 @@ void LogListener::readDatagrams()
         datagramsPerTurn, [this](const DatagramSocket::Datagram &datagram) { take(datagram); });
     if (!read)
         warn(read.reason());
-    noticeRemadeFolder();
+    settle();
     m_feedback.setSystemDrops(m_socket.systemDrops());
+}
+
+void LogListener::settle()
+{
+    m_unsettled = 0;
+    const std::vector<SpoolWriter::Lost> lost = m_spool.settle();
+    for (const SpoolWriter::Lost &lines : lost) {
+        m_writeFailure = lines.reason;
+        ListenerFeedback::Tally *tally = m_tallies.value(lines.server);
+        if (!tally)
+            continue;
+        tally->lines -= lines.lines;
+        tally->notWritten += lines.lines;
+        tally->changed = true;
+        // What the parser skips is told of the lines written only.
+        QByteArrayView rest(lines.bytes);
+        while (!rest.isEmpty()) {
+            const qsizetype end = rest.indexOf('\n');
+            const QByteArrayView line = end < 0 ? rest : rest.first(end);
+            if (!line.isEmpty() && !m_options.parses(line))
+                --tally->skipped;
+            rest = end < 0 ? QByteArrayView() : rest.sliced(end + 1);
+        }
+    }
+    noticeRemadeFolder();
 }
 
 void LogListener::noticeRemadeFolder()
@@ -219,6 +251,7 @@ LogListener::Sender &LogListener::senderOf(const DatagramSocket::Sender &raw)
         const Endpoint endpoint {address, raw.port};
         sender.spoolName = SpoolWriter::serverName(address, raw.port);
         sender.tally = &m_feedback.server(endpoint.toString());
+        m_tallies.insert(sender.spoolName, sender.tally);
     } else if (m_senders.size() >= keptSenders) {
         static Sender unknown;
         return unknown;
@@ -271,6 +304,8 @@ void LogListener::take(const DatagramSocket::Datagram &datagram)
     if (!m_options.parses(packet.line()))
         ++tally.skipped;
     m_pending = true;
+    if (++m_unsettled >= settleEvery)
+        settle();
 }
 
 void LogListener::checkSilence()
@@ -385,6 +420,7 @@ void LogListener::stop(int signal)
         beginBatch();
         const Result<int> read = m_socket.receive(
             datagramsPerTurn, [this](const DatagramSocket::Datagram &d) { take(d); });
+        settle();
         if (!read || *read == 0)
             break;
     }

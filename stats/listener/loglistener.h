@@ -98,6 +98,9 @@ private:
     /// Before each batch of datagrams: the time, the folder still there, the room left.
     void beginBatch();
     void readDatagrams();
+    /// Has the lines written since the last time checked to be in the spool folder still, and
+    /// counts as lost those that could not be written again.
+    void settle();
     void noticeRemadeFolder();
     void reportLosses();
     void take(const DatagramSocket::Datagram &datagram);
@@ -118,6 +121,7 @@ private:
     DatagramSocket m_socket;
     ListenerFeedback m_feedback;
     QHash<DatagramSocket::Sender, Sender> m_senders;
+    QHash<QString, ListenerFeedback::Tally *> m_tallies; // by spool name
     QSocketNotifier *m_readable = nullptr;
     StopSignals *m_signals = nullptr;
     QTimer m_intervalTimer;
@@ -132,6 +136,7 @@ private:
     bool m_busyTold = false;
     QString m_writeFailure; // the last one, told once per interval
     qint64 m_floorDrops = 0; // since the last report
+    int m_unsettled = 0; // lines written since the last settle()
     int m_remadeSeen = 0;
     qint64 m_batchMs = 0;
     SpoolWriter::Clock::time_point m_batchTime;

@@ -185,13 +185,13 @@ Result<QStringList> SpoolWriter::closeLeftovers()
         Open leftover;
         leftover.path = file.fileName();
         leftover.size = size;
-        leftover.fd = openFile(leftover.path, O_WRONLY | O_APPEND);
+        leftover.fd = openFile(leftover.path, O_RDWR | O_APPEND);
         if (leftover.fd < 0)
             return Result<QStringList>::failure(failure(QStringLiteral("open"), leftover.path));
         hold(leftover);
         // A line cut short by a crash stays a line of its own, which the count skips.
         if (!tail.isEmpty() && !tail.endsWith('\n') && !tail.endsWith('\r')) {
-            if (const Result<> ended = write(leftover, {}); !ended) {
+            if (const Result<> ended = write(leftover, "\n"); !ended) {
                 release(leftover);
                 return Result<QStringList>::failure(ended.reason());
             }
@@ -225,6 +225,8 @@ void SpoolWriter::hold(Open &open)
 
 void SpoolWriter::release(Open &open)
 {
+    if (open.unsettledFrom >= 0)
+        stash(open);
     // Its log goes on: no closing line, and its next line reopens the same file.
     ::close(open.fd);
     open.fd = -1;
@@ -252,7 +254,8 @@ int SpoolWriter::openFile(const QString &path, int flags)
 
 bool SpoolWriter::reopen(Open &open)
 {
-    const int fd = openFile(open.path, O_WRONLY | O_APPEND);
+    // Read and write: the lines written into a file deleted meanwhile are read back from it.
+    const int fd = openFile(open.path, O_RDWR | O_APPEND);
     if (fd < 0)
         return false;
     struct stat info;
@@ -268,12 +271,13 @@ Result<SpoolWriter::Open> SpoolWriter::create(const QString &server)
     // The count deletes finished files: the sequence this writer used is kept as well.
     int sequence = std::max(m_sequence[server], largestSequence(server));
     Open open;
+    open.server = server;
     int error = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
         ++sequence;
         open.path = QDir(m_folder).filePath(
             QStringLiteral("L%1_%2.log").arg(server).arg(sequence, 6, 10, QLatin1Char('0')));
-        open.fd = openFile(open.path, O_WRONLY | O_APPEND | O_CREAT | O_EXCL);
+        open.fd = openFile(open.path, O_RDWR | O_APPEND | O_CREAT | O_EXCL);
         if (open.fd >= 0) {
             m_sequence[server] = sequence;
             return open;
@@ -288,6 +292,10 @@ Result<SpoolWriter::Open> SpoolWriter::create(const QString &server)
 Result<SpoolWriter::Open *> SpoolWriter::held(const QString &server)
 {
     auto it = m_open.find(server);
+    if (it != m_open.end() && it->second.gone) {
+        forget(it);
+        it = m_open.end();
+    }
     if (it != m_open.end()) {
         Open &open = it->second;
         if (open.fd >= 0) {
@@ -318,65 +326,125 @@ Result<SpoolWriter::Open *> SpoolWriter::held(const QString &server)
     return &open;
 }
 
-Result<> SpoolWriter::write(Open &open, QByteArrayView line)
+Result<> SpoolWriter::write(Open &open, QByteArrayView bytes)
 {
-    m_buffer.clear();
-    m_buffer.append(line);
-    m_buffer.append('\n');
-    const char *data = m_buffer.constData();
-    qsizetype left = m_buffer.size();
+    const char *data = bytes.data();
+    qsizetype left = bytes.size();
     while (left > 0) {
         const ssize_t written = ::write(open.fd, data, std::size_t(left));
         if (written < 0 && errno == EINTR)
             continue;
         if (written < 0) {
             const QString reason = failure(QStringLiteral("write to"), open.path);
-            // Whatever part of the line went out would join the next line: it goes.
+            // Whatever part of the lines went out would join the next line: it goes.
             [[maybe_unused]] const int cut = ::ftruncate(open.fd, open.size);
             return Result<>::failure(reason);
         }
         data += written;
         left -= written;
     }
-    open.size += m_buffer.size();
-    m_free -= m_buffer.size();
+    open.size += bytes.size();
+    m_free -= bytes.size();
     return {};
 }
 
 Result<> SpoolWriter::append(const QString &server, QByteArrayView line, Clock::time_point now)
 {
+    m_buffer.clear();
+    m_buffer.append(line);
+    m_buffer.append('\n');
+    return put(server, m_buffer, 1, now);
+}
+
+Result<> SpoolWriter::put(const QString &server, QByteArrayView bytes, qint64 lines,
+                          Clock::time_point now)
+{
     if (!m_ready) {
         if (const Result<> made = checkFolder(); !made)
             return made;
     }
-    // A deleted file takes what is written into it without a word, and no count ever reads it:
-    // a line is written once the file holding it is still there after the write.
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        const Result<Open *> file = held(server);
-        if (!file)
-            return Result<>::failure(file.reason());
-        Open &open = **file;
-        if (const Result<> written = write(open, line); !written) {
-            // A count would take an empty file for a finished log and delete it under us.
-            if (open.size == 0) {
-                ::unlink(QFile::encodeName(open.path).constData());
-                forget(m_open.find(server));
-            }
-            return written;
+    const Result<Open *> file = held(server);
+    if (!file)
+        return Result<>::failure(file.reason());
+    Open &open = **file;
+    const qint64 start = open.size;
+    if (const Result<> written = write(open, bytes); !written) {
+        // A count would take an empty file for a finished log and delete it under us.
+        if (open.size == 0 && open.unsettledFrom < 0) {
+            ::unlink(QFile::encodeName(open.path).constData());
+            forget(m_open.find(server));
         }
-        if (isLinked(open.fd)) {
-            open.lastLine = now;
-            if (m_closesLog(line))
-                forget(m_open.find(server));
-            return {};
-        }
-        forget(m_open.find(server));
-        if (const Result<> made = checkFolder(); !made)
-            return made;
+        return written;
     }
-    return Result<>::failure(
-        QStringLiteral("cannot keep a spool file in %1: each was deleted as soon as written to")
-            .arg(QDir::toNativeSeparators(m_folder)));
+    if (open.unsettledFrom < 0)
+        open.unsettledFrom = start;
+    open.unsettledLines += lines;
+    open.lastLine = now;
+    const QByteArrayView body = bytes.chopped(1);
+    if (m_closesLog(body.sliced(body.lastIndexOf('\n') + 1)))
+        forget(m_open.find(server));
+    return {};
+}
+
+void SpoolWriter::stash(Open &open, bool folderGone)
+{
+    const qint64 from = std::exchange(open.unsettledFrom, -1);
+    const qint64 lines = std::exchange(open.unsettledLines, 0);
+    // One look per file and settle, rather than one per line: a deleted file takes what is
+    // written into it without a word, and no count ever reads it.
+    if (from < 0 || (!folderGone && isLinked(open.fd)))
+        return;
+    open.gone = true;
+    Orphan orphan;
+    orphan.server = open.server;
+    orphan.lines = lines;
+    orphan.bytes.resize(open.size - from);
+    qsizetype done = 0;
+    while (done < orphan.bytes.size()) {
+        const ssize_t got = ::pread(open.fd, orphan.bytes.data() + done,
+                                    std::size_t(orphan.bytes.size() - done), from + done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            orphan.unread = got < 0 ? failure(QStringLiteral("read back"), open.path)
+                                    : failure(QStringLiteral("read back"), open.path, EIO);
+            orphan.bytes.clear();
+            break;
+        }
+        done += got;
+    }
+    m_orphans.push_back(std::move(orphan));
+}
+
+std::vector<SpoolWriter::Lost> SpoolWriter::settle()
+{
+    std::vector<Lost> lost;
+    for (int round = 0;; ++round) {
+        // A folder gone or replaced keeps aside what its files took since the last settle.
+        const Result<> folder = checkFolder();
+        for (Open *open : m_used)
+            stash(*open);
+        forgetGone();
+        if (m_orphans.empty())
+            return lost;
+        const std::vector<Orphan> orphans = std::exchange(m_orphans, {});
+        for (const Orphan &orphan : orphans) {
+            Result<> kept;
+            if (!orphan.unread.isEmpty())
+                kept = Result<>::failure(orphan.unread);
+            else if (!folder)
+                kept = folder;
+            else if (round >= 2)
+                kept = Result<>::failure(
+                    QStringLiteral("cannot keep a spool file in %1: each was deleted as soon "
+                                   "as written to")
+                        .arg(QDir::toNativeSeparators(m_folder)));
+            else
+                kept = put(orphan.server, orphan.bytes, orphan.lines, Clock::now());
+            if (!kept)
+                lost.push_back({orphan.server, orphan.lines, orphan.bytes, kept.reason()});
+        }
+    }
 }
 
 void SpoolWriter::forget(std::map<QString, Open>::iterator it)
@@ -386,8 +454,20 @@ void SpoolWriter::forget(std::map<QString, Open>::iterator it)
     m_open.erase(it);
 }
 
+void SpoolWriter::forgetGone()
+{
+    for (auto it = m_open.begin(); it != m_open.end();) {
+        auto next = std::next(it);
+        if (it->second.gone)
+            forget(it);
+        it = next;
+    }
+}
+
 void SpoolWriter::forgetAll()
 {
+    for (Open *open : m_used)
+        stash(*open, true);
     while (!m_open.empty())
         forget(m_open.begin());
     m_lock.reset();
@@ -403,7 +483,7 @@ Result<> SpoolWriter::close(Open &open)
     }
     Result<> written;
     if (isLinked(open.fd))
-        written = write(open, closingLine());
+        written = write(open, closingLine() + '\n');
     release(open);
     return written;
 }

@@ -12,6 +12,7 @@
 #include <list>
 #include <map>
 #include <memory>
+#include <vector>
 
 class ExclusiveLock;
 
@@ -29,15 +30,25 @@ class ExclusiveLock;
  *
  * Senders cannot take every descriptor of the process: past a bound, the file used least
  * recently gives up its descriptor, without a closing line, and is opened again for appending
- * when its server speaks again. A line counts as written only once it is in a file that is
- * still in the folder: a folder deleted or replaced meanwhile is made again and the line
- * written into the next file there. Below a floor of free space on the folder's disk, lines
- * are refused before they are written (hasRoom()).
+ * when its server speaks again. A line counts as written only once settle() found it in a file
+ * still in the folder: the lines written since the last settle() into a file deleted meanwhile,
+ * alone or with its folder, are read back and written into the server's next file, in the
+ * folder made again. Below a floor of free space on the folder's disk, lines are refused
+ * before they are written (hasRoom()).
  */
 class SpoolWriter
 {
 public:
     using Clock = std::chrono::steady_clock;
+
+    /// Lines append() took that no file kept after all.
+    struct Lost
+    {
+        QString server;
+        qint64 lines = 0;
+        QByteArray bytes; ///< the lines themselves, when they could be read back
+        QString reason;
+    };
 
     /// \a closesLog tells whether a line is the one that closes a log, by the update run's rule;
     /// at most \a maxOpen files hold a descriptor at once.
@@ -66,7 +77,6 @@ public:
     /// Lines are refused while fewer than \a bytes would stay free on the folder's disk; 0
     /// writes until the disk is full.
     void setFloor(qint64 bytes) { m_floor = bytes; }
-    qint64 floor() const { return m_floor; }
     /// Asks the system how much the folder's disk has free; what is written until the next
     /// measure is taken off that.
     void measureRoom();
@@ -78,23 +88,37 @@ public:
     /// Appends \a line of the server \a server (as serverName() names it), opening its next
     /// file when it has none open. A line that cannot be written whole leaves no part of it.
     Result<> append(const QString &server, QByteArrayView line, Clock::time_point now);
+    /// Makes sure that every line appended since the last call is in a file still in the
+    /// folder, writing again those whose file was deleted; the lines that could not be.
+    std::vector<Lost> settle();
     /// Closes the files that got no line since \a silence before \a now; their names.
     Result<QStringList> closeIdle(Clock::time_point now, Clock::duration silence);
     /// Closes every open file; their names.
     Result<QStringList> closeAll();
 
     QString folder() const { return m_folder; }
-    /// The files holding a descriptor now.
-    int descriptors() const { return int(m_used.size()); }
 
 private:
     struct Open
     {
+        QString server;
         QString path;
         int fd = -1; ///< -1 while it has given up its descriptor
         qint64 size = 0;
         Clock::time_point lastLine;
         std::list<Open *>::iterator used; ///< its place in m_used while it holds a descriptor
+        qint64 unsettledFrom = -1; ///< the size at the first line since the last settle, or -1
+        qint64 unsettledLines = 0;
+        bool gone = false; ///< its file was found deleted
+    };
+
+    /// Lines read back from a deleted file, to be written again.
+    struct Orphan
+    {
+        QString server;
+        qint64 lines = 0;
+        QByteArray bytes;
+        QString unread; ///< why they could not be read back
     };
 
     Result<> makeFolder();
@@ -109,7 +133,14 @@ private:
     void hold(Open &open);
     void release(Open &open);
     void touch(Open &open);
-    Result<> write(Open &open, QByteArrayView line);
+    /// Writes \a bytes whole, or nothing of them.
+    Result<> write(Open &open, QByteArrayView bytes);
+    /// Takes \a bytes (whole lines) of \a server as append() takes one line.
+    Result<> put(const QString &server, QByteArrayView bytes, qint64 lines, Clock::time_point now);
+    /// Keeps aside the unsettled lines of \a open when its file is no longer in the folder, or
+    /// when \a folderGone says so.
+    void stash(Open &open, bool folderGone = false);
+    void forgetGone();
     /// Appends the writer's own closing line and closes the file.
     Result<> close(Open &open);
     /// Closes the open files \a which says; their names.
@@ -132,5 +163,6 @@ private:
     std::map<QString, Open> m_open; // by server, with or without a descriptor
     std::list<Open *> m_used; // those holding a descriptor, the most recently used first
     std::map<QString, int> m_sequence; // last sequence used per server, by this writer
+    std::vector<Orphan> m_orphans;
     QByteArray m_buffer;
 };

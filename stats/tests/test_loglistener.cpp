@@ -656,13 +656,16 @@ void TestLogListener::keepsEveryLineOfManySenders()
 
 void TestLogListener::makesADeletedSpoolFolderAgain_data()
 {
+    QTest::addColumn<bool>("wholeFolder"); // else the open spool file alone
     QTest::addColumn<bool>("blocked");
-    QTest::newRow("deleted") << false;
-    QTest::newRow("deleted, a file in its place for a while") << true;
+    QTest::newRow("folder deleted") << true << false;
+    QTest::newRow("folder deleted, a file in its place for a while") << true << true;
+    QTest::newRow("open file deleted") << false << false;
 }
 
 void TestLogListener::makesADeletedSpoolFolderAgain()
 {
+    QFETCH(bool, wholeFolder);
     QFETCH(bool, blocked);
     ScriptedServer server;
     QVERIFY(server.bind("127.0.0.1"));
@@ -681,8 +684,9 @@ void TestLogListener::makesADeletedSpoolFolderAgain()
             && !row(live, player).isEmpty();
     };
     QVERIFY2(waitUntil([&] { return counted("Bob"); }), qPrintable(output()));
-    QCOMPARE(QProcess::execute("rm", {"-rf", m_spool}), 0);
-    QVERIFY(!QFileInfo::exists(m_spool));
+    const QString deleted = wholeFolder ? m_spool : name + "000001.log";
+    QCOMPARE(QProcess::execute("rm", {"-rf", deleted}), 0);
+    QVERIFY(!QFileInfo::exists(deleted));
 
     QList<QByteArray> kept;
     if (blocked) {
@@ -703,13 +707,13 @@ void TestLogListener::makesADeletedSpoolFolderAgain()
     kept += after;
     // The next file of that server, in the folder made again, held by the listener again.
     QVERIFY2(waitUntil([&] { return TestFiles::read(name + "000002.log") == joined(kept); }),
-             qPrintable(output()));
+             qPrintable(spoolFiles().join(", ") + "\n" + output()));
     QVERIFY(QFileInfo::exists(m_spool + "/tolvane-listen.lock"));
     QVERIFY2(waitUntil([&] { return counted("Dee"); }), qPrintable(output()));
 
     QCOMPARE(stopListener(), blocked ? 4 : 0);
     const QString printed = output();
-    QVERIFY2(printed.contains("made it again"), qPrintable(printed));
+    QCOMPARE(printed.contains("made it again"), wholeFolder);
     const QString lines = QString("127.0.0.1:%1: %2 packets, %3 lines")
                               .arg(server.port())
                               .arg(before.size() + 2 + after.size())
