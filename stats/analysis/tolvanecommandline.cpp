@@ -38,8 +38,9 @@ const char *usage =
     "       tolvane --print [--by places|kills] [--db FILE]\n"
     "       tolvane --store [--logs DIR] [--db FILE] [--host ID]\n"
     "       tolvane --copy-to URI [--db FILE] [--host ID]\n"
-    "       tolvane --listen [ADDRESS:]PORT [--allow ADDRESS[:PORT][/SECRET]]...\n"
-    "               [--interval SECONDS] [--logs DIR] [--db FILE] [--host ID]\n"
+    "       tolvane --listen [ADDRESS:]PORT --allow ADDRESS[:PORT][/SECRET]...\n"
+    "               [--interval SECONDS] [--keep-free MIB] [--logs DIR] [--db FILE]\n"
+    "               [--host ID]\n"
     "       tolvane --serve [ADDRESS:]PORT [--db FILE]\n"
     "       tolvane --html DIR [--db FILE]\n"
     "\n"
@@ -55,7 +56,10 @@ const char *usage =
     "                every --interval seconds (default 60); port 0 takes a\n"
     "                free one\n"
     "  --allow ADDRESS[:PORT][/SECRET]  a game server --listen accepts, with the\n"
-    "                sv_logsecret it must send (default: this machine only)\n"
+    "                sv_logsecret it must send; one at least (on this machine:\n"
+    "                --allow 127.0.0.1/SECRET)\n"
+    "  --keep-free MIB  with --listen, drop lines rather than leave less than MIB\n"
+    "                MiB free on the spool folder's disk (default 256; 0: none)\n"
     "  --serve [ADDRESS:]PORT  serve the ranking as web pages, read-only, on\n"
     "                PORT of ADDRESS (default 127.0.0.1; [::1] for IPv6);\n"
     "                port 0 takes a free port; the address is printed\n"
@@ -106,12 +110,13 @@ TolvaneCommandLine::Request TolvaneCommandLine::parse(const QStringList &argumen
     const QCommandLineOption listen(QStringLiteral("listen"), {}, QStringLiteral("PORT"));
     const QCommandLineOption allow(QStringLiteral("allow"), {}, QStringLiteral("SENDER"));
     const QCommandLineOption interval(QStringLiteral("interval"), {}, QStringLiteral("SECONDS"));
+    const QCommandLineOption keepFree(QStringLiteral("keep-free"), {}, QStringLiteral("MIB"));
     const QCommandLineOption serve(QStringLiteral("serve"), {}, QStringLiteral("ADDRESS"));
     const QCommandLineOption html(QStringLiteral("html"), {}, QStringLiteral("DIR"));
     const QCommandLineOption help(QStringList {QStringLiteral("help"), QStringLiteral("h")});
     const QCommandLineOption version(QStringLiteral("version"));
     parser.addOptions({update, print, store, copyTo, serve, html, logs, db, host, by, wait, listen,
-                       allow, interval, help, version});
+                       allow, interval, keepFree, help, version});
 
     Request request;
     auto wrong = [&request](const QString &why) {
@@ -162,7 +167,7 @@ TolvaneCommandLine::Request TolvaneCommandLine::parse(const QStringList &argumen
     if (actions == 0) {
         // The windows take a folder, a database and a host, and nothing else.
         if (parser.isSet(by) || parser.isSet(wait) || parser.isSet(allow) || parser.isSet(interval)
-            || (parser.isSet(logs) && request.logFolder.isEmpty())
+            || parser.isSet(keepFree) || (parser.isSet(logs) && request.logFolder.isEmpty())
             || (parser.isSet(db) && request.database.isEmpty()))
             return wrong(QLatin1String(neitherAction));
         request.action = Request::Action::Windows;
@@ -183,7 +188,8 @@ TolvaneCommandLine::Request TolvaneCommandLine::parse(const QStringList &argumen
         return request;
     }
     if (parser.isSet(store)) {
-        if (parser.isSet(by) || parser.isSet(wait) || parser.isSet(allow) || parser.isSet(interval))
+        if (parser.isSet(by) || parser.isSet(wait) || parser.isSet(allow) || parser.isSet(interval)
+            || parser.isSet(keepFree))
             return wrong(QStringLiteral("--store takes --logs, --db and --host only"));
         if (request.logFolder.isEmpty() && request.database.isEmpty() && request.host.isEmpty())
             return wrong(QStringLiteral("--store needs --logs DIR, --db FILE or --host ID"));
@@ -212,6 +218,20 @@ TolvaneCommandLine::Request TolvaneCommandLine::parse(const QStringList &argumen
                         .arg(parser.value(interval)));
             request.interval = std::chrono::seconds(seconds);
         }
+        if (parser.isSet(keepFree)) {
+            bool valid = false;
+            request.keepFreeMiB = parser.value(keepFree).toLongLong(&valid);
+            if (!valid || request.keepFreeMiB < 0)
+                return wrong(QStringLiteral("--keep-free takes a number of MiB, 0 or more, not %1")
+                                 .arg(parser.value(keepFree)));
+        }
+        // Any user of the machine can send from the loopback: nobody is taken for a game
+        // server unless named.
+        if (!parser.isSet(allow))
+            return wrong(QStringLiteral(
+                "--listen needs --allow ADDRESS[:PORT][/SECRET] to name each game server that "
+                "may send its log; for one on this machine, --allow 127.0.0.1/SECRET with "
+                "sv_logsecret SECRET on the game server"));
         request.listen = parser.value(listen);
         request.allow = parser.values(allow);
         request.action = Request::Action::Listen;
@@ -221,6 +241,8 @@ TolvaneCommandLine::Request TolvaneCommandLine::parse(const QStringList &argumen
         return wrong(QStringLiteral("--allow goes with --listen"));
     if (parser.isSet(interval))
         return wrong(QStringLiteral("--interval goes with --listen"));
+    if (parser.isSet(keepFree))
+        return wrong(QStringLiteral("--keep-free goes with --listen"));
     if (parser.isSet(serve) || parser.isSet(html)) {
         const QString action =
             parser.isSet(serve) ? QStringLiteral("--serve") : QStringLiteral("--html");
@@ -582,6 +604,8 @@ int TolvaneCommandLine::listen(const Request &request)
     options.database =
         shownDatabase(request.database.isEmpty() ? paths.databasePath() : request.database);
     options.interval = request.interval;
+    if (request.keepFreeMiB >= 0)
+        options.keepFreeMiB = request.keepFreeMiB;
     options.silence = LogListener::silenceFromEnvironment();
     // The listener reports what the update will make of each line, by the update's own rules.
     options.parses = [](QByteArrayView line) {

@@ -20,8 +20,9 @@ class SettingsStore;
  * "--store [--logs DIR] [--db FILE] [--host ID]" keeps a log folder, a database and a host for
  * the runs that follow (a timer's plain "--update" among them),
  * "--copy-to URI [--db FILE]" copies a database file into an empty PostgreSQL database,
- * "--listen [ADDRESS:]PORT [--allow ADDRESS[:PORT][/SECRET]]... [--interval SECONDS] [--logs DIR]
- * [--db FILE]" receives the game servers' log stream over UDP and counts it as it comes,
+ * "--listen [ADDRESS:]PORT --allow ADDRESS[:PORT][/SECRET]... [--interval SECONDS]
+ * [--keep-free MIB] [--logs DIR] [--db FILE]" receives the game servers' log stream over UDP and
+ * counts it as it comes,
  * "--serve [ADDRESS:]PORT [--db FILE]" serves the ranking as web pages, and
  * "--html DIR [--db FILE]" writes its first pages as static files.
  * The database is a file or a postgresql:// address; several machines that count into one
@@ -58,6 +59,7 @@ public:
         QString listen; ///< --listen: [ADDRESS:]PORT
         QStringList allow; ///< --allow, each ADDRESS[:PORT][/SECRET]
         std::chrono::seconds interval {60}; ///< --interval
+        qint64 keepFreeMiB = -1; ///< --keep-free; -1 for the listener's default
         QString address = QStringLiteral("127.0.0.1"); ///< --serve: the address listened on
         quint16 port = 0; ///< --serve: the port; 0 for a free one
         QString htmlFolder; ///< --html

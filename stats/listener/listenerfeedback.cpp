@@ -64,8 +64,12 @@ QStringList ListenerFeedback::changes(bool all)
                 .arg(number(dropped(Fault::Truncated)), number(dropped(Fault::Binary)),
                      number(dropped(Fault::NotLog)));
         if (t.notWritten > 0)
-            line += QStringLiteral(", %1 lines lost: the spool file could not take them")
+            line += QStringLiteral(", %1 lines lost: not written to the spool folder")
                         .arg(t.notWritten);
+        if (t.belowFloor > 0)
+            line += QStringLiteral(", %1 lines lost: dropped below the free-space floor of the "
+                                   "spool folder's disk")
+                        .arg(t.belowFloor);
         if (t.lastPacketMs > 0)
             line += QStringLiteral(", last packet ") + shownTime(t.lastPacketMs);
         lines << line;
@@ -115,6 +119,14 @@ QStringList ListenerFeedback::newlySilent(Clock::time_point now, Clock::duration
 bool ListenerFeedback::anythingReceived() const
 {
     return !m_servers.empty() || !m_refused.empty() || m_refusedOthers.packets > 0;
+}
+
+qint64 ListenerFeedback::linesNotWritten() const
+{
+    qint64 lost = 0;
+    for (const auto &[name, t] : m_servers)
+        lost += t.notWritten + t.belowFloor;
+    return lost;
 }
 
 QString ListenerFeedback::shownTime(qint64 msSinceEpoch)

@@ -26,7 +26,8 @@ public:
         qint64 packets = 0;
         qint64 lines = 0;
         qint64 skipped = 0; ///< written, but the parser cannot cut them
-        qint64 notWritten = 0; ///< accepted, but the spool file could not take them
+        qint64 notWritten = 0; ///< accepted, but the spool folder could not take them
+        qint64 belowFloor = 0; ///< accepted, but dropped to keep the disk's free-space floor
         qint64 wrongSecret = 0;
         qint64 missingSecret = 0;
         std::array<qint64, 5> dropped {}; ///< by LogPacket::Fault
@@ -49,6 +50,10 @@ public:
     /// The servers silent for \a silence, each named once until it sends again.
     QStringList newlySilent(Clock::time_point now, Clock::duration silence);
     bool anythingReceived() const;
+    /// Lines of accepted packets never written, by every server.
+    qint64 linesNotWritten() const;
+    /// The datagrams the system dropped, as last set.
+    quint32 systemDrops() const { return m_systemDrops; }
 
     static QString shownTime(qint64 msSinceEpoch);
     /// "10 minutes", "90 seconds".

@@ -1,6 +1,5 @@
 #include "stats/listener/loglistener.h"
 
-#include "platform/files/exclusivelock.h"
 #include "stats/listener/logpacket.h"
 #include "stats/listener/stopsignals.h"
 
@@ -22,8 +21,11 @@ constexpr int enoughBuffer = 4 << 20;
 constexpr int datagramsPerTurn = 4096;
 // Beyond this many senders, unknown ones are judged afresh for each packet instead of kept.
 constexpr qsizetype keptSenders = 4096;
-
-const char *spoolLockName = "tolvane-listen.lock";
+// Lines written between two looks at whether their files are still in the spool folder: a look
+// costs a system call per file, and lines written into a file deleted meanwhile are written
+// again, so that a count reading them just before the deletion would count them twice.
+constexpr int settleEvery = 64;
+constexpr qint64 mebibyte = 1 << 20;
 
 QString signalName(int signal)
 {
@@ -48,7 +50,9 @@ std::chrono::seconds LogListener::silenceFromEnvironment()
 LogListener::LogListener(Options options, QTextStream &out, QTextStream &err)
     : m_options(std::move(options)), m_out(out), m_err(err),
       m_spool(m_options.spoolFolder, m_options.closesLog)
-{ }
+{
+    m_spool.setFloor(m_options.keepFreeMiB * mebibyte);
+}
 
 LogListener::~LogListener()
 {
@@ -85,22 +89,11 @@ int LogListener::run()
 Result<> LogListener::start()
 {
     const QString spool = QDir::toNativeSeparators(m_options.spoolFolder);
-    if (!QDir().mkpath(m_options.spoolFolder))
-        return Result<>::failure(QStringLiteral("cannot create the spool folder %1").arg(spool));
-    // Two listeners writing into one folder would number their files alike.
-    m_lock = std::make_unique<ExclusiveLock>(
-        QDir(m_options.spoolFolder).filePath(QLatin1String(spoolLockName)));
-    switch (m_lock->tryLock()) {
-    case ExclusiveLock::Result::Locked:
-        break;
-    case ExclusiveLock::Result::Busy:
-        return Result<>::failure(
-            QStringLiteral("another listener (process %1) writes into the spool folder %2")
-                .arg(m_lock->holder())
-                .arg(spool));
-    case ExclusiveLock::Result::Failed:
-        return Result<>::failure(m_lock->errorString());
-    }
+    if (m_options.policy.isEmpty())
+        return Result<>::failure(QStringLiteral("no game server named: give --allow "
+                                                "ADDRESS[:PORT][/SECRET] for each"));
+    if (const Result<> prepared = m_spool.prepare(); !prepared)
+        return prepared;
     const Result<QStringList> leftovers = m_spool.closeLeftovers();
     if (!leftovers)
         return Result<>::failure(leftovers.reason());
@@ -133,12 +126,15 @@ Result<> LogListener::start()
                       local.address.isNull() ? QStringLiteral("(every address of this machine)")
                                              : QStringLiteral("of ") + local.address.toString())
                  .arg(m_socket.bufferBytes() / 1024);
-    if (!m_options.policy.isLoopbackOnly())
-        lines << QStringLiteral("accepting %1").arg(m_options.policy.describe().join(u", "));
-    else
-        lines << QStringLiteral("accepting senders on this machine only (loopback)");
-    lines << QStringLiteral("spool folder %1; every %2 s the lines received are counted into %3")
-                 .arg(spool)
+    lines << QStringLiteral("accepting %1").arg(m_options.policy.describe().join(u", "));
+    lines << QStringLiteral("spool folder %1 (%2); every %3 s the lines received are counted "
+                            "into %4")
+                 .arg(spool,
+                      m_options.keepFreeMiB > 0
+                          ? QStringLiteral("lines are dropped while less than %1 MiB stays free "
+                                           "on its disk")
+                                .arg(m_options.keepFreeMiB)
+                          : QStringLiteral("written until its disk is full"))
                  .arg(m_options.interval.count())
                  .arg(m_options.database);
     lines << QStringLiteral("on each game server: log on; logaddress_add <this machine's address> "
@@ -149,9 +145,17 @@ Result<> LogListener::start()
                      .arg(leftovers->size())
                      .arg(leftovers->join(u", "));
     say(lines);
-    if (m_options.policy.isLoopbackOnly())
-        warn(QStringLiteral("warning: no --allow given: packets from other machines are refused; "
-                            "name each game server with --allow ADDRESS[:PORT][/SECRET]"));
+    const QStringList unkeyed = m_options.policy.loopbackWithoutSecret();
+    for (const QString &sender : unkeyed)
+        warn(QStringLiteral("warning: --allow %1 takes any user of this machine for a game "
+                            "server; give it the server's sv_logsecret: --allow %1/SECRET")
+                 .arg(sender));
+    if (!m_spool.hasRoom(0))
+        warn(QStringLiteral("warning: the disk of the spool folder has %1 MiB free, less than the "
+                            "%2 MiB kept free (--keep-free): lines are dropped until there is "
+                            "room")
+                 .arg(m_spool.freeBytes() / mebibyte)
+                 .arg(m_options.keepFreeMiB));
     if (m_socket.bufferBytes() < enoughBuffer)
         warn(QStringLiteral("warning: the system grants a receive buffer of only %1 KiB; raise "
                             "net.core.rmem_max (for example to %2) so that bursts are not dropped")
@@ -160,15 +164,79 @@ Result<> LogListener::start()
     return {};
 }
 
-void LogListener::readDatagrams()
+void LogListener::beginBatch()
 {
     m_batchMs = QDateTime::currentMSecsSinceEpoch();
     m_batchTime = SpoolWriter::Clock::now();
+    if (const Result<> folder = m_spool.checkFolder(); !folder)
+        m_writeFailure = folder.reason();
+    noticeRemadeFolder();
+    m_spool.measureRoom();
+}
+
+void LogListener::readDatagrams()
+{
+    beginBatch();
     const Result<int> read = m_socket.receive(
         datagramsPerTurn, [this](const DatagramSocket::Datagram &datagram) { take(datagram); });
     if (!read)
         warn(read.reason());
+    settle();
     m_feedback.setSystemDrops(m_socket.systemDrops());
+}
+
+void LogListener::settle()
+{
+    m_unsettled = 0;
+    const std::vector<SpoolWriter::Lost> lost = m_spool.settle();
+    for (const SpoolWriter::Lost &lines : lost) {
+        m_writeFailure = lines.reason;
+        ListenerFeedback::Tally *tally = m_tallies.value(lines.server);
+        if (!tally)
+            continue;
+        tally->lines -= lines.lines;
+        tally->notWritten += lines.lines;
+        tally->changed = true;
+        // What the parser skips is told of the lines written only.
+        QByteArrayView rest(lines.bytes);
+        while (!rest.isEmpty()) {
+            const qsizetype end = rest.indexOf('\n');
+            const QByteArrayView line = end < 0 ? rest : rest.first(end);
+            if (!line.isEmpty() && !m_options.parses(line))
+                --tally->skipped;
+            rest = end < 0 ? QByteArrayView() : rest.sliced(end + 1);
+        }
+    }
+    noticeRemadeFolder();
+}
+
+void LogListener::noticeRemadeFolder()
+{
+    if (m_spool.remade() == m_remadeSeen)
+        return;
+    m_remadeSeen = m_spool.remade();
+    m_pending = true;
+    warn(QStringLiteral("the spool folder %1 was deleted or replaced while listening: made it "
+                        "again; the lines received since are written there")
+             .arg(QDir::toNativeSeparators(m_options.spoolFolder)));
+}
+
+void LogListener::reportLosses()
+{
+    if (!m_writeFailure.isEmpty()) {
+        warn(m_writeFailure);
+        m_writeFailure.clear();
+    }
+    if (m_floorDrops > 0) {
+        warn(QStringLiteral("less than %1 MiB free on the disk of the spool folder %2 (%3 MiB): "
+                            "%4 lines dropped, not written, since the last report; make room or "
+                            "lower --keep-free")
+                 .arg(m_options.keepFreeMiB)
+                 .arg(QDir::toNativeSeparators(m_options.spoolFolder))
+                 .arg(std::max<qint64>(0, m_spool.freeBytes()) / mebibyte)
+                 .arg(m_floorDrops));
+        m_floorDrops = 0;
+    }
 }
 
 LogListener::Sender &LogListener::senderOf(const DatagramSocket::Sender &raw)
@@ -183,6 +251,7 @@ LogListener::Sender &LogListener::senderOf(const DatagramSocket::Sender &raw)
         const Endpoint endpoint {address, raw.port};
         sender.spoolName = SpoolWriter::serverName(address, raw.port);
         sender.tally = &m_feedback.server(endpoint.toString());
+        m_tallies.insert(sender.spoolName, sender.tally);
     } else if (m_senders.size() >= keptSenders) {
         static Sender unknown;
         return unknown;
@@ -219,6 +288,12 @@ void LogListener::take(const DatagramSocket::Datagram &datagram)
         ++tally.missingSecret;
         return;
     }
+    // Below the floor a line is refused whole, before any byte of it reaches the disk.
+    if (!m_spool.hasRoom(packet.line().size() + 1)) {
+        ++tally.belowFloor;
+        ++m_floorDrops;
+        return;
+    }
     if (const Result<> written = m_spool.append(sender.spoolName, packet.line(), m_batchTime);
         !written) {
         ++tally.notWritten;
@@ -229,6 +304,8 @@ void LogListener::take(const DatagramSocket::Datagram &datagram)
     if (!m_options.parses(packet.line()))
         ++tally.skipped;
     m_pending = true;
+    if (++m_unsettled >= settleEvery)
+        settle();
 }
 
 void LogListener::checkSilence()
@@ -245,10 +322,7 @@ void LogListener::checkSilence()
 void LogListener::onInterval()
 {
     say(m_feedback.changes());
-    if (!m_writeFailure.isEmpty()) {
-        warn(m_writeFailure);
-        m_writeFailure.clear();
-    }
+    reportLosses();
     if (!m_hinted && !m_feedback.anythingReceived()) {
         m_hinted = true;
         warn(QStringLiteral("nothing received yet on UDP port %1: on the game server, log on and "
@@ -275,13 +349,6 @@ void LogListener::startUpdate(bool last)
     m_update->setArguments(
         QStringList {QStringLiteral("--update"), QStringLiteral("--logs"), m_options.spoolFolder}
         + m_options.updateArguments);
-    if (!m_options.updateEnvironment.isEmpty()) {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const QString &variable : std::as_const(m_options.updateEnvironment))
-            environment.insert(variable.section(QLatin1Char('='), 0, 0),
-                               variable.section(QLatin1Char('='), 1));
-        m_update->setProcessEnvironment(environment);
-    }
     // Its warnings ("waiting for another update") reach the user as it writes them.
     m_update->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     connect(m_update, &QProcess::finished, this, &LogListener::updateFinished);
@@ -343,10 +410,10 @@ void LogListener::stop(int signal)
     // What the system already holds was sent before the stop: it is written too.
     m_readable->setEnabled(false);
     for (int turn = 0; turn < 1000; ++turn) {
-        m_batchMs = QDateTime::currentMSecsSinceEpoch();
-        m_batchTime = SpoolWriter::Clock::now();
+        beginBatch();
         const Result<int> read = m_socket.receive(
             datagramsPerTurn, [this](const DatagramSocket::Datagram &d) { take(d); });
+        settle();
         if (!read || *read == 0)
             break;
     }
@@ -354,14 +421,24 @@ void LogListener::stop(int signal)
     m_socket.close();
     if (const Result<QStringList> closed = m_spool.closeAll(); !closed)
         warn(closed.reason());
-    if (!m_writeFailure.isEmpty())
-        warn(m_writeFailure);
+    noticeRemadeFolder();
     say(m_feedback.changes(true));
+    reportLosses();
     if (!m_update)
         startUpdate(true);
 }
 
 void LogListener::finish(int exitCode)
 {
+    const qint64 notWritten = m_feedback.linesNotWritten();
+    const quint32 dropped = m_feedback.systemDrops();
+    if (notWritten > 0 || dropped > 0) {
+        warn(QStringLiteral("lines were lost during this run: %1 not written to the spool folder, "
+                            "%2 datagrams dropped by the system; exit status %3")
+                 .arg(notWritten)
+                 .arg(dropped)
+                 .arg(linesLostExit));
+        exitCode = linesLostExit;
+    }
     m_loop.exit(exitCode);
 }

@@ -17,7 +17,6 @@
 #include <functional>
 #include <memory>
 
-class ExclusiveLock;
 class QSocketNotifier;
 class QTextStream;
 class StopSignals;
@@ -30,8 +29,10 @@ class StopSignals;
  * kept apart by the update's own writer lock.
  *
  * One thread: the socket is read between other events, in batches, with a large receive
- * buffer; what the system still drops is counted and reported. SIGTERM or SIGINT stops the
- * reading, writes what was received, closes the spool files, runs a last count and ends.
+ * buffer; what the system still drops is counted and reported. Below a floor of free space on
+ * the spool folder's disk, lines are dropped rather than written, counted and reported. SIGTERM
+ * or SIGINT stops the reading, writes what was received, closes the spool files, runs a last
+ * count and ends.
  */
 class LogListener final : public QObject
 {
@@ -41,6 +42,9 @@ class LogListener final : public QObject
 public:
     static constexpr std::chrono::seconds defaultInterval {60};
     static constexpr std::chrono::seconds defaultSilence {600};
+    static constexpr qint64 defaultKeepFreeMiB = 256;
+    /// The exit status of a run that lost lines: not written, or dropped by the system.
+    static constexpr int linesLostExit = 4;
 
     struct Options
     {
@@ -50,14 +54,13 @@ public:
         /// The update: "program --update --logs SPOOL" and these arguments.
         QString program;
         QStringList updateArguments;
-        /// Variables the update gets besides the listener's own ("NAME=value"): what must not
-        /// be seen on a command line, such as a password.
-        QStringList updateEnvironment;
         /// The database the update counts into, as the start-up message names it.
         QString database;
         std::chrono::seconds interval = defaultInterval;
         /// How long a server may send nothing before its file is closed and it is named.
         std::chrono::seconds silence = defaultSilence;
+        /// Lines are dropped while less than this stays free on the spool folder's disk.
+        qint64 keepFreeMiB = defaultKeepFreeMiB;
         /// Whether the update's parser can cut a line; the lines it cannot are reported.
         std::function<bool(QByteArrayView)> parses;
         /// Whether a line closes a log, by the update's own rule.
@@ -76,7 +79,8 @@ public:
 
     /// Listens until SIGTERM or SIGINT; 0 when the last count succeeded, 1 when the listener
     /// could not start or the last count failed (what was received then waits in the spool
-    /// folder for the next count).
+    /// folder for the next count), linesLostExit when lines were lost on the way, whatever the
+    /// last count did.
     int run();
 
 private:
@@ -88,7 +92,14 @@ private:
     };
 
     Result<> start();
+    /// Before each batch of datagrams: the time, the folder still there, the room left.
+    void beginBatch();
     void readDatagrams();
+    /// Has the lines written since the last time checked to be in the spool folder still, and
+    /// counts as lost those that could not be written again.
+    void settle();
+    void noticeRemadeFolder();
+    void reportLosses();
     void take(const DatagramSocket::Datagram &datagram);
     Sender &senderOf(const DatagramSocket::Sender &sender);
     void checkSilence();
@@ -107,7 +118,7 @@ private:
     DatagramSocket m_socket;
     ListenerFeedback m_feedback;
     QHash<DatagramSocket::Sender, Sender> m_senders;
-    std::unique_ptr<ExclusiveLock> m_lock;
+    QHash<QString, ListenerFeedback::Tally *> m_tallies; // by spool name
     QSocketNotifier *m_readable = nullptr;
     StopSignals *m_signals = nullptr;
     QTimer m_intervalTimer;
@@ -121,6 +132,9 @@ private:
     bool m_hinted = false;
     bool m_busyTold = false;
     QString m_writeFailure; // the last one, told once per interval
+    qint64 m_floorDrops = 0; // since the last report
+    int m_unsettled = 0; // lines written since the last settle()
+    int m_remadeSeen = 0;
     qint64 m_batchMs = 0;
     SpoolWriter::Clock::time_point m_batchTime;
 };

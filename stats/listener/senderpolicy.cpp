@@ -6,9 +6,6 @@
 
 namespace {
 
-// Stands for every loopback sender when no entry is given; it asks for no secret.
-const SenderPolicy::Entry loopback {};
-
 bool sameAddress(const QHostAddress &a, const QHostAddress &b)
 {
     return a.isEqual(b, QHostAddress::TolerantConversion);
@@ -18,6 +15,11 @@ bool sameAddress(const QHostAddress &a, const QHostAddress &b)
 
 Result<SenderPolicy::Entry> SenderPolicy::parseEntry(const QString &text)
 {
+    if (text.startsWith(QLatin1String(placeholder)))
+        return Result<Entry>::failure(
+            QStringLiteral("--allow %1: name each game server instead of this placeholder; for "
+                           "the user service: systemctl --user edit tolvane-listen.service")
+                .arg(text));
     const qsizetype slash = text.indexOf(QLatin1Char('/'));
     const QString sender = slash < 0 ? text : text.left(slash);
     Entry entry;
@@ -54,8 +56,6 @@ Result<SenderPolicy> SenderPolicy::fromArguments(const QStringList &allowed)
 
 const SenderPolicy::Entry *SenderPolicy::find(const QHostAddress &address, quint16 port) const
 {
-    if (m_entries.empty())
-        return address.isLoopback() ? &loopback : nullptr;
     const Entry *anyPort = nullptr;
     for (const Entry &entry : m_entries) {
         if (!sameAddress(entry.sender.address, address))
@@ -86,6 +86,16 @@ QStringList SenderPolicy::describe() const
         shown << entry.sender.toString()
                 + (entry.sender.port == 0 ? QStringLiteral(" (any port)") : QString())
                 + (entry.secret.isEmpty() ? QString() : QStringLiteral(" with its secret"));
+    }
+    return shown;
+}
+
+QStringList SenderPolicy::loopbackWithoutSecret() const
+{
+    QStringList shown;
+    for (const Entry &entry : m_entries) {
+        if (entry.sender.address.isLoopback() && entry.secret.isEmpty())
+            shown << entry.sender.toString();
     }
     return shown;
 }

@@ -13,8 +13,8 @@ class LogPacket;
 /**
  * Which game servers may send their logs: the "--allow ADDRESS[:PORT][/SECRET]" entries. An
  * entry without a port admits every port of its address; an entry with a secret admits only
- * packets keyed with it ("sv_logsecret" on the server). Without any entry, only senders on this
- * machine (loopback) are accepted.
+ * packets keyed with it ("sv_logsecret" on the server). Without any entry, nobody is accepted:
+ * every user of the machine can send from the loopback, which is named like any other address.
  */
 class SenderPolicy
 {
@@ -27,12 +27,18 @@ public:
         QByteArray secret; ///< digits; empty when the entry asks for none
     };
 
+    /// What the shipped service gives --allow until the operator names the game servers.
+    static constexpr const char *placeholder = "GAME_SERVER_ADDRESS";
+
     /// Reads one "--allow" value.
     static Result<Entry> parseEntry(const QString &text);
     /// Reads every "--allow" value; fails on the first wrong one.
     static Result<SenderPolicy> fromArguments(const QStringList &allowed);
 
-    bool isLoopbackOnly() const { return m_entries.empty(); }
+    bool isEmpty() const { return m_entries.empty(); }
+    /// The entries that take any user of this machine for a game server: a loopback address
+    /// without a secret, as the start-up message shows them.
+    QStringList loopbackWithoutSecret() const;
 
     /// The entry admitting \a address and \a port (the one naming the port before the one
     /// without), or nullptr for an unknown sender.

@@ -1,3 +1,4 @@
+#include "platform/testsupport/fulldisk.h"
 #include "platform/testsupport/testfiles.h"
 #include "stats/listener/logpacket.h"
 #include "stats/listener/senderpolicy.h"
@@ -14,6 +15,8 @@
 
 #include <csignal>
 #include <functional>
+#include <sys/resource.h>
+#include <sys/statvfs.h>
 
 using namespace StatsTest;
 
@@ -100,10 +103,22 @@ private slots:
     void countsWhatServersSendAsTheirLogs_data();
     void countsWhatServersSendAsTheirLogs();
     void closesTheFilesOfSilentServers();
+    void refusesToListenToEveryone_data();
+    void refusesToListenToEveryone();
+    void keepsEveryLineOfManySenders_data();
+    void keepsEveryLineOfManySenders();
+    void makesADeletedSpoolFolderAgain_data();
+    void makesADeletedSpoolFolderAgain();
+    void dropsLinesWhenTheDiskRunsShort_data();
+    void dropsLinesWhenTheDiskRunsShort();
 
 private:
-    /// Starts "tolvane --listen 0" with \a more options; its port in m_port.
-    bool startListener(const QStringList &more, const QStringList &environment = {});
+    /// Starts "tolvane --listen 127.0.0.1:0" with \a more options, at most \a openFiles
+    /// descriptors when given; its port in m_port.
+    bool startListener(const QStringList &more, const QStringList &environment = {},
+                       int openFiles = 0);
+    /// Stops the listener with SIGTERM; its exit status, or -1 when it did not end normally.
+    int stopListener();
     /// Everything the listener printed so far, on either channel.
     QString output();
     /// The table "tolvane --update" makes of \a logs in a folder of their own.
@@ -210,15 +225,21 @@ void TestLogListener::judgesSenders_data()
     QTest::addColumn<int>("port");
     QTest::addColumn<QByteArray>("secret"); // sent with the packet; empty: a plain packet
     QTest::addColumn<Verdict>("verdict");
+    // Any user of the machine can send from the loopback: it is no game server until named.
     const QStringList none;
     QTest::newRow("nobody named, loopback")
-        << none << "127.0.0.1" << 27015 << QByteArray() << Verdict::Accepted;
-    QTest::newRow("nobody named, another loopback address")
-        << none << "127.0.0.2" << 27015 << QByteArray() << Verdict::Accepted;
+        << none << "127.0.0.1" << 27015 << QByteArray() << Verdict::UnknownSender;
     QTest::newRow("nobody named, IPv6 loopback")
-        << none << "::1" << 27015 << QByteArray("7") << Verdict::Accepted;
+        << none << "::1" << 27015 << QByteArray("7") << Verdict::UnknownSender;
     QTest::newRow("nobody named, another machine")
         << none << "192.0.2.7" << 27015 << QByteArray() << Verdict::UnknownSender;
+    const QStringList loopback {"127.0.0.1/77"};
+    QTest::newRow("loopback named, with its secret")
+        << loopback << "127.0.0.1" << 27015 << QByteArray("77") << Verdict::Accepted;
+    QTest::newRow("loopback named, without its secret")
+        << loopback << "127.0.0.1" << 27015 << QByteArray() << Verdict::MissingSecret;
+    QTest::newRow("loopback named, another loopback address")
+        << loopback << "127.0.0.2" << 27015 << QByteArray("77") << Verdict::UnknownSender;
     const QStringList one {"192.0.2.7"};
     QTest::newRow("address, any port")
         << one << "192.0.2.7" << 4000 << QByteArray() << Verdict::Accepted;
@@ -273,7 +294,8 @@ void TestLogListener::judgesSenders()
              verdict);
 }
 
-bool TestLogListener::startListener(const QStringList &more, const QStringList &environment)
+bool TestLogListener::startListener(const QStringList &more, const QStringList &environment,
+                                    int openFiles)
 {
     m_listener = std::make_unique<QProcess>();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -281,10 +303,16 @@ bool TestLogListener::startListener(const QStringList &more, const QStringList &
         env.insert(variable.section('=', 0, 0), variable.section('=', 1));
     m_listener->setProcessEnvironment(env);
     m_listener->setProcessChannelMode(QProcess::MergedChannels);
-    m_listener->start(
-        TOLVANE_BINARY,
-        QStringList {"--listen", "0", "--logs", m_spool, "--db", m_dir->filePath("live.db")}
-            + more);
+    if (openFiles > 0) {
+        m_listener->setChildProcessModifier([openFiles] {
+            const rlimit limit {rlim_t(openFiles), rlim_t(openFiles)};
+            ::setrlimit(RLIMIT_NOFILE, &limit);
+        });
+    }
+    m_listener->start(TOLVANE_BINARY,
+                      QStringList {"--listen", "127.0.0.1:0", "--logs", m_spool, "--db",
+                                   m_dir->filePath("live.db")}
+                          + more);
     const QRegularExpression listening("UDP port (\\d+)");
     if (!waitUntil([&] { return listening.match(output()).hasMatch(); }, 10000)) {
         qWarning("%s", qPrintable(output()));
@@ -292,6 +320,14 @@ bool TestLogListener::startListener(const QStringList &more, const QStringList &
     }
     m_port = quint16(listening.match(output()).captured(1).toUInt());
     return m_port != 0;
+}
+
+int TestLogListener::stopListener()
+{
+    ::kill(pid_t(m_listener->processId()), SIGTERM);
+    if (!m_listener->waitForFinished(60000) || m_listener->exitStatus() != QProcess::NormalExit)
+        return -1;
+    return m_listener->exitCode();
 }
 
 QString TestLogListener::output()
@@ -426,8 +462,8 @@ void TestLogListener::closesTheFilesOfSilentServers()
 
     ScriptedServer server;
     QVERIFY(server.bind("127.0.0.1"));
-    QVERIFY(startListener({"--interval", "1"}, {"TOLVANE_LISTEN_IDLE_SECONDS=1"}));
-    QVERIFY(waitUntil([&] { return output().contains("warning: no --allow given"); }));
+    QVERIFY(startListener({"--allow", "127.0.0.1", "--interval", "1"},
+                          {"TOLVANE_LISTEN_IDLE_SECONDS=1"}));
     server.to = m_port;
     const QString name = QString("L127.0.0.1_%1_").arg(server.port());
 
@@ -460,6 +496,285 @@ void TestLogListener::closesTheFilesOfSilentServers()
     DataStats live;
     QVERIFY(live.open(m_dir->filePath("live.db")));
     QCOMPARE(table(live), countedFromFiles({leftover + '\n', own, joined(before), joined(after)}));
+}
+
+void TestLogListener::refusesToListenToEveryone_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no --allow") << QStringList {"--listen", "127.0.0.1:0"}
+                                << "--allow 127.0.0.1/SECRET";
+    QTest::newRow("no --allow, an interval")
+        << QStringList {"--listen", "127.0.0.1:0", "--interval", "5"} << "name each game server";
+    // As shipped, the service must not run until the operator names the game servers.
+    QStringList shipped;
+    QFile service(LISTEN_SERVICE);
+    QVERIFY(service.open(QIODevice::ReadOnly | QIODevice::Text));
+    while (!service.atEnd()) {
+        const QString line = QString::fromUtf8(service.readLine()).trimmed();
+        if (line.startsWith("ExecStart="))
+            shipped = line.mid(int(strlen("ExecStart="))).split(' ', Qt::SkipEmptyParts);
+    }
+    QVERIFY(shipped.size() > 2 && shipped.takeFirst() == "tolvane");
+    // Only the loopback, whatever port the service names.
+    const qsizetype listen = shipped.indexOf("--listen");
+    QVERIFY(listen >= 0 && listen + 1 < shipped.size());
+    shipped[listen + 1] = "127.0.0.1:0";
+    QTest::newRow("the shipped service, not filled in")
+        << shipped << "systemctl --user edit tolvane-listen.service";
+}
+
+void TestLogListener::refusesToListenToEveryone()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    QProcess listener;
+    listener.setProcessChannelMode(QProcess::MergedChannels);
+    listener.start(TOLVANE_BINARY,
+                   arguments + QStringList {"--logs", m_spool, "--db", m_dir->filePath("live.db")});
+    const bool ended = listener.waitForFinished(10000);
+    if (!ended) {
+        ::kill(pid_t(listener.processId()), SIGTERM);
+        listener.waitForFinished();
+    }
+    const QString printed = QString::fromUtf8(listener.readAll());
+    QVERIFY2(ended, qPrintable(printed));
+    QCOMPARE(listener.exitCode(), 2);
+    QVERIFY2(printed.contains(message), qPrintable(printed));
+    QVERIFY(!QFileInfo::exists(m_spool));
+}
+
+void TestLogListener::keepsEveryLineOfManySenders_data()
+{
+    QTest::addColumn<int>("senders");
+    QTest::newRow("a few senders") << 4;
+    QTest::newRow("more senders than the process may open files") << 80;
+}
+
+void TestLogListener::keepsEveryLineOfManySenders()
+{
+    QFETCH(int, senders);
+    // Few descriptors, so that a few dozen senders would take them all.
+    constexpr int openFiles = 64;
+    ScriptedServer server;
+    QVERIFY(server.bind("127.0.0.1"));
+    std::vector<std::unique_ptr<ScriptedServer>> others;
+    for (int i = 0; i < senders; ++i) {
+        others.push_back(std::make_unique<ScriptedServer>());
+        QVERIFY(others.back()->bind("127.0.0.1"));
+    }
+    // Every port of the address, as when the game server's own port is not known.
+    QVERIFY(startListener({"--allow", "127.0.0.1", "--interval", "3600"}, {}, openFiles));
+    server.to = m_port;
+    for (const auto &other : others)
+        other->to = m_port;
+
+    const QList<QByteArray> first =
+        logLines({kill("Ann", "Bob", "awp"), kill("Ann", "Cy", "ak47"), suicide("Bob")});
+    const QList<QByteArray> second =
+        logLines({kill("Bob", "Ann", "m4a1"), triggered("Bob", "Planted_The_Bomb"),
+                  kill("Cy", "Bob", "knife")},
+                 false);
+    QList<QList<QByteArray>> theirs;
+    for (int i = 0; i < senders; ++i) {
+        const QByteArray n = QByteArray::number(i);
+        theirs << logLines({kill("P" + n, "Q" + n, "awp"), kill("Q" + n, "P" + n, "deagle")},
+                           false);
+    }
+    // Each sender opens its file; the server then starts its next log, and every sender goes
+    // on with the log it began.
+    QVERIFY(server.sendLines(first));
+    for (int i = 0; i < senders; ++i)
+        QVERIFY(others[i]->sendLines(theirs[i].mid(0, 2)));
+    QVERIFY(server.sendLines(second.mid(0, 2)));
+    for (int i = 0; i < senders; ++i)
+        QVERIFY(others[i]->sendLines(theirs[i].mid(2)));
+    QVERIFY(server.sendLines(second.mid(2)));
+
+    const QString name = QString("%1/L127.0.0.1_%2_").arg(m_spool);
+    auto spoolHolds = [&] {
+        if (spoolFiles().size() != senders + 2
+            || TestFiles::read(name.arg(server.port()) + "000001.log") != joined(first)
+            || TestFiles::read(name.arg(server.port()) + "000002.log") != joined(second))
+            return false;
+        // One file each, its log going on without a closing line of the listener's own.
+        for (int i = 0; i < senders; ++i) {
+            if (TestFiles::read(name.arg(others[i]->port()) + "000001.log") != joined(theirs[i]))
+                return false;
+        }
+        return true;
+    };
+    QVERIFY2(waitUntil(spoolHolds), qPrintable(spoolFiles().join(", ") + "\n" + output()));
+    QCOMPARE(stopListener(), 0);
+    const QString printed = output();
+    QVERIFY2(!printed.contains("lost") && !printed.contains("Too many open files"),
+             qPrintable(printed));
+    QCOMPARE(spoolFiles(), QStringList());
+
+    QList<QByteArray> logs {joined(first), joined(second)};
+    for (const QList<QByteArray> &lines : std::as_const(theirs))
+        logs << joined(lines);
+    DataStats live;
+    QVERIFY(live.open(m_dir->filePath("live.db")));
+    const auto got = table(live);
+    QCOMPARE(got.size(), 3 + 2 * senders);
+    QCOMPARE(got, countedFromFiles(logs));
+}
+
+void TestLogListener::makesADeletedSpoolFolderAgain_data()
+{
+    QTest::addColumn<bool>("wholeFolder"); // else the open spool file alone
+    QTest::addColumn<bool>("blocked");
+    QTest::newRow("folder deleted") << true << false;
+    QTest::newRow("folder deleted, a file in its place for a while") << true << true;
+    QTest::newRow("open file deleted") << false << false;
+}
+
+void TestLogListener::makesADeletedSpoolFolderAgain()
+{
+    QFETCH(bool, wholeFolder);
+    QFETCH(bool, blocked);
+    ScriptedServer server;
+    QVERIFY(server.bind("127.0.0.1"));
+    QVERIFY(
+        startListener({"--allow", QString("127.0.0.1:%1").arg(server.port()), "--interval", "1"}));
+    server.to = m_port;
+    const QString name = QString("%1/L127.0.0.1_%2_").arg(m_spool).arg(server.port());
+
+    // Counted once, then the folder goes with its file still open.
+    const QList<QByteArray> before = logLines({kill("Ann", "Bob", "awp")}, false);
+    QVERIFY(server.sendLines(before));
+    auto counted = [&](const QString &player) {
+        DataStats live;
+        return QFileInfo::exists(m_dir->filePath("live.db"))
+            && live.open(m_dir->filePath("live.db"), DataStats::Access::ReadOnly)
+            && !row(live, player).isEmpty();
+    };
+    QVERIFY2(waitUntil([&] { return counted("Bob"); }), qPrintable(output()));
+    const QString deleted = wholeFolder ? m_spool : name + "000001.log";
+    QCOMPARE(QProcess::execute("rm", {"-rf", deleted}), 0);
+    QVERIFY(!QFileInfo::exists(deleted));
+
+    QList<QByteArray> kept;
+    if (blocked) {
+        // Nowhere to write: these are lost, and said to be, to the line.
+        QVERIFY(TestFiles::write(m_spool, "in the way\n"));
+        QVERIFY(server.sendLines({kill("Cy", "Dee", "awp"), kill("Cy", "Eve", "awp")}));
+        const QString lost =
+            QString("127.0.0.1:%1: 4 packets, 2 lines").arg(server.port()) + ".*, 2 lines lost";
+        QVERIFY2(waitUntil([&] { return output().contains(QRegularExpression(lost)); }),
+                 qPrintable(output()));
+        QVERIFY(QFile::remove(m_spool));
+    } else {
+        kept = {kill("Cy", "Dee", "awp"), kill("Cy", "Eve", "awp")};
+        QVERIFY(server.sendLines(kept));
+    }
+    const QList<QByteArray> after = {kill("Dee", "Ann", "m4a1")};
+    QVERIFY(server.sendLines(after));
+    kept += after;
+    // The next file of that server, in the folder made again, held by the listener again.
+    QVERIFY2(waitUntil([&] { return TestFiles::read(name + "000002.log") == joined(kept); }),
+             qPrintable(spoolFiles().join(", ") + "\n" + output()));
+    QVERIFY(QFileInfo::exists(m_spool + "/tolvane-listen.lock"));
+    QVERIFY2(waitUntil([&] { return counted("Dee"); }), qPrintable(output()));
+
+    QCOMPARE(stopListener(), blocked ? 4 : 0);
+    const QString printed = output();
+    QCOMPARE(printed.contains("made it again"), wholeFolder);
+    const QString lines = QString("127.0.0.1:%1: %2 packets, %3 lines")
+                              .arg(server.port())
+                              .arg(before.size() + 2 + after.size())
+                              .arg(before.size() + kept.size());
+    QVERIFY2(printed.contains(lines), qPrintable(printed));
+    QCOMPARE(printed.contains("lines lost"), blocked);
+    if (blocked)
+        QVERIFY2(printed.contains(QString("exit status 4")), qPrintable(printed));
+    DataStats live;
+    QVERIFY(live.open(m_dir->filePath("live.db")));
+    QCOMPARE(table(live), countedFromFiles({joined(before), joined(kept)}));
+}
+
+void TestLogListener::dropsLinesWhenTheDiskRunsShort_data()
+{
+    QTest::addColumn<int>("diskKiB");
+    QTest::addColumn<QString>("keepFree"); // MiB
+    QTest::addColumn<int>("ballastKiB"); // 0: every free byte
+    QTest::addColumn<QString>("reason");
+    // The open file's last block takes lines until it is full; the line that does not fit is
+    // cut short by the system.
+    QTest::newRow("full disk, no floor") << 256 << "0" << 0 << "No space left on device";
+    QTest::newRow("below the free-space floor") << 4096 << "2" << 3072 << "less than 2 MiB free";
+}
+
+void TestLogListener::dropsLinesWhenTheDiskRunsShort()
+{
+    QFETCH(int, diskKiB);
+    QFETCH(QString, keepFree);
+    QFETCH(int, ballastKiB);
+    QFETCH(QString, reason);
+    FullDisk disk(m_spool, diskKiB);
+    if (!disk.isMounted())
+        QSKIP(qPrintable(disk.whyNot()));
+    ScriptedServer server;
+    QVERIFY(server.bind("127.0.0.1"));
+    QVERIFY(startListener({"--allow", QString("127.0.0.1:%1").arg(server.port()), "--interval", "1",
+                           "--keep-free", keepFree}));
+    server.to = m_port;
+    const QString file = QString("%1/L127.0.0.1_%2_000001.log").arg(m_spool).arg(server.port());
+
+    const QList<QByteArray> before = logLines({kill("Ann", "Bob", "awp")}, false);
+    QVERIFY(server.sendLines(before));
+    QVERIFY2(waitUntil([&] { return TestFiles::read(file) == joined(before); }),
+             qPrintable(output()));
+    const QString ballast = m_spool + "/.ballast";
+    if (ballastKiB == 0)
+        QVERIFY(disk.fill());
+    else
+        QVERIFY(TestFiles::write(ballast, QByteArray(ballastKiB * 1024, 'x')));
+
+    // More than the rest of a block.
+    QList<QByteArray> during;
+    for (int i = 0; i < 60; ++i)
+        during << kill("C" + QByteArray::number(i), "D" + QByteArray::number(i), "awp");
+    QVERIFY(server.sendLines(during));
+    const QString server60 =
+        QString("127.0.0.1:%1: %2 packets, ").arg(server.port()).arg(before.size() + during.size());
+    QVERIFY2(waitUntil([&] { return output().contains(server60) && output().contains(reason); }),
+             qPrintable(output()));
+    // Whole lines, or not a byte of them, and, above the floor, never the last free byte.
+    const QByteArray kept = TestFiles::read(file);
+    const qsizetype written = kept.count('\n') - before.size();
+    QVERIFY2(written >= 0 && written < during.size(), kept.constData());
+    if (ballastKiB > 0) {
+        QCOMPARE(written, 0);
+        struct statvfs room;
+        QVERIFY(::statvfs(QFile::encodeName(m_spool).constData(), &room) == 0);
+        QVERIFY(room.f_bavail > 0);
+    }
+    QCOMPARE(kept, joined(before) + joined(during.mid(0, written)));
+    QVERIFY2(output().contains(QString("%1%2 lines").arg(server60).arg(before.size() + written)
+                               + QString(" (0 skipped by the parser), 0 refused (wrong secret 0, "
+                                         "no secret 0), 0 dropped (oversized 0, truncated 0, "
+                                         "binary 0, not a log packet 0), %1 lines lost")
+                                     .arg(during.size() - written)),
+             qPrintable(output()));
+
+    QVERIFY(QFile::remove(ballast));
+    const QList<QByteArray> after = {kill("Dee", "Ann", "m4a1")};
+    QVERIFY(server.sendLines(after));
+    QVERIFY2(waitUntil([&] { return TestFiles::read(file) == kept + joined(after); }),
+             qPrintable(output()));
+
+    QCOMPARE(stopListener(), 4);
+    const QString printed = output();
+    QVERIFY2(!printed.contains("Unknown error"), qPrintable(printed));
+    QVERIFY2(printed.contains(QString("lines were lost during this run: %1 not written")
+                                  .arg(during.size() - written)),
+             qPrintable(printed));
+    QVERIFY2(printed.contains("exit status 4"), qPrintable(printed));
+    DataStats live;
+    QVERIFY(live.open(m_dir->filePath("live.db")));
+    QCOMPARE(table(live), countedFromFiles({kept + joined(after)}));
 }
 
 QTEST_GUILESS_MAIN(TestLogListener)

@@ -244,6 +244,12 @@ void TestTolvaneCommandLine::refusesWrongCommandLines_data()
         << QStringList {"--listen", "0", "--interval", "0"} << 2 << "--interval";
     QTest::newRow("address to listen")
         << QStringList {"--listen", "0", "--db", "mysql://host/db"} << 2 << "address";
+    QTest::newRow("free space floor below nothing")
+        << QStringList {"--listen", "0", "--allow", "127.0.0.1/1", "--keep-free=-1"} << 2
+        << "--keep-free takes a number of MiB";
+    QTest::newRow("free space floor without listen")
+        << QStringList {"--update", "--logs", "{dir}/logs", "--keep-free", "10"} << 2
+        << "--keep-free goes with --listen";
 }
 
 void TestTolvaneCommandLine::refusesWrongCommandLines()
