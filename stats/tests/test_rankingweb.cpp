@@ -404,8 +404,18 @@ void TestRankingWeb::answersEveryAddress_data()
                                    << html << QStringList {} << QStringList {};
     QTest::newRow("a parameter twice") << QByteArray("GET") << QByteArray("/?by=kills&by=places")
                                        << 400 << html << QStringList {} << QStringList {};
-    QTest::newRow("an unknown parameter") << QByteArray("GET") << QByteArray("/ranking.json?page=2")
-                                          << 400 << html << QStringList {"page"} << QStringList {};
+    QTest::newRow("an unknown parameter") << QByteArray("GET") << QByteArray("/?page=2") << 400
+                                          << html << QStringList {"page"} << QStringList {};
+    // Tools that read JSON get their errors in JSON.
+    QTest::newRow("an unknown parameter in JSON")
+        << QByteArray("GET") << QByteArray("/ranking.json?page=2") << 400 << json
+        << QStringList {"\"error\"", "page"} << QStringList {"<"};
+    QTest::newRow("an unknown order in JSON")
+        << QByteArray("GET") << QByteArray("/ranking.json?by=deaths") << 400 << json
+        << QStringList {"\"error\"", "places ou kills"} << QStringList {"<"};
+    QTest::newRow("nothing is written in JSON")
+        << QByteArray("POST") << QByteArray("/ranking.json") << 405 << json
+        << QStringList {"\"error\""} << QStringList {"<"};
     QTest::newRow("a search too long") << QByteArray("GET") << "/?q=" + QByteArray(101, 'a') << 400
                                        << html << QStringList {} << QStringList {};
     QTest::newRow("a search not in UTF-8") << QByteArray("GET") << QByteArray("/?q=%FF") << 400
@@ -440,6 +450,15 @@ void TestRankingWeb::answersEveryAddress()
         QVERIFY2(!reply.text().contains(text), qPrintable(text));
     if (type == "text/html; charset=utf-8")
         QCOMPARE(wrongMarkup(reply.text()), QString());
+    if (type == "application/json" && method != "HEAD") {
+        QJsonParseError parsed;
+        const QJsonDocument document = QJsonDocument::fromJson(reply.body, &parsed);
+        QCOMPARE(parsed.error, QJsonParseError::NoError);
+        if (status != 200) {
+            QCOMPARE(document.object()["status"].toInt(), status);
+            QVERIFY(!document.object()["error"].toString().isEmpty());
+        }
+    }
     QVERIFY(m_server->running());
 }
 
@@ -653,6 +672,11 @@ void TestRankingWeb::unreadableDatabaseAnswers503()
         const Reply reply = request(server.port, target);
         QCOMPARE(reply.status, 503);
         QVERIFY(reply.text().contains("ne peut pas être lu"));
+        const bool json = target == "/ranking.json";
+        QCOMPARE(reply.headers.value("content-type"),
+                 json ? QByteArray("application/json") : QByteArray("text/html; charset=utf-8"));
+        if (json)
+            QCOMPARE(reply.json()["status"].toInt(), 503);
     }
     QCOMPARE(request(server.port, "/style.css").status, 200);
     QCOMPARE(request(server.port, "/nowhere").status, 404);
