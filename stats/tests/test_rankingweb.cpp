@@ -1,9 +1,11 @@
+#include "platform/testsupport/fulldisk.h"
 #include "stats/analysis/rankplayers.h"
 #include "stats/store/datastats.h"
 #include "stats/store/playernames.h"
 #include "stats/tests/statstestsupport.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
@@ -409,6 +411,10 @@ private slots:
     void capsConnections();
     void refusesWrongLimits_data();
     void refusesWrongLimits();
+    void htmlLeavesOthersFilesAlone_data();
+    void htmlLeavesOthersFilesAlone();
+    void htmlSaysWhyItCannotWrite_data();
+    void htmlSaysWhyItCannotWrite();
 
 private:
     /// The players every engine's database holds, ranked; the time of its last update.
@@ -419,9 +425,13 @@ private:
     QStringList expected(DataStats::Ranking order, const QString &start = {});
     /// The stable id of the player called \a nom.
     qint64 idOf(const QString &nom);
+    /// A database of forty ranked players, whose pages are quick to write; empty on failure.
+    QString fewPlayers();
 
     QTemporaryDir m_dir;
     QString m_database;
+    QString m_fewPlayers;
+    qint64 m_fewFirst = 0; ///< the id of its first player
     std::unique_ptr<DataStats> m_store;
     std::unique_ptr<Server> m_server;
     // The same database served with limits short enough for a test.
@@ -519,6 +529,29 @@ qint64 TestRankingWeb::idOf(const QString &nom)
     query.prepare(R"(SELECT "Id" FROM "Players" WHERE "Nom" = ?)");
     query.addBindValue(nom);
     return query.exec() && query.next() ? query.value(0).toLongLong() : 0;
+}
+
+QString TestRankingWeb::fewPlayers()
+{
+    if (!m_fewPlayers.isEmpty())
+        return m_fewPlayers;
+    const QString path = m_dir.filePath("few.db");
+    DataStats store;
+    if (!store.open(path))
+        return {};
+    for (int n = 1; n <= 40; ++n)
+        if (!store.addToPlayer(QString("Player%1").arg(n), counters(n % 7, n % 11)))
+            return {};
+    if (!store.beginTransaction() || !RankPlayers(store) || !store.commit())
+        return {};
+    QSqlQuery first(store.database());
+    if (!first.exec(R"(SELECT p."Id" FROM "Players" p JOIN "Stats" s ON s."Nom" = p."Nom")"
+                    R"( WHERE s."Place" = 1)")
+        || !first.next())
+        return {};
+    m_fewFirst = first.value(0).toLongLong();
+    m_fewPlayers = path;
+    return path;
 }
 
 void TestRankingWeb::answersEveryAddress_data()
@@ -1168,6 +1201,221 @@ void TestRankingWeb::refusesWrongLimits()
     const QString err = QString::fromUtf8(server.readAllStandardError());
     QVERIFY2(err.startsWith("tolvane: " + variable + " takes ") && err.contains(value),
              qPrintable(err));
+}
+
+void TestRankingWeb::htmlLeavesOthersFilesAlone_data()
+{
+    QTest::addColumn<bool>("earlierSet");
+    QTest::addColumn<bool>("listless"); // the earlier set is one that did not list its files
+    QTest::addColumn<QStringList>("theirs"); // "NAME/" a folder; "%id" the first player's id
+    QTest::addColumn<QStringList>("leftOver"); // listed as the earlier set's, and no longer in it
+    QTest::addColumn<QString>("refused"); // the name the run refuses to write over
+
+    QTest::newRow("a CNAME, robots.txt and a git folder beside an earlier set")
+        << true << false << QStringList {"CNAME", "robots.txt", ".git/HEAD", ".git/objects/ab/cd"}
+        << QStringList {} << "";
+    QTest::newRow("a file of their own under player/")
+        << true << false << QStringList {"player/extra.txt", "player/notes.html"} << QStringList {}
+        << "";
+    QTest::newRow("a site of their own, and no set yet")
+        << false << false << QStringList {"CNAME", "about/me.html"} << QStringList {} << "";
+    QTest::newRow("pages of an earlier set that the new one has not")
+        << true << false << QStringList {"CNAME"}
+        << QStringList {"places-11.html", "player/999999.html"} << "";
+    QTest::newRow("a set written before sets listed their files")
+        << true << true << QStringList {"CNAME", "player/extra.txt"}
+        << QStringList {"player/999999.html"} << "";
+    QTest::newRow("an index page of theirs")
+        << false << false << QStringList {"CNAME", "index.html"} << QStringList {} << "index.html";
+    QTest::newRow("a player page of theirs")
+        << false << false << QStringList {"player/%id.html"} << QStringList {} << "player/%id.html";
+    QTest::newRow("a style sheet of theirs beside a page of the set")
+        << false << false << QStringList {"style.css"} << QStringList {} << "style.css";
+    QTest::newRow("a folder of theirs by the name of a page")
+        << false << false << QStringList {"kills-1.html/"} << QStringList {} << "kills-1.html";
+    QTest::newRow("a file of theirs by the name of the players' folder")
+        << false << false << QStringList {"player"} << QStringList {} << "player";
+}
+
+void TestRankingWeb::htmlLeavesOthersFilesAlone()
+{
+    QFETCH(bool, earlierSet);
+    QFETCH(bool, listless);
+    QFETCH(QStringList, theirs);
+    QFETCH(QStringList, leftOver);
+    QFETCH(QString, refused);
+    const QString database = fewPlayers();
+    QVERIFY(!database.isEmpty());
+    // The first player of the ranking, whose page the set has.
+    const QString id = QString::number(m_fewFirst);
+    theirs.replaceInStrings("%id", id);
+    refused.replace("%id", id);
+
+    QTemporaryDir parent;
+    const QString site = parent.filePath("site");
+    QVERIFY(QDir().mkpath(site));
+    auto html = [&site, &database]() {
+        QProcess run;
+        run.start(TOLVANE_BINARY, {"--html", site, "--db", database});
+        run.waitForFinished(120000);
+        return std::pair {run.exitCode(), QString::fromUtf8(run.readAllStandardError())};
+    };
+    auto put = [&site](const QString &name, const QByteArray &content) {
+        const QString path = site + '/' + name;
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+    };
+    const QString list = site + "/.tolvane-html";
+    if (earlierSet) {
+        const auto [code, err] = html();
+        QVERIFY2(code == 0, qPrintable(err));
+        QVERIFY(QFile::exists(list));
+    }
+    if (listless) {
+        // Such a set had only a marker, and nothing else in its folder.
+        QFile marker(list);
+        QVERIFY(marker.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        marker.write("Written by tolvane --html: the next run replaces this whole folder.\n");
+    }
+    for (const QString &name : leftOver) {
+        QVERIFY(put(name, "an earlier page"));
+        if (!listless) {
+            QFile file(list);
+            QVERIFY(file.open(QIODevice::Append));
+            file.write(name.toUtf8() + '\n');
+        }
+    }
+    QMap<QString, QByteArray> before;
+    for (const QString &name : theirs) {
+        if (name.endsWith('/'))
+            QVERIFY(QDir().mkpath(site + '/' + name));
+        else
+            QVERIFY(put(name, "theirs: " + name.toUtf8()));
+        before.insert(name, "theirs: " + name.toUtf8());
+    }
+
+    const auto [code, err] = html();
+    // Whatever the outcome, what is theirs is where it was, as it was.
+    for (const QString &name : theirs) {
+        if (name.endsWith('/')) {
+            QVERIFY2(QFileInfo(site + '/' + name).isDir(), qPrintable(name));
+            continue;
+        }
+        QFile file(site + '/' + name);
+        QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(name));
+        QCOMPARE(file.readAll(), before.value(name));
+    }
+    // Nothing is left of the folders the new set waited in.
+    const auto everything = QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot;
+    for (const QString &name :
+         QDir(site).entryList(everything) + QDir(parent.path()).entryList(everything))
+        QVERIFY2(name == ".tolvane-html"
+                     || (!name.startsWith(".tolvane-html") && !name.startsWith(".site")),
+                 qPrintable("left behind: " + name));
+
+    if (!refused.isEmpty()) {
+        QCOMPARE(code, 1);
+        QCOMPARE(err,
+                 "tolvane: " + QDir::toNativeSeparators(site + '/' + refused)
+                     + " was not written by tolvane --html; move it away or give another "
+                       "folder\n");
+        if (!earlierSet)
+            for (const QString name : {"index.html", "style.css", ".tolvane-html"})
+                QVERIFY2(theirs.contains(name) || !QFileInfo::exists(site + '/' + name),
+                         qPrintable(name));
+        return;
+    }
+    QVERIFY2(code == 0, qPrintable(err));
+    // The list names the set, all of which is there, and nothing of theirs.
+    QFile listed(list);
+    QVERIFY(listed.open(QIODevice::ReadOnly));
+    QStringList names;
+    for (const QByteArray &line : listed.readAll().split('\n'))
+        if (!line.isEmpty() && !line.startsWith('#'))
+            names << QString::fromUtf8(line);
+    QVERIFY(names.contains("index.html"));
+    QVERIFY(names.contains("kills-1.html"));
+    QVERIFY(names.contains("style.css"));
+    QVERIFY(names.contains("player/" + id + ".html"));
+    for (const QString &name : names) {
+        QVERIFY2(QFileInfo(site + '/' + name).isFile(), qPrintable(name));
+        QVERIFY2(!theirs.contains(name), qPrintable(name));
+    }
+    for (const QString &name : leftOver)
+        QVERIFY2(!QFileInfo::exists(site + '/' + name), qPrintable(name));
+    QFile index(site + "/index.html");
+    QVERIFY(index.open(QIODevice::ReadOnly));
+    QVERIFY(index.readAll().startsWith("<!DOCTYPE html>"));
+}
+
+void TestRankingWeb::htmlSaysWhyItCannotWrite_data()
+{
+    QTest::addColumn<bool>("earlierSet");
+    QTest::addColumn<int>("room"); // KiB left free: room for a part of the first page
+    QTest::newRow("a new folder on a full disk") << false << 0;
+    QTest::newRow("over an earlier set on a full disk") << true << 0;
+    QTest::newRow("a new folder, room for part of a page") << false << 4;
+    QTest::newRow("over an earlier set, room for part of a page") << true << 4;
+}
+
+void TestRankingWeb::htmlSaysWhyItCannotWrite()
+{
+    QFETCH(bool, earlierSet);
+    QFETCH(int, room);
+    QTemporaryDir dir;
+    // Forty players: every page is longer than the room left.
+    const QString database = fewPlayers();
+    QVERIFY(!database.isEmpty());
+    const QString mount = dir.filePath("disk");
+    FullDisk disk(mount, 1024);
+    if (!disk.isMounted())
+        QSKIP(qPrintable(disk.whyNot()));
+    const QString site = mount + "/site";
+    auto html = [&] {
+        QProcess run;
+        run.start(TOLVANE_BINARY, {"--html", site, "--db", database});
+        run.waitForFinished(60000);
+        return std::pair {run.exitCode(), QString::fromUtf8(run.readAllStandardError())};
+    };
+    QMap<QString, QByteArray> earlier;
+    if (earlierSet) {
+        const auto [code, err] = html();
+        QVERIFY2(code == 0, qPrintable(err));
+        QDirIterator files(site, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            QFile file(files.next());
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            earlier.insert(file.fileName(), file.readAll());
+        }
+        QVERIFY(earlier.size() >= 6);
+    }
+    QVERIFY(disk.fill());
+    if (room > 0) {
+        QFile ballast(mount + "/.ballast");
+        QVERIFY(ballast.resize(ballast.size() - room * 1024));
+    }
+
+    const auto [code, err] = html();
+    QCOMPARE(code, 1);
+    QVERIFY2(err.startsWith("tolvane: ") && err.endsWith(": No space left on device\n"),
+             qPrintable(err));
+    // It names the file of the set, not the folder the set waited in.
+    QVERIFY2(!err.contains(".new-"), qPrintable(err));
+    // The earlier set is untouched, and nothing is left of the one that could not be written.
+    QMap<QString, QByteArray> after;
+    QDirIterator files(site, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        QFile file(files.next());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        after.insert(file.fileName(), file.readAll());
+    }
+    QCOMPARE(after, earlier);
+    const QStringList left =
+        QDir(mount).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    const QStringList kept =
+        earlierSet ? QStringList {".ballast", "site"} : QStringList {".ballast"};
+    QCOMPARE(left, kept);
 }
 
 QTEST_GUILESS_MAIN(TestRankingWeb)
