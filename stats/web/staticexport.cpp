@@ -43,8 +43,9 @@ QString pageFile(Ranking order, int number)
 /// Whether \a name is one the set could have written: nothing else is ever replaced or removed.
 bool ownName(const QString &name)
 {
-    static const QRegularExpression own(QStringLiteral(
-        R"(^(index\.html|style\.css|(places|kills)-[1-9][0-9]{0,8}\.html|player/[1-9][0-9]{0,17}\.html)$)"));
+    static const QRegularExpression own(
+        QStringLiteral(R"(^(index\.html|style\.css|(places|kills)-[1-9][0-9]{0,8}\.html)"
+                       R"(|player/[1-9][0-9]{0,17}\.html)$)"));
     return own.match(name).hasMatch();
 }
 

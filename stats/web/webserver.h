@@ -16,12 +16,12 @@
  * else deals in WebRequest and WebResponse.
  *
  * A public server meets clients that would starve it, so no client gets more than its share:
- * a request line and headers longer than headBytes are answered 414 or 431 (a malformed one
- * 400) and the connection closed; a connection is closed when its request is not whole within
- * Limits::request or when it stays silent for Limits::idle, kept alive or stalled; HTTP/1.0 and
- * "Connection: close" close after the answer; at most Limits::perAddress connections come from
- * one address, and when Limits::connections are nearly all taken, those that have waited
- * longest for a request are closed to make room for new clients.
+ * a request line and headers beyond what headBytes holds are answered 414 or 431 (a malformed
+ * one 400) and the connection closed; a connection is closed when its request is not whole
+ * within Limits::request or when it stays silent for Limits::idle, kept alive or stalled;
+ * HTTP/1.0 and "Connection: close" close after the answer; at most Limits::perAddress
+ * connections come from one address, and when Limits::connections are nearly all taken, those
+ * that have waited longest for a request are closed to make room for new clients.
  */
 class WebServer
 {
@@ -46,7 +46,8 @@ public:
         /// TOLVANE_SERVE_CONNECTIONS and TOLVANE_SERVE_PER_ADDRESS change them; or why not.
         static Result<Limits> fromEnvironment();
     };
-    /// The most a request line and its headers may take.
+    /// The memory of one connection, which bounds its request line and headers (to about
+    /// 15 KiB: the rest holds the head of the answer).
     static constexpr int headBytes = 16 * 1024;
 
     WebServer(Handler handler, Limits limits);
