@@ -1110,8 +1110,11 @@ void TestRankingWeb::servesWhileHundredsHoldOn()
     // connections cost the server a few MiB, and the answers no more than they do alone.
     QVERIFY2(holdingPeak - before < 32 * 1024,
              qPrintable(QString("%1 KiB more").arg(holdingPeak - before)));
+#if !defined(__SANITIZE_ADDRESS__)
+    // (The sanitizer build keeps freed memory aside for a while, which the pages' own swells.)
     QVERIFY2(peak - quietPeak < 64 * 1024,
              qPrintable(QString("%1 KiB more").arg(peak - quietPeak)));
+#endif
     QVERIFY(server.running());
 }
 
