@@ -6,9 +6,9 @@ set -euo pipefail
 packages=(
     build-essential cmake make
     qt6-base-dev libqt6sql6-sqlite libsqlite3-dev
-    # Tolvane's ranking on the web is served by Qt's own HTTP server, whose CMake package
-    # needs the WebSockets one, which Debian's package does not pull in.
-    qt6-httpserver-dev qt6-websockets-dev
+    # Tolvane's ranking on the web is served by libmicrohttpd, found through pkg-config; its
+    # time-outs, memory bound per connection and connection caps hold off greedy clients.
+    libmicrohttpd-dev pkgconf
     qt6-speech-dev qt6-declarative-dev qt6-speech-flite-plugin
     # Qt's own texts in French (qtbase_fr.qm), for the buttons and reasons of the windows.
     qt6-translations-l10n

@@ -630,6 +630,9 @@ int TolvaneCommandLine::listen(const Request &request)
 
 int TolvaneCommandLine::serve(const QString &address, quint16 port, const QString &database)
 {
+    const Result<WebServer::Limits> limits = WebServer::Limits::fromEnvironment();
+    if (!limits)
+        return failed(limits.reason());
     StatsPaths paths(m_settings);
     const QString path = database.isEmpty() ? paths.databasePath() : database;
     RankingSite site(path);
@@ -637,7 +640,7 @@ int TolvaneCommandLine::serve(const QString &address, quint16 port, const QStrin
     if (const Result<> opened = site.open(); !opened)
         m_err << "tolvane: " << opened.reason() << "; the pages answer 503 until it can be read\n";
     m_err.flush();
-    WebServer server([&site](const WebRequest &request) { return site.handle(request); });
+    WebServer server([&site](const WebRequest &request) { return site.handle(request); }, *limits);
     // After an update, the scan that places players by kills is done here, between requests,
     // rather than by the first player's page.
     QTimer readAhead;

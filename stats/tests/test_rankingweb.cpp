@@ -1,9 +1,11 @@
+#include "platform/testsupport/fulldisk.h"
 #include "stats/analysis/rankplayers.h"
 #include "stats/store/datastats.h"
 #include "stats/store/playernames.h"
 #include "stats/tests/statstestsupport.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
@@ -16,8 +18,16 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
+#include <arpa/inet.h>
+#include <fcntl.h>
 #include <memory>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -72,8 +82,20 @@ Reply request(quint16 port, const QByteArray &target, const QByteArray &method =
 class Server
 {
 public:
-    bool start(const QString &database)
+    /// Starts it with the variables \a environment added to its own, and at most \a openFiles
+    /// open files when that is not 0.
+    bool start(const QString &database, const QMap<QString, QString> &environment = {},
+               rlim_t openFiles = 0)
     {
+        QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+        for (auto it = environment.begin(); it != environment.end(); ++it)
+            variables.insert(it.key(), it.value());
+        m_process.setProcessEnvironment(variables);
+        if (openFiles > 0)
+            m_process.setChildProcessModifier([openFiles] {
+                const rlimit files {openFiles, openFiles};
+                ::setrlimit(RLIMIT_NOFILE, &files);
+            });
         m_process.start(TOLVANE_BINARY, {"--serve", "127.0.0.1:0", "--db", database});
         if (!m_process.waitForStarted())
             return false;
@@ -88,6 +110,29 @@ public:
         return true;
     }
     bool running() const { return m_process.state() == QProcess::Running; }
+    /// A line of its /proc status, in KiB: "VmRSS" what it holds now, "VmHWM" the most it held.
+    qint64 memory(const QByteArray &field) const
+    {
+        QFile status(QString("/proc/%1/status").arg(m_process.processId()));
+        if (!status.open(QIODevice::ReadOnly))
+            return -1;
+        for (const QByteArray &line : status.readAll().split('\n'))
+            if (line.startsWith(field + ':'))
+                return line.mid(field.size() + 1).trimmed().split(' ').value(0).toLongLong();
+        return -1;
+    }
+    /// The processor time it has used, in milliseconds.
+    qint64 processorTime() const
+    {
+        QFile stat(QString("/proc/%1/stat").arg(m_process.processId()));
+        if (!stat.open(QIODevice::ReadOnly))
+            return -1;
+        // The fields after the command's name, which ends with the last ")".
+        const QByteArray text = stat.readAll();
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        return (fields.value(11).toLongLong() + fields.value(12).toLongLong()) * 1000
+            / ::sysconf(_SC_CLK_TCK);
+    }
     ~Server()
     {
         m_process.terminate();
@@ -98,6 +143,130 @@ public:
 
 private:
     QProcess m_process;
+};
+
+/**
+ * A connection of the test's own from a chosen loopback address, that never blocks: what a
+ * slow, greedy or idle client does with its socket, a step at a time.
+ */
+class Client
+{
+public:
+    Client(const QByteArray &from, quint16 port)
+    {
+        m_socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in local {};
+        local.sin_family = AF_INET;
+        ::inet_pton(AF_INET, from.constData(), &local.sin_addr);
+        sockaddr_in server {};
+        server.sin_family = AF_INET;
+        server.sin_port = htons(port);
+        server.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (m_socket < 0
+            || ::bind(m_socket, reinterpret_cast<sockaddr *>(&local), sizeof local) != 0
+            || ::connect(m_socket, reinterpret_cast<sockaddr *>(&server), sizeof server) != 0) {
+            m_closed = true;
+            return;
+        }
+        ::fcntl(m_socket, F_SETFL, ::fcntl(m_socket, F_GETFL) | O_NONBLOCK);
+    }
+    ~Client()
+    {
+        if (m_socket >= 0)
+            ::close(m_socket);
+    }
+    Client(const Client &) = delete;
+    Client &operator=(const Client &) = delete;
+
+    /// Sends what the server takes now of what is left to send.
+    void push()
+    {
+        while (!m_sendingDone && !m_toSend.isEmpty()) {
+            const ssize_t sent =
+                ::send(m_socket, m_toSend.constData(),
+                       std::size_t(std::min<qsizetype>(m_toSend.size(), 1 << 20)), MSG_NOSIGNAL);
+            if (sent < 0) {
+                if (errno != EAGAIN && errno != EWOULDBLOCK)
+                    m_sendingDone = true;
+                return;
+            }
+            m_toSend.remove(0, sent);
+        }
+    }
+    void send(const QByteArray &bytes)
+    {
+        m_toSend += bytes;
+        push();
+    }
+    /// Reads what has arrived, and whether the server has closed the connection.
+    void read()
+    {
+        char buffer[65536];
+        while (!m_closed) {
+            const ssize_t got = ::recv(m_socket, buffer, sizeof buffer, 0);
+            if (got > 0)
+                received.append(buffer, got);
+            else if (got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK))
+                m_closed = true;
+            else
+                return;
+        }
+    }
+    /// Sends and reads until the server closes the connection, at most \a bound long.
+    bool waitClosed(std::chrono::milliseconds bound)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (!m_closed && std::chrono::milliseconds(clock.elapsed()) < bound) {
+            push();
+            read();
+            pollfd events {m_socket, short(POLLIN | (m_toSend.isEmpty() ? 0 : POLLOUT)), 0};
+            ::poll(&events, 1, 50);
+        }
+        return m_closed;
+    }
+    /// Waits, at most \a bound long, for \a count whole answers (or the end of the connection).
+    void waitAnswers(int count, std::chrono::milliseconds bound)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (!m_closed && answers().size() < count
+               && std::chrono::milliseconds(clock.elapsed()) < bound) {
+            push();
+            read();
+            pollfd events {m_socket, POLLIN, 0};
+            ::poll(&events, 1, 50);
+        }
+    }
+    bool closed() const { return m_closed; }
+    /// The status of each whole answer received.
+    QList<int> answers() const
+    {
+        QList<int> statuses;
+        qsizetype at = 0;
+        static const QRegularExpression length("\r\ncontent-length: *([0-9]+)\r\n",
+                                               QRegularExpression::CaseInsensitiveOption);
+        while (at < received.size()) {
+            const qsizetype headEnd = received.indexOf("\r\n\r\n", at);
+            if (headEnd < 0)
+                break;
+            const QString head = QString::fromLatin1(received.mid(at, headEnd + 2 - at));
+            const qsizetype size = length.match(head).captured(1).toLongLong();
+            if (received.size() < headEnd + 4 + size)
+                break;
+            statuses << head.section(' ', 1, 1).toInt();
+            at = headEnd + 4 + size;
+        }
+        return statuses;
+    }
+
+    QByteArray received;
+
+private:
+    int m_socket = -1;
+    QByteArray m_toSend;
+    bool m_sendingDone = false;
+    bool m_closed = false;
 };
 
 DataStats::Counters counters(int kills, int totalClass, int awp = 0)
@@ -236,6 +405,16 @@ private slots:
     void answersWhileAnUpdateWrites();
     void unreadableDatabaseAnswers503();
     void rendersInARealBrowser();
+    void closesWhereHttpSaysSo_data();
+    void closesWhereHttpSaysSo();
+    void servesWhileHundredsHoldOn();
+    void capsConnections();
+    void refusesWrongLimits_data();
+    void refusesWrongLimits();
+    void htmlLeavesOthersFilesAlone_data();
+    void htmlLeavesOthersFilesAlone();
+    void htmlSaysWhyItCannotWrite_data();
+    void htmlSaysWhyItCannotWrite();
 
 private:
     /// The players every engine's database holds, ranked; the time of its last update.
@@ -246,11 +425,17 @@ private:
     QStringList expected(DataStats::Ranking order, const QString &start = {});
     /// The stable id of the player called \a nom.
     qint64 idOf(const QString &nom);
+    /// A database of forty ranked players, whose pages are quick to write; empty on failure.
+    QString fewPlayers();
 
     QTemporaryDir m_dir;
     QString m_database;
+    QString m_fewPlayers;
+    qint64 m_fewFirst = 0; ///< the id of its first player
     std::unique_ptr<DataStats> m_store;
     std::unique_ptr<Server> m_server;
+    // The same database served with limits short enough for a test.
+    std::unique_ptr<Server> m_strict;
     // The same on a PostgreSQL server, when one is given.
     std::unique_ptr<StatsTest::TestDatabases> m_serverDatabases;
     std::unique_ptr<DataStats> m_serverStore;
@@ -346,6 +531,29 @@ qint64 TestRankingWeb::idOf(const QString &nom)
     return query.exec() && query.next() ? query.value(0).toLongLong() : 0;
 }
 
+QString TestRankingWeb::fewPlayers()
+{
+    if (!m_fewPlayers.isEmpty())
+        return m_fewPlayers;
+    const QString path = m_dir.filePath("few.db");
+    DataStats store;
+    if (!store.open(path))
+        return {};
+    for (int n = 1; n <= 40; ++n)
+        if (!store.addToPlayer(QString("Player%1").arg(n), counters(n % 7, n % 11)))
+            return {};
+    if (!store.beginTransaction() || !RankPlayers(store) || !store.commit())
+        return {};
+    QSqlQuery first(store.database());
+    if (!first.exec(R"(SELECT p."Id" FROM "Players" p JOIN "Stats" s ON s."Nom" = p."Nom")"
+                    R"( WHERE s."Place" = 1)")
+        || !first.next())
+        return {};
+    m_fewFirst = first.value(0).toLongLong();
+    m_fewPlayers = path;
+    return path;
+}
+
 void TestRankingWeb::answersEveryAddress_data()
 {
     QTest::addColumn<QByteArray>("method");
@@ -404,8 +612,18 @@ void TestRankingWeb::answersEveryAddress_data()
                                    << html << QStringList {} << QStringList {};
     QTest::newRow("a parameter twice") << QByteArray("GET") << QByteArray("/?by=kills&by=places")
                                        << 400 << html << QStringList {} << QStringList {};
-    QTest::newRow("an unknown parameter") << QByteArray("GET") << QByteArray("/ranking.json?page=2")
-                                          << 400 << html << QStringList {"page"} << QStringList {};
+    QTest::newRow("an unknown parameter") << QByteArray("GET") << QByteArray("/?page=2") << 400
+                                          << html << QStringList {"page"} << QStringList {};
+    // Tools that read JSON get their errors in JSON.
+    QTest::newRow("an unknown parameter in JSON")
+        << QByteArray("GET") << QByteArray("/ranking.json?page=2") << 400 << json
+        << QStringList {"\"error\"", "page"} << QStringList {"<"};
+    QTest::newRow("an unknown order in JSON")
+        << QByteArray("GET") << QByteArray("/ranking.json?by=deaths") << 400 << json
+        << QStringList {"\"error\"", "places ou kills"} << QStringList {"<"};
+    QTest::newRow("nothing is written in JSON")
+        << QByteArray("POST") << QByteArray("/ranking.json") << 405 << json
+        << QStringList {"\"error\""} << QStringList {"<"};
     QTest::newRow("a search too long") << QByteArray("GET") << "/?q=" + QByteArray(101, 'a') << 400
                                        << html << QStringList {} << QStringList {};
     QTest::newRow("a search not in UTF-8") << QByteArray("GET") << QByteArray("/?q=%FF") << 400
@@ -440,6 +658,15 @@ void TestRankingWeb::answersEveryAddress()
         QVERIFY2(!reply.text().contains(text), qPrintable(text));
     if (type == "text/html; charset=utf-8")
         QCOMPARE(wrongMarkup(reply.text()), QString());
+    if (type == "application/json" && method != "HEAD") {
+        QJsonParseError parsed;
+        const QJsonDocument document = QJsonDocument::fromJson(reply.body, &parsed);
+        QCOMPARE(parsed.error, QJsonParseError::NoError);
+        if (status != 200) {
+            QCOMPARE(document.object()["status"].toInt(), status);
+            QVERIFY(!document.object()["error"].toString().isEmpty());
+        }
+    }
     QVERIFY(m_server->running());
 }
 
@@ -653,6 +880,11 @@ void TestRankingWeb::unreadableDatabaseAnswers503()
         const Reply reply = request(server.port, target);
         QCOMPARE(reply.status, 503);
         QVERIFY(reply.text().contains("ne peut pas être lu"));
+        const bool json = target == "/ranking.json";
+        QCOMPARE(reply.headers.value("content-type"),
+                 json ? QByteArray("application/json") : QByteArray("text/html; charset=utf-8"));
+        if (json)
+            QCOMPARE(reply.json()["status"].toInt(), 503);
     }
     QCOMPARE(request(server.port, "/style.css").status, 200);
     QCOMPARE(request(server.port, "/nowhere").status, 404);
@@ -705,6 +937,488 @@ void TestRankingWeb::rendersInARealBrowser()
                   common + QStringList {"--window-size=1280,900", "--screenshot=" + shot, url});
     QVERIFY(browser.waitForFinished(120000));
     QVERIFY2(QFileInfo(shot).size() > 10000, qPrintable(browser.readAllStandardError()));
+}
+
+void TestRankingWeb::closesWhereHttpSaysSo_data()
+{
+    QTest::addColumn<QByteArray>("head");
+    QTest::addColumn<int>("times"); // sent once more after each whole answer
+    QTest::addColumn<bool>("trickled"); // a byte at a time, one every 100 ms
+    QTest::addColumn<int>("status"); // of each answer; 0: no answer at all
+
+    const QByteArray get = "GET /style.css HTTP/1.1\r\nHost: 127.0.0.1\r\n";
+    QTest::newRow("HTTP/1.0 closes after its answer")
+        << QByteArray("GET /style.css HTTP/1.0\r\n\r\n") << 1 << false << 200;
+    QTest::newRow("Connection: close closes after its answer") << get + "Connection: close\r\n\r\n"
+                                                               << 1 << false << 200;
+    QTest::newRow("kept alive for a second request, then idle") << get + "\r\n"
+                                                                << 2 << false << 200;
+    QTest::newRow("a request line of 64 KiB")
+        << "GET /?q=" + QByteArray(64 << 10, 'a') + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"
+        << 1 << false << 414;
+    QTest::newRow("a header of 64 KiB") << get + "X-Long: " + QByteArray(64 << 10, 'a') + "\r\n\r\n"
+                                        << 1 << false << 431;
+    QTest::newRow("64 MiB of headers")
+        << get + QByteArray("X-Many: " + QByteArray(120, 'a') + "\r\n").repeated(1 << 19) + "\r\n"
+        << 1 << false << 431;
+    QTest::newRow("a header without its colon") << get + "no colon here\r\n\r\n"
+                                                << 1 << false << 400;
+    QTest::newRow("a head never finished") << get << 1 << false << 0;
+    QTest::newRow("a head a byte at a time, never finished")
+        << get + "X-Slow: " + QByteArray(2000, 'a') << 1 << true << 0;
+}
+
+void TestRankingWeb::closesWhereHttpSaysSo()
+{
+    QFETCH(QByteArray, head);
+    QFETCH(int, times);
+    QFETCH(bool, trickled);
+    QFETCH(int, status);
+    // Limits short enough for a test: 2 seconds for a request, 1 of silence.
+    if (!m_strict) {
+        m_strict = std::make_unique<Server>();
+        QVERIFY(m_strict->start(
+            m_database,
+            {{"TOLVANE_SERVE_REQUEST_SECONDS", "2"}, {"TOLVANE_SERVE_IDLE_SECONDS", "1"}}));
+    }
+    Client client("127.0.0.1", m_strict->port);
+    for (int n = 1; n <= times; ++n) {
+        if (!trickled) {
+            client.send(head);
+            client.waitAnswers(n, std::chrono::seconds(30));
+            continue;
+        }
+        for (const char byte : head) {
+            client.send(QByteArray(1, byte));
+            client.waitAnswers(n, std::chrono::milliseconds(100));
+            if (client.closed())
+                break;
+        }
+    }
+    // Closed by the server, as HTTP asks or as its limits say, well within this bound.
+    QVERIFY2(client.waitClosed(std::chrono::seconds(30)), "the server kept the connection open");
+    QCOMPARE(client.answers(), status ? QList<int>(times, status) : QList<int>());
+    QVERIFY(m_strict->running());
+}
+
+void TestRankingWeb::servesWhileHundredsHoldOn()
+{
+    // The clients below hold their connections for the whole test (a minute for a request, a
+    // minute of silence), on a server allowed 512 open files, which it cannot raise.
+    Server server;
+    QVERIFY(server.start(
+        m_database, {{"TOLVANE_SERVE_REQUEST_SECONDS", "60"}, {"TOLVANE_SERVE_IDLE_SECONDS", "60"}},
+        512));
+    // The same answers without them, for the figures.
+    const QByteArray targets[] = {"/", "/?by=kills", "/ranking.json", "/player/1", "/style.css"};
+    qint64 quietest = 0;
+    for (const QByteArray &target : targets) {
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(request(server.port, target).status, 200);
+        quietest = std::max(quietest, clock.elapsed());
+    }
+    const qint64 before = server.memory("VmRSS");
+    const qint64 quietPeak = server.memory("VmHWM");
+
+    std::vector<std::unique_ptr<Client>> slow, idle, greedy, oversized;
+    auto open = [&server](std::vector<std::unique_ptr<Client>> &group, const QString &from,
+                          const QByteArray &sent) {
+        group.push_back(std::make_unique<Client>(from.toLatin1(), server.port));
+        group.back()->send(sent);
+    };
+    auto every = [&](const std::function<void(Client &)> &step) {
+        for (auto *group : {&slow, &idle, &greedy, &oversized})
+            for (const auto &client : *group)
+                step(*client);
+    };
+    // Slowloris: 360 heads from 12 addresses that grow by a byte a second and never end.
+    for (int address = 1; address <= 12; ++address)
+        for (int n = 0; n < 30; ++n)
+            open(slow, QString("127.0.1.%1").arg(address),
+                 "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Slow: a");
+    // 60 connections kept alive after their answer, and 40 from one address that send nothing.
+    for (int address = 1; address <= 2; ++address)
+        for (int n = 0; n < 30; ++n)
+            open(idle, QString("127.0.2.%1").arg(address),
+                 "GET /style.css HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+    for (int n = 0; n < 40; ++n)
+        open(greedy, "127.0.3.1", {});
+    // Eight heads of 64 MiB.
+    const QByteArray huge = "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+        + QByteArray("X-Many: " + QByteArray(120, 'a') + "\r\n").repeated(1 << 19);
+    for (int address = 1; address <= 8; ++address)
+        open(oversized, QString("127.0.4.%1").arg(address), huge);
+
+    QElapsedTimer trickle;
+    trickle.start();
+    auto pump = [&](std::chrono::milliseconds during) {
+        QElapsedTimer clock;
+        clock.start();
+        do {
+            every([](Client &client) {
+                client.push();
+                client.read();
+            });
+            if (trickle.elapsed() >= 1000) {
+                for (const auto &client : slow)
+                    client->send("a");
+                trickle.restart();
+            }
+            QThread::msleep(10);
+        } while (std::chrono::milliseconds(clock.elapsed()) < during);
+    };
+    const qint64 processor = server.processorTime();
+    pump(std::chrono::seconds(2));
+    const qint64 holding = server.memory("VmRSS");
+    const qint64 holdingPeak = server.memory("VmHWM");
+    const qint64 holdingProcessor = server.processorTime() - processor;
+
+    // A client like any other is served while they hold on.
+    qint64 slowest = 0;
+    for (int n = 0; n < 20; ++n) {
+        pump(std::chrono::milliseconds(50));
+        QElapsedTimer clock;
+        clock.start();
+        const Reply reply = request(server.port, targets[n % 5]);
+        slowest = std::max(slowest, clock.elapsed());
+        QVERIFY2(reply.error.isEmpty(), qPrintable(reply.error));
+        QCOMPARE(reply.status, 200);
+        QVERIFY(!reply.body.isEmpty());
+    }
+    pump(std::chrono::seconds(1));
+
+    const qint64 peak = server.memory("VmHWM");
+    const auto held =
+        std::count_if(slow.begin(), slow.end(), [](const auto &c) { return !c->closed(); });
+    const auto refused =
+        std::count_if(greedy.begin(), greedy.end(), [](const auto &c) { return c->closed(); });
+    qInfo("%d connections opened, %d slow ones still held at the end. The slowest answer took "
+          "%lld ms of 5 alone, %lld ms of 20 among them. The server held %lld KiB (at most "
+          "%lld KiB) after the 5, %lld KiB (at most %lld KiB) with the connections open, at "
+          "most %lld KiB in all; it used %lld ms of processor time in the 2 s they were opened",
+          int(slow.size() + idle.size() + greedy.size() + oversized.size()), int(held), quietest,
+          slowest, before, quietPeak, holding, holdingPeak, peak, holdingProcessor);
+    for (const auto &client : oversized) {
+        QVERIFY(client->waitClosed(std::chrono::seconds(30)));
+        QCOMPARE(client->answers(), QList<int> {431});
+    }
+    // 32 at most from one address; and hundreds still held while the client above was served.
+    QVERIFY2(refused >= 8, qPrintable(QString::number(refused)));
+    QVERIFY2(held >= 200, qPrintable(QString::number(held)));
+    // Nothing near the 512 MiB that eight heads of 64 MiB would take if they were kept: the
+    // connections cost the server a few MiB, and the answers no more than they do alone.
+    QVERIFY2(holdingPeak - before < 32 * 1024,
+             qPrintable(QString("%1 KiB more").arg(holdingPeak - before)));
+#if !defined(__SANITIZE_ADDRESS__)
+    // (The sanitizer build keeps freed memory aside for a while, which the pages' own swells.)
+    QVERIFY2(peak - quietPeak < 64 * 1024,
+             qPrintable(QString("%1 KiB more").arg(peak - quietPeak)));
+#endif
+    QVERIFY(server.running());
+}
+
+void TestRankingWeb::capsConnections()
+{
+    Server server;
+    QVERIFY(server.start(m_database,
+                         {{"TOLVANE_SERVE_REQUEST_SECONDS", "60"},
+                          {"TOLVANE_SERVE_IDLE_SECONDS", "60"},
+                          {"TOLVANE_SERVE_CONNECTIONS", "40"},
+                          {"TOLVANE_SERVE_PER_ADDRESS", "5"}}));
+    // Twelve connections from one address: five are answered, the others closed unanswered.
+    {
+        std::vector<std::unique_ptr<Client>> clients;
+        for (int n = 0; n < 12; ++n)
+            clients.push_back(std::make_unique<Client>("127.0.5.1", server.port));
+        int answered = 0;
+        int closed = 0;
+        for (const auto &client : clients) {
+            client->send("GET /style.css HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+            client->waitAnswers(1, std::chrono::seconds(30));
+            if (client->answers() == QList<int> {200})
+                ++answered;
+            else if (client->closed() && client->received.isEmpty())
+                ++closed;
+        }
+        QCOMPARE(answered, 5);
+        QCOMPARE(closed, 7);
+    }
+    // Sixty silent connections from sixty addresses, of 40 allowed: the oldest make room.
+    std::vector<std::unique_ptr<Client>> silent;
+    for (int n = 1; n <= 60; ++n) {
+        silent.push_back(
+            std::make_unique<Client>(QString("127.0.6.%1").arg(n).toLatin1(), server.port));
+        QThread::msleep(5);
+    }
+    const Reply reply = request(server.port, "/style.css");
+    QVERIFY2(reply.error.isEmpty(), qPrintable(reply.error));
+    QCOMPARE(reply.status, 200);
+    QElapsedTimer clock;
+    clock.start();
+    int closed = 0;
+    do {
+        QThread::msleep(20);
+        closed = 0;
+        for (const auto &client : silent) {
+            client->read();
+            closed += int(client->closed());
+        }
+    } while (closed < 25 && clock.elapsed() < 30000);
+    QVERIFY2(closed >= 25, qPrintable(QString::number(closed)));
+    // Those that went were the oldest.
+    for (std::size_t n = silent.size() - 10; n < silent.size(); ++n)
+        QVERIFY(!silent[n]->closed());
+    QVERIFY(server.running());
+}
+
+void TestRankingWeb::refusesWrongLimits_data()
+{
+    QTest::addColumn<QString>("variable");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("61 seconds for a request") << "TOLVANE_SERVE_REQUEST_SECONDS"
+                                              << "61";
+    QTest::newRow("no time at all to be idle") << "TOLVANE_SERVE_IDLE_SECONDS"
+                                               << "0";
+    QTest::newRow("words for a number") << "TOLVANE_SERVE_IDLE_SECONDS"
+                                        << "ten";
+    QTest::newRow("more from one address than in all") << "TOLVANE_SERVE_PER_ADDRESS"
+                                                       << "2000";
+}
+
+void TestRankingWeb::refusesWrongLimits()
+{
+    QFETCH(QString, variable);
+    QFETCH(QString, value);
+    QProcess server;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(variable, value);
+    server.setProcessEnvironment(environment);
+    server.start(TOLVANE_BINARY, {"--serve", "127.0.0.1:0", "--db", m_database});
+    if (!server.waitForFinished(10000)) {
+        server.kill();
+        server.waitForFinished();
+        QFAIL("the server started");
+    }
+    QCOMPARE(server.exitCode(), 1);
+    const QString err = QString::fromUtf8(server.readAllStandardError());
+    QVERIFY2(err.startsWith("tolvane: " + variable + " takes ") && err.contains(value),
+             qPrintable(err));
+}
+
+void TestRankingWeb::htmlLeavesOthersFilesAlone_data()
+{
+    QTest::addColumn<bool>("earlierSet");
+    QTest::addColumn<bool>("listless"); // the earlier set is one that did not list its files
+    QTest::addColumn<QStringList>("theirs"); // "NAME/" a folder; "%id" the first player's id
+    QTest::addColumn<QStringList>("leftOver"); // listed as the earlier set's, and no longer in it
+    QTest::addColumn<QString>("refused"); // the name the run refuses to write over
+
+    QTest::newRow("a CNAME, robots.txt and a git folder beside an earlier set")
+        << true << false << QStringList {"CNAME", "robots.txt", ".git/HEAD", ".git/objects/ab/cd"}
+        << QStringList {} << "";
+    QTest::newRow("a file of their own under player/")
+        << true << false << QStringList {"player/extra.txt", "player/notes.html"} << QStringList {}
+        << "";
+    QTest::newRow("a site of their own, and no set yet")
+        << false << false << QStringList {"CNAME", "about/me.html"} << QStringList {} << "";
+    QTest::newRow("pages of an earlier set that the new one has not")
+        << true << false << QStringList {"CNAME"}
+        << QStringList {"places-11.html", "player/999999.html"} << "";
+    QTest::newRow("a set written before sets listed their files")
+        << true << true << QStringList {"CNAME", "player/extra.txt"}
+        << QStringList {"player/999999.html"} << "";
+    QTest::newRow("an index page of theirs")
+        << false << false << QStringList {"CNAME", "index.html"} << QStringList {} << "index.html";
+    QTest::newRow("a player page of theirs")
+        << false << false << QStringList {"player/%id.html"} << QStringList {} << "player/%id.html";
+    QTest::newRow("a style sheet of theirs beside a page of the set")
+        << false << false << QStringList {"style.css"} << QStringList {} << "style.css";
+    QTest::newRow("a folder of theirs by the name of a page")
+        << false << false << QStringList {"kills-1.html/"} << QStringList {} << "kills-1.html";
+    QTest::newRow("a file of theirs by the name of the players' folder")
+        << false << false << QStringList {"player"} << QStringList {} << "player";
+}
+
+void TestRankingWeb::htmlLeavesOthersFilesAlone()
+{
+    QFETCH(bool, earlierSet);
+    QFETCH(bool, listless);
+    QFETCH(QStringList, theirs);
+    QFETCH(QStringList, leftOver);
+    QFETCH(QString, refused);
+    const QString database = fewPlayers();
+    QVERIFY(!database.isEmpty());
+    // The first player of the ranking, whose page the set has.
+    const QString id = QString::number(m_fewFirst);
+    theirs.replaceInStrings("%id", id);
+    refused.replace("%id", id);
+
+    QTemporaryDir parent;
+    const QString site = parent.filePath("site");
+    QVERIFY(QDir().mkpath(site));
+    auto html = [&site, &database]() {
+        QProcess run;
+        run.start(TOLVANE_BINARY, {"--html", site, "--db", database});
+        run.waitForFinished(120000);
+        return std::pair {run.exitCode(), QString::fromUtf8(run.readAllStandardError())};
+    };
+    auto put = [&site](const QString &name, const QByteArray &content) {
+        const QString path = site + '/' + name;
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+    };
+    const QString list = site + "/.tolvane-html";
+    if (earlierSet) {
+        const auto [code, err] = html();
+        QVERIFY2(code == 0, qPrintable(err));
+        QVERIFY(QFile::exists(list));
+    }
+    if (listless) {
+        // Such a set had only a marker, and nothing else in its folder.
+        QFile marker(list);
+        QVERIFY(marker.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        marker.write("Written by tolvane --html: the next run replaces this whole folder.\n");
+    }
+    for (const QString &name : leftOver) {
+        QVERIFY(put(name, "an earlier page"));
+        if (!listless) {
+            QFile file(list);
+            QVERIFY(file.open(QIODevice::Append));
+            file.write(name.toUtf8() + '\n');
+        }
+    }
+    QMap<QString, QByteArray> before;
+    for (const QString &name : theirs) {
+        if (name.endsWith('/'))
+            QVERIFY(QDir().mkpath(site + '/' + name));
+        else
+            QVERIFY(put(name, "theirs: " + name.toUtf8()));
+        before.insert(name, "theirs: " + name.toUtf8());
+    }
+
+    const auto [code, err] = html();
+    // Whatever the outcome, what is theirs is where it was, as it was.
+    for (const QString &name : theirs) {
+        if (name.endsWith('/')) {
+            QVERIFY2(QFileInfo(site + '/' + name).isDir(), qPrintable(name));
+            continue;
+        }
+        QFile file(site + '/' + name);
+        QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(name));
+        QCOMPARE(file.readAll(), before.value(name));
+    }
+    // Nothing is left of the folders the new set waited in.
+    const auto everything = QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot;
+    for (const QString &name :
+         QDir(site).entryList(everything) + QDir(parent.path()).entryList(everything))
+        QVERIFY2(name == ".tolvane-html"
+                     || (!name.startsWith(".tolvane-html") && !name.startsWith(".site")),
+                 qPrintable("left behind: " + name));
+
+    if (!refused.isEmpty()) {
+        QCOMPARE(code, 1);
+        QCOMPARE(err,
+                 "tolvane: " + QDir::toNativeSeparators(site + '/' + refused)
+                     + " was not written by tolvane --html; move it away or give another "
+                       "folder\n");
+        if (!earlierSet)
+            for (const QString name : {"index.html", "style.css", ".tolvane-html"})
+                QVERIFY2(theirs.contains(name) || !QFileInfo::exists(site + '/' + name),
+                         qPrintable(name));
+        return;
+    }
+    QVERIFY2(code == 0, qPrintable(err));
+    // The list names the set, all of which is there, and nothing of theirs.
+    QFile listed(list);
+    QVERIFY(listed.open(QIODevice::ReadOnly));
+    QStringList names;
+    for (const QByteArray &line : listed.readAll().split('\n'))
+        if (!line.isEmpty() && !line.startsWith('#'))
+            names << QString::fromUtf8(line);
+    QVERIFY(names.contains("index.html"));
+    QVERIFY(names.contains("kills-1.html"));
+    QVERIFY(names.contains("style.css"));
+    QVERIFY(names.contains("player/" + id + ".html"));
+    for (const QString &name : names) {
+        QVERIFY2(QFileInfo(site + '/' + name).isFile(), qPrintable(name));
+        QVERIFY2(!theirs.contains(name), qPrintable(name));
+    }
+    for (const QString &name : leftOver)
+        QVERIFY2(!QFileInfo::exists(site + '/' + name), qPrintable(name));
+    QFile index(site + "/index.html");
+    QVERIFY(index.open(QIODevice::ReadOnly));
+    QVERIFY(index.readAll().startsWith("<!DOCTYPE html>"));
+}
+
+void TestRankingWeb::htmlSaysWhyItCannotWrite_data()
+{
+    QTest::addColumn<bool>("earlierSet");
+    QTest::addColumn<int>("room"); // KiB left free: room for a part of the first page
+    QTest::newRow("a new folder on a full disk") << false << 0;
+    QTest::newRow("over an earlier set on a full disk") << true << 0;
+    QTest::newRow("a new folder, room for part of a page") << false << 4;
+    QTest::newRow("over an earlier set, room for part of a page") << true << 4;
+}
+
+void TestRankingWeb::htmlSaysWhyItCannotWrite()
+{
+    QFETCH(bool, earlierSet);
+    QFETCH(int, room);
+    QTemporaryDir dir;
+    // Forty players: every page is longer than the room left.
+    const QString database = fewPlayers();
+    QVERIFY(!database.isEmpty());
+    const QString mount = dir.filePath("disk");
+    FullDisk disk(mount, 1024);
+    if (!disk.isMounted())
+        QSKIP(qPrintable(disk.whyNot()));
+    const QString site = mount + "/site";
+    auto html = [&] {
+        QProcess run;
+        run.start(TOLVANE_BINARY, {"--html", site, "--db", database});
+        run.waitForFinished(60000);
+        return std::pair {run.exitCode(), QString::fromUtf8(run.readAllStandardError())};
+    };
+    QMap<QString, QByteArray> earlier;
+    if (earlierSet) {
+        const auto [code, err] = html();
+        QVERIFY2(code == 0, qPrintable(err));
+        QDirIterator files(site, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            QFile file(files.next());
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            earlier.insert(file.fileName(), file.readAll());
+        }
+        QVERIFY(earlier.size() >= 6);
+    }
+    QVERIFY(disk.fill());
+    if (room > 0) {
+        QFile ballast(mount + "/.ballast");
+        QVERIFY(ballast.resize(ballast.size() - room * 1024));
+    }
+
+    const auto [code, err] = html();
+    QCOMPARE(code, 1);
+    QVERIFY2(err.startsWith("tolvane: ") && err.endsWith(": No space left on device\n"),
+             qPrintable(err));
+    // It names the file of the set, not the folder the set waited in.
+    QVERIFY2(!err.contains(".new-"), qPrintable(err));
+    // The earlier set is untouched, and nothing is left of the one that could not be written.
+    QMap<QString, QByteArray> after;
+    QDirIterator files(site, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        QFile file(files.next());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        after.insert(file.fileName(), file.readAll());
+    }
+    QCOMPARE(after, earlier);
+    const QStringList left =
+        QDir(mount).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    const QStringList kept =
+        earlierSet ? QStringList {".ballast", "site"} : QStringList {".ballast"};
+    QCOMPARE(left, kept);
 }
 
 QTEST_GUILESS_MAIN(TestRankingWeb)

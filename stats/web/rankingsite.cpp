@@ -184,31 +184,37 @@ WebResponse RankingSite::page(int status, const QByteArray &body)
     return {status, headers("text/html; charset=utf-8"), body};
 }
 
-WebResponse RankingSite::message(int status, const QString &title, const QString &text)
+WebResponse RankingSite::message(int status, const QString &title, const QString &text, bool json)
 {
+    if (json)
+        return {status, headers("application/json"),
+                QJsonDocument(QJsonObject {{QStringLiteral("status"), status},
+                                           {QStringLiteral("error"), text}})
+                    .toJson(QJsonDocument::Compact)};
     return page(status, WebPages::message(status, title, text, styleHref));
 }
 
-WebResponse RankingSite::unavailable(const QString &reason)
+WebResponse RankingSite::unavailable(const QString &reason, bool json)
 {
     Q_UNUSED(reason);
     // Opened afresh by the next request: the file may have been replaced or repaired meanwhile.
     m_store.reset();
-    return message(503, QStringLiteral("Service indisponible"), WebTexts::unavailable());
+    return message(503, QStringLiteral("Service indisponible"), WebTexts::unavailable(), json);
 }
 
 WebResponse RankingSite::handle(const WebRequest &request)
 {
+    static const QByteArray json = "/ranking.json";
     if (request.method == WebRequest::Method::Other) {
-        WebResponse response =
-            message(405, QStringLiteral("Méthode non permise"), WebTexts::methodNotAllowed());
+        WebResponse response = message(405, QStringLiteral("Méthode non permise"),
+                                       WebTexts::methodNotAllowed(), request.path == json);
         response.headers.append(qMakePair(QByteArray("Allow"), QByteArray("GET, HEAD")));
         return response;
     }
     static const QByteArray playerPath = "/player/";
     if (request.path == "/")
         return ranking(request.query, false);
-    if (request.path == "/ranking.json")
+    if (request.path == json)
         return ranking(request.query, true);
     if (request.path == "/style.css") {
         if (!request.query.isEmpty())
@@ -250,19 +256,19 @@ WebResponse RankingSite::ranking(const QByteArray &query, bool json)
 {
     const Result<Parameters> parsed = parseParameters(query, json);
     if (!parsed)
-        return message(400, WebTexts::badRequest(), parsed.reason());
+        return message(400, WebTexts::badRequest(), parsed.reason(), json);
     const Parameters &asked = *parsed;
     if (const Result<> opened = open(); !opened)
-        return unavailable(opened.reason());
+        return unavailable(opened.reason(), json);
     const Result<DataStats::RankingPage> rows = m_store->rankingPage(asked.page);
     if (!rows)
-        return unavailable(rows.reason());
+        return unavailable(rows.reason(), json);
     const Result<qint64> players = m_store->lastPlace();
     if (!players)
-        return unavailable(players.reason());
+        return unavailable(players.reason(), json);
     const Result<std::optional<QDateTime>> updated = m_store->lastUpdate();
     if (!updated)
-        return unavailable(updated.reason());
+        return unavailable(updated.reason(), json);
 
     const DataStats::RankingPage &found = *rows;
     const bool byPlaces = asked.page.order == Ranking::Places;
@@ -368,18 +374,18 @@ WebResponse RankingSite::player(const QByteArray &idText, const QByteArray &quer
                              : items.reason());
     }
     if (const Result<> opened = open(); !opened)
-        return unavailable(opened.reason());
+        return unavailable(opened.reason(), false);
     const auto found = m_store->player(idText.toLongLong());
     if (!found)
-        return unavailable(found.reason());
+        return unavailable(found.reason(), false);
     if (!*found)
         return message(404, QStringLiteral("Introuvable"), WebTexts::noSuchPlayer());
     const Result<qint64> players = m_store->lastPlace();
     if (!players)
-        return unavailable(players.reason());
+        return unavailable(players.reason(), false);
     const Result<std::optional<QDateTime>> updated = m_store->lastUpdate();
     if (!updated)
-        return unavailable(updated.reason());
+        return unavailable(updated.reason(), false);
 
     const DataStats::PlayerStanding &standing = **found;
     PlayerView view;

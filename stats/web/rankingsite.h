@@ -14,6 +14,7 @@
  * with a search by the start of a name; "/player/<id>" one player; "/ranking.json" a page's rows
  * for other tools; "/style.css". Unknown paths answer 404, wrong parameters 400, and a database
  * that cannot be read 503, after which the next request opens it afresh: the site never stops.
+ * The errors of "/ranking.json" are in JSON too.
  *
  * Parameters of "/" and "/ranking.json": by=places|kills, q=TEXT (names that start with it, in
  * any letter case), and at most one of after=KEY, before=KEY (KEY: the place by places,
@@ -52,9 +53,12 @@ public:
 private:
     WebResponse ranking(const QByteArray &query, bool json);
     WebResponse player(const QByteArray &idText, const QByteArray &query);
-    WebResponse unavailable(const QString &reason);
+    /// 503, as a page or, for tools that read JSON, in JSON.
+    WebResponse unavailable(const QString &reason, bool json);
     static WebResponse page(int status, const QByteArray &body);
-    static WebResponse message(int status, const QString &title, const QString &text);
+    /// An error, as a page or in JSON: {"status": 400, "error": "..."}.
+    static WebResponse message(int status, const QString &title, const QString &text,
+                               bool json = false);
 
     QString m_path;
     std::unique_ptr<DataStats> m_store;

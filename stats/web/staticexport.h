@@ -11,17 +11,20 @@ class DataStats;
  * both orders ("index.html" and "places-N.html", "kills-N.html"), the pages of the best
  * players ("player/ID.html") and "style.css", linked to one another by relative links.
  *
- * The set is written into a new folder beside the target and swapped with the previous set in
- * one step, so that a site never shows half of one set and half of another. A folder that holds
- * anything but such a set is never replaced.
+ * The folder may hold other files (a git repository, a CNAME, a robots.txt, files of its own
+ * under "player/"): the set lists its own files in listName(), and the next set replaces those
+ * and nothing else. A name of the set that is taken by a file the set did not write is refused
+ * before anything is written. A new folder appears whole in one step; in a folder that exists,
+ * each file is replaced whole, every page after the pages it links to, and the pages that left
+ * the set go last, so that a reader never meets a half-written page or a broken link.
  */
 class StaticExport
 {
 public:
     static constexpr int pagesPerOrder = 10;
     static constexpr int playerPages = 1000;
-    /// The file that marks a folder as a set written here, which the next set may replace.
-    static QString markerName();
+    /// The file that lists the files of the set, those the next set may replace.
+    static QString listName();
 
     explicit StaticExport(DataStats &store);
 

@@ -6,20 +6,51 @@
 
 #include <QHostAddress>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
 /**
- * Listens for HTTP requests and answers each with what the handler gives. The one place that
- * knows Qt's HTTP server, whose interface changes between Qt versions: everything else deals
- * in WebRequest and WebResponse.
+ * Listens for HTTP requests and answers each with what the handler gives, on the thread that
+ * runs the event loop. The one place that knows the HTTP library (libmicrohttpd): everything
+ * else deals in WebRequest and WebResponse.
+ *
+ * A public server meets clients that would starve it, so no client gets more than its share:
+ * a request line and headers beyond what headBytes holds are answered 414 or 431 (a malformed
+ * one 400) and the connection closed; a connection is closed when its request is not whole
+ * within Limits::request or when it stays silent for Limits::idle, kept alive or stalled;
+ * HTTP/1.0 and "Connection: close" close after the answer; at most Limits::perAddress
+ * connections come from one address, and when Limits::connections are nearly all taken, those
+ * that have waited longest for a request are closed to make room for new clients.
  */
 class WebServer
 {
 public:
     using Handler = std::function<WebResponse(const WebRequest &)>;
 
-    explicit WebServer(Handler handler);
+    /// What one client may take of the server.
+    struct Limits
+    {
+        static constexpr std::chrono::seconds longest {60};
+
+        /// To send a whole request, from the connection's opening or the end of the last answer.
+        std::chrono::seconds request {20};
+        /// Of silence on a connection: kept alive between requests, or stalled.
+        std::chrono::seconds idle {10};
+        /// Open at once; fewer where the process may open fewer files.
+        int connections = 1000;
+        /// Open at once from one address.
+        int perAddress = 32;
+
+        /// The defaults, as TOLVANE_SERVE_REQUEST_SECONDS, TOLVANE_SERVE_IDLE_SECONDS,
+        /// TOLVANE_SERVE_CONNECTIONS and TOLVANE_SERVE_PER_ADDRESS change them; or why not.
+        static Result<Limits> fromEnvironment();
+    };
+    /// The memory of one connection, which bounds its request line and headers (to about
+    /// 15 KiB: the rest holds the head of the answer).
+    static constexpr int headBytes = 16 * 1024;
+
+    WebServer(Handler handler, Limits limits);
     ~WebServer();
     WebServer(const WebServer &) = delete;
     WebServer &operator=(const WebServer &) = delete;
