@@ -9,6 +9,7 @@
 #include "stats/store/datastats.h"
 #include "stats/store/playernames.h"
 #include "stats/store/postgresaddress.h"
+#include "stats/store/servicedropins.h"
 #include "stats/store/statscolumns.h"
 #include "stats/store/statspaths.h"
 #include "stats/store/tolvanesettings.h"
@@ -535,6 +536,12 @@ int TolvaneCommandLine::store(const QString &logs, const QString &database, cons
             return failed(stored.reason());
         m_out << "host: " << host.trimmed() << "\n";
     }
+    // The sandboxed user services may write only into the folders named to them.
+    const Result<QString> services = ServiceDropIns(m_settings).write();
+    if (!services)
+        return failed(services.reason());
+    if (!services->isEmpty())
+        m_out << *services << "\n";
     m_out.flush();
     return 0;
 }
