@@ -52,7 +52,9 @@ Result<QString> ServiceDropIns::unitFileWord(const QString &folder)
     word.replace(QLatin1Char('\\'), QLatin1String("\\\\"))
         .replace(QLatin1Char('"'), QLatin1String("\\\""))
         .replace(QLatin1Char('%'), QLatin1String("%%"));
-    return QLatin1Char('"') + word + QLatin1Char('"');
+    // "-": a folder removed since it was stored leaves the service to start and to say itself
+    // that the folder is missing, instead of failing before it runs.
+    return QLatin1String("\"-") + word + QLatin1Char('"');
 }
 
 Result<QString> ServiceDropIns::dropIn(const QString &unit) const

@@ -27,7 +27,8 @@ public:
     QStringList writableFolders(const QString &unit) const;
     /// The text of \a unit's drop-in.
     Result<QString> dropIn(const QString &unit) const;
-    /// \a folder as one word of a systemd path list: quoted, with '%' doubled.
+    /// \a folder as one word of a systemd path list: quoted, with '%' doubled, and passed over
+    /// when it does not exist.
     static Result<QString> unitFileWord(const QString &folder);
     /// Where \a unit's drop-in goes.
     static QString dropInPath(const QString &unit);

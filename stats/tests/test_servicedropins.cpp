@@ -69,22 +69,22 @@ void TestServiceDropIns::namesTheStoredFolders_data()
     QTest::addColumn<QStringList>("update"); // "{data}": the folder of the default database
     QTest::addColumn<QStringList>("listen");
 
-    const QString logs = "ReadWritePaths=\"{dir}/logs\"";
-    const QString data = "ReadWritePaths=\"{data}\"";
+    const QString logs = "ReadWritePaths=\"-{dir}/logs\"";
+    const QString data = "ReadWritePaths=\"-{data}\"";
     QTest::newRow("a log folder and the default database")
         << "{dir}/logs"
         << "" << QStringList {logs, data} << QStringList {data};
     QTest::newRow("the database in a folder not made yet")
         << "{dir}/logs"
-        << "{dir}/stats/ranking.db" << QStringList {logs, "ReadWritePaths=\"{dir}/stats\""}
-        << QStringList {"ReadWritePaths=\"{dir}/stats\""};
+        << "{dir}/stats/ranking.db" << QStringList {logs, "ReadWritePaths=\"-{dir}/stats\""}
+        << QStringList {"ReadWritePaths=\"-{dir}/stats\""};
     QTest::newRow("the database in the log folder")
         << "{dir}/logs"
         << "{dir}/logs/Stats.db" << QStringList {logs} << QStringList {logs};
     QTest::newRow("a folder given with dots")
         << "{dir}/logs/../logs/."
-        << "{dir}/logs/../Stats.db" << QStringList {logs, "ReadWritePaths=\"{dir}\""}
-        << QStringList {"ReadWritePaths=\"{dir}\""};
+        << "{dir}/logs/../Stats.db" << QStringList {logs, "ReadWritePaths=\"-{dir}\""}
+        << QStringList {"ReadWritePaths=\"-{dir}\""};
     QTest::newRow("a PostgreSQL database")
         << "{dir}/logs"
         << "postgresql://tolvane@stats.lan/ranking" << QStringList {logs} << QStringList {};
@@ -95,7 +95,7 @@ void TestServiceDropIns::namesTheStoredFolders_data()
     QTest::newRow("blanks, a percent sign, quotes and a backslash")
         << "{dir}/hlds logs/100% \"real\" a\\b"
         << "{dir}/logs/Stats.db"
-        << QStringList {"ReadWritePaths=\"{dir}/hlds logs/100%% \\\"real\\\" a\\\\b\"", logs}
+        << QStringList {"ReadWritePaths=\"-{dir}/hlds logs/100%% \\\"real\\\" a\\\\b\"", logs}
         << QStringList {logs};
 }
 
@@ -145,7 +145,7 @@ void TestServiceDropIns::refusesAFolderNoUnitFileCanName()
     QVERIFY2(written.reason().contains(m_dir->path() + "/line\\x0abreak"),
              qPrintable(written.reason()));
     QCOMPARE(writtenLines("tolvane-update.service"),
-             QStringList({"ReadWritePaths=\"{dir}/logs\"", "ReadWritePaths=\"{dir}\""}));
+             QStringList({"ReadWritePaths=\"-{dir}/logs\"", "ReadWritePaths=\"-{dir}\""}));
 }
 
 QTEST_GUILESS_MAIN(TestServiceDropIns)
