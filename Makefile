@@ -18,7 +18,7 @@ PACKAGED := $(PROGRAMS) icons manuals changelog
 HARDENING := DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
 
 .PHONY: all deps deps-test configure programs build run test test-release test-asan \
-	test-package format-check bench screenshots format clean install package
+	test-package format-check spdx-headers bench screenshots format clean install package
 
 all: build
 
@@ -68,11 +68,16 @@ test-asan: deps-test
 test-package: deps-test package
 	bash scripts/check-package.sh $(BUILD_DIR)/packages/cstrike-tools_*.deb
 
-# Every tracked source as the committed .clang-format lays it out.
+# Every tracked source as the committed .clang-format lays it out, each with its licence.
 format-check: deps-test
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+	bash scripts/spdx-headers.sh --check
 
 test: format-check test-release test-asan test-package
+
+# Stamps the licence on the files that lack it: new files, those a merge brought.
+spdx-headers:
+	bash scripts/spdx-headers.sh
 
 # make install [DESTDIR=/some/root] [CMAKE_INSTALL_PREFIX=/usr] (default prefix: /usr/local)
 install: configure
