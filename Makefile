@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # The two commands a newcomer needs: `make run` and `make test`.
 BUILD_DIR ?= build
 ASAN_DIR  ?= build-asan

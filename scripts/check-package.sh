@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # The Debian package as Debian's own checker sees it. Fails on any error or warning, and on any
 # missing hardening of the programs (a network listener and a web server among them), which
 # lintian reports only as information. Tags wrong for this package are overridden, each with its

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Installs the Debian 12 packages the build needs ("run", the default: enough to build and run
 # the programs) or the build and the tests need ("test"), and only those that are missing.
 # Safe to run again and again; works as root and through sudo.

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Starts Tolvane on a fresh copy of the bundled sample logs with its own database and settings,
 # so that trying it never touches the logs, database or settings of the person running it, and
 # then says what to try next.

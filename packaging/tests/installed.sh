@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Installs the build into a folder of its own, as a package would, validates the desktop entries
 # and the AppStream metadata, checks that every file is in place, and runs the programs installed.
 set -euo pipefail
