@@ -205,7 +205,7 @@ void TestQuorrelWindows::firstStartOpensRegWithMenuHidden()
     QVERIFY(!m_menu->isVisible());
     QVERIFY(m_menu->regWindow());
     QVERIFY(m_menu->regWindow()->isVisible());
-    QCOMPARE(m_bed->config().settings().read(Key::AlreadyUse), QStringLiteral("1"));
+    QCOMPARE(m_bed->config().settings().value(Key::AlreadyUse), QStringLiteral("1"));
     QVERIFY(!child<QPushButton>(m_menu->regWindow(), "Command1")->isEnabled());
 
     child<QPushButton>(m_menu->regWindow(), "Command2")->click();

@@ -13,7 +13,7 @@ Result<QStringList> HeadlessShuffle::run(const CommandLine &line, SettingsStore 
     using Failure = Result<QStringList>;
     QString folder = line.folder;
     if (folder.isEmpty()) {
-        folder = RondelaySettings(settings, line.modName).modFolder();
+        folder = RondelaySettings(settings, line.modName).value(RondelaySettings::Key::Dossier);
         if (folder.isEmpty())
             return Failure::failure(QStringLiteral("no folder is stored for the mod \"%1\"; start "
                                                    "\"rondelay %1\" once on a desktop, or give "

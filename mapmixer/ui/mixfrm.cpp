@@ -145,7 +145,7 @@ std::optional<QString> MixFrm::startUp(const QString &modName, SettingsStore &se
         return std::nullopt;
     }
     RondelaySettings stored(settings, modName);
-    QString folder = stored.modFolder();
+    QString folder = stored.value(RondelaySettings::Key::Dossier);
     if (folder.isEmpty()) {
         // Cancel is no way out: the window cannot work without a folder.
         while (folder.isEmpty())
@@ -153,7 +153,7 @@ std::optional<QString> MixFrm::startUp(const QString &modName, SettingsStore &se
                 dialogs
                     .askText(nullptr, RondelayTexts::newModTitle(), RondelayTexts::newModPrompt())
                     .value_or(QString());
-        if (const auto kept = stored.setModFolder(folder); !kept)
+        if (const auto kept = stored.setValue(RondelaySettings::Key::Dossier, folder); !kept)
             std::fprintf(stderr, "rondelay: %s\n", qPrintable(kept.reason()));
     }
     return MapList::modFolderPath(folder);
