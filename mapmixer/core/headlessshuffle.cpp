@@ -1,13 +1,13 @@
 #include "mapmixer/core/headlessshuffle.h"
 
-#include "mapmixer/core/commandline.h"
 #include "mapmixer/core/maplist.h"
 #include "mapmixer/core/randomsource.h"
+#include "mapmixer/core/rondelaycommandline.h"
 #include "mapmixer/core/rondelaysettings.h"
 
 #include <QTextStream>
 
-Result<QStringList> HeadlessShuffle::run(const CommandLine &line, SettingsStore &settings,
+Result<QStringList> HeadlessShuffle::run(const RondelayCommandLine &line, SettingsStore &settings,
                                          FileStore &files, RandomSource &random)
 {
     using Failure = Result<QStringList>;

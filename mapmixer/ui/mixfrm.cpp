@@ -4,7 +4,6 @@
 #include "mapmixer/core/rondelaysettings.h"
 #include "mapmixer/core/rondelaytexts.h"
 #include "mapmixer/ui/picturebutton.h"
-#include "mapmixer/ui/rondelayicon.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/speech/speechoutput.h"
 #include "platform/windowkit/windowkit.h"
@@ -69,7 +68,6 @@ MixFrm::MixFrm(const QString &modName, const QString &modFolder, FileStore &file
 
     setObjectName(QStringLiteral("MixFrm"));
     setWindowTitle(RondelayTexts::windowTitle());
-    setWindowIcon(RondelayIcon().icon());
     WindowKit::paintBackground(this);
     setOuterWidth(narrowOuterTwips);
 
