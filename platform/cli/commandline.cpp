@@ -8,41 +8,17 @@ namespace {
 
 const QString endOfOptions = QStringLiteral("--");
 
-struct QtOption
-{
-    const char *name;
-    enum Value { None, Next, Attached } value; ///< Attached: only as "-name=value"
-};
-
 // The options QGuiApplication and QApplication take out of argv for themselves, with one dash
-// or two, as Qt's documentation lists them.
-constexpr QtOption qtOptions[] = {
-    {"style", QtOption::Next},
-    {"stylesheet", QtOption::Next},
-    {"platform", QtOption::Next},
-    {"platformpluginpath", QtOption::Next},
-    {"platformtheme", QtOption::Next},
-    {"plugin", QtOption::Next},
-    {"qwindowgeometry", QtOption::Next},
-    {"qwindowicon", QtOption::Next},
-    {"qwindowtitle", QtOption::Next},
-    {"session", QtOption::Next},
-    {"display", QtOption::Next},
-    {"geometry", QtOption::Next},
-    {"reverse", QtOption::None},
-    {"widgetcount", QtOption::None},
-    {"qmljsdebugger", QtOption::Attached},
-    {"dialogs", QtOption::Attached},
-    {"fontengine", QtOption::Attached},
-};
+// or two, as Qt's documentation lists them: with a value after them, without one, and with a
+// value only after "=".
+const QStringList qtTakingValues {
+    "style",         "stylesheet", "platform",        "platformpluginpath",
+    "platformtheme", "plugin",     "qwindowgeometry", "qwindowicon",
+    "qwindowtitle",  "session",    "display",         "geometry"};
+const QStringList qtAlone {"reverse", "widgetcount"};
+const QStringList qtAttached {"qmljsdebugger", "dialogs", "fontengine"};
 
 } // namespace
-
-QString CommandLine::Read::value(const QString &name) const
-{
-    const QStringList given = values.value(name);
-    return given.isEmpty() ? QString() : given.constLast();
-}
 
 CommandLine::CommandLine(QString program, QString usage, QList<Option> options, Words words)
     : m_program(std::move(program)), m_usage(std::move(usage)), m_options(std::move(options)),
@@ -67,25 +43,21 @@ QStringList CommandLine::withoutQtOptions(const QStringList &arguments)
     QStringList kept;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &word = arguments.at(i);
-        const QString name = word.mid(word.startsWith(endOfOptions) ? 2 : 1).section('=', 0, 0);
-        const auto *qt = std::find_if(std::begin(qtOptions), std::end(qtOptions),
-                                      [&name](const QtOption &o) { return name == o.name; });
         // Qt reads them anywhere, "--" or not.
-        if (!word.startsWith(QLatin1Char('-')) || qt == std::end(qtOptions)) {
+        const QString name = word.mid(word.startsWith(endOfOptions) ? 2 : 1);
+        const QString spelled = name.section(QLatin1Char('='), 0, 0);
+        const bool attached = spelled.size() < name.size();
+        if (!word.startsWith(QLatin1Char('-')))
             kept << word;
+        else if (qtAlone.contains(name))
             continue;
-        }
-        const bool attached = word.contains(QLatin1Char('='));
-        if (qt->value == QtOption::None && !attached)
-            continue;
-        if (qt->value != QtOption::None && attached)
+        else if (attached && (qtTakingValues.contains(spelled) || qtAttached.contains(spelled)))
             continue;
         // Qt leaves a last "-style" without its value in place, as any word it does not take.
-        if (qt->value == QtOption::Next && i + 1 < arguments.size()) {
+        else if (qtTakingValues.contains(name) && i + 1 < arguments.size())
             ++i;
-            continue;
-        }
-        kept << word;
+        else
+            kept << word;
     }
     return kept;
 }

@@ -42,8 +42,6 @@ public:
         QStringList text; ///< the other words, in order
 
         bool isSet(const QString &name) const { return values.contains(name); }
-        /// The last value of \a name; empty when it was not given.
-        QString value(const QString &name) const;
     };
 
     /// \a program as it is typed ("tolvane"); \a usage what --help prints.

@@ -53,8 +53,7 @@ int runHeadless(int argc, char **argv, const Result<TolvaneRequest> &request)
 int main(int argc, char **argv)
 {
     const auto request = TolvaneCommandLine::parse(CommandLine::arguments(argc, argv));
-    if (request && request->ask == CommandLine::Ask::Run
-        && request->action == TolvaneRequest::Action::Windows)
+    if (request && request->ask == CommandLine::Ask::Run && !request->command)
         return runWindows(argc, argv, *request);
     return runHeadless(argc, argv, request);
 }

@@ -6,8 +6,8 @@
 #include <QDir>
 #include <QTextStream>
 
-Command::Command(TolvaneRequest::Action action, QString name, QStringList options)
-    : m_action(action), m_name(std::move(name)), m_options(std::move(options))
+Command::Command(QString name, QStringList options)
+    : m_name(std::move(name)), m_options(std::move(options))
 { }
 
 Result<> Command::check(const TolvaneRequest &) const
@@ -15,11 +15,10 @@ Result<> Command::check(const TolvaneRequest &) const
     return {};
 }
 
-int Command::failed(const CommandContext &context, const QString &reason)
+int Command::failed(const CommandContext &context, const QString &reason, int status)
 {
     context.err << "tolvane: " << reason << "\n";
-    context.err.flush();
-    return 1;
+    return status;
 }
 
 QString Command::database(const TolvaneRequest &request, const CommandContext &context)

@@ -1,11 +1,39 @@
 #pragma once
 
-#include "stats/cli/tolvanerequest.h"
+#include "platform/cli/commandline.h"
+#include "stats/analysis/updaterun.h"
+#include "stats/listener/endpoint.h"
+#include "stats/listener/loglistener.h"
+#include "stats/listener/senderpolicy.h"
+#include "stats/store/datastats.h"
 
+#include <QHostAddress>
 #include <QStringList>
 
+#include <chrono>
+
+class Command;
 class QTextStream;
 class SettingsStore;
+
+/** What Tolvane's command line asks for, each value read and checked once. */
+struct TolvaneRequest
+{
+    CommandLine::Ask ask = CommandLine::Ask::Run;
+    const Command *command = nullptr; ///< the action; none for the windows
+    QString logFolder; ///< --logs; empty for the stored one
+    QString database; ///< --db; empty for the stored one
+    QString host; ///< --host; empty for the stored one
+    QString copyTo; ///< --copy-to
+    DataStats::Ranking order = DataStats::Ranking::Places; ///< --by
+    std::chrono::seconds wait = UpdateRun::defaultWaitBound; ///< --wait
+    Endpoint listen; ///< --listen
+    SenderPolicy allow; ///< --allow
+    std::chrono::seconds interval = LogListener::defaultInterval; ///< --interval
+    qint64 keepFreeMiB = LogListener::defaultKeepFreeMiB; ///< --keep-free
+    Endpoint serve {QHostAddress(QHostAddress::LocalHost)}; ///< --serve
+    QString htmlFolder; ///< --html
+};
 
 /** What a command works with: the settings it reads and keeps, and where it reports. */
 struct CommandContext
@@ -23,13 +51,11 @@ struct CommandContext
 class Command
 {
 public:
-    Command(TolvaneRequest::Action action, QString name, QStringList options);
+    /// \a name: "update" for --update.
+    Command(QString name, QStringList options);
     virtual ~Command() = default;
 
-    TolvaneRequest::Action action() const { return m_action; }
-    /// "update" for --update.
     const QString &name() const { return m_name; }
-    /// The other options it takes, by name.
     const QStringList &options() const { return m_options; }
 
     /// What is wrong in \a request beyond the value of each option alone.
@@ -38,8 +64,8 @@ public:
     virtual int execute(const TolvaneRequest &request, const CommandContext &context) const = 0;
 
 protected:
-    /// Says why the work failed: exit status 1.
-    static int failed(const CommandContext &context, const QString &reason);
+    /// Says why the work failed: exit status \a status.
+    static int failed(const CommandContext &context, const QString &reason, int status = 1);
     /// The database \a request names, else the stored one.
     static QString database(const TolvaneRequest &request, const CommandContext &context);
     /// A database as people are shown it: a file in the system's own form, an address without
@@ -47,7 +73,6 @@ protected:
     static QString shownDatabase(const QString &database);
 
 private:
-    TolvaneRequest::Action m_action;
     QString m_name;
     QStringList m_options;
 };

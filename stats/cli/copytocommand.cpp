@@ -6,8 +6,7 @@
 #include <QTextStream>
 
 CopyToCommand::CopyToCommand()
-    : Command(TolvaneRequest::Action::CopyTo, QStringLiteral("copy-to"),
-              {QStringLiteral("db"), QStringLiteral("host")})
+    : Command(QStringLiteral("copy-to"), {QStringLiteral("db"), QStringLiteral("host")})
 { }
 
 Result<> CopyToCommand::check(const TolvaneRequest &request) const
@@ -60,6 +59,5 @@ int CopyToCommand::execute(const TolvaneRequest &request, const CommandContext &
                         : QStringLiteral("one of those hosts, with --host"))
                 << "\n";
     }
-    out.flush();
     return 0;
 }

@@ -5,9 +5,7 @@
 #include <QDir>
 #include <QTextStream>
 
-HtmlCommand::HtmlCommand()
-    : Command(TolvaneRequest::Action::Html, QStringLiteral("html"), {QStringLiteral("db")})
-{ }
+HtmlCommand::HtmlCommand() : Command(QStringLiteral("html"), {QStringLiteral("db")}) { }
 
 int HtmlCommand::execute(const TolvaneRequest &request, const CommandContext &context) const
 {
@@ -20,6 +18,5 @@ int HtmlCommand::execute(const TolvaneRequest &request, const CommandContext &co
         return failed(context, written.reason());
     context.out << *written << " files written to " << QDir::toNativeSeparators(request.htmlFolder)
                 << "\n";
-    context.out.flush();
     return 0;
 }

@@ -10,7 +10,7 @@
 #include <QTextStream>
 
 ListenCommand::ListenCommand()
-    : Command(TolvaneRequest::Action::Listen, QStringLiteral("listen"),
+    : Command(QStringLiteral("listen"),
               {QStringLiteral("allow"), QStringLiteral("interval"), QStringLiteral("keep-free"),
                QStringLiteral("logs"), QStringLiteral("db"), QStringLiteral("host")})
 { }

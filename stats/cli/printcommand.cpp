@@ -8,8 +8,7 @@
 #include <array>
 
 PrintCommand::PrintCommand()
-    : Command(TolvaneRequest::Action::Print, QStringLiteral("print"),
-              {QStringLiteral("by"), QStringLiteral("db")})
+    : Command(QStringLiteral("print"), {QStringLiteral("by"), QStringLiteral("db")})
 { }
 
 int PrintCommand::execute(const TolvaneRequest &request, const CommandContext &context) const
@@ -71,6 +70,5 @@ int PrintCommand::execute(const TolvaneRequest &request, const CommandContext &c
         });
     if (!printed)
         return failed(context, printed.reason());
-    context.out.flush();
     return 0;
 }

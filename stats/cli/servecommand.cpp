@@ -7,9 +7,7 @@
 #include <QTextStream>
 #include <QTimer>
 
-ServeCommand::ServeCommand()
-    : Command(TolvaneRequest::Action::Serve, QStringLiteral("serve"), {QStringLiteral("db")})
-{ }
+ServeCommand::ServeCommand() : Command(QStringLiteral("serve"), {QStringLiteral("db")}) { }
 
 int ServeCommand::execute(const TolvaneRequest &request, const CommandContext &context) const
 {

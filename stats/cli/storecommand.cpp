@@ -7,7 +7,7 @@
 #include <QTextStream>
 
 StoreCommand::StoreCommand()
-    : Command(TolvaneRequest::Action::Store, QStringLiteral("store"),
+    : Command(QStringLiteral("store"),
               {QStringLiteral("logs"), QStringLiteral("db"), QStringLiteral("host")})
 { }
 
@@ -44,10 +44,12 @@ int StoreCommand::execute(const TolvaneRequest &request, const CommandContext &c
         context.out << "database: " << (address ? path : QDir::toNativeSeparators(path)) << "\n";
     }
     if (!request.host.isEmpty()) {
-        if (const Result<> stored = paths.setHost(request.host.trimmed()); !stored)
+        if (const Result<> stored =
+                TolvaneSettings(context.settings)
+                    .setValue(TolvaneSettings::Key::Host, request.host.trimmed());
+            !stored)
             return failed(context, stored.reason());
         context.out << "host: " << request.host.trimmed() << "\n";
     }
-    context.out.flush();
     return 0;
 }

@@ -316,11 +316,9 @@ Result<TolvaneRequest> TolvaneCommandLine::parse(const QStringList &arguments)
         if (const Result<> taken = rule.take(read->values.value(name), request); !taken)
             return Failure::failure(taken.reason());
     }
-    if (command) {
-        if (const Result<> checked = command->check(request); !checked)
-            return Failure::failure(checked.reason());
-        request.action = command->action();
-    }
+    if (const Result<> checked = command ? command->check(request) : Result<>(); !checked)
+        return Failure::failure(checked.reason());
+    request.command = command;
     return request;
 }
 
@@ -332,11 +330,10 @@ int TolvaneCommandLine::run(const Result<TolvaneRequest> &request)
 {
     if (const auto answered = syntax().reply(request, m_context.out, m_context.err))
         return *answered;
-    const auto &all = commands();
-    const auto command = std::find_if(all.cbegin(), all.cend(), [&request](const Command *c) {
-        return c->action() == request->action;
-    });
-    if (command == all.cend())
+    if (!request->command)
         return syntax().refuse(neitherAction(), m_context.err);
-    return (*command)->execute(*request, m_context);
+    const int status = request->command->execute(*request, m_context);
+    m_context.out.flush();
+    m_context.err.flush();
+    return status;
 }

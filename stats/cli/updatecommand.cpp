@@ -36,7 +36,7 @@ struct WaitNotice final : UpdateObserver
 } // namespace
 
 UpdateCommand::UpdateCommand()
-    : Command(TolvaneRequest::Action::Update, QStringLiteral("update"),
+    : Command(QStringLiteral("update"),
               {QStringLiteral("logs"), QStringLiteral("db"), QStringLiteral("host"),
                QStringLiteral("wait")})
 { }
@@ -45,12 +45,11 @@ int UpdateCommand::execute(const TolvaneRequest &request, const CommandContext &
 {
     StatsPaths paths(context.settings);
     const QString logFolder = request.logFolder.isEmpty() ? paths.logFolder() : request.logFolder;
-    if (logFolder.isEmpty()) {
-        context.err
-            << "tolvane: no log folder known; give the server's log folder with --logs DIR\n";
-        context.err.flush();
-        return 2;
-    }
+    if (logFolder.isEmpty())
+        return failed(context,
+                      QStringLiteral("no log folder known; give the server's log folder with "
+                                     "--logs DIR"),
+                      2);
     // Checked before the database is opened, which would create it for nothing.
     if (!QFileInfo(logFolder).isDir())
         return failed(context,
@@ -66,13 +65,10 @@ int UpdateCommand::execute(const TolvaneRequest &request, const CommandContext &
     run.setWaitBound(request.wait);
     WaitNotice notice(context.err,
                       DataStats::isAddress(path) ? store.path() : QDir::toNativeSeparators(path));
-    if (const Result<> counted = run.run(&notice); !counted) {
-        if (!run.timedOut())
-            return failed(context, counted.reason());
-        context.err << "tolvane: nothing was counted: " << counted.reason() << "\n";
-        context.err.flush();
-        return 3;
-    }
+    if (const Result<> counted = run.run(&notice); !counted)
+        return run.timedOut()
+            ? failed(context, QStringLiteral("nothing was counted: ") + counted.reason(), 3)
+            : failed(context, counted.reason());
     const UpdateSummary &s = run.summary();
     QTextStream &out = context.out;
     if (const int merged = store.mergedOnOpen() + s.merged; merged > 0)
@@ -84,6 +80,5 @@ int UpdateCommand::execute(const TolvaneRequest &request, const CommandContext &
     out << s.files << " files (" << s.filesDeleted << " finished and deleted), " << s.lines
         << " lines, " << s.events << " events, " << s.malformed << " malformed lines skipped, "
         << s.players << " players, " << QString::number(s.seconds, 'f', 2) << " s\n";
-    out.flush();
     return 0;
 }

@@ -29,8 +29,3 @@ QString StatsPaths::host() const
 {
     return m_settings.value(TolvaneSettings::Key::Host);
 }
-
-Result<> StatsPaths::setHost(const QString &host)
-{
-    return m_settings.setValue(TolvaneSettings::Key::Host, host);
-}

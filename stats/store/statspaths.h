@@ -19,7 +19,6 @@ public:
     /// Stores \a path; an address is stored without the password it may hold.
     Result<> setDatabasePath(const QString &path);
     QString host() const; ///< the stored machine id, else this machine's own
-    Result<> setHost(const QString &host);
 
 private:
     TolvaneSettings m_settings;

@@ -174,9 +174,7 @@ void TestTolvaneCommandLine::choosesTheWindows()
     QFETCH(QString, logs);
     QFETCH(QString, db);
     const auto request = TolvaneCommandLine::parse(arguments);
-    QCOMPARE(request && request->ask == CommandLine::Ask::Run
-                 && request->action == TolvaneRequest::Action::Windows,
-             windows);
+    QCOMPARE(request && request->ask == CommandLine::Ask::Run && !request->command, windows);
     QCOMPARE(request && request->ask == CommandLine::Ask::Run ? request->logFolder : QString(),
              logs);
     QCOMPARE(request ? request->database : QString(), db);
