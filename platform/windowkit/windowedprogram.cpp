@@ -1,0 +1,15 @@
+// SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "platform/windowkit/windowedprogram.h"
+
+#include "platform/windowkit/paintedicon.h"
+
+#include <QApplication>
+
+WindowedProgram::WindowedProgram(const PaintedIcon &icon)
+{
+    QGuiApplication::setDesktopFileName(icon.desktopId());
+    QApplication::setWindowIcon(icon.icon());
+    QApplication::installTranslator(&m_frenchQtTexts);
+}

@@ -1,0 +1,15 @@
+// SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#pragma once
+
+#include "stats/cli/command.h"
+
+/** "--copy-to": copies a database file into an empty PostgreSQL database. */
+class CopyToCommand final : public Command
+{
+public:
+    CopyToCommand();
+    Result<> check(const TolvaneRequest &request) const override;
+    int execute(const TolvaneRequest &request, const CommandContext &context) const override;
+};

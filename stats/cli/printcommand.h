@@ -1,0 +1,14 @@
+// SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#pragma once
+
+#include "stats/cli/command.h"
+
+/** "--print": the ranking as an aligned table, written row by row as it is read. */
+class PrintCommand final : public Command
+{
+public:
+    PrintCommand();
+    int execute(const TolvaneRequest &request, const CommandContext &context) const override;
+};
