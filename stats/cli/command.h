@@ -29,6 +29,7 @@ struct TolvaneRequest
     QString host; ///< --host; empty for the stored one
     QString copyTo; ///< --copy-to
     DataStats::Ranking order = DataStats::Ranking::Places; ///< --by
+    bool wide = false; ///< --wide
     std::chrono::seconds wait = UpdateRun::defaultWaitBound; ///< --wait
     Endpoint listen; ///< --listen
     SenderPolicy allow; ///< --allow

@@ -5,10 +5,16 @@
 
 #include "stats/cli/command.h"
 
-/** "--print": the ranking as an aligned table, written row by row as it is read. */
+/**
+ * "--print": the ranking as an aligned table, written row by row as it is read; by default the
+ * place, the name, the kills, the deaths and the score, in at most lineWidth columns; every
+ * counter, under the keys of the web pages' JSON, with "--wide".
+ */
 class PrintCommand final : public Command
 {
 public:
+    static constexpr qsizetype lineWidth = 100;
+
     PrintCommand();
     int execute(const TolvaneRequest &request, const CommandContext &context) const override;
 };
