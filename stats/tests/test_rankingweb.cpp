@@ -586,7 +586,7 @@ QStringList TestRankingWeb::expectedBy(const QString &column, const QString &sta
     QSqlQuery query((m_read ? m_read : m_store.get())->database());
     query.exec(QString(R"(SELECT "Nom", "Place", "Kills", "Deaths", %1 FROM "Stats")"
                        R"( WHERE "Place" > 0 ORDER BY "Place")")
-                   .arg(column == "kpd" ? QString("0") : '"' + column + '"'));
+                   .arg(column.isEmpty() || column == "kpd" ? QString("0") : '"' + column + '"'));
     struct Row
     {
         QString nom;
