@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # The two commands a newcomer needs: `make run` and `make test`.
 BUILD_DIR ?= build
 ASAN_DIR  ?= build-asan
@@ -8,19 +11,42 @@ CCACHE := $(shell command -v ccache 2>/dev/null)
 ifneq ($(CCACHE),)
 CMAKE_ARGS += -DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE)
 endif
+# What `make run` builds, and what the package holds besides.
+PROGRAMS := tolvane quorrel rondelay
+PACKAGED := $(PROGRAMS) icons manuals changelog
+# Debian's hardening flags, all of them (a stack protector, fortified functions, read-only
+# relocations bound at start): the programs that are tested are the ones the package ships.
+# Asked for when the recipe runs: on a fresh machine the "deps" step has only just installed
+# dpkg-dev.
+HARDENING := DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
 
-.PHONY: all deps build run test test-release test-asan format-check bench screenshots format clean install package
+.PHONY: all deps deps-test configure programs build run test test-release test-asan \
+	test-package format-check spdx-headers bench screenshots format clean install package
 
 all: build
 
+# What building and running needs; `make test` adds what only the tests need (a PostgreSQL
+# server, a browser, lintian...).
 deps:
-	@bash scripts/install-deps.sh
+	@bash scripts/install-deps.sh run
 
-build: deps
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
+deps-test:
+	@bash scripts/install-deps.sh test
+
+configure: deps
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS) \
+	    -DCMAKE_CXX_FLAGS="$$($(HARDENING) CXXFLAGS) $$($(HARDENING) CPPFLAGS)" \
+	    -DCMAKE_EXE_LINKER_FLAGS="$$($(HARDENING) LDFLAGS)" \
+	    -DCMAKE_SHARED_LINKER_FLAGS="$$($(HARDENING) LDFLAGS)"
+
+# Only the three programs and what they link: no tests, no benchmarks.
+programs: configure
+	cmake --build $(BUILD_DIR) -j$(JOBS) --target $(PROGRAMS)
+
+build: configure
 	cmake --build $(BUILD_DIR) -j$(JOBS)
 
-run: build
+run: programs
 	@bash scripts/run-sample.sh $(BUILD_DIR)
 
 # The store's tests run on SQLite and on a throw-away PostgreSQL server: pg_virtualenv (from
@@ -28,34 +54,45 @@ run: build
 # to the tests through the PG* variables and removes it afterwards. Without it the PostgreSQL
 # rows would be skipped, so its absence stops the run instead. The ASan build skips them.
 # Looked for when the tests start, not when make reads this file: on a fresh machine the
-# "deps" step has only just installed it.
-test-release: build
+# "deps-test" step has only just installed it.
+test-release: deps-test build
 	@command -v pg_virtualenv >/dev/null || { echo "pg_virtualenv is missing (Debian package" \
-	    "postgresql-common, with postgresql): make deps installs them; the PostgreSQL tests" \
-	    "cannot run without it" >&2; exit 1; }
+	    "postgresql-common, with postgresql): make deps-test installs them; the PostgreSQL" \
+	    "tests cannot run without it" >&2; exit 1; }
 	pg_virtualenv -t ctest --test-dir $(BUILD_DIR) --output-on-failure -j$(JOBS)
 
-test-asan: deps
+test-asan: deps-test
 	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=asan -DBUILD_BENCHMARKS=OFF $(CMAKE_ARGS)
 	cmake --build $(ASAN_DIR) -j$(JOBS)
 	env -u PGHOST -u PGPORT -u TOLVANE_TEST_POSTGRES \
 	    ctest --test-dir $(ASAN_DIR) --output-on-failure -j$(JOBS)
 
-# Every tracked source as the committed .clang-format lays it out.
-format-check: deps
-	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+# The package as Debian's own checker sees it: no error, no warning, no missing hardening.
+test-package: deps-test package
+	bash scripts/check-package.sh $(BUILD_DIR)/packages/cstrike-tools_*.deb
 
-test: format-check test-release test-asan
+# Every tracked source as the committed .clang-format lays it out, each with its licence.
+format-check: deps-test
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+	bash scripts/spdx-headers.sh --check
+
+test: format-check test-release test-asan test-package
+
+# Stamps the licence on the files that lack it: new files, those a merge brought.
+spdx-headers:
+	bash scripts/spdx-headers.sh
 
 # make install [DESTDIR=/some/root] [CMAKE_INSTALL_PREFIX=/usr] (default prefix: /usr/local)
-install: build
+install: configure
+	cmake --build $(BUILD_DIR) -j$(JOBS) --target $(PACKAGED)
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) $(if $(CMAKE_INSTALL_PREFIX),--prefix $(CMAKE_INSTALL_PREFIX))
 
 # One Debian package of the three programs, in build/packages/.
-package: build
+package: configure
+	cmake --build $(BUILD_DIR) -j$(JOBS) --target $(PACKAGED)
 	cd $(BUILD_DIR) && cpack -G DEB
 
-bench: build
+bench: deps-test build
 	$(BUILD_DIR)/bin/tolvane-bench $(BENCH_ARGS)
 
 screenshots: build

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Opens Tolvane's results window on a database, as the program does at start, and measures
 // how long the grid takes to be painted with its first rows, then how long Ctrl+End takes to
 // show the last row. Prints "open MS", "end MS ROW ROWS". Run by the benchmark's grid scenario.

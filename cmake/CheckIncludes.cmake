@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # cmake -DFOLDER=dir -DFORBIDDEN=a/b;c/d -P CheckIncludes.cmake
 # Fails, naming each line, when a source under FOLDER includes a header from a FORBIDDEN folder.
 file(GLOB_RECURSE sources ${FOLDER}/*.h ${FOLDER}/*.cpp)

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Warnings as errors for every target of ours, never for Qt's generated code.
 function(project_warnings target)
     target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror)

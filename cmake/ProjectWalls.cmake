@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # project_wall(TARGET FORBIDDEN library...)
 # Keeps a library apart from the layers built on it: the configuration stops when TARGET links
 # one of them, directly or through other libraries of ours, and the test TARGET_wall fails when a

@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build and the tests need, and only those that are missing.
+# SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
+# Installs the Debian 12 packages the build needs ("run", the default: enough to build and run
+# the programs) or the build and the tests need ("test"), and only those that are missing.
 # Safe to run again and again; works as root and through sudo.
+#   scripts/install-deps.sh [run|test]
 set -euo pipefail
 
-packages=(
+run=(
     build-essential cmake make
     qt6-base-dev libqt6sql6-sqlite libsqlite3-dev
     # Tolvane's ranking on the web is served by libmicrohttpd, found through pkg-config; its
@@ -13,21 +18,38 @@ packages=(
     # Qt's own texts in French (qtbase_fr.qm), for the buttons and reasons of the windows.
     qt6-translations-l10n
     libgl-dev
-    mawk
-    clang-format
-    # The installed files are validated as part of the tests.
-    desktop-file-utils appstream
-    # dpkg-shlibdeps works out the package's dependencies.
+    # The store asks libpq itself why a PostgreSQL server refuses a login.
+    libpq-dev
+    # dpkg-buildflags gives the build Debian's hardening flags; dpkg-shlibdeps works out the
+    # package's dependencies.
     dpkg-dev
+)
+
+test=(
+    clang-format
+    # The installed files are validated as part of the tests: desktop entries, AppStream
+    # metadata, the user services (systemd-analyze, which looks up their manual page) and the
+    # Debian package (lintian).
+    desktop-file-utils appstream systemd man-db lintian
     # The window tests keep the database busy from a second process with these two.
     sqlite3 util-linux
     # The store's tests and the several-servers benchmark run against a throw-away PostgreSQL
-    # server (pg_virtualenv, from postgresql-common), reached through Qt's own driver; the store
-    # asks libpq itself why a server refuses a login.
-    postgresql postgresql-common libqt6sql6-psql libpq-dev
+    # server (pg_virtualenv, from postgresql-common), reached through Qt's own driver.
+    postgresql postgresql-common libqt6sql6-psql
     # The web tests look at the ranking page in a real headless browser.
     chromium
+    # The benchmarks compare the log reading with a kill count in mawk.
+    mawk
 )
+
+case ${1:-run} in
+run) packages=("${run[@]}") ;;
+test) packages=("${run[@]}" "${test[@]}") ;;
+*)
+    echo "usage: $0 [run|test]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,4 +1,7 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Writes the sample server logs that `make run` counts: three evenings of a small
 Counter-Strike 1.6 server, in the dedicated server's own line format."""
 import random

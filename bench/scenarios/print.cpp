@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "bench/scenarios.h"
 
 #include <QFile>
@@ -11,7 +14,7 @@ void Scenarios::print(ScenarioKit &kit)
     if (!players)
         return;
     report.scenario(QStringLiteral("print"),
-                    QStringLiteral("tolvane --print of the %1-player database into a file; "
+                    QStringLiteral("tolvane --print --wide of the %1-player database into a file; "
                                    "best of %2")
                         .arg(BenchReport::count(players->count))
                         .arg(settings.runs));
@@ -22,7 +25,8 @@ void Scenarios::print(ScenarioKit &kit)
     const auto best = kit.runEach(
         [&](int) {
             QFile::remove(output);
-            return QStringList {settings.tolvane, QStringLiteral("--print"), QStringLiteral("--db"),
+            return QStringList {settings.tolvane, QStringLiteral("--print"),
+                                QStringLiteral("--wide"), QStringLiteral("--db"),
                                 players->database};
         },
         output, errors, QStringLiteral("tolvane --print"));

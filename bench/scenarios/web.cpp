@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "bench/scenarios.h"
 
 #include <QElapsedTimer>
@@ -119,6 +122,11 @@ void Scenarios::web(ScenarioKit &kit)
         {QStringLiteral("search"), "/?q=" + search},
         {QStringLiteral("player"), "/player/" + player},
         {QStringLiteral("JSON, middle page"), "/ranking.json?after=" + middlePlace},
+        // Orders without an index, once built: the first request after a change builds them.
+        {QStringLiteral("first page by AWP kills"), "/?by=awp"},
+        {QStringLiteral("last page by AWP kills"), "/?by=awp&last=1"},
+        {QStringLiteral("first page by kills per death"), "/?by=kills_per_death"},
+        {QStringLiteral("by places, at least 10 kills"), "/?min=10"},
     };
 
     const QString output = folder + QStringLiteral("/serve.out");
@@ -144,6 +152,23 @@ void Scenarios::web(ScenarioKit &kit)
     }
     const auto port = quint16(started.captured(1).toUInt());
 
+    // What an order by a column without an index costs, once per change of the statistics.
+    {
+        const double before = kit.peakMiB(server.processId());
+        const Fetched built = fetch(port, "/?by=awp");
+        if (built.status != 200) {
+            stop();
+            report.error(QStringLiteral("GET /?by=awp answered %1").arg(built.status),
+                         kit.readLines(errors));
+            return;
+        }
+        report.figure(
+            QStringLiteral("the order by AWP kills, built"),
+            QStringLiteral("%1 ms for the first page; the server's peak memory %2 "
+                           "before, %3 after")
+                .arg(built.milliseconds, 0, 'f', 1)
+                .arg(BenchReport::mib(before), BenchReport::mib(kit.peakMiB(server.processId()))));
+    }
     double worst = 0;
     QString worstPage;
     for (const auto &[label, target] : pages) {

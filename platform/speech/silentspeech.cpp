@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "platform/speech/silentspeech.h"
 
 SilentSpeech::SilentSpeech(Delay delay, QObject *parent) : SpeechOutput(parent), m_delay(delay)

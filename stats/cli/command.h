@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 #include "platform/cli/commandline.h"
@@ -26,6 +29,7 @@ struct TolvaneRequest
     QString host; ///< --host; empty for the stored one
     QString copyTo; ///< --copy-to
     DataStats::Ranking order = DataStats::Ranking::Places; ///< --by
+    bool wide = false; ///< --wide
     std::chrono::seconds wait = UpdateRun::defaultWaitBound; ///< --wait
     Endpoint listen; ///< --listen
     SenderPolicy allow; ///< --allow

@@ -1,5 +1,9 @@
+// SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "stats/cli/copytocommand.h"
 
+#include "platform/cli/plural.h"
 #include "stats/store/postgresaddress.h"
 #include "stats/store/statspaths.h"
 
@@ -39,9 +43,10 @@ int CopyToCommand::execute(const TolvaneRequest &request, const CommandContext &
     if (!copied)
         return failed(context, copied.reason());
     QTextStream &out = context.out;
-    out << "copied " << copied->rows << " players, " << copied->keys << " player keys and "
-        << copied->progress << " log progress records from " << source.path() << " to "
-        << copy.path() << "\n";
+    out << "copied " << Plural::counted(copied->rows, "player") << ", "
+        << Plural::counted(copied->keys, "player key") << " and "
+        << Plural::counted(copied->progress, "log progress record") << " from " << source.path()
+        << " to " << copy.path() << "\n";
     // Runs on the copy find a log's progress only under the host it is stored under: a copy
     // under a name those runs do not give would count every unfinished log again.
     if (copied->progress > 0) {

@@ -1,4 +1,9 @@
+// SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "stats/cli/htmlcommand.h"
+
+#include "platform/cli/plural.h"
 
 #include "stats/web/staticexport.h"
 
@@ -16,7 +21,7 @@ int HtmlCommand::execute(const TolvaneRequest &request, const CommandContext &co
     const Result<int> written = StaticExport(store).write(request.htmlFolder);
     if (!written)
         return failed(context, written.reason());
-    context.out << *written << " files written to " << QDir::toNativeSeparators(request.htmlFolder)
-                << "\n";
+    context.out << Plural::counted(*written, "file") << " written to "
+                << QDir::toNativeSeparators(request.htmlFolder) << "\n";
     return 0;
 }

@@ -1,6 +1,10 @@
+// SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "stats/cli/printcommand.h"
 
 #include "stats/store/playernames.h"
+#include "stats/web/statslabels.h"
 
 #include <QTextStream>
 
@@ -8,7 +12,8 @@
 #include <array>
 
 PrintCommand::PrintCommand()
-    : Command(QStringLiteral("print"), {QStringLiteral("by"), QStringLiteral("db")})
+    : Command(QStringLiteral("print"),
+              {QStringLiteral("by"), QStringLiteral("wide"), QStringLiteral("db")})
 { }
 
 int PrintCommand::execute(const TolvaneRequest &request, const CommandContext &context) const
@@ -23,13 +28,27 @@ int PrintCommand::execute(const TolvaneRequest &request, const CommandContext &c
     const Result<DataStats::Extents> extents = store.extents();
     if (!extents)
         return failed(context, extents.reason());
+    // By default what fits a terminal of lineWidth columns: the place, the name and the three
+    // counters every player looks at; every counter with --wide.
+    std::vector<int> columns;
+    if (request.wide)
+        for (int c = 0; c < StatsColumns::Count; ++c)
+            columns.push_back(c);
+    else
+        columns = {StatsColumns::Place, StatsColumns::Nom, StatsColumns::Kills,
+                   StatsColumns::Deaths, StatsColumns::TotalClass};
     std::array<qsizetype, StatsColumns::Count> widths {};
     auto widen = [&widths](int column, qint64 a, qint64 b) {
         auto &width = widths[std::size_t(column)];
         width = std::max({width, QString::number(a).size(), QString::number(b).size()});
     };
-    for (int c = 0; c < StatsColumns::Count; ++c)
-        widths[std::size_t(c)] = qsizetype(StatsColumns::names[std::size_t(c)].size());
+    // The headers are the keys of the JSON, in --wide, or the words a player knows.
+    auto header = [&request](int c) {
+        return request.wide ? StatsLabels::key(c)
+                            : StatsLabels::label(c, StatsLabels::Language::English);
+    };
+    for (const int c : columns)
+        widths[std::size_t(c)] = header(c).size();
     widen(StatsColumns::Place, extents->smallestPlace, extents->largestPlace);
     for (std::size_t i = 0; i < extents->smallest.size(); ++i)
         widen(StatsColumns::FirstCounter + int(i), extents->smallest[i], extents->largest[i]);
@@ -39,24 +58,32 @@ int PrintCommand::execute(const TolvaneRequest &request, const CommandContext &c
     });
     if (!named)
         return failed(context, named.reason());
+    if (!request.wide) {
+        qsizetype others = 0;
+        for (const int c : columns)
+            if (c != StatsColumns::Nom)
+                others += widths[std::size_t(c)] + 2;
+        // A long name is cut, with "…" at its end, rather than the line.
+        widths[StatsColumns::Nom] = std::clamp<qsizetype>(
+            lineWidth - others, header(StatsColumns::Nom).size(), widths[StatsColumns::Nom]);
+    }
 
-    auto writeLine = [&context, &widths](auto cell) {
+    auto writeLine = [&context, &widths, &columns](auto cell) {
         QString line;
-        for (int c = 0; c < StatsColumns::Count; ++c) {
-            if (c > 0)
+        for (const int c : columns) {
+            if (c != columns.front())
                 line += QLatin1String("  ");
-            const QString text = cell(c);
-            line += c == StatsColumns::Nom ? text.leftJustified(widths[std::size_t(c)])
-                                           : text.rightJustified(widths[std::size_t(c)]);
+            const qsizetype width = widths[std::size_t(c)];
+            QString text = cell(c);
+            if (c == StatsColumns::Nom && text.size() > width)
+                text = text.left(width - 1) + QChar(0x2026);
+            line += c == StatsColumns::Nom ? text.leftJustified(width) : text.rightJustified(width);
         }
         while (line.endsWith(QLatin1Char(' ')))
             line.chop(1);
         context.out << line << "\n";
     };
-    writeLine([](int c) {
-        const std::string_view name = StatsColumns::names[std::size_t(c)];
-        return QString::fromUtf8(name.data(), qsizetype(name.size()));
-    });
+    writeLine(header);
     const Result<> printed =
         store.forEachRankingRow(request.order, [&writeLine](const DataStats::PlayerRow &row) {
             writeLine([&row](int c) {

@@ -1,5 +1,9 @@
+// SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "stats/cli/storecommand.h"
 
+#include "stats/store/servicedropins.h"
 #include "stats/store/statspaths.h"
 
 #include <QDir>
@@ -51,5 +55,11 @@ int StoreCommand::execute(const TolvaneRequest &request, const CommandContext &c
             return failed(context, stored.reason());
         context.out << "host: " << request.host.trimmed() << "\n";
     }
+    // The sandboxed user services may write only into the folders named to them.
+    const Result<QString> services = ServiceDropIns(context.settings).write();
+    if (!services)
+        return failed(context, services.reason());
+    if (!services->isEmpty())
+        context.out << *services << "\n";
     return 0;
 }

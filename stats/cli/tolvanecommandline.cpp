@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "stats/cli/tolvanecommandline.h"
 
 #include "stats/cli/copytocommand.h"
@@ -20,7 +23,7 @@ namespace {
 const char *usage =
     "Usage: tolvane [--logs DIR] [--db FILE] [--host ID]   open the ranking window\n"
     "       tolvane --update [--logs DIR] [--db FILE] [--host ID] [--wait SECONDS]\n"
-    "       tolvane --print [--by places|kills] [--db FILE]\n"
+    "       tolvane --print [--by places|kills] [--wide] [--db FILE]\n"
     "       tolvane --store [--logs DIR] [--db FILE] [--host ID]\n"
     "       tolvane --copy-to URI [--db FILE] [--host ID]\n"
     "       tolvane --listen [ADDRESS:]PORT --allow ADDRESS[:PORT][/SECRET]...\n"
@@ -31,7 +34,10 @@ const char *usage =
     "\n"
     "  --update      count every L*.log file of the log folder into the\n"
     "                statistics, delete the finished files, rank the players\n"
-    "  --print       print the ranking as a table (by places unless --by kills)\n"
+    "  --print       print the ranking as a table (by places unless --by kills):\n"
+    "                place, name, kills, deaths and score in 100 columns\n"
+    "  --wide        with --print, every counter, under the keys of the JSON\n"
+    "                of the web pages\n"
     "  --store       keep the log folder, the database and the host given for\n"
     "                the runs that follow, such as the timer's\n"
     "  --copy-to URI  copy the statistics of a database file into an empty\n"
@@ -189,6 +195,11 @@ const std::array rules {
                                                             : DataStats::Ranking::Places;
             return Result<>();
         }},
+    OptionRule {"wide", nullptr,
+                [](const QStringList &, Request &request) {
+                    request.wide = true;
+                    return Result<>();
+                }},
     OptionRule {"wait", "SECONDS",
                 [](const QStringList &values, Request &request) {
                     return number(values, 0,

@@ -1,4 +1,9 @@
+// SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "stats/cli/updatecommand.h"
+
+#include "platform/cli/plural.h"
 
 #include "stats/store/statspaths.h"
 
@@ -71,14 +76,16 @@ int UpdateCommand::execute(const TolvaneRequest &request, const CommandContext &
             : failed(context, counted.reason());
     const UpdateSummary &s = run.summary();
     QTextStream &out = context.out;
+    using Plural::counted;
     if (const int merged = store.mergedOnOpen() + s.merged; merged > 0)
-        out << "merged " << merged
-            << " rows into the rows of players whose names differ only in letter case\n";
+        out << "merged " << counted(merged, "row")
+            << " into the rows of players whose names differ only in letter case\n";
     if (s.filesReplaced > 0)
-        out << s.filesReplaced
-            << " files were replaced while they were counted; they stay for the next run\n";
-    out << s.files << " files (" << s.filesDeleted << " finished and deleted), " << s.lines
-        << " lines, " << s.events << " events, " << s.malformed << " malformed lines skipped, "
-        << s.players << " players, " << QString::number(s.seconds, 'f', 2) << " s\n";
+        out << counted(s.filesReplaced, "file was", "files were") << " replaced while counted; "
+            << (s.filesReplaced == 1 ? "it stays" : "they stay") << " for the next run\n";
+    out << counted(s.files, "file") << " (" << s.filesDeleted << " finished and deleted), "
+        << counted(s.lines, "line") << ", " << counted(s.events, "event") << ", "
+        << counted(s.malformed, "malformed line") << " skipped, " << counted(s.players, "player")
+        << ", " << QString::number(s.seconds, 'f', 2) << " s\n";
     return 0;
 }

@@ -1,5 +1,9 @@
+// SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "stats/listener/listenerfeedback.h"
 
+#include "platform/cli/plural.h"
 #include <QDateTime>
 
 namespace {
@@ -55,30 +59,32 @@ QStringList ListenerFeedback::changes(bool all)
         for (const qint64 d : t.dropped)
             droppedAll += d;
         QString line =
-            QStringLiteral("%1: %2 packets, %3 lines (%4 skipped by the parser), %5 refused (wrong "
+            QStringLiteral("%1: %2, %3 (%4 skipped by the parser), %5 refused (wrong "
                            "secret %6, no secret %7), %8 dropped (oversized %9, truncated %10, "
                            "binary %11, not a log packet %12)")
-                .arg(name, number(t.packets), number(t.lines), number(t.skipped),
+                .arg(name, Plural::counted(t.packets, QStringLiteral("packet")),
+                     Plural::counted(t.lines, QStringLiteral("line")), number(t.skipped),
                      number(t.wrongSecret + t.missingSecret), number(t.wrongSecret),
                      number(t.missingSecret), number(droppedAll), number(dropped(Fault::Oversized)))
                 .arg(number(dropped(Fault::Truncated)), number(dropped(Fault::Binary)),
                      number(dropped(Fault::NotLog)));
         if (t.notWritten > 0)
-            line += QStringLiteral(", %1 lines lost: not written to the spool folder")
-                        .arg(t.notWritten);
+            line += QStringLiteral(", %1 lost: not written to the spool folder")
+                        .arg(Plural::counted(t.notWritten, QStringLiteral("line")));
         if (t.belowFloor > 0)
-            line += QStringLiteral(", %1 lines lost: dropped below the free-space floor of the "
+            line += QStringLiteral(", %1 lost: dropped below the free-space floor of the "
                                    "spool folder's disk")
-                        .arg(t.belowFloor);
+                        .arg(Plural::counted(t.belowFloor, QStringLiteral("line")));
         if (t.lastPacketMs > 0)
             line += QStringLiteral(", last packet ") + shownTime(t.lastPacketMs);
         lines << line;
     }
     auto refusedLine = [&lines](const QString &who, Refused &r, const QString &hint) {
         r.changed = false;
-        lines << QStringLiteral("refused %1: %2 packets from a sender no --allow names%3, last "
+        lines << QStringLiteral("refused %1: %2 from a sender no --allow names%3, last "
                                 "packet %4")
-                     .arg(who, number(r.packets), hint, shownTime(r.lastPacketMs));
+                     .arg(who, Plural::counted(r.packets, QStringLiteral("packet")), hint,
+                          shownTime(r.lastPacketMs));
     };
     for (auto &[address, refused] : m_refused) {
         if (refused.changed || (all && refused.packets > 0))
@@ -92,9 +98,9 @@ QStringList ListenerFeedback::changes(bool all)
         refusedLine(QStringLiteral("other addresses"), m_refusedOthers, {});
     if (m_systemDropsChanged || (all && m_systemDrops > 0)) {
         m_systemDropsChanged = false;
-        lines << QStringLiteral("%1 datagrams dropped by the system since the start: the receive "
+        lines << QStringLiteral("%1 dropped by the system since the start: the receive "
                                 "buffer was full")
-                     .arg(m_systemDrops);
+                     .arg(Plural::counted(m_systemDrops, QStringLiteral("datagram")));
     }
     return lines;
 }

@@ -1,5 +1,9 @@
+// SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "stats/listener/loglistener.h"
 
+#include "platform/cli/plural.h"
 #include "stats/listener/logpacket.h"
 #include "stats/listener/stopsignals.h"
 
@@ -141,8 +145,8 @@ Result<> LogListener::start()
                             "%1 (with sv_logsecret <number> where --allow gives a secret)")
                  .arg(port);
     if (!leftovers->isEmpty())
-        lines << QStringLiteral("closed %1 spool files an earlier listener left open: %2")
-                     .arg(leftovers->size())
+        lines << QStringLiteral("closed %1 an earlier listener left open: %2")
+                     .arg(Plural::counted(leftovers->size(), QStringLiteral("spool file")))
                      .arg(leftovers->join(u", "));
     say(lines);
     const QStringList unkeyed = m_options.policy.loopbackWithoutSecret();
@@ -229,12 +233,12 @@ void LogListener::reportLosses()
     }
     if (m_floorDrops > 0) {
         warn(QStringLiteral("less than %1 MiB free on the disk of the spool folder %2 (%3 MiB): "
-                            "%4 lines dropped, not written, since the last report; make room or "
+                            "%4 dropped, not written, since the last report; make room or "
                             "lower --keep-free")
                  .arg(m_options.keepFreeMiB)
                  .arg(QDir::toNativeSeparators(m_options.spoolFolder))
                  .arg(std::max<qint64>(0, m_spool.freeBytes()) / mebibyte)
-                 .arg(m_floorDrops));
+                 .arg(Plural::counted(m_floorDrops, QStringLiteral("line"))));
         m_floorDrops = 0;
     }
 }
@@ -366,8 +370,12 @@ void LogListener::updateFinished(int exitCode, QProcess::ExitStatus status)
     QStringList lines;
     const QStringList output =
         QString::fromLocal8Bit(m_update->readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
-    for (const QString &line : output)
+    for (const QString &line : output) {
+        // A count that found no file to count has nothing to tell: idle intervals stay quiet.
+        if (line.startsWith(QLatin1String("0 files (")))
+            continue;
         lines << QStringLiteral("counted: ") + line;
+    }
     say(lines);
     const bool counted = status == QProcess::NormalExit && exitCode == 0;
     if (!counted) {

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "stats/store/datastats.h"
 
 #include "platform/files/exclusivelock.h"
@@ -1508,6 +1511,79 @@ Result<> DataStats::forEachRankingRow(Ranking order,
     if (!error.isEmpty())
         return fail(QStringLiteral("cannot read the ranking"), error);
     return {};
+}
+
+Result<> DataStats::forEachRanked(int column, const std::function<void(const RankedValues &)> &f)
+{
+    if (column < StatsColumns::FirstCounter || column >= StatsColumns::Count)
+        return fail(QStringLiteral("cannot read the ranking"),
+                    QStringLiteral("column %1 is no counter").arg(column));
+    RankedValues values;
+    const QString error = forEachRow(
+        database(),
+        QStringLiteral(R"(SELECT "Place", "Kills", "Deaths", %1 FROM "Stats" WHERE "Place" > 0)")
+            .arg(StatsColumns::quoted(column)),
+        [&values, &f](const QSqlQuery &q) {
+            values.place = q.value(0).toLongLong();
+            values.kills = q.value(1).toLongLong();
+            values.deaths = q.value(2).toLongLong();
+            values.value = q.value(3).toLongLong();
+            f(values);
+        });
+    if (!error.isEmpty())
+        return fail(QStringLiteral("cannot read the ranking"), error);
+    return {};
+}
+
+Result<std::vector<DataStats::PlayerRow>> DataStats::rowsAt(const std::vector<qint64> &places)
+{
+    std::vector<PlayerRow> rows;
+    if (places.empty())
+        return rows;
+    QStringList numbers;
+    for (const qint64 place : places)
+        numbers << QString::number(place);
+    std::map<qint64, PlayerRow> found;
+    const QString error =
+        forEachRow(database(),
+                   QStringLiteral(R"(SELECT %1 FROM "Stats" AS s WHERE s."Place" IN (%2))")
+                       .arg(statsColumns(), numbers.join(u',')),
+                   [&found](const QSqlQuery &q) {
+                       PlayerRow row;
+                       row.place = q.value(StatsColumns::Place).toLongLong();
+                       row.nom = q.value(StatsColumns::Nom).toString();
+                       for (std::size_t i = 0; i < row.counters.size(); ++i)
+                           row.counters[i] =
+                               q.value(StatsColumns::FirstCounter + int(i)).toLongLong();
+                       found.emplace(row.place, std::move(row));
+                   });
+    if (!error.isEmpty())
+        return fail(QStringLiteral("cannot read the ranking"), error);
+    for (const qint64 place : places)
+        if (const auto it = found.find(place); it != found.end() && place > 0)
+            rows.push_back(it->second);
+    if (const Result<> ids = addPlayerIds(rows); !ids)
+        return passOn(ids);
+    return rows;
+}
+
+Result<QString> DataStats::changeMark()
+{
+    if (!m_postgres) {
+        QSqlQuery query(database());
+        if (!query.exec(QStringLiteral("PRAGMA data_version")) || !query.next())
+            return fail(QStringLiteral("cannot read the ranking"), query.lastError().text());
+        return query.value(0).toString();
+    }
+    const Result<std::optional<QDateTime>> updated = lastUpdate();
+    if (!updated)
+        return passOn(updated);
+    const Result<qint64> ranked = lastPlace();
+    if (!ranked)
+        return passOn(ranked);
+    return QStringLiteral("%1 %2")
+        .arg(*updated ? (*updated)->toString(Qt::ISODateWithMs) : QString())
+        .arg(*ranked);
 }
 
 Result<> DataStats::forEachName(const std::function<void(const QString &)> &f)

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 #include "platform/result/result.h"
@@ -237,6 +240,24 @@ public:
     /// Calls \a f with every row of the ranking in \a order as it is read, keeping none: the
     /// command line prints any number of players in little memory.
     Result<> forEachRankingRow(Ranking order, const std::function<void(const PlayerRow &)> &f);
+    /// A ranked row as an order of the ranking by another counter needs it.
+    struct RankedValues
+    {
+        qint64 place = 0;
+        qint64 kills = 0;
+        qint64 deaths = 0;
+        qint64 value = 0; ///< the counter asked for
+    };
+    /// Calls \a f with every ranked row's place, kills, deaths and counter \a column (a
+    /// counter's StatsColumns index), in no particular order, keeping none: one pass that no
+    /// index is needed for.
+    Result<> forEachRanked(int column, const std::function<void(const RankedValues &)> &f);
+    /// The ranked rows at \a places, with their players' ids, in the order of \a places; a
+    /// place that no row holds (any more) is left out.
+    Result<std::vector<PlayerRow>> rowsAt(const std::vector<qint64> &places);
+    /// What changes whenever another connection changed the statistics: SQLite's data version,
+    /// on a server the last update's time and the number of ranked players.
+    Result<QString> changeMark();
     /// Calls \a f with the name of every row of table Stats, in no particular order.
     Result<> forEachName(const std::function<void(const QString &)> &f);
     /// A player and where the player stands in both orders of the ranking.

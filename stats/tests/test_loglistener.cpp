@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "platform/testsupport/fulldisk.h"
 #include "platform/testsupport/testfiles.h"
 #include "stats/listener/logpacket.h"
@@ -103,6 +106,7 @@ private slots:
     void countsWhatServersSendAsTheirLogs_data();
     void countsWhatServersSendAsTheirLogs();
     void closesTheFilesOfSilentServers();
+    void saysNothingOfIdleIntervals();
     void refusesToListenToEveryone_data();
     void refusesToListenToEveryone();
     void keepsEveryLineOfManySenders_data();
@@ -429,6 +433,7 @@ void TestLogListener::countsWhatServersSendAsTheirLogs()
              qPrintable(printed));
     // Closed at the stop, counted by the last count, and so gone.
     QCOMPARE(spoolFiles(), QStringList());
+    QVERIFY2(printed.contains("counted: 3 files (3 finished and deleted)"), qPrintable(printed));
 
     const QString plainLine =
         QString("127.0.0.1:%1: 14 packets, 10 lines (1 skipped by the parser), 0 refused (wrong "
@@ -496,6 +501,19 @@ void TestLogListener::closesTheFilesOfSilentServers()
     DataStats live;
     QVERIFY(live.open(m_dir->filePath("live.db")));
     QCOMPARE(table(live), countedFromFiles({leftover + '\n', own, joined(before), joined(after)}));
+}
+
+void TestLogListener::saysNothingOfIdleIntervals()
+{
+    ScriptedServer server;
+    QVERIFY(server.bind("127.0.0.1"));
+    QVERIFY(startListener(
+        {"--allow", QString("127.0.0.1:%1/77").arg(server.port()), "--interval", "1"}));
+    // The first interval has passed once the listener says that nothing came.
+    QVERIFY2(waitUntil([&] { return output().contains("nothing received yet"); }),
+             qPrintable(output()));
+    QCOMPARE(stopListener(), 0);
+    QVERIFY2(!output().contains("counted:"), qPrintable(output()));
 }
 
 void TestLogListener::refusesToListenToEveryone_data()

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "platform/testsupport/fulldisk.h"
 #include "stats/analysis/rankplayers.h"
 #include "stats/store/datastats.h"
@@ -44,7 +47,8 @@ struct Reply
 };
 
 /// Sends one request over a fresh connection and reads the whole answer.
-Reply request(quint16 port, const QByteArray &target, const QByteArray &method = "GET")
+Reply request(quint16 port, const QByteArray &target, const QByteArray &method = "GET",
+              const QByteArray &moreHeaders = {})
 {
     Reply reply;
     QTcpSocket socket;
@@ -53,7 +57,7 @@ Reply request(quint16 port, const QByteArray &target, const QByteArray &method =
         reply.error = socket.errorString();
         return reply;
     }
-    socket.write(method + ' ' + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+    socket.write(method + ' ' + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" + moreHeaders + "\r\n");
     QByteArray received;
     qsizetype headEnd = -1;
     qint64 length = -1;
@@ -76,6 +80,54 @@ Reply request(quint16 port, const QByteArray &target, const QByteArray &method =
     }
     reply.body = received.mid(headEnd + 4, length);
     return reply;
+}
+
+/// The keys of the JSON, each with the column of table Stats it gives: what tools outside rely
+/// on, which no change of the database's own names may change.
+const QList<QPair<QString, QString>> &jsonKeys()
+{
+    static const QList<QPair<QString, QString>> keys {
+        {"place", "Place"},
+        {"name", "Nom"},
+        {"kills", "Kills"},
+        {"deaths", "Deaths"},
+        {"score", "TotalClass"},
+        {"usp", "s1_1_usp"},
+        {"glock18", "s1_2_glock18"},
+        {"deagle", "s1_3_deagle"},
+        {"p228", "s1_4_p228"},
+        {"elite", "s1_5_elite"},
+        {"fiveseven", "s1_6_fiveseven"},
+        {"m3", "p2_1_m3"},
+        {"xm1014", "p2_2_xm1014"},
+        {"mp5navy", "p3_1_mp5navy"},
+        {"tmp", "p3_2_tmp"},
+        {"p90", "p3_3_p90"},
+        {"mac10", "p3_4_mac10"},
+        {"ump45", "p3_5_ump45"},
+        {"ak47", "p4_1_ak47"},
+        {"sg552", "p4_2_sg552"},
+        {"m4a1", "p4_3_m4a1"},
+        {"aug", "p4_4_aug"},
+        {"scout", "p4_5_scout"},
+        {"awp", "p4_6_awp"},
+        {"g3sg1", "p4_7_g3sg1"},
+        {"sg550", "p4_8_sg550"},
+        {"m249", "p5_1_m249"},
+        {"knife", "Couteau"},
+        {"grenade", "grenade"},
+        {"suicides", "suicide"},
+        {"hostages_rescued", "Hostage"},
+        {"bombs_planted", "BombePosée"},
+        {"bombs_defused", "BombeDesamocée"},
+    };
+    return keys;
+}
+
+/// Kills per death as the pages give it: kills alone without deaths, two decimals.
+double killsPerDeath(qint64 kills, qint64 deaths)
+{
+    return deaths <= 0 ? double(kills) : std::round(double(kills) * 100.0 / double(deaths)) / 100.0;
 }
 
 /** "tolvane --serve" on a free loopback port, ended with the test. */
@@ -269,9 +321,10 @@ private:
     bool m_closed = false;
 };
 
-DataStats::Counters counters(int kills, int totalClass, int awp = 0)
+DataStats::Counters counters(int kills, int totalClass, int awp = 0, int deaths = 0)
 {
     DataStats::Counters c {};
+    c[StatsColumns::Deaths - StatsColumns::FirstCounter] = deaths;
     c[StatsColumns::Kills - StatsColumns::FirstCounter] = kills;
     c[StatsColumns::TotalClass - StatsColumns::FirstCounter] = totalClass;
     c[StatsColumns::indexOf("p4_6_awp") - StatsColumns::FirstCounter] = awp;
@@ -396,6 +449,8 @@ private slots:
     void init();
     void answersEveryAddress_data();
     void answersEveryAddress();
+    void speaksTheBrowsersLanguage_data();
+    void speaksTheBrowsersLanguage();
     void pagesFollowTheirKeys_data();
     void pagesFollowTheirKeys();
     void playerPagesShowBothPlaces_data();
@@ -423,6 +478,9 @@ private:
     bool pick(const QString &engine);
     /// The names of the ranked players in \a order whose names start with \a start.
     QStringList expected(DataStats::Ranking order, const QString &start = {});
+    /// The ranked players by \a column of table Stats ("kpd": kills per death) highest first,
+    /// ties by place, whose names start with \a start and who have at least \a least kills.
+    QStringList expectedBy(const QString &column, const QString &start, int least);
     /// The stable id of the player called \a nom.
     qint64 idOf(const QString &nom);
     /// A database of forty ranked players, whose pages are quick to write; empty on failure.
@@ -450,7 +508,7 @@ void TestRankingWeb::fill(DataStats &store)
     // 250 players over three pages, whose kills tie in groups that cross the pages' ends.
     for (int i = 1; i <= 250; ++i)
         QVERIFY(store.addToPlayer(QString("Player%1").arg(i, 3, 10, QChar('0')),
-                                  counters(i * 7 % 13, i * 31 % 97 - 20, i % 5)));
+                                  counters(i * 7 % 13, i * 31 % 97 - 20, i % 5, i * 3 % 7)));
     for (const char *nom : {"Zoé", "zorro", "ZORG", "Дмитрий", "Mr Bean", "Mr+Bean"})
         QVERIFY(store.addToPlayer(nom, counters(3, 5)));
     // The hostile ones rank first, where every page shows them.
@@ -523,6 +581,37 @@ QStringList TestRankingWeb::expected(DataStats::Ranking order, const QString &st
     return names;
 }
 
+QStringList TestRankingWeb::expectedBy(const QString &column, const QString &start, int least)
+{
+    QSqlQuery query((m_read ? m_read : m_store.get())->database());
+    query.exec(QString(R"(SELECT "Nom", "Place", "Kills", "Deaths", %1 FROM "Stats")"
+                       R"( WHERE "Place" > 0 ORDER BY "Place")")
+                   .arg(column.isEmpty() || column == "kpd" ? QString("0") : '"' + column + '"'));
+    struct Row
+    {
+        QString nom;
+        double value;
+        qint64 place;
+    };
+    std::vector<Row> rows;
+    while (query.next()) {
+        const QString nom = query.value(0).toString();
+        const qint64 kills = query.value(2).toLongLong();
+        if (kills < least || !nom.toCaseFolded().startsWith(start.toCaseFolded()))
+            continue;
+        const double value = column.isEmpty() ? 0
+            : column == "kpd"                 ? killsPerDeath(kills, query.value(3).toLongLong())
+                                              : query.value(4).toDouble();
+        rows.push_back({nom, value, query.value(1).toLongLong()});
+    }
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const Row &a, const Row &b) { return a.value > b.value; });
+    QStringList names;
+    for (const Row &row : rows)
+        names << row.nom;
+    return names;
+}
+
 qint64 TestRankingWeb::idOf(const QString &nom)
 {
     QSqlQuery query((m_read ? m_read : m_store.get())->database());
@@ -565,9 +654,25 @@ void TestRankingWeb::answersEveryAddress_data()
 
     const QByteArray html = "text/html; charset=utf-8";
     const QByteArray json = "application/json";
+    // Players' names for the columns, in French by default; never the database's own.
     QTest::newRow("the ranking") << QByteArray("GET") << QByteArray("/") << 200 << html
-                                 << QStringList {"Player", "TotalClass", "BombeDesamocée"}
-                                 << QStringList {"Unranked"};
+                                 << QStringList {"Player",     "<html lang=\"fr\">",
+                                                 ">Score</a>", ">Desert Eagle</a>",
+                                                 ">AWP</a>",   ">K/D</a>",
+                                                 ">Morts</a>", ">Bombes désamorcées</a>"}
+                                 << QStringList {"Unranked", "TotalClass", "s1_3_deagle",
+                                                 "p4_6_awp", "BombeDesamocée"};
+    QTest::newRow("sorted by a weapon")
+        << QByteArray("GET") << QByteArray("/?by=deagle") << 200 << html
+        << QStringList {"aria-sort=\"descending\">Desert Eagle</th>", "Classement par Desert Eagle",
+                        "<input type=\"hidden\" name=\"by\" value=\"deagle\">"}
+        << QStringList {"Unranked"};
+    QTest::newRow("at least some kills")
+        << QByteArray("GET") << QByteArray("/?min=20") << 200 << html
+        << QStringList {"avec au moins 20 kills", "value=\"20\""} << QStringList {"Unranked"};
+    QTest::newRow("an empty least number is none")
+        << QByteArray("GET") << QByteArray("/?q=&min=") << 200 << html << QStringList {"Player"}
+        << QStringList {"avec au moins"};
     QTest::newRow("its headers alone") << QByteArray("HEAD") << QByteArray("/") << 200 << html
                                        << QStringList {} << QStringList {"Player"};
     QTest::newRow("by kills") << QByteArray("GET") << QByteArray("/?by=kills") << 200 << html
@@ -576,7 +681,9 @@ void TestRankingWeb::answersEveryAddress_data()
                                  << QByteArray("text/css; charset=utf-8")
                                  << QStringList {"text-align: right"} << QStringList {};
     QTest::newRow("json") << QByteArray("GET") << QByteArray("/ranking.json") << 200 << json
-                          << QStringList {"\"rows\""} << QStringList {};
+                          << QStringList {"\"rows\"", "\"format\":1",
+                                          "\"bombs_defused\":", "\"kills_per_death\":"}
+                          << QStringList {"TotalClass", "BombeDesamoc", "\"Nom\""};
     QTest::newRow("search in any letter case")
         << QByteArray("GET") << QByteArray("/?q=zO") << 200 << html
         << QStringList {"Zoé", "zorro", "ZORG"} << QStringList {"Player"};
@@ -601,8 +708,17 @@ void TestRankingWeb::answersEveryAddress_data()
         << QStringList {} << QStringList {};
     QTest::newRow("no player id") << QByteArray("GET") << QByteArray("/player/") << 400 << html
                                   << QStringList {} << QStringList {};
-    QTest::newRow("unknown order") << QByteArray("GET") << QByteArray("/?by=deaths") << 400 << html
-                                   << QStringList {"places ou kills"} << QStringList {};
+    QTest::newRow("unknown order") << QByteArray("GET") << QByteArray("/?by=height") << 400 << html
+                                   << QStringList {"places, kills ou le nom"} << QStringList {};
+    QTest::newRow("the database's name of a column")
+        << QByteArray("GET") << QByteArray("/?by=s1_3_deagle") << 400 << html << QStringList {"by"}
+        << QStringList {};
+    QTest::newRow("a least number that is no number")
+        << QByteArray("GET") << QByteArray("/?min=-1") << 400 << html << QStringList {"min"}
+        << QStringList {};
+    QTest::newRow("a column's key without its place")
+        << QByteArray("GET") << QByteArray("/?by=awp&after=3") << 400 << html
+        << QStringList {"VALUE,PLACE"} << QStringList {};
     QTest::newRow("a place that is no number") << QByteArray("GET") << QByteArray("/?after=x")
                                                << 400 << html << QStringList {} << QStringList {};
     QTest::newRow("a kills key without its place")
@@ -619,8 +735,8 @@ void TestRankingWeb::answersEveryAddress_data()
         << QByteArray("GET") << QByteArray("/ranking.json?page=2") << 400 << json
         << QStringList {"\"error\"", "page"} << QStringList {"<"};
     QTest::newRow("an unknown order in JSON")
-        << QByteArray("GET") << QByteArray("/ranking.json?by=deaths") << 400 << json
-        << QStringList {"\"error\"", "places ou kills"} << QStringList {"<"};
+        << QByteArray("GET") << QByteArray("/ranking.json?by=height") << 400 << json
+        << QStringList {"\"error\"", "places, kills ou"} << QStringList {"<"};
     QTest::newRow("nothing is written in JSON")
         << QByteArray("POST") << QByteArray("/ranking.json") << 405 << json
         << QStringList {"\"error\""} << QStringList {"<"};
@@ -670,20 +786,100 @@ void TestRankingWeb::answersEveryAddress()
     QVERIFY(m_server->running());
 }
 
+void TestRankingWeb::speaksTheBrowsersLanguage_data()
+{
+    QTest::addColumn<QByteArray>("target");
+    QTest::addColumn<QByteArray>("acceptLanguage"); ///< empty: no header
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QStringList>("shown");
+    const QStringList french {">Morts</a>", ">Bombes désamorcées</a>", "Classement par places"};
+    const QStringList english {">Deaths</a>", ">Bombs defused</a>", "Ranking by places",
+                               ">Knife</a>"};
+    QTest::newRow("no header") << QByteArray("/") << QByteArray() << "fr" << french;
+    QTest::newRow("French") << QByteArray("/") << QByteArray("fr-FR,fr;q=0.9") << "fr" << french;
+    QTest::newRow("English") << QByteArray("/") << QByteArray("en-GB,en;q=0.9") << "en" << english;
+    QTest::newRow("English before French")
+        << QByteArray("/") << QByteArray("en-US, fr;q=0.5") << "en" << english;
+    QTest::newRow("French before English")
+        << QByteArray("/") << QByteArray("de, fr;q=0.8, en;q=0.7") << "fr" << french;
+    QTest::newRow("English refused") << QByteArray("/") << QByteArray("en;q=0") << "fr" << french;
+    QTest::newRow("another language only") << QByteArray("/") << QByteArray("de") << "fr" << french;
+    QTest::newRow("an English error") << QByteArray("/?by=height") << QByteArray("en") << "en"
+                                      << QStringList {"places, kills or a column"};
+    QTest::newRow("a player in English")
+        << QByteArray("/player/1") << QByteArray("en") << "en"
+        << QStringList {"Kills by weapon", "Bombs planted", "Back to the ranking"};
+}
+
+void TestRankingWeb::speaksTheBrowsersLanguage()
+{
+    QFETCH(QByteArray, target);
+    QFETCH(QByteArray, acceptLanguage);
+    QFETCH(QString, language);
+    QFETCH(QStringList, shown);
+    const Reply reply = request(
+        m_server->port, target, "GET",
+        acceptLanguage.isEmpty() ? QByteArray() : "Accept-Language: " + acceptLanguage + "\r\n");
+    QVERIFY2(reply.error.isEmpty(), qPrintable(reply.error));
+    QVERIFY(reply.status == 200 || reply.status == 400);
+    QVERIFY2(reply.text().contains(QString("<html lang=\"%1\">").arg(language)),
+             qPrintable(reply.text().left(300)));
+    for (const QString &text : shown)
+        QVERIFY2(reply.text().contains(text), qPrintable(text));
+    // A cache keeps one copy for each language.
+    QCOMPARE(reply.headers.value("vary"), QByteArray("Accept-Language"));
+    QCOMPARE(wrongMarkup(reply.text()), QString());
+}
+
 void TestRankingWeb::pagesFollowTheirKeys_data()
 {
     QTest::addColumn<QString>("engine");
     QTest::addColumn<QString>("parameters");
-    QTest::addColumn<bool>("byKills");
+    QTest::addColumn<QString>("column"); ///< of table Stats; empty by places
     QTest::addColumn<QString>("start");
+    QTest::addColumn<int>("least");
     for (const QString engine : {"SQLite", "PostgreSQL"}) {
         auto row = [&engine](const char *name) -> QTestData & {
             return QTest::newRow(qPrintable(engine + ": " + name)) << engine;
         };
-        row("by places") << "" << false << "";
-        row("by kills") << "by=kills" << true << "";
-        row("by places, a name's start") << "q=player" << false << "player";
-        row("by kills, a name's start in capitals") << "by=kills&q=PLAYER" << true << "PLAYER";
+        row("by places") << ""
+                         << ""
+                         << "" << 0;
+        row("by kills") << "by=kills"
+                        << "Kills"
+                        << "" << 0;
+        row("by places, a name's start") << "q=player"
+                                         << ""
+                                         << "player" << 0;
+        row("by kills, a name's start in capitals") << "by=kills&q=PLAYER"
+                                                    << "Kills"
+                                                    << "PLAYER" << 0;
+        // The other columns have no index: their orders are built once for the site.
+        row("by deaths") << "by=deaths"
+                         << "Deaths"
+                         << "" << 0;
+        row("by a weapon") << "by=awp"
+                           << "p4_6_awp"
+                           << "" << 0;
+        row("by the score") << "by=score"
+                            << "TotalClass"
+                            << "" << 0;
+        row("by kills per death") << "by=kills_per_death"
+                                  << "kpd"
+                                  << "" << 0;
+        row("by a weapon, a name's start") << "by=awp&q=play"
+                                           << "p4_6_awp"
+                                           << "play" << 0;
+        // Fewer players, each keeping the place it has in the whole ranking.
+        row("by places, at least 5 kills") << "min=5"
+                                           << ""
+                                           << "" << 5;
+        row("by kills, at least 5 kills") << "by=kills&min=5"
+                                          << "Kills"
+                                          << "" << 5;
+        row("by deaths, at least 4 kills, a name's start") << "by=deaths&min=4&q=p"
+                                                           << "Deaths"
+                                                           << "p" << 4;
     }
 }
 
@@ -695,10 +891,10 @@ void TestRankingWeb::pagesFollowTheirKeys()
     const auto store = m_read;
     const auto server = m_serving;
     QFETCH(QString, parameters);
-    QFETCH(bool, byKills);
+    QFETCH(QString, column);
     QFETCH(QString, start);
-    const QStringList want =
-        expected(byKills ? DataStats::Ranking::Kills : DataStats::Ranking::Places, start);
+    QFETCH(int, least);
+    const QStringList want = expectedBy(column, start, least);
     QVERIFY(want.size() > 100);
 
     // Forward from the first page through each page's link to the next, each page's rows the
@@ -715,14 +911,15 @@ void TestRankingWeb::pagesFollowTheirKeys()
         QVERIFY(rows.size() <= 100);
         for (const QJsonValue &value : rows) {
             const QJsonObject row = value.toObject();
-            const QVariantMap stored = StatsTest::row(*store, row["Nom"].toString());
-            QCOMPARE(row.size(), 34);
-            for (const std::string_view column : StatsColumns::names) {
-                const QString name = QString::fromUtf8(column.data(), qsizetype(column.size()));
-                QCOMPARE(row[name].toVariant().toString(), stored.value(name).toString());
-            }
-            QCOMPARE(qint64(row["id"].toDouble()), idOf(row["Nom"].toString()));
-            forward << row["Nom"].toString();
+            const QVariantMap stored = StatsTest::row(*store, row["name"].toString());
+            QCOMPARE(row.size(), 35);
+            for (const auto &[key, column] : jsonKeys())
+                QCOMPARE(row[key].toVariant().toString(), stored.value(column).toString());
+            QCOMPARE(row["kills_per_death"].toDouble(),
+                     killsPerDeath(stored.value("Kills").toLongLong(),
+                                   stored.value("Deaths").toLongLong()));
+            QCOMPARE(qint64(row["id"].toDouble()), idOf(row["name"].toString()));
+            forward << row["name"].toString();
         }
         // The same page as HTML shows the same players.
         QByteArray htmlTarget = target;
@@ -733,7 +930,7 @@ void TestRankingWeb::pagesFollowTheirKeys()
         for (const QString &nom : forward.mid(forward.size() - rows.size()))
             shown << PlayerNames::visible(nom);
         QCOMPARE(pageNames(html.text()), shown);
-        QCOMPARE(html.text().count("<td class=\"n\">"), rows.size() * 32);
+        QCOMPARE(html.text().count("<td class=\"n\">"), rows.size() * 33);
         target = page["next"].toString().toUtf8();
         QVERIFY(targets.size() < 10);
     }
@@ -745,7 +942,7 @@ void TestRankingWeb::pagesFollowTheirKeys()
         const QJsonObject page = request(server->port, target).json();
         QStringList names;
         for (const QJsonValue &row : page["rows"].toArray())
-            names << row.toObject()["Nom"].toString();
+            names << row.toObject()["name"].toString();
         backward = names + backward;
         target = page["previous"].toString().toUtf8();
         QVERIFY(backward.size() <= want.size());
@@ -834,7 +1031,7 @@ void TestRankingWeb::hostileNamesStayInTheirPlace()
     QCOMPARE(json.status, 200);
     QVERIFY(!json.body.contains('\x1b') && !json.body.contains('\n') && !json.body.contains('\r'));
     QCOMPARE(json.json()["q"].toString(), search);
-    QCOMPARE(json.json()["rows"].toArray().first().toObject()["Nom"].toString(), nom);
+    QCOMPARE(json.json()["rows"].toArray().first().toObject()["name"].toString(), nom);
 }
 
 void TestRankingWeb::answersWhileAnUpdateWrites()
@@ -908,14 +1105,11 @@ void TestRankingWeb::rendersInARealBrowser()
         QSKIP("chromium is not installed (scripts/install-deps.sh installs it)");
     QTemporaryDir profile;
     const QString shot = m_dir.filePath("ranking.png");
-    const QStringList common = {"--headless",
-                                "--no-sandbox",
-                                "--disable-gpu",
-                                "--no-first-run",
-                                "--disable-background-networking",
-                                "--disable-component-update",
-                                "--disable-sync",
-                                "--user-data-dir=" + profile.path()};
+    const QStringList common = {
+        "--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
+        "--disable-background-networking", "--disable-component-update", "--disable-sync",
+        // The pages speak the browser's language: French here.
+        "--lang=fr-FR", "--accept-lang=fr-FR,fr", "--user-data-dir=" + profile.path()};
     const QString url = QString("http://127.0.0.1:%1/").arg(m_server->port);
     QProcess browser;
     browser.start(chromium, common + QStringList {"--dump-dom", url});

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "platform/settings/settingsstore.h"
 #include "platform/testsupport/testfiles.h"
 #include "stats/analysis/rankplayers.h"
@@ -200,6 +203,7 @@ void TestTolvaneCommandLine::refusesWrongCommandLines_data()
         << QStringList {"--update", "--logs", "/nonexistent/logs"} << 1 << "/nonexistent/logs";
     QTest::newRow("wait not a number") << QStringList {"--update", "--wait", "soon"} << 2 << "soon";
     QTest::newRow("wait without update") << QStringList {"--print", "--wait", "3"} << 2 << "--wait";
+    QTest::newRow("wide without print") << QStringList {"--update", "--wide"} << 2 << "--wide";
     // An address that names no database of ours must not become a folder named "mysql:".
     QTest::newRow("another kind of address to update")
         << QStringList {"--update", "--logs", "{dir}/logs", "--db", "mysql://host/db"} << 2
@@ -275,6 +279,12 @@ void TestTolvaneCommandLine::refusesWrongCommandLines()
     QVERIFY2(!m_err.contains("hunter2"), qPrintable(m_err));
     if (exitCode == 0)
         QVERIFY(m_out.contains("--update"));
+    // A failure is told in one line, with a hint for a wrong command line; never with the
+    // whole help.
+    if (exitCode != 0) {
+        QVERIFY2(!m_err.contains("Usage:"), qPrintable(m_err));
+        QVERIFY2(m_err.count('\n') <= 2, qPrintable(m_err));
+    }
     if (exitCode != 0) {
         // Nothing is created by a command that fails: no database, no folder; no log is lost.
         QStringList left = QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
@@ -293,25 +303,48 @@ void TestTolvaneCommandLine::updatesThenPrintsTheRanking()
                          log({kill("Alexandre", "Bo", "awp"), kill("Bo", "Cy", "awp"),
                               kill("Bo", "Cy", "awp"), stamp() + "Server say \"no suicide\""})));
     QCOMPARE(run({"--update", "--logs", logs, "--db", db}), 0);
-    QVERIFY2(QRegularExpression("^1 files \\(1 finished and deleted\\), 6 lines, 3 events, "
-                                "1 malformed lines skipped, 3 players, [0-9.]+ s\n$")
+    QVERIFY2(QRegularExpression("^1 file \\(1 finished and deleted\\), 6 lines, 3 events, "
+                                "1 malformed line skipped, 3 players, [0-9.]+ s\n$")
                  .match(m_out)
                  .hasMatch(),
              qPrintable(m_out));
 
+    // By default what a player looks at, under the words a player knows.
     QCOMPARE(run({"--print", "--db", db}), 0);
-    const QStringList lines = m_out.split('\n', Qt::SkipEmptyParts);
+    QStringList lines = m_out.split('\n', Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 4);
-    QVERIFY(lines[0].startsWith("Place  Nom        Kills  Deaths  TotalClass"));
-    QVERIFY(lines[0].endsWith("BombeDesamocée"));
+    QCOMPARE(lines[0], "Place  Name       Kills  Deaths  Score");
     // Equal scores keep the order the players first appeared in.
-    QVERIFY(lines[1].startsWith("    1  Alexandre      1       0           1"));
-    QVERIFY(lines[2].startsWith("    2  Bo             2       1           1"));
-    QVERIFY(lines[3].startsWith("    3  Cy             0       2          -2"));
+    QCOMPARE(lines[1], "    1  Alexandre      1       0      1");
+    QCOMPARE(lines[2], "    2  Bo             2       1      1");
+    QCOMPARE(lines[3], "    3  Cy             0       2     -2");
 
     QCOMPARE(run({"--print", "--by", "kills", "--db", db}), 0);
     QVERIFY(m_out.split('\n')[1].contains("Bo"));
     QVERIFY(m_out.split('\n')[3].contains("Cy"));
+
+    // Every counter, under the keys of the JSON.
+    QCOMPARE(run({"--print", "--wide", "--db", db}), 0);
+    lines = m_out.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 4);
+    QVERIFY2(lines[0].startsWith("place  name       kills  deaths  score  usp  glock18  deagle"),
+             qPrintable(lines[0]));
+    QVERIFY(lines[0].endsWith("  bombs_planted  bombs_defused"));
+    QVERIFY(lines[1].startsWith("    1  Alexandre      1       0      1"));
+    QCOMPARE(lines[1].split(' ', Qt::SkipEmptyParts).size(), 33);
+
+    // A name longer than a terminal's line is cut, and the line fits 100 columns.
+    const QByteArray longName(150, 'W');
+    QVERIFY(TestFiles::write(logs + "/L2.log", log({kill(longName, "Bo", "awp")})));
+    QCOMPARE(run({"--update", "--logs", logs, "--db", db}), 0);
+    QCOMPARE(run({"--print", "--db", db}), 0);
+    lines = m_out.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 5);
+    for (const QString &line : lines)
+        QVERIFY2(line.size() <= 100, qPrintable(line));
+    QVERIFY2(m_out.contains(QString(70, 'W') + QChar(0x2026) + "      1"), qPrintable(m_out));
+    QCOMPARE(run({"--print", "--wide", "--db", db}), 0);
+    QVERIFY(m_out.contains(longName));
 }
 
 void TestTolvaneCommandLine::usesTheStoredFolderAndDatabase()
@@ -387,7 +420,8 @@ void TestTolvaneCommandLine::copiesADatabaseFileToAServer()
     const QString printed = m_out;
 
     QCOMPARE(run({"--copy-to", target, "--db", db}), 0);
-    QVERIFY2(m_out.contains("copied 4 players, 4 player keys and 1 log progress records"),
+    // One of a thing is said in the singular.
+    QVERIFY2(m_out.contains("copied 4 players, 4 player keys and 1 log progress record from"),
              qPrintable(m_out));
     QCOMPARE(run({"--print", "--db", target}), 0);
     QCOMPARE(m_out, printed);
@@ -401,7 +435,7 @@ void TestTolvaneCommandLine::copiesADatabaseFileToAServer()
     for (const QString &database : {target, db}) {
         QVERIFY(TestFiles::write(logs + "/L2.log", finished));
         QCOMPARE(run({"--update", "--logs", logs, "--db", database, "--host", "hlds1"}), 0);
-        QVERIFY2(m_out.startsWith("1 files (1 finished and deleted), 2 lines, 1 events"),
+        QVERIFY2(m_out.startsWith("1 file (1 finished and deleted), 2 lines, 1 event,"),
                  qPrintable(m_out));
     }
     QCOMPARE(run({"--print", "--db", db}), 0);

@@ -1,6 +1,10 @@
+// SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "stats/web/rankingsite.h"
 
 #include "stats/store/statscolumns.h"
+#include "stats/web/statslabels.h"
 #include "stats/web/webescape.h"
 #include "stats/web/webpages.h"
 #include "stats/web/webtexts.h"
@@ -12,16 +16,19 @@
 #include <QStringDecoder>
 
 #include <chrono>
+#include <unordered_set>
 
 namespace {
 
 using From = DataStats::PageRequest::From;
 using Ranking = DataStats::Ranking;
+using Language = WebTexts::Language;
 
 const QString styleHref = QStringLiteral("/style.css");
 
 /// The parameters of a query, decoded as a form sends them; a failure says what is wrong.
-Result<QList<QPair<QString, QString>>> decodeQuery(const QByteArray &query)
+Result<QList<QPair<QString, QString>>> decodeQuery(const QByteArray &query,
+                                                   Language language = Language::French)
 {
     QList<QPair<QString, QString>> items;
     for (const QByteArray &item : query.split('&')) {
@@ -37,47 +44,69 @@ Result<QList<QPair<QString, QString>>> decodeQuery(const QByteArray &query)
             QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
             decoded[i] = utf8(QByteArray::fromPercentEncoding(bytes));
             if (utf8.hasError())
-                return Result<QList<QPair<QString, QString>>>::failure(WebTexts::notUtf8());
+                return Result<QList<QPair<QString, QString>>>::failure(WebTexts::notUtf8(language));
         }
         items.append({decoded[0], decoded[1]});
     }
     return items;
 }
 
-QString keyText(Ranking order, const DataStats::RankingKey &key)
+/// What the parameter "by" says for \a column.
+QString orderKey(int column)
 {
-    return order == Ranking::Kills ? QStringLiteral("%1,%2").arg(key.kills).arg(key.place)
-                                   : QString::number(key.place);
+    if (column == StatsColumns::Place)
+        return QStringLiteral("places");
+    return StatsLabels::key(column);
 }
 
-std::optional<DataStats::RankingKey> parseKey(Ranking order, const QString &text)
+QString keyText(int column, const DataStats::RankingKey &key)
+{
+    return column == StatsColumns::Place ? QString::number(key.place)
+                                         : QStringLiteral("%1,%2").arg(key.kills).arg(key.place);
+}
+
+std::optional<DataStats::RankingKey> parseKey(int column, const QString &text)
 {
     static const QRegularExpression place(QStringLiteral("^[0-9]{1,18}$"));
-    static const QRegularExpression killsAndPlace(
+    static const QRegularExpression valueAndPlace(
         QStringLiteral("^(-?[0-9]{1,18}),([0-9]{1,18})$"));
-    if (order == Ranking::Places) {
+    if (column == StatsColumns::Place) {
         if (!place.match(text).hasMatch())
             return std::nullopt;
         return DataStats::RankingKey {0, text.toLongLong()};
     }
-    const QRegularExpressionMatch match = killsAndPlace.match(text);
+    const QRegularExpressionMatch match = valueAndPlace.match(text);
     if (!match.hasMatch())
         return std::nullopt;
     return DataStats::RankingKey {match.captured(1).toLongLong(), match.captured(2).toLongLong()};
 }
 
-Result<RankingSite::Parameters> parseParameters(const QByteArray &query, bool json)
+/// Where \a row stands in the order of \a column: the column's value (kept as "kills") and its
+/// place.
+DataStats::RankingKey keyOf(const DataStats::PlayerRow &row, int column)
+{
+    if (column == StatsColumns::Place)
+        return {0, row.place};
+    if (column == StatsLabels::KillsPerDeath)
+        return {StatsLabels::killsPerDeath(
+                    row.kills(), row.counters[StatsColumns::Deaths - StatsColumns::FirstCounter]),
+                row.place};
+    return {row.counters[std::size_t(column - StatsColumns::FirstCounter)], row.place};
+}
+
+Result<RankingSite::Parameters> parseParameters(const QByteArray &query, bool json,
+                                                Language language)
 {
     using Failure = Result<RankingSite::Parameters>;
-    const auto items = decodeQuery(query);
+    const auto items = decodeQuery(query, language);
     if (!items)
         return Failure::failure(items.reason());
     QHash<QString, QString> given;
     for (const auto &[name, value] : *items) {
-        if (!QStringList {"by", "q", "after", "before", "last"}.contains(name))
-            return Failure::failure(WebTexts::unknownParameter().arg(name));
+        if (!QStringList {"by", "q", "min", "after", "before", "last"}.contains(name))
+            return Failure::failure(WebTexts::unknownParameter(language).arg(name));
         if (given.contains(name))
-            return Failure::failure(WebTexts::repeatedParameter().arg(name));
+            return Failure::failure(WebTexts::repeatedParameter(language).arg(name));
         given.insert(name, value);
     }
     RankingSite::Parameters parameters;
@@ -85,37 +114,51 @@ Result<RankingSite::Parameters> parseParameters(const QByteArray &query, bool js
     DataStats::PageRequest &page = parameters.page;
     page.size = RankingSite::pageSize;
     const QString by = given.value(QStringLiteral("by"), QStringLiteral("places"));
-    if (by != QLatin1String("places") && by != QLatin1String("kills"))
-        return Failure::failure(WebTexts::wrongParameter().arg(QStringLiteral("by"),
-                                                               QStringLiteral("places ou kills")));
-    page.order = by == QLatin1String("kills") ? Ranking::Kills : Ranking::Places;
+    const int column =
+        by == QLatin1String("places") ? StatsColumns::Place : StatsLabels::indexOfKey(by);
+    if (column != StatsColumns::Place && column < StatsColumns::FirstCounter)
+        return Failure::failure(
+            WebTexts::wrongParameter(language).arg(QStringLiteral("by"),
+                                                   WebTexts::anOrder(language).arg(QStringLiteral(
+                                                       "score, deaths, awp, kills_per_death…"))));
+    parameters.column = column;
+    page.order = column == StatsColumns::Kills ? Ranking::Kills : Ranking::Places;
     page.nameStart = given.value(QStringLiteral("q"));
     if (page.nameStart.size() > RankingSite::longestSearch)
-        return Failure::failure(WebTexts::wrongParameter().arg(
+        return Failure::failure(WebTexts::wrongParameter(language).arg(
             QStringLiteral("q"),
-            QStringLiteral("au plus %1 caractères").arg(RankingSite::longestSearch)));
+            WebTexts::atMostCharacters(language).arg(RankingSite::longestSearch)));
+    // An empty field of the form asks for no least number.
+    if (const QString least = given.value(QStringLiteral("min")); !least.isEmpty()) {
+        static const QRegularExpression digits(QStringLiteral("^[0-9]{1,18}$"));
+        if (!digits.match(least).hasMatch())
+            return Failure::failure(WebTexts::wrongParameter(language).arg(
+                QStringLiteral("min"), WebTexts::aWholeNumber(language)));
+        parameters.minKills = least.toLongLong();
+    }
 
     const int positions = int(given.contains(QStringLiteral("after")))
         + int(given.contains(QStringLiteral("before")))
         + int(given.contains(QStringLiteral("last")));
     if (positions > 1)
-        return Failure::failure(WebTexts::onePosition());
-    const QString keyForm =
-        page.order == Ranking::Kills ? QStringLiteral("KILLS,PLACE") : QStringLiteral("une place");
+        return Failure::failure(WebTexts::onePosition(language));
+    const QString keyForm = column == StatsColumns::Place ? WebTexts::aPlace(language)
+        : column == StatsColumns::Kills                   ? QStringLiteral("KILLS,PLACE")
+                                                          : QStringLiteral("VALUE,PLACE");
     for (const char *name : {"after", "before"}) {
         const QString parameter = QLatin1String(name);
         if (!given.contains(parameter))
             continue;
-        const std::optional<DataStats::RankingKey> key = parseKey(page.order, given[parameter]);
+        const std::optional<DataStats::RankingKey> key = parseKey(column, given[parameter]);
         if (!key)
-            return Failure::failure(WebTexts::wrongParameter().arg(parameter, keyForm));
+            return Failure::failure(WebTexts::wrongParameter(language).arg(parameter, keyForm));
         page.key = *key;
         page.from = parameter == QLatin1String("after") ? From::After : From::Before;
     }
     if (given.contains(QStringLiteral("last"))) {
         if (given[QStringLiteral("last")] != QLatin1String("1"))
-            return Failure::failure(
-                WebTexts::wrongParameter().arg(QStringLiteral("last"), QStringLiteral("1")));
+            return Failure::failure(WebTexts::wrongParameter(language).arg(QStringLiteral("last"),
+                                                                           QStringLiteral("1")));
         page.from = From::Last;
     }
     return parameters;
@@ -143,6 +186,8 @@ Result<> RankingSite::open()
     if (m_store && m_store->isOpen())
         return {};
     m_store = std::make_unique<DataStats>();
+    // Another connection counts its changes afresh: no order read through the last one stands.
+    m_orders.clear();
     if (const Result<> opened = m_store->open(m_path, DataStats::Access::ReadOnly); !opened) {
         m_store.reset();
         return opened;
@@ -184,65 +229,82 @@ WebResponse RankingSite::page(int status, const QByteArray &body)
     return {status, headers("text/html; charset=utf-8"), body};
 }
 
-WebResponse RankingSite::message(int status, const QString &title, const QString &text, bool json)
+WebResponse RankingSite::message(int status, const QString &title, const QString &text, bool json,
+                                 Language language)
 {
     if (json)
         return {status, headers("application/json"),
                 QJsonDocument(QJsonObject {{QStringLiteral("status"), status},
                                            {QStringLiteral("error"), text}})
                     .toJson(QJsonDocument::Compact)};
-    return page(status, WebPages::message(status, title, text, styleHref));
+    WebResponse response =
+        page(status, WebPages::message(status, title, text, styleHref, language));
+    response.headers.append(qMakePair(QByteArray("Vary"), QByteArray("Accept-Language")));
+    return response;
 }
 
-WebResponse RankingSite::unavailable(const QString &reason, bool json)
+WebResponse RankingSite::unavailable(const QString &reason, bool json, Language language)
 {
     Q_UNUSED(reason);
     // Opened afresh by the next request: the file may have been replaced or repaired meanwhile.
     m_store.reset();
-    return message(503, QStringLiteral("Service indisponible"), WebTexts::unavailable(), json);
+    return message(503, WebTexts::unavailableTitle(language), WebTexts::unavailable(language), json,
+                   language);
 }
 
 WebResponse RankingSite::handle(const WebRequest &request)
 {
     static const QByteArray json = "/ranking.json";
+    const Language language = StatsLabels::fromAcceptLanguage(request.acceptLanguage);
     if (request.method == WebRequest::Method::Other) {
-        WebResponse response = message(405, QStringLiteral("Méthode non permise"),
-                                       WebTexts::methodNotAllowed(), request.path == json);
+        WebResponse response =
+            message(405, WebTexts::methodNotAllowedTitle(language),
+                    WebTexts::methodNotAllowed(language), request.path == json, language);
         response.headers.append(qMakePair(QByteArray("Allow"), QByteArray("GET, HEAD")));
         return response;
     }
     static const QByteArray playerPath = "/player/";
+    WebResponse response;
     if (request.path == "/")
-        return ranking(request.query, false);
-    if (request.path == json)
-        return ranking(request.query, true);
-    if (request.path == "/style.css") {
-        if (!request.query.isEmpty())
-            return message(400, WebTexts::badRequest(),
-                           WebTexts::unknownParameter().arg(QString::fromLatin1(request.query)));
-        return {200, headers("text/css; charset=utf-8"), WebPages::styleSheet()};
-    }
-    if (request.path.startsWith(playerPath) && !request.path.mid(playerPath.size()).contains('/'))
-        return player(request.path.mid(playerPath.size()), request.query);
-    return message(404, QStringLiteral("Introuvable"), WebTexts::notFound());
+        response = ranking(request.query, false, language);
+    else if (request.path == json)
+        return ranking(request.query, true, language);
+    else if (request.path == "/style.css")
+        return request.query.isEmpty()
+            ? WebResponse {200, headers("text/css; charset=utf-8"), WebPages::styleSheet()}
+            : message(400, WebTexts::badRequest(language),
+                      WebTexts::unknownParameter(language).arg(QString::fromLatin1(request.query)),
+                      false, language);
+    else if (request.path.startsWith(playerPath)
+             && !request.path.mid(playerPath.size()).contains('/'))
+        response = player(request.path.mid(playerPath.size()), request.query, language);
+    else
+        return message(404, WebTexts::notFoundTitle(language), WebTexts::notFound(language), false,
+                       language);
+    // A cache keeps one copy a language.
+    if (!response.headers.contains(qMakePair(QByteArray("Vary"), QByteArray("Accept-Language"))))
+        response.headers.append(qMakePair(QByteArray("Vary"), QByteArray("Accept-Language")));
+    return response;
 }
 
 QString RankingSite::href(const Parameters &parameters)
 {
     const DataStats::PageRequest &page = parameters.page;
     QStringList items;
-    if (page.order == Ranking::Kills)
-        items << QStringLiteral("by=kills");
+    if (parameters.column != StatsColumns::Place)
+        items << QStringLiteral("by=") + orderKey(parameters.column);
     if (!page.nameStart.isEmpty())
         items << QStringLiteral("q=") + WebEscape::url(page.nameStart);
+    if (parameters.minKills > 0)
+        items << QStringLiteral("min=%1").arg(parameters.minKills);
     switch (page.from) {
     case From::First:
         break;
     case From::After:
-        items << QStringLiteral("after=") + keyText(page.order, page.key);
+        items << QStringLiteral("after=") + keyText(parameters.column, page.key);
         break;
     case From::Before:
-        items << QStringLiteral("before=") + keyText(page.order, page.key);
+        items << QStringLiteral("before=") + keyText(parameters.column, page.key);
         break;
     case From::Last:
         items << QStringLiteral("last=1");
@@ -252,29 +314,82 @@ QString RankingSite::href(const Parameters &parameters)
     return items.isEmpty() ? path : path + QLatin1Char('?') + items.join(QLatin1Char('&'));
 }
 
-WebResponse RankingSite::ranking(const QByteArray &query, bool json)
+Result<DataStats::RankingPage> RankingSite::orderedPage(const Parameters &asked)
 {
-    const Result<Parameters> parsed = parseParameters(query, json);
+    using Failure = Result<DataStats::RankingPage>;
+    // A search sorted by another column: the players it finds, through the index of names.
+    std::unordered_set<qint64> found;
+    const bool searched = !asked.page.nameStart.isEmpty();
+    if (searched) {
+        DataStats::PageRequest names;
+        names.nameStart = asked.page.nameStart;
+        names.size = 1000;
+        for (;;) {
+            const Result<DataStats::RankingPage> some = m_store->rankingPage(names);
+            if (!some)
+                return Failure::failure(some.reason());
+            for (const DataStats::PlayerRow &row : some->rows)
+                found.insert(row.place);
+            if (qsizetype(found.size()) > mostFoundToSort)
+                return Failure::failure(QString());
+            if (!some->hasAfter || some->rows.empty())
+                break;
+            names.from = From::After;
+            names.key = some->rows.back().key();
+        }
+    }
+    const Result<const std::vector<ColumnOrder::Entry> *> order =
+        m_orders.order(*m_store, asked.column);
+    if (!order)
+        return Failure::failure(order.reason());
+    const qint64 least = asked.minKills;
+    const ColumnOrder::Page page =
+        ColumnOrder::page(**order, asked.page, [&](const ColumnOrder::Entry &entry) {
+            return entry.kills >= least && (!searched || found.count(entry.place) > 0);
+        });
+    Result<std::vector<DataStats::PlayerRow>> rows = m_store->rowsAt(page.places);
+    if (!rows)
+        return Failure::failure(rows.reason());
+    DataStats::RankingPage result;
+    result.rows = std::move(*rows);
+    result.hasBefore = page.hasBefore;
+    result.hasAfter = page.hasAfter;
+    return result;
+}
+
+WebResponse RankingSite::ranking(const QByteArray &query, bool json, Language language)
+{
+    const Result<Parameters> parsed = parseParameters(query, json, language);
     if (!parsed)
-        return message(400, WebTexts::badRequest(), parsed.reason(), json);
+        return message(400, WebTexts::badRequest(language), parsed.reason(), json, language);
     const Parameters &asked = *parsed;
     if (const Result<> opened = open(); !opened)
-        return unavailable(opened.reason(), json);
-    const Result<DataStats::RankingPage> rows = m_store->rankingPage(asked.page);
-    if (!rows)
-        return unavailable(rows.reason(), json);
+        return unavailable(opened.reason(), json, language);
+    // Places and kills have indexes of their own; the other columns, and the lists that leave
+    // out the players with fewer kills, walk an order built for them.
+    const bool indexed =
+        (asked.column == StatsColumns::Place || asked.column == StatsColumns::Kills)
+        && asked.minKills == 0;
+    const Result<DataStats::RankingPage> rows =
+        indexed ? m_store->rankingPage(asked.page) : orderedPage(asked);
+    if (!rows) {
+        if (rows.reason().isEmpty())
+            return message(400, WebTexts::badRequest(language),
+                           WebTexts::tooManyFound(language).arg(mostFoundToSort), json, language);
+        return unavailable(rows.reason(), json, language);
+    }
     const Result<qint64> players = m_store->lastPlace();
     if (!players)
-        return unavailable(players.reason(), json);
+        return unavailable(players.reason(), json, language);
     const Result<std::optional<QDateTime>> updated = m_store->lastUpdate();
     if (!updated)
-        return unavailable(updated.reason(), json);
+        return unavailable(updated.reason(), json, language);
 
     const DataStats::RankingPage &found = *rows;
-    const bool byPlaces = asked.page.order == Ranking::Places;
-    const bool filtered = !asked.page.nameStart.isEmpty();
+    const int column = asked.column;
+    const bool filtered = !asked.page.nameStart.isEmpty() || asked.minKills > 0;
     // Pages by places hold places 1-100, 101-200...: they have numbers and are found by them.
-    const bool numbered = byPlaces && !filtered;
+    const bool numbered = column == StatsColumns::Place && !filtered;
     auto at = [&](From from, DataStats::RankingKey key = {}, bool toJson = false) {
         Parameters to = asked;
         to.json = toJson;
@@ -284,10 +399,11 @@ WebResponse RankingSite::ranking(const QByteArray &query, bool json)
     };
     Parameters first = at(From::First, {}, json);
     Parameters previous =
-        at(From::Before, found.rows.empty() ? DataStats::RankingKey {} : found.rows.front().key(),
-           json);
-    Parameters next = at(
-        From::After, found.rows.empty() ? DataStats::RankingKey {} : found.rows.back().key(), json);
+        at(From::Before,
+           found.rows.empty() ? DataStats::RankingKey {} : keyOf(found.rows.front(), column), json);
+    Parameters next =
+        at(From::After,
+           found.rows.empty() ? DataStats::RankingKey {} : keyOf(found.rows.back(), column), json);
     Parameters last =
         numbered ? at(From::After, {0, pageStart(*players)}, json) : at(From::Last, {}, json);
     const bool hasBefore = found.hasBefore && !found.rows.empty();
@@ -297,17 +413,23 @@ WebResponse RankingSite::ranking(const QByteArray &query, bool json)
         QJsonArray rowsJson;
         for (const DataStats::PlayerRow &row : found.rows) {
             QJsonObject object {{QStringLiteral("id"), row.id}};
-            object.insert(WebPages::caption(StatsColumns::Place), row.place);
-            object.insert(WebPages::caption(StatsColumns::Nom), row.nom);
+            object.insert(StatsLabels::key(StatsColumns::Place), row.place);
+            object.insert(StatsLabels::key(StatsColumns::Nom), row.nom);
             for (int c = StatsColumns::FirstCounter; c < StatsColumns::Count; ++c)
-                object.insert(WebPages::caption(c),
+                object.insert(StatsLabels::key(c),
                               row.counters[std::size_t(c - StatsColumns::FirstCounter)]);
+            object.insert(
+                StatsLabels::key(StatsLabels::KillsPerDeath),
+                double(StatsLabels::killsPerDeath(
+                    row.kills(), row.counters[StatsColumns::Deaths - StatsColumns::FirstCounter]))
+                    / 100.0);
             rowsJson.append(object);
         }
         const QJsonObject document {
-            {QStringLiteral("order"),
-             byPlaces ? QStringLiteral("places") : QStringLiteral("kills")},
+            {QStringLiteral("format"), jsonFormat},
+            {QStringLiteral("order"), orderKey(column)},
             {QStringLiteral("q"), asked.page.nameStart},
+            {QStringLiteral("min"), asked.minKills},
             {QStringLiteral("players"), *players},
             {QStringLiteral("updated"),
              *updated ? QJsonValue((*updated)->toUTC().toString(Qt::ISODateWithMs))
@@ -323,7 +445,11 @@ WebResponse RankingSite::ranking(const QByteArray &query, bool json)
     }
 
     RankingView view;
+    view.language = language;
     view.order = asked.page.order;
+    view.column = column;
+    view.minKills = asked.minKills;
+    view.orderKey = column == StatsColumns::Place ? QString() : orderKey(column);
     view.nameStart = asked.page.nameStart;
     view.page = &found;
     for (const DataStats::PlayerRow &row : found.rows)
@@ -331,17 +457,27 @@ WebResponse RankingSite::ranking(const QByteArray &query, bool json)
                                               : QString());
     view.players = *players;
     view.updated = *updated;
-    Parameters other = at(From::First);
-    other.page.order = Ranking::Places;
-    view.placesHref = href(other);
-    other.page.order = Ranking::Kills;
-    view.killsHref = href(other);
+    auto sortedBy = [&](int by) {
+        Parameters to = at(From::First);
+        to.column = by;
+        to.page.order = by == StatsColumns::Kills ? Ranking::Kills : Ranking::Places;
+        return href(to);
+    };
+    view.placesHref = sortedBy(StatsColumns::Place);
+    view.killsHref = sortedBy(StatsColumns::Kills);
+    for (const int c : WebPages::shownColumns())
+        if (c != StatsColumns::Nom)
+            view.sortHrefs[c] = sortedBy(c);
+    Parameters everyone = at(From::First);
+    everyone.page.nameStart.clear();
+    everyone.minKills = 0;
+    view.everyoneHref = href(everyone);
     const bool atFirst = !hasBefore;
     const bool atLast = !hasAfter;
-    view.first = {WebTexts::firstPage(), atFirst ? QString() : href(first)};
-    view.previous = {WebTexts::previousPage(), hasBefore ? href(previous) : QString()};
-    view.next = {WebTexts::nextPage(), hasAfter ? href(next) : QString()};
-    view.last = {WebTexts::lastPage(), atLast ? QString() : href(last)};
+    view.first = {WebTexts::firstPage(language), atFirst ? QString() : href(first)};
+    view.previous = {WebTexts::previousPage(language), hasBefore ? href(previous) : QString()};
+    view.next = {WebTexts::nextPage(language), hasAfter ? href(next) : QString()};
+    view.last = {WebTexts::lastPage(language), atLast ? QString() : href(last)};
     if (numbered && !found.rows.empty()) {
         view.pageCount = int((*players + pageSize - 1) / pageSize);
         view.pageNumber = int(pageStart(found.rows.front().place) / pageSize + 1);
@@ -359,36 +495,41 @@ WebResponse RankingSite::ranking(const QByteArray &query, bool json)
     return page(200, WebPages::ranking(view));
 }
 
-WebResponse RankingSite::player(const QByteArray &idText, const QByteArray &query)
+WebResponse RankingSite::player(const QByteArray &idText, const QByteArray &query,
+                                Language language)
 {
     static const QRegularExpression digits(QStringLiteral("^[0-9]{1,18}$"));
     if (!digits.match(QString::fromLatin1(idText)).hasMatch())
-        return message(400, WebTexts::badRequest(),
-                       WebTexts::wrongParameter().arg(QStringLiteral("/player/"),
-                                                      QStringLiteral("le numéro d'un joueur")));
+        return message(400, WebTexts::badRequest(language),
+                       WebTexts::wrongParameter(language).arg(QStringLiteral("/player/"),
+                                                              WebTexts::aPlayersNumber(language)),
+                       false, language);
     if (!query.isEmpty()) {
-        const auto items = decodeQuery(query);
-        return message(400, WebTexts::badRequest(),
-                       items ? WebTexts::unknownParameter().arg(
+        const auto items = decodeQuery(query, language);
+        return message(400, WebTexts::badRequest(language),
+                       items ? WebTexts::unknownParameter(language).arg(
                            items->isEmpty() ? QString() : items->first().first)
-                             : items.reason());
+                             : items.reason(),
+                       false, language);
     }
     if (const Result<> opened = open(); !opened)
-        return unavailable(opened.reason(), false);
+        return unavailable(opened.reason(), false, language);
     const auto found = m_store->player(idText.toLongLong());
     if (!found)
-        return unavailable(found.reason(), false);
+        return unavailable(found.reason(), false, language);
     if (!*found)
-        return message(404, QStringLiteral("Introuvable"), WebTexts::noSuchPlayer());
+        return message(404, WebTexts::notFoundTitle(language), WebTexts::noSuchPlayer(language),
+                       false, language);
     const Result<qint64> players = m_store->lastPlace();
     if (!players)
-        return unavailable(players.reason(), false);
+        return unavailable(players.reason(), false, language);
     const Result<std::optional<QDateTime>> updated = m_store->lastUpdate();
     if (!updated)
-        return unavailable(updated.reason(), false);
+        return unavailable(updated.reason(), false, language);
 
     const DataStats::PlayerStanding &standing = **found;
     PlayerView view;
+    view.language = language;
     view.standing = &standing;
     view.players = *players;
     view.updated = *updated;
@@ -401,6 +542,7 @@ WebResponse RankingSite::player(const QByteArray &idText, const QByteArray &quer
         to.page.key = {0, start};
         view.placesHref = href(to);
         // The page of the ranking by kills that ends with the player.
+        to.column = StatsColumns::Kills;
         to.page.order = Ranking::Kills;
         to.page.from = From::Before;
         to.page.key = {standing.row.kills(), standing.row.place + 1};

@@ -1,9 +1,15 @@
+// SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 #include "platform/result/result.h"
 #include "stats/store/datastats.h"
+#include "stats/store/statscolumns.h"
+#include "stats/web/columnorder.h"
 #include "stats/web/webrequest.h"
 #include "stats/web/webresponse.h"
+#include "stats/web/webtexts.h"
 
 #include <QString>
 
@@ -16,15 +22,24 @@
  * that cannot be read 503, after which the next request opens it afresh: the site never stops.
  * The errors of "/ranking.json" are in JSON too.
  *
- * Parameters of "/" and "/ranking.json": by=places|kills, q=TEXT (names that start with it, in
- * any letter case), and at most one of after=KEY, before=KEY (KEY: the place by places,
- * "KILLS,PLACE" by kills) and last=1.
+ * Parameters of "/" and "/ranking.json": by=places|kills|COLUMN (COLUMN: the key of any counter
+ * or of kills per death, as the JSON names it, sorted highest first), q=TEXT (names that start
+ * with it, in any letter case), min=KILLS (players with at least so many kills, who keep their
+ * places), and at most one of after=KEY, before=KEY (KEY: the place by places, "VALUE,PLACE" by
+ * a column) and last=1. The pages speak French unless the browser prefers English.
+ *
+ * The orders by places and by kills are read through their indexes; the others, and any order
+ * with a least number of kills, from a ColumnOrder built once per change of the statistics.
  */
 class RankingSite
 {
 public:
     static constexpr int pageSize = 100;
     static constexpr int longestSearch = 100;
+    /// The most players a search sorted by another column than places or kills may find.
+    static constexpr int mostFoundToSort = 5000;
+    /// The version of the JSON's layout, raised when a key changes meaning or goes.
+    static constexpr int jsonFormat = 1;
 
     /// Serves the database at \a databasePath, which it opens read-only when first asked.
     explicit RankingSite(QString databasePath);
@@ -45,21 +60,30 @@ public:
     struct Parameters
     {
         DataStats::PageRequest page;
+        int column = StatsColumns::Place; ///< the column sorted by
+        qint64 minKills = 0;
         bool json = false;
     };
     /// The link to the ranking page (or its JSON) that \a parameters ask for.
     static QString href(const Parameters &parameters);
 
+    /// How many orders by another column were built so far.
+    int ordersBuilt() const { return m_orders.built(); }
+
 private:
-    WebResponse ranking(const QByteArray &query, bool json);
-    WebResponse player(const QByteArray &idText, const QByteArray &query);
+    using Language = WebTexts::Language;
+    WebResponse ranking(const QByteArray &query, bool json, Language language);
+    WebResponse player(const QByteArray &idText, const QByteArray &query, Language language);
+    /// The page \a asked names, from the order of its column.
+    Result<DataStats::RankingPage> orderedPage(const Parameters &asked);
     /// 503, as a page or, for tools that read JSON, in JSON.
-    WebResponse unavailable(const QString &reason, bool json);
+    WebResponse unavailable(const QString &reason, bool json, Language language);
     static WebResponse page(int status, const QByteArray &body);
     /// An error, as a page or in JSON: {"status": 400, "error": "..."}.
     static WebResponse message(int status, const QString &title, const QString &text,
-                               bool json = false);
+                               bool json = false, Language language = Language::French);
 
     QString m_path;
     std::unique_ptr<DataStats> m_store;
+    ColumnOrder m_orders;
 };

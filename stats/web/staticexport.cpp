@@ -1,6 +1,10 @@
+// SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "stats/web/staticexport.h"
 
 #include "stats/store/datastats.h"
+#include "stats/store/statscolumns.h"
 #include "stats/web/rankingsite.h"
 #include "stats/web/webpages.h"
 #include "stats/web/webtexts.h"
@@ -324,6 +328,7 @@ Result<int> StaticExport::write(const QString &folder)
             const DataStats::RankingPage &page = order.pages[std::size_t(n - 1)];
             RankingView view;
             view.order = order.order;
+            view.column = order.order == Ranking::Kills ? StatsColumns::Kills : StatsColumns::Place;
             view.page = &page;
             for (const DataStats::PlayerRow &row : page.rows)
                 view.playerHrefs.push_back(hasPage.contains(row.id)

@@ -1,6 +1,10 @@
+// SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "stats/web/webpages.h"
 
 #include "stats/store/statscolumns.h"
+#include "stats/web/statslabels.h"
 #include "stats/web/webescape.h"
 #include "stats/web/webtexts.h"
 
@@ -12,14 +16,20 @@ namespace {
 
 using WebEscape::attribute;
 using WebEscape::html;
+using Language = WebTexts::Language;
 
-QString head(const QString &title, const QString &styleHref)
+QString head(const QString &title, const QString &styleHref, Language language)
 {
-    return QStringLiteral("<!DOCTYPE html>\n<html lang=\"fr\">\n<head>\n<meta charset=\"utf-8\">\n"
+    return QStringLiteral("<!DOCTYPE html>\n<html lang=\"%3\">\n<head>\n<meta charset=\"utf-8\">\n"
                           "<meta name=\"viewport\" content=\"width=device-width, "
                           "initial-scale=1\">\n<title>%1</title>\n"
                           "<link rel=\"stylesheet\" href=\"%2\">\n</head>\n<body>\n")
-        .arg(html(title), attribute(styleHref));
+        .arg(html(title), attribute(styleHref), StatsLabels::code(language));
+}
+
+QLocale locale(Language language)
+{
+    return QLocale(language == Language::English ? QLocale::English : QLocale::French);
 }
 
 QString tail()
@@ -34,28 +44,25 @@ QString link(const QString &text, const QString &href, const QString &more = {})
     return QStringLiteral("<a href=\"%1\"%2>%3</a>").arg(attribute(href), more, html(text));
 }
 
-QString number(qint64 n)
+QString number(qint64 n, Language language)
 {
-    return QLocale(QLocale::French).toString(n);
+    return locale(language).toString(n);
 }
 
-QString updated(const std::optional<QDateTime> &when)
+QString updated(const std::optional<QDateTime> &when, Language language)
 {
     if (!when)
-        return QStringLiteral("<p class=\"updated\">%1</p>\n").arg(html(WebTexts::neverUpdated()));
+        return QStringLiteral("<p class=\"updated\">%1</p>\n")
+            .arg(html(WebTexts::neverUpdated(language)));
     const QDateTime local = when->toLocalTime();
-    const QString shown =
-        QLocale(QLocale::French).toString(local, QStringLiteral("d MMMM yyyy 'à' HH:mm"));
+    const QString shown = locale(language).toString(local,
+                                                    language == Language::English
+                                                        ? QStringLiteral("d MMMM yyyy 'at' HH:mm")
+                                                        : QStringLiteral("d MMMM yyyy 'à' HH:mm"));
     return QStringLiteral("<p class=\"updated\">%1</p>\n")
-        .arg(WebTexts::updatedAt().arg(
+        .arg(WebTexts::updatedAt(language).arg(
             QStringLiteral("<time datetime=\"%1\">%2</time>")
                 .arg(attribute(when->toUTC().toString(Qt::ISODate)), html(shown))));
-}
-
-QString columnName(int column)
-{
-    const std::string_view name = StatsColumns::names[std::size_t(column)];
-    return QString::fromUtf8(name.data(), qsizetype(name.size()));
 }
 
 qint64 value(const DataStats::PlayerRow &row, int column)
@@ -65,13 +72,24 @@ qint64 value(const DataStats::PlayerRow &row, int column)
     return row.counters[std::size_t(column - StatsColumns::FirstCounter)];
 }
 
-QString orderName(DataStats::Ranking order)
+/// Column \a column of \a row as a page shows it.
+QString shown(const DataStats::PlayerRow &row, int column, Language language)
 {
-    return order == DataStats::Ranking::Kills ? WebTexts::byKills() : WebTexts::byPlaces();
+    if (column == StatsLabels::KillsPerDeath)
+        return StatsLabels::killsPerDeathText(
+            row.kills(), row.counters[StatsColumns::Deaths - StatsColumns::FirstCounter], language);
+    return QString::number(value(row, column));
+}
+
+QString orderName(int column, Language language)
+{
+    if (column == StatsColumns::Place)
+        return WebTexts::byPlaces(language);
+    return StatsLabels::label(column, language);
 }
 
 /// The weapons, the knife and the grenade as horizontal bars, drawn without any script.
-QString weaponChart(const DataStats::PlayerRow &row)
+QString weaponChart(const DataStats::PlayerRow &row, Language language)
 {
     const int firstWeapon = StatsColumns::TotalClass + 1;
     const int lastWeapon = StatsColumns::indexOf("grenade");
@@ -83,7 +101,7 @@ QString weaponChart(const DataStats::PlayerRow &row)
     qint64 most = 1;
     for (int c = firstWeapon; c <= lastWeapon; ++c)
         most = std::max(most, value(row, c));
-    const QString title = WebTexts::weaponsOf().arg(row.nom);
+    const QString title = WebTexts::weaponsOf(language).arg(row.nom);
     // Every argument in one pass: a name holding "%1" is text, never a place for the next one.
     QString svg =
         QStringLiteral("<svg class=\"chart\" xmlns=\"http://www.w3.org/2000/svg\" "
@@ -94,80 +112,121 @@ QString weaponChart(const DataStats::PlayerRow &row)
         const int y = (c - firstWeapon) * rowHeight + 2;
         const qint64 kills = std::max<qint64>(0, value(row, c));
         const int bar = int(double(kills) / double(most) * barWidth);
-        svg += QStringLiteral("<text x=\"%1\" y=\"%2\" text-anchor=\"end\">%3</text>"
-                              "<rect x=\"%4\" y=\"%5\" width=\"%6\" height=\"%7\" "
-                              "fill=\"#1f5f99\"/>"
-                              "<text x=\"%8\" y=\"%2\">%9</text>\n")
-                   .arg(QString::number(labelWidth - 6), QString::number(y + 14),
-                        html(columnName(c)), QString::number(labelWidth), QString::number(y + 3),
-                        QString::number(bar), QString::number(rowHeight - 6),
-                        QString::number(labelWidth + bar + 6), QString::number(kills));
+        svg +=
+            QStringLiteral("<text x=\"%1\" y=\"%2\" text-anchor=\"end\">%3</text>"
+                           "<rect x=\"%4\" y=\"%5\" width=\"%6\" height=\"%7\" "
+                           "fill=\"#1f5f99\"/>"
+                           "<text x=\"%8\" y=\"%2\">%9</text>\n")
+                .arg(QString::number(labelWidth - 6), QString::number(y + 14),
+                     html(StatsLabels::label(c, language)), QString::number(labelWidth),
+                     QString::number(y + 3), QString::number(bar), QString::number(rowHeight - 6),
+                     QString::number(labelWidth + bar + 6), QString::number(kills));
     }
     return svg + QStringLiteral("</svg>\n");
 }
 
 } // namespace
 
-QString WebPages::caption(int column)
+const std::vector<int> &WebPages::shownColumns()
 {
-    return columnName(column);
+    static const std::vector<int> columns = [] {
+        std::vector<int> all {StatsColumns::Place, StatsColumns::Nom, StatsColumns::Kills,
+                              StatsColumns::Deaths, StatsLabels::KillsPerDeath};
+        for (int c = StatsColumns::TotalClass; c < StatsColumns::Count; ++c)
+            all.push_back(c);
+        return all;
+    }();
+    return columns;
 }
 
 QByteArray WebPages::ranking(const RankingView &view)
 {
-    QString page = head(WebTexts::ranking() + QStringLiteral(" – Tolvane"), view.styleHref);
-    page += QStringLiteral("<header>\n<h1>%1</h1>\n").arg(html(WebTexts::ranking()));
-    page += updated(view.updated);
+    const Language language = view.language;
+    QString page =
+        head(WebTexts::ranking(language) + QStringLiteral(" – Tolvane"), view.styleHref, language);
+    page += QStringLiteral("<header>\n<h1>%1</h1>\n").arg(html(WebTexts::ranking(language)));
+    page += updated(view.updated, language);
     page += QStringLiteral("</header>\n<main>\n");
 
-    const bool byKills = view.order == DataStats::Ranking::Kills;
+    const bool byKills = view.column == StatsColumns::Kills;
+    const bool byPlaces = view.column == StatsColumns::Place;
     page += QStringLiteral("<nav class=\"order\" aria-label=\"%1\">%2 %3</nav>\n")
-                .arg(attribute(WebTexts::orderLabel()),
-                     link(WebTexts::byPlaces(), view.placesHref,
-                          byKills ? QString() : QStringLiteral(" aria-current=\"page\"")),
-                     link(WebTexts::byKills(), view.killsHref,
+                .arg(attribute(WebTexts::orderLabel(language)),
+                     link(WebTexts::byPlaces(language), view.placesHref,
+                          byPlaces ? QStringLiteral(" aria-current=\"page\"") : QString()),
+                     link(WebTexts::byKills(language), view.killsHref,
                           byKills ? QStringLiteral(" aria-current=\"page\"") : QString()));
     if (!view.searchAction.isEmpty()) {
         page += QStringLiteral("<form class=\"search\" role=\"search\" method=\"get\" "
                                "action=\"%1\">\n")
                     .arg(attribute(view.searchAction));
-        if (byKills)
-            page += QStringLiteral("<input type=\"hidden\" name=\"by\" value=\"kills\">\n");
+        if (!view.orderKey.isEmpty())
+            page += QStringLiteral("<input type=\"hidden\" name=\"by\" value=\"%1\">\n")
+                        .arg(attribute(view.orderKey));
         page += QStringLiteral("<label for=\"q\">%1</label>\n<input id=\"q\" name=\"q\" "
                                "type=\"search\" maxlength=\"100\" value=\"%2\">\n"
-                               "<button type=\"submit\">%3</button>\n</form>\n")
-                    .arg(html(WebTexts::searchLabel()), attribute(view.nameStart),
-                         html(WebTexts::search()));
+                               "<label for=\"min\">%3</label>\n<input id=\"min\" name=\"min\" "
+                               "type=\"number\" min=\"0\" inputmode=\"numeric\" value=\"%4\">\n"
+                               "<button type=\"submit\">%5</button>\n</form>\n")
+                    .arg(html(WebTexts::searchLabel(language)), attribute(view.nameStart),
+                         html(WebTexts::minimumLabel(language)),
+                         view.minKills > 0 ? QString::number(view.minKills) : QString(),
+                         html(WebTexts::search(language)));
     }
-    page += QStringLiteral("<p class=\"count\">%1</p>\n")
-                .arg(view.nameStart.isEmpty()
-                         ? html(WebTexts::rankedPlayers().arg(number(view.players)))
-                         : QStringLiteral("<bdi>%1</bdi> · %2")
-                               .arg(html(WebTexts::namesStartingWith().arg(view.nameStart)),
-                                    link(WebTexts::everyone(),
-                                         byKills ? view.killsHref : view.placesHref)));
+    QString count = view.players == 1
+        ? html(WebTexts::oneRankedPlayer(language))
+        : html(WebTexts::rankedPlayers(language).arg(number(view.players, language)));
+    if (!view.nameStart.isEmpty() || view.minKills > 0) {
+        QStringList which;
+        if (!view.nameStart.isEmpty())
+            which << QStringLiteral("<bdi>%1</bdi>")
+                         .arg(html(WebTexts::namesStartingWith(language).arg(view.nameStart)));
+        if (view.minKills > 0)
+            which << html(WebTexts::withMinimum(language).arg(number(view.minKills, language)));
+        count = which.join(QLatin1Char(' ')) + QStringLiteral(" · ")
+            + link(WebTexts::everyone(language), view.everyoneHref);
+    }
+    page += QStringLiteral("<p class=\"count\">%1</p>\n").arg(count);
 
     const QString caption = view.pageNumber > 0
-        ? WebTexts::caption()
-              .arg(orderName(view.order).toLower())
+        ? WebTexts::caption(language)
+              .arg(orderName(view.column, language).toLower())
               .arg(view.pageNumber)
               .arg(view.pageCount)
-        : WebTexts::captionWithoutNumber().arg(orderName(view.order).toLower());
+        : WebTexts::captionWithoutNumber(language).arg(
+            byPlaces || byKills ? orderName(view.column, language).toLower()
+                                : orderName(view.column, language));
     page += QStringLiteral("<div class=\"table\" role=\"region\" aria-labelledby=\"caption\" "
                            "tabindex=\"0\">\n<table class=\"ranking\">\n"
                            "<caption id=\"caption\">%1</caption>\n<thead><tr>")
                 .arg(html(caption));
-    for (int c = 0; c < StatsColumns::Count; ++c)
-        page += QStringLiteral("<th scope=\"col\"%1>%2</th>")
-                    .arg(c == StatsColumns::Nom ? QStringLiteral(" class=\"nom\"")
-                                                : QStringLiteral(" class=\"n\""),
-                         html(columnName(c)));
+    const std::vector<int> &columns = shownColumns();
+    for (const int c : columns) {
+        const QString label = StatsLabels::label(c, language);
+        const QString classes =
+            c == StatsColumns::Nom ? QStringLiteral("nom") : QStringLiteral("n");
+        const auto sort = view.sortHrefs.find(c);
+        if (c == view.column) {
+            page += QStringLiteral("<th scope=\"col\" class=\"%1 sorted\" aria-sort=\"%2\">%3</th>")
+                        .arg(classes,
+                             byPlaces ? QStringLiteral("ascending") : QStringLiteral("descending"),
+                             html(label));
+        } else if (sort != view.sortHrefs.end() && !sort->second.isEmpty()) {
+            page += QStringLiteral("<th scope=\"col\" class=\"%1\"><a href=\"%2\" "
+                                   "title=\"%3\">%4</a></th>")
+                        .arg(classes, attribute(sort->second),
+                             attribute(WebTexts::sortBy(language).arg(label)), html(label));
+        } else {
+            page +=
+                QStringLiteral("<th scope=\"col\" class=\"%1\">%2</th>").arg(classes, html(label));
+        }
+    }
     page += QStringLiteral("</tr></thead>\n<tbody>\n");
     const std::vector<DataStats::PlayerRow> &rows = view.page->rows;
     for (std::size_t r = 0; r < rows.size(); ++r) {
         const DataStats::PlayerRow &row = rows[r];
         page += QStringLiteral("<tr>");
-        for (int c = 0; c < StatsColumns::Count; ++c) {
+        for (const int c : columns) {
             if (c == StatsColumns::Nom) {
                 const QString name = QStringLiteral("<bdi>%1</bdi>").arg(html(row.nom));
                 const QString href = r < view.playerHrefs.size() ? view.playerHrefs[r] : QString();
@@ -176,19 +235,19 @@ QByteArray WebPages::ranking(const RankingView &view)
                                                 : QStringLiteral("<a href=\"%1\">%2</a>")
                                                       .arg(attribute(href), name));
             } else {
-                page += QStringLiteral("<td class=\"n\">%1</td>").arg(value(row, c));
+                page += QStringLiteral("<td class=\"n\">%1</td>").arg(shown(row, c, language));
             }
         }
         page += QStringLiteral("</tr>\n");
     }
     if (rows.empty())
         page += QStringLiteral("<tr><td colspan=\"%1\">%2</td></tr>\n")
-                    .arg(StatsColumns::Count)
-                    .arg(html(WebTexts::noPlayer()));
+                    .arg(columns.size())
+                    .arg(html(WebTexts::noPlayer(language)));
     page += QStringLiteral("</tbody>\n</table>\n</div>\n");
 
     page += QStringLiteral("<nav class=\"pages\" aria-label=\"%1\">\n")
-                .arg(attribute(WebTexts::pages()));
+                .arg(attribute(WebTexts::pages(language)));
     page += link(view.first.text, view.first.href) + QLatin1Char('\n');
     page += link(view.previous.text, view.previous.href, QStringLiteral(" rel=\"prev\""))
         + QLatin1Char('\n');
@@ -197,57 +256,58 @@ QByteArray WebPages::ranking(const RankingView &view)
             page += QStringLiteral("<span class=\"current\" aria-current=\"page\">%1</span>\n")
                         .arg(html(numbered.text));
         else
-            page +=
-                QStringLiteral("<a href=\"%1\" aria-label=\"%2\">%3</a>\n")
-                    .arg(attribute(numbered.href),
-                         attribute(WebTexts::pageNumber().arg(numbered.text)), html(numbered.text));
+            page += QStringLiteral("<a href=\"%1\" aria-label=\"%2\">%3</a>\n")
+                        .arg(attribute(numbered.href),
+                             attribute(WebTexts::pageNumber(language).arg(numbered.text)),
+                             html(numbered.text));
     }
     page +=
         link(view.next.text, view.next.href, QStringLiteral(" rel=\"next\"")) + QLatin1Char('\n');
     page += link(view.last.text, view.last.href) + QStringLiteral("\n</nav>\n</main>\n");
     page += QStringLiteral("<footer><p>Tolvane");
     if (!view.jsonHref.isEmpty())
-        page += QStringLiteral(" · ") + link(WebTexts::asJson(), view.jsonHref);
+        page += QStringLiteral(" · ") + link(WebTexts::asJson(language), view.jsonHref);
     page += QStringLiteral("</p></footer>\n") + tail();
     return page.toUtf8();
 }
 
 QByteArray WebPages::player(const PlayerView &view)
 {
+    const Language language = view.language;
     const DataStats::PlayerRow &row = view.standing->row;
-    QString page = head(row.nom + QStringLiteral(" – Tolvane"), view.styleHref);
+    QString page = head(row.nom + QStringLiteral(" – Tolvane"), view.styleHref, language);
     page += QStringLiteral("<header>\n<p class=\"back\">%1</p>\n<h1><bdi>%2</bdi></h1>\n")
-                .arg(link(WebTexts::backToRanking(), view.rankingHref), html(row.nom));
-    page += updated(view.updated);
+                .arg(link(WebTexts::backToRanking(language), view.rankingHref), html(row.nom));
+    page += updated(view.updated, language);
     page += QStringLiteral("</header>\n<main>\n<dl class=\"standing\">\n");
     auto standing = [&](qint64 place) {
-        return place > 0 ? html(WebTexts::placeOf().arg(place).arg(number(view.players)))
-                         : html(WebTexts::notRanked());
+        return place > 0
+            ? html(WebTexts::placeOf(language).arg(place).arg(number(view.players, language)))
+            : html(WebTexts::notRanked(language));
     };
     page += QStringLiteral("<div><dt>%1</dt><dd>%2</dd></div>\n")
-                .arg(html(WebTexts::place()), standing(row.place));
+                .arg(html(WebTexts::place(language)), standing(row.place));
     page += QStringLiteral("<div><dt>%1</dt><dd>%2</dd></div>\n</dl>\n")
-                .arg(html(WebTexts::placeByKills()), standing(view.standing->killsPlace));
+                .arg(html(WebTexts::placeByKills(language)), standing(view.standing->killsPlace));
     QStringList links;
     if (!view.placesHref.isEmpty())
-        links << link(WebTexts::seeInPlaces(), view.placesHref);
+        links << link(WebTexts::seeInPlaces(language), view.placesHref);
     if (!view.killsHref.isEmpty())
-        links << link(WebTexts::seeInKills(), view.killsHref);
+        links << link(WebTexts::seeInKills(language), view.killsHref);
     if (!links.isEmpty())
         page += QStringLiteral("<p class=\"see\">%1</p>\n").arg(links.join(QStringLiteral(" · ")));
 
     page += QStringLiteral("<h2 id=\"weapons\">%1</h2>\n<figure aria-labelledby=\"weapons\">\n%2"
                            "</figure>\n")
-                .arg(html(WebTexts::weapons()), weaponChart(row));
+                .arg(html(WebTexts::weapons(language)), weaponChart(row, language));
     page += QStringLiteral("<h2 id=\"counters\">%1</h2>\n<table class=\"counters\" "
                            "aria-labelledby=\"counters\">\n<tbody>\n")
-                .arg(html(WebTexts::counters()));
-    for (int c = 0; c < StatsColumns::Count; ++c) {
+                .arg(html(WebTexts::counters(language)));
+    for (const int c : shownColumns()) {
         if (c == StatsColumns::Nom)
             continue;
         page += QStringLiteral("<tr><th scope=\"row\">%1</th><td class=\"n\">%2</td></tr>\n")
-                    .arg(html(columnName(c)))
-                    .arg(value(row, c));
+                    .arg(html(StatsLabels::label(c, language)), shown(row, c, language));
     }
     page +=
         QStringLiteral("</tbody>\n</table>\n</main>\n<footer><p>Tolvane</p></footer>\n") + tail();
@@ -255,12 +315,12 @@ QByteArray WebPages::player(const PlayerView &view)
 }
 
 QByteArray WebPages::message(int status, const QString &title, const QString &text,
-                             const QString &styleHref)
+                             const QString &styleHref, Language language)
 {
-    QString page = head(QStringLiteral("%1 – Tolvane").arg(title), styleHref);
+    QString page = head(QStringLiteral("%1 – Tolvane").arg(title), styleHref, language);
     page += QStringLiteral("<main>\n<h1>%1</h1>\n<p>%2</p>\n<p><a href=\"/\">%3</a></p>\n</main>\n")
                 .arg(html(QStringLiteral("%1 %2").arg(status).arg(title)), html(text),
-                     html(WebTexts::backToRanking()));
+                     html(WebTexts::backToRanking(language)));
     return (page + tail()).toUtf8();
 }
 
@@ -307,5 +367,20 @@ QByteArray WebPages::styleSheet()
         "figure { margin: 0; }\n"
         "svg.chart { max-width: 100%; height: auto; }\n"
         "svg.chart text { fill: #1a1a1a; }\n"
-        "footer { margin-top: 2rem; color: #444; font-size: 0.9rem; }\n");
+        "footer { margin-top: 2rem; color: #444; font-size: 0.9rem; }\n"
+        "thead th a { color: inherit; }\n"
+        "thead th.sorted { border-bottom: 3px solid #0b4f9c; }\n"
+        "thead th.sorted::after { content: \" \\25BE\"; }\n"
+        "thead th.sorted[aria-sort=ascending]::after { content: \" \\25B4\"; }\n"
+        "input[type=number] { font: inherit; padding: 0.3rem; border: 1px solid #767676; "
+        "border-radius: 3px; width: 5rem; }\n"
+        // A phone: the table scrolls sideways under the name, which stays; the rest wraps.
+        "@media (max-width: 40rem) {\n"
+        "  body { padding: 0.25rem 0.5rem 1rem; font-size: 15px; }\n"
+        "  h1 { font-size: 1.3rem; }\n"
+        "  th, td { padding: 0.2rem 0.35rem; }\n"
+        "  .nom { max-width: 8.5rem; }\n"
+        "  input[type=search] { min-width: 0; flex: 1 1 9rem; }\n"
+        "  svg.chart { width: 100%; }\n"
+        "}\n");
 }

@@ -1,11 +1,17 @@
+// SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 #include "stats/store/datastats.h"
+#include "stats/store/statscolumns.h"
+#include "stats/web/webtexts.h"
 
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
 
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -19,7 +25,12 @@ struct WebLink
 /** Everything a page of the ranking shows, its links made by whoever serves it. */
 struct RankingView
 {
+    WebTexts::Language language = WebTexts::Language::French;
     DataStats::Ranking order = DataStats::Ranking::Places;
+    int column = StatsColumns::Place; ///< the column the rows are sorted by
+    qint64 minKills = 0; ///< only players with at least so many kills are listed
+    std::map<int, QString> sortHrefs; ///< per column, the page sorted by it; none: not sortable
+    QString orderKey; ///< what the search form keeps of the order: the parameter "by"
     QString nameStart; ///< the text searched; empty for every player
     const DataStats::RankingPage *page = nullptr;
     std::vector<QString> playerHrefs; ///< one per row; empty: the row has no page
@@ -27,6 +38,7 @@ struct RankingView
     std::optional<QDateTime> updated;
     QString placesHref; ///< the same rows by places
     QString killsHref; ///< and by kills
+    QString everyoneHref; ///< the same order without the search and the least kills
     WebLink first, previous, next, last;
     std::vector<WebLink> numbered; ///< pages by number, where the order has them
     int pageNumber = 0; ///< 0: the pages have no numbers
@@ -39,6 +51,7 @@ struct RankingView
 /** Everything a player's page shows. */
 struct PlayerView
 {
+    WebTexts::Language language = WebTexts::Language::French;
     const DataStats::PlayerStanding *standing = nullptr;
     qint64 players = 0;
     std::optional<QDateTime> updated;
@@ -57,9 +70,11 @@ namespace WebPages {
 QByteArray ranking(const RankingView &view);
 QByteArray player(const PlayerView &view);
 /// A short page for a status other than 200.
-QByteArray message(int status, const QString &title, const QString &text, const QString &styleHref);
+QByteArray message(int status, const QString &title, const QString &text, const QString &styleHref,
+                   WebTexts::Language language = WebTexts::Language::French);
 QByteArray styleSheet();
-/// The columns of a ranking page's table, in table order, as the window captions them.
-QString caption(int column);
+/// The columns of a ranking page's table, in the order shown: StatsColumns' indexes, kills per
+/// death after the deaths.
+const std::vector<int> &shownColumns();
 
 } // namespace WebPages

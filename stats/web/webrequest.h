@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 #include <QByteArray>
@@ -10,4 +13,5 @@ struct WebRequest
     Method method = Method::Get;
     QByteArray path; ///< as sent, percent-encoded: "/player/12"
     QByteArray query; ///< as sent after "?", percent-encoded; empty without one
+    QByteArray acceptLanguage; ///< the languages the browser asks for; empty without any
 };

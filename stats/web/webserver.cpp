@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "stats/web/webserver.h"
 
 #include <QSocketNotifier>
@@ -271,6 +274,8 @@ MHD_Result WebServer::Server::answer(void *cls, MHD_Connection *connection, cons
     const qsizetype question = target.indexOf('?');
     asked.path = question < 0 ? target : target.left(question);
     asked.query = question < 0 ? QByteArray() : target.mid(question + 1);
+    asked.acceptLanguage = QByteArray(
+        MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_ACCEPT_LANGUAGE));
     const WebResponse response = server->m_handler(asked);
 
     // The body stays where it is until the library has sent it.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Writes the icons the three programs paint, at the sizes of the desktop's icon theme, as the
 // theme lays them out: OUTDIR/hicolor/<size>x<size>/apps/<id>.png.
 
