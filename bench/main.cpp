@@ -92,7 +92,7 @@ int main(int argc, char **argv)
     if (chosen.isEmpty())
         chosen = Scenarios::names();
     for (const QString &name : chosen) {
-        if (!Scenarios::names().contains(name, Qt::CaseInsensitive)) {
+        if (!Scenarios::find(name)) {
             std::fprintf(stderr, "tolvane-bench: no scenario %s; the scenarios are %s\n",
                          qPrintable(name), qPrintable(Scenarios::names().join(u", ")));
             return 2;
@@ -110,20 +110,20 @@ int main(int argc, char **argv)
     }
 
     BenchReport report;
-    Scenarios scenarios(runner, report, settings);
-    if (!scenarios.prepare()) {
+    ScenarioKit kit(runner, report, settings);
+    if (!kit.prepare()) {
         std::fprintf(stderr,
                      "tolvane-bench: cannot create a work folder in the temporary folder\n");
         return 1;
     }
-    removeWorkOnInterrupt(scenarios.workFolder(), runner.launcher());
+    removeWorkOnInterrupt(kit.workFolder(), runner.launcher());
     report.heading(QStringLiteral("tolvane-bench: %1, scale %2, best of %3; times are wall-clock, "
                                   "memory is the peak resident size")
                        .arg(settings.tolvane)
                        .arg(settings.scale)
                        .arg(settings.runs));
     for (const QString &name : chosen)
-        scenarios.run(name);
+        Scenarios::find(name)->run(kit);
     report.finish();
     return report.failed() ? 1 : 0;
 }

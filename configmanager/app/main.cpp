@@ -8,60 +8,28 @@
 #include "platform/launch/gamelauncher.h"
 #include "platform/settings/settingsstore.h"
 #include "platform/speech/speechoutput.h"
-#include "platform/windowkit/frenchqttexts.h"
+#include "platform/windowkit/windowedprogram.h"
 
 #include <QApplication>
-
-#include <cstdio>
-
-namespace {
-
-int refuse(const QString &reason)
-{
-    std::fprintf(stderr, "quorrel: %s\n%s", qPrintable(reason),
-                 qPrintable(QuorrelCommandLine::usage()));
-    return 2;
-}
-
-} // namespace
+#include <QTextStream>
 
 int main(int argc, char **argv)
 {
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
     // Answered before any window or display is needed.
-    const auto line = QuorrelCommandLine::parse(arguments);
-    if (!line)
-        return refuse(line.reason());
-    switch (line->mode) {
-    case QuorrelCommandLine::Mode::Help:
-        std::fputs(qPrintable(QuorrelCommandLine::usage()), stdout);
-        return 0;
-    case QuorrelCommandLine::Mode::Version:
-        std::fputs("quorrel " PROJECT_VERSION "\n", stdout);
-        return 0;
-    case QuorrelCommandLine::Mode::Window:
-        break;
-    }
+    const auto line = QuorrelCommandLine::parse(CommandLine::arguments(argc, argv));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    if (const auto answered = QuorrelCommandLine::syntax().reply(line, out, err))
+        return *answered;
 
     QApplication app(argc, argv);
-    // The desktop entry, the metadata and the icon installed share this id.
-    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.cstools.Quorrel"));
-    QApplication::setWindowIcon(QuorrelIcon().icon());
-    FrenchQtTexts frenchQtTexts;
-    QApplication::installTranslator(&frenchQtTexts);
+    const WindowedProgram program {QuorrelIcon()};
     // Windows are hidden and shown in turn (the main window hides while capturing); the program
     // ends only by Quitter, by a started game or when the mod is missing.
     QApplication::setQuitOnLastWindowClosed(false);
 
     QtDialogs dialogs;
-    // Parsed again without the options Qt took for itself (-platform, -style, ...).
-    const auto windowLine = QuorrelCommandLine::parse(QCoreApplication::arguments().mid(1));
-    if (!windowLine)
-        return refuse(windowLine.reason());
-    const QString modName = windowLine->modName;
-    if (modName.isEmpty()) {
+    if (line->modName.isEmpty()) {
         dialogs.inform(nullptr, QuorrelTexts::programName(), QuorrelTexts::noMod());
         return 1;
     }
@@ -69,8 +37,8 @@ int main(int argc, char **argv)
     SettingsStore settings;
     FileStore files;
     const auto launcher = GameLauncher::create(&QuorrelTexts::launchFailure);
-    GameConfig config(modName, settings, files, *launcher);
-    SpeechOutput *speech = SpeechOutput::create(&app);
+    GameConfig config(line->modName, settings, files, *launcher);
+    const std::unique_ptr<SpeechOutput> speech = SpeechOutput::create();
     // exit() rather than quit(): a started game ends the program without the viewer's question.
     Menu menu(config, *speech, dialogs, [] { QCoreApplication::exit(0); });
     menu.Form_Load();

@@ -16,12 +16,12 @@ const QString ConfigPattern = QStringLiteral("*.cfg");
 
 GameConfig::GameConfig(QString modName, SettingsStore &settings, FileStore &files,
                        GameLauncher &launcher)
-    : m_settings(std::move(modName), settings), m_files(files), m_launcher(launcher)
+    : m_settings(settings, std::move(modName)), m_files(files), m_launcher(launcher)
 { }
 
 QString GameConfig::ConfigFilePath() const
 {
-    return m_settings.read(QuorrelSettings::Key::RepertoryFile);
+    return m_settings.value(QuorrelSettings::Key::RepertoryFile);
 }
 
 QString GameConfig::ConfigFolder() const
@@ -31,7 +31,7 @@ QString GameConfig::ConfigFolder() const
 
 QString GameConfig::LaunchCommand() const
 {
-    return m_settings.read(QuorrelSettings::Key::ExecFile);
+    return m_settings.value(QuorrelSettings::Key::ExecFile);
 }
 
 QString GameConfig::deriveConfigFolder(const QString &configFilePath)

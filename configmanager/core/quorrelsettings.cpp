@@ -1,35 +1,18 @@
 #include "configmanager/core/quorrelsettings.h"
 
-#include "platform/settings/settingsstore.h"
+QuorrelSettings::QuorrelSettings(SettingsStore &store, QString modName)
+    : ProgramSettings(store, application()), m_modName(std::move(modName))
+{ }
 
-QString QuorrelSettings::keyName(Key key)
+QuorrelSettings::Entry QuorrelSettings::entry(Key key) const
 {
     switch (key) {
     case Key::AlreadyUse:
-        return QStringLiteral("AlreadyUse");
+        return {m_modName, QStringLiteral("AlreadyUse")};
     case Key::RepertoryFile:
-        return QStringLiteral("RepertoryFile");
+        return {m_modName, QStringLiteral("RepertoryFile")};
     case Key::ExecFile:
-        return QStringLiteral("ExecFile");
+        return {m_modName, QStringLiteral("ExecFile")};
     }
     return {};
-}
-
-QuorrelSettings::QuorrelSettings(QString modName, SettingsStore &store)
-    : m_modName(std::move(modName)), m_store(store)
-{ }
-
-QString QuorrelSettings::read(Key key) const
-{
-    return m_store.read(application(), m_modName, keyName(key));
-}
-
-bool QuorrelSettings::write(Key key, const QString &value)
-{
-    return m_store.write(application(), m_modName, keyName(key), value);
-}
-
-QString QuorrelSettings::location() const
-{
-    return m_store.location(application());
 }

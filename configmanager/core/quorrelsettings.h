@@ -1,15 +1,13 @@
 #pragma once
 
-#include <QString>
-
-class SettingsStore;
+#include "platform/settings/programsettings.h"
 
 /**
  * Quorrel's settings, every key in one place: application "Vantrel", one section per mod (the
  * whole command-line text), and the three keys below. A key never written reads as the empty
  * text; there is no other default.
  */
-class QuorrelSettings
+class QuorrelSettings final : public ProgramSettings
 {
 public:
     enum class Key {
@@ -18,20 +16,17 @@ public:
         ExecFile, ///< the command line that starts the game
     };
 
-    static QString application() { return QStringLiteral("Vantrel"); }
-    static QString keyName(Key key);
+    QuorrelSettings(SettingsStore &store, QString modName);
 
-    QuorrelSettings(QString modName, SettingsStore &store);
+    QString value(Key key) const { return read(entry(key)); }
+    Result<> setValue(Key key, const QString &value) { return write(entry(key), value); }
 
     /// The section: the mod name, unchanged.
     const QString &modName() const { return m_modName; }
-    QString read(Key key) const;
-    /// False when the value could not be stored; the old one then stays in force.
-    bool write(Key key, const QString &value);
-    /// Where the settings are kept, for a message when they cannot be written.
-    QString location() const;
+    static QString application() { return QStringLiteral("Vantrel"); }
 
 private:
+    Entry entry(Key key) const;
+
     QString m_modName;
-    SettingsStore &m_store;
 };

@@ -10,7 +10,7 @@ QuorrelTestbed::QuorrelTestbed()
 
 bool QuorrelTestbed::set(QuorrelSettings::Key key, const QString &value)
 {
-    return m_config.settings().write(key, value);
+    return m_config.settings().setValue(key, value).ok();
 }
 
 bool QuorrelTestbed::storeConfig(const QString &fileName, const QByteArray &content)

@@ -1,11 +1,13 @@
 #include "configmanager/core/gameconfig.h"
 #include "configmanager/core/quorrelcommandline.h"
 #include "configmanager/tests/quorreltestbed.h"
+#include "platform/settings/settingsstore.h"
 #include "platform/testsupport/fulldisk.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -15,7 +17,7 @@
 using Applied = GameConfig::Applied;
 /// How applying ends: an outcome, or nothing when it fails.
 using Ended = std::optional<Applied>;
-using CommandMode = QuorrelCommandLine::Mode;
+using CommandMode = CommandLine::Ask;
 using Key = QuorrelSettings::Key;
 
 class TestGameConfig : public QObject
@@ -41,6 +43,7 @@ private slots:
     void captureWhenCopyFails();
     void commandLine_data();
     void commandLine();
+    void takesQtsOptionsOutOfTheModName();
 
 private:
     std::unique_ptr<QuorrelTestbed> m_bed;
@@ -341,26 +344,26 @@ void TestGameConfig::commandLine_data()
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("printed");
 
-    QTest::newRow("mod") << QStringList {QStringLiteral("cstrike")} << CommandMode::Window
+    QTest::newRow("mod") << QStringList {QStringLiteral("cstrike")} << CommandMode::Run
                          << QStringLiteral("cstrike") << 0 << QString();
     QTest::newRow("every word is the mod name")
         << QStringList {QStringLiteral("counter"), QStringLiteral("-x"), QStringLiteral("strike")}
-        << CommandMode::Window << QStringLiteral("counter -x strike") << 0 << QString();
+        << CommandMode::Run << QStringLiteral("counter -x strike") << 0 << QString();
     QTest::newRow("a first word with one dash is part of the name")
-        << QStringList {QStringLiteral("-x"), QStringLiteral("strike")} << CommandMode::Window
+        << QStringList {QStringLiteral("-x"), QStringLiteral("strike")} << CommandMode::Run
         << QStringLiteral("-x strike") << 0 << QString();
-    QTest::newRow("dashes after the first word are part of the name")
-        << QStringList {QStringLiteral("cstrike"), QStringLiteral("--old")} << CommandMode::Window
-        << QStringLiteral("cstrike --old") << 0 << QString();
+    QTest::newRow("single dashes after the first word are part of the name")
+        << QStringList {QStringLiteral("cstrike"), QStringLiteral("-old")} << CommandMode::Run
+        << QStringLiteral("cstrike -old") << 0 << QString();
     QTest::newRow("-- before a name that starts with dashes")
-        << QStringList {QStringLiteral("--"), QStringLiteral("--bogus")} << CommandMode::Window
+        << QStringList {QStringLiteral("--"), QStringLiteral("--bogus")} << CommandMode::Run
         << QStringLiteral("--bogus") << 0 << QString();
     QTest::newRow("-- before a name of several words")
         << QStringList {QStringLiteral("--"), QStringLiteral("--help"), QStringLiteral("me")}
-        << CommandMode::Window << QStringLiteral("--help me") << 0 << QString();
-    QTest::newRow("no mod") << QStringList {} << CommandMode::Window << QString() << 0 << QString();
+        << CommandMode::Run << QStringLiteral("--help me") << 0 << QString();
+    QTest::newRow("no mod") << QStringList {} << CommandMode::Run << QString() << 0 << QString();
     QTest::newRow("-- and no mod")
-        << QStringList {QStringLiteral("--")} << CommandMode::Window << QString() << 0 << QString();
+        << QStringList {QStringLiteral("--")} << CommandMode::Run << QString() << 0 << QString();
     QTest::newRow("version") << QStringList {QStringLiteral("--version")} << CommandMode::Version
                              << QString() << 0 << QStringLiteral("quorrel " PROJECT_VERSION "\n");
     QTest::newRow("help") << QStringList {QStringLiteral("--help")} << CommandMode::Help
@@ -368,17 +371,21 @@ void TestGameConfig::commandLine_data()
     QTest::newRow("help among words")
         << QStringList {QStringLiteral("cstrike"), QStringLiteral("--help")} << CommandMode::Help
         << QString() << 0 << QStringLiteral("Usage: quorrel MOD");
-    // Refused in one line, then the usage, as the other two programs do; no window, no setting.
+    // Refused in one line and a hint, as the other two programs do; no window, no setting.
     QTest::newRow("mistyped option")
-        << QStringList {QStringLiteral("--bogus")} << CommandMode::Window << QString() << 2
-        << QStringLiteral("quorrel: unknown option --bogus\nUsage: quorrel MOD");
+        << QStringList {QStringLiteral("--bogus")} << CommandMode::Run << QString() << 2
+        << QStringLiteral("quorrel: unknown option --bogus\nTry 'quorrel --help' for more "
+                          "information.\n");
     QTest::newRow("mistyped option before a mod")
-        << QStringList {QStringLiteral("--vresion"), QStringLiteral("cstrike")}
-        << CommandMode::Window << QString() << 2
-        << QStringLiteral("quorrel: unknown option --vresion\nUsage: quorrel MOD");
+        << QStringList {QStringLiteral("--vresion"), QStringLiteral("cstrike")} << CommandMode::Run
+        << QString() << 2
+        << QStringLiteral("quorrel: unknown option --vresion\nTry 'quorrel --help'");
     QTest::newRow("value given to --help")
-        << QStringList {QStringLiteral("--help=all")} << CommandMode::Window << QString() << 2
-        << QStringLiteral("quorrel: --help takes no value\nUsage: quorrel MOD");
+        << QStringList {QStringLiteral("--help=all")} << CommandMode::Run << QString() << 2
+        << QStringLiteral("quorrel: --help takes no value\nTry 'quorrel --help'");
+    QTest::newRow("an option after the mod name")
+        << QStringList {QStringLiteral("cstrike"), QStringLiteral("--old")} << CommandMode::Run
+        << QString() << 2 << QStringLiteral("quorrel: unknown option --old\nTry 'quorrel --help'");
 }
 
 void TestGameConfig::commandLine()
@@ -392,9 +399,9 @@ void TestGameConfig::commandLine()
     const auto line = QuorrelCommandLine::parse(arguments);
     QCOMPARE(line.ok(), exitCode == 0);
     if (line) {
-        QCOMPARE(line->mode, mode);
+        QCOMPARE(line->ask, mode);
         QCOMPARE(line->modName, modName);
-        if (mode == CommandMode::Window)
+        if (mode == CommandMode::Run)
             return;
     }
     // The program itself answers and ends; a window would keep it running until the time is up.
@@ -420,6 +427,29 @@ void TestGameConfig::commandLine()
     }
     // Nothing was registered: no settings at all.
     QVERIFY(QDir(home.path()).isEmpty());
+}
+
+void TestGameConfig::takesQtsOptionsOutOfTheModName()
+{
+    QTemporaryDir home;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path());
+    QProcess quorrel;
+    quorrel.setProcessEnvironment(environment);
+    // The windows' options, which Qt takes for itself: no part of the mod's name.
+    quorrel.start(QStringLiteral(QUORREL_BINARY),
+                  {QStringLiteral("-platform"), QStringLiteral("offscreen"),
+                   QStringLiteral("cstrike"), QStringLiteral("-style"), QStringLiteral("fusion")});
+    // A first start registers the mod, then waits in the registration window.
+    const SettingsStore written(home.filePath(QStringLiteral("Vantrel")));
+    QTRY_COMPARE_WITH_TIMEOUT(written.read(QuorrelSettings::application(),
+                                           QStringLiteral("cstrike"), QStringLiteral("AlreadyUse")),
+                              QStringLiteral("1"), 20000);
+    quorrel.kill();
+    quorrel.waitForFinished();
+    QCOMPARE(QSettings(written.location(QuorrelSettings::application()), QSettings::IniFormat)
+                 .childGroups(),
+             QStringList {QStringLiteral("cstrike")});
 }
 
 QTEST_GUILESS_MAIN(TestGameConfig)

@@ -3,11 +3,13 @@
 #include "configmanager/ui/create.h"
 #include "configmanager/ui/fileview.h"
 #include "configmanager/ui/menu.h"
+#include "configmanager/ui/quorrelicon.h"
 #include "configmanager/ui/reg.h"
 #include "platform/dialogs/qtdialogs.h"
 #include "platform/speech/silentspeech.h"
 #include "platform/testsupport/fulldisk.h"
 #include "platform/testsupport/scripteddialogs.h"
+#include "platform/windowkit/windowedprogram.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -205,7 +207,7 @@ void TestQuorrelWindows::firstStartOpensRegWithMenuHidden()
     QVERIFY(!m_menu->isVisible());
     QVERIFY(m_menu->regWindow());
     QVERIFY(m_menu->regWindow()->isVisible());
-    QCOMPARE(m_bed->config().settings().read(Key::AlreadyUse), QStringLiteral("1"));
+    QCOMPARE(m_bed->config().settings().value(Key::AlreadyUse), QStringLiteral("1"));
     QVERIFY(!child<QPushButton>(m_menu->regWindow(), "Command1")->isEnabled());
 
     child<QPushButton>(m_menu->regWindow(), "Command2")->click();
@@ -830,6 +832,8 @@ void TestQuorrelWindows::viewerRoundTripThroughEditor()
     QFETCH(QByteArray, fileAfter);
     QFETCH(QString, told);
     QFETCH(QString, details);
+    // As the program starts: its icon once for all its windows.
+    const WindowedProgram program {QuorrelIcon()};
 
     std::unique_ptr<FullDisk> disk;
     if (fullDisk) {
@@ -844,7 +848,7 @@ void TestQuorrelWindows::viewerRoundTripThroughEditor()
     QPointer<FileView> viewer = m_menu->fileView();
     QVERIFY(viewer);
     QCOMPARE(viewer->windowTitle(), m_library + QStringLiteral("cfg1.cfg"));
-    QVERIFY(viewer->windowIcon().availableSizes().contains(QSize(32, 32)));
+    QCOMPARE(viewer->windowIcon().pixmap(32).toImage(), QuorrelIcon().image(32).toImage());
 
     auto *editor = child<QPlainTextEdit>(viewer, "Afficheur");
     editor->moveCursor(QTextCursor::End);

@@ -1,7 +1,6 @@
 #include "configmanager/ui/fileview.h"
 
 #include "configmanager/core/quorreltexts.h"
-#include "configmanager/ui/quorrelicon.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/speech/speechoutput.h"
 #include "platform/windowkit/windowkit.h"
@@ -17,7 +16,6 @@ FileView::FileView(GameConfig &config, SpeechOutput &speech, Dialogs &dialogs, Q
 {
     setObjectName(QStringLiteral("FileView"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowIcon(QuorrelIcon().icon());
     setFixedSize(WindowKit::fromTwips(7095, 5865));
     WindowKit::paintBackground(this);
 

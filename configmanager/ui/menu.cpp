@@ -93,10 +93,12 @@ void Menu::Form_Load()
 {
     m_ApplyPending = false;
     m_TextToSpeech1.speak(QuorrelTexts::greeting(m_config.ModName()));
-    const QString alreadyUsed = m_config.settings().read(QuorrelSettings::Key::AlreadyUse);
+    const QString alreadyUsed = m_config.settings().value(QuorrelSettings::Key::AlreadyUse);
     refreshConfigList();
     if (alreadyUsed.isEmpty()) {
-        m_config.settings().write(QuorrelSettings::Key::AlreadyUse, QStringLiteral("1"));
+        // Not kept, the next start for this mod only opens the registration again.
+        [[maybe_unused]] const Result<> kept =
+            m_config.settings().setValue(QuorrelSettings::Key::AlreadyUse, QStringLiteral("1"));
         hide();
         CmdReg_Click();
     } else {

@@ -35,4 +35,4 @@ void paintIcon(QPainter &painter)
 
 } // namespace
 
-QuorrelIcon::QuorrelIcon() : PaintedIcon(paintIcon) { }
+QuorrelIcon::QuorrelIcon() : PaintedIcon(QStringLiteral("io.github.cstools.Quorrel"), paintIcon) { }

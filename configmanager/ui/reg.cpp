@@ -78,8 +78,8 @@ Reg::Reg(GameConfig &config, Dialogs &dialogs, QWidget *parent)
 
 void Reg::Form_Load()
 {
-    m_Text1->setText(m_config.settings().read(Key::RepertoryFile));
-    m_Text3->setText(m_config.settings().read(Key::ExecFile));
+    m_Text1->setText(m_config.settings().value(Key::RepertoryFile));
+    m_Text3->setText(m_config.settings().value(Key::ExecFile));
 }
 
 void Reg::Text_Change()
@@ -91,8 +91,8 @@ void Reg::Text_Change()
 void Reg::Command1_Click()
 {
     QuorrelSettings &settings = m_config.settings();
-    const bool stored = settings.write(Key::RepertoryFile, m_Text1->text())
-        && settings.write(Key::ExecFile, m_Text3->text());
+    const bool stored = settings.setValue(Key::RepertoryFile, m_Text1->text())
+        && settings.setValue(Key::ExecFile, m_Text3->text());
     if (!stored) {
         m_dialogs.inform(this, QuorrelTexts::programName(),
                          QuorrelTexts::pathsNotStored(settings.location()));

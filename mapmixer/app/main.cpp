@@ -1,36 +1,33 @@
-#include "mapmixer/core/commandline.h"
 #include "mapmixer/core/headlessshuffle.h"
 #include "mapmixer/core/randomsource.h"
+#include "mapmixer/core/rondelaycommandline.h"
 #include "mapmixer/ui/mixfrm.h"
+#include "mapmixer/ui/rondelayicon.h"
 #include "platform/dialogs/qtdialogs.h"
 #include "platform/files/filestore.h"
 #include "platform/settings/settingsstore.h"
 #include "platform/speech/speechoutput.h"
-#include "platform/windowkit/frenchqttexts.h"
+#include "platform/windowkit/windowedprogram.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QTextStream>
 
-#include <cstdio>
 #include <memory>
 
 namespace {
 
-int runWindow(int argc, char **argv, const CommandLine &line)
+int runWindow(int argc, char **argv, const RondelayCommandLine &line)
 {
     QApplication app(argc, argv);
-    // The desktop entry, the metadata and the icon installed share this id.
-    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.cstools.Rondelay"));
-    FrenchQtTexts frenchQtTexts;
-    QApplication::installTranslator(&frenchQtTexts);
+    const WindowedProgram program {RondelayIcon()};
     SettingsStore settings;
     QtDialogs dialogs;
     const auto modFolder = MixFrm::startUp(line.modName, settings, dialogs);
     if (!modFolder)
         return 1;
     FileStore files;
-    const std::unique_ptr<SpeechOutput> parle(SpeechOutput::create());
+    const std::unique_ptr<SpeechOutput> parle = SpeechOutput::create();
     MixFrm window(line.modName, *modFolder, files, dialogs, *parle);
     QObject::connect(&window, &MixFrm::programEnded, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
@@ -38,15 +35,14 @@ int runWindow(int argc, char **argv, const CommandLine &line)
     return app.exec();
 }
 
-int runHeadless(int argc, char **argv, const CommandLine &line)
+int runHeadless(int argc, char **argv, const RondelayCommandLine &line, QTextStream &out,
+                QTextStream &err)
 {
     // No QGuiApplication: this must run on a server without any display.
     QCoreApplication app(argc, argv);
     SettingsStore settings;
     FileStore files;
     RandomSource random;
-    QTextStream out(stdout);
-    QTextStream err(stderr);
     return HeadlessShuffle::report(HeadlessShuffle::run(line, settings, files, random), out, err);
 }
 
@@ -54,27 +50,12 @@ int runHeadless(int argc, char **argv, const CommandLine &line)
 
 int main(int argc, char **argv)
 {
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    const auto line = CommandLine::parse(arguments);
-    if (!line) {
-        std::fprintf(stderr, "rondelay: %s\n%s", qPrintable(line.reason()),
-                     qPrintable(CommandLine::usage()));
-        return 2;
-    }
-
-    switch (line->mode) {
-    case CommandLine::Mode::Help:
-        std::fputs(qPrintable(CommandLine::usage()), stdout);
-        return 0;
-    case CommandLine::Mode::Version:
-        std::fputs("rondelay " PROJECT_VERSION "\n", stdout);
-        return 0;
-    case CommandLine::Mode::Shuffle:
-        return runHeadless(argc, argv, *line);
-    case CommandLine::Mode::Window:
-        break;
-    }
+    const auto line = RondelayCommandLine::parse(CommandLine::arguments(argc, argv));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    if (const auto answered = RondelayCommandLine::syntax().reply(line, out, err))
+        return *answered;
+    if (line->mode == RondelayCommandLine::Mode::Shuffle)
+        return runHeadless(argc, argv, *line, out, err);
     return runWindow(argc, argv, *line);
 }

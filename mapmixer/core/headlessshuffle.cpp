@@ -1,19 +1,19 @@
 #include "mapmixer/core/headlessshuffle.h"
 
-#include "mapmixer/core/commandline.h"
 #include "mapmixer/core/maplist.h"
 #include "mapmixer/core/randomsource.h"
+#include "mapmixer/core/rondelaycommandline.h"
 #include "mapmixer/core/rondelaysettings.h"
 
 #include <QTextStream>
 
-Result<QStringList> HeadlessShuffle::run(const CommandLine &line, SettingsStore &settings,
+Result<QStringList> HeadlessShuffle::run(const RondelayCommandLine &line, SettingsStore &settings,
                                          FileStore &files, RandomSource &random)
 {
     using Failure = Result<QStringList>;
     QString folder = line.folder;
     if (folder.isEmpty()) {
-        folder = RondelaySettings(settings, line.modName).modFolder();
+        folder = RondelaySettings(settings, line.modName).value(RondelaySettings::Key::Dossier);
         if (folder.isEmpty())
             return Failure::failure(QStringLiteral("no folder is stored for the mod \"%1\"; start "
                                                    "\"rondelay %1\" once on a desktop, or give "

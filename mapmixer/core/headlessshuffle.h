@@ -4,7 +4,7 @@
 
 #include <QStringList>
 
-class CommandLine;
+class RondelayCommandLine;
 class FileStore;
 class QTextStream;
 class RandomSource;
@@ -18,7 +18,7 @@ class HeadlessShuffle
 {
 public:
     /// The entries of the new map cycle, in order, or why none was written.
-    static Result<QStringList> run(const CommandLine &line, SettingsStore &settings,
+    static Result<QStringList> run(const RondelayCommandLine &line, SettingsStore &settings,
                                    FileStore &files, RandomSource &random);
     /// The program's answer: the entries on \a out, one a line, or the reason on \a err; the
     /// exit code.

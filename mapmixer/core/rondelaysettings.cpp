@@ -1,33 +1,14 @@
 #include "mapmixer/core/rondelaysettings.h"
 
-#include "platform/settings/settingsstore.h"
-
-namespace {
-
-QString application()
-{
-    return QStringLiteral("Rondelay");
-}
-
-QString folderKey()
-{
-    return QStringLiteral("Dossier");
-}
-
-} // namespace
-
 RondelaySettings::RondelaySettings(SettingsStore &store, QString modName)
-    : m_store(store), m_modName(std::move(modName))
+    : ProgramSettings(store, application()), m_modName(std::move(modName))
 { }
 
-QString RondelaySettings::modFolder() const
+RondelaySettings::Entry RondelaySettings::entry(Key key) const
 {
-    return m_store.read(application(), m_modName, folderKey());
-}
-
-Result<> RondelaySettings::setModFolder(const QString &folder)
-{
-    if (!m_store.write(application(), m_modName, folderKey(), folder))
-        return Result<>::failure(QStringLiteral("the folder could not be stored in the settings"));
+    switch (key) {
+    case Key::Dossier:
+        return {m_modName, QStringLiteral("Dossier")};
+    }
     return {};
 }

@@ -1,27 +1,29 @@
 #pragma once
 
-#include "platform/result/result.h"
-
-#include <QString>
-
-class SettingsStore;
+#include "platform/settings/programsettings.h"
 
 /**
  * What Rondelay keeps in the per-user settings: under the application "Rondelay", one section
- * per mod (the whole command-line text), holding the mod's folder under the key "Dossier". A mod
- * never started has no folder yet: it reads as the empty text.
+ * per mod (the whole command-line text), holding the mod's folder under the key "Dossier", as it
+ * was typed ("\" and a trailing separator included). A mod never started has no folder yet: it
+ * reads as the empty text.
  */
-class RondelaySettings
+class RondelaySettings final : public ProgramSettings
 {
 public:
+    enum class Key {
+        Dossier, ///< the mod's folder
+    };
+
     RondelaySettings(SettingsStore &store, QString modName);
 
-    /// The folder as it was typed ("\" and a trailing separator included); empty when none.
-    QString modFolder() const;
-    /// Keeps \a folder for the next runs; on failure the stored value stays as it was.
-    Result<> setModFolder(const QString &folder);
+    QString value(Key key) const { return read(entry(key)); }
+    Result<> setValue(Key key, const QString &value) { return write(entry(key), value); }
+
+    static QString application() { return QStringLiteral("Rondelay"); }
 
 private:
-    SettingsStore &m_store;
+    Entry entry(Key key) const;
+
     QString m_modName;
 };

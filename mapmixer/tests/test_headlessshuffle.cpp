@@ -1,7 +1,7 @@
-#include "mapmixer/core/commandline.h"
 #include "mapmixer/core/headlessshuffle.h"
 #include "mapmixer/core/maplist.h"
 #include "mapmixer/core/randomsource.h"
+#include "mapmixer/core/rondelaycommandline.h"
 #include "mapmixer/tests/samplemod.h"
 #include "platform/files/filestore.h"
 #include "platform/settings/settingsstore.h"
@@ -88,9 +88,9 @@ void TestHeadlessShuffle::run()
                   << "--folder" << mod;
     else
         arguments << "hl2mp";
-    const auto line = CommandLine::parse(arguments);
+    const auto line = RondelayCommandLine::parse(arguments);
     QVERIFY2(line.ok(), qPrintable(line.reason()));
-    QCOMPARE(line->mode, CommandLine::Mode::Shuffle);
+    QCOMPARE(line->mode, RondelayCommandLine::Mode::Shuffle);
 
     QString out;
     QString err;

@@ -52,12 +52,13 @@ void TestRondelaySettings::keepsOneFolderPerMod()
         SettingsStore store(root.path());
         for (qsizetype i = 0; i + 1 < modsAndFolders.size(); i += 2) {
             RondelaySettings settings(store, modsAndFolders.at(i));
-            const auto stored = settings.setModFolder(modsAndFolders.at(i + 1));
+            const auto stored =
+                settings.setValue(RondelaySettings::Key::Dossier, modsAndFolders.at(i + 1));
             QVERIFY2(stored.ok(), qPrintable(stored.reason()));
         }
     }
     SettingsStore nextRun(root.path());
-    QCOMPARE(RondelaySettings(nextRun, modName).modFolder(), folder);
+    QCOMPARE(RondelaySettings(nextRun, modName).value(RondelaySettings::Key::Dossier), folder);
     // Where earlier versions kept it, so that their folders are still found.
     QCOMPARE(nextRun.read("Rondelay", modName, "Dossier"), folder);
 }
@@ -72,10 +73,10 @@ void TestRondelaySettings::failedStoreSaysSo()
     file.close();
     SettingsStore store(blocker + "/settings");
     RondelaySettings settings(store, "cstrike");
-    const auto stored = settings.setModFolder("/srv/cstrike");
+    const auto stored = settings.setValue(RondelaySettings::Key::Dossier, "/srv/cstrike");
     QVERIFY(!stored.ok());
     QVERIFY2(stored.reason().contains("could not be stored"), qPrintable(stored.reason()));
-    QCOMPARE(settings.modFolder(), QString());
+    QCOMPARE(settings.value(RondelaySettings::Key::Dossier), QString());
 }
 
 QTEST_GUILESS_MAIN(TestRondelaySettings)

@@ -4,7 +4,6 @@
 #include "mapmixer/core/rondelaysettings.h"
 #include "mapmixer/core/rondelaytexts.h"
 #include "mapmixer/ui/picturebutton.h"
-#include "mapmixer/ui/rondelayicon.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/speech/speechoutput.h"
 #include "platform/windowkit/windowkit.h"
@@ -69,7 +68,6 @@ MixFrm::MixFrm(const QString &modName, const QString &modFolder, FileStore &file
 
     setObjectName(QStringLiteral("MixFrm"));
     setWindowTitle(RondelayTexts::windowTitle());
-    setWindowIcon(RondelayIcon().icon());
     WindowKit::paintBackground(this);
     setOuterWidth(narrowOuterTwips);
 
@@ -145,7 +143,7 @@ std::optional<QString> MixFrm::startUp(const QString &modName, SettingsStore &se
         return std::nullopt;
     }
     RondelaySettings stored(settings, modName);
-    QString folder = stored.modFolder();
+    QString folder = stored.value(RondelaySettings::Key::Dossier);
     if (folder.isEmpty()) {
         // Cancel is no way out: the window cannot work without a folder.
         while (folder.isEmpty())
@@ -153,7 +151,7 @@ std::optional<QString> MixFrm::startUp(const QString &modName, SettingsStore &se
                 dialogs
                     .askText(nullptr, RondelayTexts::newModTitle(), RondelayTexts::newModPrompt())
                     .value_or(QString());
-        if (const auto kept = stored.setModFolder(folder); !kept)
+        if (const auto kept = stored.setValue(RondelaySettings::Key::Dossier, folder); !kept)
             std::fprintf(stderr, "rondelay: %s\n", qPrintable(kept.reason()));
     }
     return MapList::modFolderPath(folder);

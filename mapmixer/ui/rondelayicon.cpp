@@ -33,4 +33,5 @@ void paintIcon(QPainter &painter)
 
 } // namespace
 
-RondelayIcon::RondelayIcon() : PaintedIcon(paintIcon) { }
+RondelayIcon::RondelayIcon() : PaintedIcon(QStringLiteral("io.github.cstools.Rondelay"), paintIcon)
+{ }

@@ -8,14 +8,12 @@ SpeechOutput::SpeechOutput(QObject *parent) : QObject(parent) { }
 
 SpeechOutput::~SpeechOutput() = default;
 
-SpeechOutput *SpeechOutput::create(QObject *parent)
+std::unique_ptr<SpeechOutput> SpeechOutput::create()
 {
     const QByteArray silent = qgetenv("SPEECH_SILENT");
     if (!silent.isEmpty() && silent != "0")
-        return new SilentSpeech(SilentSpeech::Delay::None, parent);
-    return new QueuedSpeech(
-        [](QObject *owner) {
-            return QtSpeechEngine::createNamed(QtSpeechEngine::engineName(), owner);
-        },
-        parent);
+        return std::make_unique<SilentSpeech>(SilentSpeech::Delay::None);
+    return std::make_unique<QueuedSpeech>([](QObject *owner) {
+        return QtSpeechEngine::createNamed(QtSpeechEngine::engineName(), owner);
+    });
 }

@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
+
 /**
  * What the programs ask of a speech engine: speak a text, tell whether it is speaking, and
  * report the end of every spoken text exactly once, in the order spoken, as a queued event on
@@ -21,8 +23,9 @@ public:
     virtual void speak(const QString &text) = 0;
     virtual bool isSpeaking() const = 0;
 
-    /// The engine the programs use; the silent stand-in when SPEECH_SILENT is set.
-    static SpeechOutput *create(QObject *parent = nullptr);
+    /// The engine the programs use, owned by the program's main; the silent stand-in when
+    /// SPEECH_SILENT is set.
+    static std::unique_ptr<SpeechOutput> create();
 
 signals:
     void speechEnded(const QString &text);

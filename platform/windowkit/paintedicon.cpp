@@ -2,7 +2,9 @@
 
 #include <QPainter>
 
-PaintedIcon::PaintedIcon(Painting paint) : m_paint(std::move(paint)) { }
+PaintedIcon::PaintedIcon(QString desktopId, Painting paint)
+    : m_desktopId(std::move(desktopId)), m_paint(std::move(paint))
+{ }
 
 QIcon PaintedIcon::icon() const
 {

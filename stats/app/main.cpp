@@ -1,8 +1,8 @@
 #include "platform/dialogs/qtdialogs.h"
 #include "platform/settings/overlaysettings.h"
 #include "platform/settings/settingsstore.h"
-#include "platform/windowkit/frenchqttexts.h"
-#include "stats/analysis/tolvanecommandline.h"
+#include "platform/windowkit/windowedprogram.h"
+#include "stats/cli/tolvanecommandline.h"
 #include "stats/store/datastats.h"
 #include "stats/store/tolvanesettings.h"
 #include "stats/ui/affiche.h"
@@ -14,25 +14,13 @@
 #include <QCoreApplication>
 #include <QTextStream>
 
-#include <cstdio>
-
 namespace {
 
-void nameApplication()
-{
-    QCoreApplication::setApplicationName(TolvaneSettings::application());
-    QCoreApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
-}
-
-int runWindows(int argc, char **argv, const TolvaneCommandLine::Request &request)
+int runWindows(int argc, char **argv, const TolvaneRequest &request)
 {
     QApplication app(argc, argv);
-    nameApplication();
-    // The desktop entry, the metadata and the icon installed share this id.
-    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.cstools.Tolvane"));
-    QApplication::setWindowIcon(TolvaneIcon().icon());
-    FrenchQtTexts frenchQtTexts;
-    QApplication::installTranslator(&frenchQtTexts);
+    QCoreApplication::setApplicationName(TolvaneSettings::application());
+    const WindowedProgram program {TolvaneIcon()};
 
     SettingsStore stored;
     OverlaySettings settings(stored);
@@ -49,11 +37,11 @@ int runWindows(int argc, char **argv, const TolvaneCommandLine::Request &request
     return status;
 }
 
-int runHeadless(int argc, char **argv, const TolvaneCommandLine::Request &request)
+int runHeadless(int argc, char **argv, const Result<TolvaneRequest> &request)
 {
     // No QGuiApplication here: the command line must work on a server without a display.
     QCoreApplication app(argc, argv);
-    nameApplication();
+    QCoreApplication::setApplicationName(TolvaneSettings::application());
     QTextStream out(stdout);
     QTextStream err(stderr);
     SettingsStore settings;
@@ -64,11 +52,8 @@ int runHeadless(int argc, char **argv, const TolvaneCommandLine::Request &reques
 
 int main(int argc, char **argv)
 {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    const TolvaneCommandLine::Request request = TolvaneCommandLine::parse(arguments);
-    if (request.action == TolvaneCommandLine::Request::Action::Windows)
-        return runWindows(argc, argv, request);
+    const auto request = TolvaneCommandLine::parse(CommandLine::arguments(argc, argv));
+    if (request && request->ask == CommandLine::Ask::Run && !request->command)
+        return runWindows(argc, argv, *request);
     return runHeadless(argc, argv, request);
 }

@@ -1475,3 +1475,47 @@ Result<> DataStats::setLastUpdate(const QDateTime &when)
         return fail(what, query.lastError().text());
     return {};
 }
+
+namespace {
+
+/// Runs \a statement, calling \a f on each row as it is read; the error, if any.
+QString forEachRow(const QSqlDatabase &database, const QString &statement,
+                   const std::function<void(const QSqlQuery &)> &f)
+{
+    QSqlQuery query(database);
+    query.setForwardOnly(true);
+    if (!query.exec(statement))
+        return query.lastError().text();
+    while (query.next())
+        f(query);
+    return query.lastError().isValid() ? query.lastError().text() : QString();
+}
+
+} // namespace
+
+Result<> DataStats::forEachRankingRow(Ranking order,
+                                      const std::function<void(const PlayerRow &)> &f)
+{
+    PlayerRow row;
+    const QString error =
+        forEachRow(database(), rankingQuery(order), [&row, &f](const QSqlQuery &q) {
+            row.place = q.value(StatsColumns::Place).toLongLong();
+            row.nom = q.value(StatsColumns::Nom).toString();
+            for (std::size_t i = 0; i < row.counters.size(); ++i)
+                row.counters[i] = q.value(StatsColumns::FirstCounter + int(i)).toLongLong();
+            f(row);
+        });
+    if (!error.isEmpty())
+        return fail(QStringLiteral("cannot read the ranking"), error);
+    return {};
+}
+
+Result<> DataStats::forEachName(const std::function<void(const QString &)> &f)
+{
+    const QString error =
+        forEachRow(database(), QStringLiteral("SELECT \"Nom\" FROM \"Stats\""),
+                   [&f](const QSqlQuery &query) { f(query.value(0).toString()); });
+    if (!error.isEmpty())
+        return fail(QStringLiteral("cannot read the ranking"), error);
+    return {};
+}

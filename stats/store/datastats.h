@@ -234,6 +234,11 @@ public:
     };
     /// One page of the ranking in the order \a request names, read through the indexes.
     Result<RankingPage> rankingPage(const PageRequest &request);
+    /// Calls \a f with every row of the ranking in \a order as it is read, keeping none: the
+    /// command line prints any number of players in little memory.
+    Result<> forEachRankingRow(Ranking order, const std::function<void(const PlayerRow &)> &f);
+    /// Calls \a f with the name of every row of table Stats, in no particular order.
+    Result<> forEachName(const std::function<void(const QString &)> &f);
     /// A player and where the player stands in both orders of the ranking.
     struct PlayerStanding
     {

@@ -1,85 +1,33 @@
 #include "stats/store/tolvanesettings.h"
 
 #include "platform/settings/overlaysettings.h"
-#include "platform/settings/settingsstore.h"
 
 #include <QDir>
 #include <QStandardPaths>
 #include <QSysInfo>
 
-#include <array>
+TolvaneSettings::TolvaneSettings(SettingsStore &store) : ProgramSettings(store, application()) { }
 
-namespace {
-
-struct Entry
+TolvaneSettings::Entry TolvaneSettings::entry(Key key)
 {
-    TolvaneSettings::Key key;
-    const char *section;
-    const char *name;
-};
-
-constexpr std::array entries {
-    Entry {TolvaneSettings::Key::LogFolder, "Paths", "LogFolder"},
-    Entry {TolvaneSettings::Key::Database, "Paths", "Database"},
-    Entry {TolvaneSettings::Key::Code, "Authentification", "Code"},
-    Entry {TolvaneSettings::Key::Host, "Paths", "Host"},
-};
-
-constexpr bool inTheOrderOfTheKeys()
-{
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (std::size_t(entries[i].key) != i)
-            return false;
+    const QString paths = QStringLiteral("Paths");
+    switch (key) {
+    case Key::LogFolder:
+        return {paths, QStringLiteral("LogFolder"), defaultValue(key)};
+    case Key::Database:
+        return {paths, QStringLiteral("Database"), defaultValue(key)};
+    case Key::Code:
+        return {QStringLiteral("Authentification"), QStringLiteral("Code")};
+    case Key::Host:
+        return {paths, QStringLiteral("Host"), defaultValue(key)};
     }
-    return true;
-}
-static_assert(inTheOrderOfTheKeys());
-
-const Entry &entry(TolvaneSettings::Key key)
-{
-    return entries[std::size_t(key)];
-}
-
-QString section(TolvaneSettings::Key key)
-{
-    return QLatin1String(entry(key).section);
-}
-
-QString name(TolvaneSettings::Key key)
-{
-    return QLatin1String(entry(key).name);
-}
-
-} // namespace
-
-TolvaneSettings::TolvaneSettings(SettingsStore &store) : m_store(store) { }
-
-QString TolvaneSettings::application()
-{
-    return QStringLiteral("Tolvane");
-}
-
-QString TolvaneSettings::value(Key key) const
-{
-    const QString stored = m_store.read(application(), section(key), name(key));
-    return stored.isEmpty() ? defaultValue(key) : stored;
-}
-
-Result<> TolvaneSettings::setValue(Key key, const QString &value)
-{
-    if (!m_store.write(application(), section(key), name(key), value))
-        return Result<>::failure(QStringLiteral("cannot write %1").arg(location()));
     return {};
-}
-
-QString TolvaneSettings::location() const
-{
-    return QDir::toNativeSeparators(m_store.location(application()));
 }
 
 void TolvaneSettings::overlay(OverlaySettings &settings, Key key, const QString &value)
 {
-    settings.overlay(application(), section(key), name(key), value);
+    const Entry where = entry(key);
+    settings.overlay(application(), where.section, where.name, value);
 }
 
 QString TolvaneSettings::defaultValue(Key key)

@@ -1,11 +1,8 @@
 #pragma once
 
-#include "platform/result/result.h"
-
-#include <QString>
+#include "platform/settings/programsettings.h"
 
 class OverlaySettings;
-class SettingsStore;
 
 /**
  * Tolvane's settings, every key and its default in one place: application "Tolvane", section
@@ -14,26 +11,22 @@ class SettingsStore;
  * Stats.db in the user's data folder (the fixed C:\Stats.mdb and D:\ log folder of old Windows
  * installs on Windows), this machine's own id for the host, and otherwise the empty text.
  */
-class TolvaneSettings
+class TolvaneSettings final : public ProgramSettings
 {
 public:
     enum class Key { LogFolder, Database, Code, Host };
 
     explicit TolvaneSettings(SettingsStore &store);
 
-    /// The stored value, else the key's default.
-    QString value(Key key) const;
-    /// Stores \a value; when it cannot be stored, the old value stays in force.
-    Result<> setValue(Key key, const QString &value);
-    /// Where the values are kept, for messages about a failed write.
-    QString location() const;
+    QString value(Key key) const { return read(entry(key)); }
+    Result<> setValue(Key key, const QString &value) { return write(entry(key), value); }
 
     /// Lays \a value over the stored one in \a settings, for this run only.
     static void overlay(OverlaySettings &settings, Key key, const QString &value);
     static QString defaultValue(Key key);
     /// The name the settings are kept under, which is the program's name too.
-    static QString application();
+    static QString application() { return QStringLiteral("Tolvane"); }
 
 private:
-    SettingsStore &m_store;
+    static Entry entry(Key key);
 };

@@ -1,7 +1,7 @@
 #include "platform/settings/settingsstore.h"
 #include "platform/testsupport/testfiles.h"
 #include "stats/analysis/rankplayers.h"
-#include "stats/analysis/tolvanecommandline.h"
+#include "stats/cli/tolvanecommandline.h"
 #include "stats/store/datastats.h"
 #include "stats/store/postgresaddress.h"
 #include "stats/store/statspaths.h"
@@ -50,6 +50,8 @@ private slots:
     void readsWithoutWritingIntoTheFolder();
     void refusesALockFileThatIsNoPlainFile_data();
     void refusesALockFileThatIsNoPlainFile();
+    void takesQtsOptionsOut_data();
+    void takesQtsOptionsOut();
 
 private:
     int run(const QStringList &arguments);
@@ -124,8 +126,7 @@ int TestTolvaneCommandLine::run(const QStringList &arguments)
     m_err.clear();
     QTextStream out(&m_out);
     QTextStream err(&m_err);
-    return TolvaneCommandLine(*m_settings, out, err)
-        .run(TolvaneCommandLine::parse(QStringList {"tolvane"} + arguments));
+    return TolvaneCommandLine(*m_settings, out, err).run(TolvaneCommandLine::parse(arguments));
 }
 
 void TestTolvaneCommandLine::choosesTheWindows_data()
@@ -160,7 +161,9 @@ void TestTolvaneCommandLine::choosesTheWindows_data()
                           << "";
     QTest::newRow("allow without listen") << QStringList {"--allow", "192.0.2.7"} << false << ""
                                           << "";
-    QTest::newRow("listen") << QStringList {"--listen", "27500", "--logs", "l"} << false << "l"
+    QTest::newRow("listen") << QStringList {"--listen",    "27500",  "--allow",
+                                            "127.0.0.1/1", "--logs", "l"}
+                            << false << "l"
                             << "";
 }
 
@@ -170,10 +173,11 @@ void TestTolvaneCommandLine::choosesTheWindows()
     QFETCH(bool, windows);
     QFETCH(QString, logs);
     QFETCH(QString, db);
-    const auto request = TolvaneCommandLine::parse(QStringList {"tolvane"} + arguments);
-    QCOMPARE(request.action == TolvaneCommandLine::Request::Action::Windows, windows);
-    QCOMPARE(request.logFolder, logs);
-    QCOMPARE(request.database, db);
+    const auto request = TolvaneCommandLine::parse(arguments);
+    QCOMPARE(request && request->ask == CommandLine::Ask::Run && !request->command, windows);
+    QCOMPARE(request && request->ask == CommandLine::Ask::Run ? request->logFolder : QString(),
+             logs);
+    QCOMPARE(request ? request->database : QString(), db);
 }
 
 void TestTolvaneCommandLine::refusesWrongCommandLines_data()
@@ -789,6 +793,34 @@ void TestTolvaneCommandLine::refusesALockFileThatIsNoPlainFile()
     QCOMPARE(TestFiles::read(other), notes);
     QVERIFY(!QFile::exists(m_dir->filePath("created-through-the-link")));
     QVERIFY(QFile::exists(kept));
+}
+
+void TestTolvaneCommandLine::takesQtsOptionsOut_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("said"); // on standard output, else on standard error
+
+    // They belong to the windows, which Qt gives them to, as in the two other programs.
+    QTest::newRow("the version") << QStringList {"-platform", "offscreen", "--version", "-reverse"}
+                                 << 0 << "tolvane " PROJECT_VERSION "\n";
+    QTest::newRow("a print") << QStringList {"--print", "--style=fusion",
+                                             "--db",    "{dir}/missing/Stats.db",
+                                             "-style",  "fusion"}
+                             << 1 << "does not exist";
+    QTest::newRow("a mistyped option among them")
+        << QStringList {"-style", "fusion", "--prnt"} << 2
+        << "tolvane: unknown option --prnt\nTry 'tolvane --help' for more information.\n";
+}
+
+void TestTolvaneCommandLine::takesQtsOptionsOut()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, said);
+    arguments.replaceInStrings("{dir}", m_dir->path());
+    QCOMPARE(runProgram(arguments), exitCode);
+    QVERIFY2((exitCode == 0 ? m_out : m_err).contains(said), qPrintable(m_out + m_err));
 }
 
 QTEST_GUILESS_MAIN(TestTolvaneCommandLine)

@@ -10,7 +10,6 @@
 #include "stats/ui/calculs.h"
 #include "stats/ui/statsgridmodel.h"
 #include "stats/ui/tolvanecontext.h"
-#include "stats/ui/tolvaneicon.h"
 #include "stats/ui/tolvanetexts.h"
 
 #include <QCoreApplication>
@@ -50,7 +49,6 @@ Affiche::Affiche(TolvaneContext &context, QWidget *parent) : QMainWindow(parent)
     setObjectName(QStringLiteral("Affiche"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(TolvaneTexts::programTitle());
-    setWindowIcon(TolvaneIcon().icon());
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                    | Qt::WindowCloseButtonHint);

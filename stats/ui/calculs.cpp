@@ -8,7 +8,6 @@
 #include "stats/store/statspaths.h"
 #include "stats/ui/affiche.h"
 #include "stats/ui/tolvanecontext.h"
-#include "stats/ui/tolvaneicon.h"
 #include "stats/ui/tolvanetexts.h"
 
 #include <QCloseEvent>
@@ -60,7 +59,6 @@ Calculs::Calculs(TolvaneContext &context, Affiche *results)
     setObjectName(QStringLiteral("Calculs"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(TolvaneTexts::programTitle());
-    setWindowIcon(TolvaneIcon().icon());
     setFont(WindowKit::oldFont(8.25));
     setFixedSize(clientSize);
 

@@ -35,4 +35,4 @@ void paintIcon(QPainter &painter)
 
 } // namespace
 
-TolvaneIcon::TolvaneIcon() : PaintedIcon(paintIcon) { }
+TolvaneIcon::TolvaneIcon() : PaintedIcon(QStringLiteral("io.github.cstools.Tolvane"), paintIcon) { }

@@ -21,19 +21,15 @@ int main(int argc, char **argv)
         return 2;
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
-    const std::pair<const char *, PaintedIcon> icons[] = {
-        {"io.github.cstools.Tolvane", TolvaneIcon()},
-        {"io.github.cstools.Quorrel", QuorrelIcon()},
-        {"io.github.cstools.Rondelay", RondelayIcon()},
-    };
+    const PaintedIcon icons[] = {TolvaneIcon(), QuorrelIcon(), RondelayIcon()};
     for (const int size : {16, 32, 48, 64, 128, 256}) {
         const QString folder = QStringLiteral("%1/hicolor/%2x%2/apps").arg(out).arg(size);
         if (!QDir().mkpath(folder)) {
             std::fprintf(stderr, "make-icons: cannot create %s\n", qPrintable(folder));
             return 1;
         }
-        for (const auto &[id, icon] : icons) {
-            const QString file = QStringLiteral("%1/%2.png").arg(folder, QLatin1String(id));
+        for (const PaintedIcon &icon : icons) {
+            const QString file = QStringLiteral("%1/%2.png").arg(folder, icon.desktopId());
             if (!icon.image(size).save(file, "PNG")) {
                 std::fprintf(stderr, "make-icons: cannot write %s\n", qPrintable(file));
                 return 1;

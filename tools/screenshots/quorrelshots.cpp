@@ -53,11 +53,13 @@ int renderQuorrelWindows(const QString &folder)
     RecordingLauncher launcher;
     GameConfig config(QStringLiteral("cstrike"), settings, files, launcher);
     using Key = QuorrelSettings::Key;
-    config.settings().write(Key::AlreadyUse, QStringLiteral("1"));
-    config.settings().write(Key::RepertoryFile, gameFolder + QStringLiteral("/config.cfg"));
-    config.settings().write(Key::ExecFile,
+    QuorrelSettings &stored = config.settings();
+    if (!stored.setValue(Key::AlreadyUse, QStringLiteral("1"))
+        || !stored.setValue(Key::RepertoryFile, gameFolder + QStringLiteral("/config.cfg"))
+        || !stored.setValue(Key::ExecFile,
                             sandbox.filePath(QStringLiteral("Half-Life/hl.sh"))
-                                + QStringLiteral(" -game cstrike"));
+                                + QStringLiteral(" -game cstrike")))
+        return 0;
     SilentSpeech speech(SilentSpeech::Delay::None);
     // Answered at once, so that rendering never waits on a modal box.
     ScriptedDialogs dialogs;

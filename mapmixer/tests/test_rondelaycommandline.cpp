@@ -1,11 +1,12 @@
-#include "mapmixer/core/commandline.h"
+#include "mapmixer/core/rondelaycommandline.h"
 
 #include <QProcess>
 #include <QTest>
 
-Q_DECLARE_METATYPE(CommandLine::Mode)
+Q_DECLARE_METATYPE(RondelayCommandLine::Mode)
+Q_DECLARE_METATYPE(CommandLine::Ask)
 
-class TestCommandLine : public QObject
+class TestRondelayCommandLine : public QObject
 {
     Q_OBJECT
 
@@ -18,53 +19,63 @@ private slots:
     void programAnswersWithoutWindow();
 };
 
-void TestCommandLine::parse_data()
+void TestRondelayCommandLine::parse_data()
 {
-    using Mode = CommandLine::Mode;
+    using Mode = RondelayCommandLine::Mode;
+    using Ask = CommandLine::Ask;
     QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<Ask>("ask");
     QTest::addColumn<Mode>("mode");
     QTest::addColumn<QString>("modName");
     QTest::addColumn<QString>("folder");
     QTest::addColumn<int>("times");
 
-    QTest::newRow("no argument") << QStringList {} << Mode::Window << ""
+    QTest::newRow("no argument") << QStringList {} << Ask::Run << Mode::Window << ""
                                  << "" << 1;
-    QTest::newRow("mod name") << QStringList {"cstrike"} << Mode::Window << "cstrike"
+    QTest::newRow("mod name") << QStringList {"cstrike"} << Ask::Run << Mode::Window << "cstrike"
                               << "" << 1;
-    QTest::newRow("whole text is the mod name")
-        << QStringList {"counter", "strike", "-x", "N"} << Mode::Window << "counter strike -x N"
-        << "" << 1;
+    QTest::newRow("whole text is the mod name") << QStringList {"counter", "strike", "-x", "N"}
+                                                << Ask::Run << Mode::Window << "counter strike -x N"
+                                                << "" << 1;
     QTest::newRow("single dash is no option")
-        << QStringList {"-shuffle"} << Mode::Window << "-shuffle"
+        << QStringList {"-shuffle"} << Ask::Run << Mode::Window << "-shuffle"
         << "" << 1;
-    QTest::newRow("shuffle a folder")
-        << QStringList {"--shuffle", "--folder", "/srv/hlds/cstrike"} << Mode::Shuffle << ""
-        << "/srv/hlds/cstrike" << 1;
+    QTest::newRow("shuffle a folder") << QStringList {"--shuffle", "--folder", "/srv/hlds/cstrike"}
+                                      << Ask::Run << Mode::Shuffle << ""
+                                      << "/srv/hlds/cstrike" << 1;
     QTest::newRow("shuffle a folder N times")
-        << QStringList {"--shuffle", "--times", "5", "--folder", "/srv/my mods/cs"} << Mode::Shuffle
-        << ""
+        << QStringList {"--shuffle", "--times", "5", "--folder", "/srv/my mods/cs"} << Ask::Run
+        << Mode::Shuffle << ""
         << "/srv/my mods/cs" << 5;
     QTest::newRow("values after equals signs")
-        << QStringList {"--times=3", "--folder=D:\\cs", "--shuffle"} << Mode::Shuffle << ""
+        << QStringList {"--times=3", "--folder=D:\\cs", "--shuffle"} << Ask::Run << Mode::Shuffle
+        << ""
         << "D:\\cs" << 3;
-    QTest::newRow("shuffle a stored mod")
-        << QStringList {"--shuffle", "counter", "strike"} << Mode::Shuffle << "counter strike"
-        << "" << 1;
+    QTest::newRow("shuffle a stored mod") << QStringList {"--shuffle", "counter", "strike"}
+                                          << Ask::Run << Mode::Shuffle << "counter strike"
+                                          << "" << 1;
     QTest::newRow("single-dash words in a shuffled mod's name")
-        << QStringList {"--shuffle", "my", "-mod", "-x"} << Mode::Shuffle << "my -mod -x"
+        << QStringList {"--shuffle", "my", "-mod", "-x"} << Ask::Run << Mode::Shuffle
+        << "my -mod -x"
         << "" << 1;
     QTest::newRow("a folder that starts with a dash")
-        << QStringList {"--folder", "-odd", "--shuffle"} << Mode::Shuffle << ""
+        << QStringList {"--folder", "-odd", "--shuffle"} << Ask::Run << Mode::Shuffle << ""
         << "-odd" << 1;
-    QTest::newRow("help") << QStringList {"--help"} << Mode::Help << ""
+    // As for every program: after "--", dashes start no option.
+    QTest::newRow("a mod that starts with dashes, after --")
+        << QStringList {"--shuffle", "--", "--odd", "mod"} << Ask::Run << Mode::Shuffle
+        << "--odd mod"
+        << "" << 1;
+    QTest::newRow("help") << QStringList {"--help"} << Ask::Help << Mode::Window << ""
                           << "" << 1;
-    QTest::newRow("version") << QStringList {"--version"} << Mode::Version << ""
+    QTest::newRow("version") << QStringList {"--version"} << Ask::Version << Mode::Window << ""
                              << "" << 1;
-    QTest::newRow("help before version") << QStringList {"--version", "--help"} << Mode::Help << ""
-                                         << "" << 1;
+    QTest::newRow("help before version")
+        << QStringList {"--version", "--help"} << Ask::Help << Mode::Window << ""
+        << "" << 1;
 }
 
-void TestCommandLine::refuses_data()
+void TestRondelayCommandLine::refuses_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("reason");
@@ -93,37 +104,39 @@ void TestCommandLine::refuses_data()
         << QStringList {"--shuffle=yes", "--folder", "x"} << "--shuffle takes no value";
     QTest::newRow("version takes no value")
         << QStringList {"cstrike", "--version=2"} << "--version takes no value";
-    QTest::newRow("a lone double dash")
-        << QStringList {"--shuffle", "--", "cstrike"} << "unknown option --";
+    QTest::newRow("an option after the mod name")
+        << QStringList {"cstrike", "--mix"} << "unknown option --mix";
 }
 
-void TestCommandLine::parse()
+void TestRondelayCommandLine::parse()
 {
     QFETCH(QStringList, arguments);
-    QFETCH(CommandLine::Mode, mode);
+    QFETCH(CommandLine::Ask, ask);
+    QFETCH(RondelayCommandLine::Mode, mode);
     QFETCH(QString, modName);
     QFETCH(QString, folder);
     QFETCH(int, times);
 
-    const auto line = CommandLine::parse(arguments);
+    const auto line = RondelayCommandLine::parse(arguments);
     QVERIFY2(line.ok(), qPrintable(line.reason()));
+    QCOMPARE(line->ask, ask);
     QCOMPARE(line->mode, mode);
     QCOMPARE(line->modName, modName);
     QCOMPARE(line->folder, folder);
     QCOMPARE(line->times, times);
 }
 
-void TestCommandLine::refuses()
+void TestRondelayCommandLine::refuses()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QString, reason);
 
-    const auto line = CommandLine::parse(arguments);
+    const auto line = RondelayCommandLine::parse(arguments);
     QVERIFY(!line.ok());
     QCOMPARE(line.reason(), reason);
 }
 
-void TestCommandLine::programAnswersWithoutWindow_data()
+void TestRondelayCommandLine::programAnswersWithoutWindow_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("exitCode");
@@ -131,10 +144,16 @@ void TestCommandLine::programAnswersWithoutWindow_data()
 
     QTest::newRow("version") << QStringList {"--version"} << 0 << "rondelay " PROJECT_VERSION "\n";
     QTest::newRow("help") << QStringList {"--help"} << 0 << "Usage:\n";
-    QTest::newRow("wrong option") << QStringList {"--mix"} << 2 << "rondelay: unknown option --mix";
+    QTest::newRow("wrong option") << QStringList {"--mix"} << 2
+                                  << "rondelay: unknown option --mix\n"
+                                     "Try 'rondelay --help' for more information.\n";
+    // Qt's options are the windows', never words of a mod's name.
+    QTest::newRow("Qt's options besides a shuffle")
+        << QStringList {"--shuffle", "-platform", "offscreen", "--style=fusion"} << 2
+        << "rondelay: --shuffle needs --folder DIR or a mod name\n";
 }
 
-void TestCommandLine::programAnswersWithoutWindow()
+void TestRondelayCommandLine::programAnswersWithoutWindow()
 {
     QFETCH(QStringList, arguments);
     QFETCH(int, exitCode);
@@ -156,5 +175,5 @@ void TestCommandLine::programAnswersWithoutWindow()
     }
 }
 
-QTEST_GUILESS_MAIN(TestCommandLine)
-#include "test_commandline.moc"
+QTEST_GUILESS_MAIN(TestRondelayCommandLine)
+#include "test_rondelaycommandline.moc"

@@ -1,0 +1,84 @@
+#include "stats/cli/updatecommand.h"
+
+#include "stats/store/statspaths.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTextStream>
+
+#include <utility>
+
+namespace {
+
+/** Says once on the command line that the run waits for another update. */
+struct WaitNotice final : UpdateObserver
+{
+    QTextStream &err;
+    QString database;
+    bool told = false;
+
+    WaitNotice(QTextStream &err, QString database) : err(err), database(std::move(database)) { }
+    void fileStarted(int, int, qint64) override { }
+    void lineProcessed(qint64) override { }
+    bool followsLines() const override { return false; }
+    void waitingForWriter(std::chrono::milliseconds, std::chrono::milliseconds bound) override
+    {
+        if (told)
+            return;
+        told = true;
+        err << "tolvane: another update of " << database
+            << " is running; waiting for it to finish (at most "
+            << std::chrono::duration_cast<std::chrono::seconds>(bound).count() << " s)\n";
+        err.flush();
+    }
+};
+
+} // namespace
+
+UpdateCommand::UpdateCommand()
+    : Command(QStringLiteral("update"),
+              {QStringLiteral("logs"), QStringLiteral("db"), QStringLiteral("host"),
+               QStringLiteral("wait")})
+{ }
+
+int UpdateCommand::execute(const TolvaneRequest &request, const CommandContext &context) const
+{
+    StatsPaths paths(context.settings);
+    const QString logFolder = request.logFolder.isEmpty() ? paths.logFolder() : request.logFolder;
+    if (logFolder.isEmpty())
+        return failed(context,
+                      QStringLiteral("no log folder known; give the server's log folder with "
+                                     "--logs DIR"),
+                      2);
+    // Checked before the database is opened, which would create it for nothing.
+    if (!QFileInfo(logFolder).isDir())
+        return failed(context,
+                      QStringLiteral("the log folder %1 does not exist")
+                          .arg(QDir::toNativeSeparators(logFolder)));
+    const QString path = database(request, context);
+    DataStats store;
+    store.setHost(request.host.isEmpty() ? paths.host() : request.host);
+    // A database that cannot be reached leaves every log where it is.
+    if (const Result<> opened = store.open(path); !opened)
+        return failed(context, opened.reason());
+    UpdateRun run(store, logFolder);
+    run.setWaitBound(request.wait);
+    WaitNotice notice(context.err,
+                      DataStats::isAddress(path) ? store.path() : QDir::toNativeSeparators(path));
+    if (const Result<> counted = run.run(&notice); !counted)
+        return run.timedOut()
+            ? failed(context, QStringLiteral("nothing was counted: ") + counted.reason(), 3)
+            : failed(context, counted.reason());
+    const UpdateSummary &s = run.summary();
+    QTextStream &out = context.out;
+    if (const int merged = store.mergedOnOpen() + s.merged; merged > 0)
+        out << "merged " << merged
+            << " rows into the rows of players whose names differ only in letter case\n";
+    if (s.filesReplaced > 0)
+        out << s.filesReplaced
+            << " files were replaced while they were counted; they stay for the next run\n";
+    out << s.files << " files (" << s.filesDeleted << " finished and deleted), " << s.lines
+        << " lines, " << s.events << " events, " << s.malformed << " malformed lines skipped, "
+        << s.players << " players, " << QString::number(s.seconds, 'f', 2) << " s\n";
+    return 0;
+}
