@@ -15,6 +15,8 @@ packages=(
     libgl-dev
     mawk
     clang-format
+    # make fuzz: the fuzz targets are built by clang with libFuzzer and its sanitizers.
+    clang-14 libclang-rt-14-dev
     # The installed files are validated as part of the tests.
     desktop-file-utils appstream
     # dpkg-shlibdeps works out the package's dependencies.
