@@ -4,6 +4,10 @@
 # The two commands a newcomer needs: `make run` and `make test`.
 BUILD_DIR ?= build
 ASAN_DIR  ?= build-asan
+FUZZ_DIR  ?= build-fuzz
+FUZZ_SECONDS ?= 60
+# FUZZ_TARGETS="logline httprequest": only those (every target when empty).
+FUZZ_TARGETS ?=
 JOBS      ?= $(shell nproc)
 CMAKE_ARGS ?=
 # Rebuilds of an unchanged file come from ccache where the machine has it.
@@ -21,7 +25,7 @@ PACKAGED := $(PROGRAMS) icons manuals changelog
 HARDENING := DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
 
 .PHONY: all deps deps-test configure programs build run test test-release test-asan \
-	test-package format-check spdx-headers bench screenshots format clean install package
+	test-package format-check spdx-headers bench screenshots format clean install package fuzz
 
 all: build
 
@@ -82,6 +86,17 @@ test: format-check test-release test-asan test-package
 spdx-headers:
 	bash scripts/spdx-headers.sh
 
+# The fuzz targets, built by clang with libFuzzer over the project's libraries instrumented for
+# coverage, under AddressSanitizer and UBSan; each runs FUZZ_SECONDS from its committed corpus.
+# (make test replays the committed corpora in the other two builds.) The compiler is named by
+# its full path, as the cache keeps it: another spelling would reset the cache and its build type.
+FUZZ_CXX ?= $(shell command -v clang++-14)
+fuzz: deps-test
+	cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=fuzz -DCMAKE_CXX_COMPILER=$(FUZZ_CXX) \
+	    -DBUILD_TESTING=OFF -DBUILD_BENCHMARKS=OFF $(CMAKE_ARGS)
+	cmake --build $(FUZZ_DIR) -j$(JOBS) --target fuzz_targets
+	bash scripts/run-fuzzers.sh $(FUZZ_DIR) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
 # make install [DESTDIR=/some/root] [CMAKE_INSTALL_PREFIX=/usr] (default prefix: /usr/local)
 install: configure
 	cmake --build $(BUILD_DIR) -j$(JOBS) --target $(PACKAGED)
@@ -102,4 +117,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)

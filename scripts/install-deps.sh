@@ -40,6 +40,8 @@ test=(
     chromium
     # The benchmarks compare the log reading with a kill count in mawk.
     mawk
+    # make fuzz: the fuzz targets are built by clang with libFuzzer and its sanitizers.
+    clang-14 libclang-rt-14-dev
 )
 
 case ${1:-run} in

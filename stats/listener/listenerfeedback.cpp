@@ -47,7 +47,10 @@ void ListenerFeedback::setSystemDrops(quint32 total)
 QStringList ListenerFeedback::changes(bool all)
 {
     QStringList lines;
-    for (auto &[name, t] : m_servers) {
+    // Not a structured binding: clang before 16 cannot capture one in a lambda.
+    for (auto &server : m_servers) {
+        const auto &name = server.first;
+        auto &t = server.second;
         if (!t.changed && !all)
             continue;
         t.changed = false;

@@ -571,7 +571,7 @@ Result<> PostgresStats::addChunk(const std::vector<DataStats::PlayerDelta> &play
 
     ArrayText folded;
     ArrayText noms;
-    std::vector<ArrayText> columns(std::size_t(StatsColumns::CounterCount));
+    std::vector<ArrayText> columns(static_cast<std::size_t>(StatsColumns::CounterCount));
     for (std::size_t p = from; p < to; ++p) {
         const DataStats::PlayerDelta &player = players[p];
         folded.text(indexable(player.folded));

@@ -677,6 +677,16 @@ void TestRankingWeb::answersEveryAddress_data()
                                        << QStringList {} << QStringList {"Player"};
     QTest::newRow("by kills") << QByteArray("GET") << QByteArray("/?by=kills") << 200 << html
                               << QStringList {"aria-current=\"page\">Kills"} << QStringList {};
+    // The absolute form a proxy sends: the host ends at the path or, without one, at the query.
+    QTest::newRow("by kills through a proxy, without a path")
+        << QByteArray("GET") << QByteArray("http://127.0.0.1?by=kills") << 200 << html
+        << QStringList {"aria-current=\"page\">Kills"} << QStringList {};
+    QTest::newRow("a search with a slash through a proxy, without a path")
+        << QByteArray("GET") << QByteArray("http://127.0.0.1?q=a/b") << 200 << html
+        << QStringList {"a/b"} << QStringList {};
+    QTest::newRow("by kills through a proxy, the scheme in capitals")
+        << QByteArray("GET") << QByteArray("HTTP://127.0.0.1/?by=kills") << 200 << html
+        << QStringList {"aria-current=\"page\">Kills"} << QStringList {};
     QTest::newRow("style sheet") << QByteArray("GET") << QByteArray("/style.css") << 200
                                  << QByteArray("text/css; charset=utf-8")
                                  << QStringList {"text-align: right"} << QStringList {};

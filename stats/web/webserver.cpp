@@ -50,6 +50,19 @@ Result<int> environmentNumber(const char *name, int fallback, int lowest, int hi
     return value;
 }
 
+/// Where the host begins in a request target of the absolute form a proxy may send,
+/// "http://host/path?query" (the scheme in any letter case, the path possibly empty), or 0 for
+/// the usual "/path?query".
+qsizetype absoluteFormHost(const QByteArray &target)
+{
+    for (const QByteArrayView scheme : {QByteArrayView("http://"), QByteArrayView("https://")}) {
+        if (target.size() >= scheme.size()
+            && target.first(scheme.size()).compare(scheme, Qt::CaseInsensitive) == 0)
+            return scheme.size();
+    }
+    return 0;
+}
+
 /// How many connections the open-file limit leaves room for, raised first if it is lower than
 /// \a wanted and the system allows more.
 int connectionsAllowed(int wanted)
@@ -266,10 +279,13 @@ MHD_Result WebServer::Server::answer(void *cls, MHD_Connection *connection, cons
     peer->answered = true;
 
     QByteArray target = peer->target;
-    // The absolute form a proxy may send: "http://host/path?query".
-    if (target.startsWith("http://") || target.startsWith("https://")) {
-        const qsizetype path = target.indexOf('/', target.indexOf("//") + 2);
-        target = path < 0 ? QByteArray("/") : target.mid(path);
+    if (const qsizetype host = absoluteFormHost(target); host > 0) {
+        qsizetype end = host;
+        while (end < target.size() && target.at(end) != '/' && target.at(end) != '?')
+            ++end;
+        target = target.mid(end);
+        if (!target.startsWith('/'))
+            target.prepend('/');
     }
     const qsizetype question = target.indexOf('?');
     asked.path = question < 0 ? target : target.left(question);
