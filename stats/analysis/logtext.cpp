@@ -93,3 +93,26 @@ bool LogText::isValidUtf8(QByteArrayView bytes)
     }
     return true;
 }
+
+QByteArrayView LogText::withoutApostrophes(QByteArrayView line, QByteArray &buffer)
+{
+    const char *p = line.data();
+    const char *end = p + line.size();
+    const char *apostrophe = ByteScan::find(p, end, '\'');
+    if (!apostrophe)
+        return line;
+    // Chat is full of them ("don't", "I'm"): the pieces between them are copied whole, into
+    // room that stays from one line to the next.
+    if (buffer.size() < line.size())
+        buffer.resize(line.size());
+    char *out = buffer.data();
+    while (apostrophe) {
+        std::memcpy(out, p, std::size_t(apostrophe - p));
+        out += apostrophe - p;
+        p = apostrophe + 1;
+        apostrophe = ByteScan::find(p, end, '\'');
+    }
+    std::memcpy(out, p, std::size_t(end - p));
+    out += end - p;
+    return QByteArrayView(buffer.constData(), out - buffer.data());
+}

@@ -2,6 +2,7 @@
 
 #include "stats/analysis/bytescan.h"
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
@@ -28,6 +29,10 @@ public:
 
     /// Whether \a bytes are UTF-8; a log that is not is read as Windows-1252.
     static bool isValidUtf8(QByteArrayView bytes);
+
+    /// \a line without its apostrophes: \a line itself when it holds none, else a view of
+    /// \a buffer, which keeps its room for the next line.
+    static QByteArrayView withoutApostrophes(QByteArrayView line, QByteArray &buffer);
 };
 
 template<typename F>

@@ -32,18 +32,6 @@ bool isLogFileName(const QString &name)
         && name.endsWith(QLatin1String(".log"), Qt::CaseInsensitive);
 }
 
-QByteArrayView withoutApostrophes(QByteArrayView line, QByteArray &buffer)
-{
-    if (!line.contains('\''))
-        return line;
-    buffer.clear();
-    for (const char c : line) {
-        if (c != '\'')
-            buffer.append(c);
-    }
-    return buffer;
-}
-
 } // namespace
 
 UpdateRun::UpdateRun(DataStats &store, QString logFolder)
@@ -255,7 +243,7 @@ Result<> UpdateRun::countFile(const QFileInfo &info, int number, int total,
                     observer->lineProcessed(index);
                 ++index;
                 const auto event =
-                    ParseLogLine(apostrophes ? withoutApostrophes(line, buffer) : line);
+                    ParseLogLine(apostrophes ? LogText::withoutApostrophes(line, buffer) : line);
                 if (!event) {
                     ++m_summary.malformed;
                 } else if (!event->isEmpty()) {

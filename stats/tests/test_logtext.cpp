@@ -18,6 +18,8 @@ private slots:
     void findsTheCountableEnd();
     void choosesTheEncoding_data();
     void choosesTheEncoding();
+    void dropsApostrophes_data();
+    void dropsApostrophes();
     void readsBigFilesInWholeLines_data();
     void readsBigFilesInWholeLines();
 };
@@ -102,6 +104,41 @@ void TestLogText::choosesTheEncoding()
     QFETCH(QString, decoded);
     QCOMPARE(LogText::isValidUtf8(bytes), utf8);
     QCOMPARE(utf8 ? QString::fromUtf8(bytes) : Windows1252::decode(bytes), decoded);
+}
+
+void TestLogText::dropsApostrophes_data()
+{
+    QTest::addColumn<QByteArrayList>("lines");
+    QTest::addColumn<QByteArrayList>("expected");
+    const QByteArray chat =
+        "L 08/05/2013 - 21:25:40: \"O'Brien<2><STEAM_0:1:7><CT>\" say \"don't\"";
+    QTest::newRow("none") << QByteArrayList {"a \"b\" c"} << QByteArrayList {"a \"b\" c"};
+    QTest::newRow("in a name and in chat")
+        << QByteArrayList {chat}
+        << QByteArrayList {"L 08/05/2013 - 21:25:40: \"OBrien<2><STEAM_0:1:7><CT>\" say \"dont\""};
+    QTest::newRow("at both ends, several in a row")
+        << QByteArrayList {"''a'''b''"} << QByteArrayList {"ab"};
+    QTest::newRow("nothing else") << QByteArrayList {"''''"} << QByteArrayList {""};
+    // The room one line left must not show through in a shorter one, nor cut a longer one.
+    QTest::newRow("long, short, long again")
+        << QByteArrayList {chat + chat, "x'y", chat}
+        << QByteArrayList {QByteArray(chat).replace('\'', "").repeated(2), "xy",
+                           QByteArray(chat).replace('\'', "")};
+}
+
+void TestLogText::dropsApostrophes()
+{
+    QFETCH(QByteArrayList, lines);
+    QFETCH(QByteArrayList, expected);
+    QByteArray buffer;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QByteArrayView line = lines.at(i);
+        const QByteArrayView without = LogText::withoutApostrophes(line, buffer);
+        QCOMPARE(without.toByteArray(), expected.at(i));
+        // A line without any is not copied.
+        if (!line.contains('\''))
+            QCOMPARE(without.data(), line.data());
+    }
 }
 
 void TestLogText::readsBigFilesInWholeLines_data()
