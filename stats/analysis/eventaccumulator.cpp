@@ -124,35 +124,36 @@ int EventAccumulator::FindOrCreatePlayer(QByteArrayView cleanedName)
     return int(slot);
 }
 
-bool EventAccumulator::add(int slot, const Counts &counts)
+std::uint32_t EventAccumulator::playerOf(QByteArrayView written)
 {
-    Counts &total = m_counts[std::size_t(slot)];
-    for (std::size_t i = 0; i < total.size(); ++i) {
-        const qint64 sum = qint64(total[i]) + counts[i];
-        if (sum > std::numeric_limits<qint32>::max() || sum < std::numeric_limits<qint32>::min())
-            return false;
+    if (const std::uint32_t *player = m_written.find(written))
+        return *player;
+    QByteArrayView name = written;
+    if (!LogText::isValidUtf8(name)) {
+        m_decoded = Windows1252::decode(name).toUtf8();
+        name = m_decoded;
     }
-    for (std::size_t i = 0; i < total.size(); ++i)
-        total[i] += counts[i];
-    return true;
+    const auto player = std::uint32_t(FindOrCreatePlayer(CleanPlayerName(name)));
+    m_written.add(written, player);
+    return player;
 }
 
 void EventAccumulator::AccumulateEvent(const LogEvent &event)
 {
     if (event.isEmpty())
         return;
-    // No counter of a file can pass 32 bits before this many events: then they move on.
-    if (++m_fileEvents == std::numeric_limits<qint32>::max())
-        endFile();
+    // An event raises a counter by one at most, so that none can pass 32 bits before this many
+    // events: then what is pending goes to the store first.
+    // (A flush that failed before fails again, and empties the counters all the same.)
+    if (++m_pendingEvents == std::numeric_limits<qint32>::max())
+        m_failure = flush();
     constexpr std::uint32_t none = ~std::uint32_t(0);
-    // Both slots are taken before either is raised: a new name may move the others.
-    const std::uint32_t actor = event.Actor.isEmpty() ? none : m_fileNames.slot(event.Actor);
-    const std::uint32_t victim = event.Victim.isEmpty() ? none : m_fileNames.slot(event.Victim);
-    if (m_fileCounts.size() < m_fileNames.size())
-        m_fileCounts.resize(m_fileNames.size(), Counts {});
+    // Both slots are taken before either is raised: a new player may move the others.
+    const std::uint32_t actor = event.Actor.isEmpty() ? none : playerOf(event.Actor);
+    const std::uint32_t victim = event.Victim.isEmpty() ? none : playerOf(event.Victim);
     const int column = weaponColumn(event.Weapon);
     if (actor != none) {
-        Counts &a = m_fileCounts[actor];
+        Counts &a = m_counts[actor];
         if (column != hostage) {
             ++a[kills];
             ++a[score];
@@ -161,7 +162,7 @@ void EventAccumulator::AccumulateEvent(const LogEvent &event)
             ++a[std::size_t(counter(column))];
     }
     if (victim != none) {
-        Counts &v = m_fileCounts[victim];
+        Counts &v = m_counts[victim];
         ++v[deaths];
         --v[score];
         if (column < 0 && event.Weapon == QByteArrayView("suicide"))
@@ -171,27 +172,10 @@ void EventAccumulator::AccumulateEvent(const LogEvent &event)
 
 void EventAccumulator::endFile()
 {
-    m_players.reserve(m_players.size() + m_fileNames.size());
-    m_counts.reserve(m_counts.size() + m_fileNames.size());
-    QByteArray decoded;
-    for (std::uint32_t slot = 0; slot < m_fileNames.size(); ++slot) {
-        QByteArrayView name = m_fileNames.name(slot);
-        if (!LogText::isValidUtf8(name)) {
-            decoded = Windows1252::decode(name).toUtf8();
-            name = decoded;
-        }
-        const QByteArrayView cleaned = CleanPlayerName(name);
-        const Counts &counts = m_fileCounts[slot];
-        if (!add(FindOrCreatePlayer(cleaned), counts)) {
-            // A counter would leave 32 bits: what is pending goes to the store first.
-            if (m_failure)
-                m_failure = flush();
-            add(FindOrCreatePlayer(cleaned), counts);
-        }
-    }
-    m_fileNames.clear();
-    std::vector<Counts>().swap(m_fileCounts);
-    m_fileEvents = 0;
+    // A file of half a million new names is rarely followed by another: the memory goes back.
+    constexpr std::uint32_t keptSpellings = 1 << 18;
+    if (m_written.size() > keptSpellings)
+        m_written.clear();
 }
 
 Result<> EventAccumulator::flush(bool rankingFollows)
@@ -204,6 +188,8 @@ Result<> EventAccumulator::flush(bool rankingFollows)
                            m_players.name(slot), &m_counts[slot]});
     }
     const Result<> written = m_failure ? m_store.addToPlayers(pending, rankingFollows) : m_failure;
+    m_written.clear();
+    m_pendingEvents = 0;
     m_players.clear();
     std::string().swap(m_spellings);
     decltype(m_spelling)().swap(m_spelling);

@@ -19,10 +19,12 @@
  * "blah" -- in any alphabet -- share the row created first, which keeps its own spelling. Only
  * the players the logs name are looked up in the store, never the whole table.
  *
- * Events of a file are counted under the raw bytes of their names; endFile() then takes each
- * distinct name once: as UTF-8 when it is valid UTF-8, otherwise as Windows-1252, since one
- * server's log mixes the names of old and new clients. Names stay UTF-8 bytes from the log to
- * the database; only a name outside ASCII is folded through a string of characters.
+ * A busy server writes each player under several spellings (letter cases, a "(1)" prefix, a bot
+ * tag), and each spelling thousands of times. So a spelling is decoded, cleaned and folded once,
+ * the first time it appears: as UTF-8 when it is valid UTF-8, otherwise as Windows-1252, since
+ * one server's log mixes the names of old and new clients. Every later mention finds its player
+ * by its raw bytes alone. Names stay UTF-8 bytes from the log to the database; only a name
+ * outside ASCII is folded through a string of characters.
  */
 class EventAccumulator
 {
@@ -33,7 +35,8 @@ public:
     void AccumulateEvent(const LogEvent &event);
     /// The slot of the player named \a cleanedName (UTF-8), created when new.
     int FindOrCreatePlayer(QByteArrayView cleanedName);
-    /// Moves the counts of the current file to its players.
+    /// Ends the current file. Its spellings stay known for the next file, which mostly names
+    /// the same players, unless there are very many of them.
     void endFile();
 
     /// Writes every pending change; the caller owns the transaction and, should it fail,
@@ -49,18 +52,17 @@ public:
 private:
     using Counts = DataStats::Counts;
 
-    /// Adds \a counts to the player in \a slot; false, changing nothing, when a counter would
-    /// leave the 32-bit range.
-    bool add(int slot, const Counts &counts);
+    /// The slot of the player a name is written as \a written (raw bytes) stands for.
+    std::uint32_t playerOf(QByteArrayView written);
 
     DataStats &m_store;
-    NameTable m_fileNames; // the names of the current file, by their raw bytes
-    std::vector<Counts> m_fileCounts; // by the slots of m_fileNames
-    qint64 m_fileEvents = 0;
+    NameTable m_written; // the spellings seen since the last flush, each with its player's slot
+    qint64 m_pendingEvents = 0;
     NameTable m_players; // the players with pending changes, by their folded name
     std::string m_spellings; // the name each of them was first seen under
     std::vector<std::pair<std::uint32_t, std::uint32_t>> m_spelling; // offset, length
     std::vector<Counts> m_counts; // by the slots of m_players
     QByteArray m_folded;
+    QByteArray m_decoded;
     Result<> m_failure; // a flush on the way failed: the transaction must not commit
 };
