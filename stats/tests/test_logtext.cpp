@@ -37,6 +37,16 @@ void TestLogText::splitsEveryLineEnd_data()
         << QByteArray("a\n\nb\r\r\n") << QStringList {"a", "", "b", ""};
     QTest::newRow("LF CR is two ends") << QByteArray("a\n\rb") << QStringList {"a", "", "b"};
     QTest::newRow("empty") << QByteArray() << QStringList {};
+    // Lines are looked for sixteen bytes at a time: ends at every place of such a block.
+    QByteArray bytes;
+    QStringList lines;
+    for (int length = 0; length <= 40; ++length) {
+        lines << QString(length, QLatin1Char('a' + length % 26));
+        bytes += lines.last().toLatin1() + (length % 3 == 0 ? "\r\n" : "\n");
+    }
+    lines << QString(20, QLatin1Char('z'));
+    bytes += lines.last().toLatin1();
+    QTest::newRow("lines of every length up to 40, the last without end") << bytes << lines;
 }
 
 void TestLogText::splitsEveryLineEnd()
@@ -138,6 +148,30 @@ void TestLogText::dropsApostrophes()
         // A line without any is not copied.
         if (!line.contains('\''))
             QCOMPARE(without.data(), line.data());
+    }
+
+    // The same lines in one block, with lines of none and of nothing but apostrophes between,
+    // whichever lines are asked for.
+    const QByteArray block = lines.join("\n") + "\nnone\n'''\n" + lines.join("\r\n");
+    for (const bool skipSome : {false, true}) {
+        QByteArrayList seen;
+        LogText::Apostrophes apostrophes(block);
+        int index = 0;
+        LogText::forEachLine(block, [&](QByteArrayView line) {
+            if (!skipSome || index++ % 2 == 0)
+                seen << apostrophes.removedFrom(line, buffer).toByteArray();
+        });
+        QByteArrayList all = expected;
+        all << "none"
+            << "";
+        all += expected;
+        if (skipSome) {
+            QByteArrayList every;
+            for (qsizetype i = 0; i < all.size(); i += 2)
+                every << all.at(i);
+            all = every;
+        }
+        QCOMPARE(seen, all);
     }
 }
 
