@@ -1,6 +1,7 @@
 #include "stats/analysis/eventaccumulator.h"
 
 #include "platform/files/windows1252.h"
+#include "stats/analysis/bytescan.h"
 #include "stats/analysis/logparser.h"
 #include "stats/analysis/logtext.h"
 
@@ -65,25 +66,32 @@ constexpr std::size_t suicides = counter(StatsColumns::indexOf("suicide"));
 // A rescue is the one event word whose column is not also a kill.
 constexpr int hostage = StatsColumns::indexOf("Hostage");
 
-// The words grouped by length, so that a look-up compares with the few words of its length.
+// The words grouped by length, so that a look-up compares with the few words of its length,
+// each word as the two numbers ByteScan::packShort() makes of it.
 constexpr std::size_t longestWord = 11;
 struct WeaponsBySize
 {
-    std::array<std::array<WeaponEntry, 8>, longestWord + 1> words {};
+    struct Word
+    {
+        std::array<std::uint64_t, 2> packed;
+        int column;
+    };
+    std::array<std::array<Word, 8>, longestWord + 1> words {};
     std::array<int, longestWord + 1> count {};
 };
 
-constexpr WeaponsBySize weaponsBySize()
+WeaponsBySize weaponsBySize()
 {
     WeaponsBySize table;
     for (const WeaponEntry &entry : weaponTable) {
         const auto size = std::size_t(entry.weapon.size());
-        table.words[size][std::size_t(table.count[size]++)] = entry;
+        table.words[size][std::size_t(table.count[size]++)] = {
+            ByteScan::packShort(entry.weapon.data(), size), entry.column};
     }
     return table;
 }
 
-constexpr WeaponsBySize bySize = weaponsBySize();
+const WeaponsBySize bySize = weaponsBySize();
 
 } // namespace
 
@@ -94,10 +102,11 @@ int EventAccumulator::weaponColumn(QByteArrayView weapon)
     const auto size = std::size_t(weapon.size());
     if (size > longestWord)
         return -1;
+    const std::array<std::uint64_t, 2> packed = ByteScan::packShort(weapon.data(), size);
     for (int i = 0; i < bySize.count[size]; ++i) {
-        const WeaponEntry &entry = bySize.words[size][std::size_t(i)];
-        if (std::memcmp(entry.weapon.data(), weapon.data(), size) == 0)
-            return entry.column;
+        const WeaponsBySize::Word &word = bySize.words[size][std::size_t(i)];
+        if (word.packed == packed)
+            return word.column;
     }
     return -1;
 }
@@ -119,14 +128,14 @@ int EventAccumulator::FindOrCreatePlayer(QByteArrayView cleanedName)
         m_spelling.emplace_back(std::uint32_t(m_spellings.size()),
                                 std::uint32_t(cleanedName.size()));
         m_spellings.append(cleanedName.data(), std::size_t(cleanedName.size()));
-        m_counts.push_back(Counts {});
+        m_counts.push_back(PlayerCounts {});
     }
     return int(slot);
 }
 
-std::uint32_t EventAccumulator::playerOf(QByteArrayView written)
+std::uint32_t EventAccumulator::playerOf(QByteArrayView written, std::uint64_t hash)
 {
-    if (const std::uint32_t *player = m_written.find(written))
+    if (const std::uint32_t *player = m_written.find(written, hash))
         return *player;
     QByteArrayView name = written;
     if (!LogText::isValidUtf8(name)) {
@@ -147,13 +156,17 @@ void EventAccumulator::AccumulateEvent(const LogEvent &event)
     // (A flush that failed before fails again, and empties the counters all the same.)
     if (++m_pendingEvents == std::numeric_limits<qint32>::max())
         m_failure = flush();
+    const std::uint64_t actorHash = NameTable::hash(event.Actor);
+    const std::uint64_t victimHash = NameTable::hash(event.Victim);
+    m_written.prefetch(actorHash);
+    m_written.prefetch(victimHash);
     constexpr std::uint32_t none = ~std::uint32_t(0);
     // Both slots are taken before either is raised: a new player may move the others.
-    const std::uint32_t actor = event.Actor.isEmpty() ? none : playerOf(event.Actor);
-    const std::uint32_t victim = event.Victim.isEmpty() ? none : playerOf(event.Victim);
+    const std::uint32_t actor = event.Actor.isEmpty() ? none : playerOf(event.Actor, actorHash);
+    const std::uint32_t victim = event.Victim.isEmpty() ? none : playerOf(event.Victim, victimHash);
     const int column = weaponColumn(event.Weapon);
     if (actor != none) {
-        Counts &a = m_counts[actor];
+        Counts &a = m_counts[actor].counts;
         if (column != hostage) {
             ++a[kills];
             ++a[score];
@@ -162,7 +175,7 @@ void EventAccumulator::AccumulateEvent(const LogEvent &event)
             ++a[std::size_t(counter(column))];
     }
     if (victim != none) {
-        Counts &v = m_counts[victim];
+        Counts &v = m_counts[victim].counts;
         ++v[deaths];
         --v[score];
         if (column < 0 && event.Weapon == QByteArrayView("suicide"))
@@ -185,7 +198,7 @@ Result<> EventAccumulator::flush(bool rankingFollows)
     for (std::uint32_t slot = 0; slot < m_counts.size(); ++slot) {
         const auto [offset, length] = m_spelling[slot];
         pending.push_back({QByteArrayView(m_spellings.data() + offset, length),
-                           m_players.name(slot), &m_counts[slot]});
+                           m_players.name(slot), &m_counts[slot].counts});
     }
     const Result<> written = m_failure ? m_store.addToPlayers(pending, rankingFollows) : m_failure;
     m_written.clear();
@@ -193,6 +206,6 @@ Result<> EventAccumulator::flush(bool rankingFollows)
     m_players.clear();
     std::string().swap(m_spellings);
     decltype(m_spelling)().swap(m_spelling);
-    std::vector<Counts>().swap(m_counts);
+    decltype(m_counts)().swap(m_counts);
     return written;
 }

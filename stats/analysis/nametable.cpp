@@ -1,19 +1,18 @@
 #include "stats/analysis/nametable.h"
 
+#include "stats/analysis/bytescan.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstring>
 
 namespace {
 
-constexpr std::size_t initialCapacity = 1024;
+// Room for a few thousand names from the start: a busy server's file names tens of thousands,
+// and each doubling on the way re-places every name in new memory.
+constexpr std::size_t initialCapacity = 1 << 13;
 
-std::uint64_t load8(const char *p)
-{
-    std::uint64_t word;
-    std::memcpy(&word, p, 8);
-    return word;
-}
+using ByteScan::load8;
 
 // Fewer than eight bytes, one by one: a copy of a length known only at run time would be a call
 // into the C library, for a name or two on every line.
@@ -75,6 +74,7 @@ void NameTable::clear()
     m_mask = initialCapacity - 1;
     std::vector<Key>().swap(m_keys);
     std::string().swap(m_arena);
+    m_keys.reserve(initialCapacity / 2);
 }
 
 QByteArrayView NameTable::name(std::uint32_t slot) const
@@ -105,14 +105,22 @@ std::uint64_t NameTable::probe(QByteArrayView name, std::uint64_t hash) const
 {
     const auto tag = std::uint32_t(hash >> 32);
     std::uint64_t position = hash & m_mask;
-    while (m_index[position].slot != 0 && !holds(m_index[position], tag, name))
-        position = (position + 1) & m_mask;
+    // Nearly every other name is told apart by its tag, without a call.
+    for (; m_index[position].slot != 0; position = (position + 1) & m_mask) {
+        if (m_index[position].tag == tag && holds(m_index[position], tag, name))
+            break;
+    }
     return position;
 }
 
-const std::uint32_t *NameTable::find(QByteArrayView name) const
+std::uint64_t NameTable::hash(QByteArrayView name)
 {
-    const Entry &entry = m_index[probe(name, hashOf(name))];
+    return hashOf(name);
+}
+
+const std::uint32_t *NameTable::find(QByteArrayView name, std::uint64_t hash) const
+{
+    const Entry &entry = m_index[probe(name, hash)];
     return entry.slot != 0 ? &entry.value : nullptr;
 }
 
