@@ -154,17 +154,47 @@ void EventAccumulator::AccumulateEvent(const LogEvent &event)
     // An event raises a counter by one at most, so that none can pass 32 bits before this many
     // events: then what is pending goes to the store first.
     // (A flush that failed before fails again, and empties the counters all the same.)
-    if (++m_pendingEvents == std::numeric_limits<qint32>::max())
+    if (++m_pendingEvents == std::numeric_limits<qint32>::max()) {
         m_failure = flush();
-    const std::uint64_t actorHash = NameTable::hash(event.Actor);
-    const std::uint64_t victimHash = NameTable::hash(event.Victim);
-    m_written.prefetch(actorHash);
-    m_written.prefetch(victimHash);
+        m_pendingEvents = 1;
+    }
+    // The places of the names in the table are asked of memory now and looked at when the
+    // next event comes: in between, memory catches up while the next line is parsed.
+    Waiting &next = m_events[m_waiting ^ 1];
+    auto keep = [this](QByteArray &copy, QByteArrayView name) {
+        copy.resize(name.size());
+        std::memcpy(copy.data(), name.data(), std::size_t(name.size()));
+        const std::uint64_t hash = NameTable::hash(name);
+        m_written.prefetch(hash);
+        return hash;
+    };
+    next.actorHash = keep(next.actor, event.Actor);
+    next.victimHash = keep(next.victim, event.Victim);
+    next.column = weaponColumn(event.Weapon);
+    next.suicide = next.column < 0 && event.Weapon == QByteArrayView("suicide");
+    next.waits = true;
+    countWaiting();
+    m_waiting ^= 1;
+}
+
+void EventAccumulator::countWaiting()
+{
+    Waiting &waiting = m_events[m_waiting];
+    if (!waiting.waits)
+        return;
+    waiting.waits = false;
+    count(waiting);
+}
+
+void EventAccumulator::count(const Waiting &event)
+{
     constexpr std::uint32_t none = ~std::uint32_t(0);
     // Both slots are taken before either is raised: a new player may move the others.
-    const std::uint32_t actor = event.Actor.isEmpty() ? none : playerOf(event.Actor, actorHash);
-    const std::uint32_t victim = event.Victim.isEmpty() ? none : playerOf(event.Victim, victimHash);
-    const int column = weaponColumn(event.Weapon);
+    const std::uint32_t actor =
+        event.actor.isEmpty() ? none : playerOf(event.actor, event.actorHash);
+    const std::uint32_t victim =
+        event.victim.isEmpty() ? none : playerOf(event.victim, event.victimHash);
+    const int column = event.column;
     if (actor != none) {
         Counts &a = m_counts[actor].counts;
         if (column != hostage) {
@@ -178,13 +208,14 @@ void EventAccumulator::AccumulateEvent(const LogEvent &event)
         Counts &v = m_counts[victim].counts;
         ++v[deaths];
         --v[score];
-        if (column < 0 && event.Weapon == QByteArrayView("suicide"))
+        if (event.suicide)
             ++v[suicides];
     }
 }
 
 void EventAccumulator::endFile()
 {
+    countWaiting();
     // A file of half a million new names is rarely followed by another: the memory goes back.
     constexpr std::uint32_t keptSpellings = 1 << 18;
     if (m_written.size() > keptSpellings)
@@ -193,6 +224,7 @@ void EventAccumulator::endFile()
 
 Result<> EventAccumulator::flush(bool rankingFollows)
 {
+    countWaiting();
     std::vector<DataStats::PlayerDelta> pending;
     pending.reserve(m_counts.size());
     for (std::uint32_t slot = 0; slot < m_counts.size(); ++slot) {

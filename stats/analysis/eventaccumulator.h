@@ -5,6 +5,7 @@
 #include "stats/analysis/nametable.h"
 #include "stats/store/datastats.h"
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -56,7 +57,24 @@ private:
     /// is \a hash) stands for.
     std::uint32_t playerOf(QByteArrayView written, std::uint64_t hash);
 
+    /// An event whose names are hashed and on their way from memory; it is counted when the
+    /// next one comes, the end of the file or a flush, the parsing of a line later.
+    struct Waiting
+    {
+        QByteArray actor; // a copy: the line may be gone by then
+        QByteArray victim;
+        std::uint64_t actorHash = 0;
+        std::uint64_t victimHash = 0;
+        int column = -1;
+        bool suicide = false;
+        bool waits = false;
+    };
+    void count(const Waiting &event);
+    void countWaiting();
+
     DataStats &m_store;
+    std::array<Waiting, 2> m_events; // the one waiting and the next
+    std::size_t m_waiting = 0;
     NameTable m_written; // the spellings seen since the last flush, each with its player's slot
     qint64 m_pendingEvents = 0;
     NameTable m_players; // the players with pending changes, by their folded name
