@@ -33,6 +33,8 @@ public:
     explicit EventAccumulator(DataStats &store);
 
     /// Counts one parsed line of the current file; an event without players changes nothing.
+    /// The event is taken at once but counted when the next one comes, at endFile() or at
+    /// flush().
     void AccumulateEvent(const LogEvent &event);
     /// The slot of the player named \a cleanedName (UTF-8), created when new.
     int FindOrCreatePlayer(QByteArrayView cleanedName);
@@ -44,7 +46,7 @@ public:
     /// discards this accumulator with it. \a rankingFollows: the ranking pass runs next in the
     /// same transaction. Once a flush failed, every later one fails for the same reason.
     Result<> flush(bool rankingFollows = false);
-    /// Players with pending changes.
+    /// Players with pending changes, from the events counted so far.
     int playerCount() const { return int(m_players.size()); }
 
     /// Column raised for a weapon word (exact, case-sensitive), or -1.
