@@ -3,6 +3,9 @@
 
 #include "bench/expectedstats.h"
 
+#include <QString>
+
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -62,6 +65,8 @@ int ExpectedStats::weaponColumn(QByteArrayView weapon)
 
 std::string ExpectedStats::folded(QByteArrayView name)
 {
+    if (std::any_of(name.begin(), name.end(), [](char c) { return c & 0x80; }))
+        return QString::fromUtf8(name).toCaseFolded().toStdString();
     std::string key(name.data(), std::size_t(name.size()));
     for (char &c : key) {
         if (c >= 'A' && c <= 'Z')

@@ -14,9 +14,10 @@
 /**
  * What table Stats must hold after a set of logs is counted, tallied event by event as the
  * logs are written, independently of Tolvane's own code: one row per player, keyed by the name
- * folded to lower case, keeping the spelling seen first, with its 31 counters.
+ * case-folded, keeping the spelling seen first (UTF-8), with its 31 counters.
  *
- * Benchmark names are plain ASCII letters and digits, so folding is lowering ASCII letters.
+ * Most benchmark names are plain ASCII letters and digits, whose folding is lowering the ASCII
+ * letters; the accented, Greek and Cyrillic ones are folded by Qt's Unicode tables.
  */
 class ExpectedStats
 {

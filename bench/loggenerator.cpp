@@ -64,6 +64,13 @@ void LogGenerator::line(QByteArrayView text)
     flush(false);
 }
 
+void LogGenerator::writeLine(QByteArrayView text, bool malformed)
+{
+    if (malformed)
+        ++m_malformed;
+    line(text);
+}
+
 void LogGenerator::flush(bool always)
 {
     if (m_buffer.isEmpty() || (!always && m_buffer.size() < flushSize))

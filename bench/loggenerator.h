@@ -45,6 +45,10 @@ public:
     /// A line of \a bytes bytes without a line end inside, which names no player and which
     /// the parser cannot cut; it counts nothing.
     void longMalformedLine(qint64 bytes);
+    /// Writes \a text as one line of the log; \a malformed: the parser cannot cut it.
+    void writeLine(QByteArrayView text, bool malformed = false);
+    /// The time stamp that starts the next line ("L 12/07/2026 - 20:00:00: ").
+    QByteArray stamp() const;
 
     QRandomGenerator &random() { return m_random; }
     qint64 lines() const { return m_lines; }
@@ -54,7 +58,6 @@ public:
     static QByteArray playerName(int player);
 
 private:
-    QByteArray stamp() const;
     QByteArray spelled(int player, bool counted);
     QByteArray mention(int player, const QByteArray &name, const char *team) const;
     void line(QByteArrayView text);

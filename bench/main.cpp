@@ -79,7 +79,12 @@ int main(int argc, char **argv)
     const QCommandLineOption tolvane(QStringLiteral("tolvane"),
                                      QStringLiteral("The tolvane program to measure."),
                                      QStringLiteral("path"), QStringLiteral(TOLVANE_BINARY));
-    parser.addOptions({scale, runs, tolvane});
+    const QCommandLineOption baseline(
+        QStringLiteral("baseline"),
+        QStringLiteral("Another tolvane build (an earlier one) that bigLog and mixedLog time "
+                       "beside the one measured, on the same logs in the same rounds."),
+        QStringLiteral("path"));
+    parser.addOptions({scale, runs, tolvane, baseline});
     parser.addPositionalArgument(QStringLiteral("scenario"),
                                  QStringLiteral("Scenarios to run (default: all)."),
                                  QStringLiteral("[scenario...]"));
@@ -91,6 +96,7 @@ int main(int argc, char **argv)
     bool validRuns = true;
     settings.runs = parser.value(runs).toInt(&validRuns);
     settings.tolvane = parser.value(tolvane);
+    settings.baseline = parser.value(baseline);
     QStringList chosen = parser.positionalArguments();
     if (chosen.isEmpty())
         chosen = Scenarios::names();
@@ -125,6 +131,8 @@ int main(int argc, char **argv)
                        .arg(settings.tolvane)
                        .arg(settings.scale)
                        .arg(settings.runs));
+    if (!settings.baseline.isEmpty())
+        report.heading(QStringLiteral("baseline: %1").arg(settings.baseline));
     for (const QString &name : chosen)
         Scenarios::find(name)->run(kit);
     report.finish();

@@ -15,6 +15,13 @@
 #include <algorithm>
 #include <unistd.h>
 
+namespace {
+
+const char *awkCount = "/ killed /{split($2,a,\"<\"); split($4,b,\"<\"); k[a[1]]++; d[b[1]]++} "
+                       "END{for(n in k) c++; print c}";
+
+} // namespace
+
 ScenarioKit::RemovedAtEnd::~RemovedAtEnd()
 {
     QDir(path).removeRecursively();
@@ -84,19 +91,34 @@ bool ScenarioKit::newRound(const QString &parent, int number, const QStringList 
     return true;
 }
 
-ScenarioKit::Update ScenarioKit::update(const Round &round)
+ScenarioKit::Update ScenarioKit::update(const Round &round, const QString &program)
 {
     const QString output = m_work.filePath(QStringLiteral("update.out"));
     const QString errors = m_work.filePath(QStringLiteral("update.err"));
     Update result;
     result.run =
-        m_runner.run({m_settings.tolvane, QStringLiteral("--update"), QStringLiteral("--logs"),
-                      round.logs, QStringLiteral("--db"), round.database},
+        m_runner.run({program.isEmpty() ? m_settings.tolvane : program, QStringLiteral("--update"),
+                      QStringLiteral("--logs"), round.logs, QStringLiteral("--db"), round.database},
                      output, errors);
     const QStringList lines = readLines(output);
     result.summary = lines.isEmpty() ? QString() : lines.last();
     result.errors = readLines(errors);
     return result;
+}
+
+std::optional<ScenarioKit::Update> ScenarioKit::checkedUpdate(const QString &parent, int number,
+                                                              const QStringList &logs,
+                                                              const ExpectedStats &expected,
+                                                              const QString &program)
+{
+    Round round;
+    if (!newRound(parent, number, logs, round))
+        return std::nullopt;
+    flushToDisk();
+    Update u = update(round, program);
+    if (!succeeded(u, round) || !counted(expected, round.database))
+        return std::nullopt;
+    return u;
 }
 
 bool ScenarioKit::succeeded(const Update &update, const Round &round)
@@ -146,6 +168,29 @@ bool ScenarioKit::writeLog(const QString &path, LogGenerator &generator,
     return true;
 }
 
+std::optional<ChildRun> ScenarioKit::mawkCount(const QString &log)
+{
+    const ChildRun run = m_runner.run(
+        {QStringLiteral("mawk"), QStringLiteral("-F\""), QString::fromLatin1(awkCount), log},
+        m_work.filePath(QStringLiteral("awk.out")));
+    if (!run.ok()) {
+        m_report.error(QStringLiteral("mawk failed: %1").arg(run.failure()));
+        return std::nullopt;
+    }
+    return run;
+}
+
+std::optional<ChildRun> ScenarioKit::wcCount(const QString &log)
+{
+    const ChildRun run = m_runner.run({QStringLiteral("wc"), QStringLiteral("-l"), log},
+                                      m_work.filePath(QStringLiteral("wc.out")));
+    if (!run.ok()) {
+        m_report.error(QStringLiteral("wc -l failed: %1").arg(run.failure()));
+        return std::nullopt;
+    }
+    return run;
+}
+
 std::optional<ChildRun> ScenarioKit::runEach(const std::function<QStringList(int run)> &arguments,
                                              const QString &output, const QString &errors,
                                              const QString &what,
@@ -190,6 +235,14 @@ QRegularExpressionMatch ScenarioKit::startChild(QProcess &process, const QString
            && process.state() != QProcess::NotRunning && wait.elapsed() < 10000)
         QThread::msleep(20);
     return started;
+}
+
+QString ScenarioKit::updateFigure(const ChildRun &run, qint64 lines, qint64 bytes)
+{
+    return QStringLiteral("%1, %2 lines/s, %3 MiB/s, peak memory %4")
+        .arg(BenchReport::seconds(run.seconds), BenchReport::rate(double(lines) / run.seconds))
+        .arg(double(bytes) / mebibyte / run.seconds, 0, 'f', 0)
+        .arg(BenchReport::mib(run.peakMiB));
 }
 
 void ScenarioKit::flushToDisk()

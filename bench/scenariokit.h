@@ -22,6 +22,8 @@
 struct BenchSettings
 {
     QString tolvane;
+    /// Another build timed beside it by the scenarios that count logs; empty for none.
+    QString baseline;
     /// 1 is full size; 0.01 a quick trial.
     double scale = 1;
     /// Timed runs of each contender, the best of which counts.
@@ -92,7 +94,13 @@ public:
     QString scenarioFolder(const QString &name);
     /// A round folder under \a parent with hard links to \a logs.
     bool newRound(const QString &parent, int number, const QStringList &logs, Round &round);
-    Update update(const Round &round);
+    /// An update of \a round by the program measured, or by \a program.
+    Update update(const Round &round, const QString &program = {});
+    /// An update by the program measured, or by \a program, of hard links to \a logs in round
+    /// \a number under \a parent, its result and table Stats checked against \a expected;
+    /// nothing when it failed or counted wrong (reported).
+    std::optional<Update> checkedUpdate(const QString &parent, int number, const QStringList &logs,
+                                        const ExpectedStats &expected, const QString &program = {});
     /// Reports a failed run or a finished log left behind; true when neither happened.
     bool succeeded(const Update &update, const Round &round);
     /// Compares table Stats with \a expected, reporting any difference.
@@ -101,6 +109,12 @@ public:
     /// player (\a counted: whether the line counts for that player).
     bool writeLog(const QString &path, LogGenerator &generator, const std::function<bool()> &more,
                   const std::function<int(bool counted)> &pick);
+    /// A mawk count of the kills and deaths of each name in \a log, the least a count of a log
+    /// can do; nothing when it failed (reported).
+    std::optional<ChildRun> mawkCount(const QString &log);
+    /// `wc -l` of \a log, which reads it and does nothing else; nothing when it failed
+    /// (reported).
+    std::optional<ChildRun> wcCount(const QString &log);
     /// Runs the command \a arguments(run) gives, once per timed run, each after the disk is
     /// flushed, \a after(run) looking at each outcome; the fastest run, or nothing after a
     /// failure (reported, \a what naming the program).
@@ -114,6 +128,10 @@ public:
     QRegularExpressionMatch startChild(QProcess &process, const QStringList &arguments,
                                        const QString &output, const QString &errors,
                                        const QRegularExpression &ready);
+
+    /// An update's figures for a log of \a lines lines and \a bytes bytes: its time, lines/s,
+    /// MiB/s and peak memory.
+    static QString updateFigure(const ChildRun &run, qint64 lines, qint64 bytes);
 
     // What a server wrote long before the count is on disk: no timed run may pay for writing
     // back what the benchmark has just written or copied.

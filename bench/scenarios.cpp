@@ -6,9 +6,11 @@
 const std::vector<Scenario> &Scenarios::all()
 {
     static const std::vector<Scenario> scenarios {
-        {"bigLog", bigLog},     {"import", import}, {"smallUpdate", smallUpdate},
-        {"print", print},       {"grid", grid},     {"manyFiles", manyFiles},
-        {"longLine", longLine}, {"listen", listen}, {"web", web},
+        {"bigLog", bigLog},       {"mixedLog", mixedLog},
+        {"import", import},       {"smallUpdate", smallUpdate},
+        {"print", print},         {"grid", grid},
+        {"manyFiles", manyFiles}, {"longLine", longLine},
+        {"listen", listen},       {"web", web},
         {"machines", machines},
     };
     return scenarios;

@@ -24,6 +24,7 @@ struct Scenario
 namespace Scenarios {
 
 void bigLog(ScenarioKit &kit);
+void mixedLog(ScenarioKit &kit);
 void import(ScenarioKit &kit);
 /// "import" with \a runs timed runs; it leaves the players' database in the kit.
 void importPlayers(ScenarioKit &kit, int runs);

@@ -4,6 +4,7 @@
 #include "stats/analysis/eventaccumulator.h"
 
 #include "platform/files/windows1252.h"
+#include "stats/analysis/bytescan.h"
 #include "stats/analysis/logparser.h"
 #include "stats/analysis/logtext.h"
 
@@ -68,25 +69,32 @@ constexpr std::size_t suicides = counter(StatsColumns::indexOf("suicide"));
 // A rescue is the one event word whose column is not also a kill.
 constexpr int hostage = StatsColumns::indexOf("Hostage");
 
-// The words grouped by length, so that a look-up compares with the few words of its length.
+// The words grouped by length, so that a look-up compares with the few words of its length,
+// each word as the two numbers ByteScan::packShort() makes of it.
 constexpr std::size_t longestWord = 11;
 struct WeaponsBySize
 {
-    std::array<std::array<WeaponEntry, 8>, longestWord + 1> words {};
+    struct Word
+    {
+        std::array<std::uint64_t, 2> packed;
+        int column;
+    };
+    std::array<std::array<Word, 8>, longestWord + 1> words {};
     std::array<int, longestWord + 1> count {};
 };
 
-constexpr WeaponsBySize weaponsBySize()
+WeaponsBySize weaponsBySize()
 {
     WeaponsBySize table;
     for (const WeaponEntry &entry : weaponTable) {
         const auto size = std::size_t(entry.weapon.size());
-        table.words[size][std::size_t(table.count[size]++)] = entry;
+        table.words[size][std::size_t(table.count[size]++)] = {
+            ByteScan::packShort(entry.weapon.data(), size), entry.column};
     }
     return table;
 }
 
-constexpr WeaponsBySize bySize = weaponsBySize();
+const WeaponsBySize bySize = weaponsBySize();
 
 } // namespace
 
@@ -97,10 +105,11 @@ int EventAccumulator::weaponColumn(QByteArrayView weapon)
     const auto size = std::size_t(weapon.size());
     if (size > longestWord)
         return -1;
+    const std::array<std::uint64_t, 2> packed = ByteScan::packShort(weapon.data(), size);
     for (int i = 0; i < bySize.count[size]; ++i) {
-        const WeaponEntry &entry = bySize.words[size][std::size_t(i)];
-        if (std::memcmp(entry.weapon.data(), weapon.data(), size) == 0)
-            return entry.column;
+        const WeaponsBySize::Word &word = bySize.words[size][std::size_t(i)];
+        if (word.packed == packed)
+            return word.column;
     }
     return -1;
 }
@@ -122,40 +131,75 @@ int EventAccumulator::FindOrCreatePlayer(QByteArrayView cleanedName)
         m_spelling.emplace_back(std::uint32_t(m_spellings.size()),
                                 std::uint32_t(cleanedName.size()));
         m_spellings.append(cleanedName.data(), std::size_t(cleanedName.size()));
-        m_counts.push_back(Counts {});
+        m_counts.push_back(PlayerCounts {});
     }
     return int(slot);
 }
 
-bool EventAccumulator::add(int slot, const Counts &counts)
+std::uint32_t EventAccumulator::playerOf(QByteArrayView written, std::uint64_t hash)
 {
-    Counts &total = m_counts[std::size_t(slot)];
-    for (std::size_t i = 0; i < total.size(); ++i) {
-        const qint64 sum = qint64(total[i]) + counts[i];
-        if (sum > std::numeric_limits<qint32>::max() || sum < std::numeric_limits<qint32>::min())
-            return false;
+    if (const std::uint32_t *player = m_written.find(written, hash))
+        return *player;
+    QByteArrayView name = written;
+    if (!LogText::isValidUtf8(name)) {
+        m_decoded = Windows1252::decode(name).toUtf8();
+        name = m_decoded;
     }
-    for (std::size_t i = 0; i < total.size(); ++i)
-        total[i] += counts[i];
-    return true;
+    const auto player = std::uint32_t(FindOrCreatePlayer(CleanPlayerName(name)));
+    m_written.add(written, player);
+    return player;
 }
 
 void EventAccumulator::AccumulateEvent(const LogEvent &event)
 {
     if (event.isEmpty())
         return;
-    // No counter of a file can pass 32 bits before this many events: then they move on.
-    if (++m_fileEvents == std::numeric_limits<qint32>::max())
-        endFile();
+    // An event raises a counter by one at most, so that none can pass 32 bits before this many
+    // events: then what is pending goes to the store first.
+    // (A flush that failed before fails again, and empties the counters all the same.)
+    if (++m_pendingEvents == std::numeric_limits<qint32>::max()) {
+        m_failure = flush();
+        m_pendingEvents = 1;
+    }
+    // The places of the names in the table are asked of memory now and looked at when the
+    // next event comes: in between, memory catches up while the next line is parsed.
+    Waiting &next = m_events[m_waiting ^ 1];
+    auto keep = [this](QByteArray &copy, QByteArrayView name) {
+        copy.resize(name.size());
+        std::memcpy(copy.data(), name.data(), std::size_t(name.size()));
+        const std::uint64_t hash = NameTable::hash(name);
+        m_written.prefetch(hash);
+        return hash;
+    };
+    next.actorHash = keep(next.actor, event.Actor);
+    next.victimHash = keep(next.victim, event.Victim);
+    next.column = weaponColumn(event.Weapon);
+    next.suicide = next.column < 0 && event.Weapon == QByteArrayView("suicide");
+    next.waits = true;
+    countWaiting();
+    m_waiting ^= 1;
+}
+
+void EventAccumulator::countWaiting()
+{
+    Waiting &waiting = m_events[m_waiting];
+    if (!waiting.waits)
+        return;
+    waiting.waits = false;
+    count(waiting);
+}
+
+void EventAccumulator::count(const Waiting &event)
+{
     constexpr std::uint32_t none = ~std::uint32_t(0);
-    // Both slots are taken before either is raised: a new name may move the others.
-    const std::uint32_t actor = event.Actor.isEmpty() ? none : m_fileNames.slot(event.Actor);
-    const std::uint32_t victim = event.Victim.isEmpty() ? none : m_fileNames.slot(event.Victim);
-    if (m_fileCounts.size() < m_fileNames.size())
-        m_fileCounts.resize(m_fileNames.size(), Counts {});
-    const int column = weaponColumn(event.Weapon);
+    // Both slots are taken before either is raised: a new player may move the others.
+    const std::uint32_t actor =
+        event.actor.isEmpty() ? none : playerOf(event.actor, event.actorHash);
+    const std::uint32_t victim =
+        event.victim.isEmpty() ? none : playerOf(event.victim, event.victimHash);
+    const int column = event.column;
     if (actor != none) {
-        Counts &a = m_fileCounts[actor];
+        Counts &a = m_counts[actor].counts;
         if (column != hostage) {
             ++a[kills];
             ++a[score];
@@ -164,52 +208,39 @@ void EventAccumulator::AccumulateEvent(const LogEvent &event)
             ++a[std::size_t(counter(column))];
     }
     if (victim != none) {
-        Counts &v = m_fileCounts[victim];
+        Counts &v = m_counts[victim].counts;
         ++v[deaths];
         --v[score];
-        if (column < 0 && event.Weapon == QByteArrayView("suicide"))
+        if (event.suicide)
             ++v[suicides];
     }
 }
 
 void EventAccumulator::endFile()
 {
-    m_players.reserve(m_players.size() + m_fileNames.size());
-    m_counts.reserve(m_counts.size() + m_fileNames.size());
-    QByteArray decoded;
-    for (std::uint32_t slot = 0; slot < m_fileNames.size(); ++slot) {
-        QByteArrayView name = m_fileNames.name(slot);
-        if (!LogText::isValidUtf8(name)) {
-            decoded = Windows1252::decode(name).toUtf8();
-            name = decoded;
-        }
-        const QByteArrayView cleaned = CleanPlayerName(name);
-        const Counts &counts = m_fileCounts[slot];
-        if (!add(FindOrCreatePlayer(cleaned), counts)) {
-            // A counter would leave 32 bits: what is pending goes to the store first.
-            if (m_failure)
-                m_failure = flush();
-            add(FindOrCreatePlayer(cleaned), counts);
-        }
-    }
-    m_fileNames.clear();
-    std::vector<Counts>().swap(m_fileCounts);
-    m_fileEvents = 0;
+    countWaiting();
+    // A file of half a million new names is rarely followed by another: the memory goes back.
+    constexpr std::uint32_t keptSpellings = 1 << 18;
+    if (m_written.size() > keptSpellings)
+        m_written.clear();
 }
 
 Result<> EventAccumulator::flush(bool rankingFollows)
 {
+    countWaiting();
     std::vector<DataStats::PlayerDelta> pending;
     pending.reserve(m_counts.size());
     for (std::uint32_t slot = 0; slot < m_counts.size(); ++slot) {
         const auto [offset, length] = m_spelling[slot];
         pending.push_back({QByteArrayView(m_spellings.data() + offset, length),
-                           m_players.name(slot), &m_counts[slot]});
+                           m_players.name(slot), &m_counts[slot].counts});
     }
     const Result<> written = m_failure ? m_store.addToPlayers(pending, rankingFollows) : m_failure;
+    m_written.clear();
+    m_pendingEvents = 0;
     m_players.clear();
     std::string().swap(m_spellings);
     decltype(m_spelling)().swap(m_spelling);
-    std::vector<Counts>().swap(m_counts);
+    decltype(m_counts)().swap(m_counts);
     return written;
 }

@@ -8,6 +8,7 @@
 #include "stats/analysis/nametable.h"
 #include "stats/store/datastats.h"
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -22,10 +23,12 @@
  * "blah" -- in any alphabet -- share the row created first, which keeps its own spelling. Only
  * the players the logs name are looked up in the store, never the whole table.
  *
- * Events of a file are counted under the raw bytes of their names; endFile() then takes each
- * distinct name once: as UTF-8 when it is valid UTF-8, otherwise as Windows-1252, since one
- * server's log mixes the names of old and new clients. Names stay UTF-8 bytes from the log to
- * the database; only a name outside ASCII is folded through a string of characters.
+ * A busy server writes each player under several spellings (letter cases, a "(1)" prefix, a bot
+ * tag), and each spelling thousands of times. So a spelling is decoded, cleaned and folded once,
+ * the first time it appears: as UTF-8 when it is valid UTF-8, otherwise as Windows-1252, since
+ * one server's log mixes the names of old and new clients. Every later mention finds its player
+ * by its raw bytes alone. Names stay UTF-8 bytes from the log to the database; only a name
+ * outside ASCII is folded through a string of characters.
  */
 class EventAccumulator
 {
@@ -33,17 +36,20 @@ public:
     explicit EventAccumulator(DataStats &store);
 
     /// Counts one parsed line of the current file; an event without players changes nothing.
+    /// The event is taken at once but counted when the next one comes, at endFile() or at
+    /// flush().
     void AccumulateEvent(const LogEvent &event);
     /// The slot of the player named \a cleanedName (UTF-8), created when new.
     int FindOrCreatePlayer(QByteArrayView cleanedName);
-    /// Moves the counts of the current file to its players.
+    /// Ends the current file. Its spellings stay known for the next file, which mostly names
+    /// the same players, unless there are very many of them.
     void endFile();
 
     /// Writes every pending change; the caller owns the transaction and, should it fail,
     /// discards this accumulator with it. \a rankingFollows: the ranking pass runs next in the
     /// same transaction. Once a flush failed, every later one fails for the same reason.
     Result<> flush(bool rankingFollows = false);
-    /// Players with pending changes.
+    /// Players with pending changes, from the events counted so far.
     int playerCount() const { return int(m_players.size()); }
 
     /// Column raised for a weapon word (exact, case-sensitive), or -1.
@@ -52,18 +58,41 @@ public:
 private:
     using Counts = DataStats::Counts;
 
-    /// Adds \a counts to the player in \a slot; false, changing nothing, when a counter would
-    /// leave the 32-bit range.
-    bool add(int slot, const Counts &counts);
+    /// The slot of the player a name written as \a written (raw bytes, whose NameTable::hash()
+    /// is \a hash) stands for.
+    std::uint32_t playerOf(QByteArrayView written, std::uint64_t hash);
+
+    /// An event whose names are hashed and on their way from memory; it is counted when the
+    /// next one comes, the end of the file or a flush, the parsing of a line later.
+    struct Waiting
+    {
+        QByteArray actor; // a copy: the line may be gone by then
+        QByteArray victim;
+        std::uint64_t actorHash = 0;
+        std::uint64_t victimHash = 0;
+        int column = -1;
+        bool suicide = false;
+        bool waits = false;
+    };
+    void count(const Waiting &event);
+    void countWaiting();
 
     DataStats &m_store;
-    NameTable m_fileNames; // the names of the current file, by their raw bytes
-    std::vector<Counts> m_fileCounts; // by the slots of m_fileNames
-    qint64 m_fileEvents = 0;
+    std::array<Waiting, 2> m_events; // the one waiting and the next
+    std::size_t m_waiting = 0;
+    NameTable m_written; // the spellings seen since the last flush, each with its player's slot
+    qint64 m_pendingEvents = 0;
     NameTable m_players; // the players with pending changes, by their folded name
     std::string m_spellings; // the name each of them was first seen under
     std::vector<std::pair<std::uint32_t, std::uint32_t>> m_spelling; // offset, length
-    std::vector<Counts> m_counts; // by the slots of m_players
+    // A player's counters on two cache lines of their own rather than across three: each event
+    // reaches them at random.
+    struct alignas(128) PlayerCounts
+    {
+        Counts counts {};
+    };
+    std::vector<PlayerCounts> m_counts; // by the slots of m_players
     QByteArray m_folded;
+    QByteArray m_decoded;
     Result<> m_failure; // a flush on the way failed: the transaction must not commit
 };

@@ -44,12 +44,23 @@ qsizetype find(QByteArrayView line, char what, qsizetype from = 0)
 /// front of the name's opening quote.
 std::optional<QByteArrayView> firstName(QByteArrayView line)
 {
-    const qsizetype q = find(line, quote);
-    const qsizetype start = q >= 0 ? q + 1 : 0;
-    const qsizetype end = find(line, '<');
-    if (end < 0 || end < start)
+    // One search for whichever of the two comes first, rather than two from the line's start.
+    const char *begin = line.data();
+    const char *end = begin + line.size();
+    const char *first = ByteScan::findEither(begin, end, quote, '<');
+    if (!first)
         return std::nullopt;
-    return cut(line, start, end - start);
+    if (*first == '<') {
+        // Without a quote in front, the name runs from the line's start; a quote behind the
+        // "<" would start a name that ends before it begins.
+        if (ByteScan::find(first + 1, end, quote))
+            return std::nullopt;
+        return cut(line, 0, first - begin);
+    }
+    const char *less = ByteScan::find(first + 1, end, '<');
+    if (!less)
+        return std::nullopt;
+    return cut(line, first + 1 - begin, less - first - 1);
 }
 
 } // namespace
@@ -111,17 +122,15 @@ inline void Words::check(QByteArrayView line, qsizetype position)
 }
 
 #if defined(__x86_64__) && defined(__GNUC__)
-// Thirty-two positions at a time where the processor can; the program itself is built for
-// every x86-64, which guarantees sixteen.
-__attribute__((target("avx2"))) qsizetype scanWide(Words &words, QByteArrayView line)
+__attribute__((target("avx2"))) void scanWide(Words &words, QByteArrayView line)
 {
     const char *data = line.data();
     const __m256i k = _mm256_set1_epi8('k'), s = _mm256_set1_epi8('s'), r = _mm256_set1_epi8('R');
     const __m256i p = _mm256_set1_epi8('P'), d = _mm256_set1_epi8('D'), w = _mm256_set1_epi8('w');
     const __m256i i = _mm256_set1_epi8('i'), u = _mm256_set1_epi8('u'), e = _mm256_set1_epi8('e');
     const __m256i l = _mm256_set1_epi8('l');
-    qsizetype at = 0;
-    for (; at + 33 <= line.size(); at += 32) {
+    auto starts = [&](qsizetype at) __attribute__((target("avx2")))
+    {
         const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(data + at));
         const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(data + at + 1));
         // killed and with, suicide, Rescued and Defused, Planted: by their first two letters.
@@ -133,11 +142,21 @@ __attribute__((target("avx2"))) qsizetype scanWide(Words &words, QByteArrayView 
             _mm256_and_si256(_mm256_or_si256(_mm256_cmpeq_epi8(a, r), _mm256_cmpeq_epi8(a, d)),
                              _mm256_cmpeq_epi8(b, e));
         const __m256i pl = _mm256_and_si256(_mm256_cmpeq_epi8(a, p), _mm256_cmpeq_epi8(b, l));
-        const __m256i hits = _mm256_or_si256(_mm256_or_si256(ki, su), _mm256_or_si256(re, pl));
-        for (auto mask = unsigned(_mm256_movemask_epi8(hits)); mask != 0; mask &= mask - 1)
+        return unsigned(_mm256_movemask_epi8(
+            _mm256_or_si256(_mm256_or_si256(ki, su), _mm256_or_si256(re, pl))));
+    };
+    qsizetype at = 0;
+    for (; at + 33 <= line.size(); at += 32) {
+        for (unsigned mask = starts(at); mask != 0; mask &= mask - 1)
             words.check(line, at + qsizetype(std::countr_zero(mask)));
     }
-    return at;
+    // The positions left, in one last block that ends with the line and overlaps the one before;
+    // those already looked at are masked out. (The last position cannot start a word: every
+    // word is longer than one letter.)
+    const qsizetype last = line.size() - 33;
+    const qsizetype shift = at - last;
+    for (unsigned mask = shift < 32 ? starts(last) >> shift : 0; mask != 0; mask &= mask - 1)
+        words.check(line, at + qsizetype(std::countr_zero(mask)));
 }
 
 bool hasWide()
@@ -150,29 +169,46 @@ bool hasWide()
 Words::Words(QByteArrayView line)
 {
     const qsizetype size = line.size();
-    qsizetype i = 0;
 #if defined(__x86_64__) && defined(__GNUC__)
-    if (hasWide())
-        i = scanWide(*this, line);
-#endif
-#ifdef __SSE2__
-    // Sixteen positions at a time: a word can start only where its first two letters stand.
-    const __m128i firsts[Count] = {_mm_set1_epi8('k'), _mm_set1_epi8('s'), _mm_set1_epi8('R'),
-                                   _mm_set1_epi8('P'), _mm_set1_epi8('D'), _mm_set1_epi8('w')};
-    const __m128i seconds[Count] = {_mm_set1_epi8('i'), _mm_set1_epi8('u'), _mm_set1_epi8('e'),
-                                    _mm_set1_epi8('l'), _mm_set1_epi8('e'), _mm_set1_epi8('i')};
-    for (; i + 17 <= size; i += 16) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(line.data() + i));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(line.data() + i + 1));
-        __m128i hits = _mm_setzero_si128();
-        for (int w = 0; w < Count; ++w)
-            hits = _mm_or_si128(
-                hits, _mm_and_si128(_mm_cmpeq_epi8(a, firsts[w]), _mm_cmpeq_epi8(b, seconds[w])));
-        for (unsigned mask = unsigned(_mm_movemask_epi8(hits)); mask != 0; mask &= mask - 1)
-            check(line, i + qsizetype(std::countr_zero(mask)));
+    // Thirty-two positions at a time where the processor can; the program itself is built for
+    // every x86-64, which guarantees sixteen.
+    if (size >= 33 && hasWide()) {
+        scanWide(*this, line);
+        return;
     }
 #endif
-    for (; i < size; ++i)
+#ifdef __SSE2__
+    if (size >= 17) {
+        const __m128i k = _mm_set1_epi8('k'), s = _mm_set1_epi8('s'), r = _mm_set1_epi8('R');
+        const __m128i p = _mm_set1_epi8('P'), d = _mm_set1_epi8('D'), w = _mm_set1_epi8('w');
+        const __m128i i = _mm_set1_epi8('i'), u = _mm_set1_epi8('u'), e = _mm_set1_epi8('e');
+        const __m128i l = _mm_set1_epi8('l');
+        auto starts = [&](qsizetype at) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(line.data() + at));
+            const __m128i b =
+                _mm_loadu_si128(reinterpret_cast<const __m128i *>(line.data() + at + 1));
+            const __m128i ki = _mm_and_si128(
+                _mm_or_si128(_mm_cmpeq_epi8(a, k), _mm_cmpeq_epi8(a, w)), _mm_cmpeq_epi8(b, i));
+            const __m128i su = _mm_and_si128(_mm_cmpeq_epi8(a, s), _mm_cmpeq_epi8(b, u));
+            const __m128i re = _mm_and_si128(
+                _mm_or_si128(_mm_cmpeq_epi8(a, r), _mm_cmpeq_epi8(a, d)), _mm_cmpeq_epi8(b, e));
+            const __m128i pl = _mm_and_si128(_mm_cmpeq_epi8(a, p), _mm_cmpeq_epi8(b, l));
+            return unsigned(
+                _mm_movemask_epi8(_mm_or_si128(_mm_or_si128(ki, su), _mm_or_si128(re, pl))));
+        };
+        qsizetype at = 0;
+        for (; at + 17 <= size; at += 16) {
+            for (unsigned mask = starts(at); mask != 0; mask &= mask - 1)
+                check(line, at + qsizetype(std::countr_zero(mask)));
+        }
+        // As in scanWide: one last block that ends with the line.
+        const qsizetype last = size - 17;
+        for (unsigned mask = starts(last) >> (at - last); mask != 0; mask &= mask - 1)
+            check(line, at + qsizetype(std::countr_zero(mask)));
+        return;
+    }
+#endif
+    for (qsizetype i = 0; i < size; ++i)
         check(line, i);
 }
 

@@ -96,3 +96,41 @@ bool LogText::isValidUtf8(QByteArrayView bytes)
     }
     return true;
 }
+
+QByteArrayView LogText::withoutApostrophes(QByteArrayView line, QByteArray &buffer)
+{
+    const char *p = line.data();
+    const char *end = p + line.size();
+    const char *apostrophe = ByteScan::find(p, end, '\'');
+    if (!apostrophe)
+        return line;
+    // Chat is full of them ("don't", "I'm"): the pieces between them are copied whole, into
+    // room that stays from one line to the next.
+    if (buffer.size() < line.size())
+        buffer.resize(line.size());
+    char *out = buffer.data();
+    while (apostrophe) {
+        std::memcpy(out, p, std::size_t(apostrophe - p));
+        out += apostrophe - p;
+        p = apostrophe + 1;
+        apostrophe = ByteScan::find(p, end, '\'');
+    }
+    std::memcpy(out, p, std::size_t(end - p));
+    out += end - p;
+    return QByteArrayView(buffer.constData(), out - buffer.data());
+}
+
+LogText::Apostrophes::Apostrophes(QByteArrayView block)
+    : m_next(ByteScan::find(block.data(), block.data() + block.size(), '\'')),
+      m_end(block.data() + block.size())
+{ }
+
+QByteArrayView LogText::Apostrophes::removedFrom(QByteArrayView line, QByteArray &buffer)
+{
+    // (One found in a line skipped in between only costs this line a search of its own.)
+    const char *end = line.data() + line.size();
+    if (!m_next || m_next >= end)
+        return line;
+    m_next = ByteScan::find(end, m_end, '\'');
+    return withoutApostrophes(line, buffer);
+}

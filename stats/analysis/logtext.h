@@ -5,6 +5,7 @@
 
 #include "stats/analysis/bytescan.h"
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
@@ -31,6 +32,27 @@ public:
 
     /// Whether \a bytes are UTF-8; a log that is not is read as Windows-1252.
     static bool isValidUtf8(QByteArrayView bytes);
+
+    /// \a line without its apostrophes: \a line itself when it holds none, else a view of
+    /// \a buffer, which keeps its room for the next line.
+    static QByteArrayView withoutApostrophes(QByteArrayView line, QByteArray &buffer);
+
+    /**
+     * The apostrophes of a block of lines, found in one pass through it: a line is searched and
+     * copied only when an apostrophe falls inside it. Chat holds many, most lines none.
+     */
+    class Apostrophes
+    {
+    public:
+        explicit Apostrophes(QByteArrayView block);
+        /// \a line, a line of the block (each later than the one before), without its
+        /// apostrophes: \a line itself when it holds none, else a view of \a buffer.
+        QByteArrayView removedFrom(QByteArrayView line, QByteArray &buffer);
+
+    private:
+        const char *m_next; // the first apostrophe not behind the last line asked for
+        const char *m_end;
+    };
 };
 
 template<typename F>

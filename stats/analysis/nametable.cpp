@@ -3,18 +3,19 @@
 
 #include "stats/analysis/nametable.h"
 
+#include "stats/analysis/bytescan.h"
+
+#include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace {
 
-constexpr std::size_t initialCapacity = 1024;
+// Room for a few thousand names from the start: a busy server's file names tens of thousands,
+// and each doubling on the way re-places every name in new memory.
+constexpr std::size_t initialCapacity = 1 << 13;
 
-std::uint64_t load8(const char *p)
-{
-    std::uint64_t word;
-    std::memcpy(&word, p, 8);
-    return word;
-}
+using ByteScan::load8;
 
 // Fewer than eight bytes, one by one: a copy of a length known only at run time would be a call
 // into the C library, for a name or two on every line.
@@ -72,10 +73,11 @@ NameTable::NameTable()
 void NameTable::clear()
 {
     // Given back rather than kept: after a file of half a million names come files of dozens.
-    std::vector<Entry>(initialCapacity, Entry {0, 0}).swap(m_index);
+    std::vector<Entry>(initialCapacity, Entry {}).swap(m_index);
     m_mask = initialCapacity - 1;
     std::vector<Key>().swap(m_keys);
     std::string().swap(m_arena);
+    m_keys.reserve(initialCapacity / 2);
 }
 
 QByteArrayView NameTable::name(std::uint32_t slot) const
@@ -84,53 +86,106 @@ QByteArrayView NameTable::name(std::uint32_t slot) const
     return QByteArrayView(m_arena.data() + key.offset, key.length);
 }
 
+bool NameTable::holds(const Entry &entry, std::uint32_t tag, QByteArrayView name) const
+{
+    const auto size = std::size_t(name.size());
+    if (entry.tag != tag || entry.length != size)
+        return false;
+    const char *p = name.data();
+    // The head is zero behind a shorter name, like the word loadShort() builds.
+    if (size < 8)
+        return (std::endian::native == std::endian::little ? load8(entry.head)
+                                                           : loadShort(entry.head, size))
+            == loadShort(p, size);
+    if (size <= headSize)
+        return load8(entry.head) == load8(p) && load8(entry.head + size - 8) == load8(p + size - 8);
+    return load8(entry.head) == load8(p) && load8(entry.head + 8) == load8(p + 8)
+        && sameBytes(m_arena.data() + m_keys[entry.slot - 1].offset + headSize, p + headSize,
+                     size - headSize);
+}
+
+std::uint64_t NameTable::probe(QByteArrayView name, std::uint64_t hash) const
+{
+    const auto tag = std::uint32_t(hash >> 32);
+    std::uint64_t position = hash & m_mask;
+    // Nearly every other name is told apart by its tag, without a call.
+    for (; m_index[position].slot != 0; position = (position + 1) & m_mask) {
+        if (m_index[position].tag == tag && holds(m_index[position], tag, name))
+            break;
+    }
+    return position;
+}
+
+std::uint64_t NameTable::hash(QByteArrayView name)
+{
+    return hashOf(name);
+}
+
+const std::uint32_t *NameTable::find(QByteArrayView name, std::uint64_t hash) const
+{
+    const Entry &entry = m_index[probe(name, hash)];
+    return entry.slot != 0 ? &entry.value : nullptr;
+}
+
 std::uint32_t NameTable::slot(QByteArrayView name)
 {
     const std::uint64_t hash = hashOf(name);
-    const auto tag = std::uint32_t(hash >> 32);
-    std::uint64_t position = hash & m_mask;
-    for (; m_index[position].slot != 0; position = (position + 1) & m_mask) {
-        const Entry entry = m_index[position];
-        if (entry.tag != tag)
-            continue;
-        const Key &key = m_keys[entry.slot - 1];
-        if (key.length == std::uint32_t(name.size())
-            && sameBytes(m_arena.data() + key.offset, name.data(), key.length))
-            return entry.slot - 1;
-    }
+    const std::uint64_t position = probe(name, hash);
+    if (m_index[position].slot != 0)
+        return m_index[position].slot - 1;
+    return insert(name, hash, position, size());
+}
+
+void NameTable::add(QByteArrayView name, std::uint32_t value)
+{
+    const std::uint64_t hash = hashOf(name);
+    insert(name, hash, probe(name, hash), value);
+}
+
+std::uint32_t NameTable::insert(QByteArrayView name, std::uint64_t hash, std::uint64_t position,
+                                std::uint32_t value)
+{
     const auto slot = std::uint32_t(m_keys.size());
-    m_keys.push_back(Key {hash, std::uint32_t(m_arena.size()), std::uint32_t(name.size())});
+    m_keys.push_back(Key {hash, std::uint32_t(m_arena.size()), std::uint32_t(name.size()), value});
     m_arena.append(name.data(), std::size_t(name.size()));
-    m_index[position] = Entry {slot + 1, tag};
-    // Kept at most half full, so that a probe rarely goes past its first position.
-    if (m_keys.size() * 2 > m_index.size())
-        grow();
+    // Kept at most three quarters full: a probe rarely goes past the cache line it starts in.
+    if (m_keys.size() * 4 > m_index.size() * 3)
+        rehash(m_index.size() * 2);
+    else
+        place(slot, position);
     return slot;
+}
+
+void NameTable::place(std::uint32_t slot, std::uint64_t position)
+{
+    const Key &key = m_keys[slot];
+    Entry &entry = m_index[position];
+    entry.slot = slot + 1;
+    entry.tag = std::uint32_t(key.hash >> 32);
+    entry.length = key.length;
+    entry.value = key.value;
+    std::memcpy(entry.head, m_arena.data() + key.offset,
+                std::min<std::size_t>(key.length, headSize));
 }
 
 void NameTable::reserve(std::size_t names)
 {
     m_keys.reserve(names);
     std::size_t capacity = m_index.size();
-    while (capacity < names * 2)
+    while (capacity * 3 < names * 4)
         capacity *= 2;
     if (capacity > m_index.size())
         rehash(capacity);
 }
 
-void NameTable::grow()
-{
-    rehash(m_index.size() * 2);
-}
-
 void NameTable::rehash(std::size_t capacity)
 {
-    m_index.assign(capacity, Entry {0, 0});
+    m_index.assign(capacity, Entry {});
     m_mask = m_index.size() - 1;
     for (std::uint32_t slot = 0; slot < m_keys.size(); ++slot) {
         std::uint64_t position = m_keys[slot].hash & m_mask;
         while (m_index[position].slot != 0)
             position = (position + 1) & m_mask;
-        m_index[position] = Entry {slot + 1, std::uint32_t(m_keys[slot].hash >> 32)};
+        place(slot, position);
     }
 }

@@ -35,18 +35,6 @@ bool isLogFileName(const QString &name)
         && name.endsWith(QLatin1String(".log"), Qt::CaseInsensitive);
 }
 
-QByteArrayView withoutApostrophes(QByteArrayView line, QByteArray &buffer)
-{
-    if (!line.contains('\''))
-        return line;
-    buffer.clear();
-    for (const char c : line) {
-        if (c != '\'')
-            buffer.append(c);
-    }
-    return buffer;
-}
-
 } // namespace
 
 UpdateRun::UpdateRun(DataStats &store, QString logFolder)
@@ -248,17 +236,15 @@ Result<> UpdateRun::countFile(const QFileInfo &info, int number, int total,
     const bool read = reader.forEachBlock(
         start,
         [&](QByteArrayView block) {
-            // One search of the whole block spares a search of each of its lines: names with
-            // an apostrophe are rare.
-            const bool apostrophes = block.contains('\'');
+            // One search through the whole block finds the few lines that hold an apostrophe.
+            LogText::Apostrophes apostrophes(block);
             LogText::forEachLine(block, [&](QByteArrayView line) {
                 if (line.size() > LogFileReader::maxLineLength)
                     return overlong();
                 if (observer)
                     observer->lineProcessed(index);
                 ++index;
-                const auto event =
-                    ParseLogLine(apostrophes ? withoutApostrophes(line, buffer) : line);
+                const auto event = ParseLogLine(apostrophes.removedFrom(line, buffer));
                 if (!event) {
                     ++m_summary.malformed;
                 } else if (!event->isEmpty()) {

@@ -93,6 +93,9 @@ void TestLogParser::parsesLines_data()
         << t + R"(<x> "A<1><BOT><CT>" committed suicide)" << true << ""
         << ""
         << "";
+    QTest::newRow("no quote at all: the name runs from the line's start")
+        << t + R"(A<1><BOT><CT> committed suicide)" << false << "" << t + "A"
+        << "suicide";
     QTest::newRow("kill without a quote behind with")
         << t + R"("A<1><BOT><CT>" killed "B<2><BOT><T>" with awp)" << true << ""
         << ""
@@ -136,6 +139,11 @@ void TestLogParser::findsWordsWhereverTheyStand()
         {pad + R"(: "A<1><BOT><CT>" triggered "Rescued_A_Hostage")", {"A", "", "Hostage"}},
         {pad + R"(: "A<1><BOT><CT>" triggered "Planted_The_Bomb")", {"A", "", "PoseBombe"}},
         {pad + R"(: "A<1><BOT><CT>" triggered "Defused_The_Bomb")", {"A", "", "DifuseBombe"}},
+        // The word as the very last bytes of the line.
+        {pad + R"(: "A<1><BOT><CT>" triggered Defused_The_Bomb)", {"A", "", "DifuseBombe"}},
+        {pad + R"(: "A<1><BOT><CT>" said suicide)", {"", "A", "suicide"}},
+        // Short lines, which are looked at sixteen bytes at a time.
+        {pad + R"("A<1>" suicide)", {"", "A", "suicide"}},
     };
     for (const auto &[line, expected] : lines) {
         const auto event = ParseLogLine(line);

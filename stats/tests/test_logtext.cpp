@@ -21,6 +21,8 @@ private slots:
     void findsTheCountableEnd();
     void choosesTheEncoding_data();
     void choosesTheEncoding();
+    void dropsApostrophes_data();
+    void dropsApostrophes();
     void readsBigFilesInWholeLines_data();
     void readsBigFilesInWholeLines();
 };
@@ -38,6 +40,16 @@ void TestLogText::splitsEveryLineEnd_data()
         << QByteArray("a\n\nb\r\r\n") << QStringList {"a", "", "b", ""};
     QTest::newRow("LF CR is two ends") << QByteArray("a\n\rb") << QStringList {"a", "", "b"};
     QTest::newRow("empty") << QByteArray() << QStringList {};
+    // Lines are looked for sixteen bytes at a time: ends at every place of such a block.
+    QByteArray bytes;
+    QStringList lines;
+    for (int length = 0; length <= 40; ++length) {
+        lines << QString(length, QLatin1Char('a' + length % 26));
+        bytes += lines.last().toLatin1() + (length % 3 == 0 ? "\r\n" : "\n");
+    }
+    lines << QString(20, QLatin1Char('z'));
+    bytes += lines.last().toLatin1();
+    QTest::newRow("lines of every length up to 40, the last without end") << bytes << lines;
 }
 
 void TestLogText::splitsEveryLineEnd()
@@ -105,6 +117,65 @@ void TestLogText::choosesTheEncoding()
     QFETCH(QString, decoded);
     QCOMPARE(LogText::isValidUtf8(bytes), utf8);
     QCOMPARE(utf8 ? QString::fromUtf8(bytes) : Windows1252::decode(bytes), decoded);
+}
+
+void TestLogText::dropsApostrophes_data()
+{
+    QTest::addColumn<QByteArrayList>("lines");
+    QTest::addColumn<QByteArrayList>("expected");
+    const QByteArray chat =
+        "L 08/05/2013 - 21:25:40: \"O'Brien<2><STEAM_0:1:7><CT>\" say \"don't\"";
+    QTest::newRow("none") << QByteArrayList {"a \"b\" c"} << QByteArrayList {"a \"b\" c"};
+    QTest::newRow("in a name and in chat")
+        << QByteArrayList {chat}
+        << QByteArrayList {"L 08/05/2013 - 21:25:40: \"OBrien<2><STEAM_0:1:7><CT>\" say \"dont\""};
+    QTest::newRow("at both ends, several in a row")
+        << QByteArrayList {"''a'''b''"} << QByteArrayList {"ab"};
+    QTest::newRow("nothing else") << QByteArrayList {"''''"} << QByteArrayList {""};
+    // The room one line left must not show through in a shorter one, nor cut a longer one.
+    QTest::newRow("long, short, long again")
+        << QByteArrayList {chat + chat, "x'y", chat}
+        << QByteArrayList {QByteArray(chat).replace('\'', "").repeated(2), "xy",
+                           QByteArray(chat).replace('\'', "")};
+}
+
+void TestLogText::dropsApostrophes()
+{
+    QFETCH(QByteArrayList, lines);
+    QFETCH(QByteArrayList, expected);
+    QByteArray buffer;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QByteArrayView line = lines.at(i);
+        const QByteArrayView without = LogText::withoutApostrophes(line, buffer);
+        QCOMPARE(without.toByteArray(), expected.at(i));
+        // A line without any is not copied.
+        if (!line.contains('\''))
+            QCOMPARE(without.data(), line.data());
+    }
+
+    // The same lines in one block, with lines of none and of nothing but apostrophes between,
+    // whichever lines are asked for.
+    const QByteArray block = lines.join("\n") + "\nnone\n'''\n" + lines.join("\r\n");
+    for (const bool skipSome : {false, true}) {
+        QByteArrayList seen;
+        LogText::Apostrophes apostrophes(block);
+        int index = 0;
+        LogText::forEachLine(block, [&](QByteArrayView line) {
+            if (!skipSome || index++ % 2 == 0)
+                seen << apostrophes.removedFrom(line, buffer).toByteArray();
+        });
+        QByteArrayList all = expected;
+        all << "none"
+            << "";
+        all += expected;
+        if (skipSome) {
+            QByteArrayList every;
+            for (qsizetype i = 0; i < all.size(); i += 2)
+                every << all.at(i);
+            all = every;
+        }
+        QCOMPARE(seen, all);
+    }
 }
 
 void TestLogText::readsBigFilesInWholeLines_data()
