@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "bench/busyserverlog.h"
 #include "bench/scenarios.h"
 
