@@ -148,6 +148,10 @@ const QSet<QString> attributes = {
     QStringLiteral("y"),
     QStringLiteral("text-anchor"),
     QStringLiteral("fill"),
+    QStringLiteral("aria-sort"),
+    QStringLiteral("inputmode"),
+    QStringLiteral("min"),
+    QStringLiteral("title"),
 };
 
 /// Whether \a c acts rather than shows: a control other than the line feed, a format character
