@@ -8,6 +8,7 @@
 #include "stats/store/postgresstats.h"
 #include "stats/store/rankingsource.h"
 #include "stats/store/sqlitestatement.h"
+#include "stats/store/storeschema.h"
 #include "stats/store/tolvanesettings.h"
 
 #include <QDir>
@@ -44,29 +45,8 @@ QString nextConnectionName()
     return n == 0 ? QStringLiteral("BdStats") : QStringLiteral("BdStats%1").arg(n);
 }
 
-// The unique index that makes one row per spelling, and with the key table one per player.
-const QString nomIndex = QStringLiteral("StatsNom");
-
-/// The indexes of the tables; \a withNom: the unique index of Stats on Nom, which a database
-/// that holds rows whose names fold alike receives only once they are merged.
-QStringList indexStatements(bool withNom = true)
-{
-    QStringList statements = {
-        // The folded names are unique in an index of their own, which a first import can drop
-        // and build again.
-        QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS PlayersFolded ON Players (Folded)"),
-        // The ranking pass reads the rows in ranking order, the views list them by Place and
-        // by kills: none of them reads the whole table to sort it.
-        QStringLiteral(
-            "CREATE INDEX IF NOT EXISTS StatsRank ON Stats (TotalClass DESC, Nom, Place)"),
-        QStringLiteral("CREATE INDEX IF NOT EXISTS StatsPlace ON Stats (Place)"),
-        QStringLiteral("CREATE INDEX IF NOT EXISTS StatsKills ON Stats (Kills DESC, Place)"),
-    };
-    if (withNom)
-        statements
-            << QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS %1 ON Stats (Nom)").arg(nomIndex);
-    return statements;
-}
+using StoreSchema::Engine;
+using StoreSchema::nomIndex;
 
 } // namespace
 
@@ -256,38 +236,21 @@ QSqlDatabase DataStats::database() const
 
 Result<> DataStats::createSchema()
 {
-    QStringList columns;
-    for (int c = 0; c < StatsColumns::Count; ++c) {
-        const QString name = StatsColumns::quoted(c);
-        columns << (c == StatsColumns::Nom ? name + QStringLiteral(" TEXT NOT NULL DEFAULT ''")
-                                           : name + QStringLiteral(" INTEGER NOT NULL DEFAULT 0"));
+    // The index on Nom waits for the mend of rows whose names fold alike.
+    QStringList statements;
+    QStringList names;
+    for (const StoreSchema::Object &object : StoreSchema::objects(Engine::Sqlite)) {
+        if (object.name == nomIndex)
+            continue;
+        statements << object.statement;
+        names << QLatin1Char('\'') + object.name + QLatin1Char('\'');
     }
-    const QStringList statements =
-        QStringList {
-            QStringLiteral("CREATE TABLE IF NOT EXISTS Stats (%1)").arg(columns.join(u", ")),
-            QStringLiteral("CREATE VIEW IF NOT EXISTS Class AS SELECT * FROM Stats "
-                           "ORDER BY Kills DESC, Place"),
-            QStringLiteral(
-                "CREATE VIEW IF NOT EXISTS Class2 AS SELECT * FROM Stats ORDER BY Place"),
-            // How far each machine counted each of its log files, committed with that file's
-            // counts.
-            QStringLiteral("CREATE TABLE IF NOT EXISTS LogProgress (Host TEXT NOT NULL, "
-                           "File TEXT NOT NULL, ByteOffset INTEGER NOT NULL, HeadDigest BLOB NOT "
-                           "NULL, HeadLength INTEGER NOT NULL, PRIMARY KEY (Host, File))"),
-            // One key per player: the case-folded name, unique, with the spelling of its row.
-            QStringLiteral("CREATE TABLE IF NOT EXISTS Players (Id INTEGER PRIMARY KEY, "
-                           "Folded TEXT NOT NULL, Nom TEXT NOT NULL)"),
-            // Facts about the statistics as a whole, such as when an update last finished.
-            QStringLiteral(R"(CREATE TABLE IF NOT EXISTS "Meta" ("Key" TEXT PRIMARY KEY, )"
-                           R"("Value" TEXT NOT NULL))"),
-        }
-        + indexStatements(false);
     // Opening an existing database writes nothing: a commit costs a sync of the disk.
-    const QString complete = QStringLiteral(
-        "SELECT (SELECT COUNT(*) FROM sqlite_master WHERE name IN ('Stats', 'Class', 'Class2', "
-        "'LogProgress', 'Players', 'Meta', 'PlayersFolded', 'StatsRank', 'StatsPlace', "
-        "'StatsKills')) "
-        "+ (SELECT COUNT(*) FROM pragma_table_info('LogProgress') WHERE name = 'Host')");
+    const QString complete =
+        QStringLiteral("SELECT (SELECT COUNT(*) FROM sqlite_master WHERE name IN (%1)) "
+                       "+ (SELECT COUNT(*) FROM pragma_table_info('LogProgress') WHERE name = "
+                       "'Host')")
+            .arg(names.join(u", "));
     QSqlQuery existing(database());
     if (existing.exec(complete) && existing.next()
         && existing.value(0).toInt() == statements.size() + 1)
@@ -324,10 +287,7 @@ Result<> DataStats::addHostToProgress()
     const QString what = QStringLiteral("cannot record the log progress of several machines");
     QSqlQuery copy(database());
     if (!query.exec(QStringLiteral("ALTER TABLE LogProgress RENAME TO LogProgressBefore"))
-        || !query.exec(QStringLiteral(
-            "CREATE TABLE LogProgress (Host TEXT NOT NULL, File TEXT NOT NULL, ByteOffset "
-            "INTEGER NOT NULL, HeadDigest BLOB NOT NULL, HeadLength INTEGER NOT NULL, "
-            "PRIMARY KEY (Host, File))"))
+        || !query.exec(StoreSchema::statement(Engine::Sqlite, QStringLiteral("LogProgress")))
         || !copy.prepare(QStringLiteral(
             "INSERT INTO LogProgress (Host, File, ByteOffset, HeadDigest, HeadLength) SELECT ?, "
             "File, ByteOffset, HeadDigest, HeadLength FROM LogProgressBefore")))
@@ -476,8 +436,7 @@ Result<int> DataStats::mendPlayers()
         if (!addKey.exec())
             return abandon(addKey);
     }
-    if (!query.exec(
-            QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS %1 ON Stats (Nom)").arg(nomIndex)))
+    if (!query.exec(StoreSchema::statement(Engine::Sqlite, nomIndex)))
         return abandon(query);
     if (const Result<> committed = commit(); !committed)
         return passOn(committed);
@@ -725,9 +684,8 @@ Result<> DataStats::importPlayers(const std::vector<PlayerDelta> &players)
     // ranking that follows would give, and the indexes are built afterwards, a sort each.
     const QString what = QStringLiteral("cannot import the players");
     QSqlQuery query(database());
-    for (const char *index :
-         {"PlayersFolded", "StatsNom", "StatsRank", "StatsPlace", "StatsKills"}) {
-        if (!query.exec(QStringLiteral("DROP INDEX IF EXISTS %1").arg(QLatin1String(index))))
+    for (const QString &index : StoreSchema::names(StoreSchema::Kind::Index)) {
+        if (!query.exec(QStringLiteral("DROP INDEX IF EXISTS %1").arg(index)))
             return fail(what, query.lastError().text());
     }
 
@@ -762,7 +720,7 @@ Result<> DataStats::importPlayers(const std::vector<PlayerDelta> &players)
         !rows)
         return rows;
 
-    for (const QString &statement : indexStatements()) {
+    for (const QString &statement : StoreSchema::indexStatements(Engine::Sqlite)) {
         if (!query.exec(statement))
             return fail(what, query.lastError().text());
     }
@@ -955,8 +913,8 @@ Result<> DataStats::setPlaces(std::vector<std::pair<qint64, qint64>> places)
     const bool rebuild = places.size() >= bulkImportSize && places.size() * 4 >= std::size_t(*rows);
     QSqlQuery query(database());
     if (rebuild) {
-        for (const char *index : {"StatsRank", "StatsPlace", "StatsKills"}) {
-            if (!query.exec(QStringLiteral("DROP INDEX IF EXISTS %1").arg(QLatin1String(index))))
+        for (const QString &index : StoreSchema::placeIndexes()) {
+            if (!query.exec(QStringLiteral("DROP INDEX IF EXISTS %1").arg(index)))
                 return fail(what, query.lastError().text());
         }
     }
@@ -976,7 +934,7 @@ Result<> DataStats::setPlaces(std::vector<std::pair<qint64, qint64>> places)
         set->reset();
     }
     if (rebuild) {
-        for (const QString &statement : indexStatements()) {
+        for (const QString &statement : StoreSchema::indexStatements(Engine::Sqlite)) {
             if (!query.exec(statement))
                 return fail(what, query.lastError().text());
         }
@@ -989,8 +947,8 @@ Result<> DataStats::clearStats()
     if (const Result<> begun = beginTransaction(); !begun)
         return begun;
     QSqlQuery query(database());
-    for (const char *table : {"Stats", "Players", "LogProgress"}) {
-        if (!query.exec(QStringLiteral("DELETE FROM \"%1\"").arg(QLatin1String(table)))) {
+    for (const QString &table : StoreSchema::countedTables()) {
+        if (!query.exec(QStringLiteral("DELETE FROM \"%1\"").arg(table))) {
             const QString reason = query.lastError().text();
             rollback();
             return fail(QStringLiteral("cannot empty the statistics"), reason);

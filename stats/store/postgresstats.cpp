@@ -6,6 +6,7 @@
 #include "stats/store/postgresaddress.h"
 #include "stats/store/postgreslogin.h"
 #include "stats/store/statscolumns.h"
+#include "stats/store/storeschema.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -32,9 +33,6 @@ constexpr int rankingLock = 3;
 
 // Players per statement: a few hundred kilobytes of text, a round trip for thousands of rows.
 constexpr std::size_t chunkSize = 4000;
-
-const QString storeTables[] = {QStringLiteral("Stats"), QStringLiteral("Players"),
-                               QStringLiteral("LogProgress")};
 
 /**
  * An array of the server's text form, "{1,2}" or "{"a","b\"c"}", which one parameter carries:
@@ -198,10 +196,11 @@ Result<> PostgresStats::open(const PostgresAddress &address, DataStats::Access a
     QSqlQuery query(db);
     if (access == DataStats::Access::ReadOnly) {
         // Reading must never leave a trace in a database nobody asked to change.
+        QStringList present;
+        for (const QString &source : StoreSchema::rankingSources())
+            present << QStringLiteral("to_regclass('\"%1\"') IS NOT NULL").arg(source);
         if (!query.exec(QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY"))
-            || !query.exec(QStringLiteral("SELECT to_regclass('\"Stats\"') IS NOT NULL AND "
-                                          "to_regclass('\"Class\"') IS NOT NULL AND "
-                                          "to_regclass('\"Class2\"') IS NOT NULL"))
+            || !query.exec(QStringLiteral("SELECT %1").arg(present.join(u" AND ")))
             || !query.next()) {
             const Failure failure = fail(cannotOpen, query);
             db.close();
@@ -225,59 +224,24 @@ Result<> PostgresStats::open(const PostgresAddress &address, DataStats::Access a
 Result<> PostgresStats::createSchema()
 {
     const QString what = QStringLiteral("cannot create the tables");
-    const QStringList objects = {QStringLiteral("Stats"),      QStringLiteral("Class"),
-                                 QStringLiteral("Class2"),     QStringLiteral("LogProgress"),
-                                 QStringLiteral("Players"),    QStringLiteral("PlayersFolded"),
-                                 QStringLiteral("StatsRank"),  QStringLiteral("StatsPlace"),
-                                 QStringLiteral("StatsKills"), QStringLiteral("StatsNom"),
-                                 QStringLiteral("Meta")};
+    const std::vector<StoreSchema::Object> objects =
+        StoreSchema::objects(StoreSchema::Engine::Postgres);
+    // Machines that start at once would each find no table and collide creating one, which IF
+    // NOT EXISTS alone does not prevent: they take their turn instead.
+    QStringList statements = {lockCall("pg_advisory_xact_lock", schemaLock)};
     QStringList present;
-    for (const QString &object : objects)
-        present << QStringLiteral("(to_regclass('\"%1\"') IS NOT NULL)::int").arg(object);
+    for (const StoreSchema::Object &object : objects) {
+        present << QStringLiteral("(to_regclass('\"%1\"') IS NOT NULL)::int").arg(object.name);
+        statements << object.statement;
+    }
     const QString complete = QStringLiteral("SELECT %1").arg(present.join(u" + "));
     // Opening a database that has its schema writes nothing.
     QSqlQuery query(database());
     if (!query.exec(complete) || !query.next())
         return fail(what, query);
-    if (query.value(0).toInt() == objects.size())
+    if (query.value(0).toInt() == int(objects.size()))
         return {};
 
-    QStringList columns;
-    for (int c = 0; c < StatsColumns::Count; ++c) {
-        columns << StatsColumns::quoted(c)
-                + (c == StatsColumns::Nom
-                       ? QStringLiteral(" text COLLATE \"C\" NOT NULL DEFAULT ''")
-                       : QStringLiteral(" integer NOT NULL DEFAULT 0"));
-    }
-    const QStringList statements = {
-        // Machines that start at once would each find no table and collide creating one, which
-        // IF NOT EXISTS alone does not prevent: they take their turn instead.
-        lockCall("pg_advisory_xact_lock", schemaLock),
-        QStringLiteral("CREATE TABLE IF NOT EXISTS \"Stats\" (%1)").arg(columns.join(u", ")),
-        QStringLiteral("CREATE OR REPLACE VIEW \"Class\" AS SELECT * FROM \"Stats\" "
-                       "ORDER BY \"Kills\" DESC, \"Place\""),
-        QStringLiteral("CREATE OR REPLACE VIEW \"Class2\" AS SELECT * FROM \"Stats\" "
-                       "ORDER BY \"Place\""),
-        // How far each machine counted each of its log files, committed with that file's counts.
-        QStringLiteral("CREATE TABLE IF NOT EXISTS \"LogProgress\" (\"Host\" text NOT NULL, "
-                       "\"File\" text NOT NULL, \"ByteOffset\" bigint NOT NULL, "
-                       "\"HeadDigest\" bytea NOT NULL, \"HeadLength\" bigint NOT NULL, "
-                       "PRIMARY KEY (\"Host\", \"File\"))"),
-        QStringLiteral("CREATE TABLE IF NOT EXISTS \"Players\" (\"Id\" bigint GENERATED BY DEFAULT "
-                       "AS IDENTITY PRIMARY KEY, \"Folded\" text COLLATE \"C\" NOT NULL, "
-                       "\"Nom\" text COLLATE \"C\" NOT NULL)"),
-        QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS \"PlayersFolded\" ON \"Players\" "
-                       "(\"Folded\")"),
-        QStringLiteral("CREATE INDEX IF NOT EXISTS \"StatsRank\" ON \"Stats\" "
-                       "(\"TotalClass\" DESC, \"Nom\", \"Place\")"),
-        QStringLiteral("CREATE INDEX IF NOT EXISTS \"StatsPlace\" ON \"Stats\" (\"Place\")"),
-        QStringLiteral("CREATE INDEX IF NOT EXISTS \"StatsKills\" ON \"Stats\" "
-                       "(\"Kills\" DESC, \"Place\")"),
-        QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS \"StatsNom\" ON \"Stats\" (\"Nom\")"),
-        // Facts about the statistics as a whole, such as when an update last finished.
-        QStringLiteral("CREATE TABLE IF NOT EXISTS \"Meta\" (\"Key\" text PRIMARY KEY, "
-                       "\"Value\" text NOT NULL)"),
-    };
     if (const Result<> begun = beginTransaction(); !begun)
         return begun;
     for (const QString &statement : statements) {
@@ -793,7 +757,7 @@ PostgresStats::copyRows(QSqlDatabase source, const QString &sourceHost, const QS
     const QString what = QStringLiteral("cannot copy the statistics");
     QSqlQuery target(database());
     QStringList counts;
-    for (const QString &table : storeTables)
+    for (const QString &table : StoreSchema::countedTables())
         counts << QStringLiteral("(SELECT COUNT(*) FROM \"%1\")").arg(table);
     if (!target.exec(QStringLiteral("SELECT %1").arg(counts.join(u" + "))) || !target.next())
         return fail(what, target);
