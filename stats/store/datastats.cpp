@@ -447,35 +447,51 @@ Result<> DataStats::lockWriter(std::chrono::milliseconds bound,
                                const std::function<void(std::chrono::milliseconds)> &whileWaiting)
 {
     m_lockTimedOut = false;
-    if (m_postgres)
-        return m_postgres->lockWriter(bound, whileWaiting, m_lockTimedOut);
-    if (!m_writerLock)
-        m_writerLock = std::make_unique<ExclusiveLock>(m_path + QStringLiteral(".lock"));
     QElapsedTimer waited;
     waited.start();
     while (true) {
-        switch (m_writerLock->tryLock()) {
-        case ExclusiveLock::Result::Locked:
+        const Result<bool> taken = tryLockWriter();
+        if (!taken)
+            return fail(QStringLiteral("cannot take the writer lock"), taken.reason());
+        if (*taken)
             return {};
-        case ExclusiveLock::Result::Failed:
-            return fail(QStringLiteral("cannot take the writer lock"), m_writerLock->errorString());
-        case ExclusiveLock::Result::Busy:
-            break;
-        }
         const auto elapsed = std::chrono::milliseconds(waited.elapsed());
         if (elapsed >= bound) {
             m_lockTimedOut = true;
-            const qint64 pid = m_writerLock->holder();
             return fail(QStringLiteral("another update is writing"),
                         QStringLiteral("%1 still holds the database after %2 s")
-                            .arg(pid > 0 ? QStringLiteral("process %1").arg(pid)
-                                         : QStringLiteral("another process"))
+                            .arg(writerLockHolder())
                             .arg(double(elapsed.count()) / 1000, 0, 'f', 1));
         }
         if (whileWaiting)
             whileWaiting(elapsed);
         QThread::msleep(std::min<qint64>(50, (bound - elapsed).count()));
     }
+}
+
+Result<bool> DataStats::tryLockWriter()
+{
+    if (m_postgres)
+        return m_postgres->tryLockWriter();
+    if (!m_writerLock)
+        m_writerLock = std::make_unique<ExclusiveLock>(m_path + QStringLiteral(".lock"));
+    switch (m_writerLock->tryLock()) {
+    case ExclusiveLock::Result::Locked:
+        return true;
+    case ExclusiveLock::Result::Busy:
+        return false;
+    case ExclusiveLock::Result::Failed:
+        break;
+    }
+    return Result<bool>::failure(m_writerLock->errorString());
+}
+
+QString DataStats::writerLockHolder()
+{
+    if (m_postgres)
+        return m_postgres->writerLockHolder();
+    const qint64 pid = m_writerLock ? m_writerLock->holder() : 0;
+    return pid > 0 ? QStringLiteral("process %1").arg(pid) : QStringLiteral("another process");
 }
 
 void DataStats::unlockWriter()

@@ -335,6 +335,10 @@ private:
     // Below this many new players, rebuilding the indexes costs more than it saves.
     static constexpr std::size_t bulkImportSize = 20000;
     Result<bool> needsMend();
+    /// Tries the writer lock once: whether it is held now, or why it could not be tried.
+    Result<bool> tryLockWriter();
+    /// Who holds the writer lock, as a run that waits for it names the holder.
+    QString writerLockHolder();
     Result<SqliteStatement *> prepared(std::unique_ptr<SqliteStatement> &statement,
                                        const QString &text);
     sqlite3 *handle() const;

@@ -9,7 +9,6 @@
 #include "stats/store/storeschema.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QHash>
 #include <QRegularExpression>
 #include <QSqlDriver>
@@ -17,7 +16,6 @@
 #include <QSqlField>
 #include <QSqlRecord>
 #include <QSysInfo>
-#include <QThread>
 #include <QVariant>
 
 #include <algorithm>
@@ -254,53 +252,35 @@ Result<> PostgresStats::createSchema()
     return commit();
 }
 
-Result<>
-PostgresStats::lockWriter(std::chrono::milliseconds bound,
-                          const std::function<void(std::chrono::milliseconds)> &whileWaiting,
-                          bool &timedOut)
+Result<bool> PostgresStats::tryLockWriter()
 {
-    timedOut = false;
     if (m_writerLocked)
-        return {};
-    QElapsedTimer waited;
-    waited.start();
+        return true;
     QSqlQuery query(database());
-    while (true) {
-        if (!query.exec(lockCall("pg_try_advisory_lock", writerLock)) || !query.next())
-            return fail(QStringLiteral("cannot take the writer lock"), query);
-        if (query.value(0).toBool()) {
-            m_writerLocked = true;
-            return {};
-        }
-        const auto elapsed = std::chrono::milliseconds(waited.elapsed());
-        if (elapsed >= bound) {
-            timedOut = true;
-            QString holder = QStringLiteral("another program");
-            if (query.exec(
-                    QStringLiteral(
+    if (!query.exec(lockCall("pg_try_advisory_lock", writerLock)) || !query.next())
+        return Result<bool>::failure(query.lastError().text());
+    m_writerLocked = query.value(0).toBool();
+    return m_writerLocked;
+}
+
+QString PostgresStats::writerLockHolder()
+{
+    const QString unknown = QStringLiteral("another program");
+    QSqlQuery query(database());
+    if (!query.exec(QStringLiteral(
                         "SELECT a.application_name FROM pg_locks AS l JOIN pg_stat_activity AS a "
                         "ON a.pid = l.pid WHERE l.locktype = 'advisory' AND l.granted AND "
                         "l.classid = %1 AND l.objid = %2 AND l.objsubid = 2")
                         .arg(lockFamily)
                         .arg(writerLock))
-                && query.next()) {
-                static const QRegularExpression ours(QStringLiteral("^tolvane/(\\d+)@(.*)$"));
-                const QString name = query.value(0).toString();
-                const QRegularExpressionMatch match = ours.match(name);
-                holder = match.hasMatch()
-                    ? QStringLiteral("process %1 on %2").arg(match.captured(1), match.captured(2))
-                    : name.isEmpty() ? holder
-                                     : QStringLiteral("the program %1").arg(name);
-            }
-            return fail(QStringLiteral("another update is writing"),
-                        QStringLiteral("%1 still holds the database after %2 s")
-                            .arg(holder)
-                            .arg(double(elapsed.count()) / 1000, 0, 'f', 1));
-        }
-        if (whileWaiting)
-            whileWaiting(elapsed);
-        QThread::msleep(std::min<qint64>(50, (bound - elapsed).count()));
-    }
+        || !query.next())
+        return unknown;
+    static const QRegularExpression ours(QStringLiteral("^tolvane/(\\d+)@(.*)$"));
+    const QString name = query.value(0).toString();
+    const QRegularExpressionMatch match = ours.match(name);
+    if (match.hasMatch())
+        return QStringLiteral("process %1 on %2").arg(match.captured(1), match.captured(2));
+    return name.isEmpty() ? unknown : QStringLiteral("the program %1").arg(name);
 }
 
 void PostgresStats::unlockWriter()

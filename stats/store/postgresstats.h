@@ -46,9 +46,11 @@ public:
     /// without it and never writes.
     Result<> open(const PostgresAddress &address, DataStats::Access access);
 
-    Result<> lockWriter(std::chrono::milliseconds bound,
-                        const std::function<void(std::chrono::milliseconds)> &whileWaiting,
-                        bool &timedOut);
+    /// Tries the writer lock once, waiting for nobody: whether it is held now, or why it could
+    /// not be tried (the server's reason alone).
+    Result<bool> tryLockWriter();
+    /// Who holds the writer lock, as a run that waits for it names the holder.
+    QString writerLockHolder();
     void unlockWriter();
     bool holdsWriterLock() const { return m_writerLocked; }
 
