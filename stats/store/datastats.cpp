@@ -4,6 +4,7 @@
 #include "stats/store/datastats.h"
 
 #include "platform/files/exclusivelock.h"
+#include "stats/store/mendplan.h"
 #include "stats/store/postgresaddress.h"
 #include "stats/store/postgresstats.h"
 #include "stats/store/rankingsource.h"
@@ -344,32 +345,16 @@ Result<int> DataStats::mendPlayers()
     while (query.next())
         keyOfNom.insert(query.value(1).toString(), query.value(0).toLongLong());
 
-    struct Row
-    {
-        qint64 rowId;
-        QString nom;
-    };
-    struct Group
-    {
-        QString folded;
-        std::vector<Row> rows; // in table order: the first is the oldest
-    };
-    std::vector<Group> groups;
-    QHash<QString, std::size_t> groupOf;
+    std::vector<qint64> rowIds;
+    QStringList noms;
     if (!query.exec(QStringLiteral("SELECT rowid, Nom FROM Stats ORDER BY rowid")))
         return abandon(query);
     while (query.next()) {
-        Row row {query.value(0).toLongLong(), query.value(1).toString()};
-        const QString folded = row.nom.toCaseFolded();
-        const auto it = groupOf.constFind(folded);
-        if (it == groupOf.cend()) {
-            groupOf.insert(folded, groups.size());
-            groups.push_back(Group {folded, {std::move(row)}});
-        } else {
-            groups[*it].rows.push_back(std::move(row));
-        }
+        rowIds.push_back(query.value(0).toLongLong());
+        noms << query.value(1).toString();
     }
     query.finish();
+    const MendPlan plan = MendPlan::of(noms, keyOfNom);
 
     const QStringList counters = counterColumns();
     QStringList sums;
@@ -390,49 +375,23 @@ Result<int> DataStats::mendPlayers()
     if (!addKey.prepare(QStringLiteral("INSERT INTO Players (Folded, Nom) VALUES (?, ?)")))
         return abandon(addKey);
 
-    int merged = 0;
-    QHash<QString, qint64> keptKeys; // Nom of each kept row -> its key, when it has one
-    std::vector<const Row *> unkeyed;
-    for (const Group &group : groups) {
-        // The row whose key is oldest keeps the counts; without any key, the oldest row.
-        const Row *keeper = &group.rows.front();
-        qint64 keeperKey = keyOfNom.value(keeper->nom, 0);
-        for (const Row &row : group.rows) {
-            const qint64 key = keyOfNom.value(row.nom, 0);
-            if (key != 0 && (keeperKey == 0 || key < keeperKey)) {
-                keeper = &row;
-                keeperKey = key;
-            }
-        }
-        for (const Row &row : group.rows) {
-            if (&row == keeper)
-                continue;
-            addInto.bindValue(0, row.rowId);
-            addInto.bindValue(1, keeper->rowId);
-            if (!addInto.exec())
-                return abandon(addInto);
-            remove.bindValue(0, row.rowId);
-            if (!remove.exec())
-                return abandon(remove);
-            ++merged;
-        }
-        if (keeperKey != 0)
-            keptKeys.insert(keeper->nom, keeperKey);
-        else
-            unkeyed.push_back(keeper);
+    for (const MendPlan::Merge &merge : plan.merges) {
+        addInto.bindValue(0, rowIds[merge.from]);
+        addInto.bindValue(1, rowIds[merge.into]);
+        if (!addInto.exec())
+            return abandon(addInto);
+        remove.bindValue(0, rowIds[merge.from]);
+        if (!remove.exec())
+            return abandon(remove);
     }
-    // Keys of rows that are gone go first, so that their folded names are free again.
-    for (auto it = keyOfNom.cbegin(); it != keyOfNom.cend(); ++it) {
-        if (keptKeys.value(it.key(), 0) == it.value())
-            continue;
-        removeKey.bindValue(0, it.value());
+    for (const qint64 key : plan.goneKeys) {
+        removeKey.bindValue(0, key);
         if (!removeKey.exec())
             return abandon(removeKey);
     }
-    // New keys in table order, so that their ids follow the order the players were first seen.
-    for (const Row *row : unkeyed) {
-        addKey.bindValue(0, row->nom.toCaseFolded());
-        addKey.bindValue(1, row->nom);
+    for (const std::size_t row : plan.newKeys) {
+        addKey.bindValue(0, noms[qsizetype(row)].toCaseFolded());
+        addKey.bindValue(1, noms[qsizetype(row)]);
         if (!addKey.exec())
             return abandon(addKey);
     }
@@ -440,7 +399,7 @@ Result<int> DataStats::mendPlayers()
         return abandon(query);
     if (const Result<> committed = commit(); !committed)
         return passOn(committed);
-    return merged;
+    return int(plan.merges.size());
 }
 
 Result<> DataStats::lockWriter(std::chrono::milliseconds bound,

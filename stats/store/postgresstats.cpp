@@ -3,6 +3,7 @@
 
 #include "stats/store/postgresstats.h"
 
+#include "stats/store/mendplan.h"
 #include "stats/store/postgresaddress.h"
 #include "stats/store/postgreslogin.h"
 #include "stats/store/statscolumns.h"
@@ -329,35 +330,12 @@ Result<int> PostgresStats::mendPlayers()
         return abandon(query);
     while (query.next())
         keyOfNom.insert(query.value(1).toString(), query.value(0).toLongLong());
-    struct Group
-    {
-        QString keeper;
-        qint64 key = 0;
-        QStringList others;
-    };
-    std::vector<Group> groups;
-    QHash<QString, std::size_t> groupOf;
+    QStringList noms;
     if (!query.exec(QStringLiteral("SELECT \"Nom\" FROM \"Stats\" ORDER BY ctid")))
         return abandon(query);
-    while (query.next()) {
-        const QString nom = query.value(0).toString();
-        const qint64 key = keyOfNom.value(nom, 0);
-        const QString folded = nom.toCaseFolded();
-        const auto it = groupOf.constFind(folded);
-        if (it == groupOf.cend()) {
-            groupOf.insert(folded, groups.size());
-            groups.push_back(Group {nom, key, {}});
-            continue;
-        }
-        Group &group = groups[*it];
-        if (key != 0 && (group.key == 0 || key < group.key)) {
-            group.others << group.keeper;
-            group.keeper = nom;
-            group.key = key;
-        } else {
-            group.others << nom;
-        }
-    }
+    while (query.next())
+        noms << query.value(0).toString();
+    const MendPlan plan = MendPlan::of(noms, keyOfNom);
 
     const QStringList counters = StatsColumns::quotedCounters();
     QStringList sums;
@@ -372,35 +350,23 @@ Result<int> PostgresStats::mendPlayers()
         return abandon(addInto);
     if (!remove.prepare(QStringLiteral("DELETE FROM \"Stats\" WHERE \"Nom\" = ?")))
         return abandon(remove);
-    int merged = 0;
-    QHash<QString, qint64> kept;
-    QStringList unkeyed;
-    for (const Group &group : groups) {
-        for (const QString &other : group.others) {
-            addInto.addBindValue(other);
-            addInto.addBindValue(group.keeper);
-            if (!addInto.exec())
-                return abandon(addInto);
-            remove.addBindValue(other);
-            if (!remove.exec())
-                return abandon(remove);
-            ++merged;
-        }
-        if (group.key != 0)
-            kept.insert(group.keeper, group.key);
-        else
-            unkeyed << group.keeper;
+    for (const MendPlan::Merge &merge : plan.merges) {
+        addInto.addBindValue(noms[qsizetype(merge.from)]);
+        addInto.addBindValue(noms[qsizetype(merge.into)]);
+        if (!addInto.exec())
+            return abandon(addInto);
+        remove.addBindValue(noms[qsizetype(merge.from)]);
+        if (!remove.exec())
+            return abandon(remove);
     }
     ArrayText gone;
-    for (auto it = keyOfNom.cbegin(); it != keyOfNom.cend(); ++it) {
-        if (kept.value(it.key(), 0) != it.value())
-            gone.number(it.value());
-    }
+    for (const qint64 key : plan.goneKeys)
+        gone.number(key);
     ArrayText folded;
-    ArrayText noms;
-    for (const QString &nom : std::as_const(unkeyed)) {
-        folded.text(nom.toCaseFolded().toUtf8());
-        noms.text(nom.toUtf8());
+    ArrayText unkeyed;
+    for (const std::size_t row : plan.newKeys) {
+        folded.text(noms[qsizetype(row)].toCaseFolded().toUtf8());
+        unkeyed.text(noms[qsizetype(row)].toUtf8());
     }
     // Keys of rows that are gone go first, so that their folded names are free again; new keys
     // follow in table order.
@@ -414,12 +380,12 @@ Result<int> PostgresStats::mendPlayers()
             "?::text[]) WITH ORDINALITY AS d(f, n, o) ORDER BY o")))
         return abandon(query);
     query.addBindValue(folded.finish());
-    query.addBindValue(noms.finish());
+    query.addBindValue(unkeyed.finish());
     if (!query.exec())
         return abandon(query);
     if (const Result<> committed = commit(); !committed)
         return Result<int>::failure(committed.reason());
-    return merged;
+    return int(plan.merges.size());
 }
 
 Result<> PostgresStats::beginTransaction()
