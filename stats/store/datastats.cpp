@@ -73,12 +73,6 @@ DataStats::~DataStats()
     }
 }
 
-DataStats::Failure DataStats::fail(const QString &what, const QString &why) const
-{
-    return {QStringLiteral("%1 (%2): %3")
-                .arg(what, m_postgres ? m_path : QDir::toNativeSeparators(m_path), why)};
-}
-
 bool DataStats::isAddress(const QString &location)
 {
     static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://"));
@@ -96,10 +90,12 @@ Result<> DataStats::open(const QString &path, Access access)
     m_access = access;
     m_mergedOnOpen = 0;
     m_postgres.reset();
+    setShown(QDir::toNativeSeparators(path));
     const QString cannotOpen = QStringLiteral("cannot open the database");
     if (PostgresAddress::isPostgres(path)) {
         // The password an address may hold is used to connect, and never shown.
         m_path = PostgresAddress::withoutPassword(path);
+        setShown(m_path);
         const Result<PostgresAddress> address = PostgresAddress::parse(path);
         if (!address)
             return fail(cannotOpen, address.reason());
@@ -265,7 +261,7 @@ Result<> DataStats::createSchema()
     Result<> created = addHostToProgress();
     for (const QString &statement : statements) {
         if (created && !query.exec(statement))
-            created = fail(QStringLiteral("cannot create the tables"), query.lastError().text());
+            created = fail(QStringLiteral("cannot create the tables"), query);
     }
     if (!created) {
         rollback();
@@ -281,7 +277,7 @@ Result<> DataStats::addHostToProgress()
             "SELECT (SELECT COUNT(*) FROM sqlite_master WHERE name = 'LogProgress'), "
             "(SELECT COUNT(*) FROM pragma_table_info('LogProgress') WHERE name = 'Host')"))
         || !query.next())
-        return fail(QStringLiteral("cannot read the log progress"), query.lastError().text());
+        return fail(QStringLiteral("cannot read the log progress"), query);
     if (query.value(0).toInt() == 0 || query.value(1).toInt() == 1)
         return {};
     query.finish();
@@ -296,9 +292,9 @@ Result<> DataStats::addHostToProgress()
             what, query.lastError().isValid() ? query.lastError().text() : copy.lastError().text());
     copy.addBindValue(m_host);
     if (!copy.exec())
-        return fail(what, copy.lastError().text());
+        return fail(what, copy);
     if (!query.exec(QStringLiteral("DROP TABLE LogProgressBefore")))
-        return fail(what, query.lastError().text());
+        return fail(what, query);
     return {};
 }
 
@@ -312,7 +308,7 @@ Result<bool> DataStats::needsMend()
                                    "(SELECT COUNT(*) FROM Players)")
                         .arg(nomIndex))
         || !query.next())
-        return fail(QStringLiteral("cannot read the players"), query.lastError().text());
+        return fail(QStringLiteral("cannot read the players"), query);
     return query.value(0).toInt() == 0
         || query.value(1).toLongLong() != query.value(2).toLongLong();
 }
@@ -512,7 +508,7 @@ Result<> DataStats::beginTransaction()
     // Immediate: two writers queue at the start instead of failing when both upgrade a read.
     QSqlQuery query(database());
     if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")))
-        return fail(QStringLiteral("cannot start a transaction"), query.lastError().text());
+        return fail(QStringLiteral("cannot start a transaction"), query);
     return {};
 }
 
@@ -572,7 +568,7 @@ Result<> DataStats::addToPlayers(const std::vector<PlayerDelta> &players, bool r
     if (rankingFollows) {
         QSqlQuery probe(database());
         if (!probe.exec(QStringLiteral("SELECT EXISTS (SELECT 1 FROM Stats)")) || !probe.next())
-            return fail(QStringLiteral("cannot read the players"), probe.lastError().text());
+            return fail(QStringLiteral("cannot read the players"), probe);
         wasEmpty = probe.value(0).toInt() == 0;
     }
     // A first import: every player is new, and none can be seen before the ranking that follows.
@@ -661,7 +657,7 @@ Result<> DataStats::importPlayers(const std::vector<PlayerDelta> &players)
     QSqlQuery query(database());
     for (const QString &index : StoreSchema::names(StoreSchema::Kind::Index)) {
         if (!query.exec(QStringLiteral("DROP INDEX IF EXISTS %1").arg(index)))
-            return fail(what, query.lastError().text());
+            return fail(what, query);
     }
 
     constexpr std::size_t score = StatsColumns::TotalClass - StatsColumns::FirstCounter;
@@ -697,7 +693,7 @@ Result<> DataStats::importPlayers(const std::vector<PlayerDelta> &players)
 
     for (const QString &statement : StoreSchema::indexStatements(Engine::Sqlite)) {
         if (!query.exec(statement))
-            return fail(what, query.lastError().text());
+            return fail(what, query);
     }
     return {};
 }
@@ -794,7 +790,7 @@ Result<QString> DataStats::addToPlayer(const QString &nom, const Counters &delta
     query.prepare(QStringLiteral("SELECT Nom FROM Players WHERE Folded = ?"));
     query.addBindValue(key);
     if (!query.exec() || !query.next())
-        return fail(QStringLiteral("cannot read the players"), query.lastError().text());
+        return fail(QStringLiteral("cannot read the players"), query);
     return query.value(0).toString();
 }
 
@@ -802,7 +798,7 @@ Result<int> DataStats::rowCount()
 {
     QSqlQuery query(database());
     if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM \"Stats\"")) || !query.next())
-        return fail(QStringLiteral("cannot count the players"), query.lastError().text());
+        return fail(QStringLiteral("cannot count the players"), query);
     return query.value(0).toInt();
 }
 
@@ -816,7 +812,7 @@ Result<DataStats::FileProgress> DataStats::fileProgress(const QString &fileName)
     query.addBindValue(m_host);
     query.addBindValue(fileName);
     if (!query.exec())
-        return fail(QStringLiteral("cannot read the log progress"), query.lastError().text());
+        return fail(QStringLiteral("cannot read the log progress"), query);
     if (!query.next())
         return FileProgress {};
     return FileProgress {query.value(0).toLongLong(), query.value(1).toByteArray(),
@@ -836,7 +832,7 @@ Result<> DataStats::setFileProgress(const QString &fileName, const FileProgress 
     query.addBindValue(progress.headDigest);
     query.addBindValue(progress.headLength);
     if (!query.exec())
-        return fail(QStringLiteral("cannot record the log progress"), query.lastError().text());
+        return fail(QStringLiteral("cannot record the log progress"), query);
     return {};
 }
 
@@ -849,7 +845,7 @@ Result<> DataStats::removeFileProgress(const QString &fileName)
     query.addBindValue(m_host);
     query.addBindValue(fileName);
     if (!query.exec())
-        return fail(QStringLiteral("cannot record the log progress"), query.lastError().text());
+        return fail(QStringLiteral("cannot record the log progress"), query);
     return {};
 }
 
@@ -890,7 +886,7 @@ Result<> DataStats::setPlaces(std::vector<std::pair<qint64, qint64>> places)
     if (rebuild) {
         for (const QString &index : StoreSchema::placeIndexes()) {
             if (!query.exec(QStringLiteral("DROP INDEX IF EXISTS %1").arg(index)))
-                return fail(what, query.lastError().text());
+                return fail(what, query);
         }
     }
     const Result<SqliteStatement *> prepare =
@@ -911,7 +907,7 @@ Result<> DataStats::setPlaces(std::vector<std::pair<qint64, qint64>> places)
     if (rebuild) {
         for (const QString &statement : StoreSchema::indexStatements(Engine::Sqlite)) {
             if (!query.exec(statement))
-                return fail(what, query.lastError().text());
+                return fail(what, query);
         }
     }
     return {};
@@ -938,11 +934,11 @@ Result<std::chrono::milliseconds> DataStats::setBusyTimeout(std::chrono::millise
         return m_postgres->setBusyTimeout(timeout);
     QSqlQuery query(database());
     if (!query.exec(QStringLiteral("PRAGMA busy_timeout")) || !query.next())
-        return fail(QStringLiteral("cannot read the busy timeout"), query.lastError().text());
+        return fail(QStringLiteral("cannot read the busy timeout"), query);
     const std::chrono::milliseconds previous(query.value(0).toLongLong());
     query.finish();
     if (!query.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(timeout.count())))
-        return fail(QStringLiteral("cannot set the busy timeout"), query.lastError().text());
+        return fail(QStringLiteral("cannot set the busy timeout"), query);
     return previous;
 }
 
@@ -959,7 +955,7 @@ Result<DataStats::Extents> DataStats::extents(qint64 from, qint64 to)
     query.addBindValue(from);
     query.addBindValue(to);
     if (!query.exec() || !query.next())
-        return fail(what, query.lastError().text());
+        return fail(what, query);
     Extents extents = Extents::fromRanges(query);
     query.finish();
     // Glyphs differ in width: a few of the longest names, for the widest of them to be measured.
@@ -968,7 +964,7 @@ Result<DataStats::Extents> DataStats::extents(qint64 from, qint64 to)
     query.addBindValue(from);
     query.addBindValue(to);
     if (!query.exec())
-        return fail(what, query.lastError().text());
+        return fail(what, query);
     while (query.next())
         extents.longestNames << query.value(0).toString();
     return extents;
@@ -981,7 +977,7 @@ Result<qint64> DataStats::rowIdEnd()
     QSqlQuery query(database());
     if (!query.exec(QStringLiteral("SELECT COALESCE(MAX(rowid), 0) + 1 FROM Stats"))
         || !query.next())
-        return fail(QStringLiteral("cannot read the players"), query.lastError().text());
+        return fail(QStringLiteral("cannot read the players"), query);
     return query.value(0).toLongLong();
 }
 
@@ -1109,7 +1105,7 @@ DataStats::rankedRows(Ranking order, Direction direction, const std::optional<Ra
         if (!past.isEmpty())
             query.addBindValue(past);
         if (!query.exec() || !query.next())
-            return fail(what, query.lastError().text());
+            return fail(what, query);
         way = query.value(0).toInt() > fewPlayers ? Way::InOrder : Way::ThroughKeys;
         query.finish();
     }
@@ -1196,14 +1192,14 @@ DataStats::rankedRows(Ranking order, Direction direction, const std::optional<Ra
                     {key->kills});
     };
     if (!readAll())
-        return fail(what, query.lastError().text());
+        return fail(what, query);
     // The players of the name lie far apart in this part of the ranking: through the keys after
     // all, which costs no more than their number.
     if (way == Way::InOrder && int(rows.size()) < limit && readInOrder >= inOrderBudget) {
         rows.clear();
         way = Way::ThroughKeys;
         if (!readAll())
-            return fail(what, query.lastError().text());
+            return fail(what, query);
     }
     return rows;
 }
@@ -1213,13 +1209,13 @@ Result<> DataStats::addPlayerIds(std::vector<PlayerRow> &rows)
     QSqlQuery query(database());
     query.setForwardOnly(true);
     if (!query.prepare(QStringLiteral(R"(SELECT "Id" FROM "Players" WHERE "Folded" = ?)")))
-        return fail(QStringLiteral("cannot read the players"), query.lastError().text());
+        return fail(QStringLiteral("cannot read the players"), query);
     for (PlayerRow &row : rows) {
         if (row.id != 0)
             continue;
         query.bindValue(0, foldedName(row.nom));
         if (!query.exec())
-            return fail(QStringLiteral("cannot read the players"), query.lastError().text());
+            return fail(QStringLiteral("cannot read the players"), query);
         row.id = query.next() ? query.value(0).toLongLong() : 0;
         query.finish();
     }
@@ -1279,7 +1275,7 @@ Result<std::optional<DataStats::PlayerStanding>> DataStats::player(qint64 id)
                       .arg(statsColumns()));
     query.addBindValue(id);
     if (!query.exec())
-        return fail(what, query.lastError().text());
+        return fail(what, query);
     if (!query.next())
         return std::optional<PlayerStanding>();
     PlayerStanding standing;
@@ -1317,7 +1313,7 @@ Result<std::optional<DataStats::PlayerStanding>> DataStats::player(qint64 id)
     query.addBindValue(kills);
     query.addBindValue(row.place);
     if (!query.exec() || !query.next())
-        return fail(what, query.lastError().text());
+        return fail(what, query);
     const qint64 counted = query.value(0).toLongLong();
     ahead += countAhead ? counted : sameKills - 1 - counted;
     standing.killsPlace = ahead + 1;
@@ -1330,7 +1326,7 @@ Result<> DataStats::readKillsStandings()
     if (m_postgres)
         return {};
     if (const Result<const std::map<qint64, qint64> *> counts = rankedByKills(); !counts)
-        return Result<>::failure(counts.reason());
+        return passOn(counts);
     return {};
 }
 
@@ -1344,7 +1340,7 @@ Result<const std::map<qint64, qint64> *> DataStats::rankedByKills()
     qint64 version = -1;
     if (!m_postgres) {
         if (!query.exec(QStringLiteral("PRAGMA data_version")) || !query.next())
-            return fail(what, query.lastError().text());
+            return fail(what, query);
         version = query.value(0).toLongLong();
         query.finish();
         if (m_rankedByKills && m_rankedByKillsVersion == version)
@@ -1353,11 +1349,11 @@ Result<const std::map<qint64, qint64> *> DataStats::rankedByKills()
     std::map<qint64, qint64> counts;
     if (!query.exec(QStringLiteral(R"(SELECT "Kills", COUNT(*) FROM "Stats" WHERE "Place" > 0 )"
                                    R"(GROUP BY "Kills")")))
-        return fail(what, query.lastError().text());
+        return fail(what, query);
     while (query.next())
         counts.emplace(query.value(0).toLongLong(), query.value(1).toLongLong());
     if (query.lastError().isValid())
-        return fail(what, query.lastError().text());
+        return fail(what, query);
     m_rankedByKills = std::move(counts);
     m_rankedByKillsVersion = version;
     return &*m_rankedByKills;
@@ -1368,7 +1364,7 @@ Result<qint64> DataStats::lastPlace()
     QSqlQuery query(database());
     if (!query.exec(QStringLiteral(R"(SELECT COALESCE(MAX("Place"), 0) FROM "Stats")"))
         || !query.next())
-        return fail(QStringLiteral("cannot read the ranking"), query.lastError().text());
+        return fail(QStringLiteral("cannot read the ranking"), query);
     return query.value(0).toLongLong();
 }
 
@@ -1403,12 +1399,12 @@ Result<> DataStats::setLastUpdate(const QDateTime &when)
     query.prepare(QStringLiteral(R"(DELETE FROM "Meta" WHERE "Key" = ?)"));
     query.addBindValue(lastUpdateKey);
     if (!query.exec())
-        return fail(what, query.lastError().text());
+        return fail(what, query);
     query.prepare(QStringLiteral(R"(INSERT INTO "Meta" ("Key", "Value") VALUES (?, ?))"));
     query.addBindValue(lastUpdateKey);
     query.addBindValue(when.toUTC().toString(Qt::ISODateWithMs));
     if (!query.exec())
-        return fail(what, query.lastError().text());
+        return fail(what, query);
     return {};
 }
 
@@ -1505,7 +1501,7 @@ Result<QString> DataStats::changeMark()
     if (!m_postgres) {
         QSqlQuery query(database());
         if (!query.exec(QStringLiteral("PRAGMA data_version")) || !query.next())
-            return fail(QStringLiteral("cannot read the ranking"), query.lastError().text());
+            return fail(QStringLiteral("cannot read the ranking"), query);
         return query.value(0).toString();
     }
     const Result<std::optional<QDateTime>> updated = lastUpdate();

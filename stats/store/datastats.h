@@ -5,6 +5,7 @@
 
 #include "platform/result/result.h"
 #include "stats/store/statscolumns.h"
+#include "stats/store/storefailures.h"
 
 #include <QDateTime>
 #include <QList>
@@ -47,7 +48,7 @@ class RankingSource;
  *
  * An operation that fails says why, naming the database: "<what> (<database>): <why>".
  */
-class DataStats
+class DataStats : private StoreFailures
 {
 public:
     using Counters = std::array<qint64, StatsColumns::CounterCount>;
@@ -282,25 +283,6 @@ public:
     static QString foldedName(const QString &nom);
 
 private:
-    /// A failure on its way out, whatever the result type of the operation that fails.
-    struct Failure
-    {
-        QString reason;
-        template<typename T>
-        operator Result<T>() const
-        {
-            return Result<T>::failure(reason);
-        }
-    };
-    /// What failed, on this database, and why.
-    Failure fail(const QString &what, const QString &why) const;
-    /// The failure of \a result, passed on.
-    template<typename T>
-    static Failure passOn(const Result<T> &result)
-    {
-        return {result.reason()};
-    }
-
     /// \a reason, with what a reader that may not write into the folder lacks, if anything.
     QString readOnlyReason(const QString &reason) const;
     Result<> createSchema();

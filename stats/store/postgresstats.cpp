@@ -107,9 +107,11 @@ QString lockCall(const char *function, int lock)
 
 } // namespace
 
-PostgresStats::PostgresStats(QString connectionName, QString shown)
-    : m_connectionName(std::move(connectionName)), m_shown(std::move(shown))
-{ }
+PostgresStats::PostgresStats(QString connectionName, const QString &shown)
+    : m_connectionName(std::move(connectionName))
+{
+    setShown(shown);
+}
 
 PostgresStats::~PostgresStats()
 {
@@ -117,16 +119,6 @@ PostgresStats::~PostgresStats()
                         &m_removeProgress, &m_setPlaces})
         query->reset();
     unlockWriter();
-}
-
-PostgresStats::Failure PostgresStats::fail(const QString &what, const QString &why) const
-{
-    return {QStringLiteral("%1 (%2): %3").arg(what, m_shown, why)};
-}
-
-PostgresStats::Failure PostgresStats::fail(const QString &what, const QSqlQuery &query) const
-{
-    return fail(what, query.lastError().text());
 }
 
 QSqlDatabase PostgresStats::database() const
@@ -311,11 +303,11 @@ Result<int> PostgresStats::mendPlayers()
         return fail(what, QStringLiteral("another program is writing"));
     const Result<bool> mend = needsMend();
     if (!mend)
-        return Result<int>::failure(mend.reason());
+        return passOn(mend);
     if (!*mend)
         return 0;
     if (const Result<> begun = beginTransaction(); !begun)
-        return Result<int>::failure(begun.reason());
+        return passOn(begun);
     auto abandon = [&](const QSqlQuery &query) -> Result<int> {
         const Failure failure = fail(what, query);
         rollback();
@@ -384,7 +376,7 @@ Result<int> PostgresStats::mendPlayers()
     if (!query.exec())
         return abandon(query);
     if (const Result<> committed = commit(); !committed)
-        return Result<int>::failure(committed.reason());
+        return passOn(committed);
     return int(plan.merges.size());
 }
 
@@ -475,9 +467,9 @@ Result<> PostgresStats::addChunk(const std::vector<DataStats::PlayerDelta> &play
                      .arg(counters.join(u", "), values.join(u", "), arrays.join(u", "),
                           names.join(u", "), sums.join(u", ")));
     if (!insertKeys)
-        return Result<>::failure(insertKeys.reason());
+        return passOn(insertKeys);
     if (!addCounts)
-        return Result<>::failure(addCounts.reason());
+        return passOn(addCounts);
 
     ArrayText folded;
     ArrayText noms;
@@ -511,11 +503,11 @@ Result<QString> PostgresStats::addToPlayer(const QString &nom, const DataStats::
     std::copy(delta.begin(), delta.end(), counts.begin());
     if (const Result<> added = addToPlayers({DataStats::PlayerDelta {spelling, folded, &counts}});
         !added)
-        return Result<QString>::failure(added.reason());
+        return passOn(added);
     const Result<QSqlQuery *> find =
         prepared(m_findKey, QStringLiteral("SELECT \"Nom\" FROM \"Players\" WHERE \"Folded\" = ?"));
     if (!find)
-        return Result<QString>::failure(find.reason());
+        return passOn(find);
     QSqlQuery &query = **find;
     query.addBindValue(serverText(indexable(folded)));
     if (!query.exec() || !query.next())
@@ -534,7 +526,7 @@ Result<DataStats::FileProgress> PostgresStats::fileProgress(const QString &host,
                                 "\"HeadLength\" FROM \"LogProgress\" WHERE "
                                 "\"Host\" = ? AND \"File\" = ?"));
     if (!read)
-        return Result<DataStats::FileProgress>::failure(read.reason());
+        return passOn(read);
     QSqlQuery &query = **read;
     query.addBindValue(host);
     query.addBindValue(fileName);
@@ -560,7 +552,7 @@ Result<> PostgresStats::setFileProgress(const QString &host, const QString &file
                      "\"HeadDigest\" = EXCLUDED.\"HeadDigest\", "
                      "\"HeadLength\" = EXCLUDED.\"HeadLength\""));
     if (!write)
-        return Result<>::failure(write.reason());
+        return passOn(write);
     QSqlQuery &query = **write;
     query.addBindValue(host);
     query.addBindValue(fileName);
@@ -578,7 +570,7 @@ Result<> PostgresStats::removeFileProgress(const QString &host, const QString &f
         prepared(m_removeProgress,
                  QStringLiteral("DELETE FROM \"LogProgress\" WHERE \"Host\" = ? AND \"File\" = ?"));
     if (!remove)
-        return Result<>::failure(remove.reason());
+        return passOn(remove);
     QSqlQuery &query = **remove;
     query.addBindValue(host);
     query.addBindValue(fileName);
@@ -611,7 +603,7 @@ Result<> PostgresStats::setPlaces(const std::vector<std::pair<qint64, qint64>> &
                        "?::integer[]) AS v(id, place) JOIN \"Players\" AS p ON p.\"Id\" = v.id "
                        "WHERE s.\"Nom\" = p.\"Nom\""));
     if (!set)
-        return Result<>::failure(set.reason());
+        return passOn(set);
     QSqlQuery &query = **set;
     for (std::size_t from = 0; from < places.size(); from += chunkSize) {
         ArrayText ids;
@@ -686,14 +678,14 @@ Result<DataStats::CopySummary>
 PostgresStats::copyFrom(QSqlDatabase source, const QString &sourceHost, const QString &host)
 {
     if (const Result<> begun = beginTransaction(); !begun)
-        return Result<DataStats::CopySummary>::failure(begun.reason());
+        return passOn(begun);
     const Result<DataStats::CopySummary> copied = copyRows(source, sourceHost, host);
     if (!copied) {
         rollback();
         return copied;
     }
     if (const Result<> committed = commit(); !committed)
-        return Result<DataStats::CopySummary>::failure(committed.reason());
+        return passOn(committed);
     return copied;
 }
 
@@ -772,7 +764,7 @@ PostgresStats::copyRows(QSqlDatabase source, const QString &sourceHost, const QS
             },
             summary.rows);
         !rows)
-        return Result<DataStats::CopySummary>::failure(rows.reason());
+        return passOn(rows);
 
     // A database from before the key table or the machines' records has rows only: the keys are
     // made by the mend of the next update, the progress counted as this machine's.
@@ -789,7 +781,7 @@ PostgresStats::copyRows(QSqlDatabase source, const QString &sourceHost, const QS
                 },
                 summary.keys);
             !keys)
-            return Result<DataStats::CopySummary>::failure(keys.reason());
+            return passOn(keys);
         // New keys go on after the highest copied.
         if (!target.exec(
                 QStringLiteral("SELECT setval(pg_get_serial_sequence('\"Players\"', 'Id'), "
@@ -848,7 +840,7 @@ PostgresStats::copyRows(QSqlDatabase source, const QString &sourceHost, const QS
                 },
                 summary.progress);
             !progress)
-            return Result<DataStats::CopySummary>::failure(progress.reason());
+            return passOn(progress);
     }
     return summary;
 }

@@ -5,6 +5,7 @@
 
 #include "platform/result/result.h"
 #include "stats/store/datastats.h"
+#include "stats/store/storefailures.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -33,11 +34,11 @@ class PostgresAddress;
  * An operation that fails says why, naming the database: "<what> (<address>): <why>", never
  * with the password the address may hold.
  */
-class PostgresStats
+class PostgresStats : private StoreFailures
 {
 public:
     /// Works on the connection called \a connectionName, to the database shown as \a shown.
-    PostgresStats(QString connectionName, QString shown);
+    PostgresStats(QString connectionName, const QString &shown);
     ~PostgresStats();
     PostgresStats(const PostgresStats &) = delete;
     PostgresStats &operator=(const PostgresStats &) = delete;
@@ -85,18 +86,6 @@ public:
                                             const QString &host);
 
 private:
-    struct Failure
-    {
-        QString reason;
-        template<typename T>
-        operator Result<T>() const
-        {
-            return Result<T>::failure(reason);
-        }
-    };
-    Failure fail(const QString &what, const QString &why) const;
-    Failure fail(const QString &what, const QSqlQuery &query) const;
-
     QSqlDatabase database() const;
     Result<> createSchema();
     /// \a query, prepared on first use with \a text.
@@ -107,7 +96,6 @@ private:
                                             const QString &host);
 
     QString m_connectionName;
-    QString m_shown;
     bool m_writerLocked = false;
     std::optional<QSqlQuery> m_insertKeys;
     std::optional<QSqlQuery> m_addCounts;
