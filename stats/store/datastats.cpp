@@ -774,26 +774,6 @@ Result<> DataStats::insertMany(const QString &head, int columns, std::size_t row
     return {};
 }
 
-Result<QString> DataStats::addToPlayer(const QString &nom, const Counters &delta)
-{
-    if (m_postgres)
-        return m_postgres->addToPlayer(nom, delta);
-    const QByteArray spelling = nom.toUtf8();
-    const QByteArray folded = nom.toCaseFolded().toUtf8();
-    // A null text is the empty name, not a missing one: the drivers bind it as NULL.
-    const QString key = folded.isEmpty() ? QStringLiteral("") : QString::fromUtf8(folded);
-    Counts counts {};
-    std::copy(delta.begin(), delta.end(), counts.begin());
-    if (const Result<> added = addToPlayers({PlayerDelta {spelling, folded, &counts}}); !added)
-        return passOn(added);
-    QSqlQuery query(database());
-    query.prepare(QStringLiteral("SELECT Nom FROM Players WHERE Folded = ?"));
-    query.addBindValue(key);
-    if (!query.exec() || !query.next())
-        return fail(QStringLiteral("cannot read the players"), query);
-    return query.value(0).toString();
-}
-
 Result<int> DataStats::rowCount()
 {
     QSqlQuery query(database());

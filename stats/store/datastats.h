@@ -145,8 +145,6 @@ public:
     /// follows in the same transaction, \a rankingFollows lets new rows of an empty table get
     /// their places at once, as nobody can see them before they are ranked.
     Result<> addToPlayers(const std::vector<PlayerDelta> &players, bool rankingFollows = false);
-    /// The same for one player; the spelling its row has.
-    Result<QString> addToPlayer(const QString &nom, const Counters &delta);
     /// Number of rows in table Stats.
     Result<int> rowCount();
 

@@ -73,15 +73,6 @@ private:
     QByteArray m_text = "{";
 };
 
-QString serverText(QByteArrayView bytes)
-{
-    // An empty text that came without an address would be bound as NULL.
-    if (bytes.isEmpty())
-        return QStringLiteral("");
-    QByteArray text = bytes.toByteArray();
-    return QString::fromUtf8(text.replace('\0', "\xef\xbf\xbd"));
-}
-
 // The server's indexes take entries of at most a third of a page: a longer name, which only a
 // forged log line can hold (the game's own are 31 bytes at most), would make every update fail
 // on its file for ever. It is kept as its first bytes, cut between two characters.
@@ -115,7 +106,7 @@ PostgresStats::PostgresStats(QString connectionName, const QString &shown)
 
 PostgresStats::~PostgresStats()
 {
-    for (auto *query : {&m_insertKeys, &m_addCounts, &m_findKey, &m_readProgress, &m_writeProgress,
+    for (auto *query : {&m_insertKeys, &m_addCounts, &m_readProgress, &m_writeProgress,
                         &m_removeProgress, &m_setPlaces})
         query->reset();
     unlockWriter();
@@ -493,28 +484,6 @@ Result<> PostgresStats::addChunk(const std::vector<DataStats::PlayerDelta> &play
     if (!counts.exec())
         return fail(QStringLiteral("cannot update a player"), counts);
     return {};
-}
-
-Result<QString> PostgresStats::addToPlayer(const QString &nom, const DataStats::Counters &delta)
-{
-    const QByteArray spelling = nom.toUtf8();
-    const QByteArray folded = nom.toCaseFolded().toUtf8();
-    DataStats::Counts counts {};
-    std::copy(delta.begin(), delta.end(), counts.begin());
-    if (const Result<> added = addToPlayers({DataStats::PlayerDelta {spelling, folded, &counts}});
-        !added)
-        return passOn(added);
-    const Result<QSqlQuery *> find =
-        prepared(m_findKey, QStringLiteral("SELECT \"Nom\" FROM \"Players\" WHERE \"Folded\" = ?"));
-    if (!find)
-        return passOn(find);
-    QSqlQuery &query = **find;
-    query.addBindValue(serverText(indexable(folded)));
-    if (!query.exec() || !query.next())
-        return fail(QStringLiteral("cannot read the players"), query);
-    const QString stored = query.value(0).toString();
-    query.finish();
-    return stored;
 }
 
 Result<DataStats::FileProgress> PostgresStats::fileProgress(const QString &host,

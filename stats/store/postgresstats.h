@@ -63,7 +63,6 @@ public:
     void rollback();
 
     Result<> addToPlayers(const std::vector<DataStats::PlayerDelta> &players);
-    Result<QString> addToPlayer(const QString &nom, const DataStats::Counters &delta);
 
     Result<DataStats::FileProgress> fileProgress(const QString &host, const QString &fileName);
     Result<> setFileProgress(const QString &host, const QString &fileName,
@@ -99,7 +98,6 @@ private:
     bool m_writerLocked = false;
     std::optional<QSqlQuery> m_insertKeys;
     std::optional<QSqlQuery> m_addCounts;
-    std::optional<QSqlQuery> m_findKey;
     std::optional<QSqlQuery> m_readProgress;
     std::optional<QSqlQuery> m_writeProgress;
     std::optional<QSqlQuery> m_removeProgress;
