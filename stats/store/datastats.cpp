@@ -300,13 +300,17 @@ Result<> DataStats::addHostToProgress()
 
 Result<bool> DataStats::needsMend()
 {
-    if (m_postgres)
-        return m_postgres->needsMend();
+    // A server's table has its unique index on Nom from its start.
+    const QString indexed = m_postgres
+        ? QStringLiteral("1")
+        : QStringLiteral(
+              "(SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND name = '%1')")
+              .arg(nomIndex);
     QSqlQuery query(database());
-    if (!query.exec(QStringLiteral("SELECT (SELECT COUNT(*) FROM sqlite_master WHERE type = "
-                                   "'index' AND name = '%1'), (SELECT COUNT(*) FROM Stats), "
-                                   "(SELECT COUNT(*) FROM Players)")
-                        .arg(nomIndex))
+    if (!query.exec(
+            QStringLiteral(
+                R"(SELECT %1, (SELECT COUNT(*) FROM "Stats"), (SELECT COUNT(*) FROM "Players"))")
+                .arg(indexed))
         || !query.next())
         return fail(QStringLiteral("cannot read the players"), query);
     return query.value(0).toInt() == 0
@@ -315,8 +319,6 @@ Result<bool> DataStats::needsMend()
 
 Result<int> DataStats::mendPlayers()
 {
-    if (m_postgres)
-        return m_postgres->mendPlayers();
     const QString what = QStringLiteral("cannot mend the players");
     if (!holdsWriterLock())
         return fail(what, QStringLiteral("another program is writing"));
@@ -328,25 +330,28 @@ Result<int> DataStats::mendPlayers()
     if (const Result<> begun = beginTransaction(); !begun)
         return passOn(begun);
     auto abandon = [&](const QSqlQuery &query) -> Result<int> {
-        const QString reason = query.lastError().text();
+        const Failure failure = fail(what, query);
         rollback();
-        return fail(what, reason);
+        return failure;
     };
 
     QSqlQuery query(database());
     query.setForwardOnly(true);
     QHash<QString, qint64> keyOfNom;
-    if (!query.exec(QStringLiteral("SELECT Id, Nom FROM Players")))
+    if (!query.exec(QStringLiteral(R"(SELECT "Id", "Nom" FROM "Players")")))
         return abandon(query);
     while (query.next())
         keyOfNom.insert(query.value(1).toString(), query.value(0).toLongLong());
-
-    std::vector<qint64> rowIds;
+    // A row is found again by its rowid in SQLite; a server's table has none, and its names are
+    // unique: a row is its name there, and the order it was stored in that of ctid.
+    const QString row = m_postgres ? QStringLiteral(R"("Nom")") : QStringLiteral("rowid");
+    QVariantList rows;
     QStringList noms;
-    if (!query.exec(QStringLiteral("SELECT rowid, Nom FROM Stats ORDER BY rowid")))
+    if (!query.exec(QStringLiteral(R"(SELECT %1, "Nom" FROM "Stats" ORDER BY %2)")
+                        .arg(row, m_postgres ? QStringLiteral("ctid") : row)))
         return abandon(query);
     while (query.next()) {
-        rowIds.push_back(query.value(0).toLongLong());
+        rows << query.value(0);
         noms << query.value(1).toString();
     }
     query.finish();
@@ -355,47 +360,56 @@ Result<int> DataStats::mendPlayers()
     const QStringList counters = counterColumns();
     QStringList sums;
     for (const QString &column : counters)
-        sums << QStringLiteral("Stats.%1 + o.%1").arg(column);
+        sums << QStringLiteral(R"("Stats".%1 + o.%1)").arg(column);
     QSqlQuery addInto(database());
     QSqlQuery remove(database());
-    QSqlQuery removeKey(database());
-    QSqlQuery addKey(database());
-    if (!addInto.prepare(QStringLiteral("UPDATE Stats SET (%1) = (SELECT %2 FROM Stats AS o "
-                                        "WHERE o.rowid = ?) WHERE rowid = ?")
-                             .arg(counters.join(u", "), sums.join(u", "))))
+    if (!addInto.prepare(QStringLiteral(R"(UPDATE "Stats" SET (%1) = (SELECT %2 FROM "Stats" AS o )"
+                                        R"(WHERE o.%3 = ?) WHERE %3 = ?)")
+                             .arg(counters.join(u", "), sums.join(u", "), row)))
         return abandon(addInto);
-    if (!remove.prepare(QStringLiteral("DELETE FROM Stats WHERE rowid = ?")))
+    if (!remove.prepare(QStringLiteral(R"(DELETE FROM "Stats" WHERE %1 = ?)").arg(row)))
         return abandon(remove);
-    if (!removeKey.prepare(QStringLiteral("DELETE FROM Players WHERE Id = ?")))
-        return abandon(removeKey);
-    if (!addKey.prepare(QStringLiteral("INSERT INTO Players (Folded, Nom) VALUES (?, ?)")))
-        return abandon(addKey);
-
     for (const MendPlan::Merge &merge : plan.merges) {
-        addInto.bindValue(0, rowIds[merge.from]);
-        addInto.bindValue(1, rowIds[merge.into]);
+        addInto.bindValue(0, rows[qsizetype(merge.from)]);
+        addInto.bindValue(1, rows[qsizetype(merge.into)]);
         if (!addInto.exec())
             return abandon(addInto);
-        remove.bindValue(0, rowIds[merge.from]);
+        remove.bindValue(0, rows[qsizetype(merge.from)]);
         if (!remove.exec())
             return abandon(remove);
     }
-    for (const qint64 key : plan.goneKeys) {
-        removeKey.bindValue(0, key);
-        if (!removeKey.exec())
-            return abandon(removeKey);
+    const Result<> keys = m_postgres ? m_postgres->mendKeys(plan, noms) : mendKeys(plan, noms);
+    if (!keys) {
+        rollback();
+        return passOn(keys);
     }
-    for (const std::size_t row : plan.newKeys) {
-        addKey.bindValue(0, noms[qsizetype(row)].toCaseFolded());
-        addKey.bindValue(1, noms[qsizetype(row)]);
-        if (!addKey.exec())
-            return abandon(addKey);
-    }
-    if (!query.exec(StoreSchema::statement(Engine::Sqlite, nomIndex)))
-        return abandon(query);
     if (const Result<> committed = commit(); !committed)
         return passOn(committed);
     return int(plan.merges.size());
+}
+
+Result<> DataStats::mendKeys(const MendPlan &plan, const QStringList &noms)
+{
+    const QString what = QStringLiteral("cannot mend the players");
+    QSqlQuery query(database());
+    if (!query.prepare(QStringLiteral("DELETE FROM Players WHERE Id = ?")))
+        return fail(what, query);
+    for (const qint64 key : plan.goneKeys) {
+        query.bindValue(0, key);
+        if (!query.exec())
+            return fail(what, query);
+    }
+    if (!query.prepare(QStringLiteral("INSERT INTO Players (Folded, Nom) VALUES (?, ?)")))
+        return fail(what, query);
+    for (const std::size_t row : plan.newKeys) {
+        query.bindValue(0, noms[qsizetype(row)].toCaseFolded());
+        query.bindValue(1, noms[qsizetype(row)]);
+        if (!query.exec())
+            return fail(what, query);
+    }
+    if (!query.exec(StoreSchema::statement(Engine::Sqlite, nomIndex)))
+        return fail(what, query);
+    return {};
 }
 
 Result<> DataStats::lockWriter(std::chrono::milliseconds bound,
@@ -784,11 +798,9 @@ Result<int> DataStats::rowCount()
 
 Result<DataStats::FileProgress> DataStats::fileProgress(const QString &fileName)
 {
-    if (m_postgres)
-        return m_postgres->fileProgress(m_host, fileName);
     QSqlQuery query(database());
-    query.prepare(QStringLiteral("SELECT ByteOffset, HeadDigest, HeadLength FROM LogProgress "
-                                 "WHERE Host = ? AND File = ?"));
+    query.prepare(QStringLiteral(R"(SELECT "ByteOffset", "HeadDigest", "HeadLength" FROM )"
+                                 R"("LogProgress" WHERE "Host" = ? AND "File" = ?)"));
     query.addBindValue(m_host);
     query.addBindValue(fileName);
     if (!query.exec())
@@ -801,11 +813,12 @@ Result<DataStats::FileProgress> DataStats::fileProgress(const QString &fileName)
 
 Result<> DataStats::setFileProgress(const QString &fileName, const FileProgress &progress)
 {
-    if (m_postgres)
-        return m_postgres->setFileProgress(m_host, fileName, progress);
     QSqlQuery query(database());
-    query.prepare(QStringLiteral("INSERT OR REPLACE INTO LogProgress (Host, File, ByteOffset, "
-                                 "HeadDigest, HeadLength) VALUES (?, ?, ?, ?, ?)"));
+    query.prepare(QStringLiteral(
+        R"(INSERT INTO "LogProgress" ("Host", "File", "ByteOffset", "HeadDigest", "HeadLength") )"
+        R"(VALUES (?, ?, ?, ?, ?) ON CONFLICT ("Host", "File") DO UPDATE SET "ByteOffset" = )"
+        R"(EXCLUDED."ByteOffset", "HeadDigest" = EXCLUDED."HeadDigest", "HeadLength" = )"
+        R"(EXCLUDED."HeadLength")"));
     query.addBindValue(m_host);
     query.addBindValue(fileName);
     query.addBindValue(progress.offset);
@@ -818,10 +831,8 @@ Result<> DataStats::setFileProgress(const QString &fileName, const FileProgress 
 
 Result<> DataStats::removeFileProgress(const QString &fileName)
 {
-    if (m_postgres)
-        return m_postgres->removeFileProgress(m_host, fileName);
     QSqlQuery query(database());
-    query.prepare(QStringLiteral("DELETE FROM LogProgress WHERE Host = ? AND File = ?"));
+    query.prepare(QStringLiteral(R"(DELETE FROM "LogProgress" WHERE "Host" = ? AND "File" = ?)"));
     query.addBindValue(m_host);
     query.addBindValue(fileName);
     if (!query.exec())

@@ -24,6 +24,7 @@
 #include <vector>
 
 class ExclusiveLock;
+struct MendPlan;
 class PostgresStats;
 class SqliteStatement;
 struct sqlite3;
@@ -315,6 +316,9 @@ private:
     // Below this many new players, rebuilding the indexes costs more than it saves.
     static constexpr std::size_t bulkImportSize = 20000;
     Result<bool> needsMend();
+    /// Inside the mend's transaction, once the rows are merged: removes the keys \a plan names
+    /// and gives the rows without one theirs, the rows being spelled \a noms.
+    Result<> mendKeys(const MendPlan &plan, const QStringList &noms);
     /// Tries the writer lock once: whether it is held now, or why it could not be tried.
     Result<bool> tryLockWriter();
     /// Who holds the writer lock, as a run that waits for it names the holder.

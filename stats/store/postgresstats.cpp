@@ -106,8 +106,7 @@ PostgresStats::PostgresStats(QString connectionName, const QString &shown)
 
 PostgresStats::~PostgresStats()
 {
-    for (auto *query : {&m_insertKeys, &m_addCounts, &m_readProgress, &m_writeProgress,
-                        &m_removeProgress, &m_setPlaces})
+    for (auto *query : {&m_insertKeys, &m_addCounts, &m_setPlaces})
         query->reset();
     unlockWriter();
 }
@@ -277,71 +276,8 @@ void PostgresStats::unlockWriter()
         QSqlQuery(database()).exec(lockCall("pg_advisory_unlock", writerLock));
 }
 
-Result<bool> PostgresStats::needsMend()
+Result<> PostgresStats::mendKeys(const MendPlan &plan, const QStringList &noms)
 {
-    QSqlQuery query(database());
-    if (!query.exec(QStringLiteral(
-            "SELECT (SELECT COUNT(*) FROM \"Stats\"), (SELECT COUNT(*) FROM \"Players\")"))
-        || !query.next())
-        return fail(QStringLiteral("cannot read the players"), query);
-    return query.value(0).toLongLong() != query.value(1).toLongLong();
-}
-
-Result<int> PostgresStats::mendPlayers()
-{
-    const QString what = QStringLiteral("cannot mend the players");
-    if (!m_writerLocked)
-        return fail(what, QStringLiteral("another program is writing"));
-    const Result<bool> mend = needsMend();
-    if (!mend)
-        return passOn(mend);
-    if (!*mend)
-        return 0;
-    if (const Result<> begun = beginTransaction(); !begun)
-        return passOn(begun);
-    auto abandon = [&](const QSqlQuery &query) -> Result<int> {
-        const Failure failure = fail(what, query);
-        rollback();
-        return failure;
-    };
-
-    // Table Stats has no row id of its own: a row is its unique name, and the oldest row of a
-    // name is the one with the oldest key, else the one stored first.
-    QSqlQuery query(database());
-    QHash<QString, qint64> keyOfNom;
-    if (!query.exec(QStringLiteral("SELECT \"Id\", \"Nom\" FROM \"Players\"")))
-        return abandon(query);
-    while (query.next())
-        keyOfNom.insert(query.value(1).toString(), query.value(0).toLongLong());
-    QStringList noms;
-    if (!query.exec(QStringLiteral("SELECT \"Nom\" FROM \"Stats\" ORDER BY ctid")))
-        return abandon(query);
-    while (query.next())
-        noms << query.value(0).toString();
-    const MendPlan plan = MendPlan::of(noms, keyOfNom);
-
-    const QStringList counters = StatsColumns::quotedCounters();
-    QStringList sums;
-    for (const QString &column : counters)
-        sums << QStringLiteral("\"Stats\".%1 + o.%1").arg(column);
-    QSqlQuery addInto(database());
-    QSqlQuery remove(database());
-    if (!addInto.prepare(
-            QStringLiteral("UPDATE \"Stats\" SET (%1) = (SELECT %2 FROM \"Stats\" AS o "
-                           "WHERE o.\"Nom\" = ?) WHERE \"Nom\" = ?")
-                .arg(counters.join(u", "), sums.join(u", "))))
-        return abandon(addInto);
-    if (!remove.prepare(QStringLiteral("DELETE FROM \"Stats\" WHERE \"Nom\" = ?")))
-        return abandon(remove);
-    for (const MendPlan::Merge &merge : plan.merges) {
-        addInto.addBindValue(noms[qsizetype(merge.from)]);
-        addInto.addBindValue(noms[qsizetype(merge.into)]);
-        if (!addInto.exec())
-            return abandon(addInto);
-        remove.addBindValue(noms[qsizetype(merge.from)]);
-        if (!remove.exec())
-            return abandon(remove);
-    }
     ArrayText gone;
     for (const qint64 key : plan.goneKeys)
         gone.number(key);
@@ -351,24 +287,22 @@ Result<int> PostgresStats::mendPlayers()
         folded.text(noms[qsizetype(row)].toCaseFolded().toUtf8());
         unkeyed.text(noms[qsizetype(row)].toUtf8());
     }
-    // Keys of rows that are gone go first, so that their folded names are free again; new keys
-    // follow in table order.
+    const QString what = QStringLiteral("cannot mend the players");
+    QSqlQuery query(database());
     if (!query.prepare(QStringLiteral("DELETE FROM \"Players\" WHERE \"Id\" = ANY (?::bigint[])")))
-        return abandon(query);
+        return fail(what, query);
     query.addBindValue(gone.finish());
     if (!query.exec())
-        return abandon(query);
+        return fail(what, query);
     if (!query.prepare(QStringLiteral(
             "INSERT INTO \"Players\" (\"Folded\", \"Nom\") SELECT f, n FROM unnest(?::text[], "
             "?::text[]) WITH ORDINALITY AS d(f, n, o) ORDER BY o")))
-        return abandon(query);
+        return fail(what, query);
     query.addBindValue(folded.finish());
     query.addBindValue(unkeyed.finish());
     if (!query.exec())
-        return abandon(query);
-    if (const Result<> committed = commit(); !committed)
-        return passOn(committed);
-    return int(plan.merges.size());
+        return fail(what, query);
+    return {};
 }
 
 Result<> PostgresStats::beginTransaction()
@@ -483,68 +417,6 @@ Result<> PostgresStats::addChunk(const std::vector<DataStats::PlayerDelta> &play
         counts.addBindValue(column.finish());
     if (!counts.exec())
         return fail(QStringLiteral("cannot update a player"), counts);
-    return {};
-}
-
-Result<DataStats::FileProgress> PostgresStats::fileProgress(const QString &host,
-                                                            const QString &fileName)
-{
-    const Result<QSqlQuery *> read =
-        prepared(m_readProgress,
-                 QStringLiteral("SELECT \"ByteOffset\", \"HeadDigest\", "
-                                "\"HeadLength\" FROM \"LogProgress\" WHERE "
-                                "\"Host\" = ? AND \"File\" = ?"));
-    if (!read)
-        return passOn(read);
-    QSqlQuery &query = **read;
-    query.addBindValue(host);
-    query.addBindValue(fileName);
-    if (!query.exec())
-        return fail(QStringLiteral("cannot read the log progress"), query);
-    DataStats::FileProgress progress;
-    if (query.next())
-        progress = {query.value(0).toLongLong(), query.value(1).toByteArray(),
-                    query.value(2).toLongLong()};
-    query.finish();
-    return progress;
-}
-
-Result<> PostgresStats::setFileProgress(const QString &host, const QString &fileName,
-                                        const DataStats::FileProgress &progress)
-{
-    const Result<QSqlQuery *> write =
-        prepared(m_writeProgress,
-                 QStringLiteral(
-                     "INSERT INTO \"LogProgress\" (\"Host\", \"File\", \"ByteOffset\", "
-                     "\"HeadDigest\", \"HeadLength\") VALUES (?, ?, ?, ?, ?) ON CONFLICT "
-                     "(\"Host\", \"File\") DO UPDATE SET \"ByteOffset\" = EXCLUDED.\"ByteOffset\", "
-                     "\"HeadDigest\" = EXCLUDED.\"HeadDigest\", "
-                     "\"HeadLength\" = EXCLUDED.\"HeadLength\""));
-    if (!write)
-        return passOn(write);
-    QSqlQuery &query = **write;
-    query.addBindValue(host);
-    query.addBindValue(fileName);
-    query.addBindValue(progress.offset);
-    query.addBindValue(progress.headDigest);
-    query.addBindValue(progress.headLength);
-    if (!query.exec())
-        return fail(QStringLiteral("cannot record the log progress"), query);
-    return {};
-}
-
-Result<> PostgresStats::removeFileProgress(const QString &host, const QString &fileName)
-{
-    const Result<QSqlQuery *> remove =
-        prepared(m_removeProgress,
-                 QStringLiteral("DELETE FROM \"LogProgress\" WHERE \"Host\" = ? AND \"File\" = ?"));
-    if (!remove)
-        return passOn(remove);
-    QSqlQuery &query = **remove;
-    query.addBindValue(host);
-    query.addBindValue(fileName);
-    if (!query.exec())
-        return fail(QStringLiteral("cannot record the log progress"), query);
     return {};
 }
 

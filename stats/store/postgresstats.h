@@ -18,6 +18,7 @@
 #include <vector>
 
 class PostgresAddress;
+struct MendPlan;
 
 /**
  * The statistics store on a PostgreSQL server, which the update runs, listeners and windows of
@@ -55,19 +56,15 @@ public:
     void unlockWriter();
     bool holdsWriterLock() const { return m_writerLocked; }
 
-    Result<bool> needsMend();
-    Result<int> mendPlayers();
+    /// Inside the mend's transaction, once the rows are merged: removes the keys \a plan names
+    /// and gives the rows without one theirs, in one statement each.
+    Result<> mendKeys(const MendPlan &plan, const QStringList &noms);
 
     Result<> beginTransaction();
     Result<> commit();
     void rollback();
 
     Result<> addToPlayers(const std::vector<DataStats::PlayerDelta> &players);
-
-    Result<DataStats::FileProgress> fileProgress(const QString &host, const QString &fileName);
-    Result<> setFileProgress(const QString &host, const QString &fileName,
-                             const DataStats::FileProgress &progress);
-    Result<> removeFileProgress(const QString &host, const QString &fileName);
 
     /// The row ids are the players' key ids: table Stats has no other than its 33 columns.
     Result<> forEachInRankOrder(const std::function<void(qint64 rowId, qint64 place)> &f);
@@ -98,8 +95,5 @@ private:
     bool m_writerLocked = false;
     std::optional<QSqlQuery> m_insertKeys;
     std::optional<QSqlQuery> m_addCounts;
-    std::optional<QSqlQuery> m_readProgress;
-    std::optional<QSqlQuery> m_writeProgress;
-    std::optional<QSqlQuery> m_removeProgress;
     std::optional<QSqlQuery> m_setPlaces;
 };
