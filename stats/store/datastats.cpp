@@ -935,26 +935,30 @@ Result<std::chrono::milliseconds> DataStats::setBusyTimeout(std::chrono::millise
 
 Result<DataStats::Extents> DataStats::extents(qint64 from, qint64 to)
 {
-    if (m_postgres)
-        return m_postgres->extents(from, to);
     const QString what = QStringLiteral("cannot read the players");
-    const QStringList ranges = Extents::ranges(QStringLiteral("Place"), counterColumns());
+    QStringList counters;
+    for (const QString &column : counterColumns())
+        counters << QStringLiteral("s.") + column;
+    const QStringList ranges = Extents::ranges(QStringLiteral(R"(s."Place")"), counters);
+    // Slices of the table follow the row ids: SQLite's rowids, the key ids on a server.
+    QString rows = QStringLiteral(R"("Stats" AS s)");
+    if (from != std::numeric_limits<qint64>::min() || to != std::numeric_limits<qint64>::max())
+        rows += (m_postgres ? QStringLiteral(R"( JOIN "Players" AS p ON p."Nom" = s."Nom" WHERE )"
+                                             R"(p."Id" >= %1 AND p."Id" < %2)")
+                            : QStringLiteral(" WHERE s.rowid >= %1 AND s.rowid < %2"))
+                    .arg(from)
+                    .arg(to);
     QSqlQuery query(database());
     query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT %1 FROM Stats WHERE rowid >= ? AND rowid < ?")
-                      .arg(ranges.join(u", ")));
-    query.addBindValue(from);
-    query.addBindValue(to);
-    if (!query.exec() || !query.next())
+    if (!query.exec(QStringLiteral("SELECT %1 FROM %2").arg(ranges.join(u", "), rows))
+        || !query.next())
         return fail(what, query);
     Extents extents = Extents::fromRanges(query);
     query.finish();
     // Glyphs differ in width: a few of the longest names, for the widest of them to be measured.
-    query.prepare(QStringLiteral("SELECT Nom FROM Stats WHERE rowid >= ? AND rowid < ? "
-                                 "ORDER BY LENGTH(Nom) DESC LIMIT 8"));
-    query.addBindValue(from);
-    query.addBindValue(to);
-    if (!query.exec())
+    if (!query.exec(
+            QStringLiteral(R"(SELECT s."Nom" FROM %1 ORDER BY LENGTH(s."Nom") DESC LIMIT 8)")
+                .arg(rows)))
         return fail(what, query);
     while (query.next())
         extents.longestNames << query.value(0).toString();
@@ -963,10 +967,10 @@ Result<DataStats::Extents> DataStats::extents(qint64 from, qint64 to)
 
 Result<qint64> DataStats::rowIdEnd()
 {
-    if (m_postgres)
-        return m_postgres->rowIdEnd();
     QSqlQuery query(database());
-    if (!query.exec(QStringLiteral("SELECT COALESCE(MAX(rowid), 0) + 1 FROM Stats"))
+    if (!query.exec(m_postgres
+                        ? QStringLiteral(R"(SELECT COALESCE(MAX("Id"), 0) + 1 FROM "Players")")
+                        : QStringLiteral("SELECT COALESCE(MAX(rowid), 0) + 1 FROM Stats"))
         || !query.next())
         return fail(QStringLiteral("cannot read the players"), query);
     return query.value(0).toLongLong();

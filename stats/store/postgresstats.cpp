@@ -20,7 +20,6 @@
 #include <QVariant>
 
 #include <algorithm>
-#include <limits>
 
 namespace {
 
@@ -474,45 +473,6 @@ Result<std::chrono::milliseconds> PostgresStats::setBusyTimeout(std::chrono::mil
     if (!query.exec(QStringLiteral("SET lock_timeout = %1").arg(timeout.count())))
         return fail(QStringLiteral("cannot set the busy timeout"), query);
     return previous;
-}
-
-Result<DataStats::Extents> PostgresStats::extents(qint64 from, qint64 to)
-{
-    const QString what = QStringLiteral("cannot read the players");
-    QStringList counters;
-    for (const QString &column : StatsColumns::quotedCounters())
-        counters << QStringLiteral("s.") + column;
-    const QStringList ranges = DataStats::Extents::ranges(QStringLiteral("s.\"Place\""), counters);
-    // Slices of the table follow the key ids, the row ids of this store.
-    const bool whole =
-        from == std::numeric_limits<qint64>::min() && to == std::numeric_limits<qint64>::max();
-    const QString rows = whole ? QStringLiteral("\"Stats\" AS s")
-                               : QStringLiteral("\"Stats\" AS s JOIN \"Players\" AS p ON "
-                                                "p.\"Nom\" = s.\"Nom\" WHERE p.\"Id\" >= %1 AND "
-                                                "p.\"Id\" < %2")
-                                     .arg(from)
-                                     .arg(to);
-    QSqlQuery query(database());
-    if (!query.exec(QStringLiteral("SELECT %1 FROM %2").arg(ranges.join(u", "), rows))
-        || !query.next())
-        return fail(what, query);
-    DataStats::Extents extents = DataStats::Extents::fromRanges(query);
-    if (!query.exec(
-            QStringLiteral("SELECT s.\"Nom\" FROM %1 ORDER BY LENGTH(s.\"Nom\") DESC LIMIT 8")
-                .arg(rows)))
-        return fail(what, query);
-    while (query.next())
-        extents.longestNames << query.value(0).toString();
-    return extents;
-}
-
-Result<qint64> PostgresStats::rowIdEnd()
-{
-    QSqlQuery query(database());
-    if (!query.exec(QStringLiteral("SELECT COALESCE(MAX(\"Id\"), 0) + 1 FROM \"Players\""))
-        || !query.next())
-        return fail(QStringLiteral("cannot read the players"), query);
-    return query.value(0).toLongLong();
 }
 
 Result<DataStats::CopySummary>

@@ -71,8 +71,6 @@ public:
     Result<> setPlaces(const std::vector<std::pair<qint64, qint64>> &places);
 
     Result<std::chrono::milliseconds> setBusyTimeout(std::chrono::milliseconds timeout);
-    Result<DataStats::Extents> extents(qint64 from, qint64 to);
-    Result<qint64> rowIdEnd();
 
     /// Copies every row, key and progress record of \a source (a SQLite store, its progress
     /// records without a host counted as \a sourceHost's) into this empty database, in one
