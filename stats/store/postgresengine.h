@@ -5,7 +5,7 @@
 
 #include "platform/result/result.h"
 #include "stats/store/datastats.h"
-#include "stats/store/storefailures.h"
+#include "stats/store/storeengine.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -18,11 +18,10 @@
 #include <vector>
 
 class PostgresAddress;
-struct MendPlan;
 
 /**
  * The statistics store on a PostgreSQL server, which the update runs, listeners and windows of
- * several machines share. DataStats hands it its operations when its location is a
+ * several machines share. DataStats works through it when its location is a
  * postgresql:// address; the tables, views, keys and orders are those of the SQLite store,
  * named letter for letter (quoted), with names compared and sorted byte for byte (collation
  * "C"), so that both rank alike.
@@ -35,42 +34,39 @@ struct MendPlan;
  * An operation that fails says why, naming the database: "<what> (<address>): <why>", never
  * with the password the address may hold.
  */
-class PostgresStats : private StoreFailures
+class PostgresEngine final : public StoreEngine
 {
 public:
     /// Works on the connection called \a connectionName, to the database shown as \a shown.
-    PostgresStats(QString connectionName, const QString &shown);
-    ~PostgresStats();
-    PostgresStats(const PostgresStats &) = delete;
-    PostgresStats &operator=(const PostgresStats &) = delete;
+    PostgresEngine(QString connectionName, const QString &shown);
+    ~PostgresEngine() override;
 
+    const Dialect &dialect() const override;
     /// Connects; ReadWrite creates the schema when it is missing, ReadOnly refuses a database
-    /// without it and never writes.
-    Result<> open(const PostgresAddress &address, DataStats::Access access);
+    /// without it and never writes. Every progress record has its host here.
+    Result<> open(const QString &location, DataStats::Access access, const QString &host) override;
 
-    /// Tries the writer lock once, waiting for nobody: whether it is held now, or why it could
-    /// not be tried (the server's reason alone).
-    Result<bool> tryLockWriter();
-    /// Who holds the writer lock, as a run that waits for it names the holder.
-    QString writerLockHolder();
-    void unlockWriter();
-    bool holdsWriterLock() const { return m_writerLocked; }
+    Result<bool> tryLockWriter() override;
+    QString writerLockHolder() override;
+    void unlockWriter() override;
+    bool holdsWriterLock() const override { return m_writerLocked; }
 
-    /// Inside the mend's transaction, once the rows are merged: removes the keys \a plan names
-    /// and gives the rows without one theirs, in one statement each.
-    Result<> mendKeys(const MendPlan &plan, const QStringList &noms);
+    /// In one statement each.
+    Result<> mendKeys(const MendPlan &plan, const QStringList &noms) override;
 
-    Result<> beginTransaction();
-    Result<> commit();
-    void rollback();
+    Result<> beginTransaction() override;
+    Result<> commit() override;
+    void rollback() override;
 
-    Result<> addToPlayers(const std::vector<DataStats::PlayerDelta> &players);
+    /// New rows get their places from the ranking pass, whatever follows.
+    Result<> addToPlayers(const std::vector<DataStats::PlayerDelta> &players,
+                          bool rankingFollows) override;
 
     /// The row ids are the players' key ids: table Stats has no other than its 33 columns.
-    Result<> forEachInRankOrder(const std::function<void(qint64 rowId, qint64 place)> &f);
-    Result<> setPlaces(const std::vector<std::pair<qint64, qint64>> &places);
+    Result<> forEachInRankOrder(const std::function<void(qint64 rowId, qint64 place)> &f) override;
+    Result<> setPlaces(std::vector<std::pair<qint64, qint64>> places) override;
 
-    Result<std::chrono::milliseconds> setBusyTimeout(std::chrono::milliseconds timeout);
+    Result<std::chrono::milliseconds> setBusyTimeout(std::chrono::milliseconds timeout) override;
 
     /// Copies every row, key and progress record of \a source (a SQLite store, its progress
     /// records without a host counted as \a sourceHost's) into this empty database, in one
@@ -80,7 +76,7 @@ public:
                                             const QString &host);
 
 private:
-    QSqlDatabase database() const;
+    Result<> connect(const PostgresAddress &address, DataStats::Access access);
     Result<> createSchema();
     /// \a query, prepared on first use with \a text.
     Result<QSqlQuery *> prepared(std::optional<QSqlQuery> &query, const QString &text);
@@ -89,7 +85,6 @@ private:
     Result<DataStats::CopySummary> copyRows(QSqlDatabase source, const QString &sourceHost,
                                             const QString &host);
 
-    QString m_connectionName;
     bool m_writerLocked = false;
     std::optional<QSqlQuery> m_insertKeys;
     std::optional<QSqlQuery> m_addCounts;

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "stats/store/postgresstats.h"
+#include "stats/store/postgresengine.h"
 
 #include "stats/store/mendplan.h"
 #include "stats/store/postgresaddress.h"
@@ -97,25 +97,42 @@ QString lockCall(const char *function, int lock)
 
 } // namespace
 
-PostgresStats::PostgresStats(QString connectionName, const QString &shown)
-    : m_connectionName(std::move(connectionName))
-{
-    setShown(shown);
-}
+PostgresEngine::PostgresEngine(QString connectionName, const QString &shown)
+    : StoreEngine(std::move(connectionName), shown)
+{ }
 
-PostgresStats::~PostgresStats()
+PostgresEngine::~PostgresEngine()
 {
     for (auto *query : {&m_insertKeys, &m_addCounts, &m_setPlaces})
         query->reset();
     unlockWriter();
 }
 
-QSqlDatabase PostgresStats::database() const
+const StoreEngine::Dialect &PostgresEngine::dialect() const
 {
-    return QSqlDatabase::database(m_connectionName, false);
+    // Table Stats has no row id of its own: its names are unique, and a row is its name.
+    static const Dialect postgres {
+        true,
+        QStringLiteral("1"),
+        QStringLiteral(R"("Nom")"),
+        QStringLiteral("ctid"),
+        QStringLiteral(R"( JOIN "Players" AS p ON p."Nom" = s."Nom" WHERE p."Id" >= %1 AND )"
+                       R"(p."Id" < %2)"),
+        QStringLiteral(R"(SELECT COALESCE(MAX("Id"), 0) + 1 FROM "Players")"),
+        QString(),
+    };
+    return postgres;
 }
 
-Result<> PostgresStats::open(const PostgresAddress &address, DataStats::Access access)
+Result<> PostgresEngine::open(const QString &location, DataStats::Access access, const QString &)
+{
+    const Result<PostgresAddress> address = PostgresAddress::parse(location);
+    if (!address)
+        return fail(QStringLiteral("cannot open the database"), address.reason());
+    return connect(*address, access);
+}
+
+Result<> PostgresEngine::connect(const PostgresAddress &address, DataStats::Access access)
 {
     const QString cannotOpen = QStringLiteral("cannot open the database");
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL")))
@@ -201,7 +218,7 @@ Result<> PostgresStats::open(const PostgresAddress &address, DataStats::Access a
     return {};
 }
 
-Result<> PostgresStats::createSchema()
+Result<> PostgresEngine::createSchema()
 {
     const QString what = QStringLiteral("cannot create the tables");
     const std::vector<StoreSchema::Object> objects =
@@ -234,7 +251,7 @@ Result<> PostgresStats::createSchema()
     return commit();
 }
 
-Result<bool> PostgresStats::tryLockWriter()
+Result<bool> PostgresEngine::tryLockWriter()
 {
     if (m_writerLocked)
         return true;
@@ -245,7 +262,7 @@ Result<bool> PostgresStats::tryLockWriter()
     return m_writerLocked;
 }
 
-QString PostgresStats::writerLockHolder()
+QString PostgresEngine::writerLockHolder()
 {
     const QString unknown = QStringLiteral("another program");
     QSqlQuery query(database());
@@ -265,7 +282,7 @@ QString PostgresStats::writerLockHolder()
     return name.isEmpty() ? unknown : QStringLiteral("the program %1").arg(name);
 }
 
-void PostgresStats::unlockWriter()
+void PostgresEngine::unlockWriter()
 {
     if (!m_writerLocked)
         return;
@@ -275,7 +292,7 @@ void PostgresStats::unlockWriter()
         QSqlQuery(database()).exec(lockCall("pg_advisory_unlock", writerLock));
 }
 
-Result<> PostgresStats::mendKeys(const MendPlan &plan, const QStringList &noms)
+Result<> PostgresEngine::mendKeys(const MendPlan &plan, const QStringList &noms)
 {
     ArrayText gone;
     for (const qint64 key : plan.goneKeys)
@@ -304,7 +321,7 @@ Result<> PostgresStats::mendKeys(const MendPlan &plan, const QStringList &noms)
     return {};
 }
 
-Result<> PostgresStats::beginTransaction()
+Result<> PostgresEngine::beginTransaction()
 {
     QSqlDatabase db = database();
     if (!db.transaction())
@@ -312,7 +329,7 @@ Result<> PostgresStats::beginTransaction()
     return {};
 }
 
-Result<> PostgresStats::commit()
+Result<> PostgresEngine::commit()
 {
     // The driver's commit says so when the server rolled back instead, as it does for a
     // transaction in which a statement failed.
@@ -325,7 +342,7 @@ Result<> PostgresStats::commit()
     return {};
 }
 
-void PostgresStats::rollback()
+void PostgresEngine::rollback()
 {
     // A connection the server ended has nothing to roll back, and the driver would say so on
     // the terminal.
@@ -333,7 +350,7 @@ void PostgresStats::rollback()
         db.rollback();
 }
 
-Result<QSqlQuery *> PostgresStats::prepared(std::optional<QSqlQuery> &query, const QString &text)
+Result<QSqlQuery *> PostgresEngine::prepared(std::optional<QSqlQuery> &query, const QString &text)
 {
     if (!query) {
         query.emplace(database());
@@ -346,7 +363,7 @@ Result<QSqlQuery *> PostgresStats::prepared(std::optional<QSqlQuery> &query, con
     return &*query;
 }
 
-Result<> PostgresStats::addToPlayers(const std::vector<DataStats::PlayerDelta> &players)
+Result<> PostgresEngine::addToPlayers(const std::vector<DataStats::PlayerDelta> &players, bool)
 {
     for (std::size_t from = 0; from < players.size(); from += chunkSize) {
         if (const Result<> added =
@@ -357,8 +374,8 @@ Result<> PostgresStats::addToPlayers(const std::vector<DataStats::PlayerDelta> &
     return {};
 }
 
-Result<> PostgresStats::addChunk(const std::vector<DataStats::PlayerDelta> &players,
-                                 std::size_t from, std::size_t to)
+Result<> PostgresEngine::addChunk(const std::vector<DataStats::PlayerDelta> &players,
+                                  std::size_t from, std::size_t to)
 {
     const QStringList counters = StatsColumns::quotedCounters();
     QStringList arrays;
@@ -419,7 +436,7 @@ Result<> PostgresStats::addChunk(const std::vector<DataStats::PlayerDelta> &play
     return {};
 }
 
-Result<> PostgresStats::forEachInRankOrder(const std::function<void(qint64, qint64)> &f)
+Result<> PostgresEngine::forEachInRankOrder(const std::function<void(qint64, qint64)> &f)
 {
     const QString what = QStringLiteral("cannot rank the players");
     QSqlQuery query(database());
@@ -435,7 +452,7 @@ Result<> PostgresStats::forEachInRankOrder(const std::function<void(qint64, qint
     return {};
 }
 
-Result<> PostgresStats::setPlaces(const std::vector<std::pair<qint64, qint64>> &places)
+Result<> PostgresEngine::setPlaces(std::vector<std::pair<qint64, qint64>> places)
 {
     const Result<QSqlQuery *> set = prepared(
         m_setPlaces,
@@ -460,7 +477,7 @@ Result<> PostgresStats::setPlaces(const std::vector<std::pair<qint64, qint64>> &
     return {};
 }
 
-Result<std::chrono::milliseconds> PostgresStats::setBusyTimeout(std::chrono::milliseconds timeout)
+Result<std::chrono::milliseconds> PostgresEngine::setBusyTimeout(std::chrono::milliseconds timeout)
 {
     // What a busy timeout is to SQLite, a lock timeout is here: how long a statement waits for
     // the locks of another transaction.
@@ -476,7 +493,7 @@ Result<std::chrono::milliseconds> PostgresStats::setBusyTimeout(std::chrono::mil
 }
 
 Result<DataStats::CopySummary>
-PostgresStats::copyFrom(QSqlDatabase source, const QString &sourceHost, const QString &host)
+PostgresEngine::copyFrom(QSqlDatabase source, const QString &sourceHost, const QString &host)
 {
     if (const Result<> begun = beginTransaction(); !begun)
         return passOn(begun);
@@ -491,7 +508,7 @@ PostgresStats::copyFrom(QSqlDatabase source, const QString &sourceHost, const QS
 }
 
 Result<DataStats::CopySummary>
-PostgresStats::copyRows(QSqlDatabase source, const QString &sourceHost, const QString &host)
+PostgresEngine::copyRows(QSqlDatabase source, const QString &sourceHost, const QString &host)
 {
     const QString what = QStringLiteral("cannot copy the statistics");
     QSqlQuery target(database());
