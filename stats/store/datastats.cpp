@@ -13,13 +13,10 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
-#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <QStringList>
 #include <QThread>
 #include <QVariant>
@@ -29,11 +26,6 @@
 #include <vector>
 
 namespace {
-
-QStringList counterColumns()
-{
-    return StatsColumns::quotedCounters();
-}
 
 QString nextConnectionName()
 {
@@ -193,7 +185,7 @@ Result<int> DataStats::mendPlayers()
     query.finish();
     const MendPlan plan = MendPlan::of(noms, keyOfNom);
 
-    const QStringList counters = counterColumns();
+    const QStringList counters = StatsColumns::quotedCounters();
     QStringList sums;
     for (const QString &column : counters)
         sums << QStringLiteral(R"("Stats".%1 + o.%1)").arg(column);
@@ -403,7 +395,7 @@ Result<DataStats::Extents> DataStats::extents(qint64 from, qint64 to)
 {
     const QString what = QStringLiteral("cannot read the players");
     QStringList counters;
-    for (const QString &column : counterColumns())
+    for (const QString &column : StatsColumns::quotedCounters())
         counters << QStringLiteral("s.") + column;
     const QStringList ranges = Extents::ranges(QStringLiteral(R"(s."Place")"), counters);
     // Slices of the table follow the row ids: SQLite's rowids, the key ids on a server.

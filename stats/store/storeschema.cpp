@@ -124,21 +124,32 @@ QString statement(Engine engine, const QString &name)
     return {};
 }
 
-QStringList names(Kind kind)
+namespace {
+
+/// The names of the objects \a take picks, in the order of creation.
+template<typename Take>
+QStringList namesOf(Take take)
 {
     QStringList found;
     for (const Object &object : objects(Engine::Sqlite)) {
-        if (object.kind == kind)
+        if (take(object))
             found << object.name;
     }
     return found;
 }
 
-QStringList indexStatements(Engine engine, bool withNom)
+} // namespace
+
+QStringList names(Kind kind)
+{
+    return namesOf([kind](const Object &object) { return object.kind == kind; });
+}
+
+QStringList indexStatements(Engine engine)
 {
     QStringList statements;
     for (const Object &object : objects(engine)) {
-        if (object.kind == Kind::Index && (withNom || object.name != nomIndex))
+        if (object.kind == Kind::Index)
             statements << object.statement;
     }
     return statements;
@@ -146,22 +157,12 @@ QStringList indexStatements(Engine engine, bool withNom)
 
 QStringList placeIndexes()
 {
-    QStringList found;
-    for (const Object &object : objects(Engine::Sqlite)) {
-        if (object.ofPlaces)
-            found << object.name;
-    }
-    return found;
+    return namesOf([](const Object &object) { return object.ofPlaces; });
 }
 
 QStringList countedTables()
 {
-    QStringList found;
-    for (const Object &object : objects(Engine::Sqlite)) {
-        if (object.counted)
-            found << object.name;
-    }
-    return found;
+    return namesOf([](const Object &object) { return object.counted; });
 }
 
 QStringList rankingSources()

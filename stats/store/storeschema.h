@@ -40,8 +40,8 @@ std::vector<Object> objects(Engine engine);
 QString statement(Engine engine, const QString &name);
 /// The names of the objects of \a kind.
 QStringList names(Kind kind);
-/// The statements of every index; without the one on Nom unless \a withNom.
-QStringList indexStatements(Engine engine, bool withNom = true);
+/// The statements of every index.
+QStringList indexStatements(Engine engine);
 /// The indexes of the places.
 QStringList placeIndexes();
 /// The tables a recount empties.
