@@ -3,38 +3,29 @@
 
 #include "stats/store/datastats.h"
 
-#include "platform/files/exclusivelock.h"
+#include "stats/store/mendplan.h"
 #include "stats/store/postgresaddress.h"
-#include "stats/store/postgresstats.h"
+#include "stats/store/postgresengine.h"
 #include "stats/store/rankingsource.h"
-#include "stats/store/sqlitestatement.h"
+#include "stats/store/sqliteengine.h"
+#include "stats/store/storeschema.h"
 #include "stats/store/tolvanesettings.h"
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
-#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <QStringList>
 #include <QThread>
 #include <QVariant>
-
-#include <sqlite3.h>
 
 #include <algorithm>
 #include <atomic>
 #include <vector>
 
 namespace {
-
-QStringList counterColumns()
-{
-    return StatsColumns::quotedCounters();
-}
 
 QString nextConnectionName()
 {
@@ -44,58 +35,26 @@ QString nextConnectionName()
     return n == 0 ? QStringLiteral("BdStats") : QStringLiteral("BdStats%1").arg(n);
 }
 
-// The unique index that makes one row per spelling, and with the key table one per player.
-const QString nomIndex = QStringLiteral("StatsNom");
-
-/// The indexes of the tables; \a withNom: the unique index of Stats on Nom, which a database
-/// that holds rows whose names fold alike receives only once they are merged.
-QStringList indexStatements(bool withNom = true)
-{
-    QStringList statements = {
-        // The folded names are unique in an index of their own, which a first import can drop
-        // and build again.
-        QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS PlayersFolded ON Players (Folded)"),
-        // The ranking pass reads the rows in ranking order, the views list them by Place and
-        // by kills: none of them reads the whole table to sort it.
-        QStringLiteral(
-            "CREATE INDEX IF NOT EXISTS StatsRank ON Stats (TotalClass DESC, Nom, Place)"),
-        QStringLiteral("CREATE INDEX IF NOT EXISTS StatsPlace ON Stats (Place)"),
-        QStringLiteral("CREATE INDEX IF NOT EXISTS StatsKills ON Stats (Kills DESC, Place)"),
-    };
-    if (withNom)
-        statements
-            << QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS %1 ON Stats (Nom)").arg(nomIndex);
-    return statements;
-}
+using StoreSchema::Engine;
+using StoreSchema::nomIndex;
 
 } // namespace
 
 DataStats::DataStats()
     : m_connectionName(nextConnectionName()),
-      m_host(TolvaneSettings::defaultValue(TolvaneSettings::Key::Host))
+      m_host(TolvaneSettings::defaultValue(TolvaneSettings::Key::Host)),
+      m_engine(std::make_unique<SqliteEngine>(m_connectionName, QString()))
 { }
 
 DataStats::~DataStats()
 {
     m_rsClass.reset();
     m_rsClass2.reset();
-    m_postgres.reset();
-    m_insertKey.reset();
-    m_findKey.reset();
-    m_addToRow.reset();
-    m_insertRow.reset();
-    m_setPlace.reset();
-    unlockWriter();
+    m_engine.reset();
     if (QSqlDatabase::contains(m_connectionName)) {
         QSqlDatabase::database(m_connectionName, false).close();
         QSqlDatabase::removeDatabase(m_connectionName);
     }
-}
-
-DataStats::Failure DataStats::fail(const QString &what, const QString &why) const
-{
-    return {QStringLiteral("%1 (%2): %3")
-                .arg(what, m_postgres ? m_path : QDir::toNativeSeparators(m_path), why)};
 }
 
 bool DataStats::isAddress(const QString &location)
@@ -114,110 +73,31 @@ Result<> DataStats::open(const QString &path, Access access)
     m_path = path;
     m_access = access;
     m_mergedOnOpen = 0;
-    m_postgres.reset();
-    const QString cannotOpen = QStringLiteral("cannot open the database");
-    if (PostgresAddress::isPostgres(path)) {
-        // The password an address may hold is used to connect, and never shown.
+    const bool onServer = PostgresAddress::isPostgres(path);
+    // The password an address may hold is used to connect, and never shown.
+    if (onServer)
         m_path = PostgresAddress::withoutPassword(path);
-        const Result<PostgresAddress> address = PostgresAddress::parse(path);
-        if (!address)
-            return fail(cannotOpen, address.reason());
-        auto postgres = std::make_unique<PostgresStats>(m_connectionName, m_path);
-        if (const Result<> opened = postgres->open(*address, access); !opened)
-            return opened;
-        m_postgres = std::move(postgres);
-        return access == Access::ReadOnly ? Result<> {} : mendOnOpen();
-    }
-    if (isAddress(path))
-        return fail(cannotOpen,
+    const QString shown = onServer ? m_path : QDir::toNativeSeparators(m_path);
+    setShown(shown);
+    // A store that failed to open stays one on no file at all, whose operations fail.
+    m_engine = std::make_unique<SqliteEngine>(m_connectionName, shown);
+    if (isAddress(path) && !onServer)
+        return fail(QStringLiteral("cannot open the database"),
                     QStringLiteral("of the databases on a server only PostgreSQL's, "
                                    "postgresql://..., are supported; give one, or a "
                                    "file"));
-    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE")))
-        return fail(cannotOpen, QStringLiteral("the Qt SQLite driver is not installed"));
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile())
-        return fail(cannotOpen, QStringLiteral("not a file"));
-    if (access == Access::ReadOnly) {
-        // Opening must never leave behind a database nobody asked for.
-        if (!info.exists())
-            return fail(cannotOpen, QStringLiteral("it does not exist"));
-    } else if (!QDir().mkpath(info.absolutePath())) {
-        return fail(cannotOpen,
-                    QStringLiteral("cannot create the folder %1").arg(info.absolutePath()));
+    std::unique_ptr<StoreEngine> engine;
+    if (onServer)
+        engine = std::make_unique<PostgresEngine>(m_connectionName, shown);
+    else
+        engine = std::move(m_engine);
+    if (const Result<> opened = engine->open(path, access, m_host); !opened) {
+        if (!m_engine)
+            m_engine = std::move(engine);
+        return opened;
     }
-
-    if (QSqlDatabase::contains(m_connectionName)
-        && QSqlDatabase::database(m_connectionName, false).driverName() != QLatin1String("QSQLITE"))
-        QSqlDatabase::removeDatabase(m_connectionName);
-    QSqlDatabase db = QSqlDatabase::contains(m_connectionName)
-        ? QSqlDatabase::database(m_connectionName, false)
-        : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
-    db.setDatabaseName(path);
-    db.setConnectOptions(access == Access::ReadOnly
-                             ? QStringLiteral("QSQLITE_BUSY_TIMEOUT=15000;QSQLITE_OPEN_READONLY")
-                             : QStringLiteral("QSQLITE_BUSY_TIMEOUT=15000"));
-    if (!db.open())
-        return fail(cannotOpen, db.lastError().text());
-    if (access == Access::ReadOnly) {
-        QSqlQuery probe(db);
-        if (!probe.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"))) {
-            const QString reason = probe.lastError().text();
-            db.close();
-            return fail(cannotOpen, readOnlyReason(reason));
-        }
-        // A reader that stays open, as the web pages' does, finds the pages it read last time
-        // in its cache while nobody writes.
-        probe.finish();
-        probe.exec(QStringLiteral("PRAGMA cache_size = -16384"));
-        return {};
-    }
-    // A reader that may not write into the folder (a web server's account, a read-only mount)
-    // can read a database in write-ahead logging only where its -wal and -shm files exist:
-    // they are kept when the last connection closes, emptied, rather than deleted.
-    if (sqlite3 *connection = handle()) {
-        int persist = 1;
-        sqlite3_file_control(connection, "main", SQLITE_FCNTL_PERSIST_WAL, &persist);
-    }
-    // Pages of 8 KiB for a new database: a first import of many players splits half as many.
-    QSqlQuery(db).exec(QStringLiteral("PRAGMA page_size = 8192"));
-    // A count of many players touches tens of megabytes of table and indexes: with SQLite's
-    // default two megabytes of cache they would be read and written back over and over. Sixteen
-    // keep an update of a large database well under a hundred megabytes of memory.
-    QSqlQuery(db).exec(QStringLiteral("PRAGMA cache_size = -16384"));
-    // Write-ahead logging: readers (the web pages, the window) go on reading while an update
-    // writes, and never wait for it. Full syncs keep every commit on disk once it returns, as
-    // the counting of each event exactly once needs. The mode stays with the file; a database
-    // another program keeps open at this moment goes over to it at a later opening.
-    QSqlQuery(db).exec(QStringLiteral("PRAGMA journal_mode = WAL"));
-    QSqlQuery(db).exec(QStringLiteral("PRAGMA synchronous = FULL"));
-    // A large import leaves a log as large as itself; it is cut back after each checkpoint.
-    QSqlQuery(db).exec(QStringLiteral("PRAGMA journal_size_limit = 67108864"));
-    if (const Result<> schema = createSchema(); !schema) {
-        db.close();
-        return schema;
-    }
-    return mendOnOpen();
-}
-
-QString DataStats::readOnlyReason(const QString &reason) const
-{
-    // Without the files the writers keep beside the database, a reader would have to make them.
-    const QFileInfo info(m_path);
-    const QStringList missing = [&info] {
-        QStringList names;
-        for (const char *ending : {"-wal", "-shm"}) {
-            if (!QFileInfo::exists(info.filePath() + QLatin1String(ending)))
-                names << info.fileName() + QLatin1String(ending);
-        }
-        return names;
-    }();
-    if (missing.isEmpty() || QFileInfo(info.absolutePath()).isWritable())
-        return reason;
-    return QStringLiteral("%1; the folder %2 cannot be written, and a reader that may not write "
-                          "needs %3 beside the database: the next update leaves them in place")
-        .arg(reason, QDir::toNativeSeparators(info.absolutePath()),
-             missing.join(QLatin1String(" and ")));
+    m_engine = std::move(engine);
+    return access == Access::ReadOnly ? Result<> {} : mendOnOpen();
 }
 
 Result<> DataStats::mendOnOpen()
@@ -254,112 +134,21 @@ QSqlDatabase DataStats::database() const
     return QSqlDatabase::database(m_connectionName, false);
 }
 
-Result<> DataStats::createSchema()
-{
-    QStringList columns;
-    for (int c = 0; c < StatsColumns::Count; ++c) {
-        const QString name = StatsColumns::quoted(c);
-        columns << (c == StatsColumns::Nom ? name + QStringLiteral(" TEXT NOT NULL DEFAULT ''")
-                                           : name + QStringLiteral(" INTEGER NOT NULL DEFAULT 0"));
-    }
-    const QStringList statements =
-        QStringList {
-            QStringLiteral("CREATE TABLE IF NOT EXISTS Stats (%1)").arg(columns.join(u", ")),
-            QStringLiteral("CREATE VIEW IF NOT EXISTS Class AS SELECT * FROM Stats "
-                           "ORDER BY Kills DESC, Place"),
-            QStringLiteral(
-                "CREATE VIEW IF NOT EXISTS Class2 AS SELECT * FROM Stats ORDER BY Place"),
-            // How far each machine counted each of its log files, committed with that file's
-            // counts.
-            QStringLiteral("CREATE TABLE IF NOT EXISTS LogProgress (Host TEXT NOT NULL, "
-                           "File TEXT NOT NULL, ByteOffset INTEGER NOT NULL, HeadDigest BLOB NOT "
-                           "NULL, HeadLength INTEGER NOT NULL, PRIMARY KEY (Host, File))"),
-            // One key per player: the case-folded name, unique, with the spelling of its row.
-            QStringLiteral("CREATE TABLE IF NOT EXISTS Players (Id INTEGER PRIMARY KEY, "
-                           "Folded TEXT NOT NULL, Nom TEXT NOT NULL)"),
-            // Facts about the statistics as a whole, such as when an update last finished.
-            QStringLiteral(R"(CREATE TABLE IF NOT EXISTS "Meta" ("Key" TEXT PRIMARY KEY, )"
-                           R"("Value" TEXT NOT NULL))"),
-        }
-        + indexStatements(false);
-    // Opening an existing database writes nothing: a commit costs a sync of the disk.
-    const QString complete = QStringLiteral(
-        "SELECT (SELECT COUNT(*) FROM sqlite_master WHERE name IN ('Stats', 'Class', 'Class2', "
-        "'LogProgress', 'Players', 'Meta', 'PlayersFolded', 'StatsRank', 'StatsPlace', "
-        "'StatsKills')) "
-        "+ (SELECT COUNT(*) FROM pragma_table_info('LogProgress') WHERE name = 'Host')");
-    QSqlQuery existing(database());
-    if (existing.exec(complete) && existing.next()
-        && existing.value(0).toInt() == statements.size() + 1)
-        return {};
-    existing.finish();
-    // Several programs may create the schema at once: one transaction each, one at a time.
-    if (const Result<> begun = beginTransaction(); !begun)
-        return begun;
-    QSqlQuery query(database());
-    // An older LogProgress first, as the table created below would take its name.
-    Result<> created = addHostToProgress();
-    for (const QString &statement : statements) {
-        if (created && !query.exec(statement))
-            created = fail(QStringLiteral("cannot create the tables"), query.lastError().text());
-    }
-    if (!created) {
-        rollback();
-        return created;
-    }
-    return commit();
-}
-
-Result<> DataStats::addHostToProgress()
-{
-    QSqlQuery query(database());
-    if (!query.exec(QStringLiteral(
-            "SELECT (SELECT COUNT(*) FROM sqlite_master WHERE name = 'LogProgress'), "
-            "(SELECT COUNT(*) FROM pragma_table_info('LogProgress') WHERE name = 'Host')"))
-        || !query.next())
-        return fail(QStringLiteral("cannot read the log progress"), query.lastError().text());
-    if (query.value(0).toInt() == 0 || query.value(1).toInt() == 1)
-        return {};
-    query.finish();
-    const QString what = QStringLiteral("cannot record the log progress of several machines");
-    QSqlQuery copy(database());
-    if (!query.exec(QStringLiteral("ALTER TABLE LogProgress RENAME TO LogProgressBefore"))
-        || !query.exec(QStringLiteral(
-            "CREATE TABLE LogProgress (Host TEXT NOT NULL, File TEXT NOT NULL, ByteOffset "
-            "INTEGER NOT NULL, HeadDigest BLOB NOT NULL, HeadLength INTEGER NOT NULL, "
-            "PRIMARY KEY (Host, File))"))
-        || !copy.prepare(QStringLiteral(
-            "INSERT INTO LogProgress (Host, File, ByteOffset, HeadDigest, HeadLength) SELECT ?, "
-            "File, ByteOffset, HeadDigest, HeadLength FROM LogProgressBefore")))
-        return fail(
-            what, query.lastError().isValid() ? query.lastError().text() : copy.lastError().text());
-    copy.addBindValue(m_host);
-    if (!copy.exec())
-        return fail(what, copy.lastError().text());
-    if (!query.exec(QStringLiteral("DROP TABLE LogProgressBefore")))
-        return fail(what, query.lastError().text());
-    return {};
-}
-
 Result<bool> DataStats::needsMend()
 {
-    if (m_postgres)
-        return m_postgres->needsMend();
     QSqlQuery query(database());
-    if (!query.exec(QStringLiteral("SELECT (SELECT COUNT(*) FROM sqlite_master WHERE type = "
-                                   "'index' AND name = '%1'), (SELECT COUNT(*) FROM Stats), "
-                                   "(SELECT COUNT(*) FROM Players)")
-                        .arg(nomIndex))
+    if (!query.exec(
+            QStringLiteral(
+                R"(SELECT %1, (SELECT COUNT(*) FROM "Stats"), (SELECT COUNT(*) FROM "Players"))")
+                .arg(m_engine->dialect().nomIndexed))
         || !query.next())
-        return fail(QStringLiteral("cannot read the players"), query.lastError().text());
+        return fail(QStringLiteral("cannot read the players"), query);
     return query.value(0).toInt() == 0
         || query.value(1).toLongLong() != query.value(2).toLongLong();
 }
 
 Result<int> DataStats::mendPlayers()
 {
-    if (m_postgres)
-        return m_postgres->mendPlayers();
     const QString what = QStringLiteral("cannot mend the players");
     if (!holdsWriterLock())
         return fail(what, QStringLiteral("another program is writing"));
@@ -371,146 +160,80 @@ Result<int> DataStats::mendPlayers()
     if (const Result<> begun = beginTransaction(); !begun)
         return passOn(begun);
     auto abandon = [&](const QSqlQuery &query) -> Result<int> {
-        const QString reason = query.lastError().text();
+        const Failure failure = fail(what, query);
         rollback();
-        return fail(what, reason);
+        return failure;
     };
 
     QSqlQuery query(database());
     query.setForwardOnly(true);
     QHash<QString, qint64> keyOfNom;
-    if (!query.exec(QStringLiteral("SELECT Id, Nom FROM Players")))
+    if (!query.exec(QStringLiteral(R"(SELECT "Id", "Nom" FROM "Players")")))
         return abandon(query);
     while (query.next())
         keyOfNom.insert(query.value(1).toString(), query.value(0).toLongLong());
-
-    struct Row
-    {
-        qint64 rowId;
-        QString nom;
-    };
-    struct Group
-    {
-        QString folded;
-        std::vector<Row> rows; // in table order: the first is the oldest
-    };
-    std::vector<Group> groups;
-    QHash<QString, std::size_t> groupOf;
-    if (!query.exec(QStringLiteral("SELECT rowid, Nom FROM Stats ORDER BY rowid")))
+    const QString row = m_engine->dialect().rowId;
+    QVariantList rows;
+    QStringList noms;
+    if (!query.exec(QStringLiteral(R"(SELECT %1, "Nom" FROM "Stats" ORDER BY %2)")
+                        .arg(row, m_engine->dialect().storedOrder)))
         return abandon(query);
     while (query.next()) {
-        Row row {query.value(0).toLongLong(), query.value(1).toString()};
-        const QString folded = row.nom.toCaseFolded();
-        const auto it = groupOf.constFind(folded);
-        if (it == groupOf.cend()) {
-            groupOf.insert(folded, groups.size());
-            groups.push_back(Group {folded, {std::move(row)}});
-        } else {
-            groups[*it].rows.push_back(std::move(row));
-        }
+        rows << query.value(0);
+        noms << query.value(1).toString();
     }
     query.finish();
+    const MendPlan plan = MendPlan::of(noms, keyOfNom);
 
-    const QStringList counters = counterColumns();
+    const QStringList counters = StatsColumns::quotedCounters();
     QStringList sums;
     for (const QString &column : counters)
-        sums << QStringLiteral("Stats.%1 + o.%1").arg(column);
+        sums << QStringLiteral(R"("Stats".%1 + o.%1)").arg(column);
     QSqlQuery addInto(database());
     QSqlQuery remove(database());
-    QSqlQuery removeKey(database());
-    QSqlQuery addKey(database());
-    if (!addInto.prepare(QStringLiteral("UPDATE Stats SET (%1) = (SELECT %2 FROM Stats AS o "
-                                        "WHERE o.rowid = ?) WHERE rowid = ?")
-                             .arg(counters.join(u", "), sums.join(u", "))))
+    if (!addInto.prepare(QStringLiteral(R"(UPDATE "Stats" SET (%1) = (SELECT %2 FROM "Stats" AS o )"
+                                        R"(WHERE o.%3 = ?) WHERE %3 = ?)")
+                             .arg(counters.join(u", "), sums.join(u", "), row)))
         return abandon(addInto);
-    if (!remove.prepare(QStringLiteral("DELETE FROM Stats WHERE rowid = ?")))
+    if (!remove.prepare(QStringLiteral(R"(DELETE FROM "Stats" WHERE %1 = ?)").arg(row)))
         return abandon(remove);
-    if (!removeKey.prepare(QStringLiteral("DELETE FROM Players WHERE Id = ?")))
-        return abandon(removeKey);
-    if (!addKey.prepare(QStringLiteral("INSERT INTO Players (Folded, Nom) VALUES (?, ?)")))
-        return abandon(addKey);
-
-    int merged = 0;
-    QHash<QString, qint64> keptKeys; // Nom of each kept row -> its key, when it has one
-    std::vector<const Row *> unkeyed;
-    for (const Group &group : groups) {
-        // The row whose key is oldest keeps the counts; without any key, the oldest row.
-        const Row *keeper = &group.rows.front();
-        qint64 keeperKey = keyOfNom.value(keeper->nom, 0);
-        for (const Row &row : group.rows) {
-            const qint64 key = keyOfNom.value(row.nom, 0);
-            if (key != 0 && (keeperKey == 0 || key < keeperKey)) {
-                keeper = &row;
-                keeperKey = key;
-            }
-        }
-        for (const Row &row : group.rows) {
-            if (&row == keeper)
-                continue;
-            addInto.bindValue(0, row.rowId);
-            addInto.bindValue(1, keeper->rowId);
-            if (!addInto.exec())
-                return abandon(addInto);
-            remove.bindValue(0, row.rowId);
-            if (!remove.exec())
-                return abandon(remove);
-            ++merged;
-        }
-        if (keeperKey != 0)
-            keptKeys.insert(keeper->nom, keeperKey);
-        else
-            unkeyed.push_back(keeper);
+    for (const MendPlan::Merge &merge : plan.merges) {
+        addInto.bindValue(0, rows[qsizetype(merge.from)]);
+        addInto.bindValue(1, rows[qsizetype(merge.into)]);
+        if (!addInto.exec())
+            return abandon(addInto);
+        remove.bindValue(0, rows[qsizetype(merge.from)]);
+        if (!remove.exec())
+            return abandon(remove);
     }
-    // Keys of rows that are gone go first, so that their folded names are free again.
-    for (auto it = keyOfNom.cbegin(); it != keyOfNom.cend(); ++it) {
-        if (keptKeys.value(it.key(), 0) == it.value())
-            continue;
-        removeKey.bindValue(0, it.value());
-        if (!removeKey.exec())
-            return abandon(removeKey);
+    const Result<> keys = m_engine->mendKeys(plan, noms);
+    if (!keys) {
+        rollback();
+        return passOn(keys);
     }
-    // New keys in table order, so that their ids follow the order the players were first seen.
-    for (const Row *row : unkeyed) {
-        addKey.bindValue(0, row->nom.toCaseFolded());
-        addKey.bindValue(1, row->nom);
-        if (!addKey.exec())
-            return abandon(addKey);
-    }
-    if (!query.exec(
-            QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS %1 ON Stats (Nom)").arg(nomIndex)))
-        return abandon(query);
     if (const Result<> committed = commit(); !committed)
         return passOn(committed);
-    return merged;
+    return int(plan.merges.size());
 }
 
 Result<> DataStats::lockWriter(std::chrono::milliseconds bound,
                                const std::function<void(std::chrono::milliseconds)> &whileWaiting)
 {
     m_lockTimedOut = false;
-    if (m_postgres)
-        return m_postgres->lockWriter(bound, whileWaiting, m_lockTimedOut);
-    if (!m_writerLock)
-        m_writerLock = std::make_unique<ExclusiveLock>(m_path + QStringLiteral(".lock"));
     QElapsedTimer waited;
     waited.start();
     while (true) {
-        switch (m_writerLock->tryLock()) {
-        case ExclusiveLock::Result::Locked:
+        const Result<bool> taken = m_engine->tryLockWriter();
+        if (!taken)
+            return fail(QStringLiteral("cannot take the writer lock"), taken.reason());
+        if (*taken)
             return {};
-        case ExclusiveLock::Result::Failed:
-            return fail(QStringLiteral("cannot take the writer lock"), m_writerLock->errorString());
-        case ExclusiveLock::Result::Busy:
-            break;
-        }
         const auto elapsed = std::chrono::milliseconds(waited.elapsed());
         if (elapsed >= bound) {
             m_lockTimedOut = true;
-            const qint64 pid = m_writerLock->holder();
             return fail(QStringLiteral("another update is writing"),
                         QStringLiteral("%1 still holds the database after %2 s")
-                            .arg(pid > 0 ? QStringLiteral("process %1").arg(pid)
-                                         : QStringLiteral("another process"))
+                            .arg(m_engine->writerLockHolder())
                             .arg(double(elapsed.count()) / 1000, 0, 'f', 1));
         }
         if (whileWaiting)
@@ -521,17 +244,12 @@ Result<> DataStats::lockWriter(std::chrono::milliseconds bound,
 
 void DataStats::unlockWriter()
 {
-    if (m_postgres)
-        m_postgres->unlockWriter();
-    if (m_writerLock)
-        m_writerLock->unlock();
+    m_engine->unlockWriter();
 }
 
 bool DataStats::holdsWriterLock() const
 {
-    if (m_postgres)
-        return m_postgres->holdsWriterLock();
-    return m_writerLock && m_writerLock->isLocked();
+    return m_engine->holdsWriterLock();
 }
 
 QString DataStats::rankingQuery(Ranking order)
@@ -573,317 +291,41 @@ void DataStats::closeRecordSets()
 
 Result<> DataStats::beginTransaction()
 {
-    if (m_postgres)
-        return m_postgres->beginTransaction();
-    // Immediate: two writers queue at the start instead of failing when both upgrade a read.
-    QSqlQuery query(database());
-    if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")))
-        return fail(QStringLiteral("cannot start a transaction"), query.lastError().text());
-    return {};
+    return m_engine->beginTransaction();
 }
 
 Result<> DataStats::commit()
 {
-    if (m_postgres)
-        return m_postgres->commit();
-    QSqlQuery query(database());
-    if (!query.exec(QStringLiteral("COMMIT"))) {
-        const QString reason = query.lastError().text();
-        rollback();
-        return fail(QStringLiteral("cannot commit"), reason);
-    }
-    return {};
+    return m_engine->commit();
 }
 
 void DataStats::rollback()
 {
-    if (m_postgres) {
-        m_postgres->rollback();
-        return;
-    }
-    QSqlQuery(database()).exec(QStringLiteral("ROLLBACK"));
-}
-
-sqlite3 *DataStats::handle() const
-{
-    const QVariant handle = database().driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3 *const *>(handle.constData());
-}
-
-Result<SqliteStatement *> DataStats::prepared(std::unique_ptr<SqliteStatement> &statement,
-                                              const QString &text)
-{
-    const QString what = QStringLiteral("cannot prepare a statement");
-    if (!statement) {
-        sqlite3 *db = handle();
-        if (!db)
-            return fail(what, QStringLiteral("the database is not open"));
-        statement = std::make_unique<SqliteStatement>(db, text);
-        if (!statement->isValid()) {
-            const Failure failure = fail(what, statement->errorString());
-            statement.reset();
-            return failure;
-        }
-    }
-    return statement.get();
+    m_engine->rollback();
 }
 
 Result<> DataStats::addToPlayers(const std::vector<PlayerDelta> &players, bool rankingFollows)
 {
-    if (m_postgres)
-        return m_postgres->addToPlayers(players);
-    bool wasEmpty = false;
-    if (rankingFollows) {
-        QSqlQuery probe(database());
-        if (!probe.exec(QStringLiteral("SELECT EXISTS (SELECT 1 FROM Stats)")) || !probe.next())
-            return fail(QStringLiteral("cannot read the players"), probe.lastError().text());
-        wasEmpty = probe.value(0).toInt() == 0;
-    }
-    // A first import: every player is new, and none can be seen before the ranking that follows.
-    if (wasEmpty && players.size() >= bulkImportSize)
-        return importPlayers(players);
-
-    const QStringList counters = counterColumns();
-    QStringList sets;
-    QString placeholders;
-    for (int i = 0; i < counters.size(); ++i) {
-        sets << QStringLiteral("%1 = %1 + ?%2").arg(counters[i]).arg(i + 1);
-        placeholders += QStringLiteral(", ?%1").arg(i + 3);
-    }
-    const Result<SqliteStatement *> statements[] = {
-        prepared(m_insertKey,
-                 QStringLiteral(
-                     "INSERT INTO Players (Folded, Nom) VALUES (?1, ?2) ON CONFLICT DO NOTHING")),
-        prepared(m_findKey, QStringLiteral("SELECT Nom FROM Players WHERE Folded = ?1")),
-        prepared(m_addToRow,
-                 QStringLiteral("UPDATE Stats SET %1 WHERE Nom = ?%2")
-                     .arg(sets.join(u", "))
-                     .arg(counters.size() + 1)),
-        prepared(m_insertRow,
-                 QStringLiteral("INSERT INTO Stats (Nom, Place, %1) VALUES (?1, ?2%2)")
-                     .arg(counters.join(u", "), placeholders)),
-    };
-    for (const Result<SqliteStatement *> &statement : statements) {
-        if (!statement)
-            return passOn(statement);
-    }
-    SqliteStatement *insertKey = *statements[0];
-    SqliteStatement *findKey = *statements[1];
-    SqliteStatement *addToRow = *statements[2];
-    SqliteStatement *insertRow = *statements[3];
-    auto failed = [this](const QString &what, SqliteStatement *statement) -> Result<> {
-        const Failure failure = fail(what, statement->errorString());
-        statement->reset();
-        return failure;
-    };
-
-    QByteArray stored;
-    for (const PlayerDelta &player : players) {
-        insertKey->bind(1, player.folded);
-        insertKey->bind(2, player.nom);
-        if (!insertKey->step())
-            return failed(QStringLiteral("cannot add a player"), insertKey);
-        const bool isNew = insertKey->changes() == 1;
-        insertKey->reset();
-        QByteArrayView nom = player.nom;
-        bool updated = false;
-        if (!isNew) {
-            findKey->bind(1, player.folded);
-            if (!findKey->step() || !findKey->hasRow())
-                return failed(QStringLiteral("cannot read the players"), findKey);
-            stored = findKey->columnBytes(0);
-            nom = stored;
-            findKey->reset();
-            for (int i = 0; i < StatsColumns::CounterCount; ++i)
-                addToRow->bind(i + 1, qint64((*player.delta)[std::size_t(i)]));
-            addToRow->bind(StatsColumns::CounterCount + 1, nom);
-            if (!addToRow->step())
-                return failed(QStringLiteral("cannot update a player"), addToRow);
-            updated = addToRow->changes() == 1;
-            addToRow->reset();
-        }
-        // A key whose row someone removed gets its row back rather than losing the counts.
-        if (!updated) {
-            insertRow->bind(1, nom);
-            insertRow->bind(2, qint64(0));
-            for (int i = 0; i < StatsColumns::CounterCount; ++i)
-                insertRow->bind(i + 3, qint64((*player.delta)[std::size_t(i)]));
-            if (!insertRow->step())
-                return failed(QStringLiteral("cannot add a player"), insertRow);
-            insertRow->reset();
-        }
-    }
-    return {};
-}
-
-Result<> DataStats::importPlayers(const std::vector<PlayerDelta> &players)
-{
-    // A row added in the order of an index costs that index an append; at random, a search.
-    // The keys go in order of the folded names, the rows in ranking order, with the places the
-    // ranking that follows would give, and the indexes are built afterwards, a sort each.
-    const QString what = QStringLiteral("cannot import the players");
-    QSqlQuery query(database());
-    for (const char *index :
-         {"PlayersFolded", "StatsNom", "StatsRank", "StatsPlace", "StatsKills"}) {
-        if (!query.exec(QStringLiteral("DROP INDEX IF EXISTS %1").arg(QLatin1String(index))))
-            return fail(what, query.lastError().text());
-    }
-
-    constexpr std::size_t score = StatsColumns::TotalClass - StatsColumns::FirstCounter;
-    const std::vector<const PlayerDelta *> byKey = sortedPlayers(players, [](const PlayerDelta &p) {
-        return std::pair {0, p.folded};
-    });
-    if (const Result<> keys =
-            insertMany(QStringLiteral("INSERT INTO Players (Folded, Nom) VALUES "), 2, byKey.size(),
-                       [&](SqliteStatement &statement, int first, std::size_t i) {
-                           statement.bind(first + 1, byKey[i]->folded);
-                           statement.bind(first + 2, byKey[i]->nom);
-                       });
-        !keys)
-        return keys;
-
-    const std::vector<const PlayerDelta *> byRank =
-        sortedPlayers(players, [](const PlayerDelta &p) {
-            // Descending scores: the negated score sorts ascending.
-            return std::pair {-qint64((*p.delta)[score]), p.nom};
-        });
-    if (const Result<> rows = insertMany(
-            QStringLiteral("INSERT INTO Stats (Nom, Place, %1) VALUES ")
-                .arg(counterColumns().join(u", ")),
-            StatsColumns::Count, byRank.size(),
-            [&](SqliteStatement &statement, int first, std::size_t i) {
-                statement.bind(first + 1, byRank[i]->nom);
-                statement.bind(first + 2, qint64(i + 1));
-                for (int c = 0; c < StatsColumns::CounterCount; ++c)
-                    statement.bind(first + c + 3, qint64((*byRank[i]->delta)[std::size_t(c)]));
-            });
-        !rows)
-        return rows;
-
-    for (const QString &statement : indexStatements()) {
-        if (!query.exec(statement))
-            return fail(what, query.lastError().text());
-    }
-    return {};
-}
-
-template<typename Key>
-std::vector<const DataStats::PlayerDelta *>
-DataStats::sortedPlayers(const std::vector<PlayerDelta> &players, Key key)
-{
-    // Sorted on keys held side by side, a number and the first sixteen bytes of a name: most
-    // comparisons then never reach the players themselves.
-    struct Sortable
-    {
-        qint64 number;
-        quint64 first;
-        quint64 second;
-        const PlayerDelta *player;
-    };
-    auto word = [](QByteArrayView bytes, qsizetype from) {
-        quint64 value = 0;
-        for (qsizetype i = from; i < from + 8; ++i)
-            value = (value << 8) | (i < bytes.size() ? static_cast<unsigned char>(bytes[i]) : 0);
-        return value;
-    };
-    std::vector<Sortable> keys;
-    keys.reserve(players.size());
-    for (const PlayerDelta &player : players) {
-        const auto [number, name] = key(player);
-        keys.push_back(Sortable {number, word(name, 0), word(name, 8), &player});
-    }
-    std::sort(keys.begin(), keys.end(), [&key](const Sortable &a, const Sortable &b) {
-        if (a.number != b.number)
-            return a.number < b.number;
-        if (a.first != b.first)
-            return a.first < b.first;
-        if (a.second != b.second)
-            return a.second < b.second;
-        return key(*a.player).second < key(*b.player).second;
-    });
-    std::vector<const PlayerDelta *> order;
-    order.reserve(keys.size());
-    for (const Sortable &sortable : keys)
-        order.push_back(sortable.player);
-    return order;
-}
-
-template<typename Bind>
-Result<> DataStats::insertMany(const QString &head, int columns, std::size_t rows, Bind bindRow)
-{
-    // Many rows to a statement: the work of a step and of the statement itself is shared.
-    constexpr int rowsPerStatement = 64;
-    auto values = [columns](int count) {
-        QStringList tuples;
-        int parameter = 1;
-        for (int r = 0; r < count; ++r) {
-            QStringList row;
-            for (int c = 0; c < columns; ++c)
-                row << QStringLiteral("?%1").arg(parameter++);
-            tuples << QLatin1Char('(') + row.join(u", ") + QLatin1Char(')');
-        }
-        return tuples.join(u", ");
-    };
-    const QString what = QStringLiteral("cannot import the players");
-    const std::size_t full = rows / rowsPerStatement * rowsPerStatement;
-    SqliteStatement many(handle(), head + values(rowsPerStatement));
-    SqliteStatement one(handle(), head + values(1));
-    if (!many.isValid() || !one.isValid())
-        return fail(what, many.isValid() ? one.errorString() : many.errorString());
-    for (std::size_t i = 0; i < rows;) {
-        SqliteStatement &statement = i < full ? many : one;
-        const int count = i < full ? rowsPerStatement : 1;
-        for (int r = 0; r < count; ++r)
-            bindRow(statement, r * columns, i + std::size_t(r));
-        if (!statement.step())
-            return fail(what, statement.errorString());
-        statement.reset();
-        i += std::size_t(count);
-    }
-    return {};
-}
-
-Result<QString> DataStats::addToPlayer(const QString &nom, const Counters &delta)
-{
-    if (m_postgres)
-        return m_postgres->addToPlayer(nom, delta);
-    const QByteArray spelling = nom.toUtf8();
-    const QByteArray folded = nom.toCaseFolded().toUtf8();
-    // A null text is the empty name, not a missing one: the drivers bind it as NULL.
-    const QString key = folded.isEmpty() ? QStringLiteral("") : QString::fromUtf8(folded);
-    Counts counts {};
-    std::copy(delta.begin(), delta.end(), counts.begin());
-    if (const Result<> added = addToPlayers({PlayerDelta {spelling, folded, &counts}}); !added)
-        return passOn(added);
-    QSqlQuery query(database());
-    query.prepare(QStringLiteral("SELECT Nom FROM Players WHERE Folded = ?"));
-    query.addBindValue(key);
-    if (!query.exec() || !query.next())
-        return fail(QStringLiteral("cannot read the players"), query.lastError().text());
-    return query.value(0).toString();
+    return m_engine->addToPlayers(players, rankingFollows);
 }
 
 Result<int> DataStats::rowCount()
 {
     QSqlQuery query(database());
     if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM \"Stats\"")) || !query.next())
-        return fail(QStringLiteral("cannot count the players"), query.lastError().text());
+        return fail(QStringLiteral("cannot count the players"), query);
     return query.value(0).toInt();
 }
 
 Result<DataStats::FileProgress> DataStats::fileProgress(const QString &fileName)
 {
-    if (m_postgres)
-        return m_postgres->fileProgress(m_host, fileName);
     QSqlQuery query(database());
-    query.prepare(QStringLiteral("SELECT ByteOffset, HeadDigest, HeadLength FROM LogProgress "
-                                 "WHERE Host = ? AND File = ?"));
+    query.prepare(QStringLiteral(R"(SELECT "ByteOffset", "HeadDigest", "HeadLength" FROM )"
+                                 R"("LogProgress" WHERE "Host" = ? AND "File" = ?)"));
     query.addBindValue(m_host);
     query.addBindValue(fileName);
     if (!query.exec())
-        return fail(QStringLiteral("cannot read the log progress"), query.lastError().text());
+        return fail(QStringLiteral("cannot read the log progress"), query);
     if (!query.next())
         return FileProgress {};
     return FileProgress {query.value(0).toLongLong(), query.value(1).toByteArray(),
@@ -892,96 +334,41 @@ Result<DataStats::FileProgress> DataStats::fileProgress(const QString &fileName)
 
 Result<> DataStats::setFileProgress(const QString &fileName, const FileProgress &progress)
 {
-    if (m_postgres)
-        return m_postgres->setFileProgress(m_host, fileName, progress);
     QSqlQuery query(database());
-    query.prepare(QStringLiteral("INSERT OR REPLACE INTO LogProgress (Host, File, ByteOffset, "
-                                 "HeadDigest, HeadLength) VALUES (?, ?, ?, ?, ?)"));
+    query.prepare(QStringLiteral(
+        R"(INSERT INTO "LogProgress" ("Host", "File", "ByteOffset", "HeadDigest", "HeadLength") )"
+        R"(VALUES (?, ?, ?, ?, ?) ON CONFLICT ("Host", "File") DO UPDATE SET "ByteOffset" = )"
+        R"(EXCLUDED."ByteOffset", "HeadDigest" = EXCLUDED."HeadDigest", "HeadLength" = )"
+        R"(EXCLUDED."HeadLength")"));
     query.addBindValue(m_host);
     query.addBindValue(fileName);
     query.addBindValue(progress.offset);
     query.addBindValue(progress.headDigest);
     query.addBindValue(progress.headLength);
     if (!query.exec())
-        return fail(QStringLiteral("cannot record the log progress"), query.lastError().text());
+        return fail(QStringLiteral("cannot record the log progress"), query);
     return {};
 }
 
 Result<> DataStats::removeFileProgress(const QString &fileName)
 {
-    if (m_postgres)
-        return m_postgres->removeFileProgress(m_host, fileName);
     QSqlQuery query(database());
-    query.prepare(QStringLiteral("DELETE FROM LogProgress WHERE Host = ? AND File = ?"));
+    query.prepare(QStringLiteral(R"(DELETE FROM "LogProgress" WHERE "Host" = ? AND "File" = ?)"));
     query.addBindValue(m_host);
     query.addBindValue(fileName);
     if (!query.exec())
-        return fail(QStringLiteral("cannot record the log progress"), query.lastError().text());
+        return fail(QStringLiteral("cannot record the log progress"), query);
     return {};
 }
 
 Result<> DataStats::forEachInRankOrder(const std::function<void(qint64, qint64)> &f)
 {
-    if (m_postgres)
-        return m_postgres->forEachInRankOrder(f);
-    sqlite3 *db = handle();
-    if (!db)
-        return fail(QStringLiteral("cannot rank the players"),
-                    QStringLiteral("the database is not open"));
-    SqliteStatement scan(
-        db, QStringLiteral("SELECT rowid, Place FROM Stats ORDER BY TotalClass DESC, Nom"));
-    if (!scan.isValid())
-        return fail(QStringLiteral("cannot rank the players"), scan.errorString());
-    bool stepped = true;
-    while ((stepped = scan.step()) && scan.hasRow())
-        f(scan.columnInt(0), scan.columnInt(1));
-    if (!stepped)
-        return fail(QStringLiteral("cannot rank the players"), scan.errorString());
-    return {};
+    return m_engine->forEachInRankOrder(f);
 }
 
 Result<> DataStats::setPlaces(std::vector<std::pair<qint64, qint64>> places)
 {
-    if (m_postgres)
-        return m_postgres->setPlaces(places);
-    const QString what = QStringLiteral("cannot rank the players");
-    // In the order of the table, each row is written where the last one was. When a good part
-    // of the players move, as new players do to all those ranked below them, the indexes that
-    // hold the places are built again afterwards: a sort each, instead of two searches a row.
-    std::sort(places.begin(), places.end());
-    const Result<int> rows = rowCount();
-    if (!rows)
-        return passOn(rows);
-    const bool rebuild = places.size() >= bulkImportSize && places.size() * 4 >= std::size_t(*rows);
-    QSqlQuery query(database());
-    if (rebuild) {
-        for (const char *index : {"StatsRank", "StatsPlace", "StatsKills"}) {
-            if (!query.exec(QStringLiteral("DROP INDEX IF EXISTS %1").arg(QLatin1String(index))))
-                return fail(what, query.lastError().text());
-        }
-    }
-    const Result<SqliteStatement *> prepare =
-        prepared(m_setPlace, QStringLiteral("UPDATE Stats SET Place = ?1 WHERE rowid = ?2"));
-    if (!prepare)
-        return passOn(prepare);
-    SqliteStatement *set = *prepare;
-    for (const auto &[rowId, place] : places) {
-        set->bind(1, place);
-        set->bind(2, rowId);
-        if (!set->step()) {
-            const Failure failure = fail(what, set->errorString());
-            set->reset();
-            return failure;
-        }
-        set->reset();
-    }
-    if (rebuild) {
-        for (const QString &statement : indexStatements()) {
-            if (!query.exec(statement))
-                return fail(what, query.lastError().text());
-        }
-    }
-    return {};
+    return m_engine->setPlaces(std::move(places));
 }
 
 Result<> DataStats::clearStats()
@@ -989,8 +376,8 @@ Result<> DataStats::clearStats()
     if (const Result<> begun = beginTransaction(); !begun)
         return begun;
     QSqlQuery query(database());
-    for (const char *table : {"Stats", "Players", "LogProgress"}) {
-        if (!query.exec(QStringLiteral("DELETE FROM \"%1\"").arg(QLatin1String(table)))) {
+    for (const QString &table : StoreSchema::countedTables()) {
+        if (!query.exec(QStringLiteral("DELETE FROM \"%1\"").arg(table))) {
             const QString reason = query.lastError().text();
             rollback();
             return fail(QStringLiteral("cannot empty the statistics"), reason);
@@ -1001,41 +388,32 @@ Result<> DataStats::clearStats()
 
 Result<std::chrono::milliseconds> DataStats::setBusyTimeout(std::chrono::milliseconds timeout)
 {
-    if (m_postgres)
-        return m_postgres->setBusyTimeout(timeout);
-    QSqlQuery query(database());
-    if (!query.exec(QStringLiteral("PRAGMA busy_timeout")) || !query.next())
-        return fail(QStringLiteral("cannot read the busy timeout"), query.lastError().text());
-    const std::chrono::milliseconds previous(query.value(0).toLongLong());
-    query.finish();
-    if (!query.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(timeout.count())))
-        return fail(QStringLiteral("cannot set the busy timeout"), query.lastError().text());
-    return previous;
+    return m_engine->setBusyTimeout(timeout);
 }
 
 Result<DataStats::Extents> DataStats::extents(qint64 from, qint64 to)
 {
-    if (m_postgres)
-        return m_postgres->extents(from, to);
     const QString what = QStringLiteral("cannot read the players");
-    const QStringList ranges = Extents::ranges(QStringLiteral("Place"), counterColumns());
+    QStringList counters;
+    for (const QString &column : StatsColumns::quotedCounters())
+        counters << QStringLiteral("s.") + column;
+    const QStringList ranges = Extents::ranges(QStringLiteral(R"(s."Place")"), counters);
+    // Slices of the table follow the row ids: SQLite's rowids, the key ids on a server.
+    QString rows = QStringLiteral(R"("Stats" AS s)");
+    if (from != std::numeric_limits<qint64>::min() || to != std::numeric_limits<qint64>::max())
+        rows += m_engine->dialect().slice.arg(from).arg(to);
     QSqlQuery query(database());
     query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT %1 FROM Stats WHERE rowid >= ? AND rowid < ?")
-                      .arg(ranges.join(u", ")));
-    query.addBindValue(from);
-    query.addBindValue(to);
-    if (!query.exec() || !query.next())
-        return fail(what, query.lastError().text());
+    if (!query.exec(QStringLiteral("SELECT %1 FROM %2").arg(ranges.join(u", "), rows))
+        || !query.next())
+        return fail(what, query);
     Extents extents = Extents::fromRanges(query);
     query.finish();
     // Glyphs differ in width: a few of the longest names, for the widest of them to be measured.
-    query.prepare(QStringLiteral("SELECT Nom FROM Stats WHERE rowid >= ? AND rowid < ? "
-                                 "ORDER BY LENGTH(Nom) DESC LIMIT 8"));
-    query.addBindValue(from);
-    query.addBindValue(to);
-    if (!query.exec())
-        return fail(what, query.lastError().text());
+    if (!query.exec(
+            QStringLiteral(R"(SELECT s."Nom" FROM %1 ORDER BY LENGTH(s."Nom") DESC LIMIT 8)")
+                .arg(rows)))
+        return fail(what, query);
     while (query.next())
         extents.longestNames << query.value(0).toString();
     return extents;
@@ -1043,25 +421,23 @@ Result<DataStats::Extents> DataStats::extents(qint64 from, qint64 to)
 
 Result<qint64> DataStats::rowIdEnd()
 {
-    if (m_postgres)
-        return m_postgres->rowIdEnd();
     QSqlQuery query(database());
-    if (!query.exec(QStringLiteral("SELECT COALESCE(MAX(rowid), 0) + 1 FROM Stats"))
-        || !query.next())
-        return fail(QStringLiteral("cannot read the players"), query.lastError().text());
+    if (!query.exec(m_engine->dialect().rowIdEnd) || !query.next())
+        return fail(QStringLiteral("cannot read the players"), query);
     return query.value(0).toLongLong();
 }
 
 Result<DataStats::CopySummary> DataStats::copyFrom(DataStats &source, const QString &host)
 {
     const QString what = QStringLiteral("cannot copy the statistics");
-    if (!m_postgres)
+    if (!m_engine->dialect().onServer)
         return fail(what, QStringLiteral("copies go into a PostgreSQL database"));
-    if (source.m_postgres || !source.isOpen())
+    if (source.m_engine->dialect().onServer || !source.isOpen())
         return fail(what, QStringLiteral("copies come from an open SQLite database"));
     if (!holdsWriterLock())
         return fail(what, QStringLiteral("another program is writing"));
-    return m_postgres->copyFrom(source.database(), source.m_host, host);
+    return static_cast<PostgresEngine &>(*m_engine).copyFrom(source.database(), source.m_host,
+                                                             host);
 }
 
 QStringList DataStats::Extents::ranges(const QString &place, const QStringList &counters)
@@ -1176,7 +552,7 @@ DataStats::rankedRows(Ranking order, Direction direction, const std::optional<Ra
         if (!past.isEmpty())
             query.addBindValue(past);
         if (!query.exec() || !query.next())
-            return fail(what, query.lastError().text());
+            return fail(what, query);
         way = query.value(0).toInt() > fewPlayers ? Way::InOrder : Way::ThroughKeys;
         query.finish();
     }
@@ -1263,14 +639,14 @@ DataStats::rankedRows(Ranking order, Direction direction, const std::optional<Ra
                     {key->kills});
     };
     if (!readAll())
-        return fail(what, query.lastError().text());
+        return fail(what, query);
     // The players of the name lie far apart in this part of the ranking: through the keys after
     // all, which costs no more than their number.
     if (way == Way::InOrder && int(rows.size()) < limit && readInOrder >= inOrderBudget) {
         rows.clear();
         way = Way::ThroughKeys;
         if (!readAll())
-            return fail(what, query.lastError().text());
+            return fail(what, query);
     }
     return rows;
 }
@@ -1280,13 +656,13 @@ Result<> DataStats::addPlayerIds(std::vector<PlayerRow> &rows)
     QSqlQuery query(database());
     query.setForwardOnly(true);
     if (!query.prepare(QStringLiteral(R"(SELECT "Id" FROM "Players" WHERE "Folded" = ?)")))
-        return fail(QStringLiteral("cannot read the players"), query.lastError().text());
+        return fail(QStringLiteral("cannot read the players"), query);
     for (PlayerRow &row : rows) {
         if (row.id != 0)
             continue;
         query.bindValue(0, foldedName(row.nom));
         if (!query.exec())
-            return fail(QStringLiteral("cannot read the players"), query.lastError().text());
+            return fail(QStringLiteral("cannot read the players"), query);
         row.id = query.next() ? query.value(0).toLongLong() : 0;
         query.finish();
     }
@@ -1346,7 +722,7 @@ Result<std::optional<DataStats::PlayerStanding>> DataStats::player(qint64 id)
                       .arg(statsColumns()));
     query.addBindValue(id);
     if (!query.exec())
-        return fail(what, query.lastError().text());
+        return fail(what, query);
     if (!query.next())
         return std::optional<PlayerStanding>();
     PlayerStanding standing;
@@ -1384,7 +760,7 @@ Result<std::optional<DataStats::PlayerStanding>> DataStats::player(qint64 id)
     query.addBindValue(kills);
     query.addBindValue(row.place);
     if (!query.exec() || !query.next())
-        return fail(what, query.lastError().text());
+        return fail(what, query);
     const qint64 counted = query.value(0).toLongLong();
     ahead += countAhead ? counted : sameKills - 1 - counted;
     standing.killsPlace = ahead + 1;
@@ -1394,10 +770,10 @@ Result<std::optional<DataStats::PlayerStanding>> DataStats::player(qint64 id)
 Result<> DataStats::readKillsStandings()
 {
     // A server keeps nothing to read ahead: each player's page counts afresh there.
-    if (m_postgres)
+    if (m_engine->dialect().dataVersion.isEmpty())
         return {};
     if (const Result<const std::map<qint64, qint64> *> counts = rankedByKills(); !counts)
-        return Result<>::failure(counts.reason());
+        return passOn(counts);
     return {};
 }
 
@@ -1409,9 +785,9 @@ Result<const std::map<qint64, qint64> *> DataStats::rankedByKills()
     // SQLite says when another connection changed the database: until then the counts hold. A
     // server says no such thing, and other machines write to it at any time: counted each time.
     qint64 version = -1;
-    if (!m_postgres) {
-        if (!query.exec(QStringLiteral("PRAGMA data_version")) || !query.next())
-            return fail(what, query.lastError().text());
+    if (const QString &dataVersion = m_engine->dialect().dataVersion; !dataVersion.isEmpty()) {
+        if (!query.exec(dataVersion) || !query.next())
+            return fail(what, query);
         version = query.value(0).toLongLong();
         query.finish();
         if (m_rankedByKills && m_rankedByKillsVersion == version)
@@ -1420,11 +796,11 @@ Result<const std::map<qint64, qint64> *> DataStats::rankedByKills()
     std::map<qint64, qint64> counts;
     if (!query.exec(QStringLiteral(R"(SELECT "Kills", COUNT(*) FROM "Stats" WHERE "Place" > 0 )"
                                    R"(GROUP BY "Kills")")))
-        return fail(what, query.lastError().text());
+        return fail(what, query);
     while (query.next())
         counts.emplace(query.value(0).toLongLong(), query.value(1).toLongLong());
     if (query.lastError().isValid())
-        return fail(what, query.lastError().text());
+        return fail(what, query);
     m_rankedByKills = std::move(counts);
     m_rankedByKillsVersion = version;
     return &*m_rankedByKills;
@@ -1435,7 +811,7 @@ Result<qint64> DataStats::lastPlace()
     QSqlQuery query(database());
     if (!query.exec(QStringLiteral(R"(SELECT COALESCE(MAX("Place"), 0) FROM "Stats")"))
         || !query.next())
-        return fail(QStringLiteral("cannot read the ranking"), query.lastError().text());
+        return fail(QStringLiteral("cannot read the ranking"), query);
     return query.value(0).toLongLong();
 }
 
@@ -1470,12 +846,12 @@ Result<> DataStats::setLastUpdate(const QDateTime &when)
     query.prepare(QStringLiteral(R"(DELETE FROM "Meta" WHERE "Key" = ?)"));
     query.addBindValue(lastUpdateKey);
     if (!query.exec())
-        return fail(what, query.lastError().text());
+        return fail(what, query);
     query.prepare(QStringLiteral(R"(INSERT INTO "Meta" ("Key", "Value") VALUES (?, ?))"));
     query.addBindValue(lastUpdateKey);
     query.addBindValue(when.toUTC().toString(Qt::ISODateWithMs));
     if (!query.exec())
-        return fail(what, query.lastError().text());
+        return fail(what, query);
     return {};
 }
 
@@ -1569,10 +945,10 @@ Result<std::vector<DataStats::PlayerRow>> DataStats::rowsAt(const std::vector<qi
 
 Result<QString> DataStats::changeMark()
 {
-    if (!m_postgres) {
+    if (const QString &dataVersion = m_engine->dialect().dataVersion; !dataVersion.isEmpty()) {
         QSqlQuery query(database());
-        if (!query.exec(QStringLiteral("PRAGMA data_version")) || !query.next())
-            return fail(QStringLiteral("cannot read the ranking"), query.lastError().text());
+        if (!query.exec(dataVersion) || !query.next())
+            return fail(QStringLiteral("cannot read the ranking"), query);
         return query.value(0).toString();
     }
     const Result<std::optional<QDateTime>> updated = lastUpdate();

@@ -5,6 +5,7 @@
 
 #include "platform/result/result.h"
 #include "stats/store/statscolumns.h"
+#include "stats/store/storefailures.h"
 
 #include <QDateTime>
 #include <QList>
@@ -22,20 +23,17 @@
 #include <utility>
 #include <vector>
 
-class ExclusiveLock;
-class PostgresStats;
-class SqliteStatement;
-struct sqlite3;
 class QSqlQuery;
 class RankingSource;
+class StoreEngine;
 
 /**
  * Tolvane's statistics store: one database (the connection BdStats) holding table Stats, the
  * ranking views Class (by kills) and Class2 (by place), the player keys and the record of how
  * far each machine has counted each of its log files. The database is a SQLite file, or, for
  * several servers on several machines that share one ranking, a PostgreSQL database named by a
- * postgresql:// address (PostgresStats does the work there). It is created with its schema on
- * first use.
+ * postgresql:// address: SqliteEngine and PostgresEngine do what differs. It is created with its
+ * schema on first use.
  *
  * Table Stats keeps exactly its 33 columns, since the views, stored databases and outside
  * readers rely on them. One row per player is guaranteed by table Players, which holds each
@@ -47,7 +45,7 @@ class RankingSource;
  *
  * An operation that fails says why, naming the database: "<what> (<database>): <why>".
  */
-class DataStats
+class DataStats : private StoreFailures
 {
 public:
     using Counters = std::array<qint64, StatsColumns::CounterCount>;
@@ -144,8 +142,6 @@ public:
     /// follows in the same transaction, \a rankingFollows lets new rows of an empty table get
     /// their places at once, as nobody can see them before they are ranked.
     Result<> addToPlayers(const std::vector<PlayerDelta> &players, bool rankingFollows = false);
-    /// The same for one player; the spelling its row has.
-    Result<QString> addToPlayer(const QString &nom, const Counters &delta);
     /// Number of rows in table Stats.
     Result<int> rowCount();
 
@@ -282,31 +278,6 @@ public:
     static QString foldedName(const QString &nom);
 
 private:
-    /// A failure on its way out, whatever the result type of the operation that fails.
-    struct Failure
-    {
-        QString reason;
-        template<typename T>
-        operator Result<T>() const
-        {
-            return Result<T>::failure(reason);
-        }
-    };
-    /// What failed, on this database, and why.
-    Failure fail(const QString &what, const QString &why) const;
-    /// The failure of \a result, passed on.
-    template<typename T>
-    static Failure passOn(const Result<T> &result)
-    {
-        return {result.reason()};
-    }
-
-    /// \a reason, with what a reader that may not write into the folder lacks, if anything.
-    QString readOnlyReason(const QString &reason) const;
-    Result<> createSchema();
-    /// Gives LogProgress of a database from before several machines its column Host, the
-    /// records counted as this machine's; inside the schema's transaction.
-    Result<> addHostToProgress();
     /// The end of open(): mends the players when nobody else is writing.
     Result<> mendOnOpen();
     enum class Direction { Forward, Backward };
@@ -323,35 +294,14 @@ private:
     // reading at most inOrderBudget rows before going through the keys after all.
     static constexpr int fewPlayers = 4000;
     static constexpr int inOrderBudget = 20000;
-    Result<> importPlayers(const std::vector<PlayerDelta> &players);
-    /// The players ordered by \a key(player): a number, then a name's bytes.
-    template<typename Key>
-    static std::vector<const PlayerDelta *> sortedPlayers(const std::vector<PlayerDelta> &players,
-                                                          Key key);
-    /// Inserts \a rows rows through "head VALUES", \a bindRow(statement, offset, row) binding
-    /// the \a columns values of a row from parameter offset + 1.
-    template<typename Bind>
-    Result<> insertMany(const QString &head, int columns, std::size_t rows, Bind bindRow);
-    // Below this many new players, rebuilding the indexes costs more than it saves.
-    static constexpr std::size_t bulkImportSize = 20000;
     Result<bool> needsMend();
-    Result<SqliteStatement *> prepared(std::unique_ptr<SqliteStatement> &statement,
-                                       const QString &text);
-    sqlite3 *handle() const;
-
-    std::unique_ptr<SqliteStatement> m_insertKey;
-    std::unique_ptr<SqliteStatement> m_findKey;
-    std::unique_ptr<SqliteStatement> m_addToRow;
-    std::unique_ptr<SqliteStatement> m_insertRow;
-    std::unique_ptr<SqliteStatement> m_setPlace;
-    std::unique_ptr<ExclusiveLock> m_writerLock;
-    std::unique_ptr<PostgresStats> m_postgres;
     QString m_connectionName;
     QString m_path;
     QString m_host;
     Access m_access = Access::ReadWrite;
     int m_mergedOnOpen = 0;
     bool m_lockTimedOut = false;
+    std::unique_ptr<StoreEngine> m_engine; // never null: on no file until one is opened
     std::unique_ptr<RankingSource> m_rsClass;
     std::unique_ptr<RankingSource> m_rsClass2;
     std::optional<std::map<qint64, qint64>> m_rankedByKills;

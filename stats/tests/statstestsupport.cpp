@@ -15,6 +15,7 @@
 #include <QSqlRecord>
 #include <QTest>
 
+#include <algorithm>
 #include <atomic>
 
 namespace StatsTest {
@@ -93,6 +94,37 @@ int rowCount(DataStats &store)
 {
     const Result<int> rows = store.rowCount();
     return rows ? *rows : -1;
+}
+
+Result<QString> addToPlayer(DataStats &store, const QString &nom, const DataStats::Counters &delta)
+{
+    const QByteArray spelling = nom.toUtf8();
+    QByteArray folded = DataStats::foldedName(nom).toUtf8();
+    DataStats::Counts counts {};
+    std::copy(delta.begin(), delta.end(), counts.begin());
+    if (const Result<> added =
+            store.addToPlayers({DataStats::PlayerDelta {spelling, folded, &counts}});
+        !added)
+        return Result<QString>::failure(added.reason());
+    if (store.database().driverName() == QLatin1String("QPSQL")) {
+        // A server keeps a key as its first 2000 bytes, cut between two characters, and what
+        // its text cannot hold, a NUL, as U+FFFD.
+        if (folded.size() > 2000) {
+            qsizetype end = 2000;
+            while (end > 0 && (quint8(folded[end]) & 0xC0) == 0x80)
+                --end;
+            folded.truncate(end);
+        }
+        folded.replace('\0', "\xef\xbf\xbd");
+    }
+    QSqlQuery query(store.database());
+    query.prepare(QStringLiteral(R"(SELECT "Nom" FROM "Players" WHERE "Folded" = ?)"));
+    // A null text would be bound as NULL: the empty name is a name.
+    query.addBindValue(folded.isEmpty() ? QStringLiteral("") : QString::fromUtf8(folded));
+    if (!query.exec() || !query.next())
+        return Result<QString>::failure(QStringLiteral("cannot read the players (%1): %2")
+                                            .arg(store.path(), query.lastError().text()));
+    return query.value(0).toString();
 }
 
 void TestDatabases::addEngines()

@@ -3,6 +3,9 @@
 
 #pragma once
 
+#include "platform/result/result.h"
+#include "stats/store/datastats.h"
+
 #include <QByteArray>
 #include <QMap>
 #include <QString>
@@ -10,8 +13,6 @@
 #include <QVariantMap>
 
 #include <memory>
-
-class DataStats;
 
 /** Log lines in the server's own layout, and readers of the store, for the Tolvane tests. */
 namespace StatsTest {
@@ -32,6 +33,9 @@ QVariantMap row(DataStats &store, const QString &nom);
 QMap<QString, QStringList> table(DataStats &store);
 /// The number of rows in table Stats, or -1 when it cannot be read.
 int rowCount(DataStats &store);
+/// Adds \a delta to the player \a nom through DataStats::addToPlayers(), creating the key and
+/// the row for a new player; the spelling the player's row has.
+Result<QString> addToPlayer(DataStats &store, const QString &nom, const DataStats::Counters &delta);
 
 /**
  * The databases of one test, on the engine a global data row names (addEngines()): SQLite files

@@ -4,6 +4,7 @@
 #include "platform/windowkit/windowedprogram.h"
 #include "stats/store/datastats.h"
 #include "stats/store/statscolumns.h"
+#include "stats/tests/statstestsupport.h"
 #include "stats/tests/tolvanetestbed.h"
 #include "stats/ui/affiche.h"
 #include "stats/ui/tolvaneicon.h"
@@ -280,12 +281,12 @@ void TestAffiche::columnsShowWholeValuesAndCaptions()
         DataStats::Counters counters {};
         counters[std::size_t(StatsColumns::Kills - StatsColumns::FirstCounter)] = i % 300;
         counters[std::size_t(StatsColumns::TotalClass - StatsColumns::FirstCounter)] = 10 + i;
-        QVERIFY(bed.store.addToPlayer(QStringLiteral("P%1").arg(i), counters));
+        QVERIFY(StatsTest::addToPlayer(bed.store, QStringLiteral("P%1").arg(i), counters));
     }
     DataStats::Counters counters {};
     if (column >= StatsColumns::FirstCounter)
         counters[std::size_t(column - StatsColumns::FirstCounter)] = value;
-    QVERIFY(bed.store.addToPlayer(nom, counters));
+    QVERIFY(StatsTest::addToPlayer(bed.store, nom, counters));
     QVERIFY(bed.store.commit());
     QVERIFY(bed.rank());
 

@@ -507,16 +507,16 @@ void TestRankingWeb::fill(DataStats &store)
 {
     // 250 players over three pages, whose kills tie in groups that cross the pages' ends.
     for (int i = 1; i <= 250; ++i)
-        QVERIFY(store.addToPlayer(QString("Player%1").arg(i, 3, 10, QChar('0')),
-                                  counters(i * 7 % 13, i * 31 % 97 - 20, i % 5, i * 3 % 7)));
+        QVERIFY(StatsTest::addToPlayer(store, QString("Player%1").arg(i, 3, 10, QChar('0')),
+                                       counters(i * 7 % 13, i * 31 % 97 - 20, i % 5, i * 3 % 7)));
     for (const char *nom : {"Zoé", "zorro", "ZORG", "Дмитрий", "Mr Bean", "Mr+Bean"})
-        QVERIFY(store.addToPlayer(nom, counters(3, 5)));
+        QVERIFY(StatsTest::addToPlayer(store, nom, counters(3, 5)));
     // The hostile ones rank first, where every page shows them.
     for (const auto &[label, nom] : hostileNames()) {
-        const Result<QString> added = store.addToPlayer(nom, counters(20, 500, 7));
+        const Result<QString> added = StatsTest::addToPlayer(store, nom, counters(20, 500, 7));
         QVERIFY2(added, qPrintable(label + ": " + added.reason().left(300)));
     }
-    QVERIFY(store.addToPlayer("Unranked", counters(99, 99)));
+    QVERIFY(StatsTest::addToPlayer(store, "Unranked", counters(99, 99)));
     QVERIFY(store.beginTransaction());
     QVERIFY(RankPlayers(store));
     QVERIFY(store.setLastUpdate(QDateTime(QDate(2024, 5, 1), QTime(12, 3, 4), Qt::UTC)));
@@ -629,7 +629,7 @@ QString TestRankingWeb::fewPlayers()
     if (!store.open(path))
         return {};
     for (int n = 1; n <= 40; ++n)
-        if (!store.addToPlayer(QString("Player%1").arg(n), counters(n % 7, n % 11)))
+        if (!StatsTest::addToPlayer(store, QString("Player%1").arg(n), counters(n % 7, n % 11)))
             return {};
     if (!store.beginTransaction() || !RankPlayers(store) || !store.commit())
         return {};

@@ -389,7 +389,7 @@ void TestTolvaneCommandLine::escapesControlCharactersInNames()
         // Retitles and clears a terminal; turns the rest of the line around; a plain backslash.
         for (const QString &nom : {QString("Evil\x1b]0;owned\x07\x1b[2J"), QString("\u202emirror"),
                                    QString("back\\slash"), QString("Zoé")})
-            QVERIFY(store.addToPlayer(nom, {}));
+            QVERIFY(StatsTest::addToPlayer(store, nom, {}));
         QVERIFY(RankPlayers(store));
     }
     QCOMPARE(run({"--print", "--db", db}), 0);

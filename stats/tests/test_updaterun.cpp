@@ -337,10 +337,10 @@ void TestUpdateRun::failureKeepsTheFileAndNoneOfItsCounts()
 
 void TestUpdateRun::ranksEvenWithoutLogs()
 {
-    QVERIFY(m_store->addToPlayer("Low", {}));
+    QVERIFY(StatsTest::addToPlayer(*m_store, "Low", {}));
     DataStats::Counters high {};
     high[StatsColumns::TotalClass - StatsColumns::FirstCounter] = 4;
-    QVERIFY(m_store->addToPlayer("High", high));
+    QVERIFY(StatsTest::addToPlayer(*m_store, "High", high));
     Recorder recorder;
     QVERIFY2(run(&recorder), qPrintable(m_error));
     QVERIFY(recorder.files.isEmpty());

@@ -7,6 +7,7 @@
 #include "stats/analysis/rankplayers.h"
 #include "stats/store/statscolumns.h"
 #include "stats/store/statspaths.h"
+#include "stats/tests/statstestsupport.h"
 #include "stats/ui/affiche.h"
 #include "stats/ui/calculs.h"
 #include "stats/ui/windowedstart.h"
@@ -42,7 +43,7 @@ bool TolvaneTestBed::addPlayer(const QString &nom, int kills, int totalClass)
     DataStats::Counters counters {};
     counters[std::size_t(StatsColumns::Kills - StatsColumns::FirstCounter)] = kills;
     counters[std::size_t(StatsColumns::TotalClass - StatsColumns::FirstCounter)] = totalClass;
-    return store.addToPlayer(nom, counters).ok();
+    return StatsTest::addToPlayer(store, nom, counters).ok();
 }
 
 bool TolvaneTestBed::rank()

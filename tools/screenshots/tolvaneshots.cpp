@@ -8,6 +8,7 @@
 #include "stats/analysis/rankplayers.h"
 #include "stats/store/datastats.h"
 #include "stats/store/statscolumns.h"
+#include "stats/tests/statstestsupport.h"
 #include "stats/ui/affiche.h"
 #include "stats/ui/calculs.h"
 #include "stats/ui/tolvanecontext.h"
@@ -46,7 +47,8 @@ Result<> fillSample(DataStats &store)
         counters[StatsColumns::Kills - StatsColumns::FirstCounter] = kills;
         counters[StatsColumns::Deaths - StatsColumns::FirstCounter] = 12 + player * 2;
         counters[StatsColumns::TotalClass - StatsColumns::FirstCounter] = kills * 2 - player;
-        if (const Result<QString> added = store.addToPlayer(names[player], counters); !added)
+        if (const Result<QString> added = StatsTest::addToPlayer(store, names[player], counters);
+            !added)
             return Result<>::failure(added.reason());
     }
     return RankPlayers(store);

@@ -5,6 +5,7 @@
 
 #include "platform/result/result.h"
 #include "stats/store/datastats.h"
+#include "stats/store/storeengine.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -20,7 +21,7 @@ class PostgresAddress;
 
 /**
  * The statistics store on a PostgreSQL server, which the update runs, listeners and windows of
- * several machines share. DataStats hands it its operations when its location is a
+ * several machines share. DataStats works through it when its location is a
  * postgresql:// address; the tables, views, keys and orders are those of the SQLite store,
  * named letter for letter (quoted), with names compared and sorted byte for byte (collation
  * "C"), so that both rank alike.
@@ -33,47 +34,39 @@ class PostgresAddress;
  * An operation that fails says why, naming the database: "<what> (<address>): <why>", never
  * with the password the address may hold.
  */
-class PostgresStats
+class PostgresEngine final : public StoreEngine
 {
 public:
     /// Works on the connection called \a connectionName, to the database shown as \a shown.
-    PostgresStats(QString connectionName, QString shown);
-    ~PostgresStats();
-    PostgresStats(const PostgresStats &) = delete;
-    PostgresStats &operator=(const PostgresStats &) = delete;
+    PostgresEngine(QString connectionName, const QString &shown);
+    ~PostgresEngine() override;
 
+    const Dialect &dialect() const override;
     /// Connects; ReadWrite creates the schema when it is missing, ReadOnly refuses a database
-    /// without it and never writes.
-    Result<> open(const PostgresAddress &address, DataStats::Access access);
+    /// without it and never writes. Every progress record has its host here.
+    Result<> open(const QString &location, DataStats::Access access, const QString &host) override;
 
-    Result<> lockWriter(std::chrono::milliseconds bound,
-                        const std::function<void(std::chrono::milliseconds)> &whileWaiting,
-                        bool &timedOut);
-    void unlockWriter();
-    bool holdsWriterLock() const { return m_writerLocked; }
+    Result<bool> tryLockWriter() override;
+    QString writerLockHolder() override;
+    void unlockWriter() override;
+    bool holdsWriterLock() const override { return m_writerLocked; }
 
-    Result<bool> needsMend();
-    Result<int> mendPlayers();
+    /// In one statement each.
+    Result<> mendKeys(const MendPlan &plan, const QStringList &noms) override;
 
-    Result<> beginTransaction();
-    Result<> commit();
-    void rollback();
+    Result<> beginTransaction() override;
+    Result<> commit() override;
+    void rollback() override;
 
-    Result<> addToPlayers(const std::vector<DataStats::PlayerDelta> &players);
-    Result<QString> addToPlayer(const QString &nom, const DataStats::Counters &delta);
-
-    Result<DataStats::FileProgress> fileProgress(const QString &host, const QString &fileName);
-    Result<> setFileProgress(const QString &host, const QString &fileName,
-                             const DataStats::FileProgress &progress);
-    Result<> removeFileProgress(const QString &host, const QString &fileName);
+    /// New rows get their places from the ranking pass, whatever follows.
+    Result<> addToPlayers(const std::vector<DataStats::PlayerDelta> &players,
+                          bool rankingFollows) override;
 
     /// The row ids are the players' key ids: table Stats has no other than its 33 columns.
-    Result<> forEachInRankOrder(const std::function<void(qint64 rowId, qint64 place)> &f);
-    Result<> setPlaces(const std::vector<std::pair<qint64, qint64>> &places);
+    Result<> forEachInRankOrder(const std::function<void(qint64 rowId, qint64 place)> &f) override;
+    Result<> setPlaces(std::vector<std::pair<qint64, qint64>> places) override;
 
-    Result<std::chrono::milliseconds> setBusyTimeout(std::chrono::milliseconds timeout);
-    Result<DataStats::Extents> extents(qint64 from, qint64 to);
-    Result<qint64> rowIdEnd();
+    Result<std::chrono::milliseconds> setBusyTimeout(std::chrono::milliseconds timeout) override;
 
     /// Copies every row, key and progress record of \a source (a SQLite store, its progress
     /// records without a host counted as \a sourceHost's) into this empty database, in one
@@ -83,19 +76,7 @@ public:
                                             const QString &host);
 
 private:
-    struct Failure
-    {
-        QString reason;
-        template<typename T>
-        operator Result<T>() const
-        {
-            return Result<T>::failure(reason);
-        }
-    };
-    Failure fail(const QString &what, const QString &why) const;
-    Failure fail(const QString &what, const QSqlQuery &query) const;
-
-    QSqlDatabase database() const;
+    Result<> connect(const PostgresAddress &address, DataStats::Access access);
     Result<> createSchema();
     /// \a query, prepared on first use with \a text.
     Result<QSqlQuery *> prepared(std::optional<QSqlQuery> &query, const QString &text);
@@ -104,14 +85,8 @@ private:
     Result<DataStats::CopySummary> copyRows(QSqlDatabase source, const QString &sourceHost,
                                             const QString &host);
 
-    QString m_connectionName;
-    QString m_shown;
     bool m_writerLocked = false;
     std::optional<QSqlQuery> m_insertKeys;
     std::optional<QSqlQuery> m_addCounts;
-    std::optional<QSqlQuery> m_findKey;
-    std::optional<QSqlQuery> m_readProgress;
-    std::optional<QSqlQuery> m_writeProgress;
-    std::optional<QSqlQuery> m_removeProgress;
     std::optional<QSqlQuery> m_setPlaces;
 };

@@ -1,14 +1,15 @@
 // SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "stats/store/postgresstats.h"
+#include "stats/store/postgresengine.h"
 
+#include "stats/store/mendplan.h"
 #include "stats/store/postgresaddress.h"
 #include "stats/store/postgreslogin.h"
 #include "stats/store/statscolumns.h"
+#include "stats/store/storeschema.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QHash>
 #include <QRegularExpression>
 #include <QSqlDriver>
@@ -16,11 +17,9 @@
 #include <QSqlField>
 #include <QSqlRecord>
 #include <QSysInfo>
-#include <QThread>
 #include <QVariant>
 
 #include <algorithm>
-#include <limits>
 
 namespace {
 
@@ -32,9 +31,6 @@ constexpr int rankingLock = 3;
 
 // Players per statement: a few hundred kilobytes of text, a round trip for thousands of rows.
 constexpr std::size_t chunkSize = 4000;
-
-const QString storeTables[] = {QStringLiteral("Stats"), QStringLiteral("Players"),
-                               QStringLiteral("LogProgress")};
 
 /**
  * An array of the server's text form, "{1,2}" or "{"a","b\"c"}", which one parameter carries:
@@ -76,15 +72,6 @@ private:
     QByteArray m_text = "{";
 };
 
-QString serverText(QByteArrayView bytes)
-{
-    // An empty text that came without an address would be bound as NULL.
-    if (bytes.isEmpty())
-        return QStringLiteral("");
-    QByteArray text = bytes.toByteArray();
-    return QString::fromUtf8(text.replace('\0', "\xef\xbf\xbd"));
-}
-
 // The server's indexes take entries of at most a third of a page: a longer name, which only a
 // forged log line can hold (the game's own are 31 bytes at most), would make every update fail
 // on its file for ever. It is kept as its first bytes, cut between two characters.
@@ -110,34 +97,42 @@ QString lockCall(const char *function, int lock)
 
 } // namespace
 
-PostgresStats::PostgresStats(QString connectionName, QString shown)
-    : m_connectionName(std::move(connectionName)), m_shown(std::move(shown))
+PostgresEngine::PostgresEngine(QString connectionName, const QString &shown)
+    : StoreEngine(std::move(connectionName), shown)
 { }
 
-PostgresStats::~PostgresStats()
+PostgresEngine::~PostgresEngine()
 {
-    for (auto *query : {&m_insertKeys, &m_addCounts, &m_findKey, &m_readProgress, &m_writeProgress,
-                        &m_removeProgress, &m_setPlaces})
+    for (auto *query : {&m_insertKeys, &m_addCounts, &m_setPlaces})
         query->reset();
     unlockWriter();
 }
 
-PostgresStats::Failure PostgresStats::fail(const QString &what, const QString &why) const
+const StoreEngine::Dialect &PostgresEngine::dialect() const
 {
-    return {QStringLiteral("%1 (%2): %3").arg(what, m_shown, why)};
+    // Table Stats has no row id of its own: its names are unique, and a row is its name.
+    static const Dialect postgres {
+        true,
+        QStringLiteral("1"),
+        QStringLiteral(R"("Nom")"),
+        QStringLiteral("ctid"),
+        QStringLiteral(R"( JOIN "Players" AS p ON p."Nom" = s."Nom" WHERE p."Id" >= %1 AND )"
+                       R"(p."Id" < %2)"),
+        QStringLiteral(R"(SELECT COALESCE(MAX("Id"), 0) + 1 FROM "Players")"),
+        QString(),
+    };
+    return postgres;
 }
 
-PostgresStats::Failure PostgresStats::fail(const QString &what, const QSqlQuery &query) const
+Result<> PostgresEngine::open(const QString &location, DataStats::Access access, const QString &)
 {
-    return fail(what, query.lastError().text());
+    const Result<PostgresAddress> address = PostgresAddress::parse(location);
+    if (!address)
+        return fail(QStringLiteral("cannot open the database"), address.reason());
+    return connect(*address, access);
 }
 
-QSqlDatabase PostgresStats::database() const
-{
-    return QSqlDatabase::database(m_connectionName, false);
-}
-
-Result<> PostgresStats::open(const PostgresAddress &address, DataStats::Access access)
+Result<> PostgresEngine::connect(const PostgresAddress &address, DataStats::Access access)
 {
     const QString cannotOpen = QStringLiteral("cannot open the database");
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL")))
@@ -198,10 +193,11 @@ Result<> PostgresStats::open(const PostgresAddress &address, DataStats::Access a
     QSqlQuery query(db);
     if (access == DataStats::Access::ReadOnly) {
         // Reading must never leave a trace in a database nobody asked to change.
+        QStringList present;
+        for (const QString &source : StoreSchema::rankingSources())
+            present << QStringLiteral("to_regclass('\"%1\"') IS NOT NULL").arg(source);
         if (!query.exec(QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY"))
-            || !query.exec(QStringLiteral("SELECT to_regclass('\"Stats\"') IS NOT NULL AND "
-                                          "to_regclass('\"Class\"') IS NOT NULL AND "
-                                          "to_regclass('\"Class2\"') IS NOT NULL"))
+            || !query.exec(QStringLiteral("SELECT %1").arg(present.join(u" AND ")))
             || !query.next()) {
             const Failure failure = fail(cannotOpen, query);
             db.close();
@@ -222,62 +218,27 @@ Result<> PostgresStats::open(const PostgresAddress &address, DataStats::Access a
     return {};
 }
 
-Result<> PostgresStats::createSchema()
+Result<> PostgresEngine::createSchema()
 {
     const QString what = QStringLiteral("cannot create the tables");
-    const QStringList objects = {QStringLiteral("Stats"),      QStringLiteral("Class"),
-                                 QStringLiteral("Class2"),     QStringLiteral("LogProgress"),
-                                 QStringLiteral("Players"),    QStringLiteral("PlayersFolded"),
-                                 QStringLiteral("StatsRank"),  QStringLiteral("StatsPlace"),
-                                 QStringLiteral("StatsKills"), QStringLiteral("StatsNom"),
-                                 QStringLiteral("Meta")};
+    const std::vector<StoreSchema::Object> objects =
+        StoreSchema::objects(StoreSchema::Engine::Postgres);
+    // Machines that start at once would each find no table and collide creating one, which IF
+    // NOT EXISTS alone does not prevent: they take their turn instead.
+    QStringList statements = {lockCall("pg_advisory_xact_lock", schemaLock)};
     QStringList present;
-    for (const QString &object : objects)
-        present << QStringLiteral("(to_regclass('\"%1\"') IS NOT NULL)::int").arg(object);
+    for (const StoreSchema::Object &object : objects) {
+        present << QStringLiteral("(to_regclass('\"%1\"') IS NOT NULL)::int").arg(object.name);
+        statements << object.statement;
+    }
     const QString complete = QStringLiteral("SELECT %1").arg(present.join(u" + "));
     // Opening a database that has its schema writes nothing.
     QSqlQuery query(database());
     if (!query.exec(complete) || !query.next())
         return fail(what, query);
-    if (query.value(0).toInt() == objects.size())
+    if (query.value(0).toInt() == int(objects.size()))
         return {};
 
-    QStringList columns;
-    for (int c = 0; c < StatsColumns::Count; ++c) {
-        columns << StatsColumns::quoted(c)
-                + (c == StatsColumns::Nom
-                       ? QStringLiteral(" text COLLATE \"C\" NOT NULL DEFAULT ''")
-                       : QStringLiteral(" integer NOT NULL DEFAULT 0"));
-    }
-    const QStringList statements = {
-        // Machines that start at once would each find no table and collide creating one, which
-        // IF NOT EXISTS alone does not prevent: they take their turn instead.
-        lockCall("pg_advisory_xact_lock", schemaLock),
-        QStringLiteral("CREATE TABLE IF NOT EXISTS \"Stats\" (%1)").arg(columns.join(u", ")),
-        QStringLiteral("CREATE OR REPLACE VIEW \"Class\" AS SELECT * FROM \"Stats\" "
-                       "ORDER BY \"Kills\" DESC, \"Place\""),
-        QStringLiteral("CREATE OR REPLACE VIEW \"Class2\" AS SELECT * FROM \"Stats\" "
-                       "ORDER BY \"Place\""),
-        // How far each machine counted each of its log files, committed with that file's counts.
-        QStringLiteral("CREATE TABLE IF NOT EXISTS \"LogProgress\" (\"Host\" text NOT NULL, "
-                       "\"File\" text NOT NULL, \"ByteOffset\" bigint NOT NULL, "
-                       "\"HeadDigest\" bytea NOT NULL, \"HeadLength\" bigint NOT NULL, "
-                       "PRIMARY KEY (\"Host\", \"File\"))"),
-        QStringLiteral("CREATE TABLE IF NOT EXISTS \"Players\" (\"Id\" bigint GENERATED BY DEFAULT "
-                       "AS IDENTITY PRIMARY KEY, \"Folded\" text COLLATE \"C\" NOT NULL, "
-                       "\"Nom\" text COLLATE \"C\" NOT NULL)"),
-        QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS \"PlayersFolded\" ON \"Players\" "
-                       "(\"Folded\")"),
-        QStringLiteral("CREATE INDEX IF NOT EXISTS \"StatsRank\" ON \"Stats\" "
-                       "(\"TotalClass\" DESC, \"Nom\", \"Place\")"),
-        QStringLiteral("CREATE INDEX IF NOT EXISTS \"StatsPlace\" ON \"Stats\" (\"Place\")"),
-        QStringLiteral("CREATE INDEX IF NOT EXISTS \"StatsKills\" ON \"Stats\" "
-                       "(\"Kills\" DESC, \"Place\")"),
-        QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS \"StatsNom\" ON \"Stats\" (\"Nom\")"),
-        // Facts about the statistics as a whole, such as when an update last finished.
-        QStringLiteral("CREATE TABLE IF NOT EXISTS \"Meta\" (\"Key\" text PRIMARY KEY, "
-                       "\"Value\" text NOT NULL)"),
-    };
     if (const Result<> begun = beginTransaction(); !begun)
         return begun;
     for (const QString &statement : statements) {
@@ -290,56 +251,38 @@ Result<> PostgresStats::createSchema()
     return commit();
 }
 
-Result<>
-PostgresStats::lockWriter(std::chrono::milliseconds bound,
-                          const std::function<void(std::chrono::milliseconds)> &whileWaiting,
-                          bool &timedOut)
+Result<bool> PostgresEngine::tryLockWriter()
 {
-    timedOut = false;
     if (m_writerLocked)
-        return {};
-    QElapsedTimer waited;
-    waited.start();
+        return true;
     QSqlQuery query(database());
-    while (true) {
-        if (!query.exec(lockCall("pg_try_advisory_lock", writerLock)) || !query.next())
-            return fail(QStringLiteral("cannot take the writer lock"), query);
-        if (query.value(0).toBool()) {
-            m_writerLocked = true;
-            return {};
-        }
-        const auto elapsed = std::chrono::milliseconds(waited.elapsed());
-        if (elapsed >= bound) {
-            timedOut = true;
-            QString holder = QStringLiteral("another program");
-            if (query.exec(
-                    QStringLiteral(
+    if (!query.exec(lockCall("pg_try_advisory_lock", writerLock)) || !query.next())
+        return Result<bool>::failure(query.lastError().text());
+    m_writerLocked = query.value(0).toBool();
+    return m_writerLocked;
+}
+
+QString PostgresEngine::writerLockHolder()
+{
+    const QString unknown = QStringLiteral("another program");
+    QSqlQuery query(database());
+    if (!query.exec(QStringLiteral(
                         "SELECT a.application_name FROM pg_locks AS l JOIN pg_stat_activity AS a "
                         "ON a.pid = l.pid WHERE l.locktype = 'advisory' AND l.granted AND "
                         "l.classid = %1 AND l.objid = %2 AND l.objsubid = 2")
                         .arg(lockFamily)
                         .arg(writerLock))
-                && query.next()) {
-                static const QRegularExpression ours(QStringLiteral("^tolvane/(\\d+)@(.*)$"));
-                const QString name = query.value(0).toString();
-                const QRegularExpressionMatch match = ours.match(name);
-                holder = match.hasMatch()
-                    ? QStringLiteral("process %1 on %2").arg(match.captured(1), match.captured(2))
-                    : name.isEmpty() ? holder
-                                     : QStringLiteral("the program %1").arg(name);
-            }
-            return fail(QStringLiteral("another update is writing"),
-                        QStringLiteral("%1 still holds the database after %2 s")
-                            .arg(holder)
-                            .arg(double(elapsed.count()) / 1000, 0, 'f', 1));
-        }
-        if (whileWaiting)
-            whileWaiting(elapsed);
-        QThread::msleep(std::min<qint64>(50, (bound - elapsed).count()));
-    }
+        || !query.next())
+        return unknown;
+    static const QRegularExpression ours(QStringLiteral("^tolvane/(\\d+)@(.*)$"));
+    const QString name = query.value(0).toString();
+    const QRegularExpressionMatch match = ours.match(name);
+    if (match.hasMatch())
+        return QStringLiteral("process %1 on %2").arg(match.captured(1), match.captured(2));
+    return name.isEmpty() ? unknown : QStringLiteral("the program %1").arg(name);
 }
 
-void PostgresStats::unlockWriter()
+void PostgresEngine::unlockWriter()
 {
     if (!m_writerLocked)
         return;
@@ -349,136 +292,36 @@ void PostgresStats::unlockWriter()
         QSqlQuery(database()).exec(lockCall("pg_advisory_unlock", writerLock));
 }
 
-Result<bool> PostgresStats::needsMend()
+Result<> PostgresEngine::mendKeys(const MendPlan &plan, const QStringList &noms)
 {
-    QSqlQuery query(database());
-    if (!query.exec(QStringLiteral(
-            "SELECT (SELECT COUNT(*) FROM \"Stats\"), (SELECT COUNT(*) FROM \"Players\")"))
-        || !query.next())
-        return fail(QStringLiteral("cannot read the players"), query);
-    return query.value(0).toLongLong() != query.value(1).toLongLong();
-}
-
-Result<int> PostgresStats::mendPlayers()
-{
-    const QString what = QStringLiteral("cannot mend the players");
-    if (!m_writerLocked)
-        return fail(what, QStringLiteral("another program is writing"));
-    const Result<bool> mend = needsMend();
-    if (!mend)
-        return Result<int>::failure(mend.reason());
-    if (!*mend)
-        return 0;
-    if (const Result<> begun = beginTransaction(); !begun)
-        return Result<int>::failure(begun.reason());
-    auto abandon = [&](const QSqlQuery &query) -> Result<int> {
-        const Failure failure = fail(what, query);
-        rollback();
-        return failure;
-    };
-
-    // Table Stats has no row id of its own: a row is its unique name, and the oldest row of a
-    // name is the one with the oldest key, else the one stored first.
-    QSqlQuery query(database());
-    QHash<QString, qint64> keyOfNom;
-    if (!query.exec(QStringLiteral("SELECT \"Id\", \"Nom\" FROM \"Players\"")))
-        return abandon(query);
-    while (query.next())
-        keyOfNom.insert(query.value(1).toString(), query.value(0).toLongLong());
-    struct Group
-    {
-        QString keeper;
-        qint64 key = 0;
-        QStringList others;
-    };
-    std::vector<Group> groups;
-    QHash<QString, std::size_t> groupOf;
-    if (!query.exec(QStringLiteral("SELECT \"Nom\" FROM \"Stats\" ORDER BY ctid")))
-        return abandon(query);
-    while (query.next()) {
-        const QString nom = query.value(0).toString();
-        const qint64 key = keyOfNom.value(nom, 0);
-        const QString folded = nom.toCaseFolded();
-        const auto it = groupOf.constFind(folded);
-        if (it == groupOf.cend()) {
-            groupOf.insert(folded, groups.size());
-            groups.push_back(Group {nom, key, {}});
-            continue;
-        }
-        Group &group = groups[*it];
-        if (key != 0 && (group.key == 0 || key < group.key)) {
-            group.others << group.keeper;
-            group.keeper = nom;
-            group.key = key;
-        } else {
-            group.others << nom;
-        }
-    }
-
-    const QStringList counters = StatsColumns::quotedCounters();
-    QStringList sums;
-    for (const QString &column : counters)
-        sums << QStringLiteral("\"Stats\".%1 + o.%1").arg(column);
-    QSqlQuery addInto(database());
-    QSqlQuery remove(database());
-    if (!addInto.prepare(
-            QStringLiteral("UPDATE \"Stats\" SET (%1) = (SELECT %2 FROM \"Stats\" AS o "
-                           "WHERE o.\"Nom\" = ?) WHERE \"Nom\" = ?")
-                .arg(counters.join(u", "), sums.join(u", "))))
-        return abandon(addInto);
-    if (!remove.prepare(QStringLiteral("DELETE FROM \"Stats\" WHERE \"Nom\" = ?")))
-        return abandon(remove);
-    int merged = 0;
-    QHash<QString, qint64> kept;
-    QStringList unkeyed;
-    for (const Group &group : groups) {
-        for (const QString &other : group.others) {
-            addInto.addBindValue(other);
-            addInto.addBindValue(group.keeper);
-            if (!addInto.exec())
-                return abandon(addInto);
-            remove.addBindValue(other);
-            if (!remove.exec())
-                return abandon(remove);
-            ++merged;
-        }
-        if (group.key != 0)
-            kept.insert(group.keeper, group.key);
-        else
-            unkeyed << group.keeper;
-    }
     ArrayText gone;
-    for (auto it = keyOfNom.cbegin(); it != keyOfNom.cend(); ++it) {
-        if (kept.value(it.key(), 0) != it.value())
-            gone.number(it.value());
-    }
+    for (const qint64 key : plan.goneKeys)
+        gone.number(key);
     ArrayText folded;
-    ArrayText noms;
-    for (const QString &nom : std::as_const(unkeyed)) {
-        folded.text(nom.toCaseFolded().toUtf8());
-        noms.text(nom.toUtf8());
+    ArrayText unkeyed;
+    for (const std::size_t row : plan.newKeys) {
+        folded.text(noms[qsizetype(row)].toCaseFolded().toUtf8());
+        unkeyed.text(noms[qsizetype(row)].toUtf8());
     }
-    // Keys of rows that are gone go first, so that their folded names are free again; new keys
-    // follow in table order.
+    const QString what = QStringLiteral("cannot mend the players");
+    QSqlQuery query(database());
     if (!query.prepare(QStringLiteral("DELETE FROM \"Players\" WHERE \"Id\" = ANY (?::bigint[])")))
-        return abandon(query);
+        return fail(what, query);
     query.addBindValue(gone.finish());
     if (!query.exec())
-        return abandon(query);
+        return fail(what, query);
     if (!query.prepare(QStringLiteral(
             "INSERT INTO \"Players\" (\"Folded\", \"Nom\") SELECT f, n FROM unnest(?::text[], "
             "?::text[]) WITH ORDINALITY AS d(f, n, o) ORDER BY o")))
-        return abandon(query);
+        return fail(what, query);
     query.addBindValue(folded.finish());
-    query.addBindValue(noms.finish());
+    query.addBindValue(unkeyed.finish());
     if (!query.exec())
-        return abandon(query);
-    if (const Result<> committed = commit(); !committed)
-        return Result<int>::failure(committed.reason());
-    return merged;
+        return fail(what, query);
+    return {};
 }
 
-Result<> PostgresStats::beginTransaction()
+Result<> PostgresEngine::beginTransaction()
 {
     QSqlDatabase db = database();
     if (!db.transaction())
@@ -486,7 +329,7 @@ Result<> PostgresStats::beginTransaction()
     return {};
 }
 
-Result<> PostgresStats::commit()
+Result<> PostgresEngine::commit()
 {
     // The driver's commit says so when the server rolled back instead, as it does for a
     // transaction in which a statement failed.
@@ -499,7 +342,7 @@ Result<> PostgresStats::commit()
     return {};
 }
 
-void PostgresStats::rollback()
+void PostgresEngine::rollback()
 {
     // A connection the server ended has nothing to roll back, and the driver would say so on
     // the terminal.
@@ -507,7 +350,7 @@ void PostgresStats::rollback()
         db.rollback();
 }
 
-Result<QSqlQuery *> PostgresStats::prepared(std::optional<QSqlQuery> &query, const QString &text)
+Result<QSqlQuery *> PostgresEngine::prepared(std::optional<QSqlQuery> &query, const QString &text)
 {
     if (!query) {
         query.emplace(database());
@@ -520,7 +363,7 @@ Result<QSqlQuery *> PostgresStats::prepared(std::optional<QSqlQuery> &query, con
     return &*query;
 }
 
-Result<> PostgresStats::addToPlayers(const std::vector<DataStats::PlayerDelta> &players)
+Result<> PostgresEngine::addToPlayers(const std::vector<DataStats::PlayerDelta> &players, bool)
 {
     for (std::size_t from = 0; from < players.size(); from += chunkSize) {
         if (const Result<> added =
@@ -531,8 +374,8 @@ Result<> PostgresStats::addToPlayers(const std::vector<DataStats::PlayerDelta> &
     return {};
 }
 
-Result<> PostgresStats::addChunk(const std::vector<DataStats::PlayerDelta> &players,
-                                 std::size_t from, std::size_t to)
+Result<> PostgresEngine::addChunk(const std::vector<DataStats::PlayerDelta> &players,
+                                  std::size_t from, std::size_t to)
 {
     const QStringList counters = StatsColumns::quotedCounters();
     QStringList arrays;
@@ -565,9 +408,9 @@ Result<> PostgresStats::addChunk(const std::vector<DataStats::PlayerDelta> &play
                      .arg(counters.join(u", "), values.join(u", "), arrays.join(u", "),
                           names.join(u", "), sums.join(u", ")));
     if (!insertKeys)
-        return Result<>::failure(insertKeys.reason());
+        return passOn(insertKeys);
     if (!addCounts)
-        return Result<>::failure(addCounts.reason());
+        return passOn(addCounts);
 
     ArrayText folded;
     ArrayText noms;
@@ -593,91 +436,7 @@ Result<> PostgresStats::addChunk(const std::vector<DataStats::PlayerDelta> &play
     return {};
 }
 
-Result<QString> PostgresStats::addToPlayer(const QString &nom, const DataStats::Counters &delta)
-{
-    const QByteArray spelling = nom.toUtf8();
-    const QByteArray folded = nom.toCaseFolded().toUtf8();
-    DataStats::Counts counts {};
-    std::copy(delta.begin(), delta.end(), counts.begin());
-    if (const Result<> added = addToPlayers({DataStats::PlayerDelta {spelling, folded, &counts}});
-        !added)
-        return Result<QString>::failure(added.reason());
-    const Result<QSqlQuery *> find =
-        prepared(m_findKey, QStringLiteral("SELECT \"Nom\" FROM \"Players\" WHERE \"Folded\" = ?"));
-    if (!find)
-        return Result<QString>::failure(find.reason());
-    QSqlQuery &query = **find;
-    query.addBindValue(serverText(indexable(folded)));
-    if (!query.exec() || !query.next())
-        return fail(QStringLiteral("cannot read the players"), query);
-    const QString stored = query.value(0).toString();
-    query.finish();
-    return stored;
-}
-
-Result<DataStats::FileProgress> PostgresStats::fileProgress(const QString &host,
-                                                            const QString &fileName)
-{
-    const Result<QSqlQuery *> read =
-        prepared(m_readProgress,
-                 QStringLiteral("SELECT \"ByteOffset\", \"HeadDigest\", "
-                                "\"HeadLength\" FROM \"LogProgress\" WHERE "
-                                "\"Host\" = ? AND \"File\" = ?"));
-    if (!read)
-        return Result<DataStats::FileProgress>::failure(read.reason());
-    QSqlQuery &query = **read;
-    query.addBindValue(host);
-    query.addBindValue(fileName);
-    if (!query.exec())
-        return fail(QStringLiteral("cannot read the log progress"), query);
-    DataStats::FileProgress progress;
-    if (query.next())
-        progress = {query.value(0).toLongLong(), query.value(1).toByteArray(),
-                    query.value(2).toLongLong()};
-    query.finish();
-    return progress;
-}
-
-Result<> PostgresStats::setFileProgress(const QString &host, const QString &fileName,
-                                        const DataStats::FileProgress &progress)
-{
-    const Result<QSqlQuery *> write =
-        prepared(m_writeProgress,
-                 QStringLiteral(
-                     "INSERT INTO \"LogProgress\" (\"Host\", \"File\", \"ByteOffset\", "
-                     "\"HeadDigest\", \"HeadLength\") VALUES (?, ?, ?, ?, ?) ON CONFLICT "
-                     "(\"Host\", \"File\") DO UPDATE SET \"ByteOffset\" = EXCLUDED.\"ByteOffset\", "
-                     "\"HeadDigest\" = EXCLUDED.\"HeadDigest\", "
-                     "\"HeadLength\" = EXCLUDED.\"HeadLength\""));
-    if (!write)
-        return Result<>::failure(write.reason());
-    QSqlQuery &query = **write;
-    query.addBindValue(host);
-    query.addBindValue(fileName);
-    query.addBindValue(progress.offset);
-    query.addBindValue(progress.headDigest);
-    query.addBindValue(progress.headLength);
-    if (!query.exec())
-        return fail(QStringLiteral("cannot record the log progress"), query);
-    return {};
-}
-
-Result<> PostgresStats::removeFileProgress(const QString &host, const QString &fileName)
-{
-    const Result<QSqlQuery *> remove =
-        prepared(m_removeProgress,
-                 QStringLiteral("DELETE FROM \"LogProgress\" WHERE \"Host\" = ? AND \"File\" = ?"));
-    if (!remove)
-        return Result<>::failure(remove.reason());
-    QSqlQuery &query = **remove;
-    query.addBindValue(host);
-    query.addBindValue(fileName);
-    if (!query.exec())
-        return fail(QStringLiteral("cannot record the log progress"), query);
-    return {};
-}
-
-Result<> PostgresStats::forEachInRankOrder(const std::function<void(qint64, qint64)> &f)
+Result<> PostgresEngine::forEachInRankOrder(const std::function<void(qint64, qint64)> &f)
 {
     const QString what = QStringLiteral("cannot rank the players");
     QSqlQuery query(database());
@@ -693,7 +452,7 @@ Result<> PostgresStats::forEachInRankOrder(const std::function<void(qint64, qint
     return {};
 }
 
-Result<> PostgresStats::setPlaces(const std::vector<std::pair<qint64, qint64>> &places)
+Result<> PostgresEngine::setPlaces(std::vector<std::pair<qint64, qint64>> places)
 {
     const Result<QSqlQuery *> set = prepared(
         m_setPlaces,
@@ -701,7 +460,7 @@ Result<> PostgresStats::setPlaces(const std::vector<std::pair<qint64, qint64>> &
                        "?::integer[]) AS v(id, place) JOIN \"Players\" AS p ON p.\"Id\" = v.id "
                        "WHERE s.\"Nom\" = p.\"Nom\""));
     if (!set)
-        return Result<>::failure(set.reason());
+        return passOn(set);
     QSqlQuery &query = **set;
     for (std::size_t from = 0; from < places.size(); from += chunkSize) {
         ArrayText ids;
@@ -718,7 +477,7 @@ Result<> PostgresStats::setPlaces(const std::vector<std::pair<qint64, qint64>> &
     return {};
 }
 
-Result<std::chrono::milliseconds> PostgresStats::setBusyTimeout(std::chrono::milliseconds timeout)
+Result<std::chrono::milliseconds> PostgresEngine::setBusyTimeout(std::chrono::milliseconds timeout)
 {
     // What a busy timeout is to SQLite, a lock timeout is here: how long a statement waits for
     // the locks of another transaction.
@@ -733,67 +492,28 @@ Result<std::chrono::milliseconds> PostgresStats::setBusyTimeout(std::chrono::mil
     return previous;
 }
 
-Result<DataStats::Extents> PostgresStats::extents(qint64 from, qint64 to)
-{
-    const QString what = QStringLiteral("cannot read the players");
-    QStringList counters;
-    for (const QString &column : StatsColumns::quotedCounters())
-        counters << QStringLiteral("s.") + column;
-    const QStringList ranges = DataStats::Extents::ranges(QStringLiteral("s.\"Place\""), counters);
-    // Slices of the table follow the key ids, the row ids of this store.
-    const bool whole =
-        from == std::numeric_limits<qint64>::min() && to == std::numeric_limits<qint64>::max();
-    const QString rows = whole ? QStringLiteral("\"Stats\" AS s")
-                               : QStringLiteral("\"Stats\" AS s JOIN \"Players\" AS p ON "
-                                                "p.\"Nom\" = s.\"Nom\" WHERE p.\"Id\" >= %1 AND "
-                                                "p.\"Id\" < %2")
-                                     .arg(from)
-                                     .arg(to);
-    QSqlQuery query(database());
-    if (!query.exec(QStringLiteral("SELECT %1 FROM %2").arg(ranges.join(u", "), rows))
-        || !query.next())
-        return fail(what, query);
-    DataStats::Extents extents = DataStats::Extents::fromRanges(query);
-    if (!query.exec(
-            QStringLiteral("SELECT s.\"Nom\" FROM %1 ORDER BY LENGTH(s.\"Nom\") DESC LIMIT 8")
-                .arg(rows)))
-        return fail(what, query);
-    while (query.next())
-        extents.longestNames << query.value(0).toString();
-    return extents;
-}
-
-Result<qint64> PostgresStats::rowIdEnd()
-{
-    QSqlQuery query(database());
-    if (!query.exec(QStringLiteral("SELECT COALESCE(MAX(\"Id\"), 0) + 1 FROM \"Players\""))
-        || !query.next())
-        return fail(QStringLiteral("cannot read the players"), query);
-    return query.value(0).toLongLong();
-}
-
 Result<DataStats::CopySummary>
-PostgresStats::copyFrom(QSqlDatabase source, const QString &sourceHost, const QString &host)
+PostgresEngine::copyFrom(QSqlDatabase source, const QString &sourceHost, const QString &host)
 {
     if (const Result<> begun = beginTransaction(); !begun)
-        return Result<DataStats::CopySummary>::failure(begun.reason());
+        return passOn(begun);
     const Result<DataStats::CopySummary> copied = copyRows(source, sourceHost, host);
     if (!copied) {
         rollback();
         return copied;
     }
     if (const Result<> committed = commit(); !committed)
-        return Result<DataStats::CopySummary>::failure(committed.reason());
+        return passOn(committed);
     return copied;
 }
 
 Result<DataStats::CopySummary>
-PostgresStats::copyRows(QSqlDatabase source, const QString &sourceHost, const QString &host)
+PostgresEngine::copyRows(QSqlDatabase source, const QString &sourceHost, const QString &host)
 {
     const QString what = QStringLiteral("cannot copy the statistics");
     QSqlQuery target(database());
     QStringList counts;
-    for (const QString &table : storeTables)
+    for (const QString &table : StoreSchema::countedTables())
         counts << QStringLiteral("(SELECT COUNT(*) FROM \"%1\")").arg(table);
     if (!target.exec(QStringLiteral("SELECT %1").arg(counts.join(u" + "))) || !target.next())
         return fail(what, target);
@@ -862,7 +582,7 @@ PostgresStats::copyRows(QSqlDatabase source, const QString &sourceHost, const QS
             },
             summary.rows);
         !rows)
-        return Result<DataStats::CopySummary>::failure(rows.reason());
+        return passOn(rows);
 
     // A database from before the key table or the machines' records has rows only: the keys are
     // made by the mend of the next update, the progress counted as this machine's.
@@ -879,7 +599,7 @@ PostgresStats::copyRows(QSqlDatabase source, const QString &sourceHost, const QS
                 },
                 summary.keys);
             !keys)
-            return Result<DataStats::CopySummary>::failure(keys.reason());
+            return passOn(keys);
         // New keys go on after the highest copied.
         if (!target.exec(
                 QStringLiteral("SELECT setval(pg_get_serial_sequence('\"Players\"', 'Id'), "
@@ -938,7 +658,7 @@ PostgresStats::copyRows(QSqlDatabase source, const QString &sourceHost, const QS
                 },
                 summary.progress);
             !progress)
-            return Result<DataStats::CopySummary>::failure(progress.reason());
+            return passOn(progress);
     }
     return summary;
 }
