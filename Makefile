@@ -10,11 +10,9 @@ FUZZ_SECONDS ?= 60
 FUZZ_TARGETS ?=
 JOBS      ?= $(shell nproc)
 CMAKE_ARGS ?=
-# Rebuilds of an unchanged file come from ccache where the machine has it.
-CCACHE := $(shell command -v ccache 2>/dev/null)
-ifneq ($(CCACHE),)
-CMAKE_ARGS += -DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE)
-endif
+# Rebuilds of an unchanged file come from ccache where the machine has it ("deps-test" installs
+# it). Looked for when a recipe runs: on a fresh machine it has only just been installed.
+LAUNCHER = $$(command -v ccache >/dev/null && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 # What `make run` builds, and what the package holds besides.
 PROGRAMS := tolvane quorrel rondelay
 PACKAGED := $(PROGRAMS) icons manuals changelog
@@ -38,7 +36,7 @@ deps-test:
 	@bash scripts/install-deps.sh test
 
 configure: deps
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS) \
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS) $(LAUNCHER) \
 	    -DCMAKE_CXX_FLAGS="$$($(HARDENING) CXXFLAGS) $$($(HARDENING) CPPFLAGS)" \
 	    -DCMAKE_EXE_LINKER_FLAGS="$$($(HARDENING) LDFLAGS)" \
 	    -DCMAKE_SHARED_LINKER_FLAGS="$$($(HARDENING) LDFLAGS)"
@@ -66,7 +64,7 @@ test-release: deps-test build
 	pg_virtualenv -t ctest --test-dir $(BUILD_DIR) --output-on-failure -j$(JOBS)
 
 test-asan: deps-test
-	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=asan -DBUILD_BENCHMARKS=OFF $(CMAKE_ARGS)
+	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=asan -DBUILD_BENCHMARKS=OFF $(CMAKE_ARGS) $(LAUNCHER)
 	cmake --build $(ASAN_DIR) -j$(JOBS)
 	env -u PGHOST -u PGPORT -u TOLVANE_TEST_POSTGRES \
 	    ctest --test-dir $(ASAN_DIR) --output-on-failure -j$(JOBS)
@@ -93,7 +91,7 @@ spdx-headers:
 FUZZ_CXX ?= $(shell command -v clang++-14)
 fuzz: deps-test
 	cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=fuzz -DCMAKE_CXX_COMPILER=$(FUZZ_CXX) \
-	    -DBUILD_TESTING=OFF -DBUILD_BENCHMARKS=OFF $(CMAKE_ARGS)
+	    -DBUILD_TESTING=OFF -DBUILD_BENCHMARKS=OFF $(CMAKE_ARGS) $(LAUNCHER)
 	cmake --build $(FUZZ_DIR) -j$(JOBS) --target fuzz_targets
 	bash scripts/run-fuzzers.sh $(FUZZ_DIR) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 

@@ -40,6 +40,8 @@ test=(
     chromium
     # The benchmarks compare the log reading with a kill count in mawk.
     mawk
+    # A file compiled once with the same flags comes from its cache in every later build.
+    ccache
     # make fuzz: the fuzz targets are built by clang with libFuzzer and its sanitizers.
     clang-14 libclang-rt-14-dev
 )

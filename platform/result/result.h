@@ -14,7 +14,7 @@
  * windows, instead of a flag here, an out-parameter there and an error string kept aside.
  */
 template<typename T = void>
-class Result
+class [[nodiscard]] Result
 {
 public:
     Result(T value) : m_value(std::move(value)) { }
@@ -39,7 +39,7 @@ private:
 
 /** The same for an operation that gives back nothing but success. */
 template<>
-class Result<void>
+class [[nodiscard]] Result<void>
 {
 public:
     Result() = default;

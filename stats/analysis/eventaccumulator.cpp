@@ -166,7 +166,10 @@ void EventAccumulator::AccumulateEvent(const LogEvent &event)
     Waiting &next = m_events[m_waiting ^ 1];
     auto keep = [this](QByteArray &copy, QByteArrayView name) {
         copy.resize(name.size());
-        std::memcpy(copy.data(), name.data(), std::size_t(name.size()));
+        // An event without a victim (or a nameless actor) has a null view: nothing to copy,
+        // and memcpy may not be handed a null pointer even for no bytes.
+        if (!name.isEmpty())
+            std::memcpy(copy.data(), name.data(), std::size_t(name.size()));
         const std::uint64_t hash = NameTable::hash(name);
         m_written.prefetch(hash);
         return hash;

@@ -34,6 +34,8 @@ public:
         Q_UNUSED(waited);
         Q_UNUSED(bound);
     }
+    /// Called when another program's transaction held the database and the job tries again soon.
+    virtual void waitingForDatabase() { }
 };
 
 /** What one update run did, for the summary line of the command line. */

@@ -5,6 +5,7 @@
 
 #include "platform/cli/plural.h"
 
+#include "stats/analysis/updatejob.h"
 #include "stats/store/statspaths.h"
 
 #include <QDir>
@@ -66,15 +67,15 @@ int UpdateCommand::execute(const TolvaneRequest &request, const CommandContext &
     // A database that cannot be reached leaves every log where it is.
     if (const Result<> opened = store.open(path); !opened)
         return failed(context, opened.reason());
-    UpdateRun run(store, logFolder);
-    run.setWaitBound(request.wait);
+    UpdateJob job(store, logFolder);
+    job.setWaitBound(request.wait);
     WaitNotice notice(context.err,
                       DataStats::isAddress(path) ? store.path() : QDir::toNativeSeparators(path));
-    if (const Result<> counted = run.run(&notice); !counted)
-        return run.timedOut()
+    if (const Result<> counted = job.run(&notice); !counted)
+        return job.timedOut()
             ? failed(context, QStringLiteral("nothing was counted: ") + counted.reason(), 3)
             : failed(context, counted.reason());
-    const UpdateSummary &s = run.summary();
+    const UpdateSummary &s = job.summary();
     QTextStream &out = context.out;
     using Plural::counted;
     if (const int merged = store.mergedOnOpen() + s.merged; merged > 0)

@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -47,7 +48,7 @@ void TestWindowedStart::firstStartAsksForTheLogFolderOnce()
 
     QTemporaryDir dir;
     SettingsStore settings(dir.filePath("settings"));
-    StatsPaths(settings).setDatabasePath(dir.filePath("Stats.db"));
+    QVERIFY(StatsPaths(settings).setDatabasePath(dir.filePath("Stats.db")));
     const QString logs = dir.filePath("logs");
 
     {
@@ -150,14 +151,17 @@ void TestWindowedStart::databaseThatCannotBeOpenedIsNamed()
 void TestWindowedStart::updateAsksAgainForAFolderNeverChosen_data()
 {
     QTest::addColumn<bool>("chosen");
+    QTest::addColumn<bool>("storable");
 
-    QTest::newRow("chosen on update") << true;
-    QTest::newRow("cancelled again") << false;
+    QTest::newRow("chosen on update") << true << true;
+    QTest::newRow("cancelled again") << false << true;
+    QTest::newRow("chosen, but the settings cannot be written") << true << false;
 }
 
 void TestWindowedStart::updateAsksAgainForAFolderNeverChosen()
 {
     QFETCH(bool, chosen);
+    QFETCH(bool, storable);
 
     TolvaneTestBed bed;
     QVERIFY(bed.isReady());
@@ -173,11 +177,31 @@ void TestWindowedStart::updateAsksAgainForAFolderNeverChosen()
 
     QPointer<Affiche> window(Affiche::showNew(bed.context));
     bed.dialogs.folderAnswer = chosen ? bed.logFolder() : QString();
+    if (!storable) {
+        // A file where the settings' folder was: no write can succeed there, even as root.
+        const QString folder = QFileInfo(TolvaneSettings(bed.settings).location()).absolutePath();
+        QVERIFY(QDir(folder).removeRecursively());
+        QFile blocker(folder);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+    }
     window->MnuUpdate_Click();
 
-    QCOMPARE(bed.dialogs.kinds(), QStringList({"folder", "folder"}));
+    QCOMPARE(bed.dialogs.shown.at(1).kind, QStringLiteral("folder"));
     QCOMPARE(bed.dialogs.shown.at(1).title,
              QStringLiteral("Choisissez le dossier des logs du serveur"));
+    if (!storable) {
+        // Nothing counted from a folder that was not remembered, and the user is told why.
+        QCOMPARE(bed.dialogs.kinds(), QStringList({"folder", "folder", "message"}));
+        QVERIFY2(bed.dialogs.shown.at(2).text.startsWith(
+                     "Le dossier des logs n'a pas pu être enregistré"),
+                 qPrintable(bed.dialogs.shown.at(2).text));
+        QTest::qWait(50);
+        QVERIFY(window && window->isVisible());
+        QVERIFY(TolvaneTestBed::progressWindows().isEmpty());
+        QCOMPARE(TolvaneTestBed::namesShown(window->tabResult()), QStringList {"Alice"});
+        return;
+    }
+    QCOMPARE(bed.dialogs.kinds(), QStringList({"folder", "folder"}));
     if (chosen) {
         Affiche *fresh = TolvaneTestBed::waitForNewResults(window);
         QVERIFY(fresh);

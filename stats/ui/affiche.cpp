@@ -258,7 +258,12 @@ bool Affiche::knowsLogFolder()
     const QString folder = m_context.dialogs.chooseFolder(this, TolvaneTexts::chooseLogFolder());
     if (folder.isEmpty())
         return false;
-    paths.setLogFolder(folder);
+    // A folder that cannot be remembered would be counted from nowhere: said, and no run.
+    if (const Result<> stored = paths.setLogFolder(folder); !stored) {
+        m_context.dialogs.informFailure(this, TolvaneTexts::programTitle(),
+                                        TolvaneTexts::logFolderNotStored().arg(stored.reason()));
+        return false;
+    }
     return true;
 }
 

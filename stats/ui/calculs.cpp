@@ -7,6 +7,7 @@
 #include "platform/dialogs/frenchreasons.h"
 #include "platform/settings/settingsstore.h"
 #include "platform/windowkit/windowkit.h"
+#include "stats/analysis/updatejob.h"
 #include "stats/store/datastats.h"
 #include "stats/store/statspaths.h"
 #include "stats/ui/affiche.h"
@@ -16,7 +17,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
@@ -44,14 +44,6 @@ constexpr int paintGraceMs = 2000;
 QFont noticeFont(qreal points, const QString &text, const QSize &room)
 {
     return WindowKit::fittedFont(WindowKit::oldFont(points, true), text, room);
-}
-
-// SQLite's and PostgreSQL's words for a database that another connection keeps in a
-// transaction.
-bool isBusy(const QString &reason)
-{
-    return reason.contains(QLatin1String("database is locked"))
-        || reason.contains(QLatin1String("lock timeout"));
 }
 
 } // namespace
@@ -121,6 +113,11 @@ void Calculs::waitingForWriter(std::chrono::milliseconds, std::chrono::milliseco
 {
     showWaiting(TolvaneTexts::waitingForUpdate());
     QCoreApplication::processEvents();
+}
+
+void Calculs::waitingForDatabase()
+{
+    showWaiting(TolvaneTexts::waitingForDatabase());
 }
 
 void Calculs::showWaiting(const QString &text)
@@ -209,55 +206,21 @@ void Calculs::UpdateRun()
     store.closeRecordSets();
     QCoreApplication::processEvents();
 
-    const auto previousTimeout = store.setBusyTimeout(busyTimeout);
-    const std::chrono::milliseconds bound = m_context.writerWaitBound;
-    QElapsedTimer clock;
-    clock.start();
-    bool emptied = !m_emptyFirst;
-    Result<> outcome;
-    QString failure;
-    while (true) {
-        const auto left = std::max(std::chrono::milliseconds(0),
-                                   bound - std::chrono::milliseconds(clock.elapsed()));
-        if (!emptied) {
-            // The lock taken here is the run's own: it is held from the emptying to the ranking.
-            Result<> emptying =
-                store.lockWriter(left, [this, left](std::chrono::milliseconds waited) {
-                    waitingForWriter(waited, left);
-                });
-            if (emptying)
-                emptying = store.clearStats();
-            emptied = emptying.ok();
-            if (!emptied) {
-                failure = TolvaneTexts::resetFailed();
-                outcome = emptying;
-                store.unlockWriter();
-            }
-        }
-        if (emptied) {
-            m_sinceDispatch.start();
-            ::UpdateRun run(store, StatsPaths(m_context.settings).logFolder());
-            run.setWaitBound(left);
-            outcome = run.run(this);
-            // The emptying's hold, when the run ended before it took the lock over.
-            store.unlockWriter();
-            failure = TolvaneTexts::runFailed();
-        }
-        if (outcome || !isBusy(outcome.reason()) || clock.elapsed() >= bound.count())
-            break;
-        showWaiting(TolvaneTexts::waitingForDatabase());
-        QEventLoop pause;
-        QTimer::singleShot(retryInterval, &pause, &QEventLoop::quit);
-        pause.exec();
-    }
-    if (previousTimeout)
-        store.setBusyTimeout(*previousTimeout);
+    UpdateJob job(store, StatsPaths(m_context.settings).logFolder());
+    job.setWaitBound(m_context.writerWaitBound);
+    job.setEmptyFirst(m_emptyFirst);
+    job.setRetryWhileBusy(busyTimeout, retryInterval);
+    m_sinceDispatch.start();
+    const Result<> outcome = job.run(this);
     m_running = false;
 
     if (!outcome) {
         m_failed = true;
         const QString details = FrenchReasons::translate(outcome.reason());
         showStopped(details);
+        const QString failure = job.failedStep() == UpdateJob::Step::Emptying
+            ? TolvaneTexts::resetFailed()
+            : TolvaneTexts::runFailed();
         m_context.dialogs.inform(this, TolvaneTexts::programTitle(), failure, details);
         // Escape reaches a window without a frame only once it is the active one.
         raise();

@@ -41,6 +41,7 @@ public:
     void lineProcessed(qint64 lineIndex) override;
     void waitingForWriter(std::chrono::milliseconds waited,
                           std::chrono::milliseconds bound) override;
+    void waitingForDatabase() override;
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -73,6 +73,10 @@ inline QString chooseLogFolder()
 {
     return QStringLiteral("Choisissez le dossier des logs du serveur");
 }
+inline QString logFolderNotStored()
+{
+    return QStringLiteral("Le dossier des logs n'a pas pu être enregistré :\n%1");
+}
 inline QString databaseNotOpened()
 {
     return QStringLiteral("La base de statistiques n'a pas pu être ouverte :\n%1\n\n%2");

@@ -39,8 +39,12 @@ bool prepare(SettingsStore &settings, Dialogs &dialogs, DataStats &store)
     StatsPaths paths(settings);
     if (paths.logFolder().isEmpty()) {
         const QString folder = dialogs.chooseFolder(nullptr, TolvaneTexts::chooseLogFolder());
-        if (!folder.isEmpty())
-            paths.setLogFolder(folder);
+        // Not remembered, it is asked for again before the first update.
+        if (!folder.isEmpty()) {
+            if (const Result<> stored = paths.setLogFolder(folder); !stored)
+                dialogs.informFailure(nullptr, TolvaneTexts::programTitle(),
+                                      TolvaneTexts::logFolderNotStored().arg(stored.reason()));
+        }
     }
     const QString database = paths.databasePath();
     store.setHost(paths.host());
