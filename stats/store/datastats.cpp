@@ -98,7 +98,7 @@ Result<> DataStats::open(const QString &path, Access access)
         setShown(m_path);
         const Result<PostgresAddress> address = PostgresAddress::parse(path);
         if (!address)
-            return fail(cannotOpen, address.reason());
+            return fail(cannotOpen, address.failure());
         auto postgres = std::make_unique<PostgresStats>(m_connectionName, m_path);
         if (const Result<> opened = postgres->open(*address, access); !opened)
             return opened;
@@ -118,7 +118,8 @@ Result<> DataStats::open(const QString &path, Access access)
     if (access == Access::ReadOnly) {
         // Opening must never leave behind a database nobody asked for.
         if (!info.exists())
-            return fail(cannotOpen, QStringLiteral("it does not exist"));
+            return fail(cannotOpen, QStringLiteral("it does not exist"),
+                        ::Failure::Kind::Unreachable);
     } else if (!QDir().mkpath(info.absolutePath())) {
         return fail(cannotOpen,
                     QStringLiteral("cannot create the folder %1").arg(info.absolutePath()));
@@ -135,13 +136,13 @@ Result<> DataStats::open(const QString &path, Access access)
                              ? QStringLiteral("QSQLITE_BUSY_TIMEOUT=15000;QSQLITE_OPEN_READONLY")
                              : QStringLiteral("QSQLITE_BUSY_TIMEOUT=15000"));
     if (!db.open())
-        return fail(cannotOpen, db.lastError().text());
+        return fail(cannotOpen, db.lastError());
     if (access == Access::ReadOnly) {
         QSqlQuery probe(db);
         if (!probe.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"))) {
-            const QString reason = probe.lastError().text();
+            const QSqlError error = probe.lastError();
             db.close();
-            return fail(cannotOpen, readOnlyReason(reason));
+            return fail(cannotOpen, readOnlyReason(error.text()), kindOf(error.nativeErrorCode()));
         }
         // A reader that stays open, as the web pages' does, finds the pages it read last time
         // in its cache while nobody writes.
@@ -216,7 +217,6 @@ Result<> DataStats::mendOnOpen()
         }
         m_mergedOnOpen = *merged;
     }
-    m_lockTimedOut = false;
     return {};
 }
 
@@ -288,8 +288,7 @@ Result<> DataStats::addHostToProgress()
         || !copy.prepare(QStringLiteral(
             "INSERT INTO LogProgress (Host, File, ByteOffset, HeadDigest, HeadLength) SELECT ?, "
             "File, ByteOffset, HeadDigest, HeadLength FROM LogProgressBefore")))
-        return fail(
-            what, query.lastError().isValid() ? query.lastError().text() : copy.lastError().text());
+        return fail(what, query.lastError().isValid() ? query.lastError() : copy.lastError());
     copy.addBindValue(m_host);
     if (!copy.exec())
         return fail(what, copy);
@@ -321,7 +320,7 @@ Result<int> DataStats::mendPlayers()
 {
     const QString what = QStringLiteral("cannot mend the players");
     if (!holdsWriterLock())
-        return fail(what, QStringLiteral("another program is writing"));
+        return fail(what, QStringLiteral("another program is writing"), ::Failure::Kind::Busy);
     const Result<bool> mend = needsMend();
     if (!mend)
         return passOn(mend);
@@ -415,22 +414,21 @@ Result<> DataStats::mendKeys(const MendPlan &plan, const QStringList &noms)
 Result<> DataStats::lockWriter(std::chrono::milliseconds bound,
                                const std::function<void(std::chrono::milliseconds)> &whileWaiting)
 {
-    m_lockTimedOut = false;
     QElapsedTimer waited;
     waited.start();
     while (true) {
         const Result<bool> taken = tryLockWriter();
         if (!taken)
-            return fail(QStringLiteral("cannot take the writer lock"), taken.reason());
+            return fail(QStringLiteral("cannot take the writer lock"), taken.failure());
         if (*taken)
             return {};
         const auto elapsed = std::chrono::milliseconds(waited.elapsed());
         if (elapsed >= bound) {
-            m_lockTimedOut = true;
             return fail(QStringLiteral("another update is writing"),
                         QStringLiteral("%1 still holds the database after %2 s")
                             .arg(writerLockHolder())
-                            .arg(double(elapsed.count()) / 1000, 0, 'f', 1));
+                            .arg(double(elapsed.count()) / 1000, 0, 'f', 1),
+                        ::Failure::Kind::LockTimeout);
         }
         if (whileWaiting)
             whileWaiting(elapsed);
@@ -532,9 +530,9 @@ Result<> DataStats::commit()
         return m_postgres->commit();
     QSqlQuery query(database());
     if (!query.exec(QStringLiteral("COMMIT"))) {
-        const QString reason = query.lastError().text();
+        const QSqlError error = query.lastError();
         rollback();
-        return fail(QStringLiteral("cannot commit"), reason);
+        return fail(QStringLiteral("cannot commit"), error);
     }
     return {};
 }
@@ -566,7 +564,7 @@ Result<SqliteStatement *> DataStats::prepared(std::unique_ptr<SqliteStatement> &
             return fail(what, QStringLiteral("the database is not open"));
         statement = std::make_unique<SqliteStatement>(db, text);
         if (!statement->isValid()) {
-            const Failure failure = fail(what, statement->errorString());
+            const Failure failure = fail(what, *statement);
             statement.reset();
             return failure;
         }
@@ -618,7 +616,7 @@ Result<> DataStats::addToPlayers(const std::vector<PlayerDelta> &players, bool r
     SqliteStatement *addToRow = *statements[2];
     SqliteStatement *insertRow = *statements[3];
     auto failed = [this](const QString &what, SqliteStatement *statement) -> Result<> {
-        const Failure failure = fail(what, statement->errorString());
+        const Failure failure = fail(what, *statement);
         statement->reset();
         return failure;
     };
@@ -774,14 +772,14 @@ Result<> DataStats::insertMany(const QString &head, int columns, std::size_t row
     SqliteStatement many(handle(), head + values(rowsPerStatement));
     SqliteStatement one(handle(), head + values(1));
     if (!many.isValid() || !one.isValid())
-        return fail(what, many.isValid() ? one.errorString() : many.errorString());
+        return fail(what, many.isValid() ? one : many);
     for (std::size_t i = 0; i < rows;) {
         SqliteStatement &statement = i < full ? many : one;
         const int count = i < full ? rowsPerStatement : 1;
         for (int r = 0; r < count; ++r)
             bindRow(statement, r * columns, i + std::size_t(r));
         if (!statement.step())
-            return fail(what, statement.errorString());
+            return fail(what, statement);
         statement.reset();
         i += std::size_t(count);
     }
@@ -851,12 +849,12 @@ Result<> DataStats::forEachInRankOrder(const std::function<void(qint64, qint64)>
     SqliteStatement scan(
         db, QStringLiteral("SELECT rowid, Place FROM Stats ORDER BY TotalClass DESC, Nom"));
     if (!scan.isValid())
-        return fail(QStringLiteral("cannot rank the players"), scan.errorString());
+        return fail(QStringLiteral("cannot rank the players"), scan);
     bool stepped = true;
     while ((stepped = scan.step()) && scan.hasRow())
         f(scan.columnInt(0), scan.columnInt(1));
     if (!stepped)
-        return fail(QStringLiteral("cannot rank the players"), scan.errorString());
+        return fail(QStringLiteral("cannot rank the players"), scan);
     return {};
 }
 
@@ -889,7 +887,7 @@ Result<> DataStats::setPlaces(std::vector<std::pair<qint64, qint64>> places)
         set->bind(1, place);
         set->bind(2, rowId);
         if (!set->step()) {
-            const Failure failure = fail(what, set->errorString());
+            const Failure failure = fail(what, *set);
             set->reset();
             return failure;
         }
@@ -911,9 +909,9 @@ Result<> DataStats::clearStats()
     QSqlQuery query(database());
     for (const QString &table : StoreSchema::countedTables()) {
         if (!query.exec(QStringLiteral("DELETE FROM \"%1\"").arg(table))) {
-            const QString reason = query.lastError().text();
+            const QSqlError error = query.lastError();
             rollback();
-            return fail(QStringLiteral("cannot empty the statistics"), reason);
+            return fail(QStringLiteral("cannot empty the statistics"), error);
         }
     }
     return commit();
@@ -984,7 +982,7 @@ Result<DataStats::CopySummary> DataStats::copyFrom(DataStats &source, const QStr
     if (source.m_postgres || !source.isOpen())
         return fail(what, QStringLiteral("copies come from an open SQLite database"));
     if (!holdsWriterLock())
-        return fail(what, QStringLiteral("another program is writing"));
+        return fail(what, QStringLiteral("another program is writing"), ::Failure::Kind::Busy);
     return m_postgres->copyFrom(source.database(), source.m_host, host);
 }
 
@@ -1376,8 +1374,7 @@ Result<std::optional<QDateTime>> DataStats::lastUpdate()
         // A database written before updates recorded their time has no such table yet.
         if (!database().tables().contains(QLatin1String("Meta"), Qt::CaseInsensitive))
             return std::optional<QDateTime>();
-        return fail(QStringLiteral("cannot read the time of the last update"),
-                    query.lastError().text());
+        return fail(QStringLiteral("cannot read the time of the last update"), query.lastError());
     }
     if (!query.next())
         return std::optional<QDateTime>();
@@ -1406,16 +1403,17 @@ Result<> DataStats::setLastUpdate(const QDateTime &when)
 namespace {
 
 /// Runs \a statement, calling \a f on each row as it is read; the error, if any.
-QString forEachRow(const QSqlDatabase &database, const QString &statement,
-                   const std::function<void(const QSqlQuery &)> &f)
+/// The error that ended the rows early; an invalid one when every row was read.
+QSqlError forEachRow(const QSqlDatabase &database, const QString &statement,
+                     const std::function<void(const QSqlQuery &)> &f)
 {
     QSqlQuery query(database);
     query.setForwardOnly(true);
     if (!query.exec(statement))
-        return query.lastError().text();
+        return query.lastError();
     while (query.next())
         f(query);
-    return query.lastError().isValid() ? query.lastError().text() : QString();
+    return query.lastError();
 }
 
 } // namespace
@@ -1424,7 +1422,7 @@ Result<> DataStats::forEachRankingRow(Ranking order,
                                       const std::function<void(const PlayerRow &)> &f)
 {
     PlayerRow row;
-    const QString error =
+    const QSqlError error =
         forEachRow(database(), rankingQuery(order), [&row, &f](const QSqlQuery &q) {
             row.place = q.value(StatsColumns::Place).toLongLong();
             row.nom = q.value(StatsColumns::Nom).toString();
@@ -1432,7 +1430,7 @@ Result<> DataStats::forEachRankingRow(Ranking order,
                 row.counters[i] = q.value(StatsColumns::FirstCounter + int(i)).toLongLong();
             f(row);
         });
-    if (!error.isEmpty())
+    if (error.isValid())
         return fail(QStringLiteral("cannot read the ranking"), error);
     return {};
 }
@@ -1443,7 +1441,7 @@ Result<> DataStats::forEachRanked(int column, const std::function<void(const Ran
         return fail(QStringLiteral("cannot read the ranking"),
                     QStringLiteral("column %1 is no counter").arg(column));
     RankedValues values;
-    const QString error = forEachRow(
+    const QSqlError error = forEachRow(
         database(),
         QStringLiteral(R"(SELECT "Place", "Kills", "Deaths", %1 FROM "Stats" WHERE "Place" > 0)")
             .arg(StatsColumns::quoted(column)),
@@ -1454,7 +1452,7 @@ Result<> DataStats::forEachRanked(int column, const std::function<void(const Ran
             values.value = q.value(3).toLongLong();
             f(values);
         });
-    if (!error.isEmpty())
+    if (error.isValid())
         return fail(QStringLiteral("cannot read the ranking"), error);
     return {};
 }
@@ -1468,7 +1466,7 @@ Result<std::vector<DataStats::PlayerRow>> DataStats::rowsAt(const std::vector<qi
     for (const qint64 place : places)
         numbers << QString::number(place);
     std::map<qint64, PlayerRow> found;
-    const QString error =
+    const QSqlError error =
         forEachRow(database(),
                    QStringLiteral(R"(SELECT %1 FROM "Stats" AS s WHERE s."Place" IN (%2))")
                        .arg(statsColumns(), numbers.join(u',')),
@@ -1481,7 +1479,7 @@ Result<std::vector<DataStats::PlayerRow>> DataStats::rowsAt(const std::vector<qi
                                q.value(StatsColumns::FirstCounter + int(i)).toLongLong();
                        found.emplace(row.place, std::move(row));
                    });
-    if (!error.isEmpty())
+    if (error.isValid())
         return fail(QStringLiteral("cannot read the ranking"), error);
     for (const qint64 place : places)
         if (const auto it = found.find(place); it != found.end() && place > 0)
@@ -1512,10 +1510,10 @@ Result<QString> DataStats::changeMark()
 
 Result<> DataStats::forEachName(const std::function<void(const QString &)> &f)
 {
-    const QString error =
+    const QSqlError error =
         forEachRow(database(), QStringLiteral("SELECT \"Nom\" FROM \"Stats\""),
                    [&f](const QSqlQuery &query) { f(query.value(0).toString()); });
-    if (!error.isEmpty())
+    if (error.isValid())
         return fail(QStringLiteral("cannot read the ranking"), error);
     return {};
 }
