@@ -143,7 +143,7 @@ Result<GameConfig::Applied> GameConfig::ApplyConfig(QString &name)
     if (command.isEmpty())
         return Applied::NoCommand;
     if (const auto started = StartGame(command); !started)
-        return Result<Applied>::failure(started.reason());
+        return Result<Applied>::failure(started.failure());
     return Applied::GameStarted;
 }
 

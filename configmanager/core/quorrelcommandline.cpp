@@ -21,7 +21,7 @@ Result<QuorrelCommandLine> QuorrelCommandLine::parse(const QStringList &argument
     // A mistyped option is refused rather than registered as a mod named after it.
     const Result<CommandLine::Read> read = syntax().read(arguments);
     if (!read)
-        return Result<QuorrelCommandLine>::failure(read.reason());
+        return Result<QuorrelCommandLine>::failure(read.failure());
     QuorrelCommandLine line;
     line.ask = read->ask;
     if (line.ask == CommandLine::Ask::Run)

@@ -26,7 +26,7 @@ Result<QStringList> HeadlessShuffle::run(const RondelayCommandLine &line, Settin
     const QString modFolder = MapList::modFolderPath(folder);
     const auto retrieved = MapList::retrieve(modFolder);
     if (!retrieved)
-        return Failure::failure(retrieved.reason());
+        return Failure::failure(retrieved.failure());
     QString list = *retrieved;
     for (int i = 0; i < line.times; ++i)
         list = MapList::shuffle(list, random);

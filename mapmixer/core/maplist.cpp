@@ -138,6 +138,6 @@ Result<QString> MapList::loadMapCycle(const QString &modFolder, const FileStore 
 {
     const auto bytes = files.readAll(mapCyclePath(modFolder));
     if (!bytes)
-        return Result<QString>::failure(bytes.reason());
+        return Result<QString>::failure(bytes.failure());
     return QString::fromLocal8Bit(*bytes);
 }

@@ -124,7 +124,36 @@ QString engineReason(const QString &reason)
     return {};
 }
 
+// What a kind of failure means for the database, whatever the engine's words for it.
+QString causeOfKind(Failure::Kind kind)
+{
+    switch (kind) {
+    case Failure::Kind::Busy:
+        return QStringLiteral("elle est occupée par un autre programme");
+    case Failure::Kind::ReadOnly:
+        return QStringLiteral("elle est en lecture seule");
+    case Failure::Kind::DiskFull:
+        return QStringLiteral("le disque est plein");
+    default:
+        // The others carry what the system or the server said, which names the remedy.
+        return {};
+    }
+}
+
 } // namespace
+
+QString FrenchReasons::translate(const Failure &failure)
+{
+    for (const auto &[english, french] : storeActions) {
+        if (failure.what() != QLatin1String(english))
+            continue;
+        const QString byKind = causeOfKind(failure.kind());
+        return QStringLiteral("%1 %2 : %3.")
+            .arg(QString::fromUtf8(french), failure.object(),
+                 byKind.isEmpty() ? cause(failure.detail()) : byKind);
+    }
+    return translate(failure.text());
+}
 
 QString FrenchReasons::translate(const QString &reason)
 {

@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include "platform/result/failure.h"
+
 #include <QString>
 
 /**
@@ -15,5 +17,7 @@
 namespace FrenchReasons {
 
 QString translate(const QString &reason);
+/// The same built from the parts of \a failure: what was being done, on what, and its kind.
+QString translate(const Failure &failure);
 
 } // namespace FrenchReasons

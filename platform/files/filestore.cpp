@@ -68,7 +68,7 @@ Result<> FileStore::copyAtomically(const QString &source, const QString &target)
 {
     const auto content = readAll(source);
     if (!content)
-        return Result<>::failure(content.reason());
+        return Result<>::failure(content.failure());
     return writeAtomically(target, *content);
 }
 

@@ -36,7 +36,7 @@ Result<> ProcessLauncher::launch(const QString &commandLine)
 {
     const auto started = plan(commandLine);
     if (!started)
-        return Result<>::failure(started.reason());
+        return Result<>::failure(started.failure());
     QProcess process;
     process.setProgram(started->program);
     process.setArguments(started->arguments);

@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include "platform/result/failure.h"
+
 #include <QString>
 
 #include <optional>
@@ -18,7 +20,8 @@ class [[nodiscard]] Result
 {
 public:
     Result(T value) : m_value(std::move(value)) { }
-    static Result failure(QString reason) { return Result(std::nullopt, std::move(reason)); }
+    static Result failure(QString reason) { return failure(Failure(std::move(reason))); }
+    static Result failure(Failure why) { return Result(std::nullopt, std::move(why)); }
 
     bool ok() const { return m_value.has_value(); }
     explicit operator bool() const { return ok(); }
@@ -27,14 +30,16 @@ public:
     T &&value() && { return std::move(*m_value); }
     const T &operator*() const & { return *m_value; }
     const T *operator->() const { return &*m_value; }
-    /// Why it failed; empty when it did not.
-    const QString &reason() const { return m_reason; }
+    /// Why it failed, in one line; empty when it did not.
+    QString reason() const { return m_failure.text(); }
+    /// Why it failed, in parts; of no kind and empty when it did not.
+    const Failure &failure() const { return m_failure; }
 
 private:
-    Result(std::nullopt_t, QString reason) : m_reason(std::move(reason)) { }
+    Result(std::nullopt_t, Failure why) : m_failure(std::move(why)) { }
 
     std::optional<T> m_value;
-    QString m_reason;
+    Failure m_failure;
 };
 
 /** The same for an operation that gives back nothing but success. */
@@ -43,19 +48,21 @@ class [[nodiscard]] Result<void>
 {
 public:
     Result() = default;
-    static Result failure(QString reason)
+    static Result failure(QString reason) { return failure(Failure(std::move(reason))); }
+    static Result failure(Failure why)
     {
         Result result;
         result.m_failed = true;
-        result.m_reason = std::move(reason);
+        result.m_failure = std::move(why);
         return result;
     }
 
     bool ok() const { return !m_failed; }
     explicit operator bool() const { return ok(); }
-    const QString &reason() const { return m_reason; }
+    QString reason() const { return m_failure.text(); }
+    const Failure &failure() const { return m_failure; }
 
 private:
     bool m_failed = false;
-    QString m_reason;
+    Failure m_failure;
 };

@@ -18,6 +18,8 @@
 #include <memory>
 
 /** Qt's own texts and the reasons of failures, as the French windows of the programs show them. */
+Q_DECLARE_METATYPE(Failure)
+
 class TestFrenchTexts : public QObject
 {
     Q_OBJECT
@@ -29,6 +31,8 @@ private slots:
     void systemWordsAreLeftForTheReasons();
     void reasonsAreFrench_data();
     void reasonsAreFrench();
+    void failuresAreFrenchByTheirKind_data();
+    void failuresAreFrenchByTheirKind();
     void failureKeepsTheOriginalInTheDetails_data();
     void failureKeepsTheOriginalInTheDetails();
 };
@@ -187,6 +191,42 @@ void TestFrenchTexts::reasonsAreFrench()
     QFETCH(QString, reason);
     QFETCH(QString, french);
     QCOMPARE(FrenchReasons::translate(reason), french);
+}
+
+void TestFrenchTexts::failuresAreFrenchByTheirKind_data()
+{
+    QTest::addColumn<Failure>("failure");
+    QTest::addColumn<QString>("french");
+
+    // The engines' words differ; the kind says what the user meets.
+    QTest::newRow("a server's lock time-out")
+        << Failure(Failure::Kind::Busy, "cannot commit", "postgresql://u@h/ranking",
+                   "ERROR:  canceling statement due to lock timeout\n(55P03)")
+        << "Impossible d'enregistrer les changements dans la base postgresql://u@h/ranking : "
+           "elle est occupée par un autre programme.";
+    QTest::newRow("a server's full disk")
+        << Failure(Failure::Kind::DiskFull, "cannot record the log progress", "postgresql://h/r",
+                   "ERROR:  could not extend file \"base/16384/2619\"")
+        << "Impossible d'enregistrer l'avancement des logs dans la base postgresql://h/r : le "
+           "disque est plein.";
+    QTest::newRow("a read-only database")
+        << Failure(Failure::Kind::ReadOnly, "cannot add a player", "/srv/Stats.db",
+                   "attempt to write a readonly database")
+        << "Impossible d'ajouter un joueur à la base /srv/Stats.db : elle est en lecture seule.";
+    QTest::newRow("another update's lock, with who holds it and how long")
+        << Failure(Failure::Kind::LockTimeout, "another update is writing", "/srv/Stats.db",
+                   "process 42 still holds the database after 1.5 s")
+        << "Une autre mise à jour écrit dans la base /srv/Stats.db : le programme 42 la garde "
+           "encore après 1,5 s.";
+    QTest::newRow("a failure in the system's words only")
+        << Failure("No space left on device") << "Le disque est plein";
+}
+
+void TestFrenchTexts::failuresAreFrenchByTheirKind()
+{
+    QFETCH(Failure, failure);
+    QFETCH(QString, french);
+    QCOMPARE(FrenchReasons::translate(failure), french);
 }
 
 void TestFrenchTexts::failureKeepsTheOriginalInTheDetails_data()

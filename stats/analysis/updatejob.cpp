@@ -13,18 +13,6 @@
 #include <optional>
 #include <utility>
 
-namespace {
-
-// SQLite's and PostgreSQL's words for a database that another connection keeps in a
-// transaction.
-bool isBusy(const QString &reason)
-{
-    return reason.contains(QLatin1String("database is locked"))
-        || reason.contains(QLatin1String("lock timeout"));
-}
-
-} // namespace
-
 UpdateJob::UpdateJob(DataStats &store, QString logFolder)
     : m_store(store), m_logFolder(std::move(logFolder))
 { }
@@ -39,7 +27,6 @@ void UpdateJob::setRetryWhileBusy(std::chrono::milliseconds statementWait,
 
 Result<> UpdateJob::run(UpdateObserver *observer)
 {
-    m_timedOut = false;
     m_summary = {};
     std::optional<std::chrono::milliseconds> previousTimeout;
     if (m_retryWhileBusy) {
@@ -54,7 +41,7 @@ Result<> UpdateJob::run(UpdateObserver *observer)
         const auto left = std::max(std::chrono::milliseconds(0),
                                    m_waitBound - std::chrono::milliseconds(clock.elapsed()));
         outcome = runOnce(left, emptied, observer);
-        if (outcome || !m_retryWhileBusy || !isBusy(outcome.reason())
+        if (outcome || !m_retryWhileBusy || outcome.failure().kind() != Failure::Kind::Busy
             || clock.elapsed() >= m_waitBound.count())
             break;
         if (observer)
@@ -79,7 +66,6 @@ Result<> UpdateJob::runOnce(std::chrono::milliseconds left, bool &emptied, Updat
                 if (observer)
                     observer->waitingForWriter(waited, left);
             });
-        m_timedOut = !emptying && m_store.writerLockTimedOut();
         if (emptying)
             emptying = m_store.clearStats();
         emptied = emptying.ok();
@@ -95,7 +81,6 @@ Result<> UpdateJob::runOnce(std::chrono::milliseconds left, bool &emptied, Updat
     // The emptying's hold, when the run ended before it took the lock over.
     m_store.unlockWriter();
     m_failedStep = Step::Counting;
-    m_timedOut = run.timedOut();
     m_summary = run.summary();
     return counted;
 }

@@ -45,8 +45,6 @@ public:
     Result<> run(UpdateObserver *observer = nullptr);
 
     Step failedStep() const { return m_failedStep; }
-    /// Whether the job gave up, having changed nothing, because another update kept writing.
-    bool timedOut() const { return m_timedOut; }
     const UpdateSummary &summary() const { return m_summary; }
 
 private:
@@ -59,7 +57,6 @@ private:
     std::chrono::milliseconds m_retryInterval {0};
     bool m_emptyFirst = false;
     bool m_retryWhileBusy = false;
-    bool m_timedOut = false;
     Step m_failedStep = Step::Counting;
     UpdateSummary m_summary;
 };

@@ -46,7 +46,6 @@ Result<> UpdateRun::run(UpdateObserver *observer)
     QElapsedTimer clock;
     clock.start();
     m_summary = {};
-    m_timedOut = false;
     m_store.closeRecordSets();
 
     const QDir folder(m_logFolder);
@@ -63,10 +62,8 @@ Result<> UpdateRun::run(UpdateObserver *observer)
                                    if (observer)
                                        observer->waitingForWriter(waited, bound);
                                });
-        !locked) {
-        m_timedOut = m_store.writerLockTimedOut();
+        !locked)
         return locked;
-    }
     struct Unlock
     {
         DataStats &store;
@@ -75,7 +72,7 @@ Result<> UpdateRun::run(UpdateObserver *observer)
 
     const Result<int> merged = m_store.mendPlayers();
     if (!merged)
-        return Result<>::failure(merged.reason());
+        return Result<>::failure(merged.failure());
     m_summary.merged = *merged;
 
     QFileInfoList files;
@@ -201,7 +198,7 @@ Result<> UpdateRun::countFile(const QFileInfo &info, int number, int total,
     const QString key = info.canonicalFilePath();
     const Result<DataStats::FileProgress> progress = m_store.fileProgress(key);
     if (!progress)
-        return Result<>::failure(progress.reason());
+        return Result<>::failure(progress.failure());
     const qint64 end = reader.countableEnd();
     // One read serves both the check against what an earlier run recorded and the new record;
     // a read that fails must not pass for "another file", which would be counted again.

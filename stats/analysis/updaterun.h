@@ -80,8 +80,6 @@ public:
     Result<> run(UpdateObserver *observer = nullptr);
 
     const UpdateSummary &summary() const { return m_summary; }
-    /// Whether the last run gave up, having changed nothing, because another update kept writing.
-    bool timedOut() const { return m_timedOut; }
 
 private:
     // Small logs are counted in batches of one transaction each: twenty thousand one-line files
@@ -108,7 +106,6 @@ private:
     QString m_logFolder;
     UpdateSummary m_summary;
     std::chrono::milliseconds m_waitBound = defaultWaitBound;
-    bool m_timedOut = false;
     bool m_inBatch = false;
     qint64 m_batchBytes = 0;
     std::vector<Finished> m_finished; // closed files of the open batch, deleted once it commits

@@ -301,7 +301,7 @@ Result<TolvaneRequest> TolvaneCommandLine::parse(const QStringList &arguments)
     using Failure = Result<TolvaneRequest>;
     const Result<CommandLine::Read> read = syntax().read(arguments);
     if (!read)
-        return Failure::failure(read.reason());
+        return Failure::failure(read.failure());
     TolvaneRequest request;
     request.ask = read->ask;
     if (request.ask != CommandLine::Ask::Run)
@@ -325,10 +325,10 @@ Result<TolvaneRequest> TolvaneCommandLine::parse(const QStringList &arguments)
         if (!rule.take)
             continue;
         if (const Result<> taken = rule.take(read->values.value(name), request); !taken)
-            return Failure::failure(taken.reason());
+            return Failure::failure(taken.failure());
     }
     if (const Result<> checked = command ? command->check(request) : Result<>(); !checked)
-        return Failure::failure(checked.reason());
+        return Failure::failure(checked.failure());
     request.command = command;
     return request;
 }

@@ -72,7 +72,7 @@ int UpdateCommand::execute(const TolvaneRequest &request, const CommandContext &
     WaitNotice notice(context.err,
                       DataStats::isAddress(path) ? store.path() : QDir::toNativeSeparators(path));
     if (const Result<> counted = job.run(&notice); !counted)
-        return job.timedOut()
+        return counted.failure().kind() == Failure::Kind::LockTimeout
             ? failed(context, QStringLiteral("nothing was counted: ") + counted.reason(), 3)
             : failed(context, counted.reason());
     const UpdateSummary &s = job.summary();

@@ -56,7 +56,7 @@ Result<Endpoint> parseAddressAndPort(const QString &text, bool portRequired)
     Endpoint endpoint;
     const Result<QHostAddress> address = parseAddress(host);
     if (!address)
-        return Result<Endpoint>::failure(address.reason());
+        return Result<Endpoint>::failure(address.failure());
     endpoint.address = *address;
     if (port.isEmpty()) {
         if (portRequired)
@@ -65,7 +65,7 @@ Result<Endpoint> parseAddressAndPort(const QString &text, bool portRequired)
     }
     const Result<quint16> number = parsePort(port, portRequired);
     if (!number)
-        return Result<Endpoint>::failure(number.reason());
+        return Result<Endpoint>::failure(number.failure());
     endpoint.port = *number;
     return endpoint;
 }
@@ -83,7 +83,7 @@ Result<Endpoint> Endpoint::parseListen(const QString &text)
                 QStringLiteral("%1 lacks its port (ADDRESS:PORT)").arg(text));
         const Result<quint16> port = parsePort(text, true);
         if (!port)
-            return Result<Endpoint>::failure(port.reason());
+            return Result<Endpoint>::failure(port.failure());
         Endpoint endpoint;
         endpoint.port = *port;
         return endpoint;

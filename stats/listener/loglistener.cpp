@@ -100,7 +100,7 @@ Result<> LogListener::start()
         return prepared;
     const Result<QStringList> leftovers = m_spool.closeLeftovers();
     if (!leftovers)
-        return Result<>::failure(leftovers.reason());
+        return Result<>::failure(leftovers.failure());
 
     if (const Result<> bound = m_socket.bind(m_options.listen, wantedBuffer, LogPacket::maxSize);
         !bound)

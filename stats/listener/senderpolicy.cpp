@@ -51,7 +51,7 @@ Result<SenderPolicy> SenderPolicy::fromArguments(const QStringList &allowed)
     for (const QString &text : allowed) {
         const Result<Entry> entry = parseEntry(text);
         if (!entry)
-            return Result<SenderPolicy>::failure(entry.reason());
+            return Result<SenderPolicy>::failure(entry.failure());
         policy.m_entries.push_back(*entry);
     }
     return policy;

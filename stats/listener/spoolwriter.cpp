@@ -196,11 +196,11 @@ Result<QStringList> SpoolWriter::closeLeftovers()
         if (!tail.isEmpty() && !tail.endsWith('\n') && !tail.endsWith('\r')) {
             if (const Result<> ended = write(leftover, "\n"); !ended) {
                 release(leftover);
-                return Result<QStringList>::failure(ended.reason());
+                return Result<QStringList>::failure(ended.failure());
             }
         }
         if (const Result<> done = close(leftover); !done)
-            return Result<QStringList>::failure(done.reason());
+            return Result<QStringList>::failure(done.failure());
         closed << name;
     }
     return closed;
@@ -317,12 +317,12 @@ Result<SpoolWriter::Open *> SpoolWriter::held(const QString &server)
         // A folder deleted since the last look is made again, and the file made there.
         const int remadeBefore = m_remade;
         if (const Result<> made = checkFolder(); !made)
-            return Result<Open *>::failure(made.reason());
+            return Result<Open *>::failure(made.failure());
         if (m_remade == remadeBefore)
-            return Result<Open *>::failure(created.reason());
+            return Result<Open *>::failure(created.failure());
         created = create(server);
         if (!created)
-            return Result<Open *>::failure(created.reason());
+            return Result<Open *>::failure(created.failure());
     }
     Open &open = m_open.emplace(server, std::move(created).value()).first->second;
     hold(open);
@@ -368,7 +368,7 @@ Result<> SpoolWriter::put(const QString &server, QByteArrayView bytes, qint64 li
     }
     const Result<Open *> file = held(server);
     if (!file)
-        return Result<>::failure(file.reason());
+        return Result<>::failure(file.failure());
     Open &open = **file;
     const qint64 start = open.size;
     if (const Result<> written = write(open, bytes); !written) {

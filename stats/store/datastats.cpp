@@ -119,7 +119,6 @@ Result<> DataStats::mendOnOpen()
         }
         m_mergedOnOpen = *merged;
     }
-    m_lockTimedOut = false;
     return {};
 }
 
@@ -151,7 +150,7 @@ Result<int> DataStats::mendPlayers()
 {
     const QString what = QStringLiteral("cannot mend the players");
     if (!holdsWriterLock())
-        return fail(what, QStringLiteral("another program is writing"));
+        return fail(what, QStringLiteral("another program is writing"), ::Failure::Kind::Busy);
     const Result<bool> mend = needsMend();
     if (!mend)
         return passOn(mend);
@@ -219,22 +218,21 @@ Result<int> DataStats::mendPlayers()
 Result<> DataStats::lockWriter(std::chrono::milliseconds bound,
                                const std::function<void(std::chrono::milliseconds)> &whileWaiting)
 {
-    m_lockTimedOut = false;
     QElapsedTimer waited;
     waited.start();
     while (true) {
         const Result<bool> taken = m_engine->tryLockWriter();
         if (!taken)
-            return fail(QStringLiteral("cannot take the writer lock"), taken.reason());
+            return fail(QStringLiteral("cannot take the writer lock"), taken.failure());
         if (*taken)
             return {};
         const auto elapsed = std::chrono::milliseconds(waited.elapsed());
         if (elapsed >= bound) {
-            m_lockTimedOut = true;
             return fail(QStringLiteral("another update is writing"),
                         QStringLiteral("%1 still holds the database after %2 s")
                             .arg(m_engine->writerLockHolder())
-                            .arg(double(elapsed.count()) / 1000, 0, 'f', 1));
+                            .arg(double(elapsed.count()) / 1000, 0, 'f', 1),
+                        ::Failure::Kind::LockTimeout);
         }
         if (whileWaiting)
             whileWaiting(elapsed);
@@ -378,9 +376,9 @@ Result<> DataStats::clearStats()
     QSqlQuery query(database());
     for (const QString &table : StoreSchema::countedTables()) {
         if (!query.exec(QStringLiteral("DELETE FROM \"%1\"").arg(table))) {
-            const QString reason = query.lastError().text();
+            const QSqlError error = query.lastError();
             rollback();
-            return fail(QStringLiteral("cannot empty the statistics"), reason);
+            return fail(QStringLiteral("cannot empty the statistics"), error);
         }
     }
     return commit();
@@ -435,7 +433,7 @@ Result<DataStats::CopySummary> DataStats::copyFrom(DataStats &source, const QStr
     if (source.m_engine->dialect().onServer || !source.isOpen())
         return fail(what, QStringLiteral("copies come from an open SQLite database"));
     if (!holdsWriterLock())
-        return fail(what, QStringLiteral("another program is writing"));
+        return fail(what, QStringLiteral("another program is writing"), ::Failure::Kind::Busy);
     return static_cast<PostgresEngine &>(*m_engine).copyFrom(source.database(), source.m_host,
                                                              host);
 }
@@ -828,8 +826,7 @@ Result<std::optional<QDateTime>> DataStats::lastUpdate()
         // A database written before updates recorded their time has no such table yet.
         if (!database().tables().contains(QLatin1String("Meta"), Qt::CaseInsensitive))
             return std::optional<QDateTime>();
-        return fail(QStringLiteral("cannot read the time of the last update"),
-                    query.lastError().text());
+        return fail(QStringLiteral("cannot read the time of the last update"), query.lastError());
     }
     if (!query.next())
         return std::optional<QDateTime>();
@@ -858,16 +855,17 @@ Result<> DataStats::setLastUpdate(const QDateTime &when)
 namespace {
 
 /// Runs \a statement, calling \a f on each row as it is read; the error, if any.
-QString forEachRow(const QSqlDatabase &database, const QString &statement,
-                   const std::function<void(const QSqlQuery &)> &f)
+/// The error that ended the rows early; an invalid one when every row was read.
+QSqlError forEachRow(const QSqlDatabase &database, const QString &statement,
+                     const std::function<void(const QSqlQuery &)> &f)
 {
     QSqlQuery query(database);
     query.setForwardOnly(true);
     if (!query.exec(statement))
-        return query.lastError().text();
+        return query.lastError();
     while (query.next())
         f(query);
-    return query.lastError().isValid() ? query.lastError().text() : QString();
+    return query.lastError();
 }
 
 } // namespace
@@ -876,7 +874,7 @@ Result<> DataStats::forEachRankingRow(Ranking order,
                                       const std::function<void(const PlayerRow &)> &f)
 {
     PlayerRow row;
-    const QString error =
+    const QSqlError error =
         forEachRow(database(), rankingQuery(order), [&row, &f](const QSqlQuery &q) {
             row.place = q.value(StatsColumns::Place).toLongLong();
             row.nom = q.value(StatsColumns::Nom).toString();
@@ -884,7 +882,7 @@ Result<> DataStats::forEachRankingRow(Ranking order,
                 row.counters[i] = q.value(StatsColumns::FirstCounter + int(i)).toLongLong();
             f(row);
         });
-    if (!error.isEmpty())
+    if (error.isValid())
         return fail(QStringLiteral("cannot read the ranking"), error);
     return {};
 }
@@ -895,7 +893,7 @@ Result<> DataStats::forEachRanked(int column, const std::function<void(const Ran
         return fail(QStringLiteral("cannot read the ranking"),
                     QStringLiteral("column %1 is no counter").arg(column));
     RankedValues values;
-    const QString error = forEachRow(
+    const QSqlError error = forEachRow(
         database(),
         QStringLiteral(R"(SELECT "Place", "Kills", "Deaths", %1 FROM "Stats" WHERE "Place" > 0)")
             .arg(StatsColumns::quoted(column)),
@@ -906,7 +904,7 @@ Result<> DataStats::forEachRanked(int column, const std::function<void(const Ran
             values.value = q.value(3).toLongLong();
             f(values);
         });
-    if (!error.isEmpty())
+    if (error.isValid())
         return fail(QStringLiteral("cannot read the ranking"), error);
     return {};
 }
@@ -920,7 +918,7 @@ Result<std::vector<DataStats::PlayerRow>> DataStats::rowsAt(const std::vector<qi
     for (const qint64 place : places)
         numbers << QString::number(place);
     std::map<qint64, PlayerRow> found;
-    const QString error =
+    const QSqlError error =
         forEachRow(database(),
                    QStringLiteral(R"(SELECT %1 FROM "Stats" AS s WHERE s."Place" IN (%2))")
                        .arg(statsColumns(), numbers.join(u',')),
@@ -933,7 +931,7 @@ Result<std::vector<DataStats::PlayerRow>> DataStats::rowsAt(const std::vector<qi
                                q.value(StatsColumns::FirstCounter + int(i)).toLongLong();
                        found.emplace(row.place, std::move(row));
                    });
-    if (!error.isEmpty())
+    if (error.isValid())
         return fail(QStringLiteral("cannot read the ranking"), error);
     for (const qint64 place : places)
         if (const auto it = found.find(place); it != found.end() && place > 0)
@@ -964,10 +962,10 @@ Result<QString> DataStats::changeMark()
 
 Result<> DataStats::forEachName(const std::function<void(const QString &)> &f)
 {
-    const QString error =
+    const QSqlError error =
         forEachRow(database(), QStringLiteral("SELECT \"Nom\" FROM \"Stats\""),
                    [&f](const QSqlQuery &query) { f(query.value(0).toString()); });
-    if (!error.isEmpty())
+    if (error.isValid())
         return fail(QStringLiteral("cannot read the ranking"), error);
     return {};
 }

@@ -107,13 +107,12 @@ public:
 
     /// Takes the writer lock, waiting at most \a bound for another writer to finish; while it
     /// waits, \a whileWaiting is called about every 50 ms with the time waited so far.
-    /// Fails when the bound passed or the lock cannot be taken at all.
+    /// Fails when the lock cannot be taken at all, or, of kind LockTimeout, when the bound
+    /// passed.
     Result<> lockWriter(std::chrono::milliseconds bound,
                         const std::function<void(std::chrono::milliseconds)> &whileWaiting = {});
     void unlockWriter();
     bool holdsWriterLock() const;
-    /// Whether the last lockWriter() gave up because another writer kept the lock.
-    bool writerLockTimedOut() const { return m_lockTimedOut; }
 
     /// Under the writer lock: merges rows whose names fold alike into the oldest one and brings
     /// the player keys in line with table Stats, in one transaction. The rows merged.
@@ -300,7 +299,6 @@ private:
     QString m_host;
     Access m_access = Access::ReadWrite;
     int m_mergedOnOpen = 0;
-    bool m_lockTimedOut = false;
     std::unique_ptr<StoreEngine> m_engine; // never null: on no file until one is opened
     std::unique_ptr<RankingSource> m_rsClass;
     std::unique_ptr<RankingSource> m_rsClass2;

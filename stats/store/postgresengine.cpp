@@ -165,29 +165,33 @@ Result<> PostgresEngine::connect(const PostgresAddress &address, DataStats::Acce
     case PostgresLogin::Outcome::Unreachable:
         return fail(cannotOpen,
                     QStringLiteral("cannot reach the PostgreSQL server at %1: %2")
-                        .arg(address.describe(), login.message));
+                        .arg(address.describe(), login.message),
+                    ::Failure::Kind::Unreachable);
     case PostgresLogin::Outcome::LoginRefused:
         return fail(cannotOpen,
                     QStringLiteral("login refused by the PostgreSQL server at %1 for the user %2: "
                                    "%3; give the password in ~/.pgpass "
                                    "(host:port:database:user:password, mode 600) or in "
                                    "PGPASSWORD")
-                        .arg(address.describe(), address.describeUser(), login.message));
+                        .arg(address.describe(), address.describeUser(), login.message),
+                    ::Failure::Kind::LoginRefused);
     case PostgresLogin::Outcome::NoDatabase:
         return fail(cannotOpen,
                     QStringLiteral("no such database on the PostgreSQL server at %1: %2; create "
                                    "it (createdb --owner USER NAME) or name another")
-                        .arg(address.describe(), login.message));
+                        .arg(address.describe(), login.message),
+                    ::Failure::Kind::Unreachable);
     case PostgresLogin::Outcome::Refused:
         return fail(cannotOpen,
                     QStringLiteral("the PostgreSQL server at %1 refused to connect: %2")
                         .arg(address.describe(), login.message));
     }
     if (!db.open()) {
-        const QString reason = db.lastError().databaseText().simplified();
+        const QSqlError error = db.lastError();
         return fail(cannotOpen,
                     QStringLiteral("cannot connect to the PostgreSQL server at %1: %2")
-                        .arg(address.describe(), reason));
+                        .arg(address.describe(), error.databaseText().simplified()),
+                    kindOf(error.nativeErrorCode()));
     }
     PostgresLogin::silenceNotices(db);
     QSqlQuery query(db);
@@ -207,7 +211,8 @@ Result<> PostgresEngine::connect(const PostgresAddress &address, DataStats::Acce
             db.close();
             return fail(cannotOpen,
                         QStringLiteral("it does not exist yet: no table Stats on %1")
-                            .arg(address.describe()));
+                            .arg(address.describe()),
+                        ::Failure::Kind::Unreachable);
         }
         return {};
     }
@@ -325,7 +330,7 @@ Result<> PostgresEngine::beginTransaction()
 {
     QSqlDatabase db = database();
     if (!db.transaction())
-        return fail(QStringLiteral("cannot start a transaction"), db.lastError().text());
+        return fail(QStringLiteral("cannot start a transaction"), db.lastError());
     return {};
 }
 
@@ -335,9 +340,9 @@ Result<> PostgresEngine::commit()
     // transaction in which a statement failed.
     QSqlDatabase db = database();
     if (!db.commit()) {
-        const QString reason = db.lastError().text();
+        const QSqlError error = db.lastError();
         rollback();
-        return fail(QStringLiteral("cannot commit"), reason);
+        return fail(QStringLiteral("cannot commit"), error);
     }
     return {};
 }

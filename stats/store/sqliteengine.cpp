@@ -65,7 +65,8 @@ Result<> SqliteEngine::open(const QString &path, DataStats::Access access, const
     if (access == DataStats::Access::ReadOnly) {
         // Opening must never leave behind a database nobody asked for.
         if (!info.exists())
-            return fail(cannotOpen, QStringLiteral("it does not exist"));
+            return fail(cannotOpen, QStringLiteral("it does not exist"),
+                        ::Failure::Kind::Unreachable);
     } else if (!QDir().mkpath(info.absolutePath())) {
         return fail(cannotOpen,
                     QStringLiteral("cannot create the folder %1").arg(info.absolutePath()));
@@ -82,13 +83,13 @@ Result<> SqliteEngine::open(const QString &path, DataStats::Access access, const
                              ? QStringLiteral("QSQLITE_BUSY_TIMEOUT=15000;QSQLITE_OPEN_READONLY")
                              : QStringLiteral("QSQLITE_BUSY_TIMEOUT=15000"));
     if (!db.open())
-        return fail(cannotOpen, db.lastError().text());
+        return fail(cannotOpen, db.lastError());
     if (access == DataStats::Access::ReadOnly) {
         QSqlQuery probe(db);
         if (!probe.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"))) {
-            const QString reason = probe.lastError().text();
+            const QSqlError error = probe.lastError();
             db.close();
-            return fail(cannotOpen, readOnlyReason(reason));
+            return fail(cannotOpen, readOnlyReason(error.text()), kindOf(error.nativeErrorCode()));
         }
         // A reader that stays open, as the web pages' does, finds the pages it read last time
         // in its cache while nobody writes.
@@ -201,8 +202,7 @@ Result<> SqliteEngine::addHostToProgress()
         || !copy.prepare(QStringLiteral(
             "INSERT INTO LogProgress (Host, File, ByteOffset, HeadDigest, HeadLength) SELECT ?, "
             "File, ByteOffset, HeadDigest, HeadLength FROM LogProgressBefore")))
-        return fail(
-            what, query.lastError().isValid() ? query.lastError().text() : copy.lastError().text());
+        return fail(what, query.lastError().isValid() ? query.lastError() : copy.lastError());
     copy.addBindValue(m_host);
     if (!copy.exec())
         return fail(what, copy);
@@ -274,7 +274,7 @@ Result<SqliteStatement *> SqliteEngine::prepared(std::unique_ptr<SqliteStatement
             return fail(what, QStringLiteral("the database is not open"));
         statement = std::make_unique<SqliteStatement>(db, text);
         if (!statement->isValid()) {
-            const Failure failure = fail(what, statement->errorString());
+            const Failure failure = fail(what, *statement);
             statement.reset();
             return failure;
         }
@@ -394,14 +394,14 @@ Result<> SqliteEngine::insertMany(const QString &head, int columns, std::size_t 
     SqliteStatement many(handle(), head + values(rowsPerStatement));
     SqliteStatement one(handle(), head + values(1));
     if (!many.isValid() || !one.isValid())
-        return fail(what, many.isValid() ? one.errorString() : many.errorString());
+        return fail(what, many.isValid() ? one : many);
     for (std::size_t i = 0; i < rows;) {
         SqliteStatement &statement = i < full ? many : one;
         const int count = i < full ? rowsPerStatement : 1;
         for (int r = 0; r < count; ++r)
             bindRow(statement, r * columns, i + std::size_t(r));
         if (!statement.step())
-            return fail(what, statement.errorString());
+            return fail(what, statement);
         statement.reset();
         i += std::size_t(count);
     }
@@ -432,9 +432,9 @@ Result<> SqliteEngine::commit()
 {
     QSqlQuery query(database());
     if (!query.exec(QStringLiteral("COMMIT"))) {
-        const QString reason = query.lastError().text();
+        const QSqlError error = query.lastError();
         rollback();
-        return fail(QStringLiteral("cannot commit"), reason);
+        return fail(QStringLiteral("cannot commit"), error);
     }
     return {};
 }
@@ -486,7 +486,7 @@ Result<> SqliteEngine::addToPlayers(const std::vector<PlayerDelta> &players, boo
     SqliteStatement *addToRow = *statements[2];
     SqliteStatement *insertRow = *statements[3];
     auto failed = [this](const QString &what, SqliteStatement *statement) -> Result<> {
-        const Failure failure = fail(what, statement->errorString());
+        const Failure failure = fail(what, *statement);
         statement->reset();
         return failure;
     };
@@ -539,12 +539,12 @@ Result<> SqliteEngine::forEachInRankOrder(const std::function<void(qint64, qint6
     SqliteStatement scan(
         db, QStringLiteral("SELECT rowid, Place FROM Stats ORDER BY TotalClass DESC, Nom"));
     if (!scan.isValid())
-        return fail(QStringLiteral("cannot rank the players"), scan.errorString());
+        return fail(QStringLiteral("cannot rank the players"), scan);
     bool stepped = true;
     while ((stepped = scan.step()) && scan.hasRow())
         f(scan.columnInt(0), scan.columnInt(1));
     if (!stepped)
-        return fail(QStringLiteral("cannot rank the players"), scan.errorString());
+        return fail(QStringLiteral("cannot rank the players"), scan);
     return {};
 }
 
@@ -576,7 +576,7 @@ Result<> SqliteEngine::setPlaces(std::vector<std::pair<qint64, qint64>> places)
         set->bind(1, place);
         set->bind(2, rowId);
         if (!set->step()) {
-            const Failure failure = fail(what, set->errorString());
+            const Failure failure = fail(what, *set);
             set->reset();
             return failure;
         }

@@ -71,3 +71,8 @@ QString SqliteStatement::errorString() const
 {
     return QString::fromUtf8(sqlite3_errmsg(m_db));
 }
+
+int SqliteStatement::errorCode() const
+{
+    return sqlite3_extended_errcode(m_db);
+}

@@ -37,6 +37,8 @@ public:
     /// Ready for new values; the bindings are kept until replaced.
     void reset();
     QString errorString() const;
+    /// SQLite's extended result code of the last failure on the connection.
+    int errorCode() const;
 
 private:
     sqlite3 *m_db;

@@ -105,7 +105,7 @@ Result<QString> addToPlayer(DataStats &store, const QString &nom, const DataStat
     if (const Result<> added =
             store.addToPlayers({DataStats::PlayerDelta {spelling, folded, &counts}});
         !added)
-        return Result<QString>::failure(added.reason());
+        return Result<QString>::failure(added.failure());
     if (store.database().driverName() == QLatin1String("QPSQL")) {
         // A server keeps a key as its first 2000 bytes, cut between two characters, and what
         // its text cannot hold, a NUL, as U+FFFD.

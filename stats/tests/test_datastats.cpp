@@ -36,6 +36,8 @@ QStringList column(QAbstractItemModel *model, int c)
 
 } // namespace
 
+Q_DECLARE_METATYPE(Failure::Kind)
+
 class TestDataStats : public QObject
 {
     Q_OBJECT
@@ -54,6 +56,8 @@ private slots:
     void closedRecordSetsReadAfresh();
     void clearEmptiesTheTable();
     void reportsAnUnopenableFile();
+    void failuresSayTheirKind_data();
+    void failuresSayTheirKind();
     void readOnlyCreatesNothing_data();
     void readOnlyCreatesNothing();
     void remembersFileProgress();
@@ -236,6 +240,7 @@ void TestDataStats::reportsAnUnopenableFile()
         for (const char *named : {"127.0.0.1:1", "database ranking"})
             QVERIFY2(opened.reason().contains(named), qPrintable(opened.reason()));
         QVERIFY(!opened.reason().contains("secret"));
+        QCOMPARE(opened.failure().kind(), Failure::Kind::Unreachable);
         QVERIFY(!store.isOpen());
         return;
     }
@@ -252,6 +257,49 @@ void TestDataStats::reportsAnUnopenableFile()
     const Result<> junkOpened = junk.open(dir.filePath("junk.db"));
     QVERIFY(!junkOpened);
     QVERIFY(junkOpened.reason().contains("junk.db"));
+    QCOMPARE(junkOpened.failure().kind(), Failure::Kind::Corrupt);
+}
+
+void TestDataStats::failuresSayTheirKind_data()
+{
+    QTest::addColumn<QString>("cause");
+    QTest::addColumn<Failure::Kind>("kind");
+    QTest::newRow("a write where only reading is allowed")
+        << "read only" << Failure::Kind::ReadOnly;
+    QTest::newRow("another connection keeps writing") << "busy" << Failure::Kind::Busy;
+}
+
+void TestDataStats::failuresSayTheirKind()
+{
+    QFETCH(QString, cause);
+    QFETCH(Failure::Kind, kind);
+    {
+        DataStats store;
+        QVERIFY(store.open(m_location));
+        QVERIFY(StatsTest::addToPlayer(store, "Neo", {}));
+    }
+    DataStats store;
+    QVERIFY(store.open(m_location,
+                       cause == "read only" ? DataStats::Access::ReadOnly
+                                            : DataStats::Access::ReadWrite));
+    DataStats other;
+    QVERIFY(other.open(m_location));
+    if (cause == "busy") {
+        // The other connection holds Neo's row in a transaction it does not end.
+        QVERIFY(other.beginTransaction());
+        QVERIFY(StatsTest::addToPlayer(other, "Neo", {}));
+        QVERIFY(store.setBusyTimeout(std::chrono::milliseconds(100)));
+    }
+    Result<> written = store.beginTransaction();
+    if (written) {
+        const Result<QString> added = StatsTest::addToPlayer(store, "Neo", {});
+        written = added ? store.commit() : Result<>::failure(added.failure());
+    }
+    QVERIFY(!written);
+    QVERIFY2(written.failure().kind() == kind, qPrintable(written.reason()));
+    QVERIFY2(written.reason().contains(store.path()), qPrintable(written.reason()));
+    store.rollback();
+    other.rollback();
 }
 
 void TestDataStats::readOnlyCreatesNothing_data()
@@ -259,9 +307,13 @@ void TestDataStats::readOnlyCreatesNothing_data()
     QTest::addColumn<QString>("location"); // "{new}": the test's own new database
     QTest::addColumn<bool>("writable");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("missing file") << "missing/folder/Stats.db" << true << "does not exist";
-    QTest::newRow("another kind of address") << "mysql://host/db" << false << "PostgreSQL";
-    QTest::newRow("new database") << "{new}" << true << "does not exist";
+    QTest::addColumn<Failure::Kind>("kind");
+    QTest::newRow("missing file") << "missing/folder/Stats.db" << true << "does not exist"
+                                  << Failure::Kind::Unreachable;
+    QTest::newRow("another kind of address")
+        << "mysql://host/db" << false << "PostgreSQL" << Failure::Kind::Other;
+    QTest::newRow("new database") << "{new}" << true << "does not exist"
+                                  << Failure::Kind::Unreachable;
 }
 
 void TestDataStats::readOnlyCreatesNothing()
@@ -269,6 +321,7 @@ void TestDataStats::readOnlyCreatesNothing()
     QFETCH(QString, location);
     QFETCH(bool, writable);
     QFETCH(QString, reason);
+    QFETCH(Failure::Kind, kind);
     if (location == "{new}" && !onServer())
         QSKIP("a new SQLite database is a missing file");
     QTemporaryDir dir;
@@ -293,6 +346,7 @@ void TestDataStats::readOnlyCreatesNothing()
         }
         QVERIFY(!opened);
         QVERIFY2(opened.reason().contains(reason), qPrintable(opened.reason()));
+        QCOMPARE(opened.failure().kind(), kind);
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                  QStringList());
     }

@@ -216,7 +216,7 @@ void Calculs::UpdateRun()
 
     if (!outcome) {
         m_failed = true;
-        const QString details = FrenchReasons::translate(outcome.reason());
+        const QString details = FrenchReasons::translate(outcome.failure());
         showStopped(details);
         const QString failure = job.failedStep() == UpdateJob::Step::Emptying
             ? TolvaneTexts::resetFailed()

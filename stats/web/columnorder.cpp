@@ -22,7 +22,7 @@ Result<const std::vector<ColumnOrder::Entry> *> ColumnOrder::order(DataStats &st
     using Failure = Result<const std::vector<Entry> *>;
     const Result<QString> mark = store.changeMark();
     if (!mark)
-        return Failure::failure(mark.reason());
+        return Failure::failure(mark.failure());
     const auto kept = std::find_if(m_kept.begin(), m_kept.end(),
                                    [column](const Kept &k) { return k.column == column; });
     if (kept != m_kept.end() && kept->mark == *mark) {
@@ -51,7 +51,7 @@ Result<const std::vector<ColumnOrder::Entry> *> ColumnOrder::order(DataStats &st
                                 made.entries.push_back({value, row.kills, row.place});
                             });
     if (!read)
-        return Failure::failure(read.reason());
+        return Failure::failure(read.failure());
     std::sort(made.entries.begin(), made.entries.end(), before);
     made.entries.shrink_to_fit();
     ++m_built;

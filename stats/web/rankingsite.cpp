@@ -100,7 +100,7 @@ Result<RankingSite::Parameters> parseParameters(const QByteArray &query, bool js
     using Failure = Result<RankingSite::Parameters>;
     const auto items = decodeQuery(query, language);
     if (!items)
-        return Failure::failure(items.reason());
+        return Failure::failure(items.failure());
     QHash<QString, QString> given;
     for (const auto &[name, value] : *items) {
         if (!QStringList {"by", "q", "min", "after", "before", "last"}.contains(name))
@@ -196,7 +196,7 @@ Result<> RankingSite::open()
     // writer, and an older database that still is gets a short answer rather than a hung one.
     if (const auto set = m_store->setBusyTimeout(std::chrono::milliseconds(2000)); !set) {
         m_store.reset();
-        return Result<>::failure(set.reason());
+        return Result<>::failure(set.failure());
     }
     readAhead();
     return {};
@@ -327,7 +327,7 @@ Result<DataStats::RankingPage> RankingSite::orderedPage(const Parameters &asked)
         for (;;) {
             const Result<DataStats::RankingPage> some = m_store->rankingPage(names);
             if (!some)
-                return Failure::failure(some.reason());
+                return Failure::failure(some.failure());
             for (const DataStats::PlayerRow &row : some->rows)
                 found.insert(row.place);
             if (qsizetype(found.size()) > mostFoundToSort)
@@ -341,7 +341,7 @@ Result<DataStats::RankingPage> RankingSite::orderedPage(const Parameters &asked)
     const Result<const std::vector<ColumnOrder::Entry> *> order =
         m_orders.order(*m_store, asked.column);
     if (!order)
-        return Failure::failure(order.reason());
+        return Failure::failure(order.failure());
     const qint64 least = asked.minKills;
     const ColumnOrder::Page page =
         ColumnOrder::page(**order, asked.page, [&](const ColumnOrder::Entry &entry) {
@@ -349,7 +349,7 @@ Result<DataStats::RankingPage> RankingSite::orderedPage(const Parameters &asked)
         });
     Result<std::vector<DataStats::PlayerRow>> rows = m_store->rowsAt(page.places);
     if (!rows)
-        return Failure::failure(rows.reason());
+        return Failure::failure(rows.failure());
     DataStats::RankingPage result;
     result.rows = std::move(*rows);
     result.hasBefore = page.hasBefore;

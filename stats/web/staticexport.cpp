@@ -203,9 +203,7 @@ StaticExport::StaticExport(DataStats &store) : m_store(store) { }
 
 Result<int> StaticExport::write(const QString &folder)
 {
-    auto failure = [](const QString &reason) {
-        return Result<int>::failure(reason);
-    };
+    auto failure = [](auto why) { return Result<int>::failure(std::move(why)); };
     QFileInfo target(folder);
     // A link to the set's folder stays a link: the folder it leads to is the one written.
     if (target.isSymLink() && target.exists())
@@ -216,15 +214,15 @@ Result<int> StaticExport::write(const QString &folder)
         return failure(QStringLiteral("%1 is not a folder").arg(shown(folder)));
     const QString parent = target.absolutePath();
     if (const Result<> made = makePath(parent); !made)
-        return failure(made.reason());
+        return failure(made.failure());
 
     // Everything is read before anything is written.
     const Result<qint64> players = m_store.lastPlace();
     if (!players)
-        return failure(players.reason());
+        return failure(players.failure());
     const Result<std::optional<QDateTime>> updated = m_store.lastUpdate();
     if (!updated)
-        return failure(updated.reason());
+        return failure(updated.failure());
     struct Order
     {
         Ranking order;
@@ -238,7 +236,7 @@ Result<int> StaticExport::write(const QString &folder)
         while (int(order.pages.size()) < pagesPerOrder) {
             Result<DataStats::RankingPage> page = m_store.rankingPage(request);
             if (!page)
-                return failure(page.reason());
+                return failure(page.failure());
             if (page->rows.empty())
                 break;
             order.pages.push_back(std::move(page).value());
@@ -256,7 +254,7 @@ Result<int> StaticExport::write(const QString &folder)
                 continue;
             const auto standing = m_store.player(row.id);
             if (!standing)
-                return failure(standing.reason());
+                return failure(standing.failure());
             if (*standing) {
                 best.push_back(**standing);
                 hasPage.insert(row.id, true);
@@ -283,7 +281,7 @@ Result<int> StaticExport::write(const QString &folder)
     if (existed) {
         const Result<QSet<QString>> listed = earlierSet(into);
         if (!listed)
-            return failure(listed.reason());
+            return failure(listed.failure());
         earlier = *listed;
         auto refused = [&](const QString &name) {
             return failure(QStringLiteral("%1 was not written by tolvane --html; move it away or "
@@ -312,7 +310,7 @@ Result<int> StaticExport::write(const QString &folder)
     if (!existed)
         ::chmod(QFile::encodeName(staging.path()).constData(), 0755);
     if (const Result<> made = makeFolder(out.filePath(playerFolder), 0755); !made)
-        return failure(made.reason());
+        return failure(made.failure());
 
     int files = 0;
     auto put = [&](const QString &name, const QByteArray &content) {
@@ -352,7 +350,7 @@ Result<int> StaticExport::write(const QString &folder)
             view.styleHref = QStringLiteral("style.css");
             if (const Result<> written = put(pageFile(order.order, n), WebPages::ranking(view));
                 !written)
-                return failure(written.reason());
+                return failure(written.failure());
         }
     }
     const int killsPages = int(orders[1].pages.size());
@@ -372,12 +370,12 @@ Result<int> StaticExport::write(const QString &folder)
         if (const Result<> written =
                 put(QStringLiteral("player/%1.html").arg(standing.row.id), WebPages::player(view));
             !written)
-            return failure(written.reason());
+            return failure(written.failure());
     }
     if (const Result<> written = put(QStringLiteral("style.css"), WebPages::styleSheet()); !written)
-        return failure(written.reason());
+        return failure(written.failure());
     if (const Result<> written = put(listName(), listOf(names)); !written)
-        return failure(written.reason());
+        return failure(written.failure());
     // Until the new set is whole, the list names both sets: a run cut short leaves no file of
     // either that the next run would take for someone else's.
     const QString bothLists = out.filePath(QStringLiteral("both"));
@@ -385,34 +383,34 @@ Result<int> StaticExport::write(const QString &folder)
         if (const Result<> written = writeFile(bothLists, listOf(names + earlier.values()),
                                                into + QLatin1Char('/') + listName());
             !written)
-            return failure(written.reason());
+            return failure(written.failure());
     // The files reach the disk before they take their names.
     if (const Result<> synced = sync(staging.path(), true); !synced)
-        return failure(synced.reason());
+        return failure(synced.failure());
 
     if (!existed) {
         if (const Result<> moved = moveInPlace(staging.path(), into); !moved)
-            return failure(moved.reason());
+            return failure(moved.failure());
         staging.setAutoRemove(false);
         if (const Result<> synced = sync(parent, false); !synced)
-            return failure(synced.reason());
+            return failure(synced.failure());
         return files;
     }
 
     const QString list = into + QLatin1Char('/') + listName();
     if (const Result<> moved = moveInPlace(bothLists, list); !moved)
-        return failure(moved.reason());
+        return failure(moved.failure());
     if (const Result<> synced = sync(into, false); !synced)
-        return failure(synced.reason());
+        return failure(synced.failure());
     // The players' folder, if new, as open to the web server as the folder it is in.
     if (const Result<> made =
             makeFolder(into + QLatin1Char('/') + playerFolder, kindOf(into) & 07777);
         !made)
-        return failure(made.reason());
+        return failure(made.failure());
     for (const QString &name : names)
         if (const Result<> moved = moveInPlace(out.filePath(name), into + QLatin1Char('/') + name);
             !moved)
-            return failure(moved.reason());
+            return failure(moved.failure());
     // The pages that left the set go once nothing of the new set links to them; one that
     // cannot go stays listed, to be removed by the next run.
     const QSet<QString> current(names.begin(), names.end());
@@ -429,12 +427,12 @@ Result<int> StaticExport::write(const QString &folder)
         if (const Result<> written = writeFile(out.filePath(listName()), listOf(names + kept),
                                                into + QLatin1Char('/') + listName());
             !written)
-            return failure(written.reason());
+            return failure(written.failure());
     }
     if (const Result<> moved = moveInPlace(out.filePath(listName()), list); !moved)
-        return failure(moved.reason());
+        return failure(moved.failure());
     for (const QString &synced : {into, into + QLatin1Char('/') + playerFolder})
         if (const Result<> done = sync(synced, false); !done)
-            return failure(done.reason());
+            return failure(done.failure());
     return files;
 }

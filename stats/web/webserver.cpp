@@ -93,21 +93,21 @@ Result<WebServer::Limits> WebServer::Limits::fromEnvironment()
     const Result<int> request = environmentNumber(
         "TOLVANE_SERVE_REQUEST_SECONDS", int(limits.request.count()), 1, longestSeconds, seconds);
     if (!request)
-        return Result<Limits>::failure(request.reason());
+        return Result<Limits>::failure(request.failure());
     const Result<int> idle = environmentNumber(
         "TOLVANE_SERVE_IDLE_SECONDS", int(limits.idle.count()), 1, longestSeconds, seconds);
     if (!idle)
-        return Result<Limits>::failure(idle.reason());
+        return Result<Limits>::failure(idle.failure());
     const Result<int> connections =
         environmentNumber("TOLVANE_SERVE_CONNECTIONS", limits.connections, 8, 1000000,
                           QStringLiteral("a number of connections"));
     if (!connections)
-        return Result<Limits>::failure(connections.reason());
+        return Result<Limits>::failure(connections.failure());
     const Result<int> perAddress =
         environmentNumber("TOLVANE_SERVE_PER_ADDRESS", std::min(limits.perAddress, *connections), 1,
                           *connections, QStringLiteral("a number of connections"));
     if (!perAddress)
-        return Result<Limits>::failure(perAddress.reason());
+        return Result<Limits>::failure(perAddress.failure());
     limits.request = std::chrono::seconds(*request);
     limits.idle = std::chrono::seconds(*idle);
     limits.connections = *connections;

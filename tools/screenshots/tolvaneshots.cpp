@@ -49,7 +49,7 @@ Result<> fillSample(DataStats &store)
         counters[StatsColumns::TotalClass - StatsColumns::FirstCounter] = kills * 2 - player;
         if (const Result<QString> added = StatsTest::addToPlayer(store, names[player], counters);
             !added)
-            return Result<>::failure(added.reason());
+            return Result<>::failure(added.failure());
     }
     return RankPlayers(store);
 }

@@ -21,10 +21,10 @@ QString writeScript(const QString &path, const QByteArray &body)
     return path;
 }
 
-using Failure = GameLauncher::Failure;
+using LaunchFailure = GameLauncher::Failure;
 
 // Every part of a failure, so that a test sees which one the launcher reported.
-QString word(Failure failure, const QString &subject, const QString &detail)
+QString word(LaunchFailure failure, const QString &subject, const QString &detail)
 {
     return QStringLiteral("%1|%2|%3").arg(int(failure)).arg(subject, detail);
 }
@@ -95,28 +95,29 @@ void TestProcessLauncher::plan()
 void TestProcessLauncher::refused_data()
 {
     QTest::addColumn<QString>("commandLine");
-    QTest::addColumn<Failure>("failure");
+    QTest::addColumn<LaunchFailure>("failure");
     QTest::addColumn<QString>("subject");
 
-    QTest::newRow("empty") << QString() << Failure::EmptyCommand << QString();
-    QTest::newRow("blanks only") << QStringLiteral("   ") << Failure::EmptyCommand << QString();
+    QTest::newRow("empty") << QString() << LaunchFailure::EmptyCommand << QString();
+    QTest::newRow("blanks only") << QStringLiteral("   ") << LaunchFailure::EmptyCommand
+                                 << QString();
     QTest::newRow("missing program")
-        << m_dir.filePath(QStringLiteral("nothing/hl.sh -game x")) << Failure::ProgramNotFound
+        << m_dir.filePath(QStringLiteral("nothing/hl.sh -game x")) << LaunchFailure::ProgramNotFound
         << m_dir.filePath(QStringLiteral("nothing/hl.sh"));
     QTest::newRow("name not on PATH")
-        << QStringLiteral("no-such-game-program-here -applaunch 10") << Failure::ProgramNotFound
-        << QStringLiteral("no-such-game-program-here");
+        << QStringLiteral("no-such-game-program-here -applaunch 10")
+        << LaunchFailure::ProgramNotFound << QStringLiteral("no-such-game-program-here");
     QTest::newRow("not executable, in a folder with a blank")
-        << QStringLiteral("\"%1/readme.txt\"").arg(m_gameFolder) << Failure::NotAProgram
+        << QStringLiteral("\"%1/readme.txt\"").arg(m_gameFolder) << LaunchFailure::NotAProgram
         << m_gameFolder + QStringLiteral("/readme.txt");
-    QTest::newRow("a folder") << QStringLiteral("\"%1\"").arg(m_gameFolder) << Failure::NotAProgram
-                              << m_gameFolder;
+    QTest::newRow("a folder") << QStringLiteral("\"%1\"").arg(m_gameFolder)
+                              << LaunchFailure::NotAProgram << m_gameFolder;
 }
 
 void TestProcessLauncher::refused()
 {
     QFETCH(QString, commandLine);
-    QFETCH(Failure, failure);
+    QFETCH(LaunchFailure, failure);
     QFETCH(QString, subject);
 
     const QString reason = word(failure, subject, {});
