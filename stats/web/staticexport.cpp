@@ -203,7 +203,9 @@ StaticExport::StaticExport(DataStats &store) : m_store(store) { }
 
 Result<int> StaticExport::write(const QString &folder)
 {
-    auto failure = [](auto why) { return Result<int>::failure(std::move(why)); };
+    auto failure = [](auto why) {
+        return Result<int>::failure(std::move(why));
+    };
     QFileInfo target(folder);
     // A link to the set's folder stays a link: the folder it leads to is the one written.
     if (target.isSymLink() && target.exists())
