@@ -4,6 +4,7 @@
 #include "stats/ui/windowedstart.h"
 
 #include "platform/dialogs/dialogs.h"
+#include "platform/dialogs/frenchreasons.h"
 #include "platform/settings/overlaysettings.h"
 #include "platform/settings/settingsstore.h"
 #include "stats/store/datastats.h"
@@ -49,13 +50,16 @@ bool prepare(SettingsStore &settings, Dialogs &dialogs, DataStats &store)
     const QString database = paths.databasePath();
     store.setHost(paths.host());
     const Result<> opened = store.open(database);
+    // The French is made from the failure's parts; its English, for a search or a report, waits
+    // behind the details button.
     if (!opened)
-        dialogs.informFailure(
+        dialogs.inform(
             nullptr, TolvaneTexts::programTitle(),
             TolvaneTexts::databaseNotOpened().arg(DataStats::isAddress(database)
                                                       ? PostgresAddress::withoutPassword(database)
                                                       : QDir::toNativeSeparators(database),
-                                                  opened.reason()));
+                                                  FrenchReasons::translate(opened.failure())),
+            opened.reason());
     return opened.ok();
 }
 
