@@ -198,8 +198,19 @@ Result<> RankingSite::open()
         m_store.reset();
         return Result<>::failure(set.reason());
     }
+    ++m_opened;
     readAhead();
     return {};
+}
+
+Result<QString> RankingSite::changeMark()
+{
+    if (const Result<> opened = open(); !opened)
+        return Result<QString>::failure(opened.reason());
+    const Result<QString> mark = m_store->changeMark();
+    if (!mark)
+        return mark;
+    return QString::number(m_opened) + QLatin1Char(' ') + *mark;
 }
 
 void RankingSite::readAhead()

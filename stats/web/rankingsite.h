@@ -49,6 +49,9 @@ public:
 
     /// Opens the database now; why it cannot, if so (the pages then answer 503 until it can).
     Result<> open();
+    /// What changes whenever the statistics it serves change, opening the database if need be:
+    /// the store's own mark, told apart from one of an earlier connection.
+    Result<QString> changeMark();
     /// Reads ahead, between requests, what a player's page needs after the ranking changed.
     void readAhead();
     WebResponse handle(const WebRequest &request);
@@ -85,5 +88,7 @@ private:
 
     QString m_path;
     std::unique_ptr<DataStats> m_store;
+    /// How many times the database was opened: a new connection counts its changes afresh.
+    int m_opened = 0;
     ColumnOrder m_orders;
 };
