@@ -268,6 +268,9 @@ public:
     };
     /// The player whose stable id is \a id; nothing when there is none.
     Result<std::optional<PlayerStanding>> player(qint64 id);
+    /// The row of the player whose stable id is \a id, without its place by kills; nothing when
+    /// there is none. For a reader that places players by kills from an order of its own.
+    Result<std::optional<PlayerRow>> playerRow(qint64 id);
     /// Reads ahead what player() needs to place a player by kills, a scan of the whole order
     /// by kills once per change of the ranking, so that no page has to wait for it; cheap while
     /// nothing has changed.

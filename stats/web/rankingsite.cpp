@@ -15,6 +15,7 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <chrono>
 #include <unordered_set>
 
@@ -188,6 +189,7 @@ Result<> RankingSite::open()
     m_store = std::make_unique<DataStats>();
     // Another connection counts its changes afresh: no order read through the last one stands.
     m_orders.clear();
+    m_killsOrder.clear();
     if (const Result<> opened = m_store->open(m_path, DataStats::Access::ReadOnly); !opened) {
         m_store.reset();
         return opened;
@@ -217,7 +219,7 @@ void RankingSite::readAhead()
 {
     // A failure here is met again, and answered, by the next request.
     if (m_store && m_store->isOpen())
-        (void)m_store->readKillsStandings();
+        (void)m_killsOrder.order(*m_store, StatsColumns::Kills);
 }
 
 QList<QPair<QByteArray, QByteArray>> RankingSite::headers(const QByteArray &contentType)
@@ -525,12 +527,29 @@ WebResponse RankingSite::player(const QByteArray &idText, const QByteArray &quer
     }
     if (const Result<> opened = open(); !opened)
         return unavailable(opened.reason(), false, language);
-    const auto found = m_store->player(idText.toLongLong());
+    const auto found = m_store->playerRow(idText.toLongLong());
     if (!found)
         return unavailable(found.reason(), false, language);
     if (!*found)
         return message(404, WebTexts::notFoundTitle(language), WebTexts::noSuchPlayer(language),
                        false, language);
+    DataStats::PlayerStanding standing;
+    standing.row = std::move(**found);
+    if (standing.row.place > 0) {
+        const Result<const std::vector<ColumnOrder::Entry> *> byKills =
+            m_killsOrder.order(*m_store, StatsColumns::Kills);
+        if (!byKills)
+            return unavailable(byKills.reason(), false, language);
+        // Kills highest first, ties by place: those before the player are those ahead.
+        const ColumnOrder::Entry self {standing.row.kills(), standing.row.kills(),
+                                       standing.row.place};
+        const auto at =
+            std::lower_bound((*byKills)->begin(), (*byKills)->end(), self,
+                             [](const ColumnOrder::Entry &a, const ColumnOrder::Entry &b) {
+                                 return a.value != b.value ? a.value > b.value : a.place < b.place;
+                             });
+        standing.killsPlace = qint64(at - (*byKills)->begin()) + 1;
+    }
     const Result<qint64> players = m_store->lastPlace();
     if (!players)
         return unavailable(players.reason(), false, language);
@@ -538,7 +557,6 @@ WebResponse RankingSite::player(const QByteArray &idText, const QByteArray &quer
     if (!updated)
         return unavailable(updated.reason(), false, language);
 
-    const DataStats::PlayerStanding &standing = **found;
     PlayerView view;
     view.language = language;
     view.standing = &standing;
