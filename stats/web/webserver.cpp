@@ -98,10 +98,13 @@ class WorkerPool
 public:
     using Done = std::function<void(void *ticket, WebResponse response)>;
 
+    /// Returns once every thread has made its Worker: the first requests do not wait for them.
     WorkerPool(int threads, const WebServer::WorkerMaker &make, Done done) : m_done(std::move(done))
     {
         for (int i = 0; i < threads; ++i)
             m_threads.emplace_back([this, make] { work(make); });
+        std::unique_lock<std::mutex> locked(m_lock);
+        m_wake.wait(locked, [this, threads] { return m_ready == threads; });
     }
     /// Waits for the requests being answered; those still waiting are dropped.
     ~WorkerPool()
@@ -134,6 +137,8 @@ private:
         // Made, used and dropped on this thread alone: it may hold a database connection.
         const WebServer::Worker worker = make();
         std::unique_lock<std::mutex> locked(m_lock);
+        ++m_ready;
+        m_wake.notify_all();
         while (!m_stopping) {
             if (m_jobs.empty()) {
                 const bool woken = m_wake.wait_for(
@@ -158,6 +163,7 @@ private:
     std::condition_variable m_wake;
     std::deque<std::pair<void *, WebRequest>> m_jobs;
     bool m_stopping = false;
+    int m_ready = 0;
     std::vector<std::thread> m_threads;
 };
 
