@@ -5,6 +5,7 @@
 
 #include "stats/store/datastats.h"
 #include "stats/web/cachedsite.h"
+#include "stats/web/changewatcher.h"
 #include "stats/web/pagecache.h"
 #include "stats/web/webserver.h"
 
@@ -25,19 +26,23 @@ int ServeCommand::execute(const TolvaneRequest &request, const CommandContext &c
                     << "; the pages answer 503 until it can be read\n";
     context.err.flush();
     PageCache pages;
+    // Checked before every answer: no page kept from before a commit is sent after it.
+    ChangeWatcher watcher(path, pages);
+    watcher.check();
     WebServer server(
         [&path, &pages] {
             // Each thread reads through a connection of its own; after an update, the scan that
             // places players by kills is done between requests rather than by a player's page.
             auto site = std::make_shared<CachedSite>(path, pages);
             (void)site->open();
+            site->readAhead();
             return WebServer::Worker {
                 [site](const WebRequest &asked) { return site->handle(asked); },
                 [site] {
                     site->readAhead();
                 }};
         },
-        *limits);
+        *limits, [&watcher] { watcher.check(); });
     const Result<quint16> listening = server.listen(request.serve.address, request.serve.port);
     if (!listening)
         return failed(context, listening.reason());

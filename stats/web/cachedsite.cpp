@@ -55,7 +55,30 @@ QList<QPair<QByteArray, QByteArray>> withHeaders(QList<QPair<QByteArray, QByteAr
 
 CachedSite::CachedSite(QString databasePath, PageCache &cache)
     : m_site(std::move(databasePath)), m_cache(cache)
-{ }
+{
+    m_site.shareKillsOrder([this](DataStats &store) { return killsOrder(store); });
+}
+
+void CachedSite::readAhead()
+{
+    m_generation = m_cache.generation();
+    m_site.readAhead();
+}
+
+RankingSite::SharedKillsOrder CachedSite::killsOrder(DataStats &store)
+{
+    bool build = false;
+    RankingSite::SharedKillsOrder order = m_cache.killsOrder(m_generation, build);
+    if (order || !build)
+        return order;
+    ColumnOrder builder;
+    const Result<const std::vector<ColumnOrder::Entry> *> built =
+        builder.order(store, StatsColumns::Kills);
+    if (built)
+        order = std::make_shared<const PageCache::KillsOrder>(**built);
+    m_cache.keepKillsOrder(m_generation, order);
+    return order;
+}
 
 bool CachedSite::acceptsGzip(const QByteArray &header)
 {
@@ -115,17 +138,10 @@ WebResponse CachedSite::handle(const WebRequest &request)
 {
     if (!kept(request))
         return m_site.handle(request);
-    const Result<QString> mark = m_site.changeMark();
-    // The site says itself why the database cannot be read.
-    if (!mark)
-        return m_site.handle(request);
-    if (*mark != m_mark) {
-        m_mark = *mark;
-        m_cache.advance();
-    }
-    // Taken after the mark was read: a page written from statistics older than this generation
-    // is never kept under it.
-    const quint64 generation = m_cache.generation();
+    // Taken before the database is read: a page written from statistics older than this
+    // generation is never kept under it.
+    m_generation = m_cache.generation();
+    const quint64 generation = m_generation;
     const WebTexts::Language language = StatsLabels::fromAcceptLanguage(request.acceptLanguage);
     const QByteArray key = (language == WebTexts::Language::English ? "en " : "fr ") + request.path
         + '?' + request.query;

@@ -24,6 +24,8 @@ void PageCache::advance()
     m_entries.clear();
     m_index.clear();
     m_bytes = 0;
+    m_killsOrder.reset();
+    m_killsOrderBuilding = false;
 }
 
 std::shared_ptr<const PageCache::Page> PageCache::find(const QByteArray &key, quint64 generation)
@@ -61,6 +63,26 @@ qsizetype PageCache::bytes() const
 {
     const std::lock_guard<std::mutex> locked(m_lock);
     return m_bytes;
+}
+
+std::shared_ptr<const PageCache::KillsOrder> PageCache::killsOrder(quint64 generation, bool &build)
+{
+    const std::lock_guard<std::mutex> locked(m_lock);
+    build = false;
+    if (generation != m_generation.load())
+        return nullptr;
+    if (!m_killsOrder && !m_killsOrderBuilding)
+        build = m_killsOrderBuilding = true;
+    return m_killsOrder;
+}
+
+void PageCache::keepKillsOrder(quint64 generation, std::shared_ptr<const KillsOrder> order)
+{
+    const std::lock_guard<std::mutex> locked(m_lock);
+    if (generation != m_generation.load())
+        return;
+    m_killsOrder = std::move(order);
+    m_killsOrderBuilding = false;
 }
 
 void PageCache::erase(Entries::iterator entry)

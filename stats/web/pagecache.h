@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include "stats/web/columnorder.h"
 #include "stats/web/webresponse.h"
 
 #include <QByteArray>
@@ -49,6 +50,16 @@ public:
     /// The bytes the pages kept take, as counted against the capacity.
     qsizetype bytes() const;
 
+    /// The order by kills that places the players on their pages, one for all the threads.
+    using KillsOrder = std::vector<ColumnOrder::Entry>;
+    /// The order by kills of \a generation if a thread has built it; \a build tells the caller
+    /// whether it is the one to build it now (once a generation, the others meanwhile doing
+    /// without).
+    std::shared_ptr<const KillsOrder> killsOrder(quint64 generation, bool &build);
+    /// Keeps \a order as the order by kills of \a generation; none: its building failed, and
+    /// another thread may try.
+    void keepKillsOrder(quint64 generation, std::shared_ptr<const KillsOrder> order);
+
 private:
     struct Entry
     {
@@ -67,4 +78,6 @@ private:
     Entries m_entries;
     QHash<QByteArray, Entries::iterator> m_index;
     qsizetype m_bytes = 0;
+    std::shared_ptr<const KillsOrder> m_killsOrder;
+    bool m_killsOrderBuilding = false;
 };

@@ -200,26 +200,19 @@ Result<> RankingSite::open()
         m_store.reset();
         return Result<>::failure(set.reason());
     }
-    ++m_opened;
     readAhead();
     return {};
-}
-
-Result<QString> RankingSite::changeMark()
-{
-    if (const Result<> opened = open(); !opened)
-        return Result<QString>::failure(opened.reason());
-    const Result<QString> mark = m_store->changeMark();
-    if (!mark)
-        return mark;
-    return QString::number(m_opened) + QLatin1Char(' ') + *mark;
 }
 
 void RankingSite::readAhead()
 {
     // A failure here is met again, and answered, by the next request.
-    if (m_store && m_store->isOpen())
-        (void)m_killsOrder.order(*m_store, StatsColumns::Kills);
+    if (m_store && m_store->isOpen()) {
+        if (m_sharedKillsOrder)
+            (void)m_sharedKillsOrder(*m_store);
+        else
+            (void)m_killsOrder.order(*m_store, StatsColumns::Kills);
+    }
 }
 
 QList<QPair<QByteArray, QByteArray>> RankingSite::headers(const QByteArray &contentType)
@@ -536,19 +529,36 @@ WebResponse RankingSite::player(const QByteArray &idText, const QByteArray &quer
     DataStats::PlayerStanding standing;
     standing.row = std::move(**found);
     if (standing.row.place > 0) {
-        const Result<const std::vector<ColumnOrder::Entry> *> byKills =
-            m_killsOrder.order(*m_store, StatsColumns::Kills);
-        if (!byKills)
-            return unavailable(byKills.reason(), false, language);
-        // Kills highest first, ties by place: those before the player are those ahead.
-        const ColumnOrder::Entry self {standing.row.kills(), standing.row.kills(),
-                                       standing.row.place};
-        const auto at =
-            std::lower_bound((*byKills)->begin(), (*byKills)->end(), self,
-                             [](const ColumnOrder::Entry &a, const ColumnOrder::Entry &b) {
-                                 return a.value != b.value ? a.value > b.value : a.place < b.place;
-                             });
-        standing.killsPlace = qint64(at - (*byKills)->begin()) + 1;
+        const std::vector<ColumnOrder::Entry> *byKills = nullptr;
+        SharedKillsOrder shared;
+        if (m_sharedKillsOrder) {
+            shared = m_sharedKillsOrder(*m_store);
+            byKills = shared.get();
+        } else {
+            const Result<const std::vector<ColumnOrder::Entry> *> own =
+                m_killsOrder.order(*m_store, StatsColumns::Kills);
+            if (!own)
+                return unavailable(own.reason(), false, language);
+            byKills = *own;
+        }
+        if (byKills) {
+            // Kills highest first, ties by place: those before the player are those ahead.
+            const ColumnOrder::Entry self {standing.row.kills(), standing.row.kills(),
+                                           standing.row.place};
+            const auto at = std::lower_bound(
+                byKills->begin(), byKills->end(), self,
+                [](const ColumnOrder::Entry &a, const ColumnOrder::Entry &b) {
+                    return a.value != b.value ? a.value > b.value : a.place < b.place;
+                });
+            standing.killsPlace = qint64(at - byKills->begin()) + 1;
+        } else {
+            // The shared order is being built: the database counts meanwhile.
+            const auto counted = m_store->player(idText.toLongLong());
+            if (!counted)
+                return unavailable(counted.reason(), false, language);
+            if (*counted)
+                standing = **counted;
+        }
     }
     const Result<qint64> players = m_store->lastPlace();
     if (!players)

@@ -13,6 +13,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 /**
@@ -49,9 +50,6 @@ public:
 
     /// Opens the database now; why it cannot, if so (the pages then answer 503 until it can).
     Result<> open();
-    /// What changes whenever the statistics it serves change, opening the database if need be:
-    /// the store's own mark, told apart from one of an earlier connection.
-    Result<QString> changeMark();
     /// Reads ahead, between requests, what a player's page needs after the ranking changed: the
     /// order by kills.
     void readAhead();
@@ -71,6 +69,15 @@ public:
     /// The link to the ranking page (or its JSON) that \a parameters ask for.
     static QString href(const Parameters &parameters);
 
+    using SharedKillsOrder = std::shared_ptr<const std::vector<ColumnOrder::Entry>>;
+    /// Where a player's page finds the order by kills that places the player, shared with other
+    /// sites: when \a source gives none, the player is placed by a count in the database.
+    /// Without a source, the site keeps an order of its own.
+    void shareKillsOrder(std::function<SharedKillsOrder(DataStats &store)> source)
+    {
+        m_sharedKillsOrder = std::move(source);
+    }
+
     /// How many orders by another column were built so far.
     int ordersBuilt() const { return m_orders.built(); }
 
@@ -89,10 +96,9 @@ private:
 
     QString m_path;
     std::unique_ptr<DataStats> m_store;
-    /// How many times the database was opened: a new connection counts its changes afresh.
-    int m_opened = 0;
     ColumnOrder m_orders;
     /// The order by kills alone, which places each player of a player's page: a look-up in it
     /// rather than a count of the players with as many kills, tens of thousands at times.
     ColumnOrder m_killsOrder;
+    std::function<SharedKillsOrder(DataStats &store)> m_sharedKillsOrder;
 };

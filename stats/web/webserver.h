@@ -68,8 +68,9 @@ public:
     /// Answers through \a handler on the thread that runs the event loop.
     WebServer(Handler handler, Limits limits);
     /// Answers on Limits::threads threads of its own, each through the Worker \a make gives it;
-    /// the event loop's thread only reads the requests and sends the answers.
-    WebServer(WorkerMaker make, Limits limits);
+    /// the event loop's thread only reads the requests, calls \a beforeEach as it hands each
+    /// one to them, and sends the answers.
+    WebServer(WorkerMaker make, Limits limits, std::function<void()> beforeEach = {});
     ~WebServer();
     WebServer(const WebServer &) = delete;
     WebServer &operator=(const WebServer &) = delete;
