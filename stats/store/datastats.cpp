@@ -1616,3 +1616,28 @@ Result<std::optional<DataStats::PlayerRow>> DataStats::playerRow(qint64 id)
         row.counters[std::size_t(c)] = query.value(StatsColumns::FirstCounter + c).toLongLong();
     return std::optional<PlayerRow>(std::move(row));
 }
+
+Result<> DataStats::forEachKillsPlace(const std::function<void(qint64 kills, qint64 place)> &f)
+{
+    const QString what = QStringLiteral("cannot read the ranking");
+    const QString sql = QStringLiteral(
+        R"(SELECT "Kills", "Place" FROM "Stats" WHERE "Place" > 0 ORDER BY "Kills" DESC, "Place")");
+    if (sqlite3 *db = m_postgres ? nullptr : handle()) {
+        SqliteStatement statement(db, sql);
+        if (!statement.isValid())
+            return fail(what, statement.errorString());
+        for (;;) {
+            if (!statement.step())
+                return fail(what, statement.errorString());
+            if (!statement.hasRow())
+                return {};
+            f(statement.columnInt(0), statement.columnInt(1));
+        }
+    }
+    const QString error = forEachRow(database(), sql, [&f](const QSqlQuery &q) {
+        f(q.value(0).toLongLong(), q.value(1).toLongLong());
+    });
+    if (!error.isEmpty())
+        return fail(what, error);
+    return {};
+}

@@ -71,11 +71,12 @@ RankingSite::SharedKillsOrder CachedSite::killsOrder(DataStats &store)
     RankingSite::SharedKillsOrder order = m_cache.killsOrder(m_generation, build);
     if (order || !build)
         return order;
-    ColumnOrder builder;
-    const Result<const std::vector<ColumnOrder::Entry> *> built =
-        builder.order(store, StatsColumns::Kills);
-    if (built)
-        order = std::make_shared<const PageCache::KillsOrder>(**built);
+    auto made = std::make_shared<PageCache::KillsOrder>();
+    const Result<> read = store.forEachKillsPlace([&made](qint64 kills, qint64 place) {
+        made->push_back({kills, kills, place});
+    });
+    if (read)
+        order = std::move(made);
     m_cache.keepKillsOrder(m_generation, order);
     return order;
 }

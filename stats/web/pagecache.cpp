@@ -26,6 +26,7 @@ void PageCache::advance()
     m_bytes = 0;
     m_killsOrder.reset();
     m_killsOrderBuilding = false;
+    m_killsOrderKept.notify_all();
 }
 
 std::shared_ptr<const PageCache::Page> PageCache::find(const QByteArray &key, quint64 generation)
@@ -67,22 +68,30 @@ qsizetype PageCache::bytes() const
 
 std::shared_ptr<const PageCache::KillsOrder> PageCache::killsOrder(quint64 generation, bool &build)
 {
-    const std::lock_guard<std::mutex> locked(m_lock);
+    std::unique_lock<std::mutex> locked(m_lock);
     build = false;
-    if (generation != m_generation.load())
+    // A read of the index by kills: well under a second, but bounded all the same.
+    constexpr std::chrono::seconds longest {10};
+    m_killsOrderKept.wait_for(locked, longest, [&] {
+        return generation != m_generation.load() || !m_killsOrderBuilding;
+    });
+    if (generation != m_generation.load() || m_killsOrderBuilding)
         return nullptr;
-    if (!m_killsOrder && !m_killsOrderBuilding)
+    if (!m_killsOrder)
         build = m_killsOrderBuilding = true;
     return m_killsOrder;
 }
 
 void PageCache::keepKillsOrder(quint64 generation, std::shared_ptr<const KillsOrder> order)
 {
-    const std::lock_guard<std::mutex> locked(m_lock);
-    if (generation != m_generation.load())
-        return;
-    m_killsOrder = std::move(order);
-    m_killsOrderBuilding = false;
+    {
+        const std::lock_guard<std::mutex> locked(m_lock);
+        if (generation != m_generation.load())
+            return;
+        m_killsOrder = std::move(order);
+        m_killsOrderBuilding = false;
+    }
+    m_killsOrderKept.notify_all();
 }
 
 void PageCache::erase(Entries::iterator entry)

@@ -10,6 +10,7 @@
 #include <QHash>
 
 #include <atomic>
+#include <condition_variable>
 #include <list>
 #include <memory>
 #include <mutex>
@@ -52,9 +53,10 @@ public:
 
     /// The order by kills that places the players on their pages, one for all the threads.
     using KillsOrder = std::vector<ColumnOrder::Entry>;
-    /// The order by kills of \a generation if a thread has built it; \a build tells the caller
-    /// whether it is the one to build it now (once a generation, the others meanwhile doing
-    /// without).
+    /// The order by kills of \a generation, waiting for the thread that builds it if one does;
+    /// \a build tells the caller whether it is the one to build it now (once a generation).
+    /// Nothing when it is to build it, when the statistics changed meanwhile, or when its
+    /// building failed.
     std::shared_ptr<const KillsOrder> killsOrder(quint64 generation, bool &build);
     /// Keeps \a order as the order by kills of \a generation; none: its building failed, and
     /// another thread may try.
@@ -80,4 +82,5 @@ private:
     qsizetype m_bytes = 0;
     std::shared_ptr<const KillsOrder> m_killsOrder;
     bool m_killsOrderBuilding = false;
+    std::condition_variable m_killsOrderKept;
 };
