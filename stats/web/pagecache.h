@@ -18,8 +18,9 @@
 /**
  * Pages already written, shared by every thread that answers: bounded in bytes, the least
  * recently asked for going first. Each page is kept for one generation of the statistics; the
- * generation moves on whenever one of the readers sees the statistics change, and every page
- * written before then is gone.
+ * generation moves on when the statistics change (ChangeWatcher), and every page written before
+ * then is gone. So is the order by kills that one thread builds for all of them once a
+ * generation.
  */
 class PageCache
 {
