@@ -4,13 +4,13 @@
 #include "bench/scenarios.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
+#include <algorithm>
 #include <csignal>
 
 namespace {
@@ -50,15 +50,26 @@ struct Load
 };
 
 /// Starts wrk with \a connections connections on two threads for \a seconds against the server
-/// on \a port, spreading the requests over the paths listed in \a paths.
-void startWrk(QProcess &wrk, quint16 port, const QString &paths, int seconds)
+/// on \a port, spreading the requests over the paths listed in \a paths; with \a requests, each
+/// thread stops after its half of them.
+void startWrk(QProcess &wrk, quint16 port, const QString &paths, int seconds, qint64 requests = 0)
 {
+    QStringList more {paths};
+    if (requests > 0)
+        more << QString::number((requests + 1) / 2);
     wrk.setProcessChannelMode(QProcess::MergedChannels);
-    wrk.start(QStringLiteral("wrk"),
-              {QStringLiteral("-t2"), QStringLiteral("-c%1").arg(connections),
-               QStringLiteral("-d%1s").arg(seconds), QStringLiteral("--timeout"),
-               QStringLiteral("10s"), QStringLiteral("-s"), QStringLiteral(WRK_SCRIPT),
-               QStringLiteral("http://127.0.0.1:%1").arg(port), QStringLiteral("--"), paths});
+    const QStringList arguments {
+        QStringLiteral("-t2"),
+        QStringLiteral("-c%1").arg(connections),
+        QStringLiteral("-d%1s").arg(seconds),
+        QStringLiteral("--timeout"),
+        QStringLiteral("10s"),
+        QStringLiteral("-s"),
+        requests > 0 ? QStringLiteral(WRK_COUNTED_SCRIPT) : QStringLiteral(WRK_SCRIPT),
+        QStringLiteral("http://127.0.0.1:%1").arg(port),
+        QStringLiteral("--"),
+    };
+    wrk.start(QStringLiteral("wrk"), arguments + more);
 }
 
 Load finishWrk(QProcess &wrk, int seconds)
@@ -265,22 +276,22 @@ void Scenarios::webLoad(ScenarioKit &kit)
             *load = finishWrk(wrk, seconds);
         }
 
-        // The memory it holds once the pages have been asked for many times: wrk again and
-        // again over both lists, at most a minute.
+        // The memory it holds after 10,000 requests over both lists, and after 100,000: wrk
+        // stops at the count, given the time the rate seen so far needs, at most a minute.
         report.progress(QStringLiteral("%1: memory over %2 requests")
                             .arg(name, BenchReport::count(manyRequests)));
-        QElapsedTimer clock;
-        clock.start();
-        while (m.requests < manyRequests && clock.elapsed() < 60000) {
-            const Load some = runWrk(port, bothFile, 1);
-            if (!some.ok())
-                break;
-            m.requests += some.requests;
-            if (m.afterFew < 0 && m.requests >= fewRequests) {
-                m.afterFew = residentKiB(server.processId());
-                m.requestsAtFew = m.requests;
-            }
-        }
+        const double rate = std::max(1.0, (m.players.perSecond() + m.pages.perSecond()) / 2);
+        auto counted = [&](qint64 requests) {
+            const int bound = int(std::clamp(double(requests) / rate * 1.5 + 2, 2.0, 60.0));
+            QProcess wrk;
+            startWrk(wrk, port, bothFile, bound, requests);
+            return finishWrk(wrk, bound);
+        };
+        const Load few = counted(fewRequests);
+        m.requestsAtFew = few.requests;
+        m.afterFew = residentKiB(server.processId());
+        const Load many = counted(manyRequests - few.requests);
+        m.requests = few.requests + many.requests;
         m.afterMany = residentKiB(server.processId());
         stop();
         measured << m;
