@@ -217,7 +217,8 @@ std::optional<ChildRun> ScenarioKit::runEach(const std::function<QStringList(int
 
 QRegularExpressionMatch ScenarioKit::startChild(QProcess &process, const QStringList &arguments,
                                                 const QString &output, const QString &errors,
-                                                const QRegularExpression &ready)
+                                                const QRegularExpression &ready,
+                                                const QString &program)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const QString &variable : std::as_const(m_environment))
@@ -227,7 +228,7 @@ QRegularExpressionMatch ScenarioKit::startChild(QProcess &process, const QString
     // To files: a pipe nobody reads while the work goes on could fill and stop the program.
     process.setStandardOutputFile(output);
     process.setStandardErrorFile(errors);
-    process.start(m_settings.tolvane, arguments);
+    process.start(program.isEmpty() ? m_settings.tolvane : program, arguments);
     QRegularExpressionMatch started;
     QElapsedTimer wait;
     wait.start();

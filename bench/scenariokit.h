@@ -122,12 +122,13 @@ public:
                                     const QString &output, const QString &errors,
                                     const QString &what,
                                     const std::function<bool(const ChildRun &)> &after = {});
-    /// Starts the program measured with \a arguments and the environment of every program
-    /// measured, its output and errors going to the files \a output and \a errors, and waits up
-    /// to 10 s for its output to match \a ready: the match, none when it never did.
+    /// Starts the program measured, or \a program, with \a arguments and the environment of
+    /// every program measured, its output and errors going to the files \a output and \a errors,
+    /// and waits up to 10 s for its output to match \a ready: the match, none when it never did.
     QRegularExpressionMatch startChild(QProcess &process, const QStringList &arguments,
                                        const QString &output, const QString &errors,
-                                       const QRegularExpression &ready);
+                                       const QRegularExpression &ready,
+                                       const QString &program = {});
 
     /// An update's figures for a log of \a lines lines and \a bytes bytes: its time, lines/s,
     /// MiB/s and peak memory.

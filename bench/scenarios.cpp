@@ -11,7 +11,7 @@ const std::vector<Scenario> &Scenarios::all()
         {"print", print},         {"grid", grid},
         {"manyFiles", manyFiles}, {"longLine", longLine},
         {"listen", listen},       {"web", web},
-        {"machines", machines},
+        {"webLoad", webLoad},     {"machines", machines},
     };
     return scenarios;
 }

@@ -35,6 +35,8 @@ void manyFiles(ScenarioKit &kit);
 void longLine(ScenarioKit &kit);
 void listen(ScenarioKit &kit);
 void web(ScenarioKit &kit);
+/// The web server under many connections at once, beside the baseline when there is one.
+void webLoad(ScenarioKit &kit);
 void machines(ScenarioKit &kit);
 
 /// Every scenario, in the order "all" runs them.

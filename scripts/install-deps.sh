@@ -20,6 +20,8 @@ run=(
     libgl-dev
     # The store asks libpq itself why a PostgreSQL server refuses a login.
     libpq-dev
+    # The ranking's pages go out gzip-compressed to the browsers that accept it, through zlib.
+    zlib1g-dev
     # dpkg-buildflags gives the build Debian's hardening flags; dpkg-shlibdeps works out the
     # package's dependencies.
     dpkg-dev
@@ -40,6 +42,8 @@ test=(
     chromium
     # The benchmarks compare the log reading with a kill count in mawk.
     mawk
+    # The web benchmark loads the ranking server with many connections at once.
+    wrk
     # A file compiled once with the same flags comes from its cache in every later build.
     ccache
     # make fuzz: the fuzz targets are built by clang with libFuzzer and its sanitizers.

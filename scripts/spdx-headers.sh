@@ -39,6 +39,7 @@ style() {
     *.cpp | *.h) echo "//" ;;
     *CMakeLists.txt | *.cmake | Makefile | *.sh | *.py | .ci/run | *.service | *.timer \
         | *.desktop | *.supp | .clang-format | .gitignore | *.lintian-overrides) echo "#" ;;
+    *.lua) echo "--" ;;
     *.1) echo '.\"' ;;
     *.xml) echo "<!--" ;;
     *) return 1 ;;

@@ -3,12 +3,14 @@
 
 #include "stats/cli/servecommand.h"
 
-#include "stats/web/rankingsite.h"
+#include "stats/store/datastats.h"
+#include "stats/web/cachedsite.h"
+#include "stats/web/changewatcher.h"
+#include "stats/web/pagecache.h"
 #include "stats/web/webserver.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
-#include <QTimer>
 
 ServeCommand::ServeCommand() : Command(QStringLiteral("serve"), {QStringLiteral("db")}) { }
 
@@ -18,18 +20,29 @@ int ServeCommand::execute(const TolvaneRequest &request, const CommandContext &c
     if (!limits)
         return failed(context, limits.reason());
     const QString path = database(request, context);
-    RankingSite site(path);
     // A server started before the first update serves as soon as there is something to read.
-    if (const Result<> opened = site.open(); !opened)
+    if (const Result<> opened = DataStats().open(path, DataStats::Access::ReadOnly); !opened)
         context.err << "tolvane: " << opened.reason()
                     << "; the pages answer 503 until it can be read\n";
     context.err.flush();
-    WebServer server([&site](const WebRequest &asked) { return site.handle(asked); }, *limits);
-    // After an update, the scan that places players by kills is done here, between requests,
-    // rather than by the first player's page.
-    QTimer readAhead;
-    QObject::connect(&readAhead, &QTimer::timeout, [&site] { site.readAhead(); });
-    readAhead.start(std::chrono::seconds(2));
+    PageCache pages;
+    // Checked before every answer: no page kept from before a commit is sent after it.
+    ChangeWatcher watcher(path, pages);
+    watcher.check();
+    WebServer server(
+        [&path, &pages] {
+            // Each thread reads through a connection of its own; after an update, the scan that
+            // places players by kills is done between requests rather than by a player's page.
+            auto site = std::make_shared<CachedSite>(path, pages);
+            (void)site->open();
+            site->readAhead();
+            return WebServer::Worker {
+                [site](const WebRequest &asked) { return site->handle(asked); },
+                [site] {
+                    site->readAhead();
+                }};
+        },
+        *limits, [&watcher] { watcher.check(); });
     const Result<quint16> listening = server.listen(request.serve.address, request.serve.port);
     if (!listening)
         return failed(context, listening.reason());

@@ -969,3 +969,33 @@ Result<> DataStats::forEachName(const std::function<void(const QString &)> &f)
         return fail(QStringLiteral("cannot read the ranking"), error);
     return {};
 }
+
+Result<std::optional<DataStats::PlayerRow>> DataStats::playerRow(qint64 id)
+{
+    QSqlQuery query(database());
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral(R"(SELECT %1 FROM "Players" AS p CROSS JOIN "Stats" AS s )"
+                                 R"(WHERE p."Id" = ? AND s."Nom" = p."Nom")")
+                      .arg(statsColumns()));
+    query.addBindValue(id);
+    if (!query.exec())
+        return fail(QStringLiteral("cannot read the player"), query);
+    if (!query.next())
+        return std::optional<PlayerRow>();
+    PlayerRow row;
+    row.id = id;
+    row.place = query.value(StatsColumns::Place).toLongLong();
+    row.nom = query.value(StatsColumns::Nom).toString();
+    for (int c = 0; c < StatsColumns::CounterCount; ++c)
+        row.counters[std::size_t(c)] = query.value(StatsColumns::FirstCounter + c).toLongLong();
+    return std::optional<PlayerRow>(std::move(row));
+}
+
+Result<> DataStats::forEachKillsPlace(const std::function<void(qint64 kills, qint64 place)> &f)
+{
+    return m_engine->forEachPair(
+        QStringLiteral("cannot read the ranking"),
+        QStringLiteral(
+            R"(SELECT "Kills", "Place" FROM "Stats" WHERE "Place" > 0 ORDER BY "Kills" DESC, "Place")"),
+        f);
+}

@@ -263,6 +263,12 @@ public:
     };
     /// The player whose stable id is \a id; nothing when there is none.
     Result<std::optional<PlayerStanding>> player(qint64 id);
+    /// The row of the player whose stable id is \a id, without its place by kills; nothing when
+    /// there is none. For a reader that places players by kills from an order of its own.
+    Result<std::optional<PlayerRow>> playerRow(qint64 id);
+    /// Calls \a f with every ranked player's kills and place, kills highest first and ties by
+    /// place, read through the index by kills in one pass (on SQLite without a QVariant a value).
+    Result<> forEachKillsPlace(const std::function<void(qint64 kills, qint64 place)> &f);
     /// Reads ahead what player() needs to place a player by kills, a scan of the whole order
     /// by kills once per change of the ranking, so that no page has to wait for it; cheap while
     /// nothing has changed.

@@ -457,6 +457,20 @@ Result<> PostgresEngine::forEachInRankOrder(const std::function<void(qint64, qin
     return {};
 }
 
+Result<> PostgresEngine::forEachPair(const QString &what, const QString &query,
+                                     const std::function<void(qint64, qint64)> &f)
+{
+    QSqlQuery rows(database());
+    rows.setForwardOnly(true);
+    if (!rows.exec(query))
+        return fail(what, rows);
+    while (rows.next())
+        f(rows.value(0).toLongLong(), rows.value(1).toLongLong());
+    if (rows.lastError().isValid())
+        return fail(what, rows);
+    return {};
+}
+
 Result<> PostgresEngine::setPlaces(std::vector<std::pair<qint64, qint64>> places)
 {
     const Result<QSqlQuery *> set = prepared(

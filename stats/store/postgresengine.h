@@ -64,6 +64,8 @@ public:
 
     /// The row ids are the players' key ids: table Stats has no other than its 33 columns.
     Result<> forEachInRankOrder(const std::function<void(qint64 rowId, qint64 place)> &f) override;
+    Result<> forEachPair(const QString &what, const QString &query,
+                         const std::function<void(qint64, qint64)> &f) override;
     Result<> setPlaces(std::vector<std::pair<qint64, qint64>> places) override;
 
     Result<std::chrono::milliseconds> setBusyTimeout(std::chrono::milliseconds timeout) override;

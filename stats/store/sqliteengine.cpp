@@ -532,19 +532,25 @@ Result<> SqliteEngine::addToPlayers(const std::vector<PlayerDelta> &players, boo
 
 Result<> SqliteEngine::forEachInRankOrder(const std::function<void(qint64, qint64)> &f)
 {
+    return forEachPair(
+        QStringLiteral("cannot rank the players"),
+        QStringLiteral("SELECT rowid, Place FROM Stats ORDER BY TotalClass DESC, Nom"), f);
+}
+
+Result<> SqliteEngine::forEachPair(const QString &what, const QString &query,
+                                   const std::function<void(qint64, qint64)> &f)
+{
     sqlite3 *db = handle();
     if (!db)
-        return fail(QStringLiteral("cannot rank the players"),
-                    QStringLiteral("the database is not open"));
-    SqliteStatement scan(
-        db, QStringLiteral("SELECT rowid, Place FROM Stats ORDER BY TotalClass DESC, Nom"));
+        return fail(what, QStringLiteral("the database is not open"));
+    SqliteStatement scan(db, query);
     if (!scan.isValid())
-        return fail(QStringLiteral("cannot rank the players"), scan);
+        return fail(what, scan);
     bool stepped = true;
     while ((stepped = scan.step()) && scan.hasRow())
         f(scan.columnInt(0), scan.columnInt(1));
     if (!stepped)
-        return fail(QStringLiteral("cannot rank the players"), scan);
+        return fail(what, scan);
     return {};
 }
 

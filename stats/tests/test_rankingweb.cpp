@@ -31,6 +31,7 @@
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <zlib.h>
 
 namespace {
 
@@ -80,6 +81,37 @@ Reply request(quint16 port, const QByteArray &target, const QByteArray &method =
     }
     reply.body = received.mid(headEnd + 4, length);
     return reply;
+}
+
+/// \a gzipped inflated, as a browser reads a body sent with "Content-Encoding: gzip"; empty if
+/// it is no whole gzip member.
+QByteArray inflated(const QByteArray &gzipped)
+{
+    z_stream stream {};
+    if (inflateInit2(&stream, 15 + 16) != Z_OK)
+        return {};
+    QByteArray out;
+    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(gzipped.constData()));
+    stream.avail_in = uInt(gzipped.size());
+    int status = Z_OK;
+    while (status == Z_OK) {
+        char buffer[65536];
+        stream.next_out = reinterpret_cast<Bytef *>(buffer);
+        stream.avail_out = sizeof buffer;
+        status = inflate(&stream, Z_NO_FLUSH);
+        out.append(buffer, qsizetype(sizeof buffer - stream.avail_out));
+    }
+    inflateEnd(&stream);
+    return status == Z_STREAM_END && stream.avail_in == 0 ? out : QByteArray();
+}
+
+/// The names a Vary header lists.
+QList<QByteArray> varied(const Reply &reply)
+{
+    QList<QByteArray> names;
+    for (const QByteArray &name : reply.headers.value("vary").split(','))
+        names << name.trimmed();
+    return names;
 }
 
 /// The keys of the JSON, each with the column of table Stats it gives: what tools outside rely
@@ -458,6 +490,14 @@ private slots:
     void hostileNamesStayInTheirPlace_data();
     void hostileNamesStayInTheirPlace();
     void answersWhileAnUpdateWrites();
+    void answersWhatTheClientHolds_data();
+    void answersWhatTheClientHolds();
+    void compressesForWhoAcceptsIt_data();
+    void compressesForWhoAcceptsIt();
+    void noPageOutlivesAnUpdate_data();
+    void noPageOutlivesAnUpdate();
+    void servesManyClientsAtOnce_data();
+    void servesManyClientsAtOnce();
     void unreadableDatabaseAnswers503();
     void rendersInARealBrowser();
     void closesWhereHttpSaysSo_data();
@@ -490,6 +530,7 @@ private:
     QString m_database;
     QString m_fewPlayers;
     qint64 m_fewFirst = 0; ///< the id of its first player
+    int m_changing = 0; ///< databases made to be changed under a server
     std::unique_ptr<DataStats> m_store;
     std::unique_ptr<Server> m_server;
     // The same database served with limits short enough for a test.
@@ -837,7 +878,7 @@ void TestRankingWeb::speaksTheBrowsersLanguage()
     for (const QString &text : shown)
         QVERIFY2(reply.text().contains(text), qPrintable(text));
     // A cache keeps one copy for each language.
-    QCOMPARE(reply.headers.value("vary"), QByteArray("Accept-Language"));
+    QVERIFY2(varied(reply).contains("Accept-Language"), reply.headers.value("vary").constData());
     QCOMPARE(wrongMarkup(reply.text()), QString());
 }
 
@@ -1068,6 +1109,282 @@ void TestRankingWeb::answersWhileAnUpdateWrites()
     QCOMPARE(reply.status, 200);
     QVERIFY(!reply.text().contains("Uncommitted"));
     QVERIFY2(elapsed < 1500, qPrintable(QString("%1 ms").arg(elapsed)));
+}
+
+void TestRankingWeb::answersWhatTheClientHolds_data()
+{
+    QTest::addColumn<QByteArray>("target");
+    QTest::addColumn<QByteArray>("held"); ///< the If-None-Match header; "TAG" the page's own tag
+    QTest::addColumn<int>("status");
+    for (const QByteArray target : {"/", "/?by=awp&min=2", "/ranking.json?by=kills", "/player/"}) {
+        const QString page = QString::fromLatin1(target);
+        QTest::newRow(qPrintable(page + ": its own tag")) << target << QByteArray("TAG") << 304;
+        QTest::newRow(qPrintable(page + ": its tag as a weak one"))
+            << target << QByteArray("W/TAG") << 304;
+        QTest::newRow(qPrintable(page + ": among others"))
+            << target << QByteArray("\"other\", TAG") << 304;
+        QTest::newRow(qPrintable(page + ": any copy")) << target << QByteArray("*") << 304;
+        QTest::newRow(qPrintable(page + ": another tag"))
+            << target << QByteArray("\"other\"") << 200;
+        QTest::newRow(qPrintable(page + ": no tag")) << target << QByteArray() << 200;
+    }
+}
+
+void TestRankingWeb::answersWhatTheClientHolds()
+{
+    QFETCH(QByteArray, target);
+    QFETCH(QByteArray, held);
+    QFETCH(int, status);
+    if (target == "/player/")
+        target += QByteArray::number(idOf("Zoé"));
+    const Reply first = request(m_server->port, target);
+    QCOMPARE(first.status, 200);
+    const QByteArray tag = first.headers.value("etag");
+    QVERIFY2(tag.size() > 2 && tag.startsWith('"') && tag.endsWith('"'), tag.constData());
+    QCOMPARE(request(m_server->port, target).headers.value("etag"), tag);
+    held.replace("TAG", tag);
+    // Asked several times: each of the threads that answer has its own say.
+    for (int n = 0; n < 6; ++n) {
+        const Reply reply =
+            request(m_server->port, target, "GET",
+                    held.isEmpty() ? QByteArray() : "If-None-Match: " + held + "\r\n");
+        QVERIFY2(reply.error.isEmpty(), qPrintable(reply.error));
+        QCOMPARE(reply.status, status);
+        QCOMPARE(reply.headers.value("etag"), tag);
+        QCOMPARE(reply.body, status == 304 ? QByteArray() : first.body);
+    }
+}
+
+void TestRankingWeb::compressesForWhoAcceptsIt_data()
+{
+    QTest::addColumn<QByteArray>("target");
+    QTest::addColumn<QByteArray>("accepted"); ///< the Accept-Encoding header; empty: none
+    QTest::addColumn<bool>("compressed");
+    const QList<QPair<QByteArray, bool>> headers {
+        {"gzip", true},
+        {"gzip, deflate, br", true},
+        {"GZip", true},
+        {"x-gzip", true},
+        {"gzip;q=0.5, identity", true},
+        {"*", true},
+        {"br;q=1.0, *;q=0.1", true},
+        {"", false},
+        {"identity", false},
+        {"deflate, br", false},
+        {"gzip;q=0", false},
+        {"gzip; q=0.000", false},
+        {"*;q=0", false},
+        {"gzip;q=0, *", false},
+        {"*, gzip;q=0", false},
+    };
+    for (const QByteArray target : {"/", "/ranking.json", "/player/"}) {
+        for (const auto &[accepted, compressed] : headers)
+            QTest::newRow(qPrintable(QString::fromLatin1(target + " with \"" + accepted + '"')))
+                << target << accepted << compressed;
+    }
+}
+
+void TestRankingWeb::compressesForWhoAcceptsIt()
+{
+    QFETCH(QByteArray, target);
+    QFETCH(QByteArray, accepted);
+    QFETCH(bool, compressed);
+    if (target == "/player/")
+        target += QByteArray::number(idOf("zorro"));
+    const Reply plain = request(m_server->port, target);
+    QCOMPARE(plain.status, 200);
+    QVERIFY(!plain.headers.contains("content-encoding"));
+    const QByteArray header =
+        accepted.isEmpty() ? QByteArray() : "Accept-Encoding: " + accepted + "\r\n";
+    for (int n = 0; n < 3; ++n) {
+        const Reply reply = request(m_server->port, target, "GET", header);
+        QVERIFY2(reply.error.isEmpty(), qPrintable(reply.error));
+        QCOMPARE(reply.status, 200);
+        // Either way a cache must not give one client's copy to another.
+        QVERIFY2(varied(reply).contains("Accept-Encoding"),
+                 reply.headers.value("vary").constData());
+        QVERIFY(varied(reply).contains("Accept-Language"));
+        QCOMPARE(reply.headers.value("content-type"), plain.headers.value("content-type"));
+        if (!compressed) {
+            QVERIFY(!reply.headers.contains("content-encoding"));
+            QCOMPARE(reply.body, plain.body);
+            continue;
+        }
+        QCOMPARE(reply.headers.value("content-encoding"), QByteArray("gzip"));
+        QVERIFY2(
+            reply.body.size() < plain.body.size() / 2,
+            qPrintable(QString("%1 of %2 bytes").arg(reply.body.size()).arg(plain.body.size())));
+        QCOMPARE(inflated(reply.body), plain.body);
+        // Another copy than the plain one, which the client may ask about again.
+        const QByteArray tag = reply.headers.value("etag");
+        QVERIFY(tag != plain.headers.value("etag"));
+        const Reply again =
+            request(m_server->port, target, "GET", header + "If-None-Match: " + tag + "\r\n");
+        QCOMPARE(again.status, 304);
+        QCOMPARE(again.headers.value("etag"), tag);
+    }
+}
+
+void TestRankingWeb::noPageOutlivesAnUpdate_data()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QByteArray>("target");
+    QTest::addColumn<QByteArray>("accepted");
+    for (const QString engine : {"SQLite", "PostgreSQL"}) {
+        auto row = [&engine](const char *name) -> QTestData & {
+            return QTest::newRow(qPrintable(engine + ": " + name)) << engine;
+        };
+        row("the ranking") << QByteArray("/") << QByteArray();
+        row("the ranking, compressed") << QByteArray("/") << QByteArray("gzip");
+        row("by kills") << QByteArray("/?by=kills") << QByteArray();
+        row("by a weapon") << QByteArray("/?by=awp") << QByteArray();
+        row("the JSON") << QByteArray("/ranking.json") << QByteArray();
+        row("the JSON, compressed") << QByteArray("/ranking.json") << QByteArray("gzip");
+        row("the player who moves") << QByteArray("/player/") << QByteArray();
+    }
+}
+
+void TestRankingWeb::noPageOutlivesAnUpdate()
+{
+    QFETCH(QString, engine);
+    QFETCH(QByteArray, target);
+    QFETCH(QByteArray, accepted);
+    QString path;
+    DataStats store;
+    if (engine == "PostgreSQL") {
+        if (!m_serverDatabases)
+            QSKIP(StatsTest::TestDatabases::notGiven());
+        path = m_serverDatabases->create(QString("changing%1").arg(++m_changing));
+        QVERIFY2(!path.isEmpty(), qPrintable(m_serverDatabases->errorString()));
+        QVERIFY(store.open(path));
+        for (int n = 1; n <= 40; ++n)
+            QVERIFY(
+                StatsTest::addToPlayer(store, QString("Player%1").arg(n), counters(n % 7, n % 11)));
+        QVERIFY(store.beginTransaction());
+        QVERIFY(RankPlayers(store));
+        QVERIFY(store.commit());
+    } else {
+        QVERIFY(!fewPlayers().isEmpty());
+        path = m_dir.filePath(QString("changing%1.db").arg(++m_changing));
+        QVERIFY(QFile::copy(fewPlayers(), path));
+        QVERIFY(store.open(path));
+    }
+    if (target == "/player/") {
+        QSqlQuery id(store.database());
+        QVERIFY(id.exec(R"(SELECT "Id" FROM "Players" WHERE "Nom" = 'Player7')") && id.next());
+        target += id.value(0).toByteArray();
+    }
+    Server server;
+    QVERIFY(server.start(path));
+    const QByteArray header =
+        accepted.isEmpty() ? QByteArray() : "Accept-Encoding: " + accepted + "\r\n";
+    auto body = [&](const Reply &reply) {
+        return accepted.isEmpty() ? reply.body : inflated(reply.body);
+    };
+    QByteArray shown;
+    QByteArray tag;
+    for (int round = 1; round <= 3; ++round) {
+        // Kept by every thread that answers, then asked for again right after the commit.
+        const Reply before = request(server.port, target, "GET", header);
+        QCOMPARE(before.status, 200);
+        for (int n = 0; n < 8; ++n)
+            QCOMPARE(body(request(server.port, target, "GET", header)), body(before));
+        if (round > 1) {
+            QCOMPARE(body(before), shown);
+            QCOMPARE(before.headers.value("etag"), tag);
+        }
+        QVERIFY(
+            StatsTest::addToPlayer(store, "Player7", counters(100 * round, 1000 * round, round)));
+        QVERIFY(store.beginTransaction());
+        QVERIFY(RankPlayers(store));
+        QVERIFY(store.setLastUpdate(QDateTime(QDate(2024, 6, round), QTime(8, 0), Qt::UTC)));
+        QVERIFY(store.commit());
+        for (int n = 0; n < 8; ++n) {
+            const Reply after =
+                request(server.port, target, "GET",
+                        header + "If-None-Match: " + before.headers.value("etag") + "\r\n");
+            QVERIFY2(after.error.isEmpty(), qPrintable(after.error));
+            QCOMPARE(after.status, 200);
+            QVERIFY(body(after) != body(before));
+            QVERIFY(after.headers.value("etag") != before.headers.value("etag"));
+            QVERIFY2(body(after).contains("Player7"), body(after).left(300).constData());
+            QVERIFY2(body(after).contains(QByteArray::number(100 * (round * (round + 1) / 2))),
+                     "the new number of kills");
+            if (n == 0) {
+                shown = body(after);
+                tag = after.headers.value("etag");
+            }
+            QCOMPARE(body(after), shown);
+        }
+    }
+}
+
+void TestRankingWeb::servesManyClientsAtOnce_data()
+{
+    QTest::addColumn<QString>("threads");
+    QTest::newRow("one thread") << "1";
+    QTest::newRow("four threads") << "4";
+    QTest::newRow("eight threads") << "8";
+}
+
+void TestRankingWeb::servesManyClientsAtOnce()
+{
+    QFETCH(QString, threads);
+    Server server;
+    QVERIFY(server.start(m_database, {{"TOLVANE_SERVE_THREADS", threads}}));
+    QList<QByteArray> targets {"/",          "/?after=100",   "/?after=200",
+                               "/?by=kills", "/?by=awp",      "/?by=deaths&min=3",
+                               "/?q=zo",     "/ranking.json", "/ranking.json?last=1",
+                               "/style.css", "/nowhere"};
+    for (const char *nom : {"Zoé", "Player001", "Player100", "Player250", "Mr Bean"})
+        targets << "/player/" + QByteArray::number(idOf(nom));
+    // What each answers alone, in each language.
+    QMap<QByteArray, QByteArray> alone;
+    for (const QByteArray &target : targets) {
+        for (const QByteArray language : {"fr", "en"}) {
+            const Reply reply =
+                request(server.port, target, "GET", "Accept-Language: " + language + "\r\n");
+            QVERIFY(reply.status == 200 || reply.status == 404);
+            alone.insert(language + ' ' + target, reply.body);
+        }
+    }
+    // Then 48 clients at once, some of them in English, some taking gzip.
+    std::vector<std::unique_ptr<Client>> clients;
+    QList<QByteArray> asked;
+    for (int n = 0; n < 48; ++n) {
+        const QByteArray target = targets[n % targets.size()];
+        const QByteArray language = n % 3 == 0 ? "en" : "fr";
+        clients.push_back(
+            std::make_unique<Client>(QString("127.0.7.%1").arg(n + 1).toLatin1(), server.port));
+        clients.back()->send("GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nAccept-Language: "
+                             + language + (n % 2 ? "\r\nAccept-Encoding: gzip" : "")
+                             + "\r\nConnection: close\r\n\r\n");
+        asked << language + ' ' + target;
+    }
+    QElapsedTimer clock;
+    clock.start();
+    bool open = true;
+    while (open && clock.elapsed() < 60000) {
+        open = false;
+        for (const auto &client : clients) {
+            client->push();
+            client->read();
+            open = open || !client->closed();
+        }
+        QThread::msleep(5);
+    }
+    QVERIFY2(!open, "every answer came within a minute");
+    for (std::size_t n = 0; n < clients.size(); ++n) {
+        const QByteArray &received = clients[n]->received;
+        const qsizetype headEnd = received.indexOf("\r\n\r\n");
+        QVERIFY2(headEnd > 0, asked[qsizetype(n)].constData());
+        const QByteArray head = received.left(headEnd).toLower();
+        QByteArray body = received.mid(headEnd + 4);
+        if (head.contains("\r\ncontent-encoding: gzip"))
+            body = inflated(body);
+        QVERIFY2(body == alone.value(asked[qsizetype(n)]), asked[qsizetype(n)].constData());
+    }
+    QVERIFY(server.running());
 }
 
 void TestRankingWeb::unreadableDatabaseAnswers503()
@@ -1386,6 +1703,8 @@ void TestRankingWeb::refusesWrongLimits_data()
                                                << "0";
     QTest::newRow("words for a number") << "TOLVANE_SERVE_IDLE_SECONDS"
                                         << "ten";
+    QTest::newRow("no thread to answer") << "TOLVANE_SERVE_THREADS"
+                                         << "0";
     QTest::newRow("more from one address than in all") << "TOLVANE_SERVE_PER_ADDRESS"
                                                        << "2000";
 }

@@ -15,6 +15,7 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <chrono>
 #include <unordered_set>
 
@@ -188,6 +189,7 @@ Result<> RankingSite::open()
     m_store = std::make_unique<DataStats>();
     // Another connection counts its changes afresh: no order read through the last one stands.
     m_orders.clear();
+    m_killsOrder.clear();
     if (const Result<> opened = m_store->open(m_path, DataStats::Access::ReadOnly); !opened) {
         m_store.reset();
         return opened;
@@ -205,8 +207,12 @@ Result<> RankingSite::open()
 void RankingSite::readAhead()
 {
     // A failure here is met again, and answered, by the next request.
-    if (m_store && m_store->isOpen())
-        (void)m_store->readKillsStandings();
+    if (m_store && m_store->isOpen()) {
+        if (m_sharedKillsOrder)
+            (void)m_sharedKillsOrder(*m_store);
+        else
+            (void)m_killsOrder.order(*m_store, StatsColumns::Kills);
+    }
 }
 
 QList<QPair<QByteArray, QByteArray>> RankingSite::headers(const QByteArray &contentType)
@@ -514,12 +520,46 @@ WebResponse RankingSite::player(const QByteArray &idText, const QByteArray &quer
     }
     if (const Result<> opened = open(); !opened)
         return unavailable(opened.reason(), false, language);
-    const auto found = m_store->player(idText.toLongLong());
+    const auto found = m_store->playerRow(idText.toLongLong());
     if (!found)
         return unavailable(found.reason(), false, language);
     if (!*found)
         return message(404, WebTexts::notFoundTitle(language), WebTexts::noSuchPlayer(language),
                        false, language);
+    DataStats::PlayerStanding standing;
+    standing.row = std::move(**found);
+    if (standing.row.place > 0) {
+        const std::vector<ColumnOrder::Entry> *byKills = nullptr;
+        SharedKillsOrder shared;
+        if (m_sharedKillsOrder) {
+            shared = m_sharedKillsOrder(*m_store);
+            byKills = shared.get();
+        } else {
+            const Result<const std::vector<ColumnOrder::Entry> *> own =
+                m_killsOrder.order(*m_store, StatsColumns::Kills);
+            if (!own)
+                return unavailable(own.reason(), false, language);
+            byKills = *own;
+        }
+        if (byKills) {
+            // Kills highest first, ties by place: those before the player are those ahead.
+            const ColumnOrder::Entry self {standing.row.kills(), standing.row.kills(),
+                                           standing.row.place};
+            const auto at = std::lower_bound(
+                byKills->begin(), byKills->end(), self,
+                [](const ColumnOrder::Entry &a, const ColumnOrder::Entry &b) {
+                    return a.value != b.value ? a.value > b.value : a.place < b.place;
+                });
+            standing.killsPlace = qint64(at - byKills->begin()) + 1;
+        } else {
+            // The shared order is being built: the database counts meanwhile.
+            const auto counted = m_store->player(idText.toLongLong());
+            if (!counted)
+                return unavailable(counted.reason(), false, language);
+            if (*counted)
+                standing = **counted;
+        }
+    }
     const Result<qint64> players = m_store->lastPlace();
     if (!players)
         return unavailable(players.reason(), false, language);
@@ -527,7 +567,6 @@ WebResponse RankingSite::player(const QByteArray &idText, const QByteArray &quer
     if (!updated)
         return unavailable(updated.reason(), false, language);
 
-    const DataStats::PlayerStanding &standing = **found;
     PlayerView view;
     view.language = language;
     view.standing = &standing;

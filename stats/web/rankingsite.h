@@ -13,6 +13,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 /**
@@ -49,7 +50,8 @@ public:
 
     /// Opens the database now; why it cannot, if so (the pages then answer 503 until it can).
     Result<> open();
-    /// Reads ahead, between requests, what a player's page needs after the ranking changed.
+    /// Reads ahead, between requests, what a player's page needs after the ranking changed: the
+    /// order by kills.
     void readAhead();
     WebResponse handle(const WebRequest &request);
 
@@ -66,6 +68,15 @@ public:
     };
     /// The link to the ranking page (or its JSON) that \a parameters ask for.
     static QString href(const Parameters &parameters);
+
+    using SharedKillsOrder = std::shared_ptr<const std::vector<ColumnOrder::Entry>>;
+    /// Where a player's page finds the order by kills that places the player, shared with other
+    /// sites: when \a source gives none, the player is placed by a count in the database.
+    /// Without a source, the site keeps an order of its own.
+    void shareKillsOrder(std::function<SharedKillsOrder(DataStats &store)> source)
+    {
+        m_sharedKillsOrder = std::move(source);
+    }
 
     /// How many orders by another column were built so far.
     int ordersBuilt() const { return m_orders.built(); }
@@ -86,4 +97,8 @@ private:
     QString m_path;
     std::unique_ptr<DataStats> m_store;
     ColumnOrder m_orders;
+    /// The order by kills alone, which places each player of a player's page: a look-up in it
+    /// rather than a count of the players with as many kills, tens of thousands at times.
+    ColumnOrder m_killsOrder;
+    std::function<SharedKillsOrder(DataStats &store)> m_sharedKillsOrder;
 };

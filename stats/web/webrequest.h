@@ -14,4 +14,6 @@ struct WebRequest
     QByteArray path; ///< as sent, percent-encoded: "/player/12"
     QByteArray query; ///< as sent after "?", percent-encoded; empty without one
     QByteArray acceptLanguage; ///< the languages the browser asks for; empty without any
+    QByteArray acceptEncoding; ///< the compressions the client reads; empty without any
+    QByteArray ifNoneMatch; ///< the entity tags of the copies the client holds; empty without any
 };

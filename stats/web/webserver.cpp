@@ -3,15 +3,21 @@
 
 #include "stats/web/webserver.h"
 
+#include <QObject>
 #include <QSocketNotifier>
 #include <QTimer>
 
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <list>
+#include <mutex>
+#include <optional>
+#include <thread>
 
 #include <microhttpd.h>
 #include <netinet/in.h>
@@ -83,6 +89,103 @@ int connectionsAllowed(int wanted)
     return int(std::max<rlim_t>(files.rlim_cur, ownFiles + 16) - ownFiles);
 }
 
+/**
+ * Threads that answer requests, each through a Worker of its own made on it: a request waits in
+ * a queue for the first thread free, and what it answers is handed to \a done on that thread.
+ */
+class WorkerPool
+{
+public:
+    using Done = std::function<void(void *ticket, WebResponse response)>;
+
+    /// Returns once every thread has made its Worker: the first requests do not wait for them.
+    WorkerPool(int threads, const WebServer::WorkerMaker &make, Done done) : m_done(std::move(done))
+    {
+        for (int i = 0; i < threads; ++i)
+            m_threads.emplace_back([this, make] { work(make); });
+        std::unique_lock<std::mutex> locked(m_lock);
+        m_wake.wait(locked, [this, threads] { return m_ready == threads; });
+    }
+    /// Waits for the requests being answered; those still waiting are dropped.
+    ~WorkerPool()
+    {
+        {
+            const std::lock_guard<std::mutex> locked(m_lock);
+            m_stopping = true;
+        }
+        m_wake.notify_all();
+        for (std::thread &thread : m_threads)
+            thread.join();
+    }
+    WorkerPool(const WorkerPool &) = delete;
+    WorkerPool &operator=(const WorkerPool &) = delete;
+
+    void post(void *ticket, WebRequest request)
+    {
+        {
+            const std::lock_guard<std::mutex> locked(m_lock);
+            m_jobs.emplace_back(ticket, std::move(request));
+        }
+        m_wake.notify_one();
+    }
+
+private:
+    static constexpr std::chrono::seconds idleAfter {2};
+
+    void work(const WebServer::WorkerMaker &make)
+    {
+        // Made, used and dropped on this thread alone: it may hold a database connection.
+        const WebServer::Worker worker = make();
+        std::unique_lock<std::mutex> locked(m_lock);
+        ++m_ready;
+        m_wake.notify_all();
+        while (!m_stopping) {
+            if (m_jobs.empty()) {
+                const bool woken = m_wake.wait_for(
+                    locked, idleAfter, [this] { return m_stopping || !m_jobs.empty(); });
+                if (!woken && worker.idle) {
+                    locked.unlock();
+                    worker.idle();
+                    locked.lock();
+                }
+                continue;
+            }
+            auto [ticket, request] = std::move(m_jobs.front());
+            m_jobs.pop_front();
+            locked.unlock();
+            m_done(ticket, worker.handle(request));
+            locked.lock();
+        }
+    }
+
+    Done m_done;
+    std::mutex m_lock;
+    std::condition_variable m_wake;
+    std::deque<std::pair<void *, WebRequest>> m_jobs;
+    bool m_stopping = false;
+    int m_ready = 0;
+    std::vector<std::thread> m_threads;
+};
+
+/// Queues \a response as the answer on \a connection.
+MHD_Result queueResponse(MHD_Connection *connection, const WebResponse &response)
+{
+    // The body stays where it is until the library has sent it.
+    auto *body = new QByteArray(response.body);
+    MHD_Response *reply = MHD_create_response_from_buffer_with_free_callback_cls(
+        std::size_t(body->size()), const_cast<char *>(body->constData()),
+        [](void *sent) { delete static_cast<QByteArray *>(sent); }, body);
+    if (!reply) {
+        delete body;
+        return MHD_NO;
+    }
+    for (const auto &[name, value] : response.headers)
+        MHD_add_response_header(reply, name.constData(), value.constData());
+    const MHD_Result queued = MHD_queue_response(connection, unsigned(response.status), reply);
+    MHD_destroy_response(reply);
+    return queued;
+}
+
 } // namespace
 
 Result<WebServer::Limits> WebServer::Limits::fromEnvironment()
@@ -108,10 +211,15 @@ Result<WebServer::Limits> WebServer::Limits::fromEnvironment()
                           *connections, QStringLiteral("a number of connections"));
     if (!perAddress)
         return Result<Limits>::failure(perAddress.failure());
+    const Result<int> threads = environmentNumber("TOLVANE_SERVE_THREADS", limits.threads, 1, 64,
+                                                  QStringLiteral("a number of threads"));
+    if (!threads)
+        return Result<Limits>::failure(threads.failure());
     limits.request = std::chrono::seconds(*request);
     limits.idle = std::chrono::seconds(*idle);
     limits.connections = *connections;
     limits.perAddress = *perAddress;
+    limits.threads = *threads;
     return limits;
 }
 
@@ -121,6 +229,9 @@ Result<WebServer::Limits> WebServer::Limits::fromEnvironment()
  * library closes idle connections, refuses oversized heads and keeps its connection caps; what
  * it has no option for is kept here: a request must be whole within a bound however slowly it
  * trickles in, and the connections that wait longest for a request make room for new ones.
+ *
+ * With threads of its own, a whole request is handed to them and its connection suspended until
+ * the answer comes back to the event loop; everything else stays on the event loop's thread.
  */
 class WebServer::Server
 {
@@ -131,8 +242,33 @@ public:
         QObject::connect(&m_timer, &QTimer::timeout, [this] { run(); });
     }
 
+    Server(const WorkerMaker &make, Limits limits, std::function<void()> beforeEach)
+        : Server(Handler(), limits)
+    {
+        m_beforeEach = std::move(beforeEach);
+        m_answers = std::make_unique<QObject>();
+        m_workers = std::make_unique<WorkerPool>(
+            std::max(1, limits.threads), make, [this](void *ticket, WebResponse response) {
+                QMetaObject::invokeMethod(
+                    m_answers.get(),
+                    [this, ticket, response = std::move(response)]() mutable {
+                        answered(*static_cast<Peer *>(ticket), std::move(response));
+                    },
+                    Qt::QueuedConnection);
+            });
+    }
+
     ~Server()
     {
+        // The answers still on their way are dropped with the object they are sent to.
+        m_workers.reset();
+        m_answers.reset();
+        for (Peer &peer : m_answering) {
+            if (peer.suspended) {
+                peer.suspended = false;
+                MHD_resume_connection(peer.connection);
+            }
+        }
         // Closes every connection, whose notices still reach the lists below.
         if (m_daemon)
             MHD_stop_daemon(m_daemon);
@@ -149,6 +285,10 @@ private:
         State state = State::Waiting;
         bool headRead = false;
         bool answered = false;
+        /// Its request is with the threads, its connection suspended until they answer.
+        bool suspended = false;
+        /// Their answer, to be queued when the library comes back to the connection.
+        std::optional<WebResponse> reply;
         /// Since when it has waited for a request.
         Clock::time_point waitingSince;
         /// The request target as sent, before the library decodes it.
@@ -174,12 +314,18 @@ private:
                                         : m_closing;
     }
     void moveTo(Peer &peer, State state);
+    /// Takes the threads' answer to \a peer's request.
+    void answered(Peer &peer, WebResponse response);
     /// Closes \a peer's connection: the library sees the end of its stream and lets it go.
     void shut(Peer &peer);
     void run();
 
     Handler m_handler;
     Limits m_limits;
+    /// Receives the threads' answers on the event loop's thread; none without threads.
+    std::unique_ptr<QObject> m_answers;
+    std::unique_ptr<WorkerPool> m_workers;
+    std::function<void()> m_beforeEach;
     /// Connections beyond which the oldest waiting one is closed for each new one.
     std::size_t m_keepBelow = 0;
     // In the order they began to wait, the oldest first: the next to be overdue is the first.
@@ -276,7 +422,14 @@ MHD_Result WebServer::Server::answer(void *cls, MHD_Connection *connection, cons
         *uploadSize = 0;
         return MHD_YES;
     }
-    peer->answered = true;
+    if (peer->reply) {
+        peer->answered = true;
+        const WebResponse reply = std::move(*peer->reply);
+        peer->reply.reset();
+        return queueResponse(connection, reply);
+    }
+    if (peer->suspended)
+        return MHD_YES;
 
     QByteArray target = peer->target;
     if (const qsizetype host = absoluteFormHost(target); host > 0) {
@@ -292,22 +445,29 @@ MHD_Result WebServer::Server::answer(void *cls, MHD_Connection *connection, cons
     asked.query = question < 0 ? QByteArray() : target.mid(question + 1);
     asked.acceptLanguage = QByteArray(
         MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_ACCEPT_LANGUAGE));
-    const WebResponse response = server->m_handler(asked);
-
-    // The body stays where it is until the library has sent it.
-    auto *body = new QByteArray(response.body);
-    MHD_Response *reply = MHD_create_response_from_buffer_with_free_callback_cls(
-        std::size_t(body->size()), const_cast<char *>(body->constData()),
-        [](void *sent) { delete static_cast<QByteArray *>(sent); }, body);
-    if (!reply) {
-        delete body;
-        return MHD_NO;
+    asked.acceptEncoding = QByteArray(
+        MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_ACCEPT_ENCODING));
+    asked.ifNoneMatch = QByteArray(
+        MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_IF_NONE_MATCH));
+    if (server->m_workers) {
+        // The library calls again once resumed, and the answer is queued then.
+        if (server->m_beforeEach)
+            server->m_beforeEach();
+        peer->suspended = true;
+        MHD_suspend_connection(connection);
+        server->m_workers->post(peer, std::move(asked));
+        return MHD_YES;
     }
-    for (const auto &[name, value] : response.headers)
-        MHD_add_response_header(reply, name.constData(), value.constData());
-    const MHD_Result queued = MHD_queue_response(connection, unsigned(response.status), reply);
-    MHD_destroy_response(reply);
-    return queued;
+    peer->answered = true;
+    return queueResponse(connection, server->m_handler(asked));
+}
+
+void WebServer::Server::answered(Peer &peer, WebResponse response)
+{
+    peer.reply = std::move(response);
+    peer.suspended = false;
+    MHD_resume_connection(peer.connection);
+    run();
 }
 
 void WebServer::Server::requestCompleted(void *cls, MHD_Connection *connection, void **,
@@ -405,15 +565,16 @@ Result<quint16> WebServer::Server::listen(const QHostAddress &address, quint16 p
     const int perAddress = std::min(m_limits.perAddress, connections);
     // An eighth of the connections stays free for newcomers, for whom older waiting ones go.
     m_keepBelow = std::size_t(connections - std::max(1, connections / 8));
+    const unsigned flags =
+        MHD_USE_EPOLL | MHD_USE_ERROR_LOG | (m_workers ? MHD_ALLOW_SUSPEND_RESUME : 0);
     m_daemon = MHD_start_daemon(
-        MHD_USE_EPOLL | MHD_USE_ERROR_LOG, 0, nullptr, nullptr, &Server::answer, this,
-        MHD_OPTION_EXTERNAL_LOGGER, &Server::log, this, MHD_OPTION_LISTEN_SOCKET,
-        MHD_socket(socket), MHD_OPTION_CONNECTION_MEMORY_LIMIT, std::size_t(headBytes),
-        MHD_OPTION_CONNECTION_LIMIT, unsigned(connections), MHD_OPTION_PER_IP_CONNECTION_LIMIT,
-        unsigned(perAddress), MHD_OPTION_CONNECTION_TIMEOUT, unsigned(m_limits.idle.count()),
-        MHD_OPTION_NOTIFY_CONNECTION, &Server::connectionChanged, this, MHD_OPTION_NOTIFY_COMPLETED,
-        &Server::requestCompleted, this, MHD_OPTION_URI_LOG_CALLBACK, &Server::requestStarted, this,
-        MHD_OPTION_END);
+        flags, 0, nullptr, nullptr, &Server::answer, this, MHD_OPTION_EXTERNAL_LOGGER, &Server::log,
+        this, MHD_OPTION_LISTEN_SOCKET, MHD_socket(socket), MHD_OPTION_CONNECTION_MEMORY_LIMIT,
+        std::size_t(headBytes), MHD_OPTION_CONNECTION_LIMIT, unsigned(connections),
+        MHD_OPTION_PER_IP_CONNECTION_LIMIT, unsigned(perAddress), MHD_OPTION_CONNECTION_TIMEOUT,
+        unsigned(m_limits.idle.count()), MHD_OPTION_NOTIFY_CONNECTION, &Server::connectionChanged,
+        this, MHD_OPTION_NOTIFY_COMPLETED, &Server::requestCompleted, this,
+        MHD_OPTION_URI_LOG_CALLBACK, &Server::requestStarted, this, MHD_OPTION_END);
     if (!m_daemon) {
         ::close(socket);
         return failed(m_lastMessage.isEmpty() ? QStringLiteral("the HTTP server did not start")
@@ -428,6 +589,10 @@ Result<quint16> WebServer::Server::listen(const QHostAddress &address, quint16 p
 
 WebServer::WebServer(Handler handler, Limits limits)
     : m_server(std::make_unique<Server>(std::move(handler), limits))
+{ }
+
+WebServer::WebServer(WorkerMaker make, Limits limits, std::function<void()> beforeEach)
+    : m_server(std::make_unique<Server>(make, limits, std::move(beforeEach)))
 { }
 
 WebServer::~WebServer() = default;

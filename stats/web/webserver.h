@@ -15,8 +15,8 @@
 
 /**
  * Listens for HTTP requests and answers each with what the handler gives, on the thread that
- * runs the event loop. The one place that knows the HTTP library (libmicrohttpd): everything
- * else deals in WebRequest and WebResponse.
+ * runs the event loop or on a few threads of its own. The one place that knows the HTTP library
+ * (libmicrohttpd): everything else deals in WebRequest and WebResponse.
  *
  * A public server meets clients that would starve it, so no client gets more than its share:
  * a request line and headers beyond what headBytes holds are answered 414 or 431 (a malformed
@@ -30,6 +30,15 @@ class WebServer
 {
 public:
     using Handler = std::function<WebResponse(const WebRequest &)>;
+    /// What answers on one thread of its own: every request given to that thread and, when it
+    /// has waited a while for one, a chance to read ahead.
+    struct Worker
+    {
+        Handler handle;
+        std::function<void()> idle;
+    };
+    /// Makes a thread's Worker, on that thread, which it is dropped on too.
+    using WorkerMaker = std::function<Worker()>;
 
     /// What one client may take of the server.
     struct Limits
@@ -44,16 +53,24 @@ public:
         int connections = 1000;
         /// Open at once from one address.
         int perAddress = 32;
+        /// Of a server with threads of its own: how many answer at once.
+        int threads = 4;
 
         /// The defaults, as TOLVANE_SERVE_REQUEST_SECONDS, TOLVANE_SERVE_IDLE_SECONDS,
-        /// TOLVANE_SERVE_CONNECTIONS and TOLVANE_SERVE_PER_ADDRESS change them; or why not.
+        /// TOLVANE_SERVE_CONNECTIONS, TOLVANE_SERVE_PER_ADDRESS and TOLVANE_SERVE_THREADS change
+        /// them; or why not.
         static Result<Limits> fromEnvironment();
     };
     /// The memory of one connection, which bounds its request line and headers (to about
     /// 15 KiB: the rest holds the head of the answer).
     static constexpr int headBytes = 16 * 1024;
 
+    /// Answers through \a handler on the thread that runs the event loop.
     WebServer(Handler handler, Limits limits);
+    /// Answers on Limits::threads threads of its own, each through the Worker \a make gives it;
+    /// the event loop's thread only reads the requests, calls \a beforeEach as it hands each
+    /// one to them, and sends the answers.
+    WebServer(WorkerMaker make, Limits limits, std::function<void()> beforeEach = {});
     ~WebServer();
     WebServer(const WebServer &) = delete;
     WebServer &operator=(const WebServer &) = delete;

@@ -1,0 +1,102 @@
+// SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "stats/web/pagecache.h"
+
+namespace {
+
+qsizetype responseBytes(const WebResponse &response)
+{
+    qsizetype bytes = response.body.size();
+    for (const auto &[name, value] : response.headers)
+        bytes += name.size() + value.size();
+    return bytes;
+}
+
+} // namespace
+
+PageCache::PageCache(qsizetype capacity) : m_capacity(capacity) { }
+
+void PageCache::advance()
+{
+    const std::lock_guard<std::mutex> locked(m_lock);
+    ++m_generation;
+    m_entries.clear();
+    m_index.clear();
+    m_bytes = 0;
+    m_killsOrder.reset();
+    m_killsOrderBuilding = false;
+    m_killsOrderKept.notify_all();
+}
+
+std::shared_ptr<const PageCache::Page> PageCache::find(const QByteArray &key, quint64 generation)
+{
+    const std::lock_guard<std::mutex> locked(m_lock);
+    if (generation != m_generation.load())
+        return nullptr;
+    const auto found = m_index.constFind(key);
+    if (found == m_index.constEnd())
+        return nullptr;
+    const Entries::iterator entry = *found;
+    m_entries.splice(m_entries.begin(), m_entries, entry);
+    return entry->page;
+}
+
+void PageCache::insert(const QByteArray &key, quint64 generation, std::shared_ptr<const Page> page)
+{
+    // What the list, the index and the page's own structures take besides the bytes.
+    constexpr qsizetype overhead = 512;
+    const qsizetype bytes =
+        2 * key.size() + responseBytes(page->plain) + responseBytes(page->gzipped) + overhead;
+    const std::lock_guard<std::mutex> locked(m_lock);
+    if (generation != m_generation.load() || bytes > m_capacity / 4)
+        return;
+    if (const auto found = m_index.constFind(key); found != m_index.constEnd())
+        erase(*found);
+    while (!m_entries.empty() && m_bytes + bytes > m_capacity)
+        erase(std::prev(m_entries.end()));
+    m_entries.push_front({key, std::move(page), bytes});
+    m_index.insert(key, m_entries.begin());
+    m_bytes += bytes;
+}
+
+qsizetype PageCache::bytes() const
+{
+    const std::lock_guard<std::mutex> locked(m_lock);
+    return m_bytes;
+}
+
+std::shared_ptr<const PageCache::KillsOrder> PageCache::killsOrder(quint64 generation, bool &build)
+{
+    std::unique_lock<std::mutex> locked(m_lock);
+    build = false;
+    // A read of the index by kills: well under a second, but bounded all the same.
+    constexpr std::chrono::seconds longest {10};
+    m_killsOrderKept.wait_for(locked, longest, [&] {
+        return generation != m_generation.load() || !m_killsOrderBuilding;
+    });
+    if (generation != m_generation.load() || m_killsOrderBuilding)
+        return nullptr;
+    if (!m_killsOrder)
+        build = m_killsOrderBuilding = true;
+    return m_killsOrder;
+}
+
+void PageCache::keepKillsOrder(quint64 generation, std::shared_ptr<const KillsOrder> order)
+{
+    {
+        const std::lock_guard<std::mutex> locked(m_lock);
+        if (generation != m_generation.load())
+            return;
+        m_killsOrder = std::move(order);
+        m_killsOrderBuilding = false;
+    }
+    m_killsOrderKept.notify_all();
+}
+
+void PageCache::erase(Entries::iterator entry)
+{
+    m_bytes -= entry->bytes;
+    m_index.remove(entry->key);
+    m_entries.erase(entry);
+}
