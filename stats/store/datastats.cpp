@@ -713,24 +713,14 @@ Result<DataStats::RankingPage> DataStats::rankingPage(const PageRequest &request
 Result<std::optional<DataStats::PlayerStanding>> DataStats::player(qint64 id)
 {
     const QString what = QStringLiteral("cannot read the player");
-    QSqlQuery query(database());
-    query.setForwardOnly(true);
-    query.prepare(QStringLiteral(R"(SELECT %1 FROM "Players" AS p CROSS JOIN "Stats" AS s )"
-                                 R"(WHERE p."Id" = ? AND s."Nom" = p."Nom")")
-                      .arg(statsColumns()));
-    query.addBindValue(id);
-    if (!query.exec())
-        return fail(what, query);
-    if (!query.next())
+    const Result<std::optional<PlayerRow>> found = playerRow(id);
+    if (!found)
+        return passOn(found);
+    if (!*found)
         return std::optional<PlayerStanding>();
     PlayerStanding standing;
-    PlayerRow &row = standing.row;
-    row.id = id;
-    row.place = query.value(StatsColumns::Place).toLongLong();
-    row.nom = query.value(StatsColumns::Nom).toString();
-    for (int c = 0; c < StatsColumns::CounterCount; ++c)
-        row.counters[std::size_t(c)] = query.value(StatsColumns::FirstCounter + c).toLongLong();
-    query.finish();
+    standing.row = std::move(**found);
+    const PlayerRow &row = standing.row;
     if (row.place <= 0)
         return std::optional<PlayerStanding>(std::move(standing));
 
@@ -752,6 +742,7 @@ Result<std::optional<DataStats::PlayerStanding>> DataStats::player(qint64 id)
     // Those of the same kills with a better place, or, for a player in the lower half by place,
     // those with a worse one, taken from them all.
     const bool countAhead = row.place <= ranked / 2;
+    QSqlQuery query(database());
     query.prepare(QStringLiteral(R"(SELECT COUNT(*) FROM "Stats" WHERE "Kills" = ? AND %1)")
                       .arg(countAhead ? QStringLiteral(R"("Place" > 0 AND "Place" < ?)")
                                       : QStringLiteral(R"("Place" > ?)")));
