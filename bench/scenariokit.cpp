@@ -13,6 +13,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <csignal>
 #include <unistd.h>
 
 namespace {
@@ -213,6 +214,17 @@ std::optional<ChildRun> ScenarioKit::runEach(const std::function<QStringList(int
             best = run;
     }
     return best;
+}
+
+void ScenarioKit::stopChild(QProcess &process)
+{
+    if (process.state() == QProcess::NotRunning)
+        return;
+    ::kill(pid_t(process.processId()), SIGTERM);
+    if (!process.waitForFinished(10000)) {
+        process.kill();
+        process.waitForFinished();
+    }
 }
 
 QRegularExpressionMatch ScenarioKit::startChild(QProcess &process, const QStringList &arguments,

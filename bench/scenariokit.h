@@ -130,6 +130,10 @@ public:
                                        const QRegularExpression &ready,
                                        const QString &program = {});
 
+    /// Ends a program startChild() started: SIGTERM, as a service manager stops it, then a kill
+    /// if it is still there after 10 s.
+    static void stopChild(QProcess &process);
+
     /// An update's figures for a log of \a lines lines and \a bytes bytes: its time, lines/s,
     /// MiB/s and peak memory.
     static QString updateFigure(const ChildRun &run, qint64 lines, qint64 bytes);

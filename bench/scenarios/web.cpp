@@ -13,7 +13,6 @@
 #include <QUrl>
 
 #include <algorithm>
-#include <csignal>
 
 namespace {
 
@@ -137,13 +136,7 @@ void Scenarios::web(ScenarioKit &kit)
         server, {QStringLiteral("--serve"), QStringLiteral("0"), QStringLiteral("--db"), database},
         output, errors, QRegularExpression(QStringLiteral("at http://127\\.0\\.0\\.1:(\\d+)/")));
     auto stop = [&server] {
-        if (server.state() != QProcess::NotRunning) {
-            ::kill(pid_t(server.processId()), SIGTERM);
-            if (!server.waitForFinished(10000)) {
-                server.kill();
-                server.waitForFinished();
-            }
-        }
+        ScenarioKit::stopChild(server);
     };
     if (!started.hasMatch()) {
         stop();

@@ -11,7 +11,6 @@
 #include <QSqlQuery>
 
 #include <algorithm>
-#include <csignal>
 
 namespace {
 
@@ -232,13 +231,7 @@ void Scenarios::webLoad(ScenarioKit &kit)
             output, errors, QRegularExpression(QStringLiteral("at http://127\\.0\\.0\\.1:(\\d+)/")),
             program);
         auto stop = [&server] {
-            if (server.state() != QProcess::NotRunning) {
-                ::kill(pid_t(server.processId()), SIGTERM);
-                if (!server.waitForFinished(10000)) {
-                    server.kill();
-                    server.waitForFinished();
-                }
-            }
+            ScenarioKit::stopChild(server);
         };
         if (!started.hasMatch()) {
             stop();
