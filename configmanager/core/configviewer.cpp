@@ -5,6 +5,7 @@
 
 #include "configmanager/core/gameconfig.h"
 #include "configmanager/core/quorreltexts.h"
+#include "platform/dialogs/frenchreasons.h"
 #include "platform/files/filestore.h"
 
 ConfigViewer::ConfigViewer(GameConfig &config) : m_config(config) { }
@@ -20,7 +21,8 @@ Result<> ConfigViewer::open(const QString &name)
             QuorrelTexts::unreadableConfig(name, m_path, QuorrelTexts::noConfigFile()));
     const auto bytes = m_config.files().readAll(m_path);
     if (!bytes)
-        return Result<>::failure(QuorrelTexts::unreadableConfig(name, m_path, bytes.reason()));
+        return Result<>::failure(bytes.failure().toldAs(QuorrelTexts::unreadableConfig(
+            name, m_path, FrenchReasons::translate(bytes.failure()))));
     m_opened = ConfigText::fromBytes(*bytes);
     return {};
 }
@@ -47,9 +49,11 @@ Result<bool> ConfigViewer::answerClose(Dialogs::Answer answer, const QString &ed
     const auto bytes = format.toBytes(editorText);
     // Replaced by "?" the character would be lost without a word; the user decides.
     if (!bytes)
-        return Result<bool>::failure(QuorrelTexts::editsRefused(m_path, bytes.reason()));
+        return Result<bool>::failure(bytes.failure().toldAs(
+            QuorrelTexts::editsRefused(m_path, FrenchReasons::translate(bytes.failure()))));
     const auto written = m_config.files().writeAtomically(m_path, *bytes);
     if (!written)
-        return Result<bool>::failure(QuorrelTexts::editsNotWritten(m_path, written.reason()));
+        return Result<bool>::failure(written.failure().toldAs(
+            QuorrelTexts::editsNotWritten(m_path, FrenchReasons::translate(written.failure()))));
     return true;
 }

@@ -4,6 +4,7 @@
 #include "configmanager/core/gameconfig.h"
 
 #include "configmanager/core/quorreltexts.h"
+#include "platform/dialogs/frenchreasons.h"
 #include "platform/files/filestore.h"
 #include "platform/launch/gamelauncher.h"
 
@@ -122,8 +123,8 @@ Result<GameConfig::Applied> GameConfig::ApplyConfig(QString &name)
     const QString target = ConfigFilePath();
     const auto content = m_files.readAll(source);
     if (!content) {
-        return Result<Applied>::failure(
-            QuorrelTexts::unreadableConfig(name, source, content.reason()));
+        return Result<Applied>::failure(content.failure().toldAs(QuorrelTexts::unreadableConfig(
+            name, source, FrenchReasons::translate(content.failure()))));
     }
     // The file being replaced is kept one level back, so a wrong choice can be undone by hand.
     if (QFileInfo::exists(target)) {
@@ -131,12 +132,14 @@ Result<GameConfig::Applied> GameConfig::ApplyConfig(QString &name)
         const auto old = m_files.readAll(target);
         const auto kept = old ? m_files.writeAtomically(backup, *old) : Result<>();
         if (!old || !kept) {
-            return Result<Applied>::failure(QuorrelTexts::backupFailed(
-                target, old ? backup : target, old ? kept.reason() : old.reason()));
+            const Failure &why = old ? kept.failure() : old.failure();
+            return Result<Applied>::failure(why.toldAs(QuorrelTexts::backupFailed(
+                target, old ? backup : target, FrenchReasons::translate(why))));
         }
     }
     if (const auto written = m_files.writeAtomically(target, *content); !written) {
-        return Result<Applied>::failure(QuorrelTexts::copyFailed(name, target, written.reason()));
+        return Result<Applied>::failure(written.failure().toldAs(
+            QuorrelTexts::copyFailed(name, target, FrenchReasons::translate(written.failure()))));
     }
 
     const QString command = LaunchCommand();
@@ -151,7 +154,8 @@ Result<> GameConfig::StartGame(const QString &command)
 {
     const auto launched = m_launcher.launch(command);
     if (!launched)
-        return Result<>::failure(QuorrelTexts::launchFailed(command, launched.reason()));
+        return Result<>::failure(launched.failure().toldAs(
+            QuorrelTexts::launchFailed(command, FrenchReasons::translate(launched.failure()))));
     return {};
 }
 
@@ -160,8 +164,10 @@ Result<> GameConfig::CaptureConfig(const QString &name)
     if (!isValidConfigName(name))
         return Result<>::failure(QuorrelTexts::invalidConfigName(name));
 
-    const auto failed = [](const QString &why) {
-        return Result<>::failure(QuorrelTexts::notCreated(why));
+    const auto failed = [](const QString &where, const Failure &why = {}) {
+        const QString message = QuorrelTexts::notCreated(
+            why.text().isEmpty() ? where : where + u'\n' + FrenchReasons::translate(why));
+        return Result<>::failure(why.toldAs(message));
     };
     const QString source = ConfigFilePath();
     const QString folder = ConfigFolder();
@@ -170,11 +176,11 @@ Result<> GameConfig::CaptureConfig(const QString &name)
     // The game's file is read before anything is created, so a failed capture leaves nothing.
     const auto content = m_files.readAll(source);
     if (!content)
-        return failed(source + QLatin1Char('\n') + content.reason());
+        return failed(source, content.failure());
     if (const auto made = m_files.makeFolder(folder); !made)
-        return failed(folder + QLatin1Char('\n') + made.reason());
+        return failed(folder, made.failure());
     const QString target = storedConfigPath(name);
     if (const auto written = m_files.writeAtomically(target, *content); !written)
-        return failed(target + QLatin1Char('\n') + written.reason());
+        return failed(target, written.failure());
     return {};
 }

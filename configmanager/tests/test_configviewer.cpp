@@ -209,15 +209,19 @@ void TestConfigViewer::failedSaveKeepsViewerOpen_data()
 {
     QTest::addColumn<bool>("fullDisk");
     QTest::addColumn<QString>("reason");
+    QTest::addColumn<QString>("systemWords");
 
-    QTest::newRow("file refused") << false << QStringLiteral("Permission denied");
-    QTest::newRow("disk full") << true << QStringLiteral("No space left on device");
+    QTest::newRow("file refused") << false << QStringLiteral("Accès refusé")
+                                  << QStringLiteral("Permission denied");
+    QTest::newRow("disk full") << true << QStringLiteral("Le disque est plein")
+                               << QStringLiteral("No space left on device");
 }
 
 void TestConfigViewer::failedSaveKeepsViewerOpen()
 {
     QFETCH(bool, fullDisk);
     QFETCH(QString, reason);
+    QFETCH(QString, systemWords);
 
     const QString path = m_library + QStringLiteral("cfg1.cfg");
     std::unique_ptr<FullDisk> disk;
@@ -238,6 +242,8 @@ void TestConfigViewer::failedSaveKeepsViewerOpen()
     const QString error = closing.reason();
     QVERIFY2(error.contains(reason), qPrintable(error));
     QVERIFY(error.contains(path));
+    // The system's own words stay with the failure, for the details of its message.
+    QCOMPARE(closing.failure().text(), systemWords);
     QCOMPARE(TestFiles::read(path), QByteArray("rate 9999\n"));
 }
 

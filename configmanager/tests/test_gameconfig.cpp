@@ -299,11 +299,15 @@ void TestGameConfig::captureWhenCopyFails_data()
     QTest::addColumn<QString>("configFile");
     QTest::addColumn<bool>("fullDisk");
     QTest::addColumn<QString>("reason");
+    QTest::addColumn<QString>("systemWords");
 
     QTest::newRow("game's file missing")
-        << QStringLiteral("missing.cfg") << false << QStringLiteral("No such file");
-    QTest::newRow("nothing registered") << QString() << false << QStringLiteral("Alt_R");
+        << QStringLiteral("missing.cfg") << false
+        << QStringLiteral("Fichier ou dossier introuvable") << QStringLiteral("No such file");
+    QTest::newRow("nothing registered")
+        << QString() << false << QStringLiteral("Alt_R") << QString();
     QTest::newRow("disk full") << QStringLiteral("config.cfg") << true
+                               << QStringLiteral("Le disque est plein")
                                << QStringLiteral("No space left on device");
 }
 
@@ -312,6 +316,7 @@ void TestGameConfig::captureWhenCopyFails()
     QFETCH(QString, configFile);
     QFETCH(bool, fullDisk);
     QFETCH(QString, reason);
+    QFETCH(QString, systemWords);
 
     const QString library = m_bed->library();
     std::unique_ptr<FullDisk> disk;
@@ -329,6 +334,8 @@ void TestGameConfig::captureWhenCopyFails()
     const QString message = captured.reason();
     QVERIFY(message.startsWith(QStringLiteral("Votre configue n'a pas été créée")));
     QVERIFY2(message.contains(reason), qPrintable(message));
+    QVERIFY2(captured.failure().text().contains(systemWords),
+             qPrintable(captured.failure().text()));
     // The message names the file that could not be read or written.
     if (!configFile.isEmpty()) {
         const QString named = fullDisk ? library + QStringLiteral("match.cfg") : path;

@@ -87,7 +87,7 @@ void Create::Timer1_Timer()
         return;
     }
     if (const auto started = m_config.StartGame(command); !started) {
-        m_dialogs.informFailure(this, QuorrelTexts::programName(), started.reason());
+        m_dialogs.informFailure(this, QuorrelTexts::programName(), started.failure());
         closeBack(false);
         return;
     }
@@ -117,7 +117,7 @@ void Create::Command1_Click(int index)
         return;
     }
     if (const auto captured = m_config.CaptureConfig(name); !captured) {
-        m_dialogs.informFailure(this, QuorrelTexts::programName(), captured.reason());
+        m_dialogs.informFailure(this, QuorrelTexts::programName(), captured.failure());
         m_speech.speak(QuorrelTexts::configNotCreated());
         closeBack(false);
         return;

@@ -34,7 +34,7 @@ bool FileView::Form_Load(const QString &name)
 {
     m_speech.speak(QuorrelTexts::configViewer());
     if (const auto opened = m_viewer.open(name); !opened) {
-        m_dialogs.informFailure(this, QuorrelTexts::programName(), opened.reason());
+        m_dialogs.informFailure(this, QuorrelTexts::programName(), opened.failure());
         return false;
     }
     setWindowTitle(m_viewer.path());
@@ -56,7 +56,7 @@ void FileView::closeEvent(QCloseEvent *event)
                                                      QuorrelTexts::saveQuestion());
         const auto closes = m_viewer.answerClose(answer, text);
         if (!closes)
-            m_dialogs.informFailure(this, QuorrelTexts::programName(), closes.reason());
+            m_dialogs.informFailure(this, QuorrelTexts::programName(), closes.failure());
         if (!closes || !*closes) {
             event->ignore();
             return;

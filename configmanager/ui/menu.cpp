@@ -190,7 +190,7 @@ void Menu::TextToSpeech1_EndOfSpeech()
     QString name = selectedEntry();
     const auto applied = m_config.ApplyConfig(name);
     if (!applied) {
-        m_dialogs.informFailure(this, QuorrelTexts::programName(), applied.reason());
+        m_dialogs.informFailure(this, QuorrelTexts::programName(), applied.failure());
         return;
     }
     switch (*applied) {

@@ -8,6 +8,7 @@
 #include "mapmixer/core/rondelaytexts.h"
 #include "mapmixer/ui/picturebutton.h"
 #include "platform/dialogs/dialogs.h"
+#include "platform/dialogs/frenchreasons.h"
 #include "platform/speech/speechoutput.h"
 #include "platform/windowkit/windowkit.h"
 
@@ -210,7 +211,8 @@ void MixFrm::Command2_Click()
     setListText(content.listText);
     if (const auto written = MapList::save(m_ModFolder, content, m_files); !written)
         m_dialogs.informFailure(this, RondelayTexts::programTitle(),
-                                RondelayTexts::saveFailed().arg(shownPath, written.reason()));
+                                written.failure().toldAs(RondelayTexts::saveFailed().arg(
+                                    shownPath, FrenchReasons::cause(written.failure()))));
     loadViewer();
 }
 

@@ -5,21 +5,10 @@
 
 #include "platform/dialogs/frenchreasons.h"
 
-#include <QStringList>
-
-void Dialogs::informFailure(QWidget *parent, const QString &title, const QString &text)
+void Dialogs::informFailure(QWidget *parent, const QString &title, const Failure &failure)
 {
-    const QString french = FrenchReasons::translate(text);
-    const QStringList before = text.split(QLatin1Char('\n'));
-    const QStringList after = french.split(QLatin1Char('\n'));
-    QStringList original;
-    if (before.size() == after.size()) {
-        for (qsizetype i = 0; i < before.size(); ++i) {
-            if (before.at(i) != after.at(i))
-                original << before.at(i);
-        }
-    } else {
-        original = before;
-    }
-    inform(parent, title, french, original.join(QLatin1Char('\n')));
+    const QString french = FrenchReasons::translate(failure);
+    const QString original = failure.text();
+    // A message that says the failure in its own words needs no details.
+    inform(parent, title, french, french.contains(original) ? QString() : original);
 }

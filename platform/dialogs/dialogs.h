@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include "platform/result/failure.h"
+
 #include <QString>
 
 #include <optional>
@@ -39,10 +41,9 @@ public:
     /// A message with OK only and no icon; \a details, when given, behind a details button.
     virtual void inform(QWidget *parent, const QString &title, const QString &text,
                         const QString &details = {}) = 0;
-    /// A message about a failure, whose \a text carries the reason in the words of the system or
-    /// of the engine: shown in French (FrenchReasons), with the lines as they were behind the
-    /// details button, for a search or a report.
-    void informFailure(QWidget *parent, const QString &title, const QString &text);
+    /// A message about \a failure, shown in French (FrenchReasons), with the failure in the
+    /// words of the system or the engine behind the details button, for a search or a report.
+    void informFailure(QWidget *parent, const QString &title, const Failure &failure);
     /// A Yes/No question without icon; true for Yes.
     virtual bool askYesNo(QWidget *parent, const QString &title, const QString &text) = 0;
     /// A Yes/No/Cancel question; closing the box is Cancel.

@@ -8,16 +8,17 @@
 #include <QString>
 
 /**
- * The reasons of failures, which the engines and the command lines give in English for server
- * operators, and the C library, SQLite and the system in their own words, put into French for
- * the windows. Each line is taken on its own: a line that is one of the engine's reasons becomes
- * a French sentence, and the system's words known here are put into French wherever they stand
- * in a line. What the table does not know is shown as it stands; the names of files are kept.
+ * Failures, which the engines and the command lines tell in English for server operators, put
+ * into French for the windows from their parts: what was being done (a table of the engine's
+ * actions), on what, and why: the system's error, else the failure's kind. A cause neither
+ * knows stays in the words it came in; the names of files are kept.
  */
 namespace FrenchReasons {
 
-QString translate(const QString &reason);
-/// The same built from the parts of \a failure: what was being done, on what, and its kind.
+/// Why \a failure happened, as the end of a French sentence ("le disque est plein").
+QString cause(const Failure &failure);
+/// The whole of \a failure in French: the message a layer wrote for people when there is one,
+/// else a sentence of its own.
 QString translate(const Failure &failure);
 
 } // namespace FrenchReasons

@@ -11,36 +11,49 @@
 
 #ifdef Q_OS_WIN
 #include <io.h>
+#include <windows.h>
 #else
 #include <cerrno>
-#include <cstring>
 #include <unistd.h>
 #endif
 
 namespace {
 
-bool syncToDisk(int handle, QString *error)
+bool syncToDisk(int handle)
 {
 #ifdef Q_OS_WIN
-    const bool synced = _commit(handle) == 0;
+    return _commit(handle) == 0;
 #else
-    const bool synced = ::fsync(handle) == 0;
+    return ::fsync(handle) == 0;
 #endif
-    if (!synced && error)
-        *error = QString::fromLocal8Bit(std::strerror(errno));
-    return synced;
+}
+
+// Qt reads the system's error into a file's error text and keeps no code; the code is still
+// where the failed call left it, so that the failure's kind comes from it and not its words.
+Failure fileFailure(const QFileDevice &file)
+{
+    return Failure::ofSystem(FileStore::lastSystemError(), {}, {}, file.errorString());
 }
 
 } // namespace
+
+std::error_code FileStore::lastSystemError()
+{
+#ifdef Q_OS_WIN
+    return {static_cast<int>(::GetLastError()), std::system_category()};
+#else
+    return {errno, std::generic_category()};
+#endif
+}
 
 Result<QByteArray> FileStore::readAll(const QString &path) const
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return Result<QByteArray>::failure(file.errorString());
+        return Result<QByteArray>::failure(fileFailure(file));
     QByteArray content = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return Result<QByteArray>::failure(file.errorString());
+        return Result<QByteArray>::failure(fileFailure(file));
     return content;
 }
 
@@ -48,20 +61,22 @@ Result<> FileStore::writeAtomically(const QString &path, const QByteArray &conte
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return Result<>::failure(file.errorString());
+        return Result<>::failure(fileFailure(file));
     // QSaveFile keeps a small write in its buffer and loses the error of the flush inside
     // commit(): on a full disk it would put an empty file in place of the old one and report
     // success. So the write is flushed and checked here, and on the disk before the rename.
-    QString reason;
+    Failure why;
     if (file.write(content) != content.size() || !file.flush()) {
-        reason = file.errorString();
-    } else if (syncToDisk(file.handle(), &reason)) {
+        why = fileFailure(file);
+    } else if (syncToDisk(file.handle())) {
         if (file.commit())
             return {};
-        reason = file.errorString();
+        why = fileFailure(file);
+    } else {
+        why = Failure::ofSystem(lastSystemError());
     }
     file.cancelWriting();
-    return Result<>::failure(reason);
+    return Result<>::failure(why);
 }
 
 Result<> FileStore::copyAtomically(const QString &source, const QString &target)
@@ -83,5 +98,5 @@ Result<> FileStore::makeFolder(const QString &path)
     std::filesystem::create_directories(folder, failure);
     if (!failure)
         return {};
-    return Result<>::failure(QString::fromLocal8Bit(failure.message()));
+    return Result<>::failure(Failure::ofSystem(failure));
 }

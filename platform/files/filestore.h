@@ -8,6 +8,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <system_error>
+
 /**
  * Whole-file reads and writes, byte for byte, that never leave a truncated or missing file:
  * a write goes to a temporary file in the target's folder, is flushed and synced to the disk, and
@@ -26,4 +28,7 @@ public:
     Result<> copyAtomically(const QString &source, const QString &target);
     /// Creates the folder \a path with its missing parents; a folder already there is no failure.
     Result<> makeFolder(const QString &path);
+
+    /// The error the last failed call into the system left behind.
+    static std::error_code lastSystemError();
 };

@@ -30,8 +30,12 @@ public:
     T &&value() && { return std::move(*m_value); }
     const T &operator*() const & { return *m_value; }
     const T *operator->() const { return &*m_value; }
-    /// Why it failed, in one line; empty when it did not.
-    QString reason() const { return m_failure.text(); }
+    /// Why it failed, in one line, as a layer told it for people or else from its parts; empty
+    /// when it did not.
+    QString reason() const
+    {
+        return m_failure.told().isEmpty() ? m_failure.text() : m_failure.told();
+    }
     /// Why it failed, in parts; of no kind and empty when it did not.
     const Failure &failure() const { return m_failure; }
 
@@ -59,7 +63,10 @@ public:
 
     bool ok() const { return !m_failed; }
     explicit operator bool() const { return ok(); }
-    QString reason() const { return m_failure.text(); }
+    QString reason() const
+    {
+        return m_failure.told().isEmpty() ? m_failure.text() : m_failure.told();
+    }
     const Failure &failure() const { return m_failure; }
 
 private:

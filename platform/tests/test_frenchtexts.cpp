@@ -3,6 +3,7 @@
 
 #include "platform/dialogs/frenchreasons.h"
 #include "platform/dialogs/qtdialogs.h"
+#include "platform/files/filestore.h"
 #include "platform/testsupport/scripteddialogs.h"
 #include "platform/windowkit/frenchqttexts.h"
 
@@ -16,6 +17,7 @@
 #include <QTest>
 
 #include <memory>
+#include <system_error>
 
 /** Qt's own texts and the reasons of failures, as the French windows of the programs show them. */
 Q_DECLARE_METATYPE(Failure)
@@ -29,8 +31,6 @@ private slots:
     void qtOwnButtonsAreFrench();
     void systemWordsAreLeftForTheReasons_data();
     void systemWordsAreLeftForTheReasons();
-    void reasonsAreFrench_data();
-    void reasonsAreFrench();
     void failuresAreFrenchByTheirKind_data();
     void failuresAreFrenchByTheirKind();
     void failureKeepsTheOriginalInTheDetails_data();
@@ -122,75 +122,43 @@ void TestFrenchTexts::qtOwnButtonsAreFrench()
 void TestFrenchTexts::systemWordsAreLeftForTheReasons_data()
 {
     QTest::addColumn<QString>("words");
+    QTest::addColumn<int>("error");
     QTest::addColumn<QString>("french");
 
-    QTest::newRow("access refused") << "Permission denied"
-                                    << "Accès refusé";
-    QTest::newRow("too many files") << "Too many open files"
+    QTest::newRow("access refused")
+        << "Permission denied" << int(std::errc::permission_denied) << "Accès refusé";
+    QTest::newRow("too many files") << "Too many open files" << int(std::errc::too_many_files_open)
                                     << "Trop de fichiers ouverts";
     QTest::newRow("missing file") << "No such file or directory"
+                                  << int(std::errc::no_such_file_or_directory)
                                   << "Fichier ou dossier introuvable";
-    QTest::newRow("full disk") << "No space left on device"
+    QTest::newRow("full disk") << "No space left on device" << int(std::errc::no_space_on_device)
                                << "Le disque est plein";
 }
 
 void TestFrenchTexts::systemWordsAreLeftForTheReasons()
 {
     QFETCH(QString, words);
+    QFETCH(int, error);
     QFETCH(QString, french);
 
     // Qt would put them into French as it makes a file's error text, and the message would have
-    // no original to show behind its details button; FrenchReasons puts them into French.
+    // no original to show behind its details button; the failure's system error does it.
     FrenchQtTexts texts;
     QVERIFY(texts.hasQtCatalogue());
     QVERIFY(QCoreApplication::installTranslator(&texts));
     const QString made = QCoreApplication::translate("QIODevice", words.toLatin1().constData());
-    QFile missing(QStringLiteral("/nonexistent folder/config.cfg"));
-    const bool opened = missing.open(QIODevice::ReadOnly);
-    const QString missingReason = missing.errorString();
+    const auto missing = FileStore().readAll(QStringLiteral("/nonexistent folder/config.cfg"));
     QCoreApplication::removeTranslator(&texts);
 
     QCOMPARE(made, words);
-    QVERIFY(!opened);
-    QCOMPARE(missingReason, QStringLiteral("No such file or directory"));
-    QCOMPARE(FrenchReasons::translate(words), french);
-}
-
-void TestFrenchTexts::reasonsAreFrench_data()
-{
-    QTest::addColumn<QString>("reason");
-    QTest::addColumn<QString>("french");
-
-    QTest::newRow("the engine's reason")
-        << "cannot open the database (/srv/Stats.db): file is not a database Unable to fetch row"
-        << "Impossible d'ouvrir la base /srv/Stats.db : ce fichier n'est pas une base de "
-           "statistiques.";
-    QTest::newRow("the engine's reason on a line of a message")
-        << "La base n'a pas pu être ouverte :\n/srv/Stats.db\n\ncannot open the database "
-           "(/srv/Stats.db): database is locked"
-        << "La base n'a pas pu être ouverte :\n/srv/Stats.db\n\nImpossible d'ouvrir la base "
-           "/srv/Stats.db : elle est occupée par un autre programme.";
-    QTest::newRow("the system's words on a line of their own")
-        << "La configue \"fast\" n'a pas pu être copiée sur /jeu/config.cfg :\nNo space left on "
-           "device"
-        << "La configue \"fast\" n'a pas pu être copiée sur /jeu/config.cfg :\nLe disque est plein";
-    QTest::newRow("the system's words inside a line")
-        << "Impossible d'écrire /srv/cstrike/mapcycle.txt : Permission denied\nL'ancien fichier "
-           "reste en place."
-        << "Impossible d'écrire /srv/cstrike/mapcycle.txt : accès refusé\nL'ancien fichier reste "
-           "en place.";
-    QTest::newRow("words it does not know are kept")
-        << "Le programme hl n'a pas pu être démarré : execve: Exec format error"
-        << "Le programme hl n'a pas pu être démarré : execve: Exec format error";
-    QTest::newRow("a French reason is kept") << "Le disque est plein"
-                                             << "Le disque est plein";
-}
-
-void TestFrenchTexts::reasonsAreFrench()
-{
-    QFETCH(QString, reason);
-    QFETCH(QString, french);
-    QCOMPARE(FrenchReasons::translate(reason), french);
+    QVERIFY(!missing);
+    QCOMPARE(missing.reason(), QStringLiteral("No such file or directory"));
+    QCOMPARE(FrenchReasons::translate(missing.failure()),
+             QStringLiteral("Fichier ou dossier introuvable"));
+    const Failure failure = Failure::ofSystem(std::make_error_code(std::errc(error)));
+    QCOMPARE(failure.detail(), words);
+    QCOMPARE(FrenchReasons::translate(failure), french);
 }
 
 void TestFrenchTexts::failuresAreFrenchByTheirKind_data()
@@ -213,13 +181,41 @@ void TestFrenchTexts::failuresAreFrenchByTheirKind_data()
         << Failure(Failure::Kind::ReadOnly, "cannot add a player", "/srv/Stats.db",
                    "attempt to write a readonly database")
         << "Impossible d'ajouter un joueur à la base /srv/Stats.db : elle est en lecture seule.";
+    QTest::newRow("a file that is no database")
+        << Failure(Failure::Kind::Corrupt, "cannot open the database", "/srv/Stats.db",
+                   "file is not a database Unable to fetch row")
+        << "Impossible d'ouvrir la base /srv/Stats.db : ce n'est pas une base de statistiques, "
+           "ou elle est endommagée.";
     QTest::newRow("another update's lock, with who holds it and how long")
         << Failure(Failure::Kind::LockTimeout, "another update is writing", "/srv/Stats.db",
                    "process 42 still holds the database after 1.5 s")
+               .withValues({"42", "1.5"})
         << "Une autre mise à jour écrit dans la base /srv/Stats.db : le programme 42 la garde "
            "encore après 1,5 s.";
-    QTest::newRow("a failure in the system's words only")
-        << Failure("No space left on device") << "Le disque est plein";
+    QTest::newRow("a lock whose holder is unknown")
+        << Failure(Failure::Kind::LockTimeout, "another update is writing", "/srv/Stats.db",
+                   "another process still holds the database after 30.0 s")
+               .withValues({"", "30.0"})
+        << "Une autre mise à jour écrit dans la base /srv/Stats.db : un autre programme la garde "
+           "encore après 30,0 s.";
+    QTest::newRow("a log that cannot be read, in the system's words")
+        << Failure::ofSystem(std::make_error_code(std::errc::permission_denied),
+                             "cannot read the log", "/logs/L0101000.log", "Permission denied")
+        << "Impossible de lire le log /logs/L0101000.log : accès refusé.";
+    QTest::newRow("a missing log folder")
+        << Failure(Failure::Kind::Other, "the log folder does not exist", "/logs", {})
+        << "Le dossier des logs n'existe pas : /logs";
+    QTest::newRow("a failure in the system's error only")
+        << Failure::ofSystem(std::make_error_code(std::errc::no_space_on_device))
+        << "Le disque est plein";
+    QTest::newRow("words nobody knows are kept as they came")
+        << Failure("execve: Exec format error") << "execve: Exec format error";
+    QTest::newRow("a message a program wrote for people")
+        << Failure::ofSystem(std::make_error_code(std::errc::no_space_on_device))
+               .toldAs("La configue \"fast\" n'a pas pu être copiée sur /jeu/config.cfg :\nLe "
+                       "disque est plein")
+        << "La configue \"fast\" n'a pas pu être copiée sur /jeu/config.cfg :\nLe disque est "
+           "plein";
 }
 
 void TestFrenchTexts::failuresAreFrenchByTheirKind()
@@ -231,29 +227,35 @@ void TestFrenchTexts::failuresAreFrenchByTheirKind()
 
 void TestFrenchTexts::failureKeepsTheOriginalInTheDetails_data()
 {
-    QTest::addColumn<QString>("text");
+    QTest::addColumn<Failure>("failure");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QString>("details");
 
     QTest::newRow("the system's words")
-        << "Les modifications n'ont pas pu être enregistrées dans /c/fast.cfg :\nNo space left on "
-           "device"
+        << Failure::ofSystem(std::make_error_code(std::errc::no_space_on_device))
+               .toldAs("Les modifications n'ont pas pu être enregistrées dans /c/fast.cfg :\nLe "
+                       "disque est plein")
         << "Les modifications n'ont pas pu être enregistrées dans /c/fast.cfg :\nLe disque est "
            "plein"
         << "No space left on device";
-    QTest::newRow("nothing to translate, no details") << "Le jeu n'a pas pu être lancé."
-                                                      << "Le jeu n'a pas pu être lancé."
-                                                      << "";
+    QTest::newRow("the engine's words")
+        << Failure(Failure::Kind::Busy, "cannot commit", "/srv/Stats.db", "database is locked")
+        << "Impossible d'enregistrer les changements dans la base /srv/Stats.db : elle est "
+           "occupée par un autre programme."
+        << "cannot commit (/srv/Stats.db): database is locked";
+    QTest::newRow("nothing to translate, no details")
+        << Failure("Le jeu n'a pas pu être lancé.") << "Le jeu n'a pas pu être lancé."
+        << "";
 }
 
 void TestFrenchTexts::failureKeepsTheOriginalInTheDetails()
 {
-    QFETCH(QString, text);
+    QFETCH(Failure, failure);
     QFETCH(QString, shown);
     QFETCH(QString, details);
 
     ScriptedDialogs dialogs;
-    dialogs.informFailure(nullptr, "Quorrel", text);
+    dialogs.informFailure(nullptr, "Quorrel", failure);
     QCOMPARE(dialogs.kinds(), QStringList {"message"});
     QCOMPARE(dialogs.shown.first().title, QStringLiteral("Quorrel"));
     QCOMPARE(dialogs.shown.first().text, shown);

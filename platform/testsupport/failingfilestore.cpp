@@ -6,6 +6,6 @@
 Result<> FailingFileStore::writeAtomically(const QString &path, const QByteArray &content)
 {
     if (failAll || (!failingPath.isEmpty() && path == failingPath))
-        return Result<>::failure(reason);
+        return Result<>::failure(Failure::ofSystem(std::make_error_code(error)));
     return FileStore::writeAtomically(path, content);
 }

@@ -5,6 +5,8 @@
 
 #include "platform/files/filestore.h"
 
+#include <system_error>
+
 /** A file store whose writes fail, as on a full disk or a read-only or locked file. */
 class FailingFileStore final : public FileStore
 {
@@ -13,5 +15,5 @@ public:
 
     bool failAll = false; ///< every write fails
     QString failingPath; ///< else only writes to this path fail
-    QString reason = QStringLiteral("Permission denied");
+    std::errc error = std::errc::permission_denied;
 };

@@ -3,19 +3,15 @@
 
 #include "stats/analysis/logfilereader.h"
 
+#include "platform/files/filestore.h"
 #include "stats/analysis/logtext.h"
 
 LogFileReader::LogFileReader(const QString &path) : m_file(path) { }
 
-QString LogFileReader::errorString() const
-{
-    return m_error;
-}
-
 bool LogFileReader::open()
 {
     if (!m_file.open(QIODevice::ReadOnly)) {
-        m_error = m_file.errorString();
+        m_failure = Failure::ofSystem(FileStore::lastSystemError(), {}, {}, m_file.errorString());
         return false;
     }
     m_identity = FileIdentity::of(m_file);
@@ -33,8 +29,9 @@ bool LogFileReader::readAt(qint64 offset, qint64 length, QByteArray &into)
 bool LogFileReader::readAt(qint64 offset, qint64 length, char *into)
 {
     if (!m_file.seek(offset) || m_file.read(into, length) != length) {
-        m_error = m_file.error() != QFileDevice::NoError ? m_file.errorString()
-                                                         : QStringLiteral("the file shrank");
+        m_failure = m_file.error() != QFileDevice::NoError
+            ? Failure::ofSystem(FileStore::lastSystemError(), {}, {}, m_file.errorString())
+            : Failure(QStringLiteral("the file shrank"));
         return false;
     }
     return true;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/files/fileidentity.h"
+#include "platform/result/failure.h"
 #include "stats/analysis/logtext.h"
 
 #include <QByteArray>
@@ -24,9 +25,9 @@ class LogFileReader
 public:
     explicit LogFileReader(const QString &path);
 
-    /// Opens the file and finds its countable end; false with errorString() on failure.
+    /// Opens the file and finds its countable end; false with failure() on failure.
     bool open();
-    QString errorString() const;
+    const Failure &failure() const { return m_failure; }
 
     qint64 size() const { return m_size; }
     /// The file opened, which its name may stop naming while it is read.
@@ -55,7 +56,7 @@ private:
     qint64 m_size = 0;
     qint64 m_end = 0;
     bool m_closed = false;
-    QString m_error;
+    Failure m_failure;
 };
 
 template<typename F, typename G>

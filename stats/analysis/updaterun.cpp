@@ -4,6 +4,7 @@
 #include "stats/analysis/updaterun.h"
 
 #include "platform/files/fileidentity.h"
+#include "platform/files/filestore.h"
 #include "stats/analysis/eventaccumulator.h"
 #include "stats/analysis/logfilereader.h"
 #include "stats/analysis/logparser.h"
@@ -50,8 +51,9 @@ Result<> UpdateRun::run(UpdateObserver *observer)
 
     const QDir folder(m_logFolder);
     if (m_logFolder.isEmpty() || !folder.exists())
-        return Result<>::failure(QStringLiteral("the log folder %1 does not exist")
-                                     .arg(QDir::toNativeSeparators(m_logFolder)));
+        return Result<>::failure(Failure(Failure::Kind::Other,
+                                         QStringLiteral("the log folder does not exist"),
+                                         QDir::toNativeSeparators(m_logFolder), {}));
 
     // Everything from the list of files to the ranking happens under the lock: what another
     // run counted and deleted meanwhile is then simply no longer there.
@@ -173,9 +175,9 @@ Result<> UpdateRun::commitBatch(EventAccumulator &accumulator, bool last)
         }
         QFile counted(file.path);
         if (!counted.remove())
-            return Result<>::failure(
-                QStringLiteral("cannot delete %1: %2")
-                    .arg(QDir::toNativeSeparators(file.path), counted.errorString()));
+            return Result<>::failure(Failure::ofSystem(
+                FileStore::lastSystemError(), QStringLiteral("cannot delete the log"),
+                QDir::toNativeSeparators(file.path), counted.errorString()));
         ++m_summary.filesDeleted;
         m_forgotten.append(file.key);
     }
@@ -188,12 +190,13 @@ Result<> UpdateRun::countFile(const QFileInfo &info, int number, int total,
     UpdateObserver *observer = waiter && waiter->followsLines() ? waiter : nullptr;
     const QString path = info.absoluteFilePath();
     const QString shown = QDir::toNativeSeparators(path);
-    auto fail = [&shown](const QString &reason) {
-        return Result<>::failure(QStringLiteral("cannot read %1: %2").arg(shown, reason));
+    auto fail = [&shown](const Failure &why) {
+        return Result<>::failure(Failure::ofSystem(
+            why.system(), QStringLiteral("cannot read the log"), shown, why.detail()));
     };
     LogFileReader reader(path);
     if (!reader.open())
-        return fail(reader.errorString());
+        return fail(reader.failure());
 
     const QString key = info.canonicalFilePath();
     const Result<DataStats::FileProgress> progress = m_store.fileProgress(key);
@@ -207,7 +210,7 @@ Result<> UpdateRun::countFile(const QFileInfo &info, int number, int total,
         progress->offset > 0 && progress->offset <= end ? progress->headLength : 0;
     const QByteArray head = reader.head(std::max(headLength, recorded));
     if (head.size() != std::max(headLength, recorded))
-        return fail(reader.errorString());
+        return fail(reader.failure());
     qint64 start = 0;
     if (recorded > 0 && digest(QByteArrayView(head).first(recorded)) == progress->headDigest)
         start = progress->offset;
@@ -218,7 +221,7 @@ Result<> UpdateRun::countFile(const QFileInfo &info, int number, int total,
         if (!reader.forEachBlock(
                 start, [&lines](QByteArrayView block) { lines += LogText::lineCount(block); },
                 [&lines] { ++lines; }))
-            return fail(reader.errorString());
+            return fail(reader.failure());
         observer->fileStarted(number, total, lines - 1);
     }
 
@@ -252,7 +255,7 @@ Result<> UpdateRun::countFile(const QFileInfo &info, int number, int total,
         },
         overlong);
     if (!read)
-        return fail(reader.errorString());
+        return fail(reader.failure());
     m_summary.lines += index;
     accumulator.endFile();
 

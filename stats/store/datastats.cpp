@@ -228,11 +228,15 @@ Result<> DataStats::lockWriter(std::chrono::milliseconds bound,
             return {};
         const auto elapsed = std::chrono::milliseconds(waited.elapsed());
         if (elapsed >= bound) {
-            return fail(QStringLiteral("another update is writing"),
-                        QStringLiteral("%1 still holds the database after %2 s")
-                            .arg(m_engine->writerLockHolder())
-                            .arg(double(elapsed.count()) / 1000, 0, 'f', 1),
-                        ::Failure::Kind::LockTimeout);
+            const StoreEngine::Holder holder = m_engine->writerLockHolder();
+            const QString seconds = QString::number(double(elapsed.count()) / 1000, 'f', 1);
+            const ::Failure why = fail(QStringLiteral("another update is writing"),
+                                       QStringLiteral("%1 still holds the database after %2 s")
+                                           .arg(holder.text, seconds),
+                                       ::Failure::Kind::LockTimeout)
+                                      .why;
+            return Result<>::failure(why.withValues(
+                {holder.pid > 0 ? QString::number(holder.pid) : QString(), seconds}));
         }
         if (whileWaiting)
             whileWaiting(elapsed);

@@ -267,9 +267,9 @@ Result<bool> PostgresEngine::tryLockWriter()
     return m_writerLocked;
 }
 
-QString PostgresEngine::writerLockHolder()
+StoreEngine::Holder PostgresEngine::writerLockHolder()
 {
-    const QString unknown = QStringLiteral("another program");
+    const Holder unknown {0, QStringLiteral("another program")};
     QSqlQuery query(database());
     if (!query.exec(QStringLiteral(
                         "SELECT a.application_name FROM pg_locks AS l JOIN pg_stat_activity AS a "
@@ -283,8 +283,9 @@ QString PostgresEngine::writerLockHolder()
     const QString name = query.value(0).toString();
     const QRegularExpressionMatch match = ours.match(name);
     if (match.hasMatch())
-        return QStringLiteral("process %1 on %2").arg(match.captured(1), match.captured(2));
-    return name.isEmpty() ? unknown : QStringLiteral("the program %1").arg(name);
+        return {match.captured(1).toLongLong(),
+                QStringLiteral("process %1 on %2").arg(match.captured(1), match.captured(2))};
+    return name.isEmpty() ? unknown : Holder {0, QStringLiteral("the program %1").arg(name)};
 }
 
 void PostgresEngine::unlockWriter()

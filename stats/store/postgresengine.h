@@ -47,7 +47,7 @@ public:
     Result<> open(const QString &location, DataStats::Access access, const QString &host) override;
 
     Result<bool> tryLockWriter() override;
-    QString writerLockHolder() override;
+    Holder writerLockHolder() override;
     void unlockWriter() override;
     bool holdsWriterLock() const override { return m_writerLocked; }
 

@@ -250,10 +250,12 @@ Result<bool> SqliteEngine::tryLockWriter()
     return Result<bool>::failure(m_writerLock->errorString());
 }
 
-QString SqliteEngine::writerLockHolder()
+StoreEngine::Holder SqliteEngine::writerLockHolder()
 {
     const qint64 pid = m_writerLock ? m_writerLock->holder() : 0;
-    return pid > 0 ? QStringLiteral("process %1").arg(pid) : QStringLiteral("another process");
+    if (pid > 0)
+        return {pid, QStringLiteral("process %1").arg(pid)};
+    return {0, QStringLiteral("another process")};
 }
 
 sqlite3 *SqliteEngine::handle() const

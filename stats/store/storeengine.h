@@ -64,8 +64,15 @@ public:
     /// Tries the writer lock once, waiting for nobody: whether it is held now, or why it could
     /// not be tried (the reason alone).
     virtual Result<bool> tryLockWriter() = 0;
-    /// Who holds the writer lock, as a run that waits for it names the holder.
-    virtual QString writerLockHolder() = 0;
+    struct Holder
+    {
+        /// The holder's process id, when known; 0 when not.
+        qint64 pid = 0;
+        /// The holder, as a run that waits for it names it.
+        QString text;
+    };
+    /// Who holds the writer lock.
+    virtual Holder writerLockHolder() = 0;
     virtual void unlockWriter() = 0;
     virtual bool holdsWriterLock() const = 0;
 

@@ -97,7 +97,7 @@ void TestWindowedStart::databaseThatCannotBeOpenedIsNamed_data()
     // The reason as SQLite gives it, in French; its own words behind the details button.
     QTest::newRow("file that is not a database") << "{dir}/garbage.db"
                                                  << "{dir}/garbage.db"
-                                                 << "ce fichier n'est pas une base de statistiques"
+                                                 << "ce n'est pas une base de statistiques"
                                                  << "file is not a database";
     // Nothing listens on port 1; the password given on the command line is not shown.
     QTest::newRow("server that cannot be reached")

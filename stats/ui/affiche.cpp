@@ -261,7 +261,7 @@ bool Affiche::knowsLogFolder()
     // A folder that cannot be remembered would be counted from nowhere: said, and no run.
     if (const Result<> stored = paths.setLogFolder(folder); !stored) {
         m_context.dialogs.informFailure(this, TolvaneTexts::programTitle(),
-                                        TolvaneTexts::logFolderNotStored().arg(stored.reason()));
+                                        TolvaneTexts::logFolderNotStored(stored.failure()));
         return false;
     }
     return true;

@@ -3,6 +3,9 @@
 
 #pragma once
 
+#include "platform/dialogs/frenchreasons.h"
+#include "platform/result/failure.h"
+
 #include <QString>
 
 /** The fixed texts of Tolvane's windows; the prompts put their two parts on two lines. */
@@ -73,9 +76,11 @@ inline QString chooseLogFolder()
 {
     return QStringLiteral("Choisissez le dossier des logs du serveur");
 }
-inline QString logFolderNotStored()
+/// The failure to remember the log folder, told in French.
+inline Failure logFolderNotStored(const Failure &why)
 {
-    return QStringLiteral("Le dossier des logs n'a pas pu être enregistré :\n%1");
+    return why.toldAs(QStringLiteral("Le dossier des logs n'a pas pu être enregistré :\n%1")
+                          .arg(FrenchReasons::translate(why)));
 }
 inline QString databaseNotOpened()
 {

@@ -44,7 +44,7 @@ bool prepare(SettingsStore &settings, Dialogs &dialogs, DataStats &store)
         if (!folder.isEmpty()) {
             if (const Result<> stored = paths.setLogFolder(folder); !stored)
                 dialogs.informFailure(nullptr, TolvaneTexts::programTitle(),
-                                      TolvaneTexts::logFolderNotStored().arg(stored.reason()));
+                                      TolvaneTexts::logFolderNotStored(stored.failure()));
         }
     }
     const QString database = paths.databasePath();
