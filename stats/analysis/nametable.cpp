@@ -7,7 +7,11 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdlib>
 #include <cstring>
+#include <new>
+
+#include <sys/mman.h>
 
 namespace {
 
@@ -63,7 +67,37 @@ std::uint64_t hashOf(QByteArrayView name)
     return h;
 }
 
+constexpr std::size_t largePage = std::size_t(2) << 20;
+
 } // namespace
+
+template<typename T>
+T *NameTable::LargePages<T>::allocate(std::size_t n)
+{
+    const std::size_t bytes = n * sizeof(T);
+    if (bytes < largePage)
+        return static_cast<T *>(::operator new(bytes, std::align_val_t(alignof(T))));
+    const std::size_t rounded = (bytes + largePage - 1) / largePage * largePage;
+    void *p = std::aligned_alloc(largePage, rounded);
+    if (!p)
+        throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+    // Only a hint: where the system keeps to small pages, the table works all the same.
+    madvise(p, rounded, MADV_HUGEPAGE);
+#endif
+    return static_cast<T *>(p);
+}
+
+template<typename T>
+void NameTable::LargePages<T>::deallocate(T *p, std::size_t n)
+{
+    if (n * sizeof(T) < largePage)
+        ::operator delete(p, std::align_val_t(alignof(T)));
+    else
+        std::free(p);
+}
+
+template struct NameTable::LargePages<NameTable::Entry>;
 
 NameTable::NameTable()
 {
@@ -73,7 +107,7 @@ NameTable::NameTable()
 void NameTable::clear()
 {
     // Given back rather than kept: after a file of half a million names come files of dozens.
-    std::vector<Entry>(initialCapacity, Entry {}).swap(m_index);
+    decltype(m_index)(initialCapacity, Entry {}).swap(m_index);
     m_mask = initialCapacity - 1;
     std::vector<Key>().swap(m_keys);
     std::string().swap(m_arena);

@@ -69,7 +69,23 @@ private:
     void place(std::uint32_t slot, std::uint64_t position);
     void rehash(std::size_t capacity);
 
-    std::vector<Entry> m_index;
+    /// Memory for a large index in pages of two megabytes where the system offers them: with
+    /// pages of four kilobytes, a look-up among tens of thousands of names nearly always misses
+    /// the processor's table of pages as well as its cache, and waits twice.
+    template<typename T>
+    struct LargePages
+    {
+        using value_type = T;
+        LargePages() = default;
+        template<typename U>
+        LargePages(const LargePages<U> &)
+        { }
+        T *allocate(std::size_t n);
+        void deallocate(T *p, std::size_t n);
+        friend bool operator==(const LargePages &, const LargePages &) { return true; }
+    };
+
+    std::vector<Entry, LargePages<Entry>> m_index;
     std::vector<Key> m_keys;
     std::string m_arena;
     std::uint64_t m_mask = 0;
