@@ -171,6 +171,16 @@ Result<> SqliteEngine::createSchema()
     if (const Result<> begun = beginTransaction(); !begun)
         return begun;
     QSqlQuery query(database());
+    // A new database holds no rows to mend: its index on Nom comes with the tables rather than
+    // in a transaction of its own, which would cost one more sync of the disk.
+    if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master")) || !query.next()) {
+        const Result<> failed = fail(QStringLiteral("cannot create the tables"), query);
+        rollback();
+        return failed;
+    }
+    if (query.value(0).toInt() == 0)
+        statements << StoreSchema::statement(Engine::Sqlite, nomIndex);
+    query.finish();
     // An older LogProgress first, as the table created below would take its name.
     Result<> created = addHostToProgress();
     for (const QString &statement : statements) {
