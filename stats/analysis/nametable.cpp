@@ -134,8 +134,7 @@ bool NameTable::holds(const Entry &entry, std::uint32_t tag, QByteArrayView name
     if (size <= headSize)
         return load8(entry.head) == load8(p) && load8(entry.head + size - 8) == load8(p + size - 8);
     return load8(entry.head) == load8(p) && load8(entry.head + 8) == load8(p + 8)
-        && sameBytes(m_arena.data() + m_keys[entry.slot - 1].offset + headSize, p + headSize,
-                     size - headSize);
+        && sameBytes(m_arena.data() + (entry.start - 1) + headSize, p + headSize, size - headSize);
 }
 
 std::uint64_t NameTable::probe(QByteArrayView name, std::uint64_t hash) const
@@ -143,7 +142,7 @@ std::uint64_t NameTable::probe(QByteArrayView name, std::uint64_t hash) const
     const auto tag = std::uint32_t(hash >> 32);
     std::uint64_t position = hash & m_mask;
     // Nearly every other name is told apart by its tag, without a call.
-    for (; m_index[position].slot != 0; position = (position + 1) & m_mask) {
+    for (; m_index[position].start != 0; position = (position + 1) & m_mask) {
         if (m_index[position].tag == tag && holds(m_index[position], tag, name))
             break;
     }
@@ -158,15 +157,16 @@ std::uint64_t NameTable::hash(QByteArrayView name)
 const std::uint32_t *NameTable::find(QByteArrayView name, std::uint64_t hash) const
 {
     const Entry &entry = m_index[probe(name, hash)];
-    return entry.slot != 0 ? &entry.value : nullptr;
+    return entry.start != 0 ? &entry.value : nullptr;
 }
 
 std::uint32_t NameTable::slot(QByteArrayView name)
 {
     const std::uint64_t hash = hashOf(name);
     const std::uint64_t position = probe(name, hash);
-    if (m_index[position].slot != 0)
-        return m_index[position].slot - 1;
+    // A name added here holds its slot as its value.
+    if (m_index[position].start != 0)
+        return m_index[position].value;
     return insert(name, hash, position, size());
 }
 
@@ -194,7 +194,7 @@ void NameTable::place(std::uint32_t slot, std::uint64_t position)
 {
     const Key &key = m_keys[slot];
     Entry &entry = m_index[position];
-    entry.slot = slot + 1;
+    entry.start = key.offset + 1;
     entry.tag = std::uint32_t(key.hash >> 32);
     entry.length = key.length;
     entry.value = key.value;
@@ -218,7 +218,7 @@ void NameTable::rehash(std::size_t capacity)
     m_mask = m_index.size() - 1;
     for (std::uint32_t slot = 0; slot < m_keys.size(); ++slot) {
         std::uint64_t position = m_keys[slot].hash & m_mask;
-        while (m_index[position].slot != 0)
+        while (m_index[position].start != 0)
             position = (position + 1) & m_mask;
         place(slot, position);
     }

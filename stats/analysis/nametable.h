@@ -54,7 +54,9 @@ private:
     // value, without reading anything else.
     struct alignas(32) Entry
     {
-        std::uint32_t slot; // slot + 1, 0 where empty
+        // Where the name starts in the arena, + 1 (0 where empty): a long name is compared
+        // without first reading its key, one wait for memory fewer.
+        std::uint32_t start;
         std::uint32_t tag; // high bits of the hash: most other names are told apart here
         std::uint32_t length;
         std::uint32_t value;
