@@ -297,10 +297,12 @@ Result<> SqliteEngine::importPlayers(const std::vector<PlayerDelta> &players)
     // A row added in the order of an index costs that index an append; at random, a search.
     // The keys go in order of the folded names, the rows in ranking order, with the places the
     // ranking that follows would give, and the indexes are built afterwards, a sort each.
+    // Below bulkImportSize players the indexes are kept and filled as the rows come.
     const QString what = QStringLiteral("cannot import the players");
+    const bool rebuild = players.size() >= bulkImportSize;
     QSqlQuery query(database());
     for (const QString &index : StoreSchema::names(StoreSchema::Kind::Index)) {
-        if (!query.exec(QStringLiteral("DROP INDEX IF EXISTS %1").arg(index)))
+        if (rebuild && !query.exec(QStringLiteral("DROP INDEX IF EXISTS %1").arg(index)))
             return fail(what, query);
     }
 
@@ -336,7 +338,7 @@ Result<> SqliteEngine::importPlayers(const std::vector<PlayerDelta> &players)
         return rows;
 
     for (const QString &statement : StoreSchema::indexStatements(Engine::Sqlite)) {
-        if (!query.exec(statement))
+        if (rebuild && !query.exec(statement))
             return fail(what, query);
     }
     return {};
@@ -463,8 +465,9 @@ Result<> SqliteEngine::addToPlayers(const std::vector<PlayerDelta> &players, boo
             return fail(QStringLiteral("cannot read the players"), probe);
         wasEmpty = probe.value(0).toInt() == 0;
     }
-    // A first import: every player is new, and none can be seen before the ranking that follows.
-    if (wasEmpty && players.size() >= bulkImportSize)
+    // A first import: every player is new, and none can be seen before the ranking that follows,
+    // which finds every place already right.
+    if (wasEmpty)
         return importPlayers(players);
 
     const QStringList counters = StatsColumns::quotedCounters();
