@@ -390,16 +390,12 @@ Result<> SqliteEngine::insertMany(const QString &head, int columns, std::size_t 
 {
     // Many rows to a statement: the work of a step and of the statement itself is shared.
     constexpr int rowsPerStatement = 64;
+    // Bare "?" are numbered 1, 2, 3... in the order written, as "?1", "?2"... would be; but
+    // SQLite looks each numbered one up among all the others, thousands in a statement.
     auto values = [columns](int count) {
-        QStringList tuples;
-        int parameter = 1;
-        for (int r = 0; r < count; ++r) {
-            QStringList row;
-            for (int c = 0; c < columns; ++c)
-                row << QStringLiteral("?%1").arg(parameter++);
-            tuples << QLatin1Char('(') + row.join(u", ") + QLatin1Char(')');
-        }
-        return tuples.join(u", ");
+        QStringList row(columns, QStringLiteral("?"));
+        const QString tuple = QLatin1Char('(') + row.join(u", ") + QLatin1Char(')');
+        return QStringList(count, tuple).join(u", ");
     };
     const QString what = QStringLiteral("cannot import the players");
     const std::size_t full = rows / rowsPerStatement * rowsPerStatement;
