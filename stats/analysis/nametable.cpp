@@ -149,6 +149,14 @@ std::uint64_t NameTable::probe(QByteArrayView name, std::uint64_t hash) const
     return position;
 }
 
+void NameTable::prefetch(std::uint64_t hash) const
+{
+    // A look-up in a table three quarters full reads two or three entries on average, two to a
+    // cache line: often into the next line too.
+    __builtin_prefetch(&m_index[hash & m_mask]);
+    __builtin_prefetch(&m_index[(hash + 2) & m_mask]);
+}
+
 std::uint64_t NameTable::hash(QByteArrayView name)
 {
     return hashOf(name);

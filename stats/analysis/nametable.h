@@ -30,7 +30,7 @@ public:
     static std::uint64_t hash(QByteArrayView name);
     /// Starts to fetch the place where the look-up of \a hash begins: the look-ups of a line's
     /// two names then wait for memory together rather than one after the other.
-    void prefetch(std::uint64_t hash) const { __builtin_prefetch(&m_index[hash & m_mask]); }
+    void prefetch(std::uint64_t hash) const;
     /// Adds \a name, which the table does not hold yet, with \a value (slot() stores the slot).
     void add(QByteArrayView name, std::uint32_t value);
     std::uint32_t size() const { return std::uint32_t(m_keys.size()); }
