@@ -77,6 +77,55 @@ inline const char *findEither(const char *p, const char *end, char a, char b)
     return nullptr;
 }
 
+/// The first \a a or \a b in [p, end), or nullptr; \a seen becomes true when \a c occurs in
+/// front of it. One pass through a line finds its end and tells whether it holds the rare byte
+/// that needs a second look.
+inline const char *findEitherNoting(const char *p, const char *end, char a, char b, char c,
+                                    bool &seen)
+{
+#ifdef __SSE2__
+    if (end - p >= 16) {
+        const __m128i first = _mm_set1_epi8(a);
+        const __m128i second = _mm_set1_epi8(b);
+        const __m128i third = _mm_set1_epi8(c);
+        unsigned noted = 0;
+        auto masks = [&](const char *at, unsigned &stop, unsigned &other) {
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at));
+            stop = unsigned(_mm_movemask_epi8(
+                _mm_or_si128(_mm_cmpeq_epi8(block, first), _mm_cmpeq_epi8(block, second))));
+            other = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(block, third)));
+        };
+        unsigned stop;
+        unsigned other;
+        for (; end - p > 16; p += 16) {
+            masks(p, stop, other);
+            if (stop) {
+                seen = seen || noted != 0 || (other & ((stop & -stop) - 1)) != 0;
+                return p + std::countr_zero(stop);
+            }
+            noted |= other;
+        }
+        // As in findBlocks: a last block that ends with the range, the bytes already searched
+        // masked out.
+        const char *last = end - 16;
+        masks(last, stop, other);
+        const auto shift = unsigned(p - last);
+        stop >>= shift;
+        other >>= shift;
+        if (stop)
+            other &= (stop & -stop) - 1;
+        seen = seen || noted != 0 || other != 0;
+        return stop ? p + std::countr_zero(stop) : nullptr;
+    }
+#endif
+    for (; p < end; ++p) {
+        if (*p == a || *p == b)
+            return p;
+        seen = seen || *p == c;
+    }
+    return nullptr;
+}
+
 /// The eight bytes at \a p as one word.
 inline std::uint64_t load8(const char *p)
 {

@@ -183,6 +183,12 @@ void EventAccumulator::AccumulateEvent(const LogEvent &event)
     m_waiting ^= 1;
 }
 
+namespace {
+
+constexpr std::uint32_t none = ~std::uint32_t(0);
+
+} // namespace
+
 void EventAccumulator::countWaiting()
 {
     Waiting &waiting = m_events[m_waiting];
@@ -192,14 +198,42 @@ void EventAccumulator::countWaiting()
     count(waiting);
 }
 
+void EventAccumulator::countAll()
+{
+    countWaiting();
+    if (m_found.waits) {
+        m_found.waits = false;
+        raise(m_found);
+    }
+}
+
 void EventAccumulator::count(const Waiting &event)
 {
-    constexpr std::uint32_t none = ~std::uint32_t(0);
     // Both slots are taken before either is raised: a new player may move the others.
     const std::uint32_t actor =
         event.actor.isEmpty() ? none : playerOf(event.actor, event.actorHash);
     const std::uint32_t victim =
         event.victim.isEmpty() ? none : playerOf(event.victim, event.victimHash);
+    // The counters of a busy server's thousands of players are reached at random: they are
+    // asked of memory now and raised one event later, as the names were.
+    auto prefetch = [this](std::uint32_t player) {
+        const char *counts = reinterpret_cast<const char *>(&m_counts[player]);
+        __builtin_prefetch(counts, 1);
+        __builtin_prefetch(counts + 64, 1);
+    };
+    if (actor != none)
+        prefetch(actor);
+    if (victim != none)
+        prefetch(victim);
+    if (m_found.waits)
+        raise(m_found);
+    m_found = Found {actor, victim, event.column, event.suicide, true};
+}
+
+void EventAccumulator::raise(const Found &event)
+{
+    const std::uint32_t actor = event.actor;
+    const std::uint32_t victim = event.victim;
     const int column = event.column;
     if (actor != none) {
         Counts &a = m_counts[actor].counts;
@@ -221,7 +255,7 @@ void EventAccumulator::count(const Waiting &event)
 
 void EventAccumulator::endFile()
 {
-    countWaiting();
+    countAll();
     // A file of half a million new names is rarely followed by another: the memory goes back.
     constexpr std::uint32_t keptSpellings = 1 << 18;
     if (m_written.size() > keptSpellings)
@@ -230,7 +264,7 @@ void EventAccumulator::endFile()
 
 Result<> EventAccumulator::flush(bool rankingFollows)
 {
-    countWaiting();
+    countAll();
     std::vector<DataStats::PlayerDelta> pending;
     pending.reserve(m_counts.size());
     for (std::uint32_t slot = 0; slot < m_counts.size(); ++slot) {

@@ -74,12 +74,27 @@ private:
         bool suicide = false;
         bool waits = false;
     };
+    /// An event whose players are known and whose counters are on their way from memory; they
+    /// are raised when the next event has found its players.
+    struct Found
+    {
+        std::uint32_t actor = 0;
+        std::uint32_t victim = 0;
+        int column = -1;
+        bool suicide = false;
+        bool waits = false;
+    };
     void count(const Waiting &event);
+    void raise(const Found &event);
+    /// Counts the event waiting for its players; its counters are raised with the next one.
     void countWaiting();
+    /// Counts and raises everything taken so far.
+    void countAll();
 
     DataStats &m_store;
     std::array<Waiting, 2> m_events; // the one waiting and the next
     std::size_t m_waiting = 0;
+    Found m_found;
     NameTable m_written; // the spellings seen since the last flush, each with its player's slot
     qint64 m_pendingEvents = 0;
     NameTable m_players; // the players with pending changes, by their folded name

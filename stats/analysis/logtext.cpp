@@ -119,18 +119,3 @@ QByteArrayView LogText::withoutApostrophes(QByteArrayView line, QByteArray &buff
     out += end - p;
     return QByteArrayView(buffer.constData(), out - buffer.data());
 }
-
-LogText::Apostrophes::Apostrophes(QByteArrayView block)
-    : m_next(ByteScan::find(block.data(), block.data() + block.size(), '\'')),
-      m_end(block.data() + block.size())
-{ }
-
-QByteArrayView LogText::Apostrophes::removedFrom(QByteArrayView line, QByteArray &buffer)
-{
-    // (One found in a line skipped in between only costs this line a search of its own.)
-    const char *end = line.data() + line.size();
-    if (!m_next || m_next >= end)
-        return line;
-    m_next = ByteScan::find(end, m_end, '\'');
-    return withoutApostrophes(line, buffer);
-}

@@ -28,6 +28,10 @@ public:
     /// Calls \a f(line) for each line of \a bytes; a last line without an end is included.
     template<typename F>
     static void forEachLine(QByteArrayView bytes, F &&f);
+    /// As forEachLine(), calling \a f(line, holds), \a holds telling whether \a c occurs in
+    /// the line: found in the same pass as its end.
+    template<typename F>
+    static void forEachLineNoting(QByteArrayView bytes, char c, F &&f);
     static qsizetype lineCount(QByteArrayView bytes);
 
     /// Whether \a bytes are UTF-8; a log that is not is read as Windows-1252.
@@ -36,23 +40,6 @@ public:
     /// \a line without its apostrophes: \a line itself when it holds none, else a view of
     /// \a buffer, which keeps its room for the next line.
     static QByteArrayView withoutApostrophes(QByteArrayView line, QByteArray &buffer);
-
-    /**
-     * The apostrophes of a block of lines, found in one pass through it: a line is searched and
-     * copied only when an apostrophe falls inside it. Chat holds many, most lines none.
-     */
-    class Apostrophes
-    {
-    public:
-        explicit Apostrophes(QByteArrayView block);
-        /// \a line, a line of the block (each later than the one before), without its
-        /// apostrophes: \a line itself when it holds none, else a view of \a buffer.
-        QByteArrayView removedFrom(QByteArrayView line, QByteArray &buffer);
-
-    private:
-        const char *m_next; // the first apostrophe not behind the last line asked for
-        const char *m_end;
-    };
 };
 
 template<typename F>
@@ -68,6 +55,23 @@ void LogText::forEachLine(QByteArrayView bytes, F &&f)
             return;
         }
         f(QByteArrayView(p, lineEnd - p));
+        p = *lineEnd == '\r' && lineEnd + 1 < end && lineEnd[1] == '\n' ? lineEnd + 2 : lineEnd + 1;
+    }
+}
+
+template<typename F>
+void LogText::forEachLineNoting(QByteArrayView bytes, char c, F &&f)
+{
+    const char *p = bytes.data();
+    const char *end = p + bytes.size();
+    while (p < end) {
+        bool holds = false;
+        const char *lineEnd = ByteScan::findEitherNoting(p, end, '\n', '\r', c, holds);
+        if (!lineEnd) {
+            f(QByteArrayView(p, end - p), holds);
+            return;
+        }
+        f(QByteArrayView(p, lineEnd - p), holds);
         p = *lineEnd == '\r' && lineEnd + 1 < end && lineEnd[1] == '\n' ? lineEnd + 2 : lineEnd + 1;
     }
 }

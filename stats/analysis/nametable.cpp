@@ -7,7 +7,11 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdlib>
 #include <cstring>
+#include <new>
+
+#include <sys/mman.h>
 
 namespace {
 
@@ -63,7 +67,37 @@ std::uint64_t hashOf(QByteArrayView name)
     return h;
 }
 
+constexpr std::size_t largePage = std::size_t(2) << 20;
+
 } // namespace
+
+template<typename T>
+T *NameTable::LargePages<T>::allocate(std::size_t n)
+{
+    const std::size_t bytes = n * sizeof(T);
+    if (bytes < largePage)
+        return static_cast<T *>(::operator new(bytes, std::align_val_t(alignof(T))));
+    const std::size_t rounded = (bytes + largePage - 1) / largePage * largePage;
+    void *p = std::aligned_alloc(largePage, rounded);
+    if (!p)
+        throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+    // Only a hint: where the system keeps to small pages, the table works all the same.
+    madvise(p, rounded, MADV_HUGEPAGE);
+#endif
+    return static_cast<T *>(p);
+}
+
+template<typename T>
+void NameTable::LargePages<T>::deallocate(T *p, std::size_t n)
+{
+    if (n * sizeof(T) < largePage)
+        ::operator delete(p, std::align_val_t(alignof(T)));
+    else
+        std::free(p);
+}
+
+template struct NameTable::LargePages<NameTable::Entry>;
 
 NameTable::NameTable()
 {
@@ -73,7 +107,7 @@ NameTable::NameTable()
 void NameTable::clear()
 {
     // Given back rather than kept: after a file of half a million names come files of dozens.
-    std::vector<Entry>(initialCapacity, Entry {}).swap(m_index);
+    decltype(m_index)(initialCapacity, Entry {}).swap(m_index);
     m_mask = initialCapacity - 1;
     std::vector<Key>().swap(m_keys);
     std::string().swap(m_arena);
@@ -100,8 +134,7 @@ bool NameTable::holds(const Entry &entry, std::uint32_t tag, QByteArrayView name
     if (size <= headSize)
         return load8(entry.head) == load8(p) && load8(entry.head + size - 8) == load8(p + size - 8);
     return load8(entry.head) == load8(p) && load8(entry.head + 8) == load8(p + 8)
-        && sameBytes(m_arena.data() + m_keys[entry.slot - 1].offset + headSize, p + headSize,
-                     size - headSize);
+        && sameBytes(m_arena.data() + (entry.start - 1) + headSize, p + headSize, size - headSize);
 }
 
 std::uint64_t NameTable::probe(QByteArrayView name, std::uint64_t hash) const
@@ -109,11 +142,19 @@ std::uint64_t NameTable::probe(QByteArrayView name, std::uint64_t hash) const
     const auto tag = std::uint32_t(hash >> 32);
     std::uint64_t position = hash & m_mask;
     // Nearly every other name is told apart by its tag, without a call.
-    for (; m_index[position].slot != 0; position = (position + 1) & m_mask) {
+    for (; m_index[position].start != 0; position = (position + 1) & m_mask) {
         if (m_index[position].tag == tag && holds(m_index[position], tag, name))
             break;
     }
     return position;
+}
+
+void NameTable::prefetch(std::uint64_t hash) const
+{
+    // A look-up in a table three quarters full reads two or three entries on average, two to a
+    // cache line: often into the next line too.
+    __builtin_prefetch(&m_index[hash & m_mask]);
+    __builtin_prefetch(&m_index[(hash + 2) & m_mask]);
 }
 
 std::uint64_t NameTable::hash(QByteArrayView name)
@@ -124,15 +165,16 @@ std::uint64_t NameTable::hash(QByteArrayView name)
 const std::uint32_t *NameTable::find(QByteArrayView name, std::uint64_t hash) const
 {
     const Entry &entry = m_index[probe(name, hash)];
-    return entry.slot != 0 ? &entry.value : nullptr;
+    return entry.start != 0 ? &entry.value : nullptr;
 }
 
 std::uint32_t NameTable::slot(QByteArrayView name)
 {
     const std::uint64_t hash = hashOf(name);
     const std::uint64_t position = probe(name, hash);
-    if (m_index[position].slot != 0)
-        return m_index[position].slot - 1;
+    // A name added here holds its slot as its value.
+    if (m_index[position].start != 0)
+        return m_index[position].value;
     return insert(name, hash, position, size());
 }
 
@@ -160,7 +202,7 @@ void NameTable::place(std::uint32_t slot, std::uint64_t position)
 {
     const Key &key = m_keys[slot];
     Entry &entry = m_index[position];
-    entry.slot = slot + 1;
+    entry.start = key.offset + 1;
     entry.tag = std::uint32_t(key.hash >> 32);
     entry.length = key.length;
     entry.value = key.value;
@@ -184,7 +226,7 @@ void NameTable::rehash(std::size_t capacity)
     m_mask = m_index.size() - 1;
     for (std::uint32_t slot = 0; slot < m_keys.size(); ++slot) {
         std::uint64_t position = m_keys[slot].hash & m_mask;
-        while (m_index[position].slot != 0)
+        while (m_index[position].start != 0)
             position = (position + 1) & m_mask;
         place(slot, position);
     }

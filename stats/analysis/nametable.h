@@ -30,7 +30,7 @@ public:
     static std::uint64_t hash(QByteArrayView name);
     /// Starts to fetch the place where the look-up of \a hash begins: the look-ups of a line's
     /// two names then wait for memory together rather than one after the other.
-    void prefetch(std::uint64_t hash) const { __builtin_prefetch(&m_index[hash & m_mask]); }
+    void prefetch(std::uint64_t hash) const;
     /// Adds \a name, which the table does not hold yet, with \a value (slot() stores the slot).
     void add(QByteArrayView name, std::uint32_t value);
     std::uint32_t size() const { return std::uint32_t(m_keys.size()); }
@@ -54,7 +54,9 @@ private:
     // value, without reading anything else.
     struct alignas(32) Entry
     {
-        std::uint32_t slot; // slot + 1, 0 where empty
+        // Where the name starts in the arena, + 1 (0 where empty): a long name is compared
+        // without first reading its key, one wait for memory fewer.
+        std::uint32_t start;
         std::uint32_t tag; // high bits of the hash: most other names are told apart here
         std::uint32_t length;
         std::uint32_t value;
@@ -69,7 +71,23 @@ private:
     void place(std::uint32_t slot, std::uint64_t position);
     void rehash(std::size_t capacity);
 
-    std::vector<Entry> m_index;
+    /// Memory for a large index in pages of two megabytes where the system offers them: with
+    /// pages of four kilobytes, a look-up among tens of thousands of names nearly always misses
+    /// the processor's table of pages as well as its cache, and waits twice.
+    template<typename T>
+    struct LargePages
+    {
+        using value_type = T;
+        LargePages() = default;
+        template<typename U>
+        LargePages(const LargePages<U> &)
+        { }
+        T *allocate(std::size_t n);
+        void deallocate(T *p, std::size_t n);
+        friend bool operator==(const LargePages &, const LargePages &) { return true; }
+    };
+
+    std::vector<Entry, LargePages<Entry>> m_index;
     std::vector<Key> m_keys;
     std::string m_arena;
     std::uint64_t m_mask = 0;

@@ -171,6 +171,16 @@ Result<> SqliteEngine::createSchema()
     if (const Result<> begun = beginTransaction(); !begun)
         return begun;
     QSqlQuery query(database());
+    // A new database holds no rows to mend: its index on Nom comes with the tables rather than
+    // in a transaction of its own, which would cost one more sync of the disk.
+    if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master")) || !query.next()) {
+        const Result<> failed = fail(QStringLiteral("cannot create the tables"), query);
+        rollback();
+        return failed;
+    }
+    if (query.value(0).toInt() == 0)
+        statements << StoreSchema::statement(Engine::Sqlite, nomIndex);
+    query.finish();
     // An older LogProgress first, as the table created below would take its name.
     Result<> created = addHostToProgress();
     for (const QString &statement : statements) {
@@ -289,10 +299,12 @@ Result<> SqliteEngine::importPlayers(const std::vector<PlayerDelta> &players)
     // A row added in the order of an index costs that index an append; at random, a search.
     // The keys go in order of the folded names, the rows in ranking order, with the places the
     // ranking that follows would give, and the indexes are built afterwards, a sort each.
+    // Below bulkImportSize players the indexes are kept and filled as the rows come.
     const QString what = QStringLiteral("cannot import the players");
+    const bool rebuild = players.size() >= bulkImportSize;
     QSqlQuery query(database());
     for (const QString &index : StoreSchema::names(StoreSchema::Kind::Index)) {
-        if (!query.exec(QStringLiteral("DROP INDEX IF EXISTS %1").arg(index)))
+        if (rebuild && !query.exec(QStringLiteral("DROP INDEX IF EXISTS %1").arg(index)))
             return fail(what, query);
     }
 
@@ -328,7 +340,7 @@ Result<> SqliteEngine::importPlayers(const std::vector<PlayerDelta> &players)
         return rows;
 
     for (const QString &statement : StoreSchema::indexStatements(Engine::Sqlite)) {
-        if (!query.exec(statement))
+        if (rebuild && !query.exec(statement))
             return fail(what, query);
     }
     return {};
@@ -380,16 +392,12 @@ Result<> SqliteEngine::insertMany(const QString &head, int columns, std::size_t 
 {
     // Many rows to a statement: the work of a step and of the statement itself is shared.
     constexpr int rowsPerStatement = 64;
+    // Bare "?" are numbered 1, 2, 3... in the order written, as "?1", "?2"... would be; but
+    // SQLite looks each numbered one up among all the others, thousands in a statement.
     auto values = [columns](int count) {
-        QStringList tuples;
-        int parameter = 1;
-        for (int r = 0; r < count; ++r) {
-            QStringList row;
-            for (int c = 0; c < columns; ++c)
-                row << QStringLiteral("?%1").arg(parameter++);
-            tuples << QLatin1Char('(') + row.join(u", ") + QLatin1Char(')');
-        }
-        return tuples.join(u", ");
+        QStringList row(columns, QStringLiteral("?"));
+        const QString tuple = QLatin1Char('(') + row.join(u", ") + QLatin1Char(')');
+        return QStringList(count, tuple).join(u", ");
     };
     const QString what = QStringLiteral("cannot import the players");
     const std::size_t full = rows / rowsPerStatement * rowsPerStatement;
@@ -455,8 +463,9 @@ Result<> SqliteEngine::addToPlayers(const std::vector<PlayerDelta> &players, boo
             return fail(QStringLiteral("cannot read the players"), probe);
         wasEmpty = probe.value(0).toInt() == 0;
     }
-    // A first import: every player is new, and none can be seen before the ranking that follows.
-    if (wasEmpty && players.size() >= bulkImportSize)
+    // A first import: every player is new, and none can be seen before the ranking that follows,
+    // which finds every place already right.
+    if (wasEmpty)
         return importPlayers(players);
 
     const QStringList counters = StatsColumns::quotedCounters();

@@ -153,28 +153,25 @@ void TestLogText::dropsApostrophes()
             QCOMPARE(without.data(), line.data());
     }
 
-    // The same lines in one block, with lines of none and of nothing but apostrophes between,
-    // whichever lines are asked for.
+    // The same lines in one block, with lines of none and of nothing but apostrophes between:
+    // the search for each line's end tells which hold one, across every width of search.
     const QByteArray block = lines.join("\n") + "\nnone\n'''\n" + lines.join("\r\n");
-    for (const bool skipSome : {false, true}) {
+    QByteArrayList all = expected;
+    all << "none"
+        << "";
+    all += expected;
+    for (const qsizetype padding : {0, 1, 15, 16, 17, 40}) {
+        const QByteArray padded = QByteArray(padding, 'p') + block;
         QByteArrayList seen;
-        LogText::Apostrophes apostrophes(block);
-        int index = 0;
-        LogText::forEachLine(block, [&](QByteArrayView line) {
-            if (!skipSome || index++ % 2 == 0)
-                seen << apostrophes.removedFrom(line, buffer).toByteArray();
+        bool holdsRight = true;
+        LogText::forEachLineNoting(padded, '\'', [&](QByteArrayView line, bool holds) {
+            holdsRight = holdsRight && holds == line.contains('\'');
+            seen << (holds ? LogText::withoutApostrophes(line, buffer) : line).toByteArray();
         });
-        QByteArrayList all = expected;
-        all << "none"
-            << "";
-        all += expected;
-        if (skipSome) {
-            QByteArrayList every;
-            for (qsizetype i = 0; i < all.size(); i += 2)
-                every << all.at(i);
-            all = every;
-        }
-        QCOMPARE(seen, all);
+        QByteArrayList wanted = all;
+        wanted.first().prepend(QByteArray(padding, 'p'));
+        QCOMPARE(seen, wanted);
+        QVERIFY(holdsRight);
     }
 }
 
