@@ -369,6 +369,11 @@ Result<> DataStats::setPlaces(std::vector<std::pair<qint64, qint64>> places)
     return m_engine->setPlaces(std::move(places));
 }
 
+Result<> DataStats::rankPlayers()
+{
+    return m_engine->rankPlayers();
+}
+
 Result<> DataStats::clearStats()
 {
     if (const Result<> begun = beginTransaction(); !begun)

@@ -154,6 +154,9 @@ public:
     Result<> forEachInRankOrder(const std::function<void(qint64 rowId, qint64 place)> &f);
     /// Sets the Place of each row (rowId, place).
     Result<> setPlaces(std::vector<std::pair<qint64, qint64>> places);
+    /// Numbers Place 1..n by descending TotalClass, ties by name, inside the caller's
+    /// transaction; a row whose place does not change is not written.
+    Result<> rankPlayers();
     /// Empties table Stats, the player keys and the log progress records in one transaction,
     /// so that a recount covers every log present from its start.
     Result<> clearStats();

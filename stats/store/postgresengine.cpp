@@ -496,6 +496,23 @@ Result<> PostgresEngine::setPlaces(std::vector<std::pair<qint64, qint64>> places
     return {};
 }
 
+Result<> PostgresEngine::rankPlayers()
+{
+    const QString what = QStringLiteral("cannot rank the players");
+    QSqlQuery query(database());
+    // Held to the end of the caller's transaction: two rankings never interleave their places.
+    if (!query.exec(lockCall("pg_advisory_xact_lock", rankingLock)))
+        return fail(what, query);
+    // Numbered where the rows are: no row travels to this machine and back, and only the rows
+    // whose place changes are written.
+    if (!query.exec(QStringLiteral(
+            R"(UPDATE "Stats" AS s SET "Place" = r.place FROM (SELECT "Nom", row_number() OVER )"
+            R"((ORDER BY "TotalClass" DESC, "Nom") AS place FROM "Stats") AS r WHERE )"
+            R"(s."Nom" = r."Nom" AND s."Place" <> r.place)")))
+        return fail(what, query);
+    return {};
+}
+
 Result<std::chrono::milliseconds> PostgresEngine::setBusyTimeout(std::chrono::milliseconds timeout)
 {
     // What a busy timeout is to SQLite, a lock timeout is here: how long a statement waits for

@@ -67,6 +67,7 @@ public:
     Result<> forEachPair(const QString &what, const QString &query,
                          const std::function<void(qint64, qint64)> &f) override;
     Result<> setPlaces(std::vector<std::pair<qint64, qint64>> places) override;
+    Result<> rankPlayers() override;
 
     Result<std::chrono::milliseconds> setBusyTimeout(std::chrono::milliseconds timeout) override;
 

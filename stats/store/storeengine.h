@@ -85,6 +85,8 @@ public:
     virtual Result<> forEachPair(const QString &what, const QString &query,
                                  const std::function<void(qint64, qint64)> &f) = 0;
     virtual Result<> setPlaces(std::vector<std::pair<qint64, qint64>> places) = 0;
+    /// Numbers Place 1..n in the order of forEachInRankOrder(), writing only the rows that move.
+    virtual Result<> rankPlayers() = 0;
     virtual Result<std::chrono::milliseconds> setBusyTimeout(std::chrono::milliseconds timeout) = 0;
 
 protected:
