@@ -141,6 +141,11 @@ public:
     /// follows in the same transaction, \a rankingFollows lets new rows of an empty table get
     /// their places at once, as nobody can see them before they are ranked.
     Result<> addToPlayers(const std::vector<PlayerDelta> &players, bool rankingFollows = false);
+    /// While set (by a writer that ranks before its last commit), addToPlayers() may keep the
+    /// counts aside, committed all the same, and the ranking pass adds them to table Stats: on a
+    /// server, a run that commits many logs one by one then writes each player's row once. What
+    /// a run that stopped kept aside is added by the mend of the next writer.
+    void setCountsWaitForRanking(bool wait);
     /// Number of rows in table Stats.
     Result<int> rowCount();
 

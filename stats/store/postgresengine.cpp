@@ -103,7 +103,7 @@ PostgresEngine::PostgresEngine(QString connectionName, const QString &shown)
 
 PostgresEngine::~PostgresEngine()
 {
-    for (auto *query : {&m_insertKeys, &m_addCounts, &m_setPlaces})
+    for (auto *query : {&m_insertKeys, &m_addCounts, &m_setPlaces, &m_putAside})
         query->reset();
     unlockWriter();
 }
@@ -379,21 +379,32 @@ Result<> PostgresEngine::addToPlayers(const std::vector<DataStats::PlayerDelta> 
     return {};
 }
 
+QString PostgresEngine::addCountsFrom(const QString &source)
+{
+    const QStringList counters = StatsColumns::quotedCounters();
+    QStringList values;
+    QStringList sums;
+    for (int i = 0; i < counters.size(); ++i) {
+        values << QStringLiteral("d.c%1").arg(i);
+        sums << QStringLiteral("%1 = \"Stats\".%1 + EXCLUDED.%1").arg(counters[i]);
+    }
+    return QStringLiteral(
+               "INSERT INTO \"Stats\" (\"Nom\", \"Place\", %1) SELECT p.\"Nom\", 0, %2 "
+               "FROM %3 JOIN \"Players\" AS p ON p.\"Folded\" = d.f ORDER BY p.\"Nom\" ON "
+               "CONFLICT (\"Nom\") DO UPDATE SET %4")
+        .arg(counters.join(u", "), values.join(u", "), source, sums.join(u", "));
+}
+
 Result<> PostgresEngine::addChunk(const std::vector<DataStats::PlayerDelta> &players,
                                   std::size_t from, std::size_t to)
 {
     const QStringList counters = StatsColumns::quotedCounters();
     QStringList arrays;
-    QStringList values;
-    QStringList sums;
+    QStringList names;
     for (int i = 0; i < counters.size(); ++i) {
         arrays << QStringLiteral("?::integer[]");
-        values << QStringLiteral("d.c%1").arg(i);
-        sums << QStringLiteral("%1 = \"Stats\".%1 + EXCLUDED.%1").arg(counters[i]);
-    }
-    QStringList names;
-    for (int i = 0; i < counters.size(); ++i)
         names << QStringLiteral("c%1").arg(i);
+    }
     // Only keys not there yet are inserted, so that the key ids, which the window pages the
     // table by, run without gaps; one a racing machine inserted meanwhile is simply kept.
     const Result<QSqlQuery *> insertKeys = prepared(
@@ -404,14 +415,15 @@ Result<> PostgresEngine::addChunk(const std::vector<DataStats::PlayerDelta> &pla
                        "ORDER BY d.o ON CONFLICT (\"Folded\") DO NOTHING"));
     // A statement of its own: it sees the keys of the one before, and those another machine
     // committed meanwhile. A key whose row someone removed gets its row back.
-    const Result<QSqlQuery *> addCounts =
-        prepared(m_addCounts,
-                 QStringLiteral(
-                     "INSERT INTO \"Stats\" (\"Nom\", \"Place\", %1) SELECT p.\"Nom\", 0, %2 "
-                     "FROM unnest(?::text[], %3) AS d(f, %4) JOIN \"Players\" AS p ON "
-                     "p.\"Folded\" = d.f ORDER BY p.\"Nom\" ON CONFLICT (\"Nom\") DO UPDATE SET %5")
-                     .arg(counters.join(u", "), values.join(u", "), arrays.join(u", "),
-                          names.join(u", "), sums.join(u", ")));
+    const Result<QSqlQuery *> addCounts = m_countsWait
+        ? prepared(
+            m_putAside,
+            QStringLiteral("INSERT INTO \"PendingCounts\" (\"Folded\", %1) VALUES (?::text[], "
+                           "%2)")
+                .arg(counters.join(u", "), arrays.join(u", ")))
+        : prepared(m_addCounts,
+                   addCountsFrom(QStringLiteral("unnest(?::text[], %1) AS d(f, %2)")
+                                     .arg(arrays.join(u", "), names.join(u", "))));
     if (!insertKeys)
         return passOn(insertKeys);
     if (!addCounts)
@@ -496,6 +508,30 @@ Result<> PostgresEngine::setPlaces(std::vector<std::pair<qint64, qint64>> places
     return {};
 }
 
+Result<> PostgresEngine::settleCounts()
+{
+    // Sums per player, so that each row is written once. The rows taken are those this
+    // statement deletes: another connection settling at the same time never adds them again.
+    QStringList sums;
+    QStringList columns;
+    for (const QString &counter : StatsColumns::quotedCounters()) {
+        sums << QStringLiteral("SUM(u.c%1)::integer AS c%1").arg(columns.size());
+        columns << QStringLiteral("q.") + counter;
+    }
+    QStringList names;
+    for (int i = 0; i < columns.size(); ++i)
+        names << QStringLiteral("c%1").arg(i);
+    QSqlQuery query(database());
+    if (!query.exec(
+            QStringLiteral("WITH q AS (DELETE FROM \"PendingCounts\" RETURNING *) ")
+            + addCountsFrom(QStringLiteral("(SELECT u.f, %1 FROM q CROSS JOIN LATERAL "
+                                           "unnest(q.\"Folded\", %2) AS u(f, %3) GROUP "
+                                           "BY u.f) AS d")
+                                .arg(sums.join(u", "), columns.join(u", "), names.join(u", ")))))
+        return fail(QStringLiteral("cannot update a player"), query);
+    return {};
+}
+
 Result<> PostgresEngine::rankPlayers()
 {
     const QString what = QStringLiteral("cannot rank the players");
@@ -503,6 +539,8 @@ Result<> PostgresEngine::rankPlayers()
     // Held to the end of the caller's transaction: two rankings never interleave their places.
     if (!query.exec(lockCall("pg_advisory_xact_lock", rankingLock)))
         return fail(what, query);
+    if (const Result<> settled = settleCounts(); !settled)
+        return settled;
     // Numbered where the rows are: no row travels to this machine and back, and only the rows
     // whose place changes are written.
     if (!query.exec(QStringLiteral(
@@ -549,7 +587,7 @@ PostgresEngine::copyRows(QSqlDatabase source, const QString &sourceHost, const Q
     const QString what = QStringLiteral("cannot copy the statistics");
     QSqlQuery target(database());
     QStringList counts;
-    for (const QString &table : StoreSchema::countedTables())
+    for (const QString &table : StoreSchema::countedTables(StoreSchema::Engine::Postgres))
         counts << QStringLiteral("(SELECT COUNT(*) FROM \"%1\")").arg(table);
     if (!target.exec(QStringLiteral("SELECT %1").arg(counts.join(u" + "))) || !target.next())
         return fail(what, target);
