@@ -20,6 +20,7 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -289,6 +290,8 @@ QString PostgresEngine::writerLockHolder()
 
 void PostgresEngine::unlockWriter()
 {
+    // Another writer may mend the keys away once the lock is free.
+    forgetAside();
     if (!m_writerLocked)
         return;
     m_writerLocked = false;
@@ -347,8 +350,16 @@ Result<> PostgresEngine::commit()
     return {};
 }
 
+void PostgresEngine::forgetAside()
+{
+    m_aside.clear();
+    m_asideRows = 0;
+    m_keyed.clear();
+}
+
 void PostgresEngine::rollback()
 {
+    forgetAside();
     // A connection the server ended has nothing to roll back, and the driver would say so on
     // the terminal.
     if (QSqlDatabase db = database(); db.isOpen())
@@ -430,20 +441,39 @@ Result<> PostgresEngine::addChunk(const std::vector<DataStats::PlayerDelta> &pla
         return passOn(addCounts);
 
     ArrayText folded;
+    ArrayText newFolded;
     ArrayText noms;
+    qsizetype unknown = 0;
     std::vector<ArrayText> columns(static_cast<std::size_t>(StatsColumns::CounterCount));
     for (std::size_t p = from; p < to; ++p) {
         const DataStats::PlayerDelta &player = players[p];
-        folded.text(indexable(player.folded));
-        noms.text(indexable(player.nom));
+        const QByteArrayView key = indexable(player.folded);
+        folded.text(key);
         for (std::size_t c = 0; c < columns.size(); ++c)
             columns[c].number((*player.delta)[c]);
+        if (m_countsWait) {
+            // Runs of many logs meet the same players in each: their keys are sent once.
+            const QByteArray held = key.toByteArray();
+            DataStats::Counters &sums = m_aside[held];
+            for (std::size_t c = 0; c < sums.size(); ++c)
+                sums[c] += (*player.delta)[c];
+            if (m_keyed.contains(held))
+                continue;
+            m_keyed.insert(held);
+        }
+        newFolded.text(key);
+        noms.text(indexable(player.nom));
+        ++unknown;
     }
-    QSqlQuery &keys = **insertKeys;
-    keys.addBindValue(folded.finish());
-    keys.addBindValue(noms.finish());
-    if (!keys.exec())
-        return fail(QStringLiteral("cannot add a player"), keys);
+    if (unknown > 0) {
+        QSqlQuery &keys = **insertKeys;
+        keys.addBindValue(newFolded.finish());
+        keys.addBindValue(noms.finish());
+        if (!keys.exec())
+            return fail(QStringLiteral("cannot add a player"), keys);
+    }
+    if (m_countsWait)
+        ++m_asideRows;
     QSqlQuery &counts = **addCounts;
     counts.addBindValue(folded.finish());
     for (const ArrayText &column : columns)
@@ -522,6 +552,15 @@ Result<> PostgresEngine::settleCounts()
     for (int i = 0; i < columns.size(); ++i)
         names << QStringLiteral("c%1").arg(i);
     QSqlQuery query(database());
+    // The sums this connection kept of what it put aside are written as they are when they are
+    // all there is, which spares the server adding up every log's rows again.
+    if (m_asideRows > 0) {
+        if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM \"PendingCounts\"")) || !query.next())
+            return fail(QStringLiteral("cannot update a player"), query);
+        if (query.value(0).toLongLong() == m_asideRows)
+            return writeAside();
+    }
+    forgetAside();
     if (!query.exec(
             QStringLiteral("WITH q AS (DELETE FROM \"PendingCounts\" RETURNING *) ")
             + addCountsFrom(QStringLiteral("(SELECT u.f, %1 FROM q CROSS JOIN LATERAL "
@@ -529,6 +568,44 @@ Result<> PostgresEngine::settleCounts()
                                            "BY u.f) AS d")
                                 .arg(sums.join(u", "), columns.join(u", "), names.join(u", ")))))
         return fail(QStringLiteral("cannot update a player"), query);
+    return {};
+}
+
+Result<> PostgresEngine::writeAside()
+{
+    const QHash<QByteArray, DataStats::Counters> aside = std::exchange(m_aside, {});
+    m_asideRows = 0;
+    QSqlQuery query(database());
+    if (!query.exec(QStringLiteral("DELETE FROM \"PendingCounts\"")))
+        return fail(QStringLiteral("cannot update a player"), query);
+    const QStringList counters = StatsColumns::quotedCounters();
+    QStringList arrays;
+    QStringList names;
+    for (int i = 0; i < counters.size(); ++i) {
+        arrays << QStringLiteral("?::integer[]");
+        names << QStringLiteral("c%1").arg(i);
+    }
+    const Result<QSqlQuery *> addCounts =
+        prepared(m_addCounts,
+                 addCountsFrom(QStringLiteral("unnest(?::text[], %1) AS d(f, %2)")
+                                   .arg(arrays.join(u", "), names.join(u", "))));
+    if (!addCounts)
+        return passOn(addCounts);
+    for (auto it = aside.cbegin(); it != aside.cend();) {
+        ArrayText folded;
+        std::vector<ArrayText> columns(static_cast<std::size_t>(StatsColumns::CounterCount));
+        for (std::size_t n = 0; n < chunkSize && it != aside.cend(); ++n, ++it) {
+            folded.text(it.key());
+            for (std::size_t c = 0; c < columns.size(); ++c)
+                columns[c].number(it.value()[c]);
+        }
+        QSqlQuery &counts = **addCounts;
+        counts.addBindValue(folded.finish());
+        for (const ArrayText &column : columns)
+            counts.addBindValue(column.finish());
+        if (!counts.exec())
+            return fail(QStringLiteral("cannot update a player"), counts);
+    }
     return {};
 }
 

@@ -7,6 +7,9 @@
 #include "stats/store/datastats.h"
 #include "stats/store/storeengine.h"
 
+#include <QByteArray>
+#include <QHash>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -93,6 +96,8 @@ private:
     /// The sums of every counter of table Stats + those of \a source (columns f, c0, c1...),
     /// added to each player's row, a new row for a new player.
     static QString addCountsFrom(const QString &source);
+    /// Writes the sums of m_aside and empties table PendingCounts, which holds the same.
+    Result<> writeAside();
     Result<DataStats::CopySummary> copyRows(QSqlDatabase source, const QString &sourceHost,
                                             const QString &host);
 
@@ -101,4 +106,10 @@ private:
     std::optional<QSqlQuery> m_addCounts;
     std::optional<QSqlQuery> m_setPlaces;
     std::optional<QSqlQuery> m_putAside;
+    // While the counts wait for the ranking: the sums of what this connection put aside, and the
+    // keys it knows to be there, both forgotten with a rollback or the writer lock.
+    QHash<QByteArray, DataStats::Counters> m_aside;
+    qsizetype m_asideRows = 0;
+    QSet<QByteArray> m_keyed;
+    void forgetAside();
 };
