@@ -32,6 +32,9 @@ constexpr int rankingLock = 3;
 
 // Players per statement: a few hundred kilobytes of text, a round trip for thousands of rows.
 constexpr std::size_t chunkSize = 4000;
+// Up to this many players, the sums a run kept are written with the places in one statement of
+// a few megabytes; more go a chunk at a time, and the places after them.
+constexpr qsizetype rankedWithCounts = 100000;
 
 /**
  * An array of the server's text form, "{1,2}" or "{"a","b\"c"}", which one parameter carries:
@@ -578,6 +581,8 @@ Result<> PostgresEngine::writeAside()
     QSqlQuery query(database());
     if (!query.exec(QStringLiteral("DELETE FROM \"PendingCounts\"")))
         return fail(QStringLiteral("cannot update a player"), query);
+    if (aside.size() <= rankedWithCounts)
+        return writeRanked(aside);
     const QStringList counters = StatsColumns::quotedCounters();
     QStringList arrays;
     QStringList names;
@@ -606,6 +611,57 @@ Result<> PostgresEngine::writeAside()
         if (!counts.exec())
             return fail(QStringLiteral("cannot update a player"), counts);
     }
+    return {};
+}
+
+Result<> PostgresEngine::writeRanked(const QHash<QByteArray, DataStats::Counters> &aside)
+{
+    const QString what = QStringLiteral("cannot update a player");
+    QSqlQuery query(database());
+    if (!query.exec(lockCall("pg_advisory_xact_lock", rankingLock)))
+        return fail(what, query);
+    const QStringList counters = StatsColumns::quotedCounters();
+    const int total = StatsColumns::TotalClass - StatsColumns::FirstCounter;
+    QStringList arrays;
+    QStringList names;
+    QStringList added;
+    QStringList sums;
+    for (int i = 0; i < counters.size(); ++i) {
+        arrays << QStringLiteral("?::integer[]");
+        names << QStringLiteral("c%1").arg(i);
+        added << QStringLiteral("d.c%1").arg(i);
+        sums << QStringLiteral("%1 = s.%1 + COALESCE(d.c%2, 0)").arg(counters[i]).arg(i);
+    }
+    // The places are those of the counts about to be stored, so that a player's row is written
+    // once, counts and place together; new players' rows come in with theirs.
+    if (!query.prepare(
+            QStringLiteral(
+                "WITH d AS (SELECT p.\"Nom\" AS nom, %1 FROM unnest(?::text[], %2) AS a(f, %1) "
+                "JOIN \"Players\" AS p ON p.\"Folded\" = a.f), t AS (SELECT COALESCE(s.\"Nom\", "
+                "d.nom) AS nom, COALESCE(s.\"TotalClass\", 0) + COALESCE(d.c%3, 0) AS total FROM "
+                "\"Stats\" AS s FULL JOIN d ON d.nom = s.\"Nom\"), r AS (SELECT nom, row_number() "
+                "OVER (ORDER BY total DESC, nom) AS place FROM t), n AS (INSERT INTO \"Stats\" "
+                "(\"Nom\", \"Place\", %4) SELECT d.nom, r.place, %5 FROM d JOIN r ON r.nom = d.nom "
+                "WHERE NOT EXISTS (SELECT 1 FROM \"Stats\" AS s WHERE s.\"Nom\" = d.nom) ORDER BY "
+                "d.nom) UPDATE \"Stats\" AS s SET \"Place\" = r.place, %6 FROM r LEFT JOIN d ON "
+                "d.nom = r.nom WHERE s.\"Nom\" = r.nom AND (s.\"Place\" <> r.place OR d.nom IS NOT "
+                "NULL)")
+                .arg(names.join(u", "), arrays.join(u", "))
+                .arg(total)
+                .arg(counters.join(u", "), added.join(u", "), sums.join(u", "))))
+        return fail(what, query);
+    ArrayText folded;
+    std::vector<ArrayText> columns(static_cast<std::size_t>(StatsColumns::CounterCount));
+    for (auto it = aside.cbegin(); it != aside.cend(); ++it) {
+        folded.text(it.key());
+        for (std::size_t c = 0; c < columns.size(); ++c)
+            columns[c].number(it.value()[c]);
+    }
+    query.addBindValue(folded.finish());
+    for (const ArrayText &column : columns)
+        query.addBindValue(column.finish());
+    if (!query.exec())
+        return fail(what, query);
     return {};
 }
 

@@ -98,6 +98,8 @@ private:
     static QString addCountsFrom(const QString &source);
     /// Writes the sums of m_aside and empties table PendingCounts, which holds the same.
     Result<> writeAside();
+    /// Writes \a aside and the places of every row in one statement.
+    Result<> writeRanked(const QHash<QByteArray, DataStats::Counters> &aside);
     Result<DataStats::CopySummary> copyRows(QSqlDatabase source, const QString &sourceHost,
                                             const QString &host);
 
