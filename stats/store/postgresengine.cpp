@@ -556,8 +556,10 @@ Result<> PostgresEngine::settleCounts()
         names << QStringLiteral("c%1").arg(i);
     QSqlQuery query(database());
     // The sums this connection kept of what it put aside are written as they are when they are
-    // all there is, which spares the server adding up every log's rows again.
-    if (m_asideRows > 0) {
+    // all there is, which spares the server adding up every log's rows again: only by the run
+    // that kept them, in the transaction of its ranking, so that the emptying of the table and
+    // the sums commit together.
+    if (m_countsWait && m_asideRows > 0) {
         if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM \"PendingCounts\"")) || !query.next())
             return fail(QStringLiteral("cannot update a player"), query);
         if (query.value(0).toLongLong() == m_asideRows)
