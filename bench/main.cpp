@@ -81,8 +81,9 @@ int main(int argc, char **argv)
                                      QStringLiteral("path"), QStringLiteral(TOLVANE_BINARY));
     const QCommandLineOption baseline(
         QStringLiteral("baseline"),
-        QStringLiteral("Another tolvane build (an earlier one) that bigLog and mixedLog time "
-                       "beside the one measured, on the same logs in the same rounds."),
+        QStringLiteral(
+            "Another tolvane build (an earlier one) that bigLog, mixedLog, machines "
+            "and webLoad time beside the one measured, on the same logs in the same rounds."),
         QStringLiteral("path"));
     parser.addOptions({scale, runs, tolvane, baseline});
     parser.addPositionalArgument(QStringLiteral("scenario"),

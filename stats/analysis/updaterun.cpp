@@ -69,13 +69,20 @@ Result<> UpdateRun::run(UpdateObserver *observer)
     struct Unlock
     {
         DataStats &store;
-        ~Unlock() { store.unlockWriter(); }
+        ~Unlock()
+        {
+            store.setCountsWaitForRanking(false);
+            store.unlockWriter();
+        }
     } unlock {m_store};
 
     const Result<int> merged = m_store.mendPlayers();
     if (!merged)
         return Result<>::failure(merged.failure());
     m_summary.merged = *merged;
+    // The run ranks before its last commit, and the next writer mends what a run that stopped
+    // left aside.
+    m_store.setCountsWaitForRanking(true);
 
     QFileInfoList files;
     const QFileInfoList entries =

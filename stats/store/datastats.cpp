@@ -151,6 +151,10 @@ Result<int> DataStats::mendPlayers()
     const QString what = QStringLiteral("cannot mend the players");
     if (!holdsWriterLock())
         return fail(what, QStringLiteral("another program is writing"), ::Failure::Kind::Busy);
+    // The rows and keys compared below are those of every count committed, including those a
+    // run that stopped before its ranking kept aside.
+    if (const Result<> settled = m_engine->settleCounts(); !settled)
+        return passOn(settled);
     const Result<bool> mend = needsMend();
     if (!mend)
         return passOn(mend);
@@ -311,6 +315,11 @@ Result<> DataStats::addToPlayers(const std::vector<PlayerDelta> &players, bool r
     return m_engine->addToPlayers(players, rankingFollows);
 }
 
+void DataStats::setCountsWaitForRanking(bool wait)
+{
+    m_engine->setCountsWaitForRanking(wait);
+}
+
 Result<int> DataStats::rowCount()
 {
     QSqlQuery query(database());
@@ -373,12 +382,18 @@ Result<> DataStats::setPlaces(std::vector<std::pair<qint64, qint64>> places)
     return m_engine->setPlaces(std::move(places));
 }
 
+Result<> DataStats::rankPlayers()
+{
+    return m_engine->rankPlayers();
+}
+
 Result<> DataStats::clearStats()
 {
     if (const Result<> begun = beginTransaction(); !begun)
         return begun;
     QSqlQuery query(database());
-    for (const QString &table : StoreSchema::countedTables()) {
+    for (const QString &table : StoreSchema::countedTables(
+             m_engine->dialect().onServer ? Engine::Postgres : Engine::Sqlite)) {
         if (!query.exec(QStringLiteral("DELETE FROM \"%1\"").arg(table))) {
             const QSqlError error = query.lastError();
             rollback();

@@ -141,6 +141,11 @@ public:
     /// follows in the same transaction, \a rankingFollows lets new rows of an empty table get
     /// their places at once, as nobody can see them before they are ranked.
     Result<> addToPlayers(const std::vector<PlayerDelta> &players, bool rankingFollows = false);
+    /// While set (by a writer that ranks before its last commit), addToPlayers() may keep the
+    /// counts aside, committed all the same, and the ranking pass adds them to table Stats: on a
+    /// server, a run that commits many logs one by one then writes each player's row once. What
+    /// a run that stopped kept aside is added by the mend of the next writer.
+    void setCountsWaitForRanking(bool wait);
     /// Number of rows in table Stats.
     Result<int> rowCount();
 
@@ -154,6 +159,9 @@ public:
     Result<> forEachInRankOrder(const std::function<void(qint64 rowId, qint64 place)> &f);
     /// Sets the Place of each row (rowId, place).
     Result<> setPlaces(std::vector<std::pair<qint64, qint64>> places);
+    /// Numbers Place 1..n by descending TotalClass, ties by name, inside the caller's
+    /// transaction; a row whose place does not change is not written.
+    Result<> rankPlayers();
     /// Empties table Stats, the player keys and the log progress records in one transaction,
     /// so that a recount covers every log present from its start.
     Result<> clearStats();

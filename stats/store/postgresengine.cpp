@@ -20,6 +20,7 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -31,6 +32,9 @@ constexpr int rankingLock = 3;
 
 // Players per statement: a few hundred kilobytes of text, a round trip for thousands of rows.
 constexpr std::size_t chunkSize = 4000;
+// Up to this many players, the sums a run kept are written with the places in one statement of
+// a few megabytes; more go a chunk at a time, and the places after them.
+constexpr qsizetype rankedWithCounts = 100000;
 
 /**
  * An array of the server's text form, "{1,2}" or "{"a","b\"c"}", which one parameter carries:
@@ -103,7 +107,7 @@ PostgresEngine::PostgresEngine(QString connectionName, const QString &shown)
 
 PostgresEngine::~PostgresEngine()
 {
-    for (auto *query : {&m_insertKeys, &m_addCounts, &m_setPlaces})
+    for (auto *query : {&m_insertKeys, &m_addCounts, &m_setPlaces, &m_putAside})
         query->reset();
     unlockWriter();
 }
@@ -290,6 +294,8 @@ StoreEngine::Holder PostgresEngine::writerLockHolder()
 
 void PostgresEngine::unlockWriter()
 {
+    // Another writer may mend the keys away once the lock is free.
+    forgetAside();
     if (!m_writerLocked)
         return;
     m_writerLocked = false;
@@ -348,8 +354,16 @@ Result<> PostgresEngine::commit()
     return {};
 }
 
+void PostgresEngine::forgetAside()
+{
+    m_aside.clear();
+    m_asideRows = 0;
+    m_keyed.clear();
+}
+
 void PostgresEngine::rollback()
 {
+    forgetAside();
     // A connection the server ended has nothing to roll back, and the driver would say so on
     // the terminal.
     if (QSqlDatabase db = database(); db.isOpen())
@@ -380,21 +394,32 @@ Result<> PostgresEngine::addToPlayers(const std::vector<DataStats::PlayerDelta> 
     return {};
 }
 
+QString PostgresEngine::addCountsFrom(const QString &source)
+{
+    const QStringList counters = StatsColumns::quotedCounters();
+    QStringList values;
+    QStringList sums;
+    for (int i = 0; i < counters.size(); ++i) {
+        values << QStringLiteral("d.c%1").arg(i);
+        sums << QStringLiteral("%1 = \"Stats\".%1 + EXCLUDED.%1").arg(counters[i]);
+    }
+    return QStringLiteral(
+               "INSERT INTO \"Stats\" (\"Nom\", \"Place\", %1) SELECT p.\"Nom\", 0, %2 "
+               "FROM %3 JOIN \"Players\" AS p ON p.\"Folded\" = d.f ORDER BY p.\"Nom\" ON "
+               "CONFLICT (\"Nom\") DO UPDATE SET %4")
+        .arg(counters.join(u", "), values.join(u", "), source, sums.join(u", "));
+}
+
 Result<> PostgresEngine::addChunk(const std::vector<DataStats::PlayerDelta> &players,
                                   std::size_t from, std::size_t to)
 {
     const QStringList counters = StatsColumns::quotedCounters();
     QStringList arrays;
-    QStringList values;
-    QStringList sums;
+    QStringList names;
     for (int i = 0; i < counters.size(); ++i) {
         arrays << QStringLiteral("?::integer[]");
-        values << QStringLiteral("d.c%1").arg(i);
-        sums << QStringLiteral("%1 = \"Stats\".%1 + EXCLUDED.%1").arg(counters[i]);
-    }
-    QStringList names;
-    for (int i = 0; i < counters.size(); ++i)
         names << QStringLiteral("c%1").arg(i);
+    }
     // Only keys not there yet are inserted, so that the key ids, which the window pages the
     // table by, run without gaps; one a racing machine inserted meanwhile is simply kept.
     const Result<QSqlQuery *> insertKeys = prepared(
@@ -405,34 +430,54 @@ Result<> PostgresEngine::addChunk(const std::vector<DataStats::PlayerDelta> &pla
                        "ORDER BY d.o ON CONFLICT (\"Folded\") DO NOTHING"));
     // A statement of its own: it sees the keys of the one before, and those another machine
     // committed meanwhile. A key whose row someone removed gets its row back.
-    const Result<QSqlQuery *> addCounts =
-        prepared(m_addCounts,
-                 QStringLiteral(
-                     "INSERT INTO \"Stats\" (\"Nom\", \"Place\", %1) SELECT p.\"Nom\", 0, %2 "
-                     "FROM unnest(?::text[], %3) AS d(f, %4) JOIN \"Players\" AS p ON "
-                     "p.\"Folded\" = d.f ORDER BY p.\"Nom\" ON CONFLICT (\"Nom\") DO UPDATE SET %5")
-                     .arg(counters.join(u", "), values.join(u", "), arrays.join(u", "),
-                          names.join(u", "), sums.join(u", ")));
+    const Result<QSqlQuery *> addCounts = m_countsWait
+        ? prepared(
+            m_putAside,
+            QStringLiteral("INSERT INTO \"PendingCounts\" (\"Folded\", %1) VALUES (?::text[], "
+                           "%2)")
+                .arg(counters.join(u", "), arrays.join(u", ")))
+        : prepared(m_addCounts,
+                   addCountsFrom(QStringLiteral("unnest(?::text[], %1) AS d(f, %2)")
+                                     .arg(arrays.join(u", "), names.join(u", "))));
     if (!insertKeys)
         return passOn(insertKeys);
     if (!addCounts)
         return passOn(addCounts);
 
     ArrayText folded;
+    ArrayText newFolded;
     ArrayText noms;
+    qsizetype unknown = 0;
     std::vector<ArrayText> columns(static_cast<std::size_t>(StatsColumns::CounterCount));
     for (std::size_t p = from; p < to; ++p) {
         const DataStats::PlayerDelta &player = players[p];
-        folded.text(indexable(player.folded));
-        noms.text(indexable(player.nom));
+        const QByteArrayView key = indexable(player.folded);
+        folded.text(key);
         for (std::size_t c = 0; c < columns.size(); ++c)
             columns[c].number((*player.delta)[c]);
+        if (m_countsWait) {
+            // Runs of many logs meet the same players in each: their keys are sent once.
+            const QByteArray held = key.toByteArray();
+            DataStats::Counters &sums = m_aside[held];
+            for (std::size_t c = 0; c < sums.size(); ++c)
+                sums[c] += (*player.delta)[c];
+            if (m_keyed.contains(held))
+                continue;
+            m_keyed.insert(held);
+        }
+        newFolded.text(key);
+        noms.text(indexable(player.nom));
+        ++unknown;
     }
-    QSqlQuery &keys = **insertKeys;
-    keys.addBindValue(folded.finish());
-    keys.addBindValue(noms.finish());
-    if (!keys.exec())
-        return fail(QStringLiteral("cannot add a player"), keys);
+    if (unknown > 0) {
+        QSqlQuery &keys = **insertKeys;
+        keys.addBindValue(newFolded.finish());
+        keys.addBindValue(noms.finish());
+        if (!keys.exec())
+            return fail(QStringLiteral("cannot add a player"), keys);
+    }
+    if (m_countsWait)
+        ++m_asideRows;
     QSqlQuery &counts = **addCounts;
     counts.addBindValue(folded.finish());
     for (const ArrayText &column : columns)
@@ -497,6 +542,151 @@ Result<> PostgresEngine::setPlaces(std::vector<std::pair<qint64, qint64>> places
     return {};
 }
 
+Result<> PostgresEngine::settleCounts()
+{
+    // Sums per player, so that each row is written once. The rows taken are those this
+    // statement deletes: another connection settling at the same time never adds them again.
+    QStringList sums;
+    QStringList columns;
+    for (const QString &counter : StatsColumns::quotedCounters()) {
+        sums << QStringLiteral("SUM(u.c%1)::integer AS c%1").arg(columns.size());
+        columns << QStringLiteral("q.") + counter;
+    }
+    QStringList names;
+    for (int i = 0; i < columns.size(); ++i)
+        names << QStringLiteral("c%1").arg(i);
+    QSqlQuery query(database());
+    // The sums this connection kept of what it put aside are written as they are when they are
+    // all there is, which spares the server adding up every log's rows again: only by the run
+    // that kept them, in the transaction of its ranking, so that the emptying of the table and
+    // the sums commit together.
+    if (m_countsWait && m_asideRows > 0) {
+        if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM \"PendingCounts\"")) || !query.next())
+            return fail(QStringLiteral("cannot update a player"), query);
+        if (query.value(0).toLongLong() == m_asideRows)
+            return writeAside();
+    }
+    forgetAside();
+    if (!query.exec(
+            QStringLiteral("WITH q AS (DELETE FROM \"PendingCounts\" RETURNING *) ")
+            + addCountsFrom(QStringLiteral("(SELECT u.f, %1 FROM q CROSS JOIN LATERAL "
+                                           "unnest(q.\"Folded\", %2) AS u(f, %3) GROUP "
+                                           "BY u.f) AS d")
+                                .arg(sums.join(u", "), columns.join(u", "), names.join(u", ")))))
+        return fail(QStringLiteral("cannot update a player"), query);
+    return {};
+}
+
+Result<> PostgresEngine::writeAside()
+{
+    const QHash<QByteArray, DataStats::Counters> aside = std::exchange(m_aside, {});
+    m_asideRows = 0;
+    QSqlQuery query(database());
+    if (!query.exec(QStringLiteral("DELETE FROM \"PendingCounts\"")))
+        return fail(QStringLiteral("cannot update a player"), query);
+    if (aside.size() <= rankedWithCounts)
+        return writeRanked(aside);
+    const QStringList counters = StatsColumns::quotedCounters();
+    QStringList arrays;
+    QStringList names;
+    for (int i = 0; i < counters.size(); ++i) {
+        arrays << QStringLiteral("?::integer[]");
+        names << QStringLiteral("c%1").arg(i);
+    }
+    const Result<QSqlQuery *> addCounts =
+        prepared(m_addCounts,
+                 addCountsFrom(QStringLiteral("unnest(?::text[], %1) AS d(f, %2)")
+                                   .arg(arrays.join(u", "), names.join(u", "))));
+    if (!addCounts)
+        return passOn(addCounts);
+    for (auto it = aside.cbegin(); it != aside.cend();) {
+        ArrayText folded;
+        std::vector<ArrayText> columns(static_cast<std::size_t>(StatsColumns::CounterCount));
+        for (std::size_t n = 0; n < chunkSize && it != aside.cend(); ++n, ++it) {
+            folded.text(it.key());
+            for (std::size_t c = 0; c < columns.size(); ++c)
+                columns[c].number(it.value()[c]);
+        }
+        QSqlQuery &counts = **addCounts;
+        counts.addBindValue(folded.finish());
+        for (const ArrayText &column : columns)
+            counts.addBindValue(column.finish());
+        if (!counts.exec())
+            return fail(QStringLiteral("cannot update a player"), counts);
+    }
+    return {};
+}
+
+Result<> PostgresEngine::writeRanked(const QHash<QByteArray, DataStats::Counters> &aside)
+{
+    const QString what = QStringLiteral("cannot update a player");
+    QSqlQuery query(database());
+    if (!query.exec(lockCall("pg_advisory_xact_lock", rankingLock)))
+        return fail(what, query);
+    const QStringList counters = StatsColumns::quotedCounters();
+    const int total = StatsColumns::TotalClass - StatsColumns::FirstCounter;
+    QStringList arrays;
+    QStringList names;
+    QStringList added;
+    QStringList sums;
+    for (int i = 0; i < counters.size(); ++i) {
+        arrays << QStringLiteral("?::integer[]");
+        names << QStringLiteral("c%1").arg(i);
+        added << QStringLiteral("d.c%1").arg(i);
+        sums << QStringLiteral("%1 = s.%1 + COALESCE(d.c%2, 0)").arg(counters[i]).arg(i);
+    }
+    // The places are those of the counts about to be stored, so that a player's row is written
+    // once, counts and place together; new players' rows come in with theirs.
+    if (!query.prepare(
+            QStringLiteral(
+                "WITH d AS (SELECT p.\"Nom\" AS nom, %1 FROM unnest(?::text[], %2) AS a(f, %1) "
+                "JOIN \"Players\" AS p ON p.\"Folded\" = a.f), t AS (SELECT COALESCE(s.\"Nom\", "
+                "d.nom) AS nom, COALESCE(s.\"TotalClass\", 0) + COALESCE(d.c%3, 0) AS total FROM "
+                "\"Stats\" AS s FULL JOIN d ON d.nom = s.\"Nom\"), r AS (SELECT nom, row_number() "
+                "OVER (ORDER BY total DESC, nom) AS place FROM t), n AS (INSERT INTO \"Stats\" "
+                "(\"Nom\", \"Place\", %4) SELECT d.nom, r.place, %5 FROM d JOIN r ON r.nom = d.nom "
+                "WHERE NOT EXISTS (SELECT 1 FROM \"Stats\" AS s WHERE s.\"Nom\" = d.nom) ORDER BY "
+                "d.nom) UPDATE \"Stats\" AS s SET \"Place\" = r.place, %6 FROM r LEFT JOIN d ON "
+                "d.nom = r.nom WHERE s.\"Nom\" = r.nom AND (s.\"Place\" <> r.place OR d.nom IS NOT "
+                "NULL)")
+                .arg(names.join(u", "), arrays.join(u", "))
+                .arg(total)
+                .arg(counters.join(u", "), added.join(u", "), sums.join(u", "))))
+        return fail(what, query);
+    ArrayText folded;
+    std::vector<ArrayText> columns(static_cast<std::size_t>(StatsColumns::CounterCount));
+    for (auto it = aside.cbegin(); it != aside.cend(); ++it) {
+        folded.text(it.key());
+        for (std::size_t c = 0; c < columns.size(); ++c)
+            columns[c].number(it.value()[c]);
+    }
+    query.addBindValue(folded.finish());
+    for (const ArrayText &column : columns)
+        query.addBindValue(column.finish());
+    if (!query.exec())
+        return fail(what, query);
+    return {};
+}
+
+Result<> PostgresEngine::rankPlayers()
+{
+    const QString what = QStringLiteral("cannot rank the players");
+    QSqlQuery query(database());
+    // Held to the end of the caller's transaction: two rankings never interleave their places.
+    if (!query.exec(lockCall("pg_advisory_xact_lock", rankingLock)))
+        return fail(what, query);
+    if (const Result<> settled = settleCounts(); !settled)
+        return settled;
+    // Numbered where the rows are: no row travels to this machine and back, and only the rows
+    // whose place changes are written.
+    if (!query.exec(QStringLiteral(
+            R"(UPDATE "Stats" AS s SET "Place" = r.place FROM (SELECT "Nom", row_number() OVER )"
+            R"((ORDER BY "TotalClass" DESC, "Nom") AS place FROM "Stats") AS r WHERE )"
+            R"(s."Nom" = r."Nom" AND s."Place" <> r.place)")))
+        return fail(what, query);
+    return {};
+}
+
 Result<std::chrono::milliseconds> PostgresEngine::setBusyTimeout(std::chrono::milliseconds timeout)
 {
     // What a busy timeout is to SQLite, a lock timeout is here: how long a statement waits for
@@ -533,7 +723,7 @@ PostgresEngine::copyRows(QSqlDatabase source, const QString &sourceHost, const Q
     const QString what = QStringLiteral("cannot copy the statistics");
     QSqlQuery target(database());
     QStringList counts;
-    for (const QString &table : StoreSchema::countedTables())
+    for (const QString &table : StoreSchema::countedTables(StoreSchema::Engine::Postgres))
         counts << QStringLiteral("(SELECT COUNT(*) FROM \"%1\")").arg(table);
     if (!target.exec(QStringLiteral("SELECT %1").arg(counts.join(u" + "))) || !target.next())
         return fail(what, target);

@@ -7,6 +7,9 @@
 #include "stats/store/datastats.h"
 #include "stats/store/storeengine.h"
 
+#include <QByteArray>
+#include <QHash>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -58,7 +61,10 @@ public:
     Result<> commit() override;
     void rollback() override;
 
-    /// New rows get their places from the ranking pass, whatever follows.
+    /// New rows get their places from the ranking pass, whatever follows. While the counts wait
+    /// for the ranking, only the keys are written at once: the counts go into table
+    /// PendingCounts, and each player's row is written once by the ranking pass however many
+    /// logs the run committed one by one.
     Result<> addToPlayers(const std::vector<DataStats::PlayerDelta> &players,
                           bool rankingFollows) override;
 
@@ -67,6 +73,9 @@ public:
     Result<> forEachPair(const QString &what, const QString &query,
                          const std::function<void(qint64, qint64)> &f) override;
     Result<> setPlaces(std::vector<std::pair<qint64, qint64>> places) override;
+    /// Settles the counts kept aside first.
+    Result<> rankPlayers() override;
+    Result<> settleCounts() override;
 
     Result<std::chrono::milliseconds> setBusyTimeout(std::chrono::milliseconds timeout) override;
 
@@ -84,6 +93,13 @@ private:
     Result<QSqlQuery *> prepared(std::optional<QSqlQuery> &query, const QString &text);
     Result<> addChunk(const std::vector<DataStats::PlayerDelta> &players, std::size_t from,
                       std::size_t to);
+    /// The sums of every counter of table Stats + those of \a source (columns f, c0, c1...),
+    /// added to each player's row, a new row for a new player.
+    static QString addCountsFrom(const QString &source);
+    /// Writes the sums of m_aside and empties table PendingCounts, which holds the same.
+    Result<> writeAside();
+    /// Writes \a aside and the places of every row in one statement.
+    Result<> writeRanked(const QHash<QByteArray, DataStats::Counters> &aside);
     Result<DataStats::CopySummary> copyRows(QSqlDatabase source, const QString &sourceHost,
                                             const QString &host);
 
@@ -91,4 +107,11 @@ private:
     std::optional<QSqlQuery> m_insertKeys;
     std::optional<QSqlQuery> m_addCounts;
     std::optional<QSqlQuery> m_setPlaces;
+    std::optional<QSqlQuery> m_putAside;
+    // While the counts wait for the ranking: the sums of what this connection put aside, and the
+    // keys it knows to be there, both forgotten with a rollback or the writer lock.
+    QHash<QByteArray, DataStats::Counters> m_aside;
+    qsizetype m_asideRows = 0;
+    QSet<QByteArray> m_keyed;
+    void forgetAside();
 };

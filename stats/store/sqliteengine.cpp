@@ -608,6 +608,21 @@ Result<> SqliteEngine::setPlaces(std::vector<std::pair<qint64, qint64>> places)
     return {};
 }
 
+Result<> SqliteEngine::rankPlayers()
+{
+    // The places are collected first and written after the scan, which reads an index that
+    // holds them.
+    std::vector<std::pair<qint64, qint64>> changed;
+    qint64 place = 0;
+    if (const Result<> scanned = forEachInRankOrder([&](qint64 rowId, qint64 stored) {
+            if (stored != ++place)
+                changed.emplace_back(rowId, place);
+        });
+        !scanned)
+        return scanned;
+    return setPlaces(std::move(changed));
+}
+
 Result<std::chrono::milliseconds> SqliteEngine::setBusyTimeout(std::chrono::milliseconds timeout)
 {
     QSqlQuery query(database());

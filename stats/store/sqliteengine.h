@@ -46,6 +46,9 @@ public:
     Result<> forEachPair(const QString &what, const QString &query,
                          const std::function<void(qint64, qint64)> &f) override;
     Result<> setPlaces(std::vector<std::pair<qint64, qint64>> places) override;
+    Result<> rankPlayers() override;
+    /// Counts are never kept aside in a file: nothing to settle.
+    Result<> settleCounts() override { return {}; }
     Result<std::chrono::milliseconds> setBusyTimeout(std::chrono::milliseconds timeout) override;
 
 private:

@@ -82,6 +82,12 @@ public:
 
     virtual Result<> addToPlayers(const std::vector<DataStats::PlayerDelta> &players,
                                   bool rankingFollows) = 0;
+    /// While set, addToPlayers() may keep the counts aside, committed with the caller's
+    /// transaction, for the ranking pass or settleCounts() to add to table Stats.
+    void setCountsWaitForRanking(bool wait) { m_countsWait = wait; }
+    /// Adds to table Stats the counts addToPlayers() kept aside, in the caller's transaction or,
+    /// without one, in one statement.
+    virtual Result<> settleCounts() = 0;
     /// Inside the mend's transaction, once the rows are merged: removes the keys \a plan names
     /// and gives the rows without one theirs, the rows being spelled \a noms.
     virtual Result<> mendKeys(const MendPlan &plan, const QStringList &noms) = 0;
@@ -92,10 +98,13 @@ public:
     virtual Result<> forEachPair(const QString &what, const QString &query,
                                  const std::function<void(qint64, qint64)> &f) = 0;
     virtual Result<> setPlaces(std::vector<std::pair<qint64, qint64>> places) = 0;
+    /// Numbers Place 1..n in the order of forEachInRankOrder(), writing only the rows that move.
+    virtual Result<> rankPlayers() = 0;
     virtual Result<std::chrono::milliseconds> setBusyTimeout(std::chrono::milliseconds timeout) = 0;
 
 protected:
     QSqlDatabase database() const { return QSqlDatabase::database(m_connectionName, false); }
 
     const QString m_connectionName;
+    bool m_countsWait = false;
 };

@@ -71,7 +71,7 @@ std::vector<Object> objects(Engine engine)
                        : (server ? QStringLiteral(" integer NOT NULL DEFAULT 0")
                                  : QStringLiteral(" INTEGER NOT NULL DEFAULT 0")));
     }
-    return {
+    std::vector<Object> all = {
         table(engine, QStringLiteral("Stats"), stats.join(u", "), true),
         view(engine, QStringLiteral("Class"), QStringLiteral("Kills DESC, Place")),
         view(engine, QStringLiteral("Class2"), QStringLiteral("Place")),
@@ -113,6 +113,17 @@ std::vector<Object> objects(Engine engine)
               QStringLiteral("Kills DESC, Place")),
         index(engine, nomIndex, QStringLiteral("Stats"), QStringLiteral("Nom"), true),
     };
+    if (server) {
+        // What an update run counted in the logs it committed, not added to table Stats yet:
+        // one row of arrays per statement, added all at once by the ranking pass (or the mend of
+        // the next writer, when the run stopped before it ranked).
+        QStringList pending = {QStringLiteral(R"("Folded" text[] NOT NULL)")};
+        for (const QString &counter : StatsColumns::quotedCounters())
+            pending << counter + QStringLiteral(" integer[] NOT NULL");
+        all.insert(all.begin() + 6,
+                   table(engine, QStringLiteral("PendingCounts"), pending.join(u", "), true));
+    }
+    return all;
 }
 
 QString statement(Engine engine, const QString &name)
@@ -128,10 +139,10 @@ namespace {
 
 /// The names of the objects \a take picks, in the order of creation.
 template<typename Take>
-QStringList namesOf(Take take)
+QStringList namesOf(Take take, Engine engine = Engine::Sqlite)
 {
     QStringList found;
-    for (const Object &object : objects(Engine::Sqlite)) {
+    for (const Object &object : objects(engine)) {
         if (take(object))
             found << object.name;
     }
@@ -160,9 +171,9 @@ QStringList placeIndexes()
     return namesOf([](const Object &object) { return object.ofPlaces; });
 }
 
-QStringList countedTables()
+QStringList countedTables(Engine engine)
 {
-    return namesOf([](const Object &object) { return object.counted; });
+    return namesOf([](const Object &object) { return object.counted; }, engine);
 }
 
 QStringList rankingSources()

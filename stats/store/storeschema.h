@@ -38,14 +38,14 @@ inline const QString nomIndex = QStringLiteral("StatsNom");
 std::vector<Object> objects(Engine engine);
 /// The statement that creates the object called \a name.
 QString statement(Engine engine, const QString &name);
-/// The names of the objects of \a kind.
+/// The names of the objects of \a kind (on SQLite; a server has one table more).
 QStringList names(Kind kind);
 /// The statements of every index.
 QStringList indexStatements(Engine engine);
 /// The indexes of the places.
 QStringList placeIndexes();
 /// The tables a recount empties.
-QStringList countedTables();
+QStringList countedTables(Engine engine);
 /// What the ranking is read from: table Stats and its views.
 QStringList rankingSources();
 

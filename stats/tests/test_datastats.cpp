@@ -10,11 +10,14 @@
 #include <QSqlError>
 
 #include <QDir>
+#include <QMap>
 #include <QScopeGuard>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <vector>
 
 namespace {
 
@@ -52,6 +55,8 @@ private slots:
     void matchesColumnNamesWithoutCase();
     void ranksByScoreWithDistinctPlaces_data();
     void ranksByScoreWithDistinctPlaces();
+    void countsWaitingForTheRankingReachTheRows_data();
+    void countsWaitingForTheRankingReachTheRows();
     void recordSourcesFollowTheirOrder();
     void closedRecordSetsReadAfresh();
     void clearEmptiesTheTable();
@@ -186,6 +191,87 @@ void TestDataStats::ranksByScoreWithDistinctPlaces()
     QVERIFY(RankPlayers(store));
     for (int i = 0; i < scores.size(); ++i)
         QCOMPARE(StatsTest::row(store, name(i)).value("Place").toInt(), places[i]);
+}
+
+void TestDataStats::countsWaitingForTheRankingReachTheRows_data()
+{
+    // Two batches of a run: players [first, first + count) of each raised by one kill (the
+    // first batch) or two (the second), the second committed or rolled back; then the run ranks,
+    // or stops and the next writer mends.
+    QTest::addColumn<QList<int>>("batches"); // first, count, first, count
+    QTest::addColumn<bool>("secondCommits");
+    QTest::addColumn<bool>("ranked");
+    QTest::newRow("new and known players in one batch") << QList<int> {0, 3, 2, 3} << true << true;
+    QTest::newRow("more players than one statement carries")
+        << QList<int> {0, 4001, 3999, 4003} << true << true;
+    QTest::newRow("a batch rolled back adds nothing") << QList<int> {0, 3, 1, 4} << false << true;
+    QTest::newRow("a run that stopped before ranking, the next writer mends")
+        << QList<int> {0, 3, 2, 3} << true << false;
+    QTest::newRow("stopped after a rollback") << QList<int> {0, 5, 3, 4} << false << false;
+}
+
+void TestDataStats::countsWaitingForTheRankingReachTheRows()
+{
+    QFETCH(QList<int>, batches);
+    QFETCH(bool, secondCommits);
+    QFETCH(bool, ranked);
+    QMap<QString, int> kills;
+    {
+        DataStats store;
+        QVERIFY(store.open(m_location));
+        QVERIFY(store.lockWriter(std::chrono::milliseconds(0)));
+        store.setCountsWaitForRanking(true);
+        for (int b = 0; b < 2; ++b) {
+            std::vector<QByteArray> names;
+            std::vector<DataStats::Counts> counts(std::size_t(batches[2 * b + 1]));
+            for (int i = 0; i < batches[2 * b + 1]; ++i) {
+                const int player = batches[2 * b] + i;
+                names.push_back(QStringLiteral("P%1").arg(player).toUtf8());
+                counts[std::size_t(i)][StatsColumns::Kills - StatsColumns::FirstCounter] = b + 1;
+                counts[std::size_t(i)][StatsColumns::TotalClass - StatsColumns::FirstCounter] =
+                    player % 7;
+                if (b == 0 || secondCommits)
+                    kills[QString::fromUtf8(names.back())] += b + 1;
+            }
+            std::vector<QByteArray> folded;
+            for (const QByteArray &name : names)
+                folded.push_back(name.toLower());
+            std::vector<DataStats::PlayerDelta> deltas;
+            for (std::size_t i = 0; i < names.size(); ++i)
+                deltas.push_back({names[i], folded[i], &counts[i]});
+            QVERIFY(store.beginTransaction());
+            QVERIFY(store.addToPlayers(deltas));
+            if (b == 0 || secondCommits)
+                QVERIFY(store.commit());
+            else
+                store.rollback();
+        }
+        if (ranked) {
+            QVERIFY(store.beginTransaction());
+            QVERIFY(RankPlayers(store));
+            QVERIFY(store.commit());
+        }
+    }
+    DataStats next;
+    QVERIFY(next.open(m_location));
+    QVERIFY(next.lockWriter(std::chrono::milliseconds(0)));
+    QVERIFY(next.mendPlayers());
+    QVERIFY(next.beginTransaction());
+    QVERIFY(RankPlayers(next));
+    QVERIFY(next.commit());
+    QMap<QString, int> stored;
+    QSqlQuery query(next.database());
+    QVERIFY(query.exec(R"(SELECT "Nom", "Kills", "Place" FROM "Stats" ORDER BY "TotalClass" DESC, )"
+                       R"("Nom")"));
+    int place = 0;
+    while (query.next()) {
+        stored[query.value(0).toString()] = query.value(1).toInt();
+        QCOMPARE(query.value(2).toInt(), ++place);
+    }
+    QCOMPARE(stored, kills);
+    // Every key has its row, and nothing waits any more.
+    QVERIFY(query.exec(R"(SELECT COUNT(*) FROM "Players")") && query.next());
+    QCOMPARE(query.value(0).toInt(), kills.size());
 }
 
 void TestDataStats::recordSourcesFollowTheirOrder()
