@@ -756,6 +756,29 @@ Result<std::optional<DataStats::PlayerStanding>> DataStats::player(qint64 id)
     return std::optional<PlayerStanding>(std::move(standing));
 }
 
+Result<qint64> DataStats::killsPlace(qint64 kills, qint64 place, qint64 ranked)
+{
+    // Ahead of the player: more kills, or as many and a better place. The place is the guide to
+    // the nearer end, as the two orders of the ranking go much the same way.
+    const bool fromTop = place <= ranked / 2;
+    QSqlQuery query(database());
+    query.setForwardOnly(true);
+    query.prepare(fromTop
+                      ? QStringLiteral(R"(SELECT (SELECT COUNT(*) FROM "Stats" WHERE "Kills" > ? )"
+                                       R"(AND "Place" > 0) + (SELECT COUNT(*) FROM "Stats" )"
+                                       R"(WHERE "Kills" = ? AND "Place" > 0 AND "Place" < ?))")
+                      : QStringLiteral(R"(SELECT (SELECT COUNT(*) FROM "Stats" WHERE "Kills" < ? )"
+                                       R"(AND "Place" > 0) + (SELECT COUNT(*) FROM "Stats" )"
+                                       R"(WHERE "Kills" = ? AND "Place" > ?))"));
+    query.addBindValue(kills);
+    query.addBindValue(kills);
+    query.addBindValue(place);
+    if (!query.exec() || !query.next())
+        return fail(QStringLiteral("cannot read the player"), query);
+    const qint64 counted = query.value(0).toLongLong();
+    return fromTop ? counted + 1 : ranked - counted;
+}
+
 Result<> DataStats::readKillsStandings()
 {
     // A server keeps nothing to read ahead: each player's page counts afresh there.
