@@ -557,7 +557,7 @@ WebResponse RankingSite::player(const QByteArray &idText, const QByteArray &quer
         } else {
             // Another thread builds the shared order: the database counts meanwhile.
             const Result<qint64> counted =
-                m_store->killsPlace(standing.row.kills(), standing.row.place, *players);
+                m_store->killsPlace(standing.row.kills(), standing.row.place);
             if (!counted)
                 return unavailable(counted.reason(), false, language);
             standing.killsPlace = *counted;
