@@ -775,6 +775,69 @@ Result<std::optional<DataStats::PlayerStanding>> DataStats::player(qint64 id)
     return std::optional<PlayerStanding>(std::move(standing));
 }
 
+Result<qint64> DataStats::killsPlace(qint64 kills, qint64 place)
+{
+    const QString what = QStringLiteral("cannot read the player");
+    QSqlQuery query(database());
+    query.setForwardOnly(true);
+    // The counts below stand on places 1 to n without a gap, as a ranking leaves them; a row
+    // unranked by hand leaves one, and then only the players ahead are counted.
+    if (!query.exec(QStringLiteral(
+            R"(SELECT (SELECT COUNT(*) FROM "Stats") - (SELECT COUNT(*) FROM "Stats" WHERE )"
+            R"("Place" <= 0), (SELECT COALESCE(MAX("Place"), 0) FROM "Stats"))"))
+        || !query.next())
+        return fail(what, query);
+    const qint64 ranked = query.value(1).toLongLong();
+    const bool gapless = query.value(0).toLongLong() == ranked;
+    query.finish();
+    // The two orders of the ranking go much the same way: the place by kills is the place, less
+    // the players above with fewer kills, plus those below with more. Those are few but for the
+    // players near the ends, and each kill count's share of them is a range of the index by
+    // kills, found through its distinct counts one step each.
+    if (gapless) {
+        query.prepare(QStringLiteral(
+            R"(WITH RECURSIVE "Fewer"("K") AS (SELECT MAX("Kills") FROM "Stats" WHERE "Kills" < ? )"
+            R"(UNION ALL SELECT (SELECT MAX("Kills") FROM "Stats" WHERE "Kills" < "K") )"
+            R"(FROM "Fewer" WHERE "K" IS NOT NULL), )"
+            R"("More"("K") AS (SELECT MIN("Kills") FROM "Stats" WHERE "Kills" > ? )"
+            R"(UNION ALL SELECT (SELECT MIN("Kills") FROM "Stats" WHERE "Kills" > "K") )"
+            R"(FROM "More" WHERE "K" IS NOT NULL) )"
+            R"(SELECT COALESCE(SUM("Moved"), 0), COUNT(*) FROM )"
+            R"((SELECT -1 AS "Moved" FROM "Fewer" JOIN "Stats" AS s ON s."Kills" = "Fewer"."K" )"
+            R"(AND s."Place" > 0 AND s."Place" < ? )"
+            R"(UNION ALL SELECT 1 AS "Moved" FROM "More" JOIN "Stats" AS s )"
+            R"(ON s."Kills" = "More"."K" AND s."Place" > ? LIMIT ?) AS "Crossed")"));
+        const qint64 enough = ranked / 8 + 1;
+        query.addBindValue(kills);
+        query.addBindValue(kills);
+        query.addBindValue(place);
+        query.addBindValue(place);
+        query.addBindValue(enough);
+        if (!query.exec() || !query.next())
+            return fail(what, query);
+        if (query.value(1).toLongLong() < enough)
+            return place + query.value(0).toLongLong();
+        query.finish();
+    }
+
+    // Many cross: the players ahead, or those behind, counted from the nearer end.
+    const bool fromTop = !gapless || place <= ranked / 2;
+    query.prepare(fromTop
+                      ? QStringLiteral(R"(SELECT (SELECT COUNT(*) FROM "Stats" WHERE "Kills" > ? )"
+                                       R"(AND "Place" > 0) + (SELECT COUNT(*) FROM "Stats" )"
+                                       R"(WHERE "Kills" = ? AND "Place" > 0 AND "Place" < ?))")
+                      : QStringLiteral(R"(SELECT (SELECT COUNT(*) FROM "Stats" WHERE "Kills" < ? )"
+                                       R"(AND "Place" > 0) + (SELECT COUNT(*) FROM "Stats" )"
+                                       R"(WHERE "Kills" = ? AND "Place" > ?))"));
+    query.addBindValue(kills);
+    query.addBindValue(kills);
+    query.addBindValue(place);
+    if (!query.exec() || !query.next())
+        return fail(what, query);
+    const qint64 counted = query.value(0).toLongLong();
+    return fromTop ? counted + 1 : ranked - counted;
+}
+
 Result<> DataStats::readKillsStandings()
 {
     // A server keeps nothing to read ahead: each player's page counts afresh there.

@@ -271,6 +271,11 @@ public:
     };
     /// The player whose stable id is \a id; nothing when there is none.
     Result<std::optional<PlayerStanding>> player(qint64 id);
+    /// The 1-based place by kills of the ranked player with \a kills kills at \a place, counted
+    /// through the index by kills: the players whom the two orders place on either side of the
+    /// player differently, or, when they are many, those ahead or behind, whichever are fewer
+    /// by the player's place.
+    Result<qint64> killsPlace(qint64 kills, qint64 place);
     /// The row of the player whose stable id is \a id, without its place by kills; nothing when
     /// there is none. For a reader that places players by kills from an order of its own.
     Result<std::optional<PlayerRow>> playerRow(qint64 id);

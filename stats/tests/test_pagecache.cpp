@@ -91,6 +91,9 @@ void TestPageCache::forgetsAnotherGeneration()
     QVERIFY(!build);
     QVERIFY(!cache.killsOrder(cache.generation(), build));
     QVERIFY(build);
+    // Another thread meanwhile: nothing at once, and not asked to build it a second time.
+    QVERIFY(!cache.killsOrder(cache.generation(), build));
+    QVERIFY(!build);
     cache.keepKillsOrder(cache.generation(),
                          std::make_shared<const PageCache::KillsOrder>(
                              PageCache::KillsOrder {{5, 5, 1}, {3, 3, 2}}));

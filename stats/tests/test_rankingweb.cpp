@@ -1020,9 +1020,14 @@ void TestRankingWeb::playerPagesShowBothPlaces()
     for (const QString &nom : byPlace) {
         const Reply reply = request(server->port, "/player/" + QByteArray::number(idOf(nom)));
         QCOMPARE(reply.status, 200);
-        QCOMPARE(place.match(reply.text()).captured(1).toInt(),
-                 StatsTest::row(*store, nom).value("Place").toInt());
+        const QVariantMap row = StatsTest::row(*store, nom);
+        QCOMPARE(place.match(reply.text()).captured(1).toInt(), row.value("Place").toInt());
         QCOMPARE(killsPlace.match(reply.text()).captured(1).toInt(), byKills.indexOf(nom) + 1);
+        // As the database counts it while the order by kills is being built.
+        const Result<qint64> counted =
+            store->killsPlace(row.value("Kills").toLongLong(), row.value("Place").toLongLong());
+        QVERIFY(counted);
+        QCOMPARE(*counted, qint64(byKills.indexOf(nom) + 1));
         // One bar for each weapon, the knife and the grenade, as long as its kills.
         QCOMPARE(reply.text().count("<rect "), 24);
     }
@@ -1295,6 +1300,9 @@ void TestRankingWeb::noPageOutlivesAnUpdate()
         }
         QVERIFY(
             StatsTest::addToPlayer(store, "Player7", counters(100 * round, 1000 * round, round)));
+        if (target.startsWith("/player/"))
+            QVERIFY(StatsTest::addToPlayer(store, QString("Newcomer%1").arg(round),
+                                           counters(round % 3 + 2, 40 * round)));
         QVERIFY(store.beginTransaction());
         QVERIFY(RankPlayers(store));
         QVERIFY(store.setLastUpdate(QDateTime(QDate(2024, 6, round), QTime(8, 0), Qt::UTC)));
@@ -1316,6 +1324,28 @@ void TestRankingWeb::noPageOutlivesAnUpdate()
             }
             QCOMPARE(body(after), shown);
         }
+        if (!target.startsWith("/player/"))
+            continue;
+        // Every standing by kills as the commit left it: the player who moved past the others,
+        // the ties that move broke and the player new in it.
+        QSqlQuery byKills(store.database());
+        QVERIFY(byKills.exec(R"(SELECT p."Id", s."Kills", s."Place" FROM "Stats" AS s )"
+                             R"(JOIN "Players" AS p )"
+                             R"(ON p."Nom" = s."Nom" WHERE s."Place" > 0 )"
+                             R"(ORDER BY s."Kills" DESC, s."Place")"));
+        static const QRegularExpression killsPlace("<dt>Place aux kills</dt><dd>([0-9]+) sur ");
+        int standing = 0;
+        while (byKills.next()) {
+            const Reply page = request(server.port, "/player/" + byKills.value(0).toByteArray());
+            QCOMPARE(page.status, 200);
+            QCOMPARE(killsPlace.match(page.text()).captured(1).toInt(), ++standing);
+            // And as the database counts it while the order by kills is being built.
+            const Result<qint64> counted =
+                store.killsPlace(byKills.value(1).toLongLong(), byKills.value(2).toLongLong());
+            QVERIFY(counted);
+            QCOMPARE(*counted, qint64(standing));
+        }
+        QCOMPARE(standing, 40 + round);
     }
 }
 

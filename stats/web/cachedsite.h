@@ -17,7 +17,7 @@
  * holds it already ("If-None-Match") gets 304 without it; a client that accepts gzip gets it
  * compressed. Each thread has its own connection to the database, which is only used from that
  * thread; the order by kills that places players on their pages is built by one of them once a
- * generation.
+ * generation, and the others count in the database until it is there.
  */
 class CachedSite
 {

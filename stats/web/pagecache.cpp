@@ -26,7 +26,6 @@ void PageCache::advance()
     m_bytes = 0;
     m_killsOrder.reset();
     m_killsOrderBuilding = false;
-    m_killsOrderKept.notify_all();
 }
 
 std::shared_ptr<const PageCache::Page> PageCache::find(const QByteArray &key, quint64 generation)
@@ -68,13 +67,8 @@ qsizetype PageCache::bytes() const
 
 std::shared_ptr<const PageCache::KillsOrder> PageCache::killsOrder(quint64 generation, bool &build)
 {
-    std::unique_lock<std::mutex> locked(m_lock);
+    const std::lock_guard<std::mutex> locked(m_lock);
     build = false;
-    // A read of the index by kills: well under a second, but bounded all the same.
-    constexpr std::chrono::seconds longest {10};
-    m_killsOrderKept.wait_for(locked, longest, [&] {
-        return generation != m_generation.load() || !m_killsOrderBuilding;
-    });
     if (generation != m_generation.load() || m_killsOrderBuilding)
         return nullptr;
     if (!m_killsOrder)
@@ -84,14 +78,11 @@ std::shared_ptr<const PageCache::KillsOrder> PageCache::killsOrder(quint64 gener
 
 void PageCache::keepKillsOrder(quint64 generation, std::shared_ptr<const KillsOrder> order)
 {
-    {
-        const std::lock_guard<std::mutex> locked(m_lock);
-        if (generation != m_generation.load())
-            return;
-        m_killsOrder = std::move(order);
-        m_killsOrderBuilding = false;
-    }
-    m_killsOrderKept.notify_all();
+    const std::lock_guard<std::mutex> locked(m_lock);
+    if (generation != m_generation.load())
+        return;
+    m_killsOrder = std::move(order);
+    m_killsOrderBuilding = false;
 }
 
 void PageCache::erase(Entries::iterator entry)

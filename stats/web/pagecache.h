@@ -10,7 +10,6 @@
 #include <QHash>
 
 #include <atomic>
-#include <condition_variable>
 #include <list>
 #include <memory>
 #include <mutex>
@@ -54,10 +53,10 @@ public:
 
     /// The order by kills that places the players on their pages, one for all the threads.
     using KillsOrder = std::vector<ColumnOrder::Entry>;
-    /// The order by kills of \a generation, waiting for the thread that builds it if one does;
-    /// \a build tells the caller whether it is the one to build it now (once a generation).
-    /// Nothing when it is to build it, when the statistics changed meanwhile, or when its
-    /// building failed.
+    /// The order by kills of \a generation; \a build tells the caller whether it is the one to
+    /// build it now (once a generation). Nothing, at once, while another thread builds it: a
+    /// player's page does not wait for a read of the whole index. Nothing too when it is to build
+    /// it, or when the statistics changed meanwhile.
     std::shared_ptr<const KillsOrder> killsOrder(quint64 generation, bool &build);
     /// Keeps \a order as the order by kills of \a generation; none: its building failed, and
     /// another thread may try.
@@ -83,5 +82,4 @@ private:
     qsizetype m_bytes = 0;
     std::shared_ptr<const KillsOrder> m_killsOrder;
     bool m_killsOrderBuilding = false;
-    std::condition_variable m_killsOrderKept;
 };

@@ -528,6 +528,9 @@ WebResponse RankingSite::player(const QByteArray &idText, const QByteArray &quer
                        false, language);
     DataStats::PlayerStanding standing;
     standing.row = std::move(**found);
+    const Result<qint64> players = m_store->lastPlace();
+    if (!players)
+        return unavailable(players.reason(), false, language);
     if (standing.row.place > 0) {
         const std::vector<ColumnOrder::Entry> *byKills = nullptr;
         SharedKillsOrder shared;
@@ -552,17 +555,14 @@ WebResponse RankingSite::player(const QByteArray &idText, const QByteArray &quer
                 });
             standing.killsPlace = qint64(at - byKills->begin()) + 1;
         } else {
-            // The shared order is being built: the database counts meanwhile.
-            const auto counted = m_store->player(idText.toLongLong());
+            // Another thread builds the shared order: the database counts meanwhile.
+            const Result<qint64> counted =
+                m_store->killsPlace(standing.row.kills(), standing.row.place);
             if (!counted)
                 return unavailable(counted.reason(), false, language);
-            if (*counted)
-                standing = **counted;
+            standing.killsPlace = *counted;
         }
     }
-    const Result<qint64> players = m_store->lastPlace();
-    if (!players)
-        return unavailable(players.reason(), false, language);
     const Result<std::optional<QDateTime>> updated = m_store->lastUpdate();
     if (!updated)
         return unavailable(updated.reason(), false, language);
