@@ -838,16 +838,6 @@ Result<qint64> DataStats::killsPlace(qint64 kills, qint64 place)
     return fromTop ? counted + 1 : ranked - counted;
 }
 
-Result<> DataStats::readKillsStandings()
-{
-    // A server keeps nothing to read ahead: each player's page counts afresh there.
-    if (m_engine->dialect().dataVersion.isEmpty())
-        return {};
-    if (const Result<const std::map<qint64, qint64> *> counts = rankedByKills(); !counts)
-        return passOn(counts);
-    return {};
-}
-
 Result<const std::map<qint64, qint64> *> DataStats::rankedByKills()
 {
     const QString what = QStringLiteral("cannot read the ranking");

@@ -282,10 +282,6 @@ public:
     /// Calls \a f with every ranked player's kills and place, kills highest first and ties by
     /// place, read through the index by kills in one pass (on SQLite without a QVariant a value).
     Result<> forEachKillsPlace(const std::function<void(qint64 kills, qint64 place)> &f);
-    /// Reads ahead what player() needs to place a player by kills, a scan of the whole order
-    /// by kills once per change of the ranking, so that no page has to wait for it; cheap while
-    /// nothing has changed.
-    Result<> readKillsStandings();
     /// The largest Place: the number of ranked players.
     Result<qint64> lastPlace();
     /// When an update last finished; nothing when none has recorded it.

@@ -43,12 +43,6 @@ qint64 SqliteStatement::columnInt(int column) const
     return sqlite3_column_int64(m_statement, column);
 }
 
-QString SqliteStatement::columnText(int column) const
-{
-    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
-    return QString::fromUtf8(text, sqlite3_column_bytes(m_statement, column));
-}
-
 QByteArray SqliteStatement::columnBytes(int column) const
 {
     // SQLite gives no address for an empty value: an empty array, not a null one, stands for it.

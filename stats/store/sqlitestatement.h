@@ -30,7 +30,6 @@ public:
     bool step();
     bool hasRow() const { return m_hasRow; }
     qint64 columnInt(int column) const;
-    QString columnText(int column) const;
     QByteArray columnBytes(int column) const;
     /// Rows the last step changed.
     int changes() const;
