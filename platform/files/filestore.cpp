@@ -28,14 +28,19 @@ bool syncToDisk(int handle)
 #endif
 }
 
-// Qt reads the system's error into a file's error text and keeps no code; the code is still
-// where the failed call left it, so that the failure's kind comes from it and not its words.
-Failure fileFailure(const QFileDevice &file)
-{
-    return Failure::ofSystem(FileStore::lastSystemError(), {}, {}, file.errorString());
-}
-
 } // namespace
+
+Failure FileStore::failureOf(const QFileDevice &file, const QString &what, const QString &object)
+{
+    // Qt puts the system's error into a file's error text and keeps no code; the code is still
+    // where the failed call left it. Qt also fails on its own (a folder where a file should be)
+    // after calls that left another code behind: the code counts only when it tells that text.
+    const std::error_code error = lastSystemError();
+    const QString text = file.errorString();
+    if (error && QString::fromLocal8Bit(error.message()) == text)
+        return Failure::ofSystem(error, what, object, text);
+    return Failure(Failure::Kind::Other, what, object, text);
+}
 
 std::error_code FileStore::lastSystemError()
 {
@@ -50,10 +55,10 @@ Result<QByteArray> FileStore::readAll(const QString &path) const
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return Result<QByteArray>::failure(fileFailure(file));
+        return Result<QByteArray>::failure(failureOf(file));
     QByteArray content = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return Result<QByteArray>::failure(fileFailure(file));
+        return Result<QByteArray>::failure(failureOf(file));
     return content;
 }
 
@@ -61,17 +66,17 @@ Result<> FileStore::writeAtomically(const QString &path, const QByteArray &conte
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return Result<>::failure(fileFailure(file));
+        return Result<>::failure(failureOf(file));
     // QSaveFile keeps a small write in its buffer and loses the error of the flush inside
     // commit(): on a full disk it would put an empty file in place of the old one and report
     // success. So the write is flushed and checked here, and on the disk before the rename.
     Failure why;
     if (file.write(content) != content.size() || !file.flush()) {
-        why = fileFailure(file);
+        why = failureOf(file);
     } else if (syncToDisk(file.handle())) {
         if (file.commit())
             return {};
-        why = fileFailure(file);
+        why = failureOf(file);
     } else {
         why = Failure::ofSystem(lastSystemError());
     }

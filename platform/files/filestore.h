@@ -6,6 +6,7 @@
 #include "platform/result/result.h"
 
 #include <QByteArray>
+#include <QFileDevice>
 #include <QString>
 
 #include <system_error>
@@ -31,4 +32,8 @@ public:
 
     /// The error the last failed call into the system left behind.
     static std::error_code lastSystemError();
+    /// Why an operation on \a file failed, just after it failed: with the system's error when
+    /// it is the one the file's error text tells.
+    static Failure failureOf(const QFileDevice &file, const QString &what = {},
+                             const QString &object = {});
 };

@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include <memory>
+#include <system_error>
 
 class TestFileStore : public QObject
 {
@@ -52,15 +53,23 @@ void TestFileStore::failedWriteKeepsOldFile_data()
 {
     QTest::addColumn<QString>("why");
     QTest::addColumn<QByteArray>("content");
-    QTest::newRow("read-only folder") << "read-only" << QByteArray("other");
-    QTest::newRow("full disk, a few bytes") << "full" << QByteArray("other");
-    QTest::newRow("full disk, more than a buffer") << "full" << QByteArray(100000, 'x');
+    // The system's error the failure carries, which its French is made from; 0 for none.
+    QTest::addColumn<int>("error");
+    QTest::newRow("read-only folder")
+        << "read-only" << QByteArray("other") << int(std::errc::permission_denied);
+    QTest::newRow("full disk, a few bytes")
+        << "full" << QByteArray("other") << int(std::errc::no_space_on_device);
+    QTest::newRow("full disk, more than a buffer")
+        << "full" << QByteArray(100000, 'x') << int(std::errc::no_space_on_device);
+    // Qt refuses it on its own, after calls that left another error behind: none is told.
+    QTest::newRow("a folder where the file should be") << "folder" << QByteArray("other") << 0;
 }
 
 void TestFileStore::failedWriteKeepsOldFile()
 {
     QFETCH(QString, why);
     QFETCH(QByteArray, content);
+    QFETCH(int, error);
     QTemporaryDir dir;
     const QString folder = dir.filePath("cstrike");
     const QString path = folder + "/config.cfg";
@@ -73,7 +82,10 @@ void TestFileStore::failedWriteKeepsOldFile()
     }
     QVERIFY(FileStore().writeAtomically(path, "bind w +forward\n"));
     Result<> written;
-    if (disk) {
+    if (why == "folder") {
+        QVERIFY(QDir().mkpath(folder + "/maps"));
+        written = FileStore().writeAtomically(folder + "/maps", content);
+    } else if (disk) {
         QVERIFY(disk->fill());
         written = FileStore().writeAtomically(path, content);
     } else {
@@ -85,6 +97,9 @@ void TestFileStore::failedWriteKeepsOldFile()
     }
     QVERIFY(!written);
     QVERIFY(!written.reason().isEmpty());
+    QCOMPARE(written.failure().system().value(), error);
+    if (error != 0)
+        QCOMPARE(written.failure().system().category(), std::generic_category());
     QCOMPARE(TestFiles::read(path), QByteArray("bind w +forward\n"));
     QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList {"config.cfg"});
 }

@@ -11,7 +11,7 @@ LogFileReader::LogFileReader(const QString &path) : m_file(path) { }
 bool LogFileReader::open()
 {
     if (!m_file.open(QIODevice::ReadOnly)) {
-        m_failure = Failure::ofSystem(FileStore::lastSystemError(), {}, {}, m_file.errorString());
+        m_failure = FileStore::failureOf(m_file);
         return false;
     }
     m_identity = FileIdentity::of(m_file);
@@ -30,7 +30,7 @@ bool LogFileReader::readAt(qint64 offset, qint64 length, char *into)
 {
     if (!m_file.seek(offset) || m_file.read(into, length) != length) {
         m_failure = m_file.error() != QFileDevice::NoError
-            ? Failure::ofSystem(FileStore::lastSystemError(), {}, {}, m_file.errorString())
+            ? FileStore::failureOf(m_file)
             : Failure(QStringLiteral("the file shrank"));
         return false;
     }

@@ -182,9 +182,9 @@ Result<> UpdateRun::commitBatch(EventAccumulator &accumulator, bool last)
         }
         QFile counted(file.path);
         if (!counted.remove())
-            return Result<>::failure(Failure::ofSystem(
-                FileStore::lastSystemError(), QStringLiteral("cannot delete the log"),
-                QDir::toNativeSeparators(file.path), counted.errorString()));
+            return Result<>::failure(FileStore::failureOf(counted,
+                                                          QStringLiteral("cannot delete the log"),
+                                                          QDir::toNativeSeparators(file.path)));
         ++m_summary.filesDeleted;
         m_forgotten.append(file.key);
     }
