@@ -778,18 +778,15 @@ Result<std::optional<DataStats::PlayerStanding>> DataStats::player(qint64 id)
 Result<qint64> DataStats::killsPlace(qint64 kills, qint64 place)
 {
     const QString what = QStringLiteral("cannot read the player");
-    QSqlQuery query(database());
-    query.setForwardOnly(true);
     // The counts below stand on places 1 to n without a gap, as a ranking leaves them; a row
     // unranked by hand leaves one, and then only the players ahead are counted.
-    if (!query.exec(QStringLiteral(
-            R"(SELECT (SELECT COUNT(*) FROM "Stats") - (SELECT COUNT(*) FROM "Stats" WHERE )"
-            R"("Place" <= 0), (SELECT COALESCE(MAX("Place"), 0) FROM "Stats"))"))
-        || !query.next())
-        return fail(what, query);
-    const qint64 ranked = query.value(1).toLongLong();
-    const bool gapless = query.value(0).toLongLong() == ranked;
-    query.finish();
+    const Result<RankedPlaces> places = rankedPlaces();
+    if (!places)
+        return passOn(places);
+    const qint64 ranked = places->ranked;
+    const bool gapless = places->gapless;
+    QSqlQuery query(database());
+    query.setForwardOnly(true);
     // The two orders of the ranking go much the same way: the place by kills is the place, less
     // the players above with fewer kills, plus those below with more. Those are few but for the
     // players near the ends, and each kill count's share of them is a range of the index by
@@ -836,6 +833,39 @@ Result<qint64> DataStats::killsPlace(qint64 kills, qint64 place)
         return fail(what, query);
     const qint64 counted = query.value(0).toLongLong();
     return fromTop ? counted + 1 : ranked - counted;
+}
+
+Result<DataStats::RankedPlaces> DataStats::rankedPlaces()
+{
+    const QString what = QStringLiteral("cannot read the ranking");
+    QSqlQuery query(database());
+    query.setForwardOnly(true);
+    // Counting the rows reads the whole table (milliseconds at 600,000 players), which every
+    // player's page placed by a count would do again; on SQLite it holds until the data version
+    // moves. That version ignores this connection's own writes: a writer counts each time.
+    qint64 version = -1;
+    if (const QString &dataVersion = m_engine->dialect().dataVersion;
+        !dataVersion.isEmpty() && m_access == Access::ReadOnly) {
+        if (!query.exec(dataVersion) || !query.next())
+            return fail(what, query);
+        version = query.value(0).toLongLong();
+        query.finish();
+        if (m_rankedPlaces && m_rankedPlacesVersion == version)
+            return *m_rankedPlaces;
+    }
+    if (!query.exec(QStringLiteral(
+            R"(SELECT (SELECT COUNT(*) FROM "Stats") - (SELECT COUNT(*) FROM "Stats" WHERE )"
+            R"("Place" <= 0), (SELECT COALESCE(MAX("Place"), 0) FROM "Stats"))"))
+        || !query.next())
+        return fail(what, query);
+    RankedPlaces places;
+    places.ranked = query.value(1).toLongLong();
+    places.gapless = query.value(0).toLongLong() == places.ranked;
+    if (version >= 0) {
+        m_rankedPlaces = places;
+        m_rankedPlacesVersion = version;
+    }
+    return places;
 }
 
 Result<> DataStats::readKillsStandings()
