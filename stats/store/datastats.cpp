@@ -48,6 +48,7 @@ DataStats::DataStats()
 
 DataStats::~DataStats()
 {
+    m_playerRowQuery.reset();
     m_rsClass.reset();
     m_rsClass2.reset();
     m_engine.reset();
@@ -70,6 +71,7 @@ bool DataStats::isSupported(const QString &location)
 
 Result<> DataStats::open(const QString &path, Access access)
 {
+    m_playerRowQuery.reset();
     m_path = path;
     m_access = access;
     m_mergedOnOpen = 0;
@@ -1075,23 +1077,40 @@ Result<> DataStats::forEachName(const std::function<void(const QString &)> &f)
 
 Result<std::optional<DataStats::PlayerRow>> DataStats::playerRow(qint64 id)
 {
-    QSqlQuery query(database());
-    query.setForwardOnly(true);
-    query.prepare(QStringLiteral(R"(SELECT %1 FROM "Players" AS p CROSS JOIN "Stats" AS s )"
-                                 R"(WHERE p."Id" = ? AND s."Nom" = p."Nom")")
-                      .arg(statsColumns()));
-    query.addBindValue(id);
-    if (!query.exec())
-        return fail(QStringLiteral("cannot read the player"), query);
-    if (!query.next())
-        return std::optional<PlayerRow>();
-    PlayerRow row;
-    row.id = id;
-    row.place = query.value(StatsColumns::Place).toLongLong();
-    row.nom = query.value(StatsColumns::Nom).toString();
-    for (int c = 0; c < StatsColumns::CounterCount; ++c)
-        row.counters[std::size_t(c)] = query.value(StatsColumns::FirstCounter + c).toLongLong();
-    return std::optional<PlayerRow>(std::move(row));
+    // Preparing the join of every column costs more than running it: a reader that shows one
+    // player after another keeps the statement.
+    if (!m_playerRowQuery) {
+        auto prepared = std::make_unique<QSqlQuery>(database());
+        prepared->setForwardOnly(true);
+        if (!prepared->prepare(
+                QStringLiteral(R"(SELECT %1 FROM "Players" AS p CROSS JOIN "Stats" AS s )"
+                               R"(WHERE p."Id" = ? AND s."Nom" = p."Nom")")
+                    .arg(statsColumns())))
+            return fail(QStringLiteral("cannot read the player"), *prepared);
+        m_playerRowQuery = std::move(prepared);
+    }
+    QSqlQuery &query = *m_playerRowQuery;
+    query.bindValue(0, id);
+    const bool ran = query.exec();
+    std::optional<PlayerRow> row;
+    if (ran && query.next()) {
+        row.emplace();
+        row->id = id;
+        row->place = query.value(StatsColumns::Place).toLongLong();
+        row->nom = query.value(StatsColumns::Nom).toString();
+        for (int c = 0; c < StatsColumns::CounterCount; ++c)
+            row->counters[std::size_t(c)] =
+                query.value(StatsColumns::FirstCounter + c).toLongLong();
+    }
+    if (!ran) {
+        const Failure failed = fail(QStringLiteral("cannot read the player"), query);
+        m_playerRowQuery.reset();
+        return failed;
+    }
+    // Left unfinished, the statement would hold its read open: every later read on this
+    // connection would see the data as it was then, past the next commit.
+    query.finish();
+    return row;
 }
 
 Result<> DataStats::forEachKillsPlace(const std::function<void(qint64 kills, qint64 place)> &f)

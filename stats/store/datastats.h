@@ -332,4 +332,6 @@ private:
     qint64 m_rankedByKillsVersion = 0;
     std::optional<RankedPlaces> m_rankedPlaces;
     qint64 m_rankedPlacesVersion = 0;
+    /// playerRow()'s statement, prepared once for the connection.
+    std::unique_ptr<QSqlQuery> m_playerRowQuery;
 };
