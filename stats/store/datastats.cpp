@@ -48,6 +48,7 @@ DataStats::DataStats()
 
 DataStats::~DataStats()
 {
+    m_playerRowQuery.reset();
     m_rsClass.reset();
     m_rsClass2.reset();
     m_engine.reset();
@@ -70,6 +71,7 @@ bool DataStats::isSupported(const QString &location)
 
 Result<> DataStats::open(const QString &path, Access access)
 {
+    m_playerRowQuery.reset();
     m_path = path;
     m_access = access;
     m_mergedOnOpen = 0;
@@ -778,18 +780,15 @@ Result<std::optional<DataStats::PlayerStanding>> DataStats::player(qint64 id)
 Result<qint64> DataStats::killsPlace(qint64 kills, qint64 place)
 {
     const QString what = QStringLiteral("cannot read the player");
-    QSqlQuery query(database());
-    query.setForwardOnly(true);
     // The counts below stand on places 1 to n without a gap, as a ranking leaves them; a row
     // unranked by hand leaves one, and then only the players ahead are counted.
-    if (!query.exec(QStringLiteral(
-            R"(SELECT (SELECT COUNT(*) FROM "Stats") - (SELECT COUNT(*) FROM "Stats" WHERE )"
-            R"("Place" <= 0), (SELECT COALESCE(MAX("Place"), 0) FROM "Stats"))"))
-        || !query.next())
-        return fail(what, query);
-    const qint64 ranked = query.value(1).toLongLong();
-    const bool gapless = query.value(0).toLongLong() == ranked;
-    query.finish();
+    const Result<RankedPlaces> places = rankedPlaces();
+    if (!places)
+        return passOn(places);
+    const qint64 ranked = places->ranked;
+    const bool gapless = places->gapless;
+    QSqlQuery query(database());
+    query.setForwardOnly(true);
     // The two orders of the ranking go much the same way: the place by kills is the place, less
     // the players above with fewer kills, plus those below with more. Those are few but for the
     // players near the ends, and each kill count's share of them is a range of the index by
@@ -836,6 +835,39 @@ Result<qint64> DataStats::killsPlace(qint64 kills, qint64 place)
         return fail(what, query);
     const qint64 counted = query.value(0).toLongLong();
     return fromTop ? counted + 1 : ranked - counted;
+}
+
+Result<DataStats::RankedPlaces> DataStats::rankedPlaces()
+{
+    const QString what = QStringLiteral("cannot read the ranking");
+    QSqlQuery query(database());
+    query.setForwardOnly(true);
+    // Counting the rows reads the whole table (milliseconds at 600,000 players), which every
+    // player's page placed by a count would do again; on SQLite it holds until the data version
+    // moves. That version ignores this connection's own writes: a writer counts each time.
+    qint64 version = -1;
+    if (const QString &dataVersion = m_engine->dialect().dataVersion;
+        !dataVersion.isEmpty() && m_access == Access::ReadOnly) {
+        if (!query.exec(dataVersion) || !query.next())
+            return fail(what, query);
+        version = query.value(0).toLongLong();
+        query.finish();
+        if (m_rankedPlaces && m_rankedPlacesVersion == version)
+            return *m_rankedPlaces;
+    }
+    if (!query.exec(QStringLiteral(
+            R"(SELECT (SELECT COUNT(*) FROM "Stats") - (SELECT COUNT(*) FROM "Stats" WHERE )"
+            R"("Place" <= 0), (SELECT COALESCE(MAX("Place"), 0) FROM "Stats"))"))
+        || !query.next())
+        return fail(what, query);
+    RankedPlaces places;
+    places.ranked = query.value(1).toLongLong();
+    places.gapless = query.value(0).toLongLong() == places.ranked;
+    if (version >= 0) {
+        m_rankedPlaces = places;
+        m_rankedPlacesVersion = version;
+    }
+    return places;
 }
 
 Result<const std::map<qint64, qint64> *> DataStats::rankedByKills()
@@ -1035,23 +1067,40 @@ Result<> DataStats::forEachName(const std::function<void(const QString &)> &f)
 
 Result<std::optional<DataStats::PlayerRow>> DataStats::playerRow(qint64 id)
 {
-    QSqlQuery query(database());
-    query.setForwardOnly(true);
-    query.prepare(QStringLiteral(R"(SELECT %1 FROM "Players" AS p CROSS JOIN "Stats" AS s )"
-                                 R"(WHERE p."Id" = ? AND s."Nom" = p."Nom")")
-                      .arg(statsColumns()));
-    query.addBindValue(id);
-    if (!query.exec())
-        return fail(QStringLiteral("cannot read the player"), query);
-    if (!query.next())
-        return std::optional<PlayerRow>();
-    PlayerRow row;
-    row.id = id;
-    row.place = query.value(StatsColumns::Place).toLongLong();
-    row.nom = query.value(StatsColumns::Nom).toString();
-    for (int c = 0; c < StatsColumns::CounterCount; ++c)
-        row.counters[std::size_t(c)] = query.value(StatsColumns::FirstCounter + c).toLongLong();
-    return std::optional<PlayerRow>(std::move(row));
+    // Preparing the join of every column costs more than running it: a reader that shows one
+    // player after another keeps the statement.
+    if (!m_playerRowQuery) {
+        auto prepared = std::make_unique<QSqlQuery>(database());
+        prepared->setForwardOnly(true);
+        if (!prepared->prepare(
+                QStringLiteral(R"(SELECT %1 FROM "Players" AS p CROSS JOIN "Stats" AS s )"
+                               R"(WHERE p."Id" = ? AND s."Nom" = p."Nom")")
+                    .arg(statsColumns())))
+            return fail(QStringLiteral("cannot read the player"), *prepared);
+        m_playerRowQuery = std::move(prepared);
+    }
+    QSqlQuery &query = *m_playerRowQuery;
+    query.bindValue(0, id);
+    const bool ran = query.exec();
+    std::optional<PlayerRow> row;
+    if (ran && query.next()) {
+        row.emplace();
+        row->id = id;
+        row->place = query.value(StatsColumns::Place).toLongLong();
+        row->nom = query.value(StatsColumns::Nom).toString();
+        for (int c = 0; c < StatsColumns::CounterCount; ++c)
+            row->counters[std::size_t(c)] =
+                query.value(StatsColumns::FirstCounter + c).toLongLong();
+    }
+    if (!ran) {
+        const Failure failed = fail(QStringLiteral("cannot read the player"), query);
+        m_playerRowQuery.reset();
+        return failed;
+    }
+    // Left unfinished, the statement would hold its read open: every later read on this
+    // connection would see the data as it was then, past the next commit.
+    query.finish();
+    return row;
 }
 
 Result<> DataStats::forEachKillsPlace(const std::function<void(qint64 kills, qint64 place)> &f)

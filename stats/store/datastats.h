@@ -302,6 +302,13 @@ private:
                                               const QString &nameStart, int limit);
     /// The number of ranked players of each kill count, read again when the database changed.
     Result<const std::map<qint64, qint64> *> rankedByKills();
+    struct RankedPlaces
+    {
+        qint64 ranked = 0; ///< the largest place
+        bool gapless = false; ///< places 1 to ranked, each held once
+    };
+    /// How the places run, counted again only when the database changed.
+    Result<RankedPlaces> rankedPlaces();
     /// Gives the rows without an id the id of their player.
     Result<> addPlayerIds(std::vector<PlayerRow> &rows);
     // Up to this many players of a name are found through their keys; more, in ranking order,
@@ -319,4 +326,8 @@ private:
     std::unique_ptr<RankingSource> m_rsClass2;
     std::optional<std::map<qint64, qint64>> m_rankedByKills;
     qint64 m_rankedByKillsVersion = 0;
+    std::optional<RankedPlaces> m_rankedPlaces;
+    qint64 m_rankedPlacesVersion = 0;
+    /// playerRow()'s statement, prepared once for the connection.
+    std::unique_ptr<QSqlQuery> m_playerRowQuery;
 };

@@ -1281,6 +1281,9 @@ void TestRankingWeb::noPageOutlivesAnUpdate()
     }
     Server server;
     QVERIFY(server.start(path));
+    // A reader of its own, as each thread of the server is: nothing it keeps outlives a commit.
+    DataStats reader;
+    QVERIFY(reader.open(path, DataStats::Access::ReadOnly));
     const QByteArray header =
         accepted.isEmpty() ? QByteArray() : "Accept-Encoding: " + accepted + "\r\n";
     auto body = [&](const Reply &reply) {
@@ -1305,6 +1308,10 @@ void TestRankingWeb::noPageOutlivesAnUpdate()
                                            counters(round % 3 + 2, 40 * round)));
         QVERIFY(store.beginTransaction());
         QVERIFY(RankPlayers(store));
+        // The last commit leaves a gap in the places, as a row unranked by hand does.
+        if (round == 3 && target.startsWith("/player/"))
+            QVERIFY(QSqlQuery(store.database())
+                        .exec(R"(UPDATE "Stats" SET "Place" = 0 WHERE "Nom" = 'Player1')"));
         QVERIFY(store.setLastUpdate(QDateTime(QDate(2024, 6, round), QTime(8, 0), Qt::UTC)));
         QVERIFY(store.commit());
         for (int n = 0; n < 8; ++n) {
@@ -1344,8 +1351,12 @@ void TestRankingWeb::noPageOutlivesAnUpdate()
                 store.killsPlace(byKills.value(1).toLongLong(), byKills.value(2).toLongLong());
             QVERIFY(counted);
             QCOMPARE(*counted, qint64(standing));
+            const Result<qint64> read =
+                reader.killsPlace(byKills.value(1).toLongLong(), byKills.value(2).toLongLong());
+            QVERIFY(read);
+            QCOMPARE(*read, qint64(standing));
         }
-        QCOMPARE(standing, 40 + round);
+        QCOMPARE(standing, 40 + round - (round == 3 ? 1 : 0));
     }
 }
 

@@ -72,6 +72,10 @@ RankingSite::SharedKillsOrder CachedSite::killsOrder(DataStats &store)
     if (order || !build)
         return order;
     auto made = std::make_shared<PageCache::KillsOrder>();
+    // Grown a step at a time, the 600,000 entries would be copied over and over while every
+    // players' page asked for meanwhile is counted by the database.
+    if (const Result<qint64> players = store.lastPlace(); players && *players > 0)
+        made->reserve(std::size_t(*players));
     const Result<> read = store.forEachKillsPlace([&made](qint64 kills, qint64 place) {
         made->push_back({kills, kills, place});
     });
