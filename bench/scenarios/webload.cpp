@@ -308,10 +308,16 @@ void Scenarios::webLoad(ScenarioKit &kit)
                           .arg(BenchReport::count(m.requests)));
     }
     const Measured &m = measured.front();
-    report.target(QStringLiteral("ranking pages: at least 2,000 req/s, p99 under 25 ms"),
-                  m.pages.ok() && m.pages.perSecond() >= 2000 && m.pages.p99 < 25);
-    report.target(QStringLiteral("players' pages: at least 1,000 req/s, p99 under 50 ms"),
-                  m.players.ok() && m.players.perSecond() >= 1000 && m.players.p99 < 50);
+    // The targets hold while updates commit too: each is judged on both of its runs.
+    const auto within = [](const Load &load, double perSecond, double p99) {
+        return load.ok() && load.perSecond() >= perSecond && load.p99 < p99;
+    };
+    report.target(QStringLiteral("ranking pages: at least 2,000 req/s, p99 under 25 ms, also "
+                                 "while updates commit"),
+                  within(m.pages, 2000, 25) && within(m.pagesUpdating, 2000, 25));
+    report.target(QStringLiteral("players' pages: at least 1,000 req/s, p99 under 50 ms, also "
+                                 "while updates commit"),
+                  within(m.players, 1000, 50) && within(m.playersUpdating, 1000, 50));
     report.target(QStringLiteral("memory after %1 requests within 10% of after %2")
                       .arg(BenchReport::count(manyRequests), BenchReport::count(fewRequests)),
                   m.requests >= manyRequests && m.afterFew > 0
