@@ -91,6 +91,16 @@ QByteArrayView indexable(QByteArrayView name)
     return name.first(end);
 }
 
+/// Runs \a query, which adds the counts of \a columns to the players keyed by \a folded (with
+/// whatever else it writes).
+bool addCountsOf(QSqlQuery &query, const ArrayText &folded, const std::vector<ArrayText> &columns)
+{
+    query.addBindValue(folded.finish());
+    for (const ArrayText &column : columns)
+        query.addBindValue(column.finish());
+    return query.exec();
+}
+
 QString lockCall(const char *function, int lock)
 {
     return QStringLiteral("SELECT %1(%2, %3)")
@@ -478,12 +488,8 @@ Result<> PostgresEngine::addChunk(const std::vector<DataStats::PlayerDelta> &pla
     }
     if (m_countsWait)
         ++m_asideRows;
-    QSqlQuery &counts = **addCounts;
-    counts.addBindValue(folded.finish());
-    for (const ArrayText &column : columns)
-        counts.addBindValue(column.finish());
-    if (!counts.exec())
-        return fail(QStringLiteral("cannot update a player"), counts);
+    if (!addCountsOf(**addCounts, folded, columns))
+        return fail(QStringLiteral("cannot update a player"), **addCounts);
     return {};
 }
 
@@ -607,12 +613,8 @@ Result<> PostgresEngine::writeAside()
             for (std::size_t c = 0; c < columns.size(); ++c)
                 columns[c].number(it.value()[c]);
         }
-        QSqlQuery &counts = **addCounts;
-        counts.addBindValue(folded.finish());
-        for (const ArrayText &column : columns)
-            counts.addBindValue(column.finish());
-        if (!counts.exec())
-            return fail(QStringLiteral("cannot update a player"), counts);
+        if (!addCountsOf(**addCounts, folded, columns))
+            return fail(QStringLiteral("cannot update a player"), **addCounts);
     }
     return {};
 }
@@ -660,10 +662,7 @@ Result<> PostgresEngine::writeRanked(const QHash<QByteArray, DataStats::Counters
         for (std::size_t c = 0; c < columns.size(); ++c)
             columns[c].number(it.value()[c]);
     }
-    query.addBindValue(folded.finish());
-    for (const ArrayText &column : columns)
-        query.addBindValue(column.finish());
-    if (!query.exec())
+    if (!addCountsOf(query, folded, columns))
         return fail(what, query);
     return {};
 }
