@@ -127,11 +127,12 @@ int EventAccumulator::FindOrCreatePlayer(QByteArrayView cleanedName)
         m_folded = QString::fromUtf8(cleanedName).toCaseFolded().toUtf8();
     }
     const std::uint32_t slot = m_players.slot(m_folded);
-    if (slot == m_counts.size()) {
+    if (slot == m_spelling.size()) {
+        if ((slot >> blockBits) == m_counts.size())
+            m_counts.push_back(std::make_unique<PlayerCounts[]>(1U << blockBits));
         m_spelling.emplace_back(std::uint32_t(m_spellings.size()),
                                 std::uint32_t(cleanedName.size()));
         m_spellings.append(cleanedName.data(), std::size_t(cleanedName.size()));
-        m_counts.push_back(PlayerCounts {});
     }
     return int(slot);
 }
@@ -217,7 +218,7 @@ void EventAccumulator::count(const Waiting &event)
     // The counters of a busy server's thousands of players are reached at random: they are
     // asked of memory now and raised one event later, as the names were.
     auto prefetch = [this](std::uint32_t player) {
-        const char *counts = reinterpret_cast<const char *>(&m_counts[player]);
+        const char *counts = reinterpret_cast<const char *>(&countsOf(player));
         __builtin_prefetch(counts, 1);
         __builtin_prefetch(counts + 64, 1);
     };
@@ -236,7 +237,7 @@ void EventAccumulator::raise(const Found &event)
     const std::uint32_t victim = event.victim;
     const int column = event.column;
     if (actor != none) {
-        Counts &a = m_counts[actor].counts;
+        Counts &a = countsOf(actor);
         if (column != hostage) {
             ++a[kills];
             ++a[score];
@@ -245,7 +246,7 @@ void EventAccumulator::raise(const Found &event)
             ++a[std::size_t(counter(column))];
     }
     if (victim != none) {
-        Counts &v = m_counts[victim].counts;
+        Counts &v = countsOf(victim);
         ++v[deaths];
         --v[score];
         if (event.suicide)
@@ -266,14 +267,16 @@ Result<> EventAccumulator::flush(bool rankingFollows)
 {
     countAll();
     std::vector<DataStats::PlayerDelta> pending;
-    pending.reserve(m_counts.size());
-    for (std::uint32_t slot = 0; slot < m_counts.size(); ++slot) {
+    pending.reserve(m_spelling.size());
+    for (std::uint32_t slot = 0; slot < m_spelling.size(); ++slot) {
         const auto [offset, length] = m_spelling[slot];
         pending.push_back({QByteArrayView(m_spellings.data() + offset, length),
-                           m_players.name(slot), &m_counts[slot].counts});
+                           m_players.name(slot), &countsOf(slot)});
     }
-    const Result<> written = m_failure ? m_store.addToPlayers(pending, rankingFollows) : m_failure;
+    // The spellings point at slots that are about to go; their memory is better given back
+    // before the store's own is taken.
     m_written.clear();
+    const Result<> written = m_failure ? m_store.addToPlayers(pending, rankingFollows) : m_failure;
     m_pendingEvents = 0;
     m_players.clear();
     std::string().swap(m_spellings);

@@ -9,6 +9,7 @@
 #include "stats/store/datastats.h"
 
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -106,7 +107,14 @@ private:
     {
         Counts counts {};
     };
-    std::vector<PlayerCounts> m_counts; // by the slots of m_players
+    // In blocks that stay where they are: a vector that grows holds its old and its new copy at
+    // once, twice the counters of half a million players at the peak of an import.
+    static constexpr std::uint32_t blockBits = 13;
+    std::vector<std::unique_ptr<PlayerCounts[]>> m_counts; // by the slots of m_players
+    Counts &countsOf(std::uint32_t slot)
+    {
+        return m_counts[slot >> blockBits][slot & ((1U << blockBits) - 1)].counts;
+    }
     QByteArray m_folded;
     QByteArray m_decoded;
     Result<> m_failure; // a flush on the way failed: the transaction must not commit
