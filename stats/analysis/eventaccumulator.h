@@ -50,8 +50,6 @@ public:
     /// discards this accumulator with it. \a rankingFollows: the ranking pass runs next in the
     /// same transaction. Once a flush failed, every later one fails for the same reason.
     Result<> flush(bool rankingFollows = false);
-    /// Players with pending changes, from the events counted so far.
-    int playerCount() const { return int(m_players.size()); }
 
     /// Column raised for a weapon word (exact, case-sensitive), or -1.
     static int weaponColumn(QByteArrayView weapon);

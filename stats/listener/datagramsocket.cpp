@@ -122,7 +122,7 @@ Result<> DatagramSocket::bind(const Endpoint &endpoint, int bufferBytes, qsizety
 #endif
 #ifdef SO_RXQ_OVFL
     const int on = 1;
-    m_countsDrops = ::setsockopt(m_fd, SOL_SOCKET, SO_RXQ_OVFL, &on, sizeof on) == 0;
+    ::setsockopt(m_fd, SOL_SOCKET, SO_RXQ_OVFL, &on, sizeof on);
 #endif
 
     if (::bind(m_fd, reinterpret_cast<const sockaddr *>(&address), length) != 0) {

@@ -55,8 +55,6 @@ public:
     Endpoint local() const { return m_local; }
     /// The receive buffer the system granted, in bytes.
     int bufferBytes() const { return m_bufferBytes; }
-    /// Whether the system reports the datagrams it dropped.
-    bool countsDrops() const { return m_countsDrops; }
 
     /// Reads the datagrams waiting, at most \a most, without waiting for more, calling
     /// \a take for each; how many were read, or the reason reading failed.
@@ -68,7 +66,6 @@ private:
     int m_fd = -1;
     Endpoint m_local;
     int m_bufferBytes = 0;
-    bool m_countsDrops = false;
     quint32 m_drops = 0;
     qsizetype m_largest = 0;
     std::vector<char> m_bytes;

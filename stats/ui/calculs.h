@@ -34,7 +34,6 @@ public:
     void startUpdate();
     /// The same, after emptying the statistics; no other update can slip in between the two.
     void startReset();
-    bool isRunning() const { return m_running; }
     bool hasFailed() const { return m_failed; }
 
     void fileStarted(int number, int total, qint64 lastLineIndex) override;
