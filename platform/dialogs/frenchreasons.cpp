@@ -50,6 +50,11 @@ const std::array<std::pair<std::errc, const char *>, 10> systemCauses {{
     {std::errc::no_space_on_device, "le disque est plein"},
 }};
 
+// The causes the programs state themselves, with no system error behind them.
+constexpr std::array ownCauses {
+    Pair {"the file shrank", "le fichier a raccourci pendant sa lecture"},
+};
+
 // What a kind of failure means for a database, whatever the engine's words for it.
 QString causeOfKind(Failure::Kind kind)
 {
@@ -97,6 +102,10 @@ QString frenchCause(const Failure &failure)
             if (condition == code)
                 return QString::fromUtf8(french);
         }
+    }
+    for (const auto &[english, french] : ownCauses) {
+        if (failure.detail() == QLatin1String(english))
+            return QString::fromUtf8(french);
     }
     return causeOfKind(failure.kind());
 }

@@ -1,11 +1,13 @@
 // SPDX-FileCopyrightText: 2026 The Counter-Strike tools developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include "platform/dialogs/frenchreasons.h"
 #include "platform/files/windows1252.h"
 #include "platform/testsupport/testfiles.h"
 #include "stats/analysis/logfilereader.h"
 #include "stats/analysis/logtext.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <QTest>
@@ -67,15 +69,19 @@ void TestLogText::findsTheCountableEnd_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("closed");
     QTest::addColumn<int>("end");
+    QTest::addColumn<int>("cutTo"); // the size the file is cut to once open, or -1
     const QByteArray closedLine = "L 08/05/2013 - 21:25:40: Log file closed";
-    QTest::newRow("closed with line end") << "x\n" + closedLine + "\n" << true << 43;
-    QTest::newRow("closed without line end") << "x\n" + closedLine << true << 42;
-    QTest::newRow("closed, blank lines after") << "x\r\n" + closedLine + "\r\n\r\n" << true << 47;
-    QTest::newRow("live, partial last line") << QByteArray("a\r\nb\r\npart") << false << 6;
-    QTest::newRow("live, complete lines") << QByteArray("a\nb\n") << false << 4;
-    QTest::newRow("live, nothing complete") << QByteArray("partial") << false << 0;
+    QTest::newRow("closed with line end") << "x\n" + closedLine + "\n" << true << 43 << -1;
+    QTest::newRow("closed without line end") << "x\n" + closedLine << true << 42 << -1;
+    QTest::newRow("closed, blank lines after") << "x\r\n" + closedLine + "\r\n\r\n"
+                                               << true << 47 << -1;
+    QTest::newRow("live, partial last line") << QByteArray("a\r\nb\r\npart") << false << 6 << -1;
+    QTest::newRow("live, complete lines") << QByteArray("a\nb\n") << false << 4 << -1;
+    QTest::newRow("live, nothing complete") << QByteArray("partial") << false << 0 << -1;
     QTest::newRow("chat quoting the words")
-        << QByteArray("\"A<1><><CT>\" say \"Log file closed\"\n") << false << 35;
+        << QByteArray("\"A<1><><CT>\" say \"Log file closed\"\n") << false << 35 << -1;
+    // A server's log rotated by copying and emptying it, under the reader's feet.
+    QTest::newRow("cut short while read") << QByteArray("a\nb\nc\n") << false << 6 << 2;
 }
 
 void TestLogText::findsTheCountableEnd()
@@ -83,15 +89,27 @@ void TestLogText::findsTheCountableEnd()
     QFETCH(QByteArray, bytes);
     QFETCH(bool, closed);
     QFETCH(int, end);
+    QFETCH(int, cutTo);
     QTemporaryDir dir;
     QVERIFY(TestFiles::write(dir.filePath("L1.log"), bytes));
     LogFileReader reader(dir.filePath("L1.log"));
     QVERIFY(reader.open());
     QCOMPARE(reader.isClosed(), closed);
     QCOMPARE(reader.countableEnd(), qint64(end));
+    if (cutTo >= 0)
+        QVERIFY(QFile::resize(dir.filePath("L1.log"), cutTo));
     QByteArray joined;
-    QVERIFY(reader.forEachBlock(
-        0, [&joined](QByteArrayView block) { joined += block; }, [] { QFAIL("no line is long"); }));
+    const bool read = reader.forEachBlock(
+        0, [&joined](QByteArrayView block) { joined += block; }, [] { QFAIL("no line is long"); });
+    if (cutTo >= 0) {
+        // Nothing of a file cut short is counted, and the user is told why in French.
+        QVERIFY(!read);
+        QVERIFY(joined.isEmpty());
+        QCOMPARE(FrenchReasons::cause(reader.failure()),
+                 QStringLiteral("le fichier a raccourci pendant sa lecture"));
+        return;
+    }
+    QVERIFY(read);
     QCOMPARE(joined, bytes.first(end));
 }
 
