@@ -22,8 +22,7 @@ FileView::FileView(GameConfig &config, SpeechOutput &speech, Dialogs &dialogs, Q
     setFixedSize(WindowKit::fromTwips(7095, 5865));
     WindowKit::paintBackground(this);
 
-    m_Afficheur->setObjectName(QStringLiteral("Afficheur"));
-    m_Afficheur->setGeometry(WindowKit::fromTwips(60, 90, 6975, 5730));
+    WindowKit::place(m_Afficheur, "Afficheur", 60, 90, 6975, 5730);
     m_Afficheur->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_Afficheur->setFocus();
 

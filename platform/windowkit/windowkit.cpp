@@ -37,6 +37,12 @@ QSize fromTwips(int width, int height)
     return QSize(pixels(width), pixels(height));
 }
 
+void place(QWidget *widget, const char *name, int left, int top, int width, int height)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(fromTwips(left, top, width, height));
+}
+
 QFont oldFont(qreal points, bool bold)
 {
     QFont font(QStringLiteral("MS Sans Serif"));

@@ -23,6 +23,8 @@ constexpr int TwipsPerPixel = 15;
 int pixels(int twips);
 QRect fromTwips(int left, int top, int width, int height);
 QSize fromTwips(int width, int height);
+/// Gives \a widget its \a name, the one tests find it by, and its place in twips.
+void place(QWidget *widget, const char *name, int left, int top, int width, int height);
 
 /// "MS Sans Serif" at \a points; where it is not installed, the closest sans-serif face.
 QFont oldFont(qreal points, bool bold = false);
