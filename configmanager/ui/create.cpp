@@ -40,8 +40,7 @@ Create::Create(GameConfig &config, SpeechOutput &speech, Dialogs &dialogs, QWidg
     WindowKit::place(m_Command1[0], "Command1_0", 720, 1200, 1455, 315);
     WindowKit::place(m_Command1[1], "Command1_1", 2535, 1200, 1455, 315);
 
-    setTabOrder(m_Command1[0], m_Text1);
-    setTabOrder(m_Text1, m_Command1[1]);
+    WindowKit::setTabOrder({m_Command1[0], m_Text1, m_Command1[1]});
 
     for (int index = 0; index < int(m_Command1.size()); ++index)
         connect(m_Command1[index], &QPushButton::clicked, this,

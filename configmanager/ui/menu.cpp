@@ -50,11 +50,8 @@ Menu::Menu(GameConfig &config, SpeechOutput &speech, Dialogs &dialogs,
     // and the Tab key reach it, and that is the way into the registration window.
     WindowKit::place(m_CmdReg, "CmdReg", 5610, 285, 525, 225);
 
-    setTabOrder(m_CmdCreate, m_CmdQuit);
-    setTabOrder(m_CmdQuit, m_ConfigLst);
-    setTabOrder(m_ConfigLst, m_ConfigRef);
-    setTabOrder(m_ConfigRef, m_CmdReg);
-    setTabOrder(m_CmdReg, m_CmdFileRead);
+    WindowKit::setTabOrder(
+        {m_CmdCreate, m_CmdQuit, m_ConfigLst, m_ConfigRef, m_CmdReg, m_CmdFileRead});
 
     // A press on the label is a press on the window: it starts the same drag.
     m_Label1->setAttribute(Qt::WA_TransparentForMouseEvents);

@@ -51,11 +51,7 @@ Reg::Reg(GameConfig &config, Dialogs &dialogs, QWidget *parent)
     WindowKit::place(m_Command1, "Command1", 3165, 1905, 1455, 255);
     m_Command1->setEnabled(false);
 
-    setTabOrder(m_Text1, m_Text3);
-    setTabOrder(m_Text3, m_Command1);
-    setTabOrder(m_Command1, m_Command2);
-    setTabOrder(m_Command2, m_Command3);
-    setTabOrder(m_Command3, m_Command4);
+    WindowKit::setTabOrder({m_Text1, m_Text3, m_Command1, m_Command2, m_Command3, m_Command4});
 
     connect(m_Text1, &QLineEdit::textChanged, this, &Reg::Text_Change);
     connect(m_Text3, &QLineEdit::textChanged, this, &Reg::Text_Change);

@@ -110,11 +110,8 @@ MixFrm::MixFrm(const QString &modName, const QString &modFolder, FileStore &file
     m_Line1->setGeometry(WindowKit::pixels(2910) - 1, lineTop, 3,
                          WindowKit::pixels(8190) - lineTop + 1);
 
-    setTabOrder(m_MapBox, m_Command1);
-    setTabOrder(m_Command1, m_Command3);
-    setTabOrder(m_Command3, m_Command2);
-    setTabOrder(m_Command2, m_MapCycleViewer);
-    setTabOrder(m_MapCycleViewer, m_Command4);
+    WindowKit::setTabOrder(
+        {m_MapBox, m_Command1, m_Command3, m_Command2, m_MapCycleViewer, m_Command4});
 
     connect(m_Command1, &PictureButton::clicked, this, &MixFrm::Command1_Click);
     connect(m_Command3, &PictureButton::clicked, this, &MixFrm::Command3_Click);

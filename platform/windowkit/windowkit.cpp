@@ -91,6 +91,12 @@ void setTextColor(QWidget *widget, const QColor &color)
     widget->setPalette(palette);
 }
 
+void setTabOrder(std::initializer_list<QWidget *> widgets)
+{
+    for (std::size_t i = 1; i < widgets.size(); ++i)
+        QWidget::setTabOrder(widgets.begin()[i - 1], widgets.begin()[i]);
+}
+
 void centreOnScreen(QWidget *window)
 {
     const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();

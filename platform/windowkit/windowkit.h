@@ -8,6 +8,8 @@
 #include <QRect>
 #include <QSize>
 
+#include <initializer_list>
+
 class QLabel;
 class QWidget;
 
@@ -39,6 +41,9 @@ QFont fittedFont(QFont font, const QString &text, const QSize &room);
 void paintBackground(QWidget *widget, const QColor &background = Qt::black);
 /// Writes \a widget's text in \a color.
 void setTextColor(QWidget *widget, const QColor &color);
+
+/// Lets the Tab key go through \a widgets in the order given.
+void setTabOrder(std::initializer_list<QWidget *> widgets);
 
 /// Places \a window so that its outer frame is centred on its screen, rounding down.
 void centreOnScreen(QWidget *window);
