@@ -41,15 +41,10 @@ bool FileView::Form_Load(const QString &name)
     return true;
 }
 
-QString FileView::editorText() const
-{
-    // The raw text, because the plain-text export turns no-break spaces (byte 0xA0) into blanks.
-    return ConfigText::fromEditor(m_Afficheur->document()->toRawText());
-}
-
 void FileView::closeEvent(QCloseEvent *event)
 {
-    const QString text = editorText();
+    // The raw text, because the plain-text export turns no-break spaces (byte 0xA0) into blanks.
+    const QString text = ConfigText::fromEditor(m_Afficheur->document()->toRawText());
     if (m_viewer.needsQuestion(text)) {
         const auto answer = m_dialogs.askYesNoCancel(this, QuorrelTexts::saveQuestionTitle(),
                                                      QuorrelTexts::saveQuestion());

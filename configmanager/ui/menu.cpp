@@ -198,10 +198,8 @@ void Menu::TextToSpeech1_EndOfSpeech()
 
 void Menu::backFromCapture(bool captured)
 {
-    if (captured) {
-        m_CmdFileRead->setEnabled(false);
-        refreshConfigList();
-    }
+    if (captured)
+        ConfigRef_Click();
     show();
     activateWindow();
 }
@@ -238,7 +236,7 @@ bool Menu::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_ConfigLst->viewport()) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:
-            pressed(static_cast<QMouseEvent *>(event)->globalPosition().toPoint());
+            m_PressPoint = static_cast<QMouseEvent *>(event)->globalPosition().toPoint();
             break;
         case QEvent::MouseButtonRelease:
             released(static_cast<QMouseEvent *>(event)->globalPosition().toPoint());
@@ -262,17 +260,12 @@ void Menu::closeEvent(QCloseEvent *event)
 
 void Menu::mousePressEvent(QMouseEvent *event)
 {
-    pressed(event->globalPosition().toPoint());
+    m_PressPoint = event->globalPosition().toPoint();
 }
 
 void Menu::mouseReleaseEvent(QMouseEvent *event)
 {
     released(event->globalPosition().toPoint());
-}
-
-void Menu::pressed(const QPoint &globalPosition)
-{
-    m_PressPoint = globalPosition;
 }
 
 void Menu::released(const QPoint &globalPosition)

@@ -21,9 +21,11 @@ const QString Reg::ConfigFilter =
     QStringLiteral("Config.cfg ([Cc][Oo][Nn][Ff][Ii][Gg].[Cc][Ff][Gg])");
 #ifdef Q_OS_WIN
 const QString Reg::ProgramFilter = QStringLiteral("Programmes(*.exe) (*.exe)");
+constexpr bool executablesOnly = false;
 #else
 // Linux programs have no ending: the dialog keeps the files that can be run.
 const QString Reg::ProgramFilter = QStringLiteral("Programmes (*)");
+constexpr bool executablesOnly = true;
 #endif
 
 Reg::Reg(GameConfig &config, Dialogs &dialogs, QWidget *parent)
@@ -116,12 +118,6 @@ void Reg::Command3_Click()
 
 void Reg::Command4_Click()
 {
-    const bool executablesOnly =
-#ifdef Q_OS_WIN
-        false;
-#else
-        true;
-#endif
     const QString chosen = m_dialogs.chooseFile(
         this,
         Dialogs::FileRequest {QuorrelTexts::programDialogTitle(), ProgramFilter, executablesOnly});
