@@ -38,6 +38,10 @@ constexpr int goodbyeTimeoutMs = 4000;
 
 const QColor yellow(255, 255, 0);
 
+// The captions of the pane toggle while the right pane is hidden, and while it is shown.
+const QString widen = QStringLiteral(">>");
+const QString narrow = QStringLiteral("<<");
+
 QPlainTextEdit *yellowArea(QWidget *parent)
 {
     auto *area = new QPlainTextEdit(parent);
@@ -63,7 +67,7 @@ MixFrm::MixFrm(const QString &modName, const QString &modFolder, FileStore &file
     using WindowKit::place;
 
     setObjectName(QStringLiteral("MixFrm"));
-    setWindowTitle(RondelayTexts::windowTitle());
+    setWindowTitle(QStringLiteral("Rondelay Shuffler"));
     WindowKit::paintBackground(this);
     setOuterWidth(narrowOuterTwips);
 
@@ -75,17 +79,17 @@ MixFrm::MixFrm(const QString &modName, const QString &modFolder, FileStore &file
     m_MapBox = yellowArea(this);
     place(m_MapBox, "MapBox", 195, 1650, 2505, 6315);
 
-    m_Command1 = new PictureButton(RondelayTexts::retrieveWord(), this);
+    m_Command1 = new PictureButton(QStringLiteral("Récupérer"), this);
     place(m_Command1, "Command1", 555, 150, 1793, 338);
-    m_Command3 = new PictureButton(RondelayTexts::shuffleWord(), this);
+    m_Command3 = new PictureButton(QStringLiteral("Mélanger"), this);
     place(m_Command3, "Command3", 555, 630, 1793, 338);
-    m_Command2 = new PictureButton(RondelayTexts::saveWord(), this);
+    m_Command2 = new PictureButton(QStringLiteral("Sauver"), this);
     place(m_Command2, "Command2", 555, 1110, 1793, 338);
 
     m_MapCycleViewer = yellowArea(this);
     place(m_MapCycleViewer, "MapCycleViewer", 3120, 1050, 2505, 6315);
 
-    m_Label1 = new QLabel(RondelayTexts::currentList(), this);
+    m_Label1 = new QLabel(QStringLiteral("Liste en cours :"), this);
     m_Label1->setAlignment(Qt::AlignCenter);
     WindowKit::paintBackground(m_Label1);
     WindowKit::setTextColor(m_Label1, yellow);
@@ -93,7 +97,7 @@ MixFrm::MixFrm(const QString &modName, const QString &modFolder, FileStore &file
     place(m_Label1, "Label1", 3120, 645, 2505, 345);
     WindowKit::fitTextToWidth(m_Label1);
 
-    m_Command4 = new QPushButton(RondelayTexts::widen(), this);
+    m_Command4 = new QPushButton(widen, this);
     place(m_Command4, "Command4", 2490, 735, 330, 255);
 
     m_Progress = new QProgressBar(this);
@@ -204,11 +208,11 @@ void MixFrm::Command2_Click()
 
 void MixFrm::Command4_Click()
 {
-    if (m_Command4->text() != RondelayTexts::narrow()) {
-        m_Command4->setText(RondelayTexts::narrow());
+    if (m_Command4->text() != narrow) {
+        m_Command4->setText(narrow);
         setOuterWidth(wideOuterTwips);
     } else {
-        m_Command4->setText(RondelayTexts::widen());
+        m_Command4->setText(widen);
         setOuterWidth(narrowOuterTwips);
     }
 }
