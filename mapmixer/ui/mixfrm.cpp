@@ -16,7 +16,6 @@
 #include <QDir>
 #include <QFrame>
 #include <QLabel>
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -208,13 +207,9 @@ void MixFrm::Command2_Click()
 
 void MixFrm::Command4_Click()
 {
-    if (m_Command4->text() != narrow) {
-        m_Command4->setText(narrow);
-        setOuterWidth(wideOuterTwips);
-    } else {
-        m_Command4->setText(widen);
-        setOuterWidth(narrowOuterTwips);
-    }
+    const bool widening = m_Command4->text() != narrow;
+    m_Command4->setText(widening ? narrow : widen);
+    setOuterWidth(widening ? wideOuterTwips : narrowOuterTwips);
 }
 
 void MixFrm::closeEvent(QCloseEvent *event)
