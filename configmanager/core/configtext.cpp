@@ -63,15 +63,7 @@ Result<QByteArray> ConfigText::toBytes(const QString &text) const
         return Result<QByteArray>::failure(
             QuorrelTexts::unencodableCharacter(text.mid(at, pair ? 2 : 1), code, line));
     }
-    switch (m_lineEnd) {
-    case LineEnd::Lf:
-        break;
-    case LineEnd::CrLf:
-        bytes->replace('\n', "\r\n");
-        break;
-    case LineEnd::Cr:
-        bytes->replace('\n', '\r');
-        break;
-    }
+    if (m_lineEnd != LineEnd::Lf)
+        bytes->replace('\n', m_lineEnd == LineEnd::CrLf ? "\r\n" : "\r");
     return *std::move(bytes);
 }

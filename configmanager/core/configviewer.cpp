@@ -35,14 +35,9 @@ bool ConfigViewer::needsQuestion(const QString &editorText) const
 
 Result<bool> ConfigViewer::answerClose(Dialogs::Answer answer, const QString &editorText)
 {
-    switch (answer) {
-    case Dialogs::Answer::Cancel:
-        return false;
-    case Dialogs::Answer::No:
-        return true;
-    case Dialogs::Answer::Yes:
-        break;
-    }
+    // Cancel keeps the viewer open; No closes it without writing.
+    if (answer != Dialogs::Answer::Yes)
+        return answer == Dialogs::Answer::No;
     // The file keeps the line ends it has now; the one read at opening if it has gone since.
     const auto current = m_config.files().readAll(m_path);
     const ConfigText format = current ? ConfigText::fromBytes(*current) : m_opened;

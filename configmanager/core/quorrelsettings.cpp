@@ -9,13 +9,8 @@ QuorrelSettings::QuorrelSettings(SettingsStore &store, QString modName)
 
 QuorrelSettings::Entry QuorrelSettings::entry(Key key) const
 {
-    switch (key) {
-    case Key::AlreadyUse:
-        return {m_modName, QStringLiteral("AlreadyUse")};
-    case Key::RepertoryFile:
-        return {m_modName, QStringLiteral("RepertoryFile")};
-    case Key::ExecFile:
-        return {m_modName, QStringLiteral("ExecFile")};
-    }
-    return {};
+    // In the order of Key.
+    static const QString names[] = {QStringLiteral("AlreadyUse"), QStringLiteral("RepertoryFile"),
+                                    QStringLiteral("ExecFile")};
+    return {m_modName, names[int(key)]};
 }

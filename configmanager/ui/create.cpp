@@ -15,8 +15,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-using WindowKit::fromTwips;
-
 Create::Create(GameConfig &config, SpeechOutput &speech, Dialogs &dialogs, QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), m_config(config), m_speech(speech),
       m_dialogs(dialogs),
@@ -26,29 +24,23 @@ Create::Create(GameConfig &config, SpeechOutput &speech, Dialogs &dialogs, QWidg
                                                 new QPushButton(QStringLiteral("&Annuler"), this)}
 {
     setObjectName(QStringLiteral("Create"));
-    setFixedSize(fromTwips(4680, 1665));
+    setFixedSize(WindowKit::fromTwips(4680, 1665));
     WindowKit::paintBackground(this);
 
-    m_Label1->setObjectName(QStringLiteral("Label1"));
-    m_Label1->setGeometry(fromTwips(240, 240, 4215, 735));
+    WindowKit::place(m_Label1, "Label1", 240, 240, 4215, 735);
     m_Label1->setAlignment(Qt::AlignCenter);
     m_Label1->setWordWrap(true);
     m_Label1->setFont(WindowKit::oldFont(13.5));
     WindowKit::setTextColor(m_Label1, palette().color(QPalette::HighlightedText));
 
-    m_Label2->setObjectName(QStringLiteral("Label2"));
-    m_Label2->setGeometry(fromTwips(360, 240, 4095, 255));
+    WindowKit::place(m_Label2, "Label2", 360, 240, 4095, 255);
     WindowKit::setTextColor(m_Label2, Qt::red);
 
-    m_Text1->setObjectName(QStringLiteral("Text1"));
-    m_Text1->setGeometry(fromTwips(270, 600, 4095, 285));
-    m_Command1[0]->setObjectName(QStringLiteral("Command1_0"));
-    m_Command1[0]->setGeometry(fromTwips(720, 1200, 1455, 315));
-    m_Command1[1]->setObjectName(QStringLiteral("Command1_1"));
-    m_Command1[1]->setGeometry(fromTwips(2535, 1200, 1455, 315));
+    WindowKit::place(m_Text1, "Text1", 270, 600, 4095, 285);
+    WindowKit::place(m_Command1[0], "Command1_0", 720, 1200, 1455, 315);
+    WindowKit::place(m_Command1[1], "Command1_1", 2535, 1200, 1455, 315);
 
-    setTabOrder(m_Command1[0], m_Text1);
-    setTabOrder(m_Text1, m_Command1[1]);
+    WindowKit::setTabOrder({m_Command1[0], m_Text1, m_Command1[1]});
 
     for (int index = 0; index < int(m_Command1.size()); ++index)
         connect(m_Command1[index], &QPushButton::clicked, this,

@@ -22,8 +22,7 @@ FileView::FileView(GameConfig &config, SpeechOutput &speech, Dialogs &dialogs, Q
     setFixedSize(WindowKit::fromTwips(7095, 5865));
     WindowKit::paintBackground(this);
 
-    m_Afficheur->setObjectName(QStringLiteral("Afficheur"));
-    m_Afficheur->setGeometry(WindowKit::fromTwips(60, 90, 6975, 5730));
+    WindowKit::place(m_Afficheur, "Afficheur", 60, 90, 6975, 5730);
     m_Afficheur->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_Afficheur->setFocus();
 
@@ -42,15 +41,10 @@ bool FileView::Form_Load(const QString &name)
     return true;
 }
 
-QString FileView::editorText() const
-{
-    // The raw text, because the plain-text export turns no-break spaces (byte 0xA0) into blanks.
-    return ConfigText::fromEditor(m_Afficheur->document()->toRawText());
-}
-
 void FileView::closeEvent(QCloseEvent *event)
 {
-    const QString text = editorText();
+    // The raw text, because the plain-text export turns no-break spaces (byte 0xA0) into blanks.
+    const QString text = ConfigText::fromEditor(m_Afficheur->document()->toRawText());
     if (m_viewer.needsQuestion(text)) {
         const auto answer = m_dialogs.askYesNoCancel(this, QuorrelTexts::saveQuestionTitle(),
                                                      QuorrelTexts::saveQuestion());

@@ -36,8 +36,6 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    QString editorText() const;
-
     SpeechOutput &m_speech;
     Dialogs &m_dialogs;
     ConfigViewer m_viewer;

@@ -19,8 +19,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 
-using WindowKit::fromTwips;
-
 Menu::Menu(GameConfig &config, SpeechOutput &speech, Dialogs &dialogs,
            std::function<void()> endProgram, QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), m_config(config), m_dialogs(dialogs),
@@ -34,36 +32,26 @@ Menu::Menu(GameConfig &config, SpeechOutput &speech, Dialogs &dialogs,
       m_CmdReg(new QPushButton(QStringLiteral("&Reg"), this)), m_TextToSpeech1(speech)
 {
     setObjectName(QStringLiteral("Menu"));
-    setFixedSize(fromTwips(4800, 2385));
+    setFixedSize(WindowKit::fromTwips(4800, 2385));
     WindowKit::paintBackground(this);
 
-    m_Label1->setObjectName(QStringLiteral("Label1"));
-    m_Label1->setGeometry(fromTwips(840, 120, 3255, 255));
+    WindowKit::place(m_Label1, "Label1", 840, 120, 3255, 255);
     WindowKit::setTextColor(m_Label1, Qt::red);
 
-    m_ConfigLst->setObjectName(QStringLiteral("ConfigLst"));
-    m_ConfigLst->setGeometry(fromTwips(360, 540, 4095, 645));
+    WindowKit::place(m_ConfigLst, "ConfigLst", 360, 540, 4095, 645);
     m_ConfigLst->setSelectionMode(QAbstractItemView::SingleSelection);
 
-    m_CmdFileRead->setObjectName(QStringLiteral("CmdFileRead"));
-    m_CmdFileRead->setGeometry(fromTwips(360, 1230, 1815, 255));
+    WindowKit::place(m_CmdFileRead, "CmdFileRead", 360, 1230, 1815, 255);
     m_CmdFileRead->setEnabled(false);
-    m_ConfigRef->setObjectName(QStringLiteral("ConfigRef"));
-    m_ConfigRef->setGeometry(fromTwips(2625, 1230, 1815, 255));
-    m_CmdCreate->setObjectName(QStringLiteral("CmdCreate"));
-    m_CmdCreate->setGeometry(fromTwips(360, 1650, 4095, 255));
-    m_CmdQuit->setObjectName(QStringLiteral("CmdQuit"));
-    m_CmdQuit->setGeometry(fromTwips(360, 2010, 4095, 255));
+    WindowKit::place(m_ConfigRef, "ConfigRef", 2625, 1230, 1815, 255);
+    WindowKit::place(m_CmdCreate, "CmdCreate", 360, 1650, 4095, 255);
+    WindowKit::place(m_CmdQuit, "CmdQuit", 360, 2010, 4095, 255);
     // Right of the client area, so never seen, but still "visible" to Qt: its Alt+R shortcut
     // and the Tab key reach it, and that is the way into the registration window.
-    m_CmdReg->setObjectName(QStringLiteral("CmdReg"));
-    m_CmdReg->setGeometry(fromTwips(5610, 285, 525, 225));
+    WindowKit::place(m_CmdReg, "CmdReg", 5610, 285, 525, 225);
 
-    setTabOrder(m_CmdCreate, m_CmdQuit);
-    setTabOrder(m_CmdQuit, m_ConfigLst);
-    setTabOrder(m_ConfigLst, m_ConfigRef);
-    setTabOrder(m_ConfigRef, m_CmdReg);
-    setTabOrder(m_CmdReg, m_CmdFileRead);
+    WindowKit::setTabOrder(
+        {m_CmdCreate, m_CmdQuit, m_ConfigLst, m_ConfigRef, m_CmdReg, m_CmdFileRead});
 
     // A press on the label is a press on the window: it starts the same drag.
     m_Label1->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -210,10 +198,8 @@ void Menu::TextToSpeech1_EndOfSpeech()
 
 void Menu::backFromCapture(bool captured)
 {
-    if (captured) {
-        m_CmdFileRead->setEnabled(false);
-        refreshConfigList();
-    }
+    if (captured)
+        ConfigRef_Click();
     show();
     activateWindow();
 }
@@ -250,7 +236,7 @@ bool Menu::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_ConfigLst->viewport()) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:
-            pressed(static_cast<QMouseEvent *>(event)->globalPosition().toPoint());
+            m_PressPoint = static_cast<QMouseEvent *>(event)->globalPosition().toPoint();
             break;
         case QEvent::MouseButtonRelease:
             released(static_cast<QMouseEvent *>(event)->globalPosition().toPoint());
@@ -274,17 +260,12 @@ void Menu::closeEvent(QCloseEvent *event)
 
 void Menu::mousePressEvent(QMouseEvent *event)
 {
-    pressed(event->globalPosition().toPoint());
+    m_PressPoint = event->globalPosition().toPoint();
 }
 
 void Menu::mouseReleaseEvent(QMouseEvent *event)
 {
     released(event->globalPosition().toPoint());
-}
-
-void Menu::pressed(const QPoint &globalPosition)
-{
-    m_PressPoint = globalPosition;
 }
 
 void Menu::released(const QPoint &globalPosition)

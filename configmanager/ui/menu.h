@@ -65,7 +65,6 @@ private:
     void ConfigLst_Click();
     void ConfigLst_DblClick();
     void TextToSpeech1_EndOfSpeech();
-    void pressed(const QPoint &globalPosition);
     void released(const QPoint &globalPosition);
     void backFromCapture(bool captured);
     void backFromReg(bool saved);

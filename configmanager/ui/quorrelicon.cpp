@@ -26,14 +26,12 @@ void paintIcon(QPainter &painter)
     painter.fillRect(12, 3, 1, 1, silver);
 
     // Lines of settings, in the red of the windows' labels.
-    painter.fillRect(5, 5, 6, 1, red);
-    painter.fillRect(5, 8, 4, 1, red);
-    painter.fillRect(5, 11, 6, 1, red);
+    for (const QRect &line : {QRect(5, 5, 6, 1), QRect(5, 8, 4, 1), QRect(5, 11, 6, 1)})
+        painter.fillRect(line, red);
 
     // The swap arrow: one configuration put in place of another.
-    painter.fillRect(9, 8, 5, 1, yellow);
-    painter.fillRect(12, 7, 1, 3, yellow);
-    painter.fillRect(13, 8, 1, 1, yellow);
+    for (const QRect &run : {QRect(9, 8, 5, 1), QRect(12, 7, 1, 3), QRect(13, 8, 1, 1)})
+        painter.fillRect(run, yellow);
 }
 
 } // namespace

@@ -14,7 +14,6 @@
 #include <QPushButton>
 
 using Key = QuorrelSettings::Key;
-using WindowKit::fromTwips;
 
 // The game writes its file as "config.cfg" on Linux and "Config.cfg" on Windows; the pattern
 // matches either, whatever the dialog's own case rules.
@@ -22,9 +21,11 @@ const QString Reg::ConfigFilter =
     QStringLiteral("Config.cfg ([Cc][Oo][Nn][Ff][Ii][Gg].[Cc][Ff][Gg])");
 #ifdef Q_OS_WIN
 const QString Reg::ProgramFilter = QStringLiteral("Programmes(*.exe) (*.exe)");
+constexpr bool executablesOnly = false;
 #else
 // Linux programs have no ending: the dialog keeps the files that can be run.
 const QString Reg::ProgramFilter = QStringLiteral("Programmes (*)");
+constexpr bool executablesOnly = true;
 #endif
 
 Reg::Reg(GameConfig &config, Dialogs &dialogs, QWidget *parent)
@@ -37,34 +38,22 @@ Reg::Reg(GameConfig &config, Dialogs &dialogs, QWidget *parent)
       m_Command1(new QPushButton(QStringLiteral("&Save"), this))
 {
     setObjectName(QStringLiteral("Reg"));
-    setFixedSize(fromTwips(5085, 2490));
+    setFixedSize(WindowKit::fromTwips(5085, 2490));
     WindowKit::paintBackground(this);
 
-    m_Label1->setObjectName(QStringLiteral("Label1"));
-    m_Label1->setGeometry(fromTwips(120, 240, 1935, 255));
+    WindowKit::place(m_Label1, "Label1", 120, 240, 1935, 255);
     WindowKit::setTextColor(m_Label1, Qt::red);
-    m_Text1->setObjectName(QStringLiteral("Text1"));
-    m_Text1->setGeometry(fromTwips(1320, 480, 3255, 285));
-    m_Command3->setObjectName(QStringLiteral("Command3"));
-    m_Command3->setGeometry(fromTwips(4680, 480, 375, 255));
-    m_Label3->setObjectName(QStringLiteral("Label3"));
-    m_Label3->setGeometry(fromTwips(120, 1035, 3135, 255));
+    WindowKit::place(m_Text1, "Text1", 1320, 480, 3255, 285);
+    WindowKit::place(m_Command3, "Command3", 4680, 480, 375, 255);
+    WindowKit::place(m_Label3, "Label3", 120, 1035, 3135, 255);
     WindowKit::setTextColor(m_Label3, Qt::red);
-    m_Text3->setObjectName(QStringLiteral("Text3"));
-    m_Text3->setGeometry(fromTwips(1320, 1275, 3255, 285));
-    m_Command4->setObjectName(QStringLiteral("Command4"));
-    m_Command4->setGeometry(fromTwips(4680, 1275, 375, 255));
-    m_Command2->setObjectName(QStringLiteral("Command2"));
-    m_Command2->setGeometry(fromTwips(525, 1905, 1455, 255));
-    m_Command1->setObjectName(QStringLiteral("Command1"));
-    m_Command1->setGeometry(fromTwips(3165, 1905, 1455, 255));
+    WindowKit::place(m_Text3, "Text3", 1320, 1275, 3255, 285);
+    WindowKit::place(m_Command4, "Command4", 4680, 1275, 375, 255);
+    WindowKit::place(m_Command2, "Command2", 525, 1905, 1455, 255);
+    WindowKit::place(m_Command1, "Command1", 3165, 1905, 1455, 255);
     m_Command1->setEnabled(false);
 
-    setTabOrder(m_Text1, m_Text3);
-    setTabOrder(m_Text3, m_Command1);
-    setTabOrder(m_Command1, m_Command2);
-    setTabOrder(m_Command2, m_Command3);
-    setTabOrder(m_Command3, m_Command4);
+    WindowKit::setTabOrder({m_Text1, m_Text3, m_Command1, m_Command2, m_Command3, m_Command4});
 
     connect(m_Text1, &QLineEdit::textChanged, this, &Reg::Text_Change);
     connect(m_Text3, &QLineEdit::textChanged, this, &Reg::Text_Change);
@@ -129,12 +118,6 @@ void Reg::Command3_Click()
 
 void Reg::Command4_Click()
 {
-    const bool executablesOnly =
-#ifdef Q_OS_WIN
-        false;
-#else
-        true;
-#endif
     const QString chosen = m_dialogs.chooseFile(
         this,
         Dialogs::FileRequest {QuorrelTexts::programDialogTitle(), ProgramFilter, executablesOnly});

@@ -47,29 +47,19 @@ QString MapList::mapsFolder(const QString &modFolder)
     return modFolder + QStringLiteral("/maps");
 }
 
-QStringList MapList::findMaps(const QString &modFolder)
-{
-    // Files only: no folders, no hidden files, no sockets or devices; ".BSP" counts as well.
-    QDirIterator search(mapsFolder(modFolder), {QStringLiteral("*.bsp")}, QDir::Files);
-    QStringList names;
-    while (search.hasNext()) {
-        search.next();
-        names << search.fileName();
-    }
-    return names;
-}
-
 Result<QString> MapList::retrieve(const QString &modFolder)
 {
     const QString maps = mapsFolder(modFolder);
     if (!QFileInfo(maps).isDir())
         return Result<QString>::failure(
             QStringLiteral("the maps folder %1 does not exist").arg(maps));
-    QStringList names = findMaps(modFolder);
+    // Files only: no folders, no hidden files, no sockets or devices; ".BSP" counts as well.
+    QDirIterator search(maps, {QStringLiteral("*.bsp")}, QDir::Files);
+    QStringList names;
+    while (search.hasNext())
+        names << search.nextFileInfo().fileName().chopped(4);
     if (names.isEmpty())
         return Result<QString>::failure(QStringLiteral("no map (.bsp file) in %1").arg(maps));
-    for (auto &name : names)
-        name.chop(4);
     return names.join(cr);
 }
 
@@ -92,24 +82,22 @@ QString MapList::shuffle(const QString &text, RandomSource &random, const Progre
     random.reseed();
     const int k = std::min(int(std::floor(random.draw() * 120)), 119);
     const int maximum = k + n + 1;
+    const Progress report = progress ? progress : Progress([](int, int) {});
     int value = 0;
-    if (progress)
-        progress(value, maximum);
+    report(value, maximum);
 
     for (int exchange = 0; exchange <= k; ++exchange) {
         const int a = drawBelow(random, n);
         const int b = drawBelow(random, n);
         list.swapItemsAt(a, b);
-        if (progress)
-            progress(++value, maximum);
+        report(++value, maximum);
     }
 
     QString result;
     for (const auto &piece : std::as_const(list)) {
         if (!piece.isEmpty())
             result += piece + cr;
-        if (progress)
-            progress(++value, maximum);
+        report(++value, maximum);
     }
     return result;
 }

@@ -39,10 +39,9 @@ public:
     static QString mapCyclePath(const QString &modFolder);
     static QString mapsFolder(const QString &modFolder);
 
-    /// Map file names ("de_dust2.bsp") in the order the directory search returns them.
-    static QStringList findMaps(const QString &modFolder);
-    /// The working list of the folder's maps: names without ".bsp", joined by single CRs; fails
-    /// when the maps folder is missing or holds no map.
+    /// The working list of the folder's maps: names without ".bsp", in the order the directory
+    /// search returns them, joined by single CRs; fails when the maps folder is missing or holds
+    /// no map.
     static Result<QString> retrieve(const QString &modFolder);
     /// The list text without LF, split at every CR; empty pieces kept; no piece for "".
     static QStringList pieces(const QString &text);

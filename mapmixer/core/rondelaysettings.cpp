@@ -7,11 +7,8 @@ RondelaySettings::RondelaySettings(SettingsStore &store, QString modName)
     : ProgramSettings(store, application()), m_modName(std::move(modName))
 { }
 
-RondelaySettings::Entry RondelaySettings::entry(Key key) const
+RondelaySettings::Entry RondelaySettings::entry(Key) const
 {
-    switch (key) {
-    case Key::Dossier:
-        return {m_modName, QStringLiteral("Dossier")};
-    }
-    return {};
+    // Dossier is the only key.
+    return {m_modName, QStringLiteral("Dossier")};
 }

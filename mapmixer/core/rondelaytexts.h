@@ -5,16 +5,15 @@
 
 #include <QString>
 
-/** Rondelay's fixed texts: the window's French captions and messages and the spoken phrases. */
+/**
+ * Rondelay's fixed texts: its French messages and the spoken phrases. The window's captions stay
+ * with its layout.
+ */
 namespace RondelayTexts {
 
 inline QString programTitle()
 {
     return QStringLiteral("Rondelay");
-}
-inline QString windowTitle()
-{
-    return QStringLiteral("Rondelay Shuffler");
 }
 inline QString noArgument()
 {
@@ -27,32 +26,6 @@ inline QString newModTitle()
 inline QString newModPrompt()
 {
     return QStringLiteral("Dossier du nouveau Mod");
-}
-inline QString retrieveWord()
-{
-    return QStringLiteral("Récupérer");
-}
-inline QString shuffleWord()
-{
-    return QStringLiteral("Mélanger");
-}
-inline QString saveWord()
-{
-    return QStringLiteral("Sauver");
-}
-inline QString currentList()
-{
-    return QStringLiteral("Liste en cours :");
-}
-/// The caption of the pane toggle while the right pane is hidden.
-inline QString widen()
-{
-    return QStringLiteral(">>");
-}
-/// The caption of the pane toggle while the right pane is shown.
-inline QString narrow()
-{
-    return QStringLiteral("<<");
 }
 /// %1: the map cycle file.
 inline QString nothingToSave()

@@ -16,7 +16,6 @@
 #include <QDir>
 #include <QFrame>
 #include <QLabel>
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -38,10 +37,13 @@ constexpr int goodbyeTimeoutMs = 4000;
 
 const QColor yellow(255, 255, 0);
 
-QPlainTextEdit *yellowArea(const QString &name, QWidget *parent)
+// The captions of the pane toggle while the right pane is hidden, and while it is shown.
+const QString widen = QStringLiteral(">>");
+const QString narrow = QStringLiteral("<<");
+
+QPlainTextEdit *yellowArea(QWidget *parent)
 {
     auto *area = new QPlainTextEdit(parent);
-    area->setObjectName(name);
     QPalette palette = area->palette();
     palette.setColor(QPalette::Base, yellow);
     palette.setColor(QPalette::Text, Qt::black);
@@ -50,13 +52,6 @@ QPlainTextEdit *yellowArea(const QString &name, QWidget *parent)
     // map's name that Save would then write.
     area->setTabChangesFocus(true);
     return area;
-}
-
-PictureButton *picture(const QString &name, const QString &word, QWidget *parent)
-{
-    auto *button = new PictureButton(word, parent);
-    button->setObjectName(name);
-    return button;
 }
 
 } // namespace
@@ -68,10 +63,10 @@ MixFrm::MixFrm(const QString &modName, const QString &modFolder, FileStore &file
                   | Qt::MSWindowsFixedSizeDialogHint),
       m_modName(modName), m_ModFolder(modFolder), m_files(files), m_dialogs(dialogs), m_Parle(parle)
 {
-    using WindowKit::fromTwips;
+    using WindowKit::place;
 
     setObjectName(QStringLiteral("MixFrm"));
-    setWindowTitle(RondelayTexts::windowTitle());
+    setWindowTitle(QStringLiteral("Rondelay Shuffler"));
     WindowKit::paintBackground(this);
     setOuterWidth(narrowOuterTwips);
 
@@ -80,37 +75,34 @@ MixFrm::MixFrm(const QString &modName, const QString &modFolder, FileStore &file
     connect(&m_goodbyeGuard, &QTimer::timeout, this, &MixFrm::endProgram);
     connect(&m_Parle, &SpeechOutput::speechEnded, this, &MixFrm::Parle_SpeechEnded);
 
-    m_MapBox = yellowArea(QStringLiteral("MapBox"), this);
-    m_MapBox->setGeometry(fromTwips(195, 1650, 2505, 6315));
+    m_MapBox = yellowArea(this);
+    place(m_MapBox, "MapBox", 195, 1650, 2505, 6315);
 
-    m_Command1 = picture(QStringLiteral("Command1"), RondelayTexts::retrieveWord(), this);
-    m_Command1->setGeometry(fromTwips(555, 150, 1793, 338));
-    m_Command3 = picture(QStringLiteral("Command3"), RondelayTexts::shuffleWord(), this);
-    m_Command3->setGeometry(fromTwips(555, 630, 1793, 338));
-    m_Command2 = picture(QStringLiteral("Command2"), RondelayTexts::saveWord(), this);
-    m_Command2->setGeometry(fromTwips(555, 1110, 1793, 338));
+    m_Command1 = new PictureButton(QStringLiteral("Récupérer"), this);
+    place(m_Command1, "Command1", 555, 150, 1793, 338);
+    m_Command3 = new PictureButton(QStringLiteral("Mélanger"), this);
+    place(m_Command3, "Command3", 555, 630, 1793, 338);
+    m_Command2 = new PictureButton(QStringLiteral("Sauver"), this);
+    place(m_Command2, "Command2", 555, 1110, 1793, 338);
 
-    m_MapCycleViewer = yellowArea(QStringLiteral("MapCycleViewer"), this);
-    m_MapCycleViewer->setGeometry(fromTwips(3120, 1050, 2505, 6315));
+    m_MapCycleViewer = yellowArea(this);
+    place(m_MapCycleViewer, "MapCycleViewer", 3120, 1050, 2505, 6315);
 
-    m_Label1 = new QLabel(RondelayTexts::currentList(), this);
-    m_Label1->setObjectName(QStringLiteral("Label1"));
+    m_Label1 = new QLabel(QStringLiteral("Liste en cours :"), this);
     m_Label1->setAlignment(Qt::AlignCenter);
     WindowKit::paintBackground(m_Label1);
     WindowKit::setTextColor(m_Label1, yellow);
     m_Label1->setFont(WindowKit::oldFont(12));
-    m_Label1->setGeometry(fromTwips(3120, 645, 2505, 345));
+    place(m_Label1, "Label1", 3120, 645, 2505, 345);
     WindowKit::fitTextToWidth(m_Label1);
 
-    m_Command4 = new QPushButton(RondelayTexts::widen(), this);
-    m_Command4->setObjectName(QStringLiteral("Command4"));
-    m_Command4->setGeometry(fromTwips(2490, 735, 330, 255));
+    m_Command4 = new QPushButton(widen, this);
+    place(m_Command4, "Command4", 2490, 735, 330, 255);
 
     m_Progress = new QProgressBar(this);
-    m_Progress->setObjectName(QStringLiteral("Progress"));
     m_Progress->setTextVisible(false);
     m_Progress->setMinimum(0);
-    m_Progress->setGeometry(fromTwips(0, 8160, 2880, 90));
+    place(m_Progress, "Progress", 0, 8160, 2880, 90);
     m_Progress->hide();
 
     // A line 3 pixels wide, centred on its horizontal position, from one end to the other.
@@ -121,11 +113,8 @@ MixFrm::MixFrm(const QString &modName, const QString &modFolder, FileStore &file
     m_Line1->setGeometry(WindowKit::pixels(2910) - 1, lineTop, 3,
                          WindowKit::pixels(8190) - lineTop + 1);
 
-    setTabOrder(m_MapBox, m_Command1);
-    setTabOrder(m_Command1, m_Command3);
-    setTabOrder(m_Command3, m_Command2);
-    setTabOrder(m_Command2, m_MapCycleViewer);
-    setTabOrder(m_MapCycleViewer, m_Command4);
+    WindowKit::setTabOrder(
+        {m_MapBox, m_Command1, m_Command3, m_Command2, m_MapCycleViewer, m_Command4});
 
     connect(m_Command1, &PictureButton::clicked, this, &MixFrm::Command1_Click);
     connect(m_Command3, &PictureButton::clicked, this, &MixFrm::Command3_Click);
@@ -218,13 +207,9 @@ void MixFrm::Command2_Click()
 
 void MixFrm::Command4_Click()
 {
-    if (m_Command4->text() != RondelayTexts::narrow()) {
-        m_Command4->setText(RondelayTexts::narrow());
-        setOuterWidth(wideOuterTwips);
-    } else {
-        m_Command4->setText(RondelayTexts::widen());
-        setOuterWidth(narrowOuterTwips);
-    }
+    const bool widening = m_Command4->text() != narrow;
+    m_Command4->setText(widening ? narrow : widen);
+    setOuterWidth(widening ? wideOuterTwips : narrowOuterTwips);
 }
 
 void MixFrm::closeEvent(QCloseEvent *event)

@@ -14,24 +14,16 @@ void paintIcon(QPainter &painter)
     const QColor red(255, 0, 0);
     const QColor yellow(255, 255, 0);
 
-    painter.fillRect(0, 0, 16, 16, black);
-    // The frame of the picture buttons.
-    painter.fillRect(0, 0, 16, 1, red);
-    painter.fillRect(0, 15, 16, 1, red);
-    painter.fillRect(0, 0, 1, 16, red);
-    painter.fillRect(15, 0, 1, 16, red);
+    // The frame of the picture buttons, one pixel of red around the black.
+    painter.fillRect(0, 0, 16, 16, red);
+    painter.fillRect(1, 1, 14, 14, black);
 
     // The map cycle: a ring, open at the top right where its arrow head turns it round.
-    painter.fillRect(5, 3, 4, 1, yellow);
-    painter.fillRect(4, 4, 1, 1, yellow);
-    painter.fillRect(3, 5, 1, 6, yellow);
-    painter.fillRect(4, 11, 1, 1, yellow);
-    painter.fillRect(5, 12, 6, 1, yellow);
-    painter.fillRect(11, 11, 1, 1, yellow);
-    painter.fillRect(12, 6, 1, 5, yellow);
-    painter.fillRect(10, 3, 4, 1, yellow);
-    painter.fillRect(11, 4, 3, 1, yellow);
-    painter.fillRect(12, 5, 2, 1, yellow);
+    for (const QRect &run :
+         {QRect(5, 3, 4, 1), QRect(4, 4, 1, 1), QRect(3, 5, 1, 6), QRect(4, 11, 1, 1),
+          QRect(5, 12, 6, 1), QRect(11, 11, 1, 1), QRect(12, 6, 1, 5), QRect(10, 3, 4, 1),
+          QRect(11, 4, 3, 1), QRect(12, 5, 2, 1)})
+        painter.fillRect(run, yellow);
 }
 
 } // namespace

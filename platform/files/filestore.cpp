@@ -84,14 +84,6 @@ Result<> FileStore::writeAtomically(const QString &path, const QByteArray &conte
     return Result<>::failure(why);
 }
 
-Result<> FileStore::copyAtomically(const QString &source, const QString &target)
-{
-    const auto content = readAll(source);
-    if (!content)
-        return Result<>::failure(content.failure());
-    return writeAtomically(target, *content);
-}
-
 Result<> FileStore::makeFolder(const QString &path)
 {
 #ifdef Q_OS_WIN

@@ -25,8 +25,6 @@ public:
     virtual Result<QByteArray> readAll(const QString &path) const;
     /// Replaces (or creates) \a path with exactly \a content; the old file stays on failure.
     virtual Result<> writeAtomically(const QString &path, const QByteArray &content);
-    /// Copies \a source over \a target through writeAtomically().
-    Result<> copyAtomically(const QString &source, const QString &target);
     /// Creates the folder \a path with its missing parents; a folder already there is no failure.
     Result<> makeFolder(const QString &path);
 

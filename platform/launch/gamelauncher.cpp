@@ -5,8 +5,6 @@
 
 #include "platform/launch/processlauncher.h"
 
-GameLauncher::~GameLauncher() = default;
-
 std::unique_ptr<GameLauncher> GameLauncher::create(Wording wording)
 {
     // A Windows build that wants the Run dialog hands a keystroke sender to RunDialogLauncher;

@@ -28,7 +28,7 @@ public:
     using Wording =
         std::function<QString(Failure failure, const QString &subject, const QString &detail)>;
 
-    virtual ~GameLauncher();
+    virtual ~GameLauncher() = default;
 
     /// Fails, with a reason for the user, when the game could not be started.
     virtual Result<> launch(const QString &commandLine) = 0;

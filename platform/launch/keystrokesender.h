@@ -17,7 +17,7 @@ class KeystrokeSender
 public:
     enum class Direction { Down, Up };
 
-    virtual ~KeystrokeSender();
+    virtual ~KeystrokeSender() = default;
 
     virtual void keyEvent(std::uint8_t virtualKey, Direction direction) = 0;
     virtual void sendKeys(const QString &keys) = 0;

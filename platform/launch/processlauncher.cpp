@@ -18,11 +18,9 @@ Result<ProcessLauncher::Plan> ProcessLauncher::plan(const QString &commandLine) 
     const QString named = words.takeFirst();
 
     // A bare name is looked up in PATH like a shell does; anything with a folder in it is a path.
-    QString program;
-    if (named.contains(QLatin1Char('/')) || named.contains(QDir::separator()))
-        program = QFileInfo(named).absoluteFilePath();
-    else
-        program = QStandardPaths::findExecutable(named);
+    const QString program = named.contains(QLatin1Char('/')) || named.contains(QDir::separator())
+        ? QFileInfo(named).absoluteFilePath()
+        : QStandardPaths::findExecutable(named);
 
     const QFileInfo info(program);
     if (program.isEmpty() || !info.exists())

@@ -33,11 +33,7 @@ QString RunDialogLauncher::escapeKeys(const QString &text)
     static const QString reserved = QStringLiteral("+^%~(){}[]");
     QString escaped;
     escaped.reserve(text.size());
-    for (const QChar c : text) {
-        if (reserved.contains(c))
-            escaped += QLatin1Char('{') + c + QLatin1Char('}');
-        else
-            escaped += c;
-    }
+    for (const QChar c : text)
+        escaped += reserved.contains(c) ? QStringLiteral("{%1}").arg(c) : QString(c);
     return escaped;
 }

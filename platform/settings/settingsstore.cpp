@@ -87,19 +87,11 @@ QString SettingsStore::encodeName(const QString &name)
     // QSettings takes "/" and "\" for group separators, so those two are escaped, and "%" so
     // that no two sections can meet. Everything else goes through as it is: QSettings escapes
     // it once in its own file ("my mod" becomes [my%20mod]).
-    QString encoded;
-    encoded.reserve(name.size());
-    for (const QChar c : name) {
-        if (c == u'%')
-            encoded += QLatin1String("%25");
-        else if (c == u'/')
-            encoded += QLatin1String("%2F");
-        else if (c == u'\\')
-            encoded += QLatin1String("%5C");
-        else
-            encoded += c;
-    }
-    return encoded;
+    // "%" first, so that the escapes made after it are left alone.
+    QString encoded = name;
+    return encoded.replace(u'%', QLatin1String("%25"))
+        .replace(u'/', QLatin1String("%2F"))
+        .replace(u'\\', QLatin1String("%5C"));
 }
 
 QString SettingsStore::decodeName(const QString &encoded)

@@ -19,8 +19,7 @@ public:
     enum class State { Ready, Speaking, Busy, Error };
     Q_ENUM(State)
 
-    explicit SpeechEngine(QObject *parent = nullptr);
-    ~SpeechEngine() override;
+    using QObject::QObject;
 
     virtual State state() const = 0;
     virtual void say(const QString &text) = 0;

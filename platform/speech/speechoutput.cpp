@@ -7,10 +7,6 @@
 #include "platform/speech/queuedspeech.h"
 #include "platform/speech/silentspeech.h"
 
-SpeechOutput::SpeechOutput(QObject *parent) : QObject(parent) { }
-
-SpeechOutput::~SpeechOutput() = default;
-
 std::unique_ptr<SpeechOutput> SpeechOutput::create()
 {
     const QByteArray silent = qgetenv("SPEECH_SILENT");

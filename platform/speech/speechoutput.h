@@ -20,8 +20,7 @@ class SpeechOutput : public QObject
     Q_DISABLE_COPY_MOVE(SpeechOutput)
 
 public:
-    explicit SpeechOutput(QObject *parent = nullptr);
-    ~SpeechOutput() override;
+    using QObject::QObject;
 
     virtual void speak(const QString &text) = 0;
     virtual bool isSpeaking() const = 0;

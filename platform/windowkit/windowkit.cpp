@@ -37,6 +37,12 @@ QSize fromTwips(int width, int height)
     return QSize(pixels(width), pixels(height));
 }
 
+void place(QWidget *widget, const char *name, int left, int top, int width, int height)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(fromTwips(left, top, width, height));
+}
+
 QFont oldFont(qreal points, bool bold)
 {
     QFont font(QStringLiteral("MS Sans Serif"));
@@ -83,6 +89,12 @@ void setTextColor(QWidget *widget, const QColor &color)
     QPalette palette = widget->palette();
     palette.setColor(QPalette::WindowText, color);
     widget->setPalette(palette);
+}
+
+void setTabOrder(std::initializer_list<QWidget *> widgets)
+{
+    for (std::size_t i = 1; i < widgets.size(); ++i)
+        QWidget::setTabOrder(widgets.begin()[i - 1], widgets.begin()[i]);
 }
 
 void centreOnScreen(QWidget *window)

@@ -8,6 +8,8 @@
 #include <QRect>
 #include <QSize>
 
+#include <initializer_list>
+
 class QLabel;
 class QWidget;
 
@@ -23,6 +25,8 @@ constexpr int TwipsPerPixel = 15;
 int pixels(int twips);
 QRect fromTwips(int left, int top, int width, int height);
 QSize fromTwips(int width, int height);
+/// Gives \a widget its \a name, the one tests find it by, and its place in twips.
+void place(QWidget *widget, const char *name, int left, int top, int width, int height);
 
 /// "MS Sans Serif" at \a points; where it is not installed, the closest sans-serif face.
 QFont oldFont(qreal points, bool bold = false);
@@ -37,6 +41,9 @@ QFont fittedFont(QFont font, const QString &text, const QSize &room);
 void paintBackground(QWidget *widget, const QColor &background = Qt::black);
 /// Writes \a widget's text in \a color.
 void setTextColor(QWidget *widget, const QColor &color);
+
+/// Lets the Tab key go through \a widgets in the order given.
+void setTabOrder(std::initializer_list<QWidget *> widgets);
 
 /// Places \a window so that its outer frame is centred on its screen, rounding down.
 void centreOnScreen(QWidget *window);
