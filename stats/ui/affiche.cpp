@@ -29,7 +29,6 @@
 namespace {
 
 const QSize clientSize = WindowKit::fromTwips(13920, 9855);
-const QRect gridGeometry = WindowKit::fromTwips(15, 60, 15060, 11010);
 
 // The texts that size the columns, one per column; they are not the captions.
 QStringList columnTemplate()
@@ -62,8 +61,7 @@ Affiche::Affiche(TolvaneContext &context, QWidget *parent) : QMainWindow(parent)
     auto *client = new QWidget(this);
     setCentralWidget(client);
     m_TabResult = new QTableView(client);
-    m_TabResult->setObjectName(QStringLiteral("TabResult"));
-    m_TabResult->setGeometry(gridGeometry);
+    WindowKit::place(m_TabResult, "TabResult", 15, 60, 15060, 11010);
     m_TabResult->setFont(WindowKit::oldFont(8.25));
     m_TabResult->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_TabResult->setSelectionMode(QAbstractItemView::NoSelection);
@@ -170,7 +168,7 @@ void Affiche::sizeColumns(const DataStats::Extents &extents)
                 for (const QString &name : extents.longestNames)
                     widest = std::max(widest, textWidth(name));
                 // A name made up by a broken log line must not push every count out of sight.
-                widest = std::min(widest, gridGeometry.width() / 2);
+                widest = std::min(widest, m_TabResult->width() / 2);
             } else if (column == StatsColumns::Place) {
                 widest =
                     std::max(numberWidth(extents.smallestPlace), numberWidth(extents.largestPlace));

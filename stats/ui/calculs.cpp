@@ -58,20 +58,17 @@ Calculs::Calculs(TolvaneContext &context, Affiche *results)
     setFixedSize(clientSize);
 
     m_Label1 = new QLabel(TolvaneTexts::pleaseWait(), this);
-    m_Label1->setObjectName(QStringLiteral("Label1"));
+    WindowKit::place(m_Label1, "Label1", 0, -15, 6960, 300);
     m_Label1->setFont(noticeFont(12, TolvaneTexts::pleaseWait(), clientSize));
-    m_Label1->setGeometry(WindowKit::fromTwips(0, -15, 6960, 300));
 
     m_Progress = new QProgressBar(this);
-    m_Progress->setObjectName(QStringLiteral("Progress"));
-    m_Progress->setGeometry(WindowKit::fromTwips(45, 375, 5745, 165));
+    WindowKit::place(m_Progress, "Progress", 45, 375, 5745, 165);
     m_Progress->setTextVisible(false);
     m_Progress->setRange(0, 100);
     m_Progress->setValue(0);
 
     m_Label2 = new QLabel(this);
-    m_Label2->setObjectName(QStringLiteral("Label2"));
-    m_Label2->setGeometry(WindowKit::fromTwips(5805, 345, 690, 240));
+    WindowKit::place(m_Label2, "Label2", 5805, 345, 690, 240);
 
     m_sinceDispatch.start();
     WindowKit::centreOnScreen(this);
