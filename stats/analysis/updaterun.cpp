@@ -76,14 +76,14 @@ Result<> UpdateRun::run(UpdateObserver *observer)
     if (!observer || !observer->followsLines()) {
         qint64 bytes = 0;
         for (const QFileInfo &file : logFiles()) {
-            if (bytes >= earlyBytes || counted.size() >= batchFiles)
+            bytes += file.size();
+            if (bytes > earlyBytes || counted.size() >= batchFiles)
                 break;
             Counted one;
             if (!countFile(file, 0, 0, early, nullptr, &one)) {
                 counted.clear(); // read again under the lock, which tells the failure
                 break;
             }
-            bytes += one.to.offset - one.start;
             counted.push_back(std::move(one));
         }
     }

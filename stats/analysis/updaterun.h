@@ -88,7 +88,8 @@ private:
     // so that a run stopped half-way keeps the work of every log it finished.
     static constexpr qint64 batchBytes = 4 << 20;
     static constexpr std::size_t batchFiles = 2000;
-    // At most this much of the logs is counted before the lock is taken, in memory.
+    // Logs of at most this many bytes in all are counted before the lock is taken: what a file
+    // that changed meanwhile makes the run count again stays small.
     static constexpr qint64 earlyBytes = 64 << 20;
 
     /// A file read into an accumulator.
