@@ -68,12 +68,15 @@ Result<> UpdateRun::run(UpdateObserver *observer)
         }
         return files;
     };
-    // The logs are read before the lock is taken, so that machines waiting for one another
-    // only take turns to write. The window follows the lines as they are counted: its runs
-    // read them under the lock.
+    // A run that has to wait for another writer reads its logs first, so that machines started
+    // together only take turns to write; one that need not wait commits log by log, as a run
+    // stopped half-way then keeps more. The window follows the lines as they are counted: its
+    // runs read them under the lock.
     EventAccumulator early(m_store);
     std::vector<Counted> counted;
-    if (!observer || !observer->followsLines()) {
+    Result<> locked = m_store.lockWriter(std::chrono::milliseconds(0));
+    if (!locked && locked.failure().kind() == Failure::Kind::LockTimeout
+        && (!observer || !observer->followsLines())) {
         qint64 bytes = 0;
         for (const QFileInfo &file : logFiles()) {
             bytes += file.size();
@@ -92,13 +95,12 @@ Result<> UpdateRun::run(UpdateObserver *observer)
     // Everything from the list of files to the ranking happens under the lock: what another
     // run counted and deleted meanwhile is then simply no longer there.
     const auto bound = m_waitBound;
-    if (const Result<> locked =
-            m_store.lockWriter(bound,
-                               [observer, bound](std::chrono::milliseconds waited) {
-                                   if (observer)
-                                       observer->waitingForWriter(waited, bound);
-                               });
-        !locked)
+    if (!locked)
+        locked = m_store.lockWriter(bound, [observer, bound](std::chrono::milliseconds waited) {
+            if (observer)
+                observer->waitingForWriter(waited, bound);
+        });
+    if (!locked)
         return locked;
     struct Unlock
     {
