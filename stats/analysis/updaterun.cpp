@@ -18,6 +18,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
+
+#include <algorithm>
 
 namespace {
 
@@ -55,16 +58,49 @@ Result<> UpdateRun::run(UpdateObserver *observer)
                                          QStringLiteral("the log folder does not exist"),
                                          QDir::toNativeSeparators(m_logFolder), {}));
 
+    const auto logFiles = [&folder] {
+        QFileInfoList files;
+        const QFileInfoList entries =
+            folder.entryInfoList(QDir::Files | QDir::NoSymLinks | QDir::Hidden, QDir::Name);
+        for (const QFileInfo &entry : entries) {
+            if (isLogFileName(entry.fileName()))
+                files.append(entry);
+        }
+        return files;
+    };
+    // A run that has to wait for another writer reads its logs first, so that machines started
+    // together only take turns to write; one that need not wait commits log by log, as a run
+    // stopped half-way then keeps more. The window follows the lines as they are counted: its
+    // runs read them under the lock.
+    EventAccumulator early(m_store);
+    std::vector<Counted> counted;
+    Result<> locked = m_store.lockWriter(std::chrono::milliseconds(0));
+    if (!locked && locked.failure().kind() == Failure::Kind::LockTimeout
+        && (!observer || !observer->followsLines())) {
+        qint64 bytes = 0;
+        for (const QFileInfo &file : logFiles()) {
+            bytes += file.size();
+            if (bytes > earlyBytes || counted.size() >= batchFiles)
+                break;
+            Counted one;
+            if (!countFile(file, 0, 0, early, nullptr, &one)) {
+                counted.clear(); // read again under the lock, which tells the failure
+                break;
+            }
+            counted.push_back(std::move(one));
+        }
+    }
+    const UpdateSummary earlySummary = std::exchange(m_summary, {});
+
     // Everything from the list of files to the ranking happens under the lock: what another
     // run counted and deleted meanwhile is then simply no longer there.
     const auto bound = m_waitBound;
-    if (const Result<> locked =
-            m_store.lockWriter(bound,
-                               [observer, bound](std::chrono::milliseconds waited) {
-                                   if (observer)
-                                       observer->waitingForWriter(waited, bound);
-                               });
-        !locked)
+    if (!locked)
+        locked = m_store.lockWriter(bound, [observer, bound](std::chrono::milliseconds waited) {
+            if (observer)
+                observer->waitingForWriter(waited, bound);
+        });
+    if (!locked)
         return locked;
     struct Unlock
     {
@@ -84,12 +120,33 @@ Result<> UpdateRun::run(UpdateObserver *observer)
     // left aside.
     m_store.setCountsWaitForRanking(true);
 
-    QFileInfoList files;
-    const QFileInfoList entries =
-        folder.entryInfoList(QDir::Files | QDir::NoSymLinks | QDir::Hidden, QDir::Name);
-    for (const QFileInfo &entry : entries) {
-        if (isLogFileName(entry.fileName()))
-            files.append(entry);
+    QFileInfoList files = logFiles();
+    // The accumulator cannot give back the counts of one file: all are kept, or none.
+    if (!std::all_of(counted.cbegin(), counted.cend(),
+                     [this](const Counted &file) { return unchanged(file); }))
+        counted.clear();
+    if (!counted.empty()) {
+        if (const Result<> begun = m_store.beginTransaction(); !begun)
+            return begun;
+        m_inBatch = true;
+        QSet<QString> done;
+        for (const Counted &file : counted) {
+            if (const Result<> recorded = record(file); !recorded) {
+                m_store.rollback();
+                m_inBatch = false;
+                m_finished.clear();
+                return recorded;
+            }
+            done.insert(file.path);
+        }
+        files.removeIf(
+            [&done](const QFileInfo &file) { return done.contains(file.absoluteFilePath()); });
+        m_summary.files = int(counted.size());
+        m_summary.lines = earlySummary.lines;
+        m_summary.events = earlySummary.events;
+        m_summary.malformed = earlySummary.malformed;
+        if (const Result<> committed = commitBatch(early, files.isEmpty()); !committed)
+            return committed;
     }
 
     EventAccumulator accumulator(m_store);
@@ -118,13 +175,14 @@ Result<> UpdateRun::run(UpdateObserver *observer)
 
     // Without any log the players are ranked all the same; the records of the files the last
     // batch deleted go too.
-    if (total == 0 || !m_forgotten.isEmpty()) {
+    const bool none = total == 0 && counted.empty();
+    if (none || !m_forgotten.isEmpty()) {
         Result<> done = m_store.beginTransaction();
         for (const QString &key : std::as_const(m_forgotten)) {
             if (done)
                 done = m_store.removeFileProgress(key);
         }
-        if (done && total == 0)
+        if (done && none)
             done = rankAndRecordTime();
         if (done)
             done = m_store.commit();
@@ -173,10 +231,10 @@ Result<> UpdateRun::commitBatch(EventAccumulator &accumulator, bool last)
     // Only now that the counts are safely stored may the files go; a server still writing into
     // one would otherwise lose every later line into a deleted file. A file renamed over one
     // meanwhile (log shipping does that) was not counted: it stays for the next run.
-    const std::vector<Finished> finished = std::exchange(m_finished, {});
-    for (const Finished &file : finished) {
+    const std::vector<Counted> finished = std::exchange(m_finished, {});
+    for (const Counted &file : finished) {
         const FileIdentity now = FileIdentity::of(file.path);
-        if (!now.isSameFile(file.identity) || now.size() != file.end) {
+        if (!now.isSameFile(file.identity) || now.size() != file.to.offset) {
             ++m_summary.filesReplaced;
             continue;
         }
@@ -192,7 +250,7 @@ Result<> UpdateRun::commitBatch(EventAccumulator &accumulator, bool last)
 }
 
 Result<> UpdateRun::countFile(const QFileInfo &info, int number, int total,
-                              EventAccumulator &accumulator, UpdateObserver *waiter)
+                              EventAccumulator &accumulator, UpdateObserver *waiter, Counted *early)
 {
     UpdateObserver *observer = waiter && waiter->followsLines() ? waiter : nullptr;
     const QString path = info.absoluteFilePath();
@@ -267,12 +325,38 @@ Result<> UpdateRun::countFile(const QFileInfo &info, int number, int total,
     m_summary.lines += index;
     accumulator.endFile();
 
-    if (const Result<> recorded = m_store.setFileProgress(
-            key, {end, digest(QByteArrayView(head).first(headLength)), headLength});
-        !recorded)
+    Counted counted {path,
+                     key,
+                     reader.identity(),
+                     *progress,
+                     start,
+                     {end, digest(QByteArrayView(head).first(headLength)), headLength},
+                     reader.isClosed()};
+    if (early) {
+        *early = std::move(counted);
+        return {};
+    }
+    return record(counted);
+}
+
+Result<> UpdateRun::record(const Counted &counted)
+{
+    if (const Result<> recorded = m_store.setFileProgress(counted.key, counted.to); !recorded)
         return recorded;
-    m_batchBytes += end - start;
-    if (reader.isClosed())
-        m_finished.push_back(Finished {path, key, reader.identity(), end});
+    m_batchBytes += counted.to.offset - counted.start;
+    if (counted.closed)
+        m_finished.push_back(counted);
     return {};
+}
+
+bool UpdateRun::unchanged(const Counted &counted)
+{
+    // Another run of this machine may have counted the file, or a reset forgotten its record;
+    // the file may have grown, or another been written under its name.
+    const FileIdentity now = FileIdentity::of(counted.path);
+    const Result<DataStats::FileProgress> progress = m_store.fileProgress(counted.key);
+    QFile file(counted.path);
+    return now.isSameFile(counted.identity) && now.size() == counted.identity.size() && progress
+        && *progress == counted.from && file.open(QIODevice::ReadOnly)
+        && digest(file.read(counted.to.headLength)) == counted.to.headDigest;
 }

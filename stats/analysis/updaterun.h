@@ -5,6 +5,7 @@
 
 #include "platform/files/fileidentity.h"
 #include "platform/result/result.h"
+#include "stats/store/datastats.h"
 
 #include <QString>
 #include <QStringList>
@@ -12,7 +13,6 @@
 #include <chrono>
 #include <vector>
 
-class DataStats;
 class EventAccumulator;
 class QFileInfo;
 
@@ -63,7 +63,8 @@ struct UpdateSummary
  * next run counts only what was appended since.
  *
  * A run is the database's only writer from start to end: a second run waits for the first to
- * finish (at most the wait bound) and then counts only what is left.
+ * finish (at most the wait bound) and then counts only what is left. What it read of its logs
+ * while it waited is written only if neither the files nor their records changed meanwhile.
  */
 class UpdateRun
 {
@@ -87,20 +88,32 @@ private:
     // so that a run stopped half-way keeps the work of every log it finished.
     static constexpr qint64 batchBytes = 4 << 20;
     static constexpr std::size_t batchFiles = 2000;
+    // Logs of at most this many bytes in all are counted before the lock is taken: what a file
+    // that changed meanwhile makes the run count again stays small.
+    static constexpr qint64 earlyBytes = 64 << 20;
 
-    struct Finished
+    /// A file read into an accumulator.
+    struct Counted
     {
         QString path;
         QString key;
         FileIdentity identity;
-        qint64 end;
+        DataStats::FileProgress from; ///< the record found when the count started
+        qint64 start = 0;
+        DataStats::FileProgress to;
+        bool closed = false;
     };
 
     Result<> commitBatch(EventAccumulator &accumulator, bool last);
     /// Ranks the players and records the time, inside the transaction that ends the run.
     Result<> rankAndRecordTime();
+    /// Counts the file into \a accumulator and records its progress, or, given \a early, only
+    /// tells there what it counted.
     Result<> countFile(const QFileInfo &info, int number, int total, EventAccumulator &accumulator,
-                       UpdateObserver *observer);
+                       UpdateObserver *observer, Counted *early = nullptr);
+    Result<> record(const Counted &counted);
+    /// Whether the file and its record are still as \a counted read them.
+    bool unchanged(const Counted &counted);
 
     DataStats &m_store;
     QString m_logFolder;
@@ -108,6 +121,6 @@ private:
     std::chrono::milliseconds m_waitBound = defaultWaitBound;
     bool m_inBatch = false;
     qint64 m_batchBytes = 0;
-    std::vector<Finished> m_finished; // closed files of the open batch, deleted once it commits
+    std::vector<Counted> m_finished; // closed files of the open batch, deleted once it commits
     QStringList m_forgotten; // progress records of files deleted, removed with the next commit
 };

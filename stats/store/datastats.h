@@ -69,6 +69,7 @@ public:
         qint64 offset = 0; ///< bytes counted from the start of the file
         QByteArray headDigest; ///< identifies the file: digest of its first bytes
         qint64 headLength = 0; ///< how many first bytes the digest covers
+        bool operator==(const FileProgress &) const = default;
     };
 
     /// What copyFrom() copied.

@@ -393,11 +393,12 @@ Result<QSqlQuery *> PostgresEngine::prepared(std::optional<QSqlQuery> &query, co
     return &*query;
 }
 
-Result<> PostgresEngine::addToPlayers(const std::vector<DataStats::PlayerDelta> &players, bool)
+Result<> PostgresEngine::addToPlayers(const std::vector<DataStats::PlayerDelta> &players,
+                                      bool rankingFollows)
 {
     for (std::size_t from = 0; from < players.size(); from += chunkSize) {
         if (const Result<> added =
-                addChunk(players, from, std::min(players.size(), from + chunkSize));
+                addChunk(players, from, std::min(players.size(), from + chunkSize), rankingFollows);
             !added)
             return added;
     }
@@ -421,7 +422,7 @@ QString PostgresEngine::addCountsFrom(const QString &source)
 }
 
 Result<> PostgresEngine::addChunk(const std::vector<DataStats::PlayerDelta> &players,
-                                  std::size_t from, std::size_t to)
+                                  std::size_t from, std::size_t to, bool rankingFollows)
 {
     const QStringList counters = StatsColumns::quotedCounters();
     QStringList arrays;
@@ -486,6 +487,9 @@ Result<> PostgresEngine::addChunk(const std::vector<DataStats::PlayerDelta> &pla
         if (!keys.exec())
             return fail(QStringLiteral("cannot add a player"), keys);
     }
+    // The ranking pass of this transaction writes the sums kept here: nothing waits in a table.
+    if (m_countsWait && rankingFollows)
+        return {};
     if (m_countsWait)
         ++m_asideRows;
     if (!addCountsOf(**addCounts, folded, columns))
@@ -566,7 +570,7 @@ Result<> PostgresEngine::settleCounts()
     // all there is, which spares the server adding up every log's rows again: only by the run
     // that kept them, in the transaction of its ranking, so that the emptying of the table and
     // the sums commit together.
-    if (m_countsWait && m_asideRows > 0) {
+    if (m_countsWait && !m_aside.isEmpty()) {
         if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM \"PendingCounts\"")) || !query.next())
             return fail(QStringLiteral("cannot update a player"), query);
         if (query.value(0).toLongLong() == m_asideRows)
@@ -664,6 +668,7 @@ Result<> PostgresEngine::writeRanked(const QHash<QByteArray, DataStats::Counters
     }
     if (!addCountsOf(query, folded, columns))
         return fail(what, query);
+    m_placed = true;
     return {};
 }
 
@@ -674,8 +679,11 @@ Result<> PostgresEngine::rankPlayers()
     // Held to the end of the caller's transaction: two rankings never interleave their places.
     if (!query.exec(lockCall("pg_advisory_xact_lock", rankingLock)))
         return fail(what, query);
+    m_placed = false;
     if (const Result<> settled = settleCounts(); !settled)
         return settled;
+    if (m_placed)
+        return {};
     // Numbered where the rows are: no row travels to this machine and back, and only the rows
     // whose place changes are written.
     if (!query.exec(QStringLiteral(

@@ -92,7 +92,7 @@ private:
     /// \a query, prepared on first use with \a text.
     Result<QSqlQuery *> prepared(std::optional<QSqlQuery> &query, const QString &text);
     Result<> addChunk(const std::vector<DataStats::PlayerDelta> &players, std::size_t from,
-                      std::size_t to);
+                      std::size_t to, bool rankingFollows);
     /// The sums of every counter of table Stats + those of \a source (columns f, c0, c1...),
     /// added to each player's row, a new row for a new player.
     static QString addCountsFrom(const QString &source);
@@ -112,6 +112,7 @@ private:
     // keys it knows to be there, both forgotten with a rollback or the writer lock.
     QHash<QByteArray, DataStats::Counters> m_aside;
     qsizetype m_asideRows = 0;
+    bool m_placed = false; // the ranking pass of the transaction wrote the places with the counts
     QSet<QByteArray> m_keyed;
     void forgetAside();
 };

@@ -676,35 +676,63 @@ void TestUpdateRun::waitsForAnotherWriter_data()
 {
     QTest::addColumn<int>("waitSeconds");
     QTest::addColumn<int>("releaseAfterMs");
+    QTest::addColumn<QString>("meanwhile");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<int>("kills");
-    QTest::newRow("the other finishes in time") << 30 << 1500 << 0 << 1;
-    QTest::newRow("the bound passes first") << 1 << -1 << 3 << 0;
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("the other finishes in time") << 30 << 1500 << QString() << 0 << 1 << false;
+    QTest::newRow("the bound passes first") << 1 << -1 << QString() << 3 << 0 << true;
+    QTest::newRow("the log grows while the run waits") << 30 << 1500 << "grows" << 0 << 3 << false;
+    QTest::newRow("another log takes its name while the run waits")
+        << 30 << 1500 << "replaced" << 0 << 2 << false;
+    QTest::newRow("another run counts the log while this one waits")
+        << 30 << -1 << "counted" << 0 << 1 << false;
+    QTest::newRow("another run counts a live log while this one waits")
+        << 30 << -1 << "counted live" << 0 << 1 << true;
 }
 
 void TestUpdateRun::waitsForAnotherWriter()
 {
     QFETCH(int, waitSeconds);
     QFETCH(int, releaseAfterMs);
+    QFETCH(QString, meanwhile);
     QFETCH(int, exitCode);
     QFETCH(int, kills);
+    QFETCH(bool, kept);
     const QString db = m_location;
-    QVERIFY(TestFiles::write(m_logs + "/L1.log", log({kill("A", "B", "awp")})));
+    const QString path = m_logs + "/L1.log";
+    const QByteArray live = started() + "\n" + kill("A", "B", "awp") + "\n";
+    QVERIFY(
+        TestFiles::write(path, meanwhile == "counted live" ? live : log({kill("A", "B", "awp")})));
     QVERIFY(m_store->lockWriter(std::chrono::milliseconds(0)));
 
     const auto process = startUpdate(m_logs, db, {"--wait", QString::number(waitSeconds)});
     QVERIFY(process->waitForStarted());
+    // Once it says it waits, the run has read what it could of the logs.
+    QString err;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (err += QString::fromUtf8(process->readAllStandardError())).contains("waiting"), 30000);
+    if (meanwhile == "grows") {
+        QVERIFY(append(path, log({kill("A", "B", "awp"), kill("A", "C", "awp")})));
+    } else if (meanwhile == "replaced") {
+        const QString shipped = m_dir->filePath("shipped.log");
+        QVERIFY(TestFiles::write(shipped, log({kill("A", "D", "awp"), kill("A", "D", "awp")})));
+        QCOMPARE(std::rename(qPrintable(shipped), qPrintable(path)), 0);
+    } else if (meanwhile.startsWith("counted")) {
+        // Under the lock the test holds, which the run gives up when it ends.
+        QVERIFY2(run(), qPrintable(m_error));
+    }
     if (releaseAfterMs >= 0) {
         QVERIFY(!process->waitForFinished(releaseAfterMs));
         m_store->unlockWriter();
     }
     QVERIFY(process->waitForFinished(60000));
     m_store->unlockWriter();
-    const QString err = QString::fromUtf8(process->readAllStandardError());
+    err += QString::fromUtf8(process->readAllStandardError());
     QVERIFY2(process->exitCode() == exitCode, qPrintable(err));
     QCOMPARE(err.count("waiting"), 1);
     QCOMPARE(row(*m_store, "A").value("Kills").toInt(), kills);
-    QCOMPARE(QFile::exists(m_logs + "/L1.log"), kills == 0);
+    QCOMPARE(QFile::exists(path), kept);
 }
 
 QTEST_GUILESS_MAIN(TestUpdateRun)
