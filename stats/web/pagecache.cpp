@@ -19,12 +19,16 @@ PageCache::PageCache(qsizetype capacity) : m_capacity(capacity) { }
 
 void PageCache::advance()
 {
+    // Freed once the lock is let go: the threads that write the new pages do not wait for it.
+    Entries entries;
+    QHash<QByteArray, Entries::iterator> index;
+    std::shared_ptr<const KillsOrder> order;
     const std::lock_guard<std::mutex> locked(m_lock);
     ++m_generation;
-    m_entries.clear();
-    m_index.clear();
+    entries.swap(m_entries);
+    index.swap(m_index);
     m_bytes = 0;
-    m_killsOrder.reset();
+    order.swap(m_killsOrder);
     m_killsOrderBuilding = false;
 }
 
