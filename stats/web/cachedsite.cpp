@@ -77,18 +77,29 @@ RankingSite::SharedKillsOrder CachedSite::killsOrder(DataStats &store)
 {
     bool build = false;
     RankingSite::SharedKillsOrder order = m_cache.killsOrder(m_generation, build);
-    if (order || !build)
+    if (!build)
         return order;
     auto made = std::make_shared<PageCache::KillsOrder>();
     // Grown a step at a time, the 600,000 entries would be copied over and over while every
     // players' page asked for meanwhile is counted by the database.
     if (const Result<qint64> players = store.lastPlace(); players && *players > 0)
         made->reserve(std::size_t(*players));
-    const Result<> read = store.forEachKillsPlace([&made](qint64 kills, qint64 place) {
+    // Shared a stretch at a time: the players ahead in it are placed from it at once. The
+    // entries others read never move; more than room was made for go to a copy.
+    constexpr std::size_t stretch = 16384;
+    const Result<> read = store.forEachKillsPlace([&](qint64 kills, qint64 place) {
+        if (made->size() == made->capacity()) {
+            auto larger = std::make_shared<PageCache::KillsOrder>();
+            larger->reserve(made->size() * 2 + stretch);
+            larger->assign(made->begin(), made->end());
+            made = std::move(larger);
+        }
         made->push_back({kills, kills, place});
+        if (made->size() % stretch == 0)
+            m_cache.keepKillsOrder(m_generation, {made, made->size(), false});
     });
-    if (read)
-        order = std::move(made);
+    order = read ? RankingSite::SharedKillsOrder {made, made->size(), true}
+                 : RankingSite::SharedKillsOrder {};
     m_cache.keepKillsOrder(m_generation, order);
     return order;
 }
