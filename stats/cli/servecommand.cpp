@@ -42,7 +42,11 @@ int ServeCommand::execute(const TolvaneRequest &request, const CommandContext &c
                     site->readAhead();
                 }};
         },
-        *limits, [&watcher] { watcher.check(); });
+        *limits,
+        [&watcher, &pages](const WebRequest &asked) {
+            watcher.check();
+            return CachedSite::fromCache(pages, asked);
+        });
     const Result<quint16> listening = server.listen(request.serve.address, request.serve.port);
     if (!listening)
         return failed(context, listening.reason());

@@ -48,7 +48,7 @@ DataStats::DataStats()
 
 DataStats::~DataStats()
 {
-    m_playerRowQuery.reset();
+    m_kept = {};
     m_rsClass.reset();
     m_rsClass2.reset();
     m_engine.reset();
@@ -71,7 +71,7 @@ bool DataStats::isSupported(const QString &location)
 
 Result<> DataStats::open(const QString &path, Access access)
 {
-    m_playerRowQuery.reset();
+    m_kept = {};
     m_path = path;
     m_access = access;
     m_mergedOnOpen = 0;
@@ -901,11 +901,17 @@ Result<const std::map<qint64, qint64> *> DataStats::rankedByKills()
 
 Result<qint64> DataStats::lastPlace()
 {
-    QSqlQuery query(database());
-    if (!query.exec(QStringLiteral(R"(SELECT COALESCE(MAX("Place"), 0) FROM "Stats")"))
-        || !query.next())
-        return fail(QStringLiteral("cannot read the ranking"), query);
-    return query.value(0).toLongLong();
+    const QString what = QStringLiteral("cannot read the ranking");
+    const Result<QSqlQuery *> ran =
+        runKept(m_kept.lastPlace,
+                QStringLiteral(R"(SELECT COALESCE(MAX("Place"), 0) FROM "Stats")"), {}, what);
+    if (!ran)
+        return passOn(ran);
+    if (!(*ran)->next())
+        return fail(what, **ran);
+    const qint64 last = (*ran)->value(0).toLongLong();
+    (*ran)->finish();
+    return last;
 }
 
 namespace {
@@ -914,18 +920,21 @@ const QString lastUpdateKey = QStringLiteral("LastUpdate");
 
 Result<std::optional<QDateTime>> DataStats::lastUpdate()
 {
-    QSqlQuery query(database());
-    query.prepare(QStringLiteral(R"(SELECT "Value" FROM "Meta" WHERE "Key" = ?)"));
-    query.addBindValue(lastUpdateKey);
-    if (!query.exec()) {
+    const Result<QSqlQuery *> ran =
+        runKept(m_kept.lastUpdate, QStringLiteral(R"(SELECT "Value" FROM "Meta" WHERE "Key" = ?)"),
+                {lastUpdateKey}, QStringLiteral("cannot read the time of the last update"));
+    if (!ran) {
         // A database written before updates recorded their time has no such table yet.
         if (!database().tables().contains(QLatin1String("Meta"), Qt::CaseInsensitive))
             return std::optional<QDateTime>();
-        return fail(QStringLiteral("cannot read the time of the last update"), query.lastError());
+        return passOn(ran);
     }
-    if (!query.next())
+    QSqlQuery &query = **ran;
+    const QString value = query.next() ? query.value(0).toString() : QString();
+    query.finish();
+    if (value.isNull())
         return std::optional<QDateTime>();
-    const QDateTime when = QDateTime::fromString(query.value(0).toString(), Qt::ISODateWithMs);
+    const QDateTime when = QDateTime::fromString(value, Qt::ISODateWithMs);
     if (!when.isValid())
         return std::optional<QDateTime>();
     return std::optional<QDateTime>(when);
@@ -1039,10 +1048,16 @@ Result<std::vector<DataStats::PlayerRow>> DataStats::rowsAt(const std::vector<qi
 Result<QString> DataStats::changeMark()
 {
     if (const QString &dataVersion = m_engine->dialect().dataVersion; !dataVersion.isEmpty()) {
-        QSqlQuery query(database());
-        if (!query.exec(dataVersion) || !query.next())
-            return fail(QStringLiteral("cannot read the ranking"), query);
-        return query.value(0).toString();
+        // Asked before every answer a server sends: kept prepared.
+        const QString what = QStringLiteral("cannot read the ranking");
+        const Result<QSqlQuery *> ran = runKept(m_kept.dataVersion, dataVersion, {}, what);
+        if (!ran)
+            return passOn(ran);
+        if (!(*ran)->next())
+            return fail(what, **ran);
+        const QString mark = (*ran)->value(0).toString();
+        (*ran)->finish();
+        return mark;
     }
     const Result<std::optional<QDateTime>> updated = lastUpdate();
     if (!updated)
@@ -1065,25 +1080,39 @@ Result<> DataStats::forEachName(const std::function<void(const QString &)> &f)
     return {};
 }
 
-Result<std::optional<DataStats::PlayerRow>> DataStats::playerRow(qint64 id)
+Result<QSqlQuery *> DataStats::runKept(std::unique_ptr<QSqlQuery> &kept, const QString &statement,
+                                       const QVariantList &values, const QString &what)
 {
-    // Preparing the join of every column costs more than running it: a reader that shows one
-    // player after another keeps the statement.
-    if (!m_playerRowQuery) {
+    if (!kept) {
         auto prepared = std::make_unique<QSqlQuery>(database());
         prepared->setForwardOnly(true);
-        if (!prepared->prepare(
-                QStringLiteral(R"(SELECT %1 FROM "Players" AS p CROSS JOIN "Stats" AS s )"
-                               R"(WHERE p."Id" = ? AND s."Nom" = p."Nom")")
-                    .arg(statsColumns())))
-            return fail(QStringLiteral("cannot read the player"), *prepared);
-        m_playerRowQuery = std::move(prepared);
+        if (!prepared->prepare(statement))
+            return fail(what, *prepared);
+        kept = std::move(prepared);
     }
-    QSqlQuery &query = *m_playerRowQuery;
-    query.bindValue(0, id);
-    const bool ran = query.exec();
+    for (qsizetype i = 0; i < values.size(); ++i)
+        kept->bindValue(int(i), values[i]);
+    if (!kept->exec()) {
+        const Failure failed = fail(what, *kept);
+        kept.reset();
+        return failed;
+    }
+    return kept.get();
+}
+
+Result<std::optional<DataStats::PlayerRow>> DataStats::playerRow(qint64 id)
+{
+    static const QString statement =
+        QStringLiteral(R"(SELECT %1 FROM "Players" AS p CROSS JOIN "Stats" AS s )"
+                       R"(WHERE p."Id" = ? AND s."Nom" = p."Nom")")
+            .arg(statsColumns());
+    const Result<QSqlQuery *> ran =
+        runKept(m_kept.playerRow, statement, {id}, QStringLiteral("cannot read the player"));
+    if (!ran)
+        return passOn(ran);
+    QSqlQuery &query = **ran;
     std::optional<PlayerRow> row;
-    if (ran && query.next()) {
+    if (query.next()) {
         row.emplace();
         row->id = id;
         row->place = query.value(StatsColumns::Place).toLongLong();
@@ -1091,11 +1120,6 @@ Result<std::optional<DataStats::PlayerRow>> DataStats::playerRow(qint64 id)
         for (int c = 0; c < StatsColumns::CounterCount; ++c)
             row->counters[std::size_t(c)] =
                 query.value(StatsColumns::FirstCounter + c).toLongLong();
-    }
-    if (!ran) {
-        const Failure failed = fail(QStringLiteral("cannot read the player"), query);
-        m_playerRowQuery.reset();
-        return failed;
     }
     // Left unfinished, the statement would hold its read open: every later read on this
     // connection would see the data as it was then, past the next commit.

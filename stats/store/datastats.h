@@ -12,6 +12,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 
 #include <array>
 #include <chrono>
@@ -310,6 +311,10 @@ private:
     };
     /// How the places run, counted again only when the database changed.
     Result<RankedPlaces> rankedPlaces();
+    /// \a statement, prepared into \a kept when it holds none yet, run with \a values; the
+    /// caller finishes it once read, so that no read stays open past the next commit.
+    Result<QSqlQuery *> runKept(std::unique_ptr<QSqlQuery> &kept, const QString &statement,
+                                const QVariantList &values, const QString &what);
     /// Gives the rows without an id the id of their player.
     Result<> addPlayerIds(std::vector<PlayerRow> &rows);
     // Up to this many players of a name are found through their keys; more, in ranking order,
@@ -329,6 +334,13 @@ private:
     qint64 m_rankedByKillsVersion = 0;
     std::optional<RankedPlaces> m_rankedPlaces;
     qint64 m_rankedPlacesVersion = 0;
-    /// playerRow()'s statement, prepared once for the connection.
-    std::unique_ptr<QSqlQuery> m_playerRowQuery;
+    /// The statements a reader runs for page after page, prepared once for the connection.
+    struct KeptStatements
+    {
+        std::unique_ptr<QSqlQuery> playerRow;
+        std::unique_ptr<QSqlQuery> lastPlace;
+        std::unique_ptr<QSqlQuery> lastUpdate;
+        std::unique_ptr<QSqlQuery> dataVersion;
+    };
+    KeptStatements m_kept;
 };

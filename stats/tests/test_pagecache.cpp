@@ -87,21 +87,30 @@ void TestPageCache::forgetsAnotherGeneration()
     QCOMPARE(cache.bytes(), 0);
     // The order by kills: built once a generation, by the first to ask.
     bool build = false;
-    QVERIFY(!cache.killsOrder(before, build));
+    QVERIFY(!cache.killsOrder(before, build).entries);
     QVERIFY(!build);
-    QVERIFY(!cache.killsOrder(cache.generation(), build));
+    QVERIFY(!cache.killsOrder(cache.generation(), build).entries);
     QVERIFY(build);
     // Another thread meanwhile: nothing at once, and not asked to build it a second time.
-    QVERIFY(!cache.killsOrder(cache.generation(), build));
+    QVERIFY(!cache.killsOrder(cache.generation(), build).entries);
     QVERIFY(!build);
-    cache.keepKillsOrder(cache.generation(),
-                         std::make_shared<const PageCache::KillsOrder>(
-                             PageCache::KillsOrder {{5, 5, 1}, {3, 3, 2}}));
-    const auto order = cache.killsOrder(cache.generation(), build);
+    const auto entries =
+        std::make_shared<const PageCache::KillsOrder>(PageCache::KillsOrder {{5, 5, 1}, {3, 3, 2}});
+    // Then the part read so far, still not to be built again.
+    cache.keepKillsOrder(cache.generation(), {entries, 1, false});
+    const ColumnOrder::Shared part = cache.killsOrder(cache.generation(), build);
     QVERIFY(!build);
-    QVERIFY(order && order->size() == 2);
+    QVERIFY(part.entries == entries && part.length == 1 && !part.whole);
+    cache.keepKillsOrder(cache.generation(), {entries, 2, true});
+    const ColumnOrder::Shared order = cache.killsOrder(cache.generation(), build);
+    QVERIFY(!build);
+    QVERIFY(order.entries == entries && order.length == 2 && order.whole);
     cache.advance();
-    QVERIFY(!cache.killsOrder(cache.generation(), build));
+    QVERIFY(!cache.killsOrder(cache.generation(), build).entries);
+    QVERIFY(build);
+    // A read that failed: another thread may try.
+    cache.keepKillsOrder(cache.generation(), {});
+    QVERIFY(!cache.killsOrder(cache.generation(), build).entries);
     QVERIFY(build);
 }
 

@@ -51,6 +51,14 @@ QList<QPair<QByteArray, QByteArray>> withHeaders(QList<QPair<QByteArray, QByteAr
     return headers;
 }
 
+/// Where a page is kept: one copy a language.
+QByteArray keyOf(const WebRequest &request)
+{
+    const WebTexts::Language language = StatsLabels::fromAcceptLanguage(request.acceptLanguage);
+    return (language == WebTexts::Language::English ? "en " : "fr ") + request.path + '?'
+        + request.query;
+}
+
 } // namespace
 
 CachedSite::CachedSite(QString databasePath, PageCache &cache)
@@ -69,18 +77,29 @@ RankingSite::SharedKillsOrder CachedSite::killsOrder(DataStats &store)
 {
     bool build = false;
     RankingSite::SharedKillsOrder order = m_cache.killsOrder(m_generation, build);
-    if (order || !build)
+    if (!build)
         return order;
     auto made = std::make_shared<PageCache::KillsOrder>();
     // Grown a step at a time, the 600,000 entries would be copied over and over while every
     // players' page asked for meanwhile is counted by the database.
     if (const Result<qint64> players = store.lastPlace(); players && *players > 0)
         made->reserve(std::size_t(*players));
-    const Result<> read = store.forEachKillsPlace([&made](qint64 kills, qint64 place) {
+    // Shared a stretch at a time: the players ahead in it are placed from it at once. The
+    // entries others read never move; more than room was made for go to a copy.
+    constexpr std::size_t stretch = 16384;
+    const Result<> read = store.forEachKillsPlace([&](qint64 kills, qint64 place) {
+        if (made->size() == made->capacity()) {
+            auto larger = std::make_shared<PageCache::KillsOrder>();
+            larger->reserve(made->size() * 2 + stretch);
+            larger->assign(made->begin(), made->end());
+            made = std::move(larger);
+        }
         made->push_back({kills, kills, place});
+        if (made->size() % stretch == 0)
+            m_cache.keepKillsOrder(m_generation, {made, made->size(), false});
     });
-    if (read)
-        order = std::move(made);
+    order = read ? RankingSite::SharedKillsOrder {made, made->size(), true}
+                 : RankingSite::SharedKillsOrder {};
     m_cache.keepKillsOrder(m_generation, order);
     return order;
 }
@@ -139,6 +158,30 @@ CachedSite::withGzip(const QByteArray &key, quint64 generation,
     return made;
 }
 
+WebResponse CachedSite::sent(const PageCache::Page &page, const WebRequest &request, bool gzip)
+{
+    const bool compressed = gzip && !page.gzipped.body.isEmpty();
+    const WebResponse &chosen = compressed ? page.gzipped : page.plain;
+    if (!request.ifNoneMatch.isEmpty()
+        && (matches(request.ifNoneMatch, page.entityTag)
+            || (!page.gzipTag.isEmpty() && matches(request.ifNoneMatch, page.gzipTag))))
+        return {304, chosen.headers, {}};
+    return chosen;
+}
+
+std::optional<WebResponse> CachedSite::fromCache(PageCache &cache, const WebRequest &request)
+{
+    if (!kept(request))
+        return std::nullopt;
+    const std::shared_ptr<const PageCache::Page> page =
+        cache.find(keyOf(request), cache.generation());
+    const bool gzip = acceptsGzip(request.acceptEncoding);
+    // Compressing takes longer than sending: it is left to the threads that write pages.
+    if (!page || (gzip && page->gzipped.body.isEmpty()))
+        return std::nullopt;
+    return sent(*page, request, gzip);
+}
+
 WebResponse CachedSite::handle(const WebRequest &request)
 {
     if (!kept(request))
@@ -147,9 +190,7 @@ WebResponse CachedSite::handle(const WebRequest &request)
     // generation is never kept under it.
     m_generation = m_cache.generation();
     const quint64 generation = m_generation;
-    const WebTexts::Language language = StatsLabels::fromAcceptLanguage(request.acceptLanguage);
-    const QByteArray key = (language == WebTexts::Language::English ? "en " : "fr ") + request.path
-        + '?' + request.query;
+    const QByteArray key = keyOf(request);
     std::shared_ptr<const PageCache::Page> page = m_cache.find(key, generation);
     if (!page) {
         WebResponse written = m_site.handle(request);
@@ -167,11 +208,5 @@ WebResponse CachedSite::handle(const WebRequest &request)
     const bool gzip = acceptsGzip(request.acceptEncoding);
     if (gzip)
         page = withGzip(key, generation, page);
-    const bool compressed = gzip && !page->gzipped.body.isEmpty();
-    const WebResponse &chosen = compressed ? page->gzipped : page->plain;
-    if (!request.ifNoneMatch.isEmpty()
-        && (matches(request.ifNoneMatch, page->entityTag)
-            || (!page->gzipTag.isEmpty() && matches(request.ifNoneMatch, page->gzipTag))))
-        return {304, chosen.headers, {}};
-    return chosen;
+    return sent(*page, request, gzip);
 }

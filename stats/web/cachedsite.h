@@ -10,6 +10,8 @@
 
 #include <QString>
 
+#include <optional>
+
 /**
  * The ranking site for one thread that answers, in front of a cache of pages it shares with the
  * others: a page already written is sent again as long as the cache's generation has not moved
@@ -31,6 +33,9 @@ public:
     /// Reads ahead, between requests, what a player's page needs after the ranking changed.
     void readAhead();
     WebResponse handle(const WebRequest &request);
+    /// The answer to \a request from the pages \a cache keeps for its generation, on any
+    /// thread; nothing when it keeps none (or none compressed for a client that takes gzip).
+    static std::optional<WebResponse> fromCache(PageCache &cache, const WebRequest &request);
 
     /// Whether an Accept-Encoding header \a header takes gzip: named, or under "*", without
     /// "q=0".
@@ -39,6 +44,8 @@ public:
     static bool matches(const QByteArray &header, const QByteArray &tag);
 
 private:
+    /// \a page as sent to \a request: compressed if \a gzip and it has such a body, or 304.
+    static WebResponse sent(const PageCache::Page &page, const WebRequest &request, bool gzip);
     /// The page kept under \a key, with its compressed form made if it has none yet.
     std::shared_ptr<const PageCache::Page> withGzip(const QByteArray &key, quint64 generation,
                                                     std::shared_ptr<const PageCache::Page> page);

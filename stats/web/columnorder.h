@@ -10,6 +10,7 @@
 
 #include <deque>
 #include <functional>
+#include <memory>
 #include <vector>
 
 /**
@@ -30,6 +31,15 @@ public:
         qint64 value = 0; ///< the column's value; 0 for every player in the order by places
         qint64 kills = 0;
         qint64 place = 0;
+    };
+    /// An order shared while one thread still reads it: its first \a length entries are those of
+    /// the whole order and no longer change; those past them are not to be touched until it is
+    /// \a whole.
+    struct Shared
+    {
+        std::shared_ptr<const std::vector<Entry>> entries;
+        std::size_t length = 0;
+        bool whole = false;
     };
     /// A page's places, in order, and whether the list goes on either way.
     struct Page

@@ -19,12 +19,16 @@ PageCache::PageCache(qsizetype capacity) : m_capacity(capacity) { }
 
 void PageCache::advance()
 {
+    // Freed once the lock is let go: the threads that write the new pages do not wait for it.
+    Entries entries;
+    QHash<QByteArray, Entries::iterator> index;
+    ColumnOrder::Shared order;
     const std::lock_guard<std::mutex> locked(m_lock);
     ++m_generation;
-    m_entries.clear();
-    m_index.clear();
+    entries.swap(m_entries);
+    index.swap(m_index);
     m_bytes = 0;
-    m_killsOrder.reset();
+    std::swap(order, m_killsOrder);
     m_killsOrderBuilding = false;
 }
 
@@ -65,24 +69,24 @@ qsizetype PageCache::bytes() const
     return m_bytes;
 }
 
-std::shared_ptr<const PageCache::KillsOrder> PageCache::killsOrder(quint64 generation, bool &build)
+ColumnOrder::Shared PageCache::killsOrder(quint64 generation, bool &build)
 {
     const std::lock_guard<std::mutex> locked(m_lock);
     build = false;
-    if (generation != m_generation.load() || m_killsOrderBuilding)
-        return nullptr;
-    if (!m_killsOrder)
+    if (generation != m_generation.load())
+        return {};
+    if (!m_killsOrder.whole && !m_killsOrderBuilding)
         build = m_killsOrderBuilding = true;
     return m_killsOrder;
 }
 
-void PageCache::keepKillsOrder(quint64 generation, std::shared_ptr<const KillsOrder> order)
+void PageCache::keepKillsOrder(quint64 generation, ColumnOrder::Shared order)
 {
     const std::lock_guard<std::mutex> locked(m_lock);
     if (generation != m_generation.load())
         return;
+    m_killsOrderBuilding = order.entries && !order.whole;
     m_killsOrder = std::move(order);
-    m_killsOrderBuilding = false;
 }
 
 void PageCache::erase(Entries::iterator entry)

@@ -53,14 +53,13 @@ public:
 
     /// The order by kills that places the players on their pages, one for all the threads.
     using KillsOrder = std::vector<ColumnOrder::Entry>;
-    /// The order by kills of \a generation; \a build tells the caller whether it is the one to
-    /// build it now (once a generation). Nothing, at once, while another thread builds it: a
-    /// player's page does not wait for a read of the whole index. Nothing too when it is to build
-    /// it, or when the statistics changed meanwhile.
-    std::shared_ptr<const KillsOrder> killsOrder(quint64 generation, bool &build);
-    /// Keeps \a order as the order by kills of \a generation; none: its building failed, and
-    /// another thread may try.
-    void keepKillsOrder(quint64 generation, std::shared_ptr<const KillsOrder> order);
+    /// The order by kills of \a generation, or the part read so far; \a build tells the caller
+    /// whether it is the one to build it now (once a generation). A player's page does not wait
+    /// for a read of the whole index. Nothing when the statistics changed meanwhile.
+    ColumnOrder::Shared killsOrder(quint64 generation, bool &build);
+    /// Keeps \a order as the order by kills of \a generation, or the part of it read so far; no
+    /// entries: its building failed, and another thread may try.
+    void keepKillsOrder(quint64 generation, ColumnOrder::Shared order);
 
 private:
     struct Entry
@@ -80,6 +79,6 @@ private:
     Entries m_entries;
     QHash<QByteArray, Entries::iterator> m_index;
     qsizetype m_bytes = 0;
-    std::shared_ptr<const KillsOrder> m_killsOrder;
+    ColumnOrder::Shared m_killsOrder;
     bool m_killsOrderBuilding = false;
 };

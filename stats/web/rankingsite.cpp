@@ -532,30 +532,32 @@ WebResponse RankingSite::player(const QByteArray &idText, const QByteArray &quer
     if (!players)
         return unavailable(players.reason(), false, language);
     if (standing.row.place > 0) {
-        const std::vector<ColumnOrder::Entry> *byKills = nullptr;
-        SharedKillsOrder shared;
+        SharedKillsOrder byKills;
         if (m_sharedKillsOrder) {
-            shared = m_sharedKillsOrder(*m_store);
-            byKills = shared.get();
+            byKills = m_sharedKillsOrder(*m_store);
         } else {
             const Result<const std::vector<ColumnOrder::Entry> *> own =
                 m_killsOrder.order(*m_store, StatsColumns::Kills);
             if (!own)
                 return unavailable(own.reason(), false, language);
-            byKills = *own;
+            byKills = {std::shared_ptr<const std::vector<ColumnOrder::Entry>>(
+                           std::shared_ptr<void>(), *own),
+                       (*own)->size(), true};
         }
-        if (byKills) {
-            // Kills highest first, ties by place: those before the player are those ahead.
-            const ColumnOrder::Entry self {standing.row.kills(), standing.row.kills(),
-                                           standing.row.place};
-            const auto at = std::lower_bound(
-                byKills->begin(), byKills->end(), self,
-                [](const ColumnOrder::Entry &a, const ColumnOrder::Entry &b) {
-                    return a.value != b.value ? a.value > b.value : a.place < b.place;
-                });
-            standing.killsPlace = qint64(at - byKills->begin()) + 1;
+        // Kills highest first, ties by place: those before the player are those ahead.
+        const ColumnOrder::Entry self {standing.row.kills(), standing.row.kills(),
+                                       standing.row.place};
+        const ColumnOrder::Entry *first = byKills.entries ? byKills.entries->data() : nullptr;
+        const ColumnOrder::Entry *end = first + byKills.length;
+        const ColumnOrder::Entry *at = std::lower_bound(
+            first, end, self, [](const ColumnOrder::Entry &a, const ColumnOrder::Entry &b) {
+                return a.value != b.value ? a.value > b.value : a.place < b.place;
+            });
+        // The part read so far places the player if it reaches past the player.
+        if (first && (byKills.whole || at != end)) {
+            standing.killsPlace = qint64(at - first) + 1;
         } else {
-            // Another thread builds the shared order: the database counts meanwhile.
+            // Another thread reads the shared order, not yet as far: the database counts.
             const Result<qint64> counted =
                 m_store->killsPlace(standing.row.kills(), standing.row.place);
             if (!counted)

@@ -69,9 +69,10 @@ public:
     /// The link to the ranking page (or its JSON) that \a parameters ask for.
     static QString href(const Parameters &parameters);
 
-    using SharedKillsOrder = std::shared_ptr<const std::vector<ColumnOrder::Entry>>;
+    using SharedKillsOrder = ColumnOrder::Shared;
     /// Where a player's page finds the order by kills that places the player, shared with other
-    /// sites: when \a source gives none, the player is placed by a count in the database.
+    /// sites: when \a source gives none, or not yet as far as the player, the player is placed by
+    /// a count in the database.
     /// Without a source, the site keeps an order of its own.
     void shareKillsOrder(std::function<SharedKillsOrder(DataStats &store)> source)
     {

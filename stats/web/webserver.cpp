@@ -242,10 +242,9 @@ public:
         QObject::connect(&m_timer, &QTimer::timeout, [this] { run(); });
     }
 
-    Server(const WorkerMaker &make, Limits limits, std::function<void()> beforeEach)
-        : Server(Handler(), limits)
+    Server(const WorkerMaker &make, Limits limits, FirstAnswer first) : Server(Handler(), limits)
     {
-        m_beforeEach = std::move(beforeEach);
+        m_first = std::move(first);
         m_answers = std::make_unique<QObject>();
         m_workers = std::make_unique<WorkerPool>(
             std::max(1, limits.threads), make, [this](void *ticket, WebResponse response) {
@@ -325,7 +324,7 @@ private:
     /// Receives the threads' answers on the event loop's thread; none without threads.
     std::unique_ptr<QObject> m_answers;
     std::unique_ptr<WorkerPool> m_workers;
-    std::function<void()> m_beforeEach;
+    FirstAnswer m_first;
     /// Connections beyond which the oldest waiting one is closed for each new one.
     std::size_t m_keepBelow = 0;
     // In the order they began to wait, the oldest first: the next to be overdue is the first.
@@ -450,9 +449,13 @@ MHD_Result WebServer::Server::answer(void *cls, MHD_Connection *connection, cons
     asked.ifNoneMatch = QByteArray(
         MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_IF_NONE_MATCH));
     if (server->m_workers) {
+        if (server->m_first) {
+            if (std::optional<WebResponse> ready = server->m_first(asked)) {
+                peer->answered = true;
+                return queueResponse(connection, *ready);
+            }
+        }
         // The library calls again once resumed, and the answer is queued then.
-        if (server->m_beforeEach)
-            server->m_beforeEach();
         peer->suspended = true;
         MHD_suspend_connection(connection);
         server->m_workers->post(peer, std::move(asked));
@@ -591,8 +594,8 @@ WebServer::WebServer(Handler handler, Limits limits)
     : m_server(std::make_unique<Server>(std::move(handler), limits))
 { }
 
-WebServer::WebServer(WorkerMaker make, Limits limits, std::function<void()> beforeEach)
-    : m_server(std::make_unique<Server>(make, limits, std::move(beforeEach)))
+WebServer::WebServer(WorkerMaker make, Limits limits, FirstAnswer first)
+    : m_server(std::make_unique<Server>(make, limits, std::move(first)))
 { }
 
 WebServer::~WebServer() = default;

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 
 /**
  * Listens for HTTP requests and answers each with what the handler gives, on the thread that
@@ -67,10 +68,13 @@ public:
 
     /// Answers through \a handler on the thread that runs the event loop.
     WebServer(Handler handler, Limits limits);
+    /// What the event loop's thread answers itself, before a request goes to the threads: an
+    /// answer at hand, such as a page kept already; nothing hands the request on.
+    using FirstAnswer = std::function<std::optional<WebResponse>(const WebRequest &)>;
     /// Answers on Limits::threads threads of its own, each through the Worker \a make gives it;
-    /// the event loop's thread only reads the requests, calls \a beforeEach as it hands each
-    /// one to them, and sends the answers.
-    WebServer(WorkerMaker make, Limits limits, std::function<void()> beforeEach = {});
+    /// the event loop's thread only reads the requests, asks \a first about each, hands the
+    /// others to the threads, and sends the answers.
+    WebServer(WorkerMaker make, Limits limits, FirstAnswer first = {});
     ~WebServer();
     WebServer(const WebServer &) = delete;
     WebServer &operator=(const WebServer &) = delete;
