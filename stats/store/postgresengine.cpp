@@ -109,6 +109,26 @@ QString lockCall(const char *function, int lock)
         .arg(lock);
 }
 
+/// "?::text[], ?::integer[], ...": the folded names of many players and each of their
+/// counters, an array each.
+QString countArrays()
+{
+    QStringList arrays {QStringLiteral("?::text[]")};
+    for (int i = 0; i < StatsColumns::CounterCount; ++i)
+        arrays << QStringLiteral("?::integer[]");
+    return arrays.join(u", ");
+}
+
+/// Those arrays as rows, a player each: "unnest(...) AS <alias>(f, c0, c1, ...)".
+QString countRows(const char *alias)
+{
+    QStringList names {QStringLiteral("f")};
+    for (int i = 0; i < StatsColumns::CounterCount; ++i)
+        names << QStringLiteral("c%1").arg(i);
+    return QStringLiteral("unnest(%1) AS %2(%3)")
+        .arg(countArrays(), QLatin1String(alias), names.join(u", "));
+}
+
 } // namespace
 
 PostgresEngine::PostgresEngine(QString connectionName, const QString &shown)
@@ -424,13 +444,6 @@ QString PostgresEngine::addCountsFrom(const QString &source)
 Result<> PostgresEngine::addChunk(const std::vector<DataStats::PlayerDelta> &players,
                                   std::size_t from, std::size_t to, bool rankingFollows)
 {
-    const QStringList counters = StatsColumns::quotedCounters();
-    QStringList arrays;
-    QStringList names;
-    for (int i = 0; i < counters.size(); ++i) {
-        arrays << QStringLiteral("?::integer[]");
-        names << QStringLiteral("c%1").arg(i);
-    }
     // Only keys not there yet are inserted, so that the key ids, which the window pages the
     // table by, run without gaps; one a racing machine inserted meanwhile is simply kept.
     const Result<QSqlQuery *> insertKeys = prepared(
@@ -442,14 +455,10 @@ Result<> PostgresEngine::addChunk(const std::vector<DataStats::PlayerDelta> &pla
     // A statement of its own: it sees the keys of the one before, and those another machine
     // committed meanwhile. A key whose row someone removed gets its row back.
     const Result<QSqlQuery *> addCounts = m_countsWait
-        ? prepared(
-            m_putAside,
-            QStringLiteral("INSERT INTO \"PendingCounts\" (\"Folded\", %1) VALUES (?::text[], "
-                           "%2)")
-                .arg(counters.join(u", "), arrays.join(u", ")))
-        : prepared(m_addCounts,
-                   addCountsFrom(QStringLiteral("unnest(?::text[], %1) AS d(f, %2)")
-                                     .arg(arrays.join(u", "), names.join(u", "))));
+        ? prepared(m_putAside,
+                   QStringLiteral("INSERT INTO \"PendingCounts\" (\"Folded\", %1) VALUES (%2)")
+                       .arg(StatsColumns::quotedCounters().join(u", "), countArrays()))
+        : prepared(m_addCounts, addCountsFrom(countRows("d")));
     if (!insertKeys)
         return passOn(insertKeys);
     if (!addCounts)
@@ -596,17 +605,7 @@ Result<> PostgresEngine::writeAside()
         return fail(QStringLiteral("cannot update a player"), query);
     if (aside.size() <= rankedWithCounts)
         return writeRanked(aside);
-    const QStringList counters = StatsColumns::quotedCounters();
-    QStringList arrays;
-    QStringList names;
-    for (int i = 0; i < counters.size(); ++i) {
-        arrays << QStringLiteral("?::integer[]");
-        names << QStringLiteral("c%1").arg(i);
-    }
-    const Result<QSqlQuery *> addCounts =
-        prepared(m_addCounts,
-                 addCountsFrom(QStringLiteral("unnest(?::text[], %1) AS d(f, %2)")
-                                   .arg(arrays.join(u", "), names.join(u", "))));
+    const Result<QSqlQuery *> addCounts = prepared(m_addCounts, addCountsFrom(countRows("d")));
     if (!addCounts)
         return passOn(addCounts);
     for (auto it = aside.cbegin(); it != aside.cend();) {
@@ -631,12 +630,10 @@ Result<> PostgresEngine::writeRanked(const QHash<QByteArray, DataStats::Counters
         return fail(what, query);
     const QStringList counters = StatsColumns::quotedCounters();
     const int total = StatsColumns::TotalClass - StatsColumns::FirstCounter;
-    QStringList arrays;
     QStringList names;
     QStringList added;
     QStringList sums;
     for (int i = 0; i < counters.size(); ++i) {
-        arrays << QStringLiteral("?::integer[]");
         names << QStringLiteral("c%1").arg(i);
         added << QStringLiteral("d.c%1").arg(i);
         sums << QStringLiteral("%1 = s.%1 + COALESCE(d.c%2, 0)").arg(counters[i]).arg(i);
@@ -645,7 +642,7 @@ Result<> PostgresEngine::writeRanked(const QHash<QByteArray, DataStats::Counters
     // once, counts and place together; new players' rows come in with theirs.
     if (!query.prepare(
             QStringLiteral(
-                "WITH d AS (SELECT p.\"Nom\" AS nom, %1 FROM unnest(?::text[], %2) AS a(f, %1) "
+                "WITH d AS (SELECT p.\"Nom\" AS nom, %1 FROM %2 "
                 "JOIN \"Players\" AS p ON p.\"Folded\" = a.f), t AS (SELECT COALESCE(s.\"Nom\", "
                 "d.nom) AS nom, COALESCE(s.\"TotalClass\", 0) + COALESCE(d.c%3, 0) AS total FROM "
                 "\"Stats\" AS s FULL JOIN d ON d.nom = s.\"Nom\"), r AS (SELECT nom, row_number() "
@@ -655,7 +652,7 @@ Result<> PostgresEngine::writeRanked(const QHash<QByteArray, DataStats::Counters
                 "d.nom) UPDATE \"Stats\" AS s SET \"Place\" = r.place, %6 FROM r LEFT JOIN d ON "
                 "d.nom = r.nom WHERE s.\"Nom\" = r.nom AND (s.\"Place\" <> r.place OR d.nom IS NOT "
                 "NULL)")
-                .arg(names.join(u", "), arrays.join(u", "))
+                .arg(names.join(u", "), countRows("a"))
                 .arg(total)
                 .arg(counters.join(u", "), added.join(u", "), sums.join(u", "))))
         return fail(what, query);
