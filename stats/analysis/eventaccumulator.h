@@ -107,7 +107,7 @@ private:
     };
     // In blocks that stay where they are: a vector that grows holds its old and its new copy at
     // once, twice the counters of half a million players at the peak of an import.
-    static constexpr std::uint32_t blockBits = 13;
+    static constexpr std::uint32_t blockBits = 10;
     std::vector<std::unique_ptr<PlayerCounts[]>> m_counts; // by the slots of m_players
     Counts &countsOf(std::uint32_t slot)
     {
