@@ -901,17 +901,12 @@ Result<const std::map<qint64, qint64> *> DataStats::rankedByKills()
 
 Result<qint64> DataStats::lastPlace()
 {
-    const QString what = QStringLiteral("cannot read the ranking");
-    const Result<QSqlQuery *> ran =
-        runKept(m_kept.lastPlace,
-                QStringLiteral(R"(SELECT COALESCE(MAX("Place"), 0) FROM "Stats")"), {}, what);
-    if (!ran)
-        return passOn(ran);
-    if (!(*ran)->next())
-        return fail(what, **ran);
-    const qint64 last = (*ran)->value(0).toLongLong();
-    (*ran)->finish();
-    return last;
+    const Result<QVariant> last = keptValue(
+        m_kept.lastPlace, QStringLiteral(R"(SELECT COALESCE(MAX("Place"), 0) FROM "Stats")"), {},
+        QStringLiteral("cannot read the ranking"));
+    if (!last)
+        return passOn(last);
+    return last->toLongLong();
 }
 
 namespace {
@@ -920,18 +915,16 @@ const QString lastUpdateKey = QStringLiteral("LastUpdate");
 
 Result<std::optional<QDateTime>> DataStats::lastUpdate()
 {
-    const Result<QSqlQuery *> ran =
-        runKept(m_kept.lastUpdate, QStringLiteral(R"(SELECT "Value" FROM "Meta" WHERE "Key" = ?)"),
-                {lastUpdateKey}, QStringLiteral("cannot read the time of the last update"));
-    if (!ran) {
+    const Result<QVariant> read = keptValue(
+        m_kept.lastUpdate, QStringLiteral(R"(SELECT "Value" FROM "Meta" WHERE "Key" = ?)"),
+        {lastUpdateKey}, QStringLiteral("cannot read the time of the last update"));
+    if (!read) {
         // A database written before updates recorded their time has no such table yet.
         if (!database().tables().contains(QLatin1String("Meta"), Qt::CaseInsensitive))
             return std::optional<QDateTime>();
-        return passOn(ran);
+        return passOn(read);
     }
-    QSqlQuery &query = **ran;
-    const QString value = query.next() ? query.value(0).toString() : QString();
-    query.finish();
+    const QString value = read->toString();
     if (value.isNull())
         return std::optional<QDateTime>();
     const QDateTime when = QDateTime::fromString(value, Qt::ISODateWithMs);
@@ -1049,15 +1042,11 @@ Result<QString> DataStats::changeMark()
 {
     if (const QString &dataVersion = m_engine->dialect().dataVersion; !dataVersion.isEmpty()) {
         // Asked before every answer a server sends: kept prepared.
-        const QString what = QStringLiteral("cannot read the ranking");
-        const Result<QSqlQuery *> ran = runKept(m_kept.dataVersion, dataVersion, {}, what);
-        if (!ran)
-            return passOn(ran);
-        if (!(*ran)->next())
-            return fail(what, **ran);
-        const QString mark = (*ran)->value(0).toString();
-        (*ran)->finish();
-        return mark;
+        const Result<QVariant> mark = keptValue(m_kept.dataVersion, dataVersion, {},
+                                                QStringLiteral("cannot read the ranking"));
+        if (!mark)
+            return passOn(mark);
+        return mark->toString();
     }
     const Result<std::optional<QDateTime>> updated = lastUpdate();
     if (!updated)
@@ -1098,6 +1087,17 @@ Result<QSqlQuery *> DataStats::runKept(std::unique_ptr<QSqlQuery> &kept, const Q
         return failed;
     }
     return kept.get();
+}
+
+Result<QVariant> DataStats::keptValue(std::unique_ptr<QSqlQuery> &kept, const QString &statement,
+                                      const QVariantList &values, const QString &what)
+{
+    const Result<QSqlQuery *> ran = runKept(kept, statement, values, what);
+    if (!ran)
+        return passOn(ran);
+    const QVariant value = (*ran)->next() ? (*ran)->value(0) : QVariant();
+    (*ran)->finish();
+    return value;
 }
 
 Result<std::optional<DataStats::PlayerRow>> DataStats::playerRow(qint64 id)

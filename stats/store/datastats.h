@@ -315,6 +315,9 @@ private:
     /// caller finishes it once read, so that no read stays open past the next commit.
     Result<QSqlQuery *> runKept(std::unique_ptr<QSqlQuery> &kept, const QString &statement,
                                 const QVariantList &values, const QString &what);
+    /// The first value \a statement gives, run as runKept() runs it; null when it gives no row.
+    Result<QVariant> keptValue(std::unique_ptr<QSqlQuery> &kept, const QString &statement,
+                               const QVariantList &values, const QString &what);
     /// Gives the rows without an id the id of their player.
     Result<> addPlayerIds(std::vector<PlayerRow> &rows);
     // Up to this many players of a name are found through their keys; more, in ranking order,
