@@ -54,7 +54,6 @@ Result<const std::vector<ColumnOrder::Entry> *> ColumnOrder::order(DataStats &st
         return Failure::failure(read.failure());
     std::sort(made.entries.begin(), made.entries.end(), before);
     made.entries.shrink_to_fit();
-    ++m_built;
     m_kept.push_front(std::move(made));
     return &m_kept.front().entries;
 }

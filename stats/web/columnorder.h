@@ -54,8 +54,6 @@ public:
     Result<const std::vector<Entry> *> order(DataStats &store, int column);
     /// Forgets every order: the next ones are read from another connection.
     void clear() { m_kept.clear(); }
-    /// How many orders were built so far.
-    int built() const { return m_built; }
 
     /// The page of \a order that \a request asks for (its key: the value and the place), of the
     /// entries \a listed accepts.
@@ -70,5 +68,4 @@ private:
         std::vector<Entry> entries;
     };
     std::deque<Kept> m_kept; ///< the column asked last first
-    int m_built = 0;
 };

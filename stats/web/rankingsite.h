@@ -79,9 +79,6 @@ public:
         m_sharedKillsOrder = std::move(source);
     }
 
-    /// How many orders by another column were built so far.
-    int ordersBuilt() const { return m_orders.built(); }
-
 private:
     using Language = WebTexts::Language;
     WebResponse ranking(const QByteArray &query, bool json, Language language);
