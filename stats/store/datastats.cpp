@@ -332,46 +332,43 @@ Result<int> DataStats::rowCount()
 
 Result<DataStats::FileProgress> DataStats::fileProgress(const QString &fileName)
 {
-    QSqlQuery query(database());
-    query.prepare(QStringLiteral(R"(SELECT "ByteOffset", "HeadDigest", "HeadLength" FROM )"
-                                 R"("LogProgress" WHERE "Host" = ? AND "File" = ?)"));
-    query.addBindValue(m_host);
-    query.addBindValue(fileName);
-    if (!query.exec())
-        return fail(QStringLiteral("cannot read the log progress"), query);
-    if (!query.next())
-        return FileProgress {};
-    return FileProgress {query.value(0).toLongLong(), query.value(1).toByteArray(),
-                         query.value(2).toLongLong()};
+    const Result<QSqlQuery *> ran =
+        runKept(m_kept.fileProgress,
+                QStringLiteral(R"(SELECT "ByteOffset", "HeadDigest", "HeadLength" FROM )"
+                               R"("LogProgress" WHERE "Host" = ? AND "File" = ?)"),
+                {m_host, fileName}, QStringLiteral("cannot read the log progress"));
+    if (!ran)
+        return passOn(ran);
+    QSqlQuery &query = **ran;
+    FileProgress progress;
+    if (query.next())
+        progress = {query.value(0).toLongLong(), query.value(1).toByteArray(),
+                    query.value(2).toLongLong()};
+    query.finish();
+    return progress;
 }
 
 Result<> DataStats::setFileProgress(const QString &fileName, const FileProgress &progress)
 {
-    QSqlQuery query(database());
-    query.prepare(QStringLiteral(
-        R"(INSERT INTO "LogProgress" ("Host", "File", "ByteOffset", "HeadDigest", "HeadLength") )"
-        R"(VALUES (?, ?, ?, ?, ?) ON CONFLICT ("Host", "File") DO UPDATE SET "ByteOffset" = )"
-        R"(EXCLUDED."ByteOffset", "HeadDigest" = EXCLUDED."HeadDigest", "HeadLength" = )"
-        R"(EXCLUDED."HeadLength")"));
-    query.addBindValue(m_host);
-    query.addBindValue(fileName);
-    query.addBindValue(progress.offset);
-    query.addBindValue(progress.headDigest);
-    query.addBindValue(progress.headLength);
-    if (!query.exec())
-        return fail(QStringLiteral("cannot record the log progress"), query);
-    return {};
+    const Result<QSqlQuery *> ran = runKept(
+        m_kept.setFileProgress,
+        QStringLiteral(
+            R"(INSERT INTO "LogProgress" ("Host", "File", "ByteOffset", "HeadDigest", "HeadLength") )"
+            R"(VALUES (?, ?, ?, ?, ?) ON CONFLICT ("Host", "File") DO UPDATE SET "ByteOffset" = )"
+            R"(EXCLUDED."ByteOffset", "HeadDigest" = EXCLUDED."HeadDigest", "HeadLength" = )"
+            R"(EXCLUDED."HeadLength")"),
+        {m_host, fileName, progress.offset, progress.headDigest, progress.headLength},
+        QStringLiteral("cannot record the log progress"));
+    return ran ? Result<>() : passOn(ran);
 }
 
 Result<> DataStats::removeFileProgress(const QString &fileName)
 {
-    QSqlQuery query(database());
-    query.prepare(QStringLiteral(R"(DELETE FROM "LogProgress" WHERE "Host" = ? AND "File" = ?)"));
-    query.addBindValue(m_host);
-    query.addBindValue(fileName);
-    if (!query.exec())
-        return fail(QStringLiteral("cannot record the log progress"), query);
-    return {};
+    const Result<QSqlQuery *> ran =
+        runKept(m_kept.removeFileProgress,
+                QStringLiteral(R"(DELETE FROM "LogProgress" WHERE "Host" = ? AND "File" = ?)"),
+                {m_host, fileName}, QStringLiteral("cannot record the log progress"));
+    return ran ? Result<>() : passOn(ran);
 }
 
 Result<> DataStats::forEachInRankOrder(const std::function<void(qint64, qint64)> &f)

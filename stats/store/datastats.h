@@ -337,13 +337,17 @@ private:
     qint64 m_rankedByKillsVersion = 0;
     std::optional<RankedPlaces> m_rankedPlaces;
     qint64 m_rankedPlacesVersion = 0;
-    /// The statements a reader runs for page after page, prepared once for the connection.
+    /// The statements run again and again, prepared once for the connection.
     struct KeptStatements
     {
         std::unique_ptr<QSqlQuery> playerRow;
         std::unique_ptr<QSqlQuery> lastPlace;
         std::unique_ptr<QSqlQuery> lastUpdate;
         std::unique_ptr<QSqlQuery> dataVersion;
+        // An update records each log's progress, log after log.
+        std::unique_ptr<QSqlQuery> fileProgress;
+        std::unique_ptr<QSqlQuery> setFileProgress;
+        std::unique_ptr<QSqlQuery> removeFileProgress;
     };
     KeptStatements m_kept;
 };
