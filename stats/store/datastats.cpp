@@ -374,16 +374,6 @@ Result<> DataStats::removeFileProgress(const QString &fileName)
     return {};
 }
 
-Result<> DataStats::forEachInRankOrder(const std::function<void(qint64, qint64)> &f)
-{
-    return m_engine->forEachInRankOrder(f);
-}
-
-Result<> DataStats::setPlaces(std::vector<std::pair<qint64, qint64>> places)
-{
-    return m_engine->setPlaces(std::move(places));
-}
-
 Result<> DataStats::rankPlayers()
 {
     return m_engine->rankPlayers();

@@ -156,11 +156,6 @@ public:
     Result<> setFileProgress(const QString &fileName, const FileProgress &progress);
     Result<> removeFileProgress(const QString &fileName);
 
-    /// Calls \a f(rowId, place) for every row in ranking order: TotalClass descending, ties by
-    /// name, byte for byte (an order of the data alone, which no VACUUM changes).
-    Result<> forEachInRankOrder(const std::function<void(qint64 rowId, qint64 place)> &f);
-    /// Sets the Place of each row (rowId, place).
-    Result<> setPlaces(std::vector<std::pair<qint64, qint64>> places);
     /// Numbers Place 1..n by descending TotalClass, ties by name, inside the caller's
     /// transaction; a row whose place does not change is not written.
     Result<> rankPlayers();

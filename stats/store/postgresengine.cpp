@@ -137,7 +137,7 @@ PostgresEngine::PostgresEngine(QString connectionName, const QString &shown)
 
 PostgresEngine::~PostgresEngine()
 {
-    for (auto *query : {&m_insertKeys, &m_addCounts, &m_setPlaces, &m_putAside})
+    for (auto *query : {&m_insertKeys, &m_addCounts, &m_putAside})
         query->reset();
     unlockWriter();
 }
@@ -506,22 +506,6 @@ Result<> PostgresEngine::addChunk(const std::vector<DataStats::PlayerDelta> &pla
     return {};
 }
 
-Result<> PostgresEngine::forEachInRankOrder(const std::function<void(qint64, qint64)> &f)
-{
-    const QString what = QStringLiteral("cannot rank the players");
-    QSqlQuery query(database());
-    // Held to the end of the caller's transaction: two rankings never interleave their places.
-    if (!query.exec(lockCall("pg_advisory_xact_lock", rankingLock)))
-        return fail(what, query);
-    if (!query.exec(QStringLiteral("SELECT p.\"Id\", s.\"Place\" FROM \"Stats\" AS s JOIN "
-                                   "\"Players\" AS p ON p.\"Nom\" = s.\"Nom\" "
-                                   "ORDER BY s.\"TotalClass\" DESC, s.\"Nom\"")))
-        return fail(what, query);
-    while (query.next())
-        f(query.value(0).toLongLong(), query.value(1).toLongLong());
-    return {};
-}
-
 Result<> PostgresEngine::forEachPair(const QString &what, const QString &query,
                                      const std::function<void(qint64, qint64)> &f)
 {
@@ -533,31 +517,6 @@ Result<> PostgresEngine::forEachPair(const QString &what, const QString &query,
         f(rows.value(0).toLongLong(), rows.value(1).toLongLong());
     if (rows.lastError().isValid())
         return fail(what, rows);
-    return {};
-}
-
-Result<> PostgresEngine::setPlaces(std::vector<std::pair<qint64, qint64>> places)
-{
-    const Result<QSqlQuery *> set = prepared(
-        m_setPlaces,
-        QStringLiteral("UPDATE \"Stats\" AS s SET \"Place\" = v.place FROM unnest(?::bigint[], "
-                       "?::integer[]) AS v(id, place) JOIN \"Players\" AS p ON p.\"Id\" = v.id "
-                       "WHERE s.\"Nom\" = p.\"Nom\""));
-    if (!set)
-        return passOn(set);
-    QSqlQuery &query = **set;
-    for (std::size_t from = 0; from < places.size(); from += chunkSize) {
-        ArrayText ids;
-        ArrayText numbers;
-        for (std::size_t i = from; i < std::min(places.size(), from + chunkSize); ++i) {
-            ids.number(places[i].first);
-            numbers.number(places[i].second);
-        }
-        query.addBindValue(ids.finish());
-        query.addBindValue(numbers.finish());
-        if (!query.exec())
-            return fail(QStringLiteral("cannot rank the players"), query);
-    }
     return {};
 }
 

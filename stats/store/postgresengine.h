@@ -68,11 +68,8 @@ public:
     Result<> addToPlayers(const std::vector<DataStats::PlayerDelta> &players,
                           bool rankingFollows) override;
 
-    /// The row ids are the players' key ids: table Stats has no other than its 33 columns.
-    Result<> forEachInRankOrder(const std::function<void(qint64 rowId, qint64 place)> &f) override;
     Result<> forEachPair(const QString &what, const QString &query,
                          const std::function<void(qint64, qint64)> &f) override;
-    Result<> setPlaces(std::vector<std::pair<qint64, qint64>> places) override;
     /// Settles the counts kept aside first.
     Result<> rankPlayers() override;
     Result<> settleCounts() override;
@@ -106,7 +103,6 @@ private:
     bool m_writerLocked = false;
     std::optional<QSqlQuery> m_insertKeys;
     std::optional<QSqlQuery> m_addCounts;
-    std::optional<QSqlQuery> m_setPlaces;
     std::optional<QSqlQuery> m_putAside;
     // While the counts wait for the ranking: the sums of what this connection put aside, and the
     // keys it knows to be there, both forgotten with a rollback or the writer lock.

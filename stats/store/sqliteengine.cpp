@@ -541,13 +541,6 @@ Result<> SqliteEngine::addToPlayers(const std::vector<PlayerDelta> &players, boo
     return {};
 }
 
-Result<> SqliteEngine::forEachInRankOrder(const std::function<void(qint64, qint64)> &f)
-{
-    return forEachPair(
-        QStringLiteral("cannot rank the players"),
-        QStringLiteral("SELECT rowid, Place FROM Stats ORDER BY TotalClass DESC, Nom"), f);
-}
-
 Result<> SqliteEngine::forEachPair(const QString &what, const QString &query,
                                    const std::function<void(qint64, qint64)> &f)
 {
@@ -614,10 +607,13 @@ Result<> SqliteEngine::rankPlayers()
     // holds them.
     std::vector<std::pair<qint64, qint64>> changed;
     qint64 place = 0;
-    if (const Result<> scanned = forEachInRankOrder([&](qint64 rowId, qint64 stored) {
-            if (stored != ++place)
-                changed.emplace_back(rowId, place);
-        });
+    if (const Result<> scanned = forEachPair(
+            QStringLiteral("cannot rank the players"),
+            QStringLiteral("SELECT rowid, Place FROM Stats ORDER BY TotalClass DESC, Nom"),
+            [&](qint64 rowId, qint64 stored) {
+                if (stored != ++place)
+                    changed.emplace_back(rowId, place);
+            });
         !scanned)
         return scanned;
     return setPlaces(std::move(changed));

@@ -91,14 +91,12 @@ public:
     /// Inside the mend's transaction, once the rows are merged: removes the keys \a plan names
     /// and gives the rows without one theirs, the rows being spelled \a noms.
     virtual Result<> mendKeys(const MendPlan &plan, const QStringList &noms) = 0;
-    virtual Result<>
-    forEachInRankOrder(const std::function<void(qint64 rowId, qint64 place)> &f) = 0;
     /// Calls \a f with the two whole numbers of every row \a query gives, read as fast as the
     /// engine can: hundreds of thousands of rows are no rare case.
     virtual Result<> forEachPair(const QString &what, const QString &query,
                                  const std::function<void(qint64, qint64)> &f) = 0;
-    virtual Result<> setPlaces(std::vector<std::pair<qint64, qint64>> places) = 0;
-    /// Numbers Place 1..n in the order of forEachInRankOrder(), writing only the rows that move.
+    /// Numbers Place 1..n by descending TotalClass, ties by name byte for byte, writing only the
+    /// rows that move.
     virtual Result<> rankPlayers() = 0;
     virtual Result<std::chrono::milliseconds> setBusyTimeout(std::chrono::milliseconds timeout) = 0;
 
