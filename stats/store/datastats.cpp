@@ -38,6 +38,27 @@ QString nextConnectionName()
 using StoreSchema::Engine;
 using StoreSchema::nomIndex;
 
+/// Prepares \a statement on \a query and runs it with \a values.
+bool run(QSqlQuery &query, const QString &statement, const QVariantList &values)
+{
+    query.prepare(statement);
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+    return query.exec();
+}
+
+/// The row of table Stats whose 33 columns \a query holds from its column \a first on.
+DataStats::PlayerRow statsRow(const QSqlQuery &query, int first = 0)
+{
+    DataStats::PlayerRow row;
+    row.place = query.value(first + StatsColumns::Place).toLongLong();
+    row.nom = query.value(first + StatsColumns::Nom).toString();
+    for (int c = 0; c < StatsColumns::CounterCount; ++c)
+        row.counters[std::size_t(c)] =
+            query.value(first + StatsColumns::FirstCounter + c).toLongLong();
+    return row;
+}
+
 } // namespace
 
 DataStats::DataStats()
@@ -333,11 +354,10 @@ Result<int> DataStats::rowCount()
 Result<DataStats::FileProgress> DataStats::fileProgress(const QString &fileName)
 {
     QSqlQuery query(database());
-    query.prepare(QStringLiteral(R"(SELECT "ByteOffset", "HeadDigest", "HeadLength" FROM )"
-                                 R"("LogProgress" WHERE "Host" = ? AND "File" = ?)"));
-    query.addBindValue(m_host);
-    query.addBindValue(fileName);
-    if (!query.exec())
+    if (!run(query,
+             QStringLiteral(R"(SELECT "ByteOffset", "HeadDigest", "HeadLength" FROM )"
+                            R"("LogProgress" WHERE "Host" = ? AND "File" = ?)"),
+             {m_host, fileName}))
         return fail(QStringLiteral("cannot read the log progress"), query);
     if (!query.next())
         return FileProgress {};
@@ -348,17 +368,13 @@ Result<DataStats::FileProgress> DataStats::fileProgress(const QString &fileName)
 Result<> DataStats::setFileProgress(const QString &fileName, const FileProgress &progress)
 {
     QSqlQuery query(database());
-    query.prepare(QStringLiteral(
-        R"(INSERT INTO "LogProgress" ("Host", "File", "ByteOffset", "HeadDigest", "HeadLength") )"
-        R"(VALUES (?, ?, ?, ?, ?) ON CONFLICT ("Host", "File") DO UPDATE SET "ByteOffset" = )"
-        R"(EXCLUDED."ByteOffset", "HeadDigest" = EXCLUDED."HeadDigest", "HeadLength" = )"
-        R"(EXCLUDED."HeadLength")"));
-    query.addBindValue(m_host);
-    query.addBindValue(fileName);
-    query.addBindValue(progress.offset);
-    query.addBindValue(progress.headDigest);
-    query.addBindValue(progress.headLength);
-    if (!query.exec())
+    if (!run(query,
+             QStringLiteral(
+                 R"(INSERT INTO "LogProgress" ("Host", "File", "ByteOffset", "HeadDigest", )"
+                 R"("HeadLength") VALUES (?, ?, ?, ?, ?) ON CONFLICT ("Host", "File") DO UPDATE )"
+                 R"(SET "ByteOffset" = EXCLUDED."ByteOffset", "HeadDigest" = )"
+                 R"(EXCLUDED."HeadDigest", "HeadLength" = EXCLUDED."HeadLength")"),
+             {m_host, fileName, progress.offset, progress.headDigest, progress.headLength}))
         return fail(QStringLiteral("cannot record the log progress"), query);
     return {};
 }
@@ -366,10 +382,8 @@ Result<> DataStats::setFileProgress(const QString &fileName, const FileProgress 
 Result<> DataStats::removeFileProgress(const QString &fileName)
 {
     QSqlQuery query(database());
-    query.prepare(QStringLiteral(R"(DELETE FROM "LogProgress" WHERE "Host" = ? AND "File" = ?)"));
-    query.addBindValue(m_host);
-    query.addBindValue(fileName);
-    if (!query.exec())
+    if (!run(query, QStringLiteral(R"(DELETE FROM "LogProgress" WHERE "Host" = ? AND "File" = ?)"),
+             {m_host, fileName}))
         return fail(QStringLiteral("cannot record the log progress"), query);
     return {};
 }
@@ -556,11 +570,8 @@ DataStats::rankedRows(Ranking order, Direction direction, const std::optional<Ra
                            R"("Folded" >= ?%1 LIMIT %2) AS m)")
                 .arg(past.isEmpty() ? QString() : QStringLiteral(R"( AND "Folded" < ?)"))
                 .arg(fewPlayers + 1);
-        query.prepare(count);
-        query.addBindValue(start);
-        if (!past.isEmpty())
-            query.addBindValue(past);
-        if (!query.exec() || !query.next())
+        if (!run(query, count, past.isEmpty() ? QVariantList {start} : QVariantList {start, past})
+            || !query.next())
             return fail(what, query);
         way = query.value(0).toInt() > fewPlayers ? Way::InOrder : Way::ThroughKeys;
         query.finish();
@@ -591,31 +602,27 @@ DataStats::rankedRows(Ranking order, Direction direction, const std::optional<Ra
         bound << values;
         const int wanted =
             way == Way::InOrder ? inOrderBudget - readInOrder : limit - int(rows.size());
-        query.prepare(
-            QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %4 LIMIT %5")
-                .arg(throughKeys ? QStringLiteral(R"(p."Id", )") + statsColumns() : statsColumns(),
-                     throughKeys ? QStringLiteral(R"("Players" AS p CROSS JOIN "Stats" AS s)")
-                                 : QStringLiteral(R"("Stats" AS s)"),
-                     conditions.join(QStringLiteral(" AND ")), orderBy, QString::number(wanted)));
-        for (const QVariant &value : std::as_const(bound))
-            query.addBindValue(value);
-        if (!query.exec())
+        if (!run(query,
+                 QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %4 LIMIT %5")
+                     .arg(throughKeys ? QStringLiteral(R"(p."Id", )") + statsColumns()
+                                      : statsColumns(),
+                          throughKeys ? QStringLiteral(R"("Players" AS p CROSS JOIN "Stats" AS s)")
+                                      : QStringLiteral(R"("Stats" AS s)"),
+                          conditions.join(QStringLiteral(" AND ")), orderBy,
+                          QString::number(wanted)),
+                 bound))
             return false;
         const int first = throughKeys ? 1 : 0;
         while (int(rows.size()) < limit && query.next()) {
-            PlayerRow row;
-            row.nom = query.value(first + StatsColumns::Nom).toString();
             if (way == Way::InOrder) {
                 ++readInOrder;
-                if (!foldedName(row.nom).startsWith(start))
+                if (!foldedName(query.value(first + StatsColumns::Nom).toString())
+                         .startsWith(start))
                     continue;
             }
+            PlayerRow row = statsRow(query, first);
             if (throughKeys)
                 row.id = query.value(0).toLongLong();
-            row.place = query.value(first + StatsColumns::Place).toLongLong();
-            for (int c = 0; c < StatsColumns::CounterCount; ++c)
-                row.counters[std::size_t(c)] =
-                    query.value(first + StatsColumns::FirstCounter + c).toLongLong();
             rows.push_back(std::move(row));
         }
         const bool ok = !query.lastError().isValid();
@@ -754,12 +761,12 @@ Result<std::optional<DataStats::PlayerStanding>> DataStats::player(qint64 id)
     // those with a worse one, taken from them all.
     const bool countAhead = row.place <= ranked / 2;
     QSqlQuery query(database());
-    query.prepare(QStringLiteral(R"(SELECT COUNT(*) FROM "Stats" WHERE "Kills" = ? AND %1)")
-                      .arg(countAhead ? QStringLiteral(R"("Place" > 0 AND "Place" < ?)")
-                                      : QStringLiteral(R"("Place" > ?)")));
-    query.addBindValue(kills);
-    query.addBindValue(row.place);
-    if (!query.exec() || !query.next())
+    if (!run(query,
+             QStringLiteral(R"(SELECT COUNT(*) FROM "Stats" WHERE "Kills" = ? AND %1)")
+                 .arg(countAhead ? QStringLiteral(R"("Place" > 0 AND "Place" < ?)")
+                                 : QStringLiteral(R"("Place" > ?)")),
+             {kills, row.place})
+        || !query.next())
         return fail(what, query);
     const qint64 counted = query.value(0).toLongLong();
     ahead += countAhead ? counted : sameKills - 1 - counted;
@@ -784,25 +791,23 @@ Result<qint64> DataStats::killsPlace(qint64 kills, qint64 place)
     // players near the ends, and each kill count's share of them is a range of the index by
     // kills, found through its distinct counts one step each.
     if (gapless) {
-        query.prepare(QStringLiteral(
-            R"(WITH RECURSIVE "Fewer"("K") AS (SELECT MAX("Kills") FROM "Stats" WHERE "Kills" < ? )"
-            R"(UNION ALL SELECT (SELECT MAX("Kills") FROM "Stats" WHERE "Kills" < "K") )"
-            R"(FROM "Fewer" WHERE "K" IS NOT NULL), )"
-            R"("More"("K") AS (SELECT MIN("Kills") FROM "Stats" WHERE "Kills" > ? )"
-            R"(UNION ALL SELECT (SELECT MIN("Kills") FROM "Stats" WHERE "Kills" > "K") )"
-            R"(FROM "More" WHERE "K" IS NOT NULL) )"
-            R"(SELECT COALESCE(SUM("Moved"), 0), COUNT(*) FROM )"
-            R"((SELECT -1 AS "Moved" FROM "Fewer" JOIN "Stats" AS s ON s."Kills" = "Fewer"."K" )"
-            R"(AND s."Place" > 0 AND s."Place" < ? )"
-            R"(UNION ALL SELECT 1 AS "Moved" FROM "More" JOIN "Stats" AS s )"
-            R"(ON s."Kills" = "More"."K" AND s."Place" > ? LIMIT ?) AS "Crossed")"));
         const qint64 enough = ranked / 8 + 1;
-        query.addBindValue(kills);
-        query.addBindValue(kills);
-        query.addBindValue(place);
-        query.addBindValue(place);
-        query.addBindValue(enough);
-        if (!query.exec() || !query.next())
+        if (!run(
+                query,
+                QStringLiteral(
+                    R"(WITH RECURSIVE "Fewer"("K") AS (SELECT MAX("Kills") FROM "Stats" WHERE "Kills" < ? )"
+                    R"(UNION ALL SELECT (SELECT MAX("Kills") FROM "Stats" WHERE "Kills" < "K") )"
+                    R"(FROM "Fewer" WHERE "K" IS NOT NULL), )"
+                    R"("More"("K") AS (SELECT MIN("Kills") FROM "Stats" WHERE "Kills" > ? )"
+                    R"(UNION ALL SELECT (SELECT MIN("Kills") FROM "Stats" WHERE "Kills" > "K") )"
+                    R"(FROM "More" WHERE "K" IS NOT NULL) )"
+                    R"(SELECT COALESCE(SUM("Moved"), 0), COUNT(*) FROM )"
+                    R"((SELECT -1 AS "Moved" FROM "Fewer" JOIN "Stats" AS s ON s."Kills" = "Fewer"."K" )"
+                    R"(AND s."Place" > 0 AND s."Place" < ? )"
+                    R"(UNION ALL SELECT 1 AS "Moved" FROM "More" JOIN "Stats" AS s )"
+                    R"(ON s."Kills" = "More"."K" AND s."Place" > ? LIMIT ?) AS "Crossed")"),
+                {kills, kills, place, place, enough})
+            || !query.next())
             return fail(what, query);
         if (query.value(1).toLongLong() < enough)
             return place + query.value(0).toLongLong();
@@ -811,17 +816,15 @@ Result<qint64> DataStats::killsPlace(qint64 kills, qint64 place)
 
     // Many cross: the players ahead, or those behind, counted from the nearer end.
     const bool fromTop = !gapless || place <= ranked / 2;
-    query.prepare(fromTop
-                      ? QStringLiteral(R"(SELECT (SELECT COUNT(*) FROM "Stats" WHERE "Kills" > ? )"
-                                       R"(AND "Place" > 0) + (SELECT COUNT(*) FROM "Stats" )"
-                                       R"(WHERE "Kills" = ? AND "Place" > 0 AND "Place" < ?))")
-                      : QStringLiteral(R"(SELECT (SELECT COUNT(*) FROM "Stats" WHERE "Kills" < ? )"
-                                       R"(AND "Place" > 0) + (SELECT COUNT(*) FROM "Stats" )"
-                                       R"(WHERE "Kills" = ? AND "Place" > ?))"));
-    query.addBindValue(kills);
-    query.addBindValue(kills);
-    query.addBindValue(place);
-    if (!query.exec() || !query.next())
+    if (!run(query,
+             fromTop ? QStringLiteral(R"(SELECT (SELECT COUNT(*) FROM "Stats" WHERE "Kills" > ? )"
+                                      R"(AND "Place" > 0) + (SELECT COUNT(*) FROM "Stats" )"
+                                      R"(WHERE "Kills" = ? AND "Place" > 0 AND "Place" < ?))")
+                     : QStringLiteral(R"(SELECT (SELECT COUNT(*) FROM "Stats" WHERE "Kills" < ? )"
+                                      R"(AND "Place" > 0) + (SELECT COUNT(*) FROM "Stats" )"
+                                      R"(WHERE "Kills" = ? AND "Place" > ?))"),
+             {kills, kills, place})
+        || !query.next())
         return fail(what, query);
     const qint64 counted = query.value(0).toLongLong();
     return fromTop ? counted + 1 : ranked - counted;
@@ -927,51 +930,31 @@ Result<> DataStats::setLastUpdate(const QDateTime &when)
 {
     const QString what = QStringLiteral("cannot record the time of the update");
     QSqlQuery query(database());
-    query.prepare(QStringLiteral(R"(DELETE FROM "Meta" WHERE "Key" = ?)"));
-    query.addBindValue(lastUpdateKey);
-    if (!query.exec())
-        return fail(what, query);
-    query.prepare(QStringLiteral(R"(INSERT INTO "Meta" ("Key", "Value") VALUES (?, ?))"));
-    query.addBindValue(lastUpdateKey);
-    query.addBindValue(when.toUTC().toString(Qt::ISODateWithMs));
-    if (!query.exec())
+    if (!run(query, QStringLiteral(R"(DELETE FROM "Meta" WHERE "Key" = ?)"), {lastUpdateKey})
+        || !run(query, QStringLiteral(R"(INSERT INTO "Meta" ("Key", "Value") VALUES (?, ?))"),
+                {lastUpdateKey, when.toUTC().toString(Qt::ISODateWithMs)}))
         return fail(what, query);
     return {};
 }
 
-namespace {
-
-/// Runs \a statement, calling \a f on each row as it is read; the error, if any.
-/// The error that ended the rows early; an invalid one when every row was read.
-QSqlError forEachRow(const QSqlDatabase &database, const QString &statement,
-                     const std::function<void(const QSqlQuery &)> &f)
+Result<> DataStats::forEachRow(const QString &statement,
+                               const std::function<void(const QSqlQuery &)> &f)
 {
-    QSqlQuery query(database);
+    QSqlQuery query(database());
     query.setForwardOnly(true);
-    if (!query.exec(statement))
-        return query.lastError();
-    while (query.next())
-        f(query);
-    return query.lastError();
+    if (query.exec(statement)) {
+        while (query.next())
+            f(query);
+    }
+    if (query.lastError().isValid())
+        return fail(QStringLiteral("cannot read the ranking"), query);
+    return {};
 }
-
-} // namespace
 
 Result<> DataStats::forEachRankingRow(Ranking order,
                                       const std::function<void(const PlayerRow &)> &f)
 {
-    PlayerRow row;
-    const QSqlError error =
-        forEachRow(database(), rankingQuery(order), [&row, &f](const QSqlQuery &q) {
-            row.place = q.value(StatsColumns::Place).toLongLong();
-            row.nom = q.value(StatsColumns::Nom).toString();
-            for (std::size_t i = 0; i < row.counters.size(); ++i)
-                row.counters[i] = q.value(StatsColumns::FirstCounter + int(i)).toLongLong();
-            f(row);
-        });
-    if (error.isValid())
-        return fail(QStringLiteral("cannot read the ranking"), error);
-    return {};
+    return forEachRow(rankingQuery(order), [&f](const QSqlQuery &q) { f(statsRow(q)); });
 }
 
 Result<> DataStats::forEachRanked(int column, const std::function<void(const RankedValues &)> &f)
@@ -979,21 +962,13 @@ Result<> DataStats::forEachRanked(int column, const std::function<void(const Ran
     if (column < StatsColumns::FirstCounter || column >= StatsColumns::Count)
         return fail(QStringLiteral("cannot read the ranking"),
                     QStringLiteral("column %1 is no counter").arg(column));
-    RankedValues values;
-    const QSqlError error = forEachRow(
-        database(),
+    return forEachRow(
         QStringLiteral(R"(SELECT "Place", "Kills", "Deaths", %1 FROM "Stats" WHERE "Place" > 0)")
             .arg(StatsColumns::quoted(column)),
-        [&values, &f](const QSqlQuery &q) {
-            values.place = q.value(0).toLongLong();
-            values.kills = q.value(1).toLongLong();
-            values.deaths = q.value(2).toLongLong();
-            values.value = q.value(3).toLongLong();
-            f(values);
+        [&f](const QSqlQuery &q) {
+            f({q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toLongLong(),
+               q.value(3).toLongLong()});
         });
-    if (error.isValid())
-        return fail(QStringLiteral("cannot read the ranking"), error);
-    return {};
 }
 
 Result<std::vector<DataStats::PlayerRow>> DataStats::rowsAt(const std::vector<qint64> &places)
@@ -1005,21 +980,15 @@ Result<std::vector<DataStats::PlayerRow>> DataStats::rowsAt(const std::vector<qi
     for (const qint64 place : places)
         numbers << QString::number(place);
     std::map<qint64, PlayerRow> found;
-    const QSqlError error =
-        forEachRow(database(),
-                   QStringLiteral(R"(SELECT %1 FROM "Stats" AS s WHERE s."Place" IN (%2))")
-                       .arg(statsColumns(), numbers.join(u',')),
-                   [&found](const QSqlQuery &q) {
-                       PlayerRow row;
-                       row.place = q.value(StatsColumns::Place).toLongLong();
-                       row.nom = q.value(StatsColumns::Nom).toString();
-                       for (std::size_t i = 0; i < row.counters.size(); ++i)
-                           row.counters[i] =
-                               q.value(StatsColumns::FirstCounter + int(i)).toLongLong();
-                       found.emplace(row.place, std::move(row));
-                   });
-    if (error.isValid())
-        return fail(QStringLiteral("cannot read the ranking"), error);
+    if (const Result<> read =
+            forEachRow(QStringLiteral(R"(SELECT %1 FROM "Stats" AS s WHERE s."Place" IN (%2))")
+                           .arg(statsColumns(), numbers.join(u',')),
+                       [&found](const QSqlQuery &q) {
+                           PlayerRow row = statsRow(q);
+                           found.emplace(row.place, std::move(row));
+                       });
+        !read)
+        return passOn(read);
     for (const qint64 place : places)
         if (const auto it = found.find(place); it != found.end() && place > 0)
             rows.push_back(it->second);
@@ -1051,12 +1020,8 @@ Result<QString> DataStats::changeMark()
 
 Result<> DataStats::forEachName(const std::function<void(const QString &)> &f)
 {
-    const QSqlError error =
-        forEachRow(database(), QStringLiteral("SELECT \"Nom\" FROM \"Stats\""),
-                   [&f](const QSqlQuery &query) { f(query.value(0).toString()); });
-    if (error.isValid())
-        return fail(QStringLiteral("cannot read the ranking"), error);
-    return {};
+    return forEachRow(QStringLiteral("SELECT \"Nom\" FROM \"Stats\""),
+                      [&f](const QSqlQuery &query) { f(query.value(0).toString()); });
 }
 
 Result<QSqlQuery *> DataStats::runKept(std::unique_ptr<QSqlQuery> &kept, const QString &statement,
@@ -1103,13 +1068,8 @@ Result<std::optional<DataStats::PlayerRow>> DataStats::playerRow(qint64 id)
     QSqlQuery &query = **ran;
     std::optional<PlayerRow> row;
     if (query.next()) {
-        row.emplace();
+        row = statsRow(query);
         row->id = id;
-        row->place = query.value(StatsColumns::Place).toLongLong();
-        row->nom = query.value(StatsColumns::Nom).toString();
-        for (int c = 0; c < StatsColumns::CounterCount; ++c)
-            row->counters[std::size_t(c)] =
-                query.value(StatsColumns::FirstCounter + c).toLongLong();
     }
     // Left unfinished, the statement would hold its read open: every later read on this
     // connection would see the data as it was then, past the next commit.

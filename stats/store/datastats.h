@@ -313,6 +313,8 @@ private:
     /// The first value \a statement gives, run as runKept() runs it; null when it gives no row.
     Result<QVariant> keptValue(std::unique_ptr<QSqlQuery> &kept, const QString &statement,
                                const QVariantList &values, const QString &what);
+    /// Calls \a f on each row \a statement gives, as it is read.
+    Result<> forEachRow(const QString &statement, const std::function<void(const QSqlQuery &)> &f);
     /// Gives the rows without an id the id of their player.
     Result<> addPlayerIds(std::vector<PlayerRow> &rows);
     // Up to this many players of a name are found through their keys; more, in ranking order,
