@@ -411,7 +411,14 @@ Result<> DataStats::clearStats()
 
 Result<std::chrono::milliseconds> DataStats::setBusyTimeout(std::chrono::milliseconds timeout)
 {
-    return m_engine->setBusyTimeout(timeout);
+    QSqlQuery query(database());
+    if (!query.exec(m_engine->dialect().busyTimeout) || !query.next())
+        return fail(QStringLiteral("cannot read the busy timeout"), query);
+    const std::chrono::milliseconds previous(qint64(query.value(0).toDouble()));
+    query.finish();
+    if (!query.exec(m_engine->dialect().setBusyTimeout.arg(timeout.count())))
+        return fail(QStringLiteral("cannot set the busy timeout"), query);
+    return previous;
 }
 
 Result<DataStats::Extents> DataStats::extents(qint64 from, qint64 to)

@@ -154,6 +154,11 @@ const StoreEngine::Dialect &PostgresEngine::dialect() const
                        R"(p."Id" < %2)"),
         QStringLiteral(R"(SELECT COALESCE(MAX("Id"), 0) + 1 FROM "Players")"),
         QString(),
+        // What a busy timeout is to SQLite, a lock timeout is here: how long a statement waits
+        // for the locks of another transaction.
+        QStringLiteral(
+            "SELECT EXTRACT(EPOCH FROM current_setting('lock_timeout')::interval) * 1000"),
+        QStringLiteral("SET lock_timeout = %1"),
     };
     return postgres;
 }
@@ -648,21 +653,6 @@ Result<> PostgresEngine::rankPlayers()
             R"(s."Nom" = r."Nom" AND s."Place" <> r.place)")))
         return fail(what, query);
     return {};
-}
-
-Result<std::chrono::milliseconds> PostgresEngine::setBusyTimeout(std::chrono::milliseconds timeout)
-{
-    // What a busy timeout is to SQLite, a lock timeout is here: how long a statement waits for
-    // the locks of another transaction.
-    QSqlQuery query(database());
-    if (!query.exec(QStringLiteral("SELECT EXTRACT(EPOCH FROM "
-                                   "current_setting('lock_timeout')::interval) * 1000"))
-        || !query.next())
-        return fail(QStringLiteral("cannot read the busy timeout"), query);
-    const std::chrono::milliseconds previous(qint64(query.value(0).toDouble()));
-    if (!query.exec(QStringLiteral("SET lock_timeout = %1").arg(timeout.count())))
-        return fail(QStringLiteral("cannot set the busy timeout"), query);
-    return previous;
 }
 
 Result<DataStats::CopySummary>

@@ -14,7 +14,6 @@
 #include <QSqlQuery>
 #include <QString>
 
-#include <chrono>
 #include <functional>
 #include <optional>
 #include <utility>
@@ -73,8 +72,6 @@ public:
     /// Settles the counts kept aside first.
     Result<> rankPlayers() override;
     Result<> settleCounts() override;
-
-    Result<std::chrono::milliseconds> setBusyTimeout(std::chrono::milliseconds timeout) override;
 
     /// Copies every row, key and progress record of \a source (a SQLite store, its progress
     /// records without a host counted as \a sourceHost's) into this empty database, in one

@@ -48,6 +48,8 @@ const StoreEngine::Dialect &SqliteEngine::dialect() const
         QStringLiteral(" WHERE s.rowid >= %1 AND s.rowid < %2"),
         QStringLiteral("SELECT COALESCE(MAX(rowid), 0) + 1 FROM Stats"),
         QStringLiteral("PRAGMA data_version"),
+        QStringLiteral("PRAGMA busy_timeout"),
+        QStringLiteral("PRAGMA busy_timeout = %1"),
     };
     return sqlite;
 }
@@ -617,16 +619,4 @@ Result<> SqliteEngine::rankPlayers()
         !scanned)
         return scanned;
     return setPlaces(std::move(changed));
-}
-
-Result<std::chrono::milliseconds> SqliteEngine::setBusyTimeout(std::chrono::milliseconds timeout)
-{
-    QSqlQuery query(database());
-    if (!query.exec(QStringLiteral("PRAGMA busy_timeout")) || !query.next())
-        return fail(QStringLiteral("cannot read the busy timeout"), query);
-    const std::chrono::milliseconds previous(query.value(0).toLongLong());
-    query.finish();
-    if (!query.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(timeout.count())))
-        return fail(QStringLiteral("cannot set the busy timeout"), query);
-    return previous;
 }

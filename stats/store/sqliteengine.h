@@ -47,7 +47,6 @@ public:
     Result<> rankPlayers() override;
     /// Counts are never kept aside in a file: nothing to settle.
     Result<> settleCounts() override { return {}; }
-    Result<std::chrono::milliseconds> setBusyTimeout(std::chrono::milliseconds timeout) override;
 
 private:
     using PlayerDelta = DataStats::PlayerDelta;

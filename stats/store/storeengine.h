@@ -11,7 +11,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <chrono>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -43,6 +42,10 @@ public:
         QString rowIdEnd;
         /// The query of what changes whenever another connection writes; none on a server.
         QString dataVersion;
+        /// The query of how long, in milliseconds, a statement waits for the locks of another
+        /// transaction, and the statement that sets it to %1.
+        QString busyTimeout;
+        QString setBusyTimeout;
     };
 
     /// Works on the connection called \a connectionName; failures name the database \a shown.
@@ -98,7 +101,6 @@ public:
     /// Numbers Place 1..n by descending TotalClass, ties by name byte for byte, writing only the
     /// rows that move.
     virtual Result<> rankPlayers() = 0;
-    virtual Result<std::chrono::milliseconds> setBusyTimeout(std::chrono::milliseconds timeout) = 0;
 
 protected:
     QSqlDatabase database() const { return QSqlDatabase::database(m_connectionName, false); }
