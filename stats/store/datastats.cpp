@@ -424,10 +424,8 @@ Result<std::chrono::milliseconds> DataStats::setBusyTimeout(std::chrono::millise
 Result<DataStats::Extents> DataStats::extents(qint64 from, qint64 to)
 {
     const QString what = QStringLiteral("cannot read the players");
-    QStringList counters;
-    for (const QString &column : StatsColumns::quotedCounters())
-        counters << QStringLiteral("s.") + column;
-    const QStringList ranges = Extents::ranges(QStringLiteral(R"(s."Place")"), counters);
+    const QStringList ranges = Extents::ranges(QStringLiteral(R"(s."Place")"),
+                                               StatsColumns::quotedCounters(QStringLiteral("s.")));
     // Slices of the table follow the row ids: SQLite's rowids, the key ids on a server.
     QString rows = QStringLiteral(R"("Stats" AS s)");
     if (from != std::numeric_limits<qint64>::min() || to != std::numeric_limits<qint64>::max())

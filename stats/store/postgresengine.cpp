@@ -109,24 +109,28 @@ QString lockCall(const char *function, int lock)
         .arg(lock);
 }
 
+/// \a pattern for 0, 1, 2... up to \a count, separated by commas: "c%1" gives "c0, c1, c2".
+QString numbered(const char *pattern, int count = StatsColumns::CounterCount)
+{
+    QStringList items;
+    for (int i = 0; i < count; ++i)
+        items << QString::fromLatin1(pattern).arg(i);
+    return items.join(u", ");
+}
+
 /// "?::text[], ?::integer[], ...": the folded names of many players and each of their
 /// counters, an array each.
 QString countArrays()
 {
-    QStringList arrays {QStringLiteral("?::text[]")};
-    for (int i = 0; i < StatsColumns::CounterCount; ++i)
-        arrays << QStringLiteral("?::integer[]");
-    return arrays.join(u", ");
+    return QStringLiteral("?::text[], ")
+        + QStringList(StatsColumns::CounterCount, QStringLiteral("?::integer[]")).join(u", ");
 }
 
 /// Those arrays as rows, a player each: "unnest(...) AS <alias>(f, c0, c1, ...)".
 QString countRows(const char *alias)
 {
-    QStringList names {QStringLiteral("f")};
-    for (int i = 0; i < StatsColumns::CounterCount; ++i)
-        names << QStringLiteral("c%1").arg(i);
-    return QStringLiteral("unnest(%1) AS %2(%3)")
-        .arg(countArrays(), QLatin1String(alias), names.join(u", "));
+    return QStringLiteral("unnest(%1) AS %2(f, %3)")
+        .arg(countArrays(), QLatin1String(alias), numbered("c%1"));
 }
 
 } // namespace
@@ -433,17 +437,14 @@ Result<> PostgresEngine::addToPlayers(const std::vector<DataStats::PlayerDelta> 
 QString PostgresEngine::addCountsFrom(const QString &source)
 {
     const QStringList counters = StatsColumns::quotedCounters();
-    QStringList values;
     QStringList sums;
-    for (int i = 0; i < counters.size(); ++i) {
-        values << QStringLiteral("d.c%1").arg(i);
-        sums << QStringLiteral("%1 = \"Stats\".%1 + EXCLUDED.%1").arg(counters[i]);
-    }
+    for (const QString &counter : counters)
+        sums << QStringLiteral("%1 = \"Stats\".%1 + EXCLUDED.%1").arg(counter);
     return QStringLiteral(
                "INSERT INTO \"Stats\" (\"Nom\", \"Place\", %1) SELECT p.\"Nom\", 0, %2 "
                "FROM %3 JOIN \"Players\" AS p ON p.\"Folded\" = d.f ORDER BY p.\"Nom\" ON "
                "CONFLICT (\"Nom\") DO UPDATE SET %4")
-        .arg(counters.join(u", "), values.join(u", "), source, sums.join(u", "));
+        .arg(counters.join(u", "), numbered("d.c%1"), source, sums.join(u", "));
 }
 
 Result<> PostgresEngine::addChunk(const std::vector<DataStats::PlayerDelta> &players,
@@ -527,17 +528,6 @@ Result<> PostgresEngine::forEachPair(const QString &what, const QString &query,
 
 Result<> PostgresEngine::settleCounts()
 {
-    // Sums per player, so that each row is written once. The rows taken are those this
-    // statement deletes: another connection settling at the same time never adds them again.
-    QStringList sums;
-    QStringList columns;
-    for (const QString &counter : StatsColumns::quotedCounters()) {
-        sums << QStringLiteral("SUM(u.c%1)::integer AS c%1").arg(columns.size());
-        columns << QStringLiteral("q.") + counter;
-    }
-    QStringList names;
-    for (int i = 0; i < columns.size(); ++i)
-        names << QStringLiteral("c%1").arg(i);
     QSqlQuery query(database());
     // The sums this connection kept of what it put aside are written as they are when they are
     // all there is, which spares the server adding up every log's rows again: only by the run
@@ -550,12 +540,16 @@ Result<> PostgresEngine::settleCounts()
             return writeAside();
     }
     forgetAside();
+    // Sums per player, so that each row is written once. The rows taken are those this
+    // statement deletes: another connection settling at the same time never adds them again.
     if (!query.exec(
             QStringLiteral("WITH q AS (DELETE FROM \"PendingCounts\" RETURNING *) ")
             + addCountsFrom(QStringLiteral("(SELECT u.f, %1 FROM q CROSS JOIN LATERAL "
                                            "unnest(q.\"Folded\", %2) AS u(f, %3) GROUP "
                                            "BY u.f) AS d")
-                                .arg(sums.join(u", "), columns.join(u", "), names.join(u", ")))))
+                                .arg(numbered("SUM(u.c%1)::integer AS c%1"),
+                                     StatsColumns::quotedCounters(QStringLiteral("q.")).join(u", "),
+                                     numbered("c%1")))))
         return fail(QStringLiteral("cannot update a player"), query);
     return {};
 }
@@ -594,14 +588,9 @@ Result<> PostgresEngine::writeRanked(const QHash<QByteArray, DataStats::Counters
         return fail(what, query);
     const QStringList counters = StatsColumns::quotedCounters();
     const int total = StatsColumns::TotalClass - StatsColumns::FirstCounter;
-    QStringList names;
-    QStringList added;
     QStringList sums;
-    for (int i = 0; i < counters.size(); ++i) {
-        names << QStringLiteral("c%1").arg(i);
-        added << QStringLiteral("d.c%1").arg(i);
+    for (int i = 0; i < counters.size(); ++i)
         sums << QStringLiteral("%1 = s.%1 + COALESCE(d.c%2, 0)").arg(counters[i]).arg(i);
-    }
     // The places are those of the counts about to be stored, so that a player's row is written
     // once, counts and place together; new players' rows come in with theirs.
     if (!query.prepare(
@@ -616,9 +605,9 @@ Result<> PostgresEngine::writeRanked(const QHash<QByteArray, DataStats::Counters
                 "d.nom) UPDATE \"Stats\" AS s SET \"Place\" = r.place, %6 FROM r LEFT JOIN d ON "
                 "d.nom = r.nom WHERE s.\"Nom\" = r.nom AND (s.\"Place\" <> r.place OR d.nom IS NOT "
                 "NULL)")
-                .arg(names.join(u", "), countRows("a"))
+                .arg(numbered("c%1"), countRows("a"))
                 .arg(total)
-                .arg(counters.join(u", "), added.join(u", "), sums.join(u", "))))
+                .arg(counters.join(u", "), numbered("d.c%1"), sums.join(u", "))))
         return fail(what, query);
     ArrayText folded;
     std::vector<ArrayText> columns(static_cast<std::size_t>(StatsColumns::CounterCount));
@@ -724,17 +713,15 @@ PostgresEngine::copyRows(QSqlDatabase source, const QString &sourceHost, const Q
 
     QStringList all;
     QStringList arrays;
-    QStringList names;
     for (int c = 0; c < StatsColumns::Count; ++c) {
         all << StatsColumns::quoted(c);
         arrays << (c == StatsColumns::Nom ? QStringLiteral("?::text[]")
                                           : QStringLiteral("?::integer[]"));
-        names << QStringLiteral("c%1").arg(c);
     }
     if (const Result<> rows = copy(
             QStringLiteral("SELECT %1 FROM \"Stats\"").arg(all.join(u", ")), StatsColumns::Count,
             QStringLiteral("INSERT INTO \"Stats\" (%1) SELECT * FROM unnest(%2) AS d(%3)")
-                .arg(all.join(u", "), arrays.join(u", "), names.join(u", ")),
+                .arg(all.join(u", "), arrays.join(u", "), numbered("c%1", StatsColumns::Count)),
             [&read](std::vector<ArrayText> &out) {
                 for (int c = 0; c < StatsColumns::Count; ++c) {
                     if (c == StatsColumns::Nom)
