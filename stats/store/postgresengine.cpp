@@ -169,15 +169,11 @@ const StoreEngine::Dialect &PostgresEngine::dialect() const
 
 Result<> PostgresEngine::open(const QString &location, DataStats::Access access, const QString &)
 {
-    const Result<PostgresAddress> address = PostgresAddress::parse(location);
-    if (!address)
-        return fail(QStringLiteral("cannot open the database"), address.reason());
-    return connect(*address, access);
-}
-
-Result<> PostgresEngine::connect(const PostgresAddress &address, DataStats::Access access)
-{
     const QString cannotOpen = QStringLiteral("cannot open the database");
+    const Result<PostgresAddress> parsed = PostgresAddress::parse(location);
+    if (!parsed)
+        return fail(cannotOpen, parsed.reason());
+    const PostgresAddress &address = *parsed;
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL")))
         return fail(cannotOpen,
                     QStringLiteral("the Qt PostgreSQL driver is not installed "

@@ -19,8 +19,6 @@
 #include <utility>
 #include <vector>
 
-class PostgresAddress;
-
 /**
  * The statistics store on a PostgreSQL server, which the update runs, listeners and windows of
  * several machines share. DataStats works through it when its location is a
@@ -81,7 +79,6 @@ public:
                                             const QString &host);
 
 private:
-    Result<> connect(const PostgresAddress &address, DataStats::Access access);
     Result<> createSchema();
     /// \a query, prepared on first use with \a text.
     Result<QSqlQuery *> prepared(std::optional<QSqlQuery> &query, const QString &text);
