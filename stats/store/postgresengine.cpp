@@ -673,12 +673,15 @@ PostgresEngine::copyRows(QSqlDatabase source, const QString &sourceHost, const Q
     DataStats::CopySummary summary;
     QSqlQuery read(source);
     read.setForwardOnly(true);
+    auto readFailed = [&] {
+        return fail(what,
+                    QStringLiteral("%1: %2").arg(source.databaseName(), read.lastError().text()));
+    };
     // Rows a chunk at a time: the source is read once, whatever its size.
     auto copy = [&](const QString &select, int columns, const QString &insert, auto addRow,
                     qint64 &copied) -> Result<> {
         if (!read.exec(select))
-            return fail(
-                what, QStringLiteral("%1: %2").arg(source.databaseName(), read.lastError().text()));
+            return readFailed();
         QSqlQuery write(database());
         if (!write.prepare(insert))
             return fail(what, write);
@@ -702,8 +705,7 @@ PostgresEngine::copyRows(QSqlDatabase source, const QString &sourceHost, const Q
             }
         }
         if (read.lastError().isValid())
-            return fail(
-                what, QStringLiteral("%1: %2").arg(source.databaseName(), read.lastError().text()));
+            return readFailed();
         return rows > 0 ? flush() : Result<> {};
     };
 
@@ -755,10 +757,6 @@ PostgresEngine::copyRows(QSqlDatabase source, const QString &sourceHost, const Q
     if (sourceTables.contains(QStringLiteral("LogProgress"), Qt::CaseInsensitive)) {
         const bool hosted =
             source.record(QStringLiteral("LogProgress")).contains(QStringLiteral("Host"));
-        auto readFailed = [&] {
-            return fail(
-                what, QStringLiteral("%1: %2").arg(source.databaseName(), read.lastError().text()));
-        };
         if (hosted) {
             if (!read.exec(QStringLiteral(
                     "SELECT DISTINCT \"Host\" FROM \"LogProgress\" ORDER BY \"Host\"")))
