@@ -8,7 +8,6 @@
 #include "stats/store/storefailures.h"
 
 #include <QDateTime>
-#include <QList>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -21,7 +20,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <utility>
 #include <vector>
 
 class QSqlQuery;

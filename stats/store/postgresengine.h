@@ -16,7 +16,6 @@
 
 #include <functional>
 #include <optional>
-#include <utility>
 #include <vector>
 
 /**

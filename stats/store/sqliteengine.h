@@ -5,7 +5,6 @@
 
 #include "stats/store/storeengine.h"
 
-#include <QSqlDatabase>
 #include <QString>
 
 #include <cstddef>
