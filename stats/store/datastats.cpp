@@ -424,8 +424,10 @@ Result<std::chrono::milliseconds> DataStats::setBusyTimeout(std::chrono::millise
 Result<DataStats::Extents> DataStats::extents(qint64 from, qint64 to)
 {
     const QString what = QStringLiteral("cannot read the players");
-    const QStringList ranges = Extents::ranges(QStringLiteral(R"(s."Place")"),
-                                               StatsColumns::quotedCounters(QStringLiteral("s.")));
+    QStringList ranges {QStringLiteral("COUNT(*)")};
+    for (const QString &column : QStringList {QStringLiteral(R"(s."Place")")}
+             + StatsColumns::quotedCounters(QStringLiteral("s.")))
+        ranges << QStringLiteral("MIN(%1)").arg(column) << QStringLiteral("MAX(%1)").arg(column);
     // Slices of the table follow the row ids: SQLite's rowids, the key ids on a server.
     QString rows = QStringLiteral(R"("Stats" AS s)");
     if (from != std::numeric_limits<qint64>::min() || to != std::numeric_limits<qint64>::max())
@@ -435,7 +437,14 @@ Result<DataStats::Extents> DataStats::extents(qint64 from, qint64 to)
     if (!query.exec(QStringLiteral("SELECT %1 FROM %2").arg(ranges.join(u", "), rows))
         || !query.next())
         return fail(what, query);
-    Extents extents = Extents::fromRanges(query);
+    Extents extents;
+    extents.empty = query.value(0).toLongLong() == 0;
+    extents.smallestPlace = query.value(1).toLongLong();
+    extents.largestPlace = query.value(2).toLongLong();
+    for (int i = 0; i < StatsColumns::CounterCount; ++i) {
+        extents.smallest[std::size_t(i)] = query.value(3 + 2 * i).toLongLong();
+        extents.largest[std::size_t(i)] = query.value(4 + 2 * i).toLongLong();
+    }
     query.finish();
     // Glyphs differ in width: a few of the longest names, for the widest of them to be measured.
     if (!query.exec(
@@ -466,28 +475,6 @@ Result<DataStats::CopySummary> DataStats::copyFrom(DataStats &source, const QStr
         return fail(what, QStringLiteral("another program is writing"), ::Failure::Kind::Busy);
     return static_cast<PostgresEngine &>(*m_engine).copyFrom(source.database(), source.m_host,
                                                              host);
-}
-
-QStringList DataStats::Extents::ranges(const QString &place, const QStringList &counters)
-{
-    QStringList ranges {QStringLiteral("COUNT(*)"), QStringLiteral("MIN(%1)").arg(place),
-                        QStringLiteral("MAX(%1)").arg(place)};
-    for (const QString &column : counters)
-        ranges << QStringLiteral("MIN(%1)").arg(column) << QStringLiteral("MAX(%1)").arg(column);
-    return ranges;
-}
-
-DataStats::Extents DataStats::Extents::fromRanges(const QSqlQuery &query)
-{
-    Extents extents;
-    extents.empty = query.value(0).toLongLong() == 0;
-    extents.smallestPlace = query.value(1).toLongLong();
-    extents.largestPlace = query.value(2).toLongLong();
-    for (int i = 0; i < StatsColumns::CounterCount; ++i) {
-        extents.smallest[std::size_t(i)] = query.value(3 + 2 * i).toLongLong();
-        extents.largest[std::size_t(i)] = query.value(4 + 2 * i).toLongLong();
-    }
-    return extents;
 }
 
 void DataStats::Extents::merge(const Extents &other)

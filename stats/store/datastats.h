@@ -185,10 +185,6 @@ public:
 
         /// Takes in the extents of other rows.
         void merge(const Extents &other);
-        /// What one aggregate query selects for them, given the Place column and the counter
-        /// columns as the engine names them; fromRanges() reads its row.
-        static QStringList ranges(const QString &place, const QStringList &counters);
-        static Extents fromRanges(const QSqlQuery &query);
     };
     /// The extents of table Stats, or of its rows whose rowid lies in [\a from, \a to), taken
     /// by the database in one aggregate query (and one for the names) rather than by reading
