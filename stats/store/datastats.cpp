@@ -109,17 +109,13 @@ Result<> DataStats::open(const QString &path, Access access)
                     QStringLiteral("of the databases on a server only PostgreSQL's, "
                                    "postgresql://..., are supported; give one, or a "
                                    "file"));
-    std::unique_ptr<StoreEngine> engine;
+    std::unique_ptr<StoreEngine> server;
     if (onServer)
-        engine = std::make_unique<PostgresEngine>(m_connectionName, shown);
-    else
-        engine = std::move(m_engine);
-    if (const Result<> opened = engine->open(path, access, m_host); !opened) {
-        if (!m_engine)
-            m_engine = std::move(engine);
+        server = std::make_unique<PostgresEngine>(m_connectionName, shown);
+    if (const Result<> opened = (server ? *server : *m_engine).open(path, access, m_host); !opened)
         return opened;
-    }
-    m_engine = std::move(engine);
+    if (server)
+        m_engine = std::move(server);
     return access == Access::ReadOnly ? Result<> {} : mendOnOpen();
 }
 
@@ -147,8 +143,7 @@ Result<> DataStats::mendOnOpen()
 
 bool DataStats::isOpen() const
 {
-    return QSqlDatabase::contains(m_connectionName)
-        && QSqlDatabase::database(m_connectionName, false).isOpen();
+    return database().isOpen();
 }
 
 QSqlDatabase DataStats::database() const
