@@ -7,9 +7,6 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QString>
-
-#include <cstring>
 
 /**
  * The bytes of a log file: their encoding and their lines. Servers since 2013 write UTF-8

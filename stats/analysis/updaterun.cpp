@@ -131,12 +131,8 @@ Result<> UpdateRun::run(UpdateObserver *observer)
         m_inBatch = true;
         QSet<QString> done;
         for (const Counted &file : counted) {
-            if (const Result<> recorded = record(file); !recorded) {
-                m_store.rollback();
-                m_inBatch = false;
-                m_finished.clear();
-                return recorded;
-            }
+            if (const Result<> recorded = record(file); !recorded)
+                return abandonBatch(recorded);
             done.insert(file.path);
         }
         files.removeIf(
@@ -159,12 +155,8 @@ Result<> UpdateRun::run(UpdateObserver *observer)
             m_inBatch = true;
         }
         if (const Result<> counted = countFile(files.at(i), i + 1, total, accumulator, observer);
-            !counted) {
-            m_store.rollback();
-            m_inBatch = false;
-            m_finished.clear();
-            return counted;
-        }
+            !counted)
+            return abandonBatch(counted);
         // The last batch is ranked before it commits: nobody ever sees its rows unranked.
         const bool last = i + 1 == total;
         if (last || m_batchBytes >= batchBytes || m_finished.size() >= batchFiles) {
@@ -221,11 +213,8 @@ Result<> UpdateRun::commitBatch(EventAccumulator &accumulator, bool last)
         committed = m_store.commit();
     m_inBatch = false;
     m_batchBytes = 0;
-    if (!committed) {
-        m_store.rollback();
-        m_finished.clear();
-        return committed;
-    }
+    if (!committed)
+        return abandonBatch(committed);
     m_forgotten.clear();
 
     // Only now that the counts are safely stored may the files go; a server still writing into
@@ -247,6 +236,14 @@ Result<> UpdateRun::commitBatch(EventAccumulator &accumulator, bool last)
         m_forgotten.append(file.key);
     }
     return {};
+}
+
+Result<> UpdateRun::abandonBatch(const Result<> &why)
+{
+    m_store.rollback();
+    m_inBatch = false;
+    m_finished.clear();
+    return why;
 }
 
 Result<> UpdateRun::countFile(const QFileInfo &info, int number, int total,

@@ -105,6 +105,8 @@ private:
     };
 
     Result<> commitBatch(EventAccumulator &accumulator, bool last);
+    /// Rolls the batch back, keeping the files it finished: \a why, passed on.
+    Result<> abandonBatch(const Result<> &why);
     /// Ranks the players and records the time, inside the transaction that ends the run.
     Result<> rankAndRecordTime();
     /// Counts the file into \a accumulator and records its progress, or, given \a early, only

@@ -14,7 +14,6 @@
 
 #include <QTextStream>
 
-#include <algorithm>
 #include <array>
 #include <functional>
 

@@ -48,11 +48,6 @@ AccessCode::AccessCode(SettingsStore &settings, int iterations)
     : m_settings(settings), m_iterations(iterations)
 { }
 
-bool AccessCode::matches(const QString &typed) const
-{
-    return matchesStored(m_settings.value(TolvaneSettings::Key::Code), typed);
-}
-
 Result<> AccessCode::change(const QString &code)
 {
     return m_settings.setValue(TolvaneSettings::Key::Code, digest(code));
@@ -67,8 +62,9 @@ QString AccessCode::digest(const QString &code) const
                   pbkdf2Sha256(code.toUtf8(), salt, m_iterations, digestLength));
 }
 
-bool AccessCode::matchesStored(const QString &stored, const QString &typed)
+bool AccessCode::matches(const QString &typed) const
 {
+    const QString stored = m_settings.value(TolvaneSettings::Key::Code);
     if (stored.isEmpty())
         return typed.isEmpty();
     const QStringList parts = stored.split(QLatin1Char('$'));

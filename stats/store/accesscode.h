@@ -33,8 +33,6 @@ public:
 
     /// The text kept in the settings for \a code: empty for the empty code, else a digest.
     QString digest(const QString &code) const;
-    /// True when \a typed is the code that \a stored was made from.
-    static bool matchesStored(const QString &stored, const QString &typed);
     /// PBKDF2 with HMAC-SHA256 as RFC 8018 defines it.
     static QByteArray pbkdf2Sha256(const QByteArray &password, const QByteArray &salt,
                                    int iterations, int length);

@@ -38,6 +38,27 @@ QString nextConnectionName()
 using StoreSchema::Engine;
 using StoreSchema::nomIndex;
 
+/// Prepares \a statement on \a query and runs it with \a values.
+bool run(QSqlQuery &query, const QString &statement, const QVariantList &values)
+{
+    query.prepare(statement);
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+    return query.exec();
+}
+
+/// The row of table Stats whose 33 columns \a query holds from its column \a first on.
+DataStats::PlayerRow statsRow(const QSqlQuery &query, int first = 0)
+{
+    DataStats::PlayerRow row;
+    row.place = query.value(first + StatsColumns::Place).toLongLong();
+    row.nom = query.value(first + StatsColumns::Nom).toString();
+    for (int c = 0; c < StatsColumns::CounterCount; ++c)
+        row.counters[std::size_t(c)] =
+            query.value(first + StatsColumns::FirstCounter + c).toLongLong();
+    return row;
+}
+
 } // namespace
 
 DataStats::DataStats()
@@ -88,17 +109,13 @@ Result<> DataStats::open(const QString &path, Access access)
                     QStringLiteral("of the databases on a server only PostgreSQL's, "
                                    "postgresql://..., are supported; give one, or a "
                                    "file"));
-    std::unique_ptr<StoreEngine> engine;
+    std::unique_ptr<StoreEngine> server;
     if (onServer)
-        engine = std::make_unique<PostgresEngine>(m_connectionName, shown);
-    else
-        engine = std::move(m_engine);
-    if (const Result<> opened = engine->open(path, access, m_host); !opened) {
-        if (!m_engine)
-            m_engine = std::move(engine);
+        server = std::make_unique<PostgresEngine>(m_connectionName, shown);
+    if (const Result<> opened = (server ? *server : *m_engine).open(path, access, m_host); !opened)
         return opened;
-    }
-    m_engine = std::move(engine);
+    if (server)
+        m_engine = std::move(server);
     return access == Access::ReadOnly ? Result<> {} : mendOnOpen();
 }
 
@@ -126,8 +143,7 @@ Result<> DataStats::mendOnOpen()
 
 bool DataStats::isOpen() const
 {
-    return QSqlDatabase::contains(m_connectionName)
-        && QSqlDatabase::database(m_connectionName, false).isOpen();
+    return database().isOpen();
 }
 
 QSqlDatabase DataStats::database() const
@@ -371,16 +387,6 @@ Result<> DataStats::removeFileProgress(const QString &fileName)
     return ran ? Result<>() : passOn(ran);
 }
 
-Result<> DataStats::forEachInRankOrder(const std::function<void(qint64, qint64)> &f)
-{
-    return m_engine->forEachInRankOrder(f);
-}
-
-Result<> DataStats::setPlaces(std::vector<std::pair<qint64, qint64>> places)
-{
-    return m_engine->setPlaces(std::move(places));
-}
-
 Result<> DataStats::rankPlayers()
 {
     return m_engine->rankPlayers();
@@ -404,16 +410,23 @@ Result<> DataStats::clearStats()
 
 Result<std::chrono::milliseconds> DataStats::setBusyTimeout(std::chrono::milliseconds timeout)
 {
-    return m_engine->setBusyTimeout(timeout);
+    QSqlQuery query(database());
+    if (!query.exec(m_engine->dialect().busyTimeout) || !query.next())
+        return fail(QStringLiteral("cannot read the busy timeout"), query);
+    const std::chrono::milliseconds previous(qint64(query.value(0).toDouble()));
+    query.finish();
+    if (!query.exec(m_engine->dialect().setBusyTimeout.arg(timeout.count())))
+        return fail(QStringLiteral("cannot set the busy timeout"), query);
+    return previous;
 }
 
 Result<DataStats::Extents> DataStats::extents(qint64 from, qint64 to)
 {
     const QString what = QStringLiteral("cannot read the players");
-    QStringList counters;
-    for (const QString &column : StatsColumns::quotedCounters())
-        counters << QStringLiteral("s.") + column;
-    const QStringList ranges = Extents::ranges(QStringLiteral(R"(s."Place")"), counters);
+    QStringList ranges {QStringLiteral("COUNT(*)")};
+    for (const QString &column : QStringList {QStringLiteral(R"(s."Place")")}
+             + StatsColumns::quotedCounters(QStringLiteral("s.")))
+        ranges << QStringLiteral("MIN(%1)").arg(column) << QStringLiteral("MAX(%1)").arg(column);
     // Slices of the table follow the row ids: SQLite's rowids, the key ids on a server.
     QString rows = QStringLiteral(R"("Stats" AS s)");
     if (from != std::numeric_limits<qint64>::min() || to != std::numeric_limits<qint64>::max())
@@ -423,7 +436,14 @@ Result<DataStats::Extents> DataStats::extents(qint64 from, qint64 to)
     if (!query.exec(QStringLiteral("SELECT %1 FROM %2").arg(ranges.join(u", "), rows))
         || !query.next())
         return fail(what, query);
-    Extents extents = Extents::fromRanges(query);
+    Extents extents;
+    extents.empty = query.value(0).toLongLong() == 0;
+    extents.smallestPlace = query.value(1).toLongLong();
+    extents.largestPlace = query.value(2).toLongLong();
+    for (int i = 0; i < StatsColumns::CounterCount; ++i) {
+        extents.smallest[std::size_t(i)] = query.value(3 + 2 * i).toLongLong();
+        extents.largest[std::size_t(i)] = query.value(4 + 2 * i).toLongLong();
+    }
     query.finish();
     // Glyphs differ in width: a few of the longest names, for the widest of them to be measured.
     if (!query.exec(
@@ -454,28 +474,6 @@ Result<DataStats::CopySummary> DataStats::copyFrom(DataStats &source, const QStr
         return fail(what, QStringLiteral("another program is writing"), ::Failure::Kind::Busy);
     return static_cast<PostgresEngine &>(*m_engine).copyFrom(source.database(), source.m_host,
                                                              host);
-}
-
-QStringList DataStats::Extents::ranges(const QString &place, const QStringList &counters)
-{
-    QStringList ranges {QStringLiteral("COUNT(*)"), QStringLiteral("MIN(%1)").arg(place),
-                        QStringLiteral("MAX(%1)").arg(place)};
-    for (const QString &column : counters)
-        ranges << QStringLiteral("MIN(%1)").arg(column) << QStringLiteral("MAX(%1)").arg(column);
-    return ranges;
-}
-
-DataStats::Extents DataStats::Extents::fromRanges(const QSqlQuery &query)
-{
-    Extents extents;
-    extents.empty = query.value(0).toLongLong() == 0;
-    extents.smallestPlace = query.value(1).toLongLong();
-    extents.largestPlace = query.value(2).toLongLong();
-    for (int i = 0; i < StatsColumns::CounterCount; ++i) {
-        extents.smallest[std::size_t(i)] = query.value(3 + 2 * i).toLongLong();
-        extents.largest[std::size_t(i)] = query.value(4 + 2 * i).toLongLong();
-    }
-    return extents;
 }
 
 void DataStats::Extents::merge(const Extents &other)
@@ -563,11 +561,8 @@ DataStats::rankedRows(Ranking order, Direction direction, const std::optional<Ra
                            R"("Folded" >= ?%1 LIMIT %2) AS m)")
                 .arg(past.isEmpty() ? QString() : QStringLiteral(R"( AND "Folded" < ?)"))
                 .arg(fewPlayers + 1);
-        query.prepare(count);
-        query.addBindValue(start);
-        if (!past.isEmpty())
-            query.addBindValue(past);
-        if (!query.exec() || !query.next())
+        if (!run(query, count, past.isEmpty() ? QVariantList {start} : QVariantList {start, past})
+            || !query.next())
             return fail(what, query);
         way = query.value(0).toInt() > fewPlayers ? Way::InOrder : Way::ThroughKeys;
         query.finish();
@@ -598,31 +593,27 @@ DataStats::rankedRows(Ranking order, Direction direction, const std::optional<Ra
         bound << values;
         const int wanted =
             way == Way::InOrder ? inOrderBudget - readInOrder : limit - int(rows.size());
-        query.prepare(
-            QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %4 LIMIT %5")
-                .arg(throughKeys ? QStringLiteral(R"(p."Id", )") + statsColumns() : statsColumns(),
-                     throughKeys ? QStringLiteral(R"("Players" AS p CROSS JOIN "Stats" AS s)")
-                                 : QStringLiteral(R"("Stats" AS s)"),
-                     conditions.join(QStringLiteral(" AND ")), orderBy, QString::number(wanted)));
-        for (const QVariant &value : std::as_const(bound))
-            query.addBindValue(value);
-        if (!query.exec())
+        if (!run(query,
+                 QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %4 LIMIT %5")
+                     .arg(throughKeys ? QStringLiteral(R"(p."Id", )") + statsColumns()
+                                      : statsColumns(),
+                          throughKeys ? QStringLiteral(R"("Players" AS p CROSS JOIN "Stats" AS s)")
+                                      : QStringLiteral(R"("Stats" AS s)"),
+                          conditions.join(QStringLiteral(" AND ")), orderBy,
+                          QString::number(wanted)),
+                 bound))
             return false;
         const int first = throughKeys ? 1 : 0;
         while (int(rows.size()) < limit && query.next()) {
-            PlayerRow row;
-            row.nom = query.value(first + StatsColumns::Nom).toString();
             if (way == Way::InOrder) {
                 ++readInOrder;
-                if (!foldedName(row.nom).startsWith(start))
+                if (!foldedName(query.value(first + StatsColumns::Nom).toString())
+                         .startsWith(start))
                     continue;
             }
+            PlayerRow row = statsRow(query, first);
             if (throughKeys)
                 row.id = query.value(0).toLongLong();
-            row.place = query.value(first + StatsColumns::Place).toLongLong();
-            for (int c = 0; c < StatsColumns::CounterCount; ++c)
-                row.counters[std::size_t(c)] =
-                    query.value(first + StatsColumns::FirstCounter + c).toLongLong();
             rows.push_back(std::move(row));
         }
         const bool ok = !query.lastError().isValid();
@@ -761,12 +752,12 @@ Result<std::optional<DataStats::PlayerStanding>> DataStats::player(qint64 id)
     // those with a worse one, taken from them all.
     const bool countAhead = row.place <= ranked / 2;
     QSqlQuery query(database());
-    query.prepare(QStringLiteral(R"(SELECT COUNT(*) FROM "Stats" WHERE "Kills" = ? AND %1)")
-                      .arg(countAhead ? QStringLiteral(R"("Place" > 0 AND "Place" < ?)")
-                                      : QStringLiteral(R"("Place" > ?)")));
-    query.addBindValue(kills);
-    query.addBindValue(row.place);
-    if (!query.exec() || !query.next())
+    if (!run(query,
+             QStringLiteral(R"(SELECT COUNT(*) FROM "Stats" WHERE "Kills" = ? AND %1)")
+                 .arg(countAhead ? QStringLiteral(R"("Place" > 0 AND "Place" < ?)")
+                                 : QStringLiteral(R"("Place" > ?)")),
+             {kills, row.place})
+        || !query.next())
         return fail(what, query);
     const qint64 counted = query.value(0).toLongLong();
     ahead += countAhead ? counted : sameKills - 1 - counted;
@@ -791,25 +782,23 @@ Result<qint64> DataStats::killsPlace(qint64 kills, qint64 place)
     // players near the ends, and each kill count's share of them is a range of the index by
     // kills, found through its distinct counts one step each.
     if (gapless) {
-        query.prepare(QStringLiteral(
-            R"(WITH RECURSIVE "Fewer"("K") AS (SELECT MAX("Kills") FROM "Stats" WHERE "Kills" < ? )"
-            R"(UNION ALL SELECT (SELECT MAX("Kills") FROM "Stats" WHERE "Kills" < "K") )"
-            R"(FROM "Fewer" WHERE "K" IS NOT NULL), )"
-            R"("More"("K") AS (SELECT MIN("Kills") FROM "Stats" WHERE "Kills" > ? )"
-            R"(UNION ALL SELECT (SELECT MIN("Kills") FROM "Stats" WHERE "Kills" > "K") )"
-            R"(FROM "More" WHERE "K" IS NOT NULL) )"
-            R"(SELECT COALESCE(SUM("Moved"), 0), COUNT(*) FROM )"
-            R"((SELECT -1 AS "Moved" FROM "Fewer" JOIN "Stats" AS s ON s."Kills" = "Fewer"."K" )"
-            R"(AND s."Place" > 0 AND s."Place" < ? )"
-            R"(UNION ALL SELECT 1 AS "Moved" FROM "More" JOIN "Stats" AS s )"
-            R"(ON s."Kills" = "More"."K" AND s."Place" > ? LIMIT ?) AS "Crossed")"));
         const qint64 enough = ranked / 8 + 1;
-        query.addBindValue(kills);
-        query.addBindValue(kills);
-        query.addBindValue(place);
-        query.addBindValue(place);
-        query.addBindValue(enough);
-        if (!query.exec() || !query.next())
+        if (!run(
+                query,
+                QStringLiteral(
+                    R"(WITH RECURSIVE "Fewer"("K") AS (SELECT MAX("Kills") FROM "Stats" WHERE "Kills" < ? )"
+                    R"(UNION ALL SELECT (SELECT MAX("Kills") FROM "Stats" WHERE "Kills" < "K") )"
+                    R"(FROM "Fewer" WHERE "K" IS NOT NULL), )"
+                    R"("More"("K") AS (SELECT MIN("Kills") FROM "Stats" WHERE "Kills" > ? )"
+                    R"(UNION ALL SELECT (SELECT MIN("Kills") FROM "Stats" WHERE "Kills" > "K") )"
+                    R"(FROM "More" WHERE "K" IS NOT NULL) )"
+                    R"(SELECT COALESCE(SUM("Moved"), 0), COUNT(*) FROM )"
+                    R"((SELECT -1 AS "Moved" FROM "Fewer" JOIN "Stats" AS s ON s."Kills" = "Fewer"."K" )"
+                    R"(AND s."Place" > 0 AND s."Place" < ? )"
+                    R"(UNION ALL SELECT 1 AS "Moved" FROM "More" JOIN "Stats" AS s )"
+                    R"(ON s."Kills" = "More"."K" AND s."Place" > ? LIMIT ?) AS "Crossed")"),
+                {kills, kills, place, place, enough})
+            || !query.next())
             return fail(what, query);
         if (query.value(1).toLongLong() < enough)
             return place + query.value(0).toLongLong();
@@ -818,17 +807,15 @@ Result<qint64> DataStats::killsPlace(qint64 kills, qint64 place)
 
     // Many cross: the players ahead, or those behind, counted from the nearer end.
     const bool fromTop = !gapless || place <= ranked / 2;
-    query.prepare(fromTop
-                      ? QStringLiteral(R"(SELECT (SELECT COUNT(*) FROM "Stats" WHERE "Kills" > ? )"
-                                       R"(AND "Place" > 0) + (SELECT COUNT(*) FROM "Stats" )"
-                                       R"(WHERE "Kills" = ? AND "Place" > 0 AND "Place" < ?))")
-                      : QStringLiteral(R"(SELECT (SELECT COUNT(*) FROM "Stats" WHERE "Kills" < ? )"
-                                       R"(AND "Place" > 0) + (SELECT COUNT(*) FROM "Stats" )"
-                                       R"(WHERE "Kills" = ? AND "Place" > ?))"));
-    query.addBindValue(kills);
-    query.addBindValue(kills);
-    query.addBindValue(place);
-    if (!query.exec() || !query.next())
+    if (!run(query,
+             fromTop ? QStringLiteral(R"(SELECT (SELECT COUNT(*) FROM "Stats" WHERE "Kills" > ? )"
+                                      R"(AND "Place" > 0) + (SELECT COUNT(*) FROM "Stats" )"
+                                      R"(WHERE "Kills" = ? AND "Place" > 0 AND "Place" < ?))")
+                     : QStringLiteral(R"(SELECT (SELECT COUNT(*) FROM "Stats" WHERE "Kills" < ? )"
+                                      R"(AND "Place" > 0) + (SELECT COUNT(*) FROM "Stats" )"
+                                      R"(WHERE "Kills" = ? AND "Place" > ?))"),
+             {kills, kills, place})
+        || !query.next())
         return fail(what, query);
     const qint64 counted = query.value(0).toLongLong();
     return fromTop ? counted + 1 : ranked - counted;
@@ -934,51 +921,31 @@ Result<> DataStats::setLastUpdate(const QDateTime &when)
 {
     const QString what = QStringLiteral("cannot record the time of the update");
     QSqlQuery query(database());
-    query.prepare(QStringLiteral(R"(DELETE FROM "Meta" WHERE "Key" = ?)"));
-    query.addBindValue(lastUpdateKey);
-    if (!query.exec())
-        return fail(what, query);
-    query.prepare(QStringLiteral(R"(INSERT INTO "Meta" ("Key", "Value") VALUES (?, ?))"));
-    query.addBindValue(lastUpdateKey);
-    query.addBindValue(when.toUTC().toString(Qt::ISODateWithMs));
-    if (!query.exec())
+    if (!run(query, QStringLiteral(R"(DELETE FROM "Meta" WHERE "Key" = ?)"), {lastUpdateKey})
+        || !run(query, QStringLiteral(R"(INSERT INTO "Meta" ("Key", "Value") VALUES (?, ?))"),
+                {lastUpdateKey, when.toUTC().toString(Qt::ISODateWithMs)}))
         return fail(what, query);
     return {};
 }
 
-namespace {
-
-/// Runs \a statement, calling \a f on each row as it is read; the error, if any.
-/// The error that ended the rows early; an invalid one when every row was read.
-QSqlError forEachRow(const QSqlDatabase &database, const QString &statement,
-                     const std::function<void(const QSqlQuery &)> &f)
+Result<> DataStats::forEachRow(const QString &statement,
+                               const std::function<void(const QSqlQuery &)> &f)
 {
-    QSqlQuery query(database);
+    QSqlQuery query(database());
     query.setForwardOnly(true);
-    if (!query.exec(statement))
-        return query.lastError();
-    while (query.next())
-        f(query);
-    return query.lastError();
+    if (query.exec(statement)) {
+        while (query.next())
+            f(query);
+    }
+    if (query.lastError().isValid())
+        return fail(QStringLiteral("cannot read the ranking"), query);
+    return {};
 }
-
-} // namespace
 
 Result<> DataStats::forEachRankingRow(Ranking order,
                                       const std::function<void(const PlayerRow &)> &f)
 {
-    PlayerRow row;
-    const QSqlError error =
-        forEachRow(database(), rankingQuery(order), [&row, &f](const QSqlQuery &q) {
-            row.place = q.value(StatsColumns::Place).toLongLong();
-            row.nom = q.value(StatsColumns::Nom).toString();
-            for (std::size_t i = 0; i < row.counters.size(); ++i)
-                row.counters[i] = q.value(StatsColumns::FirstCounter + int(i)).toLongLong();
-            f(row);
-        });
-    if (error.isValid())
-        return fail(QStringLiteral("cannot read the ranking"), error);
-    return {};
+    return forEachRow(rankingQuery(order), [&f](const QSqlQuery &q) { f(statsRow(q)); });
 }
 
 Result<> DataStats::forEachRanked(int column, const std::function<void(const RankedValues &)> &f)
@@ -986,21 +953,13 @@ Result<> DataStats::forEachRanked(int column, const std::function<void(const Ran
     if (column < StatsColumns::FirstCounter || column >= StatsColumns::Count)
         return fail(QStringLiteral("cannot read the ranking"),
                     QStringLiteral("column %1 is no counter").arg(column));
-    RankedValues values;
-    const QSqlError error = forEachRow(
-        database(),
+    return forEachRow(
         QStringLiteral(R"(SELECT "Place", "Kills", "Deaths", %1 FROM "Stats" WHERE "Place" > 0)")
             .arg(StatsColumns::quoted(column)),
-        [&values, &f](const QSqlQuery &q) {
-            values.place = q.value(0).toLongLong();
-            values.kills = q.value(1).toLongLong();
-            values.deaths = q.value(2).toLongLong();
-            values.value = q.value(3).toLongLong();
-            f(values);
+        [&f](const QSqlQuery &q) {
+            f({q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toLongLong(),
+               q.value(3).toLongLong()});
         });
-    if (error.isValid())
-        return fail(QStringLiteral("cannot read the ranking"), error);
-    return {};
 }
 
 Result<std::vector<DataStats::PlayerRow>> DataStats::rowsAt(const std::vector<qint64> &places)
@@ -1012,21 +971,15 @@ Result<std::vector<DataStats::PlayerRow>> DataStats::rowsAt(const std::vector<qi
     for (const qint64 place : places)
         numbers << QString::number(place);
     std::map<qint64, PlayerRow> found;
-    const QSqlError error =
-        forEachRow(database(),
-                   QStringLiteral(R"(SELECT %1 FROM "Stats" AS s WHERE s."Place" IN (%2))")
-                       .arg(statsColumns(), numbers.join(u',')),
-                   [&found](const QSqlQuery &q) {
-                       PlayerRow row;
-                       row.place = q.value(StatsColumns::Place).toLongLong();
-                       row.nom = q.value(StatsColumns::Nom).toString();
-                       for (std::size_t i = 0; i < row.counters.size(); ++i)
-                           row.counters[i] =
-                               q.value(StatsColumns::FirstCounter + int(i)).toLongLong();
-                       found.emplace(row.place, std::move(row));
-                   });
-    if (error.isValid())
-        return fail(QStringLiteral("cannot read the ranking"), error);
+    if (const Result<> read =
+            forEachRow(QStringLiteral(R"(SELECT %1 FROM "Stats" AS s WHERE s."Place" IN (%2))")
+                           .arg(statsColumns(), numbers.join(u',')),
+                       [&found](const QSqlQuery &q) {
+                           PlayerRow row = statsRow(q);
+                           found.emplace(row.place, std::move(row));
+                       });
+        !read)
+        return passOn(read);
     for (const qint64 place : places)
         if (const auto it = found.find(place); it != found.end() && place > 0)
             rows.push_back(it->second);
@@ -1058,12 +1011,8 @@ Result<QString> DataStats::changeMark()
 
 Result<> DataStats::forEachName(const std::function<void(const QString &)> &f)
 {
-    const QSqlError error =
-        forEachRow(database(), QStringLiteral("SELECT \"Nom\" FROM \"Stats\""),
-                   [&f](const QSqlQuery &query) { f(query.value(0).toString()); });
-    if (error.isValid())
-        return fail(QStringLiteral("cannot read the ranking"), error);
-    return {};
+    return forEachRow(QStringLiteral("SELECT \"Nom\" FROM \"Stats\""),
+                      [&f](const QSqlQuery &query) { f(query.value(0).toString()); });
 }
 
 Result<QSqlQuery *> DataStats::runKept(std::unique_ptr<QSqlQuery> &kept, const QString &statement,
@@ -1110,13 +1059,8 @@ Result<std::optional<DataStats::PlayerRow>> DataStats::playerRow(qint64 id)
     QSqlQuery &query = **ran;
     std::optional<PlayerRow> row;
     if (query.next()) {
-        row.emplace();
+        row = statsRow(query);
         row->id = id;
-        row->place = query.value(StatsColumns::Place).toLongLong();
-        row->nom = query.value(StatsColumns::Nom).toString();
-        for (int c = 0; c < StatsColumns::CounterCount; ++c)
-            row->counters[std::size_t(c)] =
-                query.value(StatsColumns::FirstCounter + c).toLongLong();
     }
     // Left unfinished, the statement would hold its read open: every later read on this
     // connection would see the data as it was then, past the next commit.

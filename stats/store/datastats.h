@@ -8,7 +8,6 @@
 #include "stats/store/storefailures.h"
 
 #include <QDateTime>
-#include <QList>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -21,7 +20,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <utility>
 #include <vector>
 
 class QSqlQuery;
@@ -156,11 +154,6 @@ public:
     Result<> setFileProgress(const QString &fileName, const FileProgress &progress);
     Result<> removeFileProgress(const QString &fileName);
 
-    /// Calls \a f(rowId, place) for every row in ranking order: TotalClass descending, ties by
-    /// name, byte for byte (an order of the data alone, which no VACUUM changes).
-    Result<> forEachInRankOrder(const std::function<void(qint64 rowId, qint64 place)> &f);
-    /// Sets the Place of each row (rowId, place).
-    Result<> setPlaces(std::vector<std::pair<qint64, qint64>> places);
     /// Numbers Place 1..n by descending TotalClass, ties by name, inside the caller's
     /// transaction; a row whose place does not change is not written.
     Result<> rankPlayers();
@@ -192,10 +185,6 @@ public:
 
         /// Takes in the extents of other rows.
         void merge(const Extents &other);
-        /// What one aggregate query selects for them, given the Place column and the counter
-        /// columns as the engine names them; fromRanges() reads its row.
-        static QStringList ranges(const QString &place, const QStringList &counters);
-        static Extents fromRanges(const QSqlQuery &query);
     };
     /// The extents of table Stats, or of its rows whose rowid lies in [\a from, \a to), taken
     /// by the database in one aggregate query (and one for the names) rather than by reading
@@ -318,6 +307,8 @@ private:
     /// The first value \a statement gives, run as runKept() runs it; null when it gives no row.
     Result<QVariant> keptValue(std::unique_ptr<QSqlQuery> &kept, const QString &statement,
                                const QVariantList &values, const QString &what);
+    /// Calls \a f on each row \a statement gives, as it is read.
+    Result<> forEachRow(const QString &statement, const std::function<void(const QSqlQuery &)> &f);
     /// Gives the rows without an id the id of their player.
     Result<> addPlayerIds(std::vector<PlayerRow> &rows);
     // Up to this many players of a name are found through their keys; more, in ranking order,

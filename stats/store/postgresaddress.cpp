@@ -168,11 +168,6 @@ QList<std::pair<QString, QString>> PostgresAddress::connectParameters() const
     return parameters;
 }
 
-QString PostgresAddress::connectOptions() const
-{
-    return connectOptions(connectParameters());
-}
-
 QString PostgresAddress::connectOptions(const QList<std::pair<QString, QString>> &parameters)
 {
     QStringList options;

@@ -44,8 +44,7 @@ public:
     /// The parameters, with a bound on how long connecting may take unless the address sets
     /// one.
     QList<std::pair<QString, QString>> connectParameters() const;
-    /// Those parameters in the driver's form, name='value' pairs separated by ";".
-    QString connectOptions() const;
+    /// \a parameters in the driver's form, name='value' pairs separated by ";".
     static QString connectOptions(const QList<std::pair<QString, QString>> &parameters);
 
     /// The address again, without its password.

@@ -109,24 +109,28 @@ QString lockCall(const char *function, int lock)
         .arg(lock);
 }
 
+/// \a pattern for 0, 1, 2... up to \a count, separated by commas: "c%1" gives "c0, c1, c2".
+QString numbered(const char *pattern, int count = StatsColumns::CounterCount)
+{
+    QStringList items;
+    for (int i = 0; i < count; ++i)
+        items << QString::fromLatin1(pattern).arg(i);
+    return items.join(u", ");
+}
+
 /// "?::text[], ?::integer[], ...": the folded names of many players and each of their
 /// counters, an array each.
 QString countArrays()
 {
-    QStringList arrays {QStringLiteral("?::text[]")};
-    for (int i = 0; i < StatsColumns::CounterCount; ++i)
-        arrays << QStringLiteral("?::integer[]");
-    return arrays.join(u", ");
+    return QStringLiteral("?::text[], ")
+        + QStringList(StatsColumns::CounterCount, QStringLiteral("?::integer[]")).join(u", ");
 }
 
 /// Those arrays as rows, a player each: "unnest(...) AS <alias>(f, c0, c1, ...)".
 QString countRows(const char *alias)
 {
-    QStringList names {QStringLiteral("f")};
-    for (int i = 0; i < StatsColumns::CounterCount; ++i)
-        names << QStringLiteral("c%1").arg(i);
-    return QStringLiteral("unnest(%1) AS %2(%3)")
-        .arg(countArrays(), QLatin1String(alias), names.join(u", "));
+    return QStringLiteral("unnest(%1) AS %2(f, %3)")
+        .arg(countArrays(), QLatin1String(alias), numbered("c%1"));
 }
 
 } // namespace
@@ -137,7 +141,7 @@ PostgresEngine::PostgresEngine(QString connectionName, const QString &shown)
 
 PostgresEngine::~PostgresEngine()
 {
-    for (auto *query : {&m_insertKeys, &m_addCounts, &m_setPlaces, &m_putAside})
+    for (auto *query : {&m_insertKeys, &m_addCounts, &m_putAside})
         query->reset();
     unlockWriter();
 }
@@ -154,21 +158,22 @@ const StoreEngine::Dialect &PostgresEngine::dialect() const
                        R"(p."Id" < %2)"),
         QStringLiteral(R"(SELECT COALESCE(MAX("Id"), 0) + 1 FROM "Players")"),
         QString(),
+        // What a busy timeout is to SQLite, a lock timeout is here: how long a statement waits
+        // for the locks of another transaction.
+        QStringLiteral(
+            "SELECT EXTRACT(EPOCH FROM current_setting('lock_timeout')::interval) * 1000"),
+        QStringLiteral("SET lock_timeout = %1"),
     };
     return postgres;
 }
 
 Result<> PostgresEngine::open(const QString &location, DataStats::Access access, const QString &)
 {
-    const Result<PostgresAddress> address = PostgresAddress::parse(location);
-    if (!address)
-        return fail(QStringLiteral("cannot open the database"), address.reason());
-    return connect(*address, access);
-}
-
-Result<> PostgresEngine::connect(const PostgresAddress &address, DataStats::Access access)
-{
     const QString cannotOpen = QStringLiteral("cannot open the database");
+    const Result<PostgresAddress> parsed = PostgresAddress::parse(location);
+    if (!parsed)
+        return fail(cannotOpen, parsed.reason());
+    const PostgresAddress &address = *parsed;
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL")))
         return fail(cannotOpen,
                     QStringLiteral("the Qt PostgreSQL driver is not installed "
@@ -428,17 +433,14 @@ Result<> PostgresEngine::addToPlayers(const std::vector<DataStats::PlayerDelta> 
 QString PostgresEngine::addCountsFrom(const QString &source)
 {
     const QStringList counters = StatsColumns::quotedCounters();
-    QStringList values;
     QStringList sums;
-    for (int i = 0; i < counters.size(); ++i) {
-        values << QStringLiteral("d.c%1").arg(i);
-        sums << QStringLiteral("%1 = \"Stats\".%1 + EXCLUDED.%1").arg(counters[i]);
-    }
+    for (const QString &counter : counters)
+        sums << QStringLiteral("%1 = \"Stats\".%1 + EXCLUDED.%1").arg(counter);
     return QStringLiteral(
                "INSERT INTO \"Stats\" (\"Nom\", \"Place\", %1) SELECT p.\"Nom\", 0, %2 "
                "FROM %3 JOIN \"Players\" AS p ON p.\"Folded\" = d.f ORDER BY p.\"Nom\" ON "
                "CONFLICT (\"Nom\") DO UPDATE SET %4")
-        .arg(counters.join(u", "), values.join(u", "), source, sums.join(u", "));
+        .arg(counters.join(u", "), numbered("d.c%1"), source, sums.join(u", "));
 }
 
 Result<> PostgresEngine::addChunk(const std::vector<DataStats::PlayerDelta> &players,
@@ -506,22 +508,6 @@ Result<> PostgresEngine::addChunk(const std::vector<DataStats::PlayerDelta> &pla
     return {};
 }
 
-Result<> PostgresEngine::forEachInRankOrder(const std::function<void(qint64, qint64)> &f)
-{
-    const QString what = QStringLiteral("cannot rank the players");
-    QSqlQuery query(database());
-    // Held to the end of the caller's transaction: two rankings never interleave their places.
-    if (!query.exec(lockCall("pg_advisory_xact_lock", rankingLock)))
-        return fail(what, query);
-    if (!query.exec(QStringLiteral("SELECT p.\"Id\", s.\"Place\" FROM \"Stats\" AS s JOIN "
-                                   "\"Players\" AS p ON p.\"Nom\" = s.\"Nom\" "
-                                   "ORDER BY s.\"TotalClass\" DESC, s.\"Nom\"")))
-        return fail(what, query);
-    while (query.next())
-        f(query.value(0).toLongLong(), query.value(1).toLongLong());
-    return {};
-}
-
 Result<> PostgresEngine::forEachPair(const QString &what, const QString &query,
                                      const std::function<void(qint64, qint64)> &f)
 {
@@ -536,44 +522,8 @@ Result<> PostgresEngine::forEachPair(const QString &what, const QString &query,
     return {};
 }
 
-Result<> PostgresEngine::setPlaces(std::vector<std::pair<qint64, qint64>> places)
-{
-    const Result<QSqlQuery *> set = prepared(
-        m_setPlaces,
-        QStringLiteral("UPDATE \"Stats\" AS s SET \"Place\" = v.place FROM unnest(?::bigint[], "
-                       "?::integer[]) AS v(id, place) JOIN \"Players\" AS p ON p.\"Id\" = v.id "
-                       "WHERE s.\"Nom\" = p.\"Nom\""));
-    if (!set)
-        return passOn(set);
-    QSqlQuery &query = **set;
-    for (std::size_t from = 0; from < places.size(); from += chunkSize) {
-        ArrayText ids;
-        ArrayText numbers;
-        for (std::size_t i = from; i < std::min(places.size(), from + chunkSize); ++i) {
-            ids.number(places[i].first);
-            numbers.number(places[i].second);
-        }
-        query.addBindValue(ids.finish());
-        query.addBindValue(numbers.finish());
-        if (!query.exec())
-            return fail(QStringLiteral("cannot rank the players"), query);
-    }
-    return {};
-}
-
 Result<> PostgresEngine::settleCounts()
 {
-    // Sums per player, so that each row is written once. The rows taken are those this
-    // statement deletes: another connection settling at the same time never adds them again.
-    QStringList sums;
-    QStringList columns;
-    for (const QString &counter : StatsColumns::quotedCounters()) {
-        sums << QStringLiteral("SUM(u.c%1)::integer AS c%1").arg(columns.size());
-        columns << QStringLiteral("q.") + counter;
-    }
-    QStringList names;
-    for (int i = 0; i < columns.size(); ++i)
-        names << QStringLiteral("c%1").arg(i);
     QSqlQuery query(database());
     // The sums this connection kept of what it put aside are written as they are when they are
     // all there is, which spares the server adding up every log's rows again: only by the run
@@ -586,12 +536,16 @@ Result<> PostgresEngine::settleCounts()
             return writeAside();
     }
     forgetAside();
+    // Sums per player, so that each row is written once. The rows taken are those this
+    // statement deletes: another connection settling at the same time never adds them again.
     if (!query.exec(
             QStringLiteral("WITH q AS (DELETE FROM \"PendingCounts\" RETURNING *) ")
             + addCountsFrom(QStringLiteral("(SELECT u.f, %1 FROM q CROSS JOIN LATERAL "
                                            "unnest(q.\"Folded\", %2) AS u(f, %3) GROUP "
                                            "BY u.f) AS d")
-                                .arg(sums.join(u", "), columns.join(u", "), names.join(u", ")))))
+                                .arg(numbered("SUM(u.c%1)::integer AS c%1"),
+                                     StatsColumns::quotedCounters(QStringLiteral("q.")).join(u", "),
+                                     numbered("c%1")))))
         return fail(QStringLiteral("cannot update a player"), query);
     return {};
 }
@@ -630,14 +584,9 @@ Result<> PostgresEngine::writeRanked(const QHash<QByteArray, DataStats::Counters
         return fail(what, query);
     const QStringList counters = StatsColumns::quotedCounters();
     const int total = StatsColumns::TotalClass - StatsColumns::FirstCounter;
-    QStringList names;
-    QStringList added;
     QStringList sums;
-    for (int i = 0; i < counters.size(); ++i) {
-        names << QStringLiteral("c%1").arg(i);
-        added << QStringLiteral("d.c%1").arg(i);
+    for (int i = 0; i < counters.size(); ++i)
         sums << QStringLiteral("%1 = s.%1 + COALESCE(d.c%2, 0)").arg(counters[i]).arg(i);
-    }
     // The places are those of the counts about to be stored, so that a player's row is written
     // once, counts and place together; new players' rows come in with theirs.
     if (!query.prepare(
@@ -652,9 +601,9 @@ Result<> PostgresEngine::writeRanked(const QHash<QByteArray, DataStats::Counters
                 "d.nom) UPDATE \"Stats\" AS s SET \"Place\" = r.place, %6 FROM r LEFT JOIN d ON "
                 "d.nom = r.nom WHERE s.\"Nom\" = r.nom AND (s.\"Place\" <> r.place OR d.nom IS NOT "
                 "NULL)")
-                .arg(names.join(u", "), countRows("a"))
+                .arg(numbered("c%1"), countRows("a"))
                 .arg(total)
-                .arg(counters.join(u", "), added.join(u", "), sums.join(u", "))))
+                .arg(counters.join(u", "), numbered("d.c%1"), sums.join(u", "))))
         return fail(what, query);
     ArrayText folded;
     std::vector<ArrayText> columns(static_cast<std::size_t>(StatsColumns::CounterCount));
@@ -691,21 +640,6 @@ Result<> PostgresEngine::rankPlayers()
     return {};
 }
 
-Result<std::chrono::milliseconds> PostgresEngine::setBusyTimeout(std::chrono::milliseconds timeout)
-{
-    // What a busy timeout is to SQLite, a lock timeout is here: how long a statement waits for
-    // the locks of another transaction.
-    QSqlQuery query(database());
-    if (!query.exec(QStringLiteral("SELECT EXTRACT(EPOCH FROM "
-                                   "current_setting('lock_timeout')::interval) * 1000"))
-        || !query.next())
-        return fail(QStringLiteral("cannot read the busy timeout"), query);
-    const std::chrono::milliseconds previous(qint64(query.value(0).toDouble()));
-    if (!query.exec(QStringLiteral("SET lock_timeout = %1").arg(timeout.count())))
-        return fail(QStringLiteral("cannot set the busy timeout"), query);
-    return previous;
-}
-
 Result<DataStats::CopySummary>
 PostgresEngine::copyFrom(QSqlDatabase source, const QString &sourceHost, const QString &host)
 {
@@ -739,12 +673,15 @@ PostgresEngine::copyRows(QSqlDatabase source, const QString &sourceHost, const Q
     DataStats::CopySummary summary;
     QSqlQuery read(source);
     read.setForwardOnly(true);
+    auto readFailed = [&] {
+        return fail(what,
+                    QStringLiteral("%1: %2").arg(source.databaseName(), read.lastError().text()));
+    };
     // Rows a chunk at a time: the source is read once, whatever its size.
     auto copy = [&](const QString &select, int columns, const QString &insert, auto addRow,
                     qint64 &copied) -> Result<> {
         if (!read.exec(select))
-            return fail(
-                what, QStringLiteral("%1: %2").arg(source.databaseName(), read.lastError().text()));
+            return readFailed();
         QSqlQuery write(database());
         if (!write.prepare(insert))
             return fail(what, write);
@@ -768,24 +705,21 @@ PostgresEngine::copyRows(QSqlDatabase source, const QString &sourceHost, const Q
             }
         }
         if (read.lastError().isValid())
-            return fail(
-                what, QStringLiteral("%1: %2").arg(source.databaseName(), read.lastError().text()));
+            return readFailed();
         return rows > 0 ? flush() : Result<> {};
     };
 
     QStringList all;
     QStringList arrays;
-    QStringList names;
     for (int c = 0; c < StatsColumns::Count; ++c) {
         all << StatsColumns::quoted(c);
         arrays << (c == StatsColumns::Nom ? QStringLiteral("?::text[]")
                                           : QStringLiteral("?::integer[]"));
-        names << QStringLiteral("c%1").arg(c);
     }
     if (const Result<> rows = copy(
             QStringLiteral("SELECT %1 FROM \"Stats\"").arg(all.join(u", ")), StatsColumns::Count,
             QStringLiteral("INSERT INTO \"Stats\" (%1) SELECT * FROM unnest(%2) AS d(%3)")
-                .arg(all.join(u", "), arrays.join(u", "), names.join(u", ")),
+                .arg(all.join(u", "), arrays.join(u", "), numbered("c%1", StatsColumns::Count)),
             [&read](std::vector<ArrayText> &out) {
                 for (int c = 0; c < StatsColumns::Count; ++c) {
                     if (c == StatsColumns::Nom)
@@ -823,10 +757,6 @@ PostgresEngine::copyRows(QSqlDatabase source, const QString &sourceHost, const Q
     if (sourceTables.contains(QStringLiteral("LogProgress"), Qt::CaseInsensitive)) {
         const bool hosted =
             source.record(QStringLiteral("LogProgress")).contains(QStringLiteral("Host"));
-        auto readFailed = [&] {
-            return fail(
-                what, QStringLiteral("%1: %2").arg(source.databaseName(), read.lastError().text()));
-        };
         if (hosted) {
             if (!read.exec(QStringLiteral(
                     "SELECT DISTINCT \"Host\" FROM \"LogProgress\" ORDER BY \"Host\"")))

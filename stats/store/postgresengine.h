@@ -14,13 +14,9 @@
 #include <QSqlQuery>
 #include <QString>
 
-#include <chrono>
 #include <functional>
 #include <optional>
-#include <utility>
 #include <vector>
-
-class PostgresAddress;
 
 /**
  * The statistics store on a PostgreSQL server, which the update runs, listeners and windows of
@@ -68,16 +64,11 @@ public:
     Result<> addToPlayers(const std::vector<DataStats::PlayerDelta> &players,
                           bool rankingFollows) override;
 
-    /// The row ids are the players' key ids: table Stats has no other than its 33 columns.
-    Result<> forEachInRankOrder(const std::function<void(qint64 rowId, qint64 place)> &f) override;
     Result<> forEachPair(const QString &what, const QString &query,
                          const std::function<void(qint64, qint64)> &f) override;
-    Result<> setPlaces(std::vector<std::pair<qint64, qint64>> places) override;
     /// Settles the counts kept aside first.
     Result<> rankPlayers() override;
     Result<> settleCounts() override;
-
-    Result<std::chrono::milliseconds> setBusyTimeout(std::chrono::milliseconds timeout) override;
 
     /// Copies every row, key and progress record of \a source (a SQLite store, its progress
     /// records without a host counted as \a sourceHost's) into this empty database, in one
@@ -87,7 +78,6 @@ public:
                                             const QString &host);
 
 private:
-    Result<> connect(const PostgresAddress &address, DataStats::Access access);
     Result<> createSchema();
     /// \a query, prepared on first use with \a text.
     Result<QSqlQuery *> prepared(std::optional<QSqlQuery> &query, const QString &text);
@@ -106,7 +96,6 @@ private:
     bool m_writerLocked = false;
     std::optional<QSqlQuery> m_insertKeys;
     std::optional<QSqlQuery> m_addCounts;
-    std::optional<QSqlQuery> m_setPlaces;
     std::optional<QSqlQuery> m_putAside;
     // While the counts wait for the ranking: the sums of what this connection put aside, and the
     // keys it knows to be there, both forgotten with a rollback or the writer lock.

@@ -48,6 +48,8 @@ const StoreEngine::Dialect &SqliteEngine::dialect() const
         QStringLiteral(" WHERE s.rowid >= %1 AND s.rowid < %2"),
         QStringLiteral("SELECT COALESCE(MAX(rowid), 0) + 1 FROM Stats"),
         QStringLiteral("PRAGMA data_version"),
+        QStringLiteral("PRAGMA busy_timeout"),
+        QStringLiteral("PRAGMA busy_timeout = %1"),
     };
     return sqlite;
 }
@@ -541,13 +543,6 @@ Result<> SqliteEngine::addToPlayers(const std::vector<PlayerDelta> &players, boo
     return {};
 }
 
-Result<> SqliteEngine::forEachInRankOrder(const std::function<void(qint64, qint64)> &f)
-{
-    return forEachPair(
-        QStringLiteral("cannot rank the players"),
-        QStringLiteral("SELECT rowid, Place FROM Stats ORDER BY TotalClass DESC, Nom"), f);
-}
-
 Result<> SqliteEngine::forEachPair(const QString &what, const QString &query,
                                    const std::function<void(qint64, qint64)> &f)
 {
@@ -614,23 +609,14 @@ Result<> SqliteEngine::rankPlayers()
     // holds them.
     std::vector<std::pair<qint64, qint64>> changed;
     qint64 place = 0;
-    if (const Result<> scanned = forEachInRankOrder([&](qint64 rowId, qint64 stored) {
-            if (stored != ++place)
-                changed.emplace_back(rowId, place);
-        });
+    if (const Result<> scanned = forEachPair(
+            QStringLiteral("cannot rank the players"),
+            QStringLiteral("SELECT rowid, Place FROM Stats ORDER BY TotalClass DESC, Nom"),
+            [&](qint64 rowId, qint64 stored) {
+                if (stored != ++place)
+                    changed.emplace_back(rowId, place);
+            });
         !scanned)
         return scanned;
     return setPlaces(std::move(changed));
-}
-
-Result<std::chrono::milliseconds> SqliteEngine::setBusyTimeout(std::chrono::milliseconds timeout)
-{
-    QSqlQuery query(database());
-    if (!query.exec(QStringLiteral("PRAGMA busy_timeout")) || !query.next())
-        return fail(QStringLiteral("cannot read the busy timeout"), query);
-    const std::chrono::milliseconds previous(query.value(0).toLongLong());
-    query.finish();
-    if (!query.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(timeout.count())))
-        return fail(QStringLiteral("cannot set the busy timeout"), query);
-    return previous;
 }

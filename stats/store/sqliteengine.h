@@ -5,7 +5,6 @@
 
 #include "stats/store/storeengine.h"
 
-#include <QSqlDatabase>
 #include <QString>
 
 #include <cstddef>
@@ -42,14 +41,11 @@ public:
     Result<> addToPlayers(const std::vector<DataStats::PlayerDelta> &players,
                           bool rankingFollows) override;
     Result<> mendKeys(const MendPlan &plan, const QStringList &noms) override;
-    Result<> forEachInRankOrder(const std::function<void(qint64 rowId, qint64 place)> &f) override;
     Result<> forEachPair(const QString &what, const QString &query,
                          const std::function<void(qint64, qint64)> &f) override;
-    Result<> setPlaces(std::vector<std::pair<qint64, qint64>> places) override;
     Result<> rankPlayers() override;
     /// Counts are never kept aside in a file: nothing to settle.
     Result<> settleCounts() override { return {}; }
-    Result<std::chrono::milliseconds> setBusyTimeout(std::chrono::milliseconds timeout) override;
 
 private:
     using PlayerDelta = DataStats::PlayerDelta;
@@ -61,6 +57,8 @@ private:
     /// records counted as this machine's; inside the schema's transaction.
     Result<> addHostToProgress();
     Result<> importPlayers(const std::vector<PlayerDelta> &players);
+    /// Sets the Place of each row (rowid, place).
+    Result<> setPlaces(std::vector<std::pair<qint64, qint64>> places);
     /// The players ordered by \a key(player): a number, then a name's bytes.
     template<typename Key>
     static std::vector<const PlayerDelta *> sortedPlayers(const std::vector<PlayerDelta> &players,

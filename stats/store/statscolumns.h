@@ -58,12 +58,12 @@ inline QString quoted(int c)
         + QLatin1Char('"');
 }
 
-/// The counter columns, quoted, in table order.
-inline QStringList quotedCounters()
+/// The counter columns, quoted, in table order, each after \a prefix (an alias and a dot).
+inline QStringList quotedCounters(const QString &prefix = {})
 {
     QStringList columns;
     for (int c = FirstCounter; c < Count; ++c)
-        columns << quoted(c);
+        columns << prefix + quoted(c);
     return columns;
 }
 

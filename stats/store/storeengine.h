@@ -11,7 +11,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <chrono>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -43,6 +42,10 @@ public:
         QString rowIdEnd;
         /// The query of what changes whenever another connection writes; none on a server.
         QString dataVersion;
+        /// The query of how long, in milliseconds, a statement waits for the locks of another
+        /// transaction, and the statement that sets it to %1.
+        QString busyTimeout;
+        QString setBusyTimeout;
     };
 
     /// Works on the connection called \a connectionName; failures name the database \a shown.
@@ -91,16 +94,13 @@ public:
     /// Inside the mend's transaction, once the rows are merged: removes the keys \a plan names
     /// and gives the rows without one theirs, the rows being spelled \a noms.
     virtual Result<> mendKeys(const MendPlan &plan, const QStringList &noms) = 0;
-    virtual Result<>
-    forEachInRankOrder(const std::function<void(qint64 rowId, qint64 place)> &f) = 0;
     /// Calls \a f with the two whole numbers of every row \a query gives, read as fast as the
     /// engine can: hundreds of thousands of rows are no rare case.
     virtual Result<> forEachPair(const QString &what, const QString &query,
                                  const std::function<void(qint64, qint64)> &f) = 0;
-    virtual Result<> setPlaces(std::vector<std::pair<qint64, qint64>> places) = 0;
-    /// Numbers Place 1..n in the order of forEachInRankOrder(), writing only the rows that move.
+    /// Numbers Place 1..n by descending TotalClass, ties by name byte for byte, writing only the
+    /// rows that move.
     virtual Result<> rankPlayers() = 0;
-    virtual Result<std::chrono::milliseconds> setBusyTimeout(std::chrono::milliseconds timeout) = 0;
 
 protected:
     QSqlDatabase database() const { return QSqlDatabase::database(m_connectionName, false); }

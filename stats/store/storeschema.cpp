@@ -126,54 +126,48 @@ std::vector<Object> objects(Engine engine)
     return all;
 }
 
-QString statement(Engine engine, const QString &name)
-{
-    for (const Object &object : objects(engine)) {
-        if (object.name == name)
-            return object.statement;
-    }
-    return {};
-}
-
 namespace {
 
-/// The names of the objects \a take picks, in the order of creation.
+/// The \a field (the name by default) of each object \a take picks, in the order of creation.
 template<typename Take>
-QStringList namesOf(Take take, Engine engine = Engine::Sqlite)
+QStringList pick(Take take, Engine engine = Engine::Sqlite, QString Object::*field = &Object::name)
 {
     QStringList found;
     for (const Object &object : objects(engine)) {
         if (take(object))
-            found << object.name;
+            found << object.*field;
     }
     return found;
 }
 
 } // namespace
 
+QString statement(Engine engine, const QString &name)
+{
+    return pick([&name](const Object &object) { return object.name == name; }, engine,
+                &Object::statement)
+        .value(0);
+}
+
 QStringList names(Kind kind)
 {
-    return namesOf([kind](const Object &object) { return object.kind == kind; });
+    return pick([kind](const Object &object) { return object.kind == kind; });
 }
 
 QStringList indexStatements(Engine engine)
 {
-    QStringList statements;
-    for (const Object &object : objects(engine)) {
-        if (object.kind == Kind::Index)
-            statements << object.statement;
-    }
-    return statements;
+    return pick([](const Object &object) { return object.kind == Kind::Index; }, engine,
+                &Object::statement);
 }
 
 QStringList placeIndexes()
 {
-    return namesOf([](const Object &object) { return object.ofPlaces; });
+    return pick([](const Object &object) { return object.ofPlaces; });
 }
 
 QStringList countedTables(Engine engine)
 {
-    return namesOf([](const Object &object) { return object.counted; }, engine);
+    return pick([](const Object &object) { return object.counted; }, engine);
 }
 
 QStringList rankingSources()

@@ -170,7 +170,7 @@ TestDatabases::TestDatabases(QString engine, QString folder)
         admin.setPassword(address->password());
         admin.setDatabaseName(address->database().isEmpty() ? QStringLiteral("postgres")
                                                             : address->database());
-        admin.setConnectOptions(address->connectOptions());
+        admin.setConnectOptions(PostgresAddress::connectOptions(address->connectParameters()));
         // The program refuses a password on its command line: the runs the tests start find it
         // where libpq looks, in the environment they inherit.
         if (!address->password().isEmpty())
