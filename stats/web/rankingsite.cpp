@@ -86,13 +86,7 @@ std::optional<DataStats::RankingKey> parseKey(int column, const QString &text)
 /// place.
 DataStats::RankingKey keyOf(const DataStats::PlayerRow &row, int column)
 {
-    if (column == StatsColumns::Place)
-        return {0, row.place};
-    if (column == StatsLabels::KillsPerDeath)
-        return {StatsLabels::killsPerDeath(
-                    row.kills(), row.counters[StatsColumns::Deaths - StatsColumns::FirstCounter]),
-                row.place};
-    return {row.counters[std::size_t(column - StatsColumns::FirstCounter)], row.place};
+    return {column == StatsColumns::Place ? 0 : StatsLabels::value(row, column), row.place};
 }
 
 Result<RankingSite::Parameters> parseParameters(const QByteArray &query, bool json,
@@ -418,17 +412,14 @@ WebResponse RankingSite::ranking(const QByteArray &query, bool json, Language la
     if (json) {
         QJsonArray rowsJson;
         for (const DataStats::PlayerRow &row : found.rows) {
-            QJsonObject object {{QStringLiteral("id"), row.id}};
-            object.insert(StatsLabels::key(StatsColumns::Place), row.place);
-            object.insert(StatsLabels::key(StatsColumns::Nom), row.nom);
-            for (int c = StatsColumns::FirstCounter; c < StatsColumns::Count; ++c)
-                object.insert(StatsLabels::key(c),
-                              row.counters[std::size_t(c - StatsColumns::FirstCounter)]);
-            object.insert(
-                StatsLabels::key(StatsLabels::KillsPerDeath),
-                double(StatsLabels::killsPerDeath(
-                    row.kills(), row.counters[StatsColumns::Deaths - StatsColumns::FirstCounter]))
-                    / 100.0);
+            QJsonObject object {{QStringLiteral("id"), row.id},
+                                {StatsLabels::key(StatsColumns::Nom), row.nom}};
+            for (const int c : WebPages::shownColumns()) {
+                if (c == StatsLabels::KillsPerDeath)
+                    object.insert(StatsLabels::key(c), double(StatsLabels::value(row, c)) / 100.0);
+                else if (c != StatsColumns::Nom)
+                    object.insert(StatsLabels::key(c), StatsLabels::value(row, c));
+            }
             rowsJson.append(object);
         }
         const QJsonObject document {

@@ -92,9 +92,8 @@ qint64 StatsLabels::killsPerDeath(qint64 kills, qint64 deaths)
     return std::llround(double(kills) * 100.0 / double(deaths));
 }
 
-QString StatsLabels::killsPerDeathText(qint64 kills, qint64 deaths, Language language)
+QString StatsLabels::killsPerDeathText(qint64 hundredths, Language language)
 {
-    const qint64 hundredths = killsPerDeath(kills, deaths);
     const qint64 whole = std::llabs(hundredths) / 100;
     const qint64 rest = std::llabs(hundredths) % 100;
     return QStringLiteral("%1%2%3%4")
@@ -102,6 +101,16 @@ QString StatsLabels::killsPerDeathText(qint64 kills, qint64 deaths, Language lan
         .arg(whole)
         .arg(language == Language::English ? QLatin1Char('.') : QLatin1Char(','))
         .arg(rest, 2, 10, QLatin1Char('0'));
+}
+
+qint64 StatsLabels::value(const DataStats::PlayerRow &row, int column)
+{
+    if (column == StatsColumns::Place)
+        return row.place;
+    if (column == KillsPerDeath)
+        return killsPerDeath(row.kills(),
+                             row.counters[StatsColumns::Deaths - StatsColumns::FirstCounter]);
+    return row.counters[std::size_t(column - StatsColumns::FirstCounter)];
 }
 
 StatsLabels::Language StatsLabels::fromAcceptLanguage(const QByteArray &header)
