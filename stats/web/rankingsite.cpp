@@ -170,6 +170,22 @@ QJsonValue jsonHref(bool present, const RankingSite::Parameters &parameters)
     return present ? QJsonValue(RankingSite::href(parameters)) : QJsonValue(QJsonValue::Null);
 }
 
+/// The headers every answer carries: a strict Content-Security-Policy among them.
+QList<QPair<QByteArray, QByteArray>> headers(const QByteArray &contentType)
+{
+    return {
+        {"Content-Type", contentType},
+        // Nothing but the site's own style sheet: no script, no frame, no form elsewhere.
+        {"Content-Security-Policy",
+         "default-src 'none'; style-src 'self'; img-src 'self'; form-action 'self'; "
+         "base-uri 'none'; frame-ancestors 'none'"},
+        {"X-Content-Type-Options", "nosniff"},
+        {"Referrer-Policy", "no-referrer"},
+        {"X-Frame-Options", "DENY"},
+        {"Cache-Control", "no-cache"},
+    };
+}
+
 } // namespace
 
 RankingSite::RankingSite(QString databasePath) : m_path(std::move(databasePath)) { }
@@ -209,24 +225,12 @@ void RankingSite::readAhead()
     }
 }
 
-QList<QPair<QByteArray, QByteArray>> RankingSite::headers(const QByteArray &contentType)
-{
-    return {
-        {"Content-Type", contentType},
-        // Nothing but the site's own style sheet: no script, no frame, no form elsewhere.
-        {"Content-Security-Policy",
-         "default-src 'none'; style-src 'self'; img-src 'self'; form-action 'self'; "
-         "base-uri 'none'; frame-ancestors 'none'"},
-        {"X-Content-Type-Options", "nosniff"},
-        {"Referrer-Policy", "no-referrer"},
-        {"X-Frame-Options", "DENY"},
-        {"Cache-Control", "no-cache"},
-    };
-}
-
 WebResponse RankingSite::page(int status, const QByteArray &body)
 {
-    return {status, headers("text/html; charset=utf-8"), body};
+    WebResponse response {status, headers("text/html; charset=utf-8"), body};
+    // A cache keeps one copy a language.
+    response.headers.append(qMakePair(QByteArray("Vary"), QByteArray("Accept-Language")));
+    return response;
 }
 
 WebResponse RankingSite::message(int status, const QString &title, const QString &text, bool json,
@@ -237,10 +241,7 @@ WebResponse RankingSite::message(int status, const QString &title, const QString
                 QJsonDocument(QJsonObject {{QStringLiteral("status"), status},
                                            {QStringLiteral("error"), text}})
                     .toJson(QJsonDocument::Compact)};
-    WebResponse response =
-        page(status, WebPages::message(status, title, text, styleHref, language));
-    response.headers.append(qMakePair(QByteArray("Vary"), QByteArray("Accept-Language")));
-    return response;
+    return page(status, WebPages::message(status, title, text, styleHref, language));
 }
 
 WebResponse RankingSite::unavailable(const QString &reason, bool json, Language language)
@@ -264,27 +265,18 @@ WebResponse RankingSite::handle(const WebRequest &request)
         return response;
     }
     static const QByteArray playerPath = "/player/";
-    WebResponse response;
-    if (request.path == "/")
-        response = ranking(request.query, false, language);
-    else if (request.path == json)
-        return ranking(request.query, true, language);
-    else if (request.path == "/style.css")
+    if (request.path == "/" || request.path == json)
+        return ranking(request.query, request.path == json, language);
+    if (request.path == "/style.css")
         return request.query.isEmpty()
             ? WebResponse {200, headers("text/css; charset=utf-8"), WebPages::styleSheet()}
             : message(400, WebTexts::badRequest(language),
                       WebTexts::unknownParameter(language).arg(QString::fromLatin1(request.query)),
                       false, language);
-    else if (request.path.startsWith(playerPath)
-             && !request.path.mid(playerPath.size()).contains('/'))
-        response = player(request.path.mid(playerPath.size()), request.query, language);
-    else
-        return message(404, WebTexts::notFoundTitle(language), WebTexts::notFound(language), false,
-                       language);
-    // A cache keeps one copy a language.
-    if (!response.headers.contains(qMakePair(QByteArray("Vary"), QByteArray("Accept-Language"))))
-        response.headers.append(qMakePair(QByteArray("Vary"), QByteArray("Accept-Language")));
-    return response;
+    if (request.path.startsWith(playerPath) && !request.path.mid(playerPath.size()).contains('/'))
+        return player(request.path.mid(playerPath.size()), request.query, language);
+    return message(404, WebTexts::notFoundTitle(language), WebTexts::notFound(language), false,
+                   language);
 }
 
 QString RankingSite::href(const Parameters &parameters)
