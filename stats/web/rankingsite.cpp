@@ -532,10 +532,7 @@ WebResponse RankingSite::player(const QByteArray &idText, const QByteArray &quer
                                        standing.row.place};
         const ColumnOrder::Entry *first = byKills.entries ? byKills.entries->data() : nullptr;
         const ColumnOrder::Entry *end = first + byKills.length;
-        const ColumnOrder::Entry *at = std::lower_bound(
-            first, end, self, [](const ColumnOrder::Entry &a, const ColumnOrder::Entry &b) {
-                return a.value != b.value ? a.value > b.value : a.place < b.place;
-            });
+        const ColumnOrder::Entry *at = std::lower_bound(first, end, self, ColumnOrder::before);
         // The part read so far places the player if it reaches past the player.
         if (first && (byKills.whole || at != end)) {
             standing.killsPlace = qint64(at - first) + 1;
