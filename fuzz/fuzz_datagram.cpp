@@ -22,6 +22,21 @@ namespace {
 
 const QByteArray secret = "31337";
 
+QString verdictText(SenderPolicy::Verdict verdict)
+{
+    switch (verdict) {
+    case SenderPolicy::Verdict::Accepted:
+        return QStringLiteral("accepted");
+    case SenderPolicy::Verdict::UnknownSender:
+        return QStringLiteral("unknown sender");
+    case SenderPolicy::Verdict::WrongSecret:
+        return QStringLiteral("wrong secret");
+    case SenderPolicy::Verdict::MissingSecret:
+        return QStringLiteral("no secret");
+    }
+    return {};
+}
+
 const SenderPolicy &policy()
 {
     static const SenderPolicy *allowed = [] {
@@ -158,8 +173,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     Fuzz::require((packet.kind() == LogPacket::Kind::Keyed) == shape.hasCaptured(1),
                   "a packet is keyed exactly when it has a secret", Fuzz::shown(datagram));
 
-    const SenderPolicy::Verdict verdict =
-        policy().judge(QHostAddress(QLatin1String(sender.address)), sender.port, packet);
+    const SenderPolicy::Verdict verdict = SenderPolicy::check(
+        policy().find(QHostAddress(QLatin1String(sender.address)), sender.port), packet);
     SenderPolicy::Verdict wanted = SenderPolicy::Verdict::Accepted;
     if (sender.rule == Sender::Unknown)
         wanted = SenderPolicy::Verdict::UnknownSender;
@@ -171,7 +186,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                   QStringLiteral("%1 port %2: %3, wanted %4")
                       .arg(QLatin1String(sender.address))
                       .arg(sender.port)
-                      .arg(SenderPolicy::verdictText(verdict), SenderPolicy::verdictText(wanted)));
+                      .arg(verdictText(verdict), verdictText(wanted)));
     if (verdict != SenderPolicy::Verdict::Accepted)
         return 0;
     // What the listener reports of the line: whether the update's parser can cut it.

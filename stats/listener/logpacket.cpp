@@ -85,20 +85,3 @@ LogPacket LogPacket::parse(QByteArrayView datagram, bool truncatedBySystem)
     packet.m_line = line;
     return packet;
 }
-
-QString LogPacket::faultText(Fault fault)
-{
-    switch (fault) {
-    case Fault::None:
-        return {};
-    case Fault::NotLog:
-        return QStringLiteral("not a log packet");
-    case Fault::Oversized:
-        return QStringLiteral("oversized");
-    case Fault::Truncated:
-        return QStringLiteral("truncated");
-    case Fault::Binary:
-        return QStringLiteral("binary");
-    }
-    return {};
-}

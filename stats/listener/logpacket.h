@@ -4,7 +4,6 @@
 #pragma once
 
 #include <QByteArrayView>
-#include <QString>
 
 /**
  * One datagram of a game server's log stream, taken apart. A plain packet is FF FF FF FF, "log "
@@ -37,9 +36,6 @@ public:
     QByteArrayView secret() const { return m_secret; }
     /// The log line, without its line end; empty for an invalid packet.
     QByteArrayView line() const { return m_line; }
-
-    /// "not a log packet", "oversized", "truncated", "binary".
-    static QString faultText(Fault fault);
 
 private:
     static LogPacket invalid(Fault fault);

@@ -102,18 +102,3 @@ QStringList SenderPolicy::loopbackWithoutSecret() const
     }
     return shown;
 }
-
-QString SenderPolicy::verdictText(Verdict verdict)
-{
-    switch (verdict) {
-    case Verdict::Accepted:
-        return QStringLiteral("accepted");
-    case Verdict::UnknownSender:
-        return QStringLiteral("unknown sender");
-    case Verdict::WrongSecret:
-        return QStringLiteral("wrong secret");
-    case Verdict::MissingSecret:
-        return QStringLiteral("no secret");
-    }
-    return {};
-}

@@ -48,15 +48,9 @@ public:
     const Entry *find(const QHostAddress &address, quint16 port) const;
     /// Whether \a packet from the sender \a entry found is accepted.
     static Verdict check(const Entry *entry, const LogPacket &packet);
-    Verdict judge(const QHostAddress &address, quint16 port, const LogPacket &packet) const
-    {
-        return check(find(address, port), packet);
-    }
 
     /// The entries as the start-up message shows them.
     QStringList describe() const;
-    /// "unknown sender", "wrong secret", "no secret".
-    static QString verdictText(Verdict verdict);
 
 private:
     std::vector<Entry> m_entries;

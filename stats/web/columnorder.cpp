@@ -8,14 +8,10 @@
 
 #include <algorithm>
 
-namespace {
-
-bool before(const ColumnOrder::Entry &a, const ColumnOrder::Entry &b)
+bool ColumnOrder::before(const Entry &a, const Entry &b)
 {
     return a.value != b.value ? a.value > b.value : a.place < b.place;
 }
-
-} // namespace
 
 Result<const std::vector<ColumnOrder::Entry> *> ColumnOrder::order(DataStats &store, int column)
 {

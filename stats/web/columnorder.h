@@ -49,6 +49,8 @@ public:
         bool hasAfter = false;
     };
 
+    /// Whether \a a comes before \a b in an order: the higher value first, ties by place.
+    static bool before(const Entry &a, const Entry &b);
     /// The order of \a column (StatsColumns::Place, a counter or StatsLabels::KillsPerDeath) as
     /// the statistics stand now; valid until the next call.
     Result<const std::vector<Entry> *> order(DataStats &store, int column);

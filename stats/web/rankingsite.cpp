@@ -86,13 +86,7 @@ std::optional<DataStats::RankingKey> parseKey(int column, const QString &text)
 /// place.
 DataStats::RankingKey keyOf(const DataStats::PlayerRow &row, int column)
 {
-    if (column == StatsColumns::Place)
-        return {0, row.place};
-    if (column == StatsLabels::KillsPerDeath)
-        return {StatsLabels::killsPerDeath(
-                    row.kills(), row.counters[StatsColumns::Deaths - StatsColumns::FirstCounter]),
-                row.place};
-    return {row.counters[std::size_t(column - StatsColumns::FirstCounter)], row.place};
+    return {column == StatsColumns::Place ? 0 : StatsLabels::value(row, column), row.place};
 }
 
 Result<RankingSite::Parameters> parseParameters(const QByteArray &query, bool json,
@@ -176,6 +170,22 @@ QJsonValue jsonHref(bool present, const RankingSite::Parameters &parameters)
     return present ? QJsonValue(RankingSite::href(parameters)) : QJsonValue(QJsonValue::Null);
 }
 
+/// The headers every answer carries: a strict Content-Security-Policy among them.
+QList<QPair<QByteArray, QByteArray>> headers(const QByteArray &contentType)
+{
+    return {
+        {"Content-Type", contentType},
+        // Nothing but the site's own style sheet: no script, no frame, no form elsewhere.
+        {"Content-Security-Policy",
+         "default-src 'none'; style-src 'self'; img-src 'self'; form-action 'self'; "
+         "base-uri 'none'; frame-ancestors 'none'"},
+        {"X-Content-Type-Options", "nosniff"},
+        {"Referrer-Policy", "no-referrer"},
+        {"X-Frame-Options", "DENY"},
+        {"Cache-Control", "no-cache"},
+    };
+}
+
 } // namespace
 
 RankingSite::RankingSite(QString databasePath) : m_path(std::move(databasePath)) { }
@@ -215,24 +225,12 @@ void RankingSite::readAhead()
     }
 }
 
-QList<QPair<QByteArray, QByteArray>> RankingSite::headers(const QByteArray &contentType)
-{
-    return {
-        {"Content-Type", contentType},
-        // Nothing but the site's own style sheet: no script, no frame, no form elsewhere.
-        {"Content-Security-Policy",
-         "default-src 'none'; style-src 'self'; img-src 'self'; form-action 'self'; "
-         "base-uri 'none'; frame-ancestors 'none'"},
-        {"X-Content-Type-Options", "nosniff"},
-        {"Referrer-Policy", "no-referrer"},
-        {"X-Frame-Options", "DENY"},
-        {"Cache-Control", "no-cache"},
-    };
-}
-
 WebResponse RankingSite::page(int status, const QByteArray &body)
 {
-    return {status, headers("text/html; charset=utf-8"), body};
+    WebResponse response {status, headers("text/html; charset=utf-8"), body};
+    // A cache keeps one copy a language.
+    response.headers.append(qMakePair(QByteArray("Vary"), QByteArray("Accept-Language")));
+    return response;
 }
 
 WebResponse RankingSite::message(int status, const QString &title, const QString &text, bool json,
@@ -243,10 +241,7 @@ WebResponse RankingSite::message(int status, const QString &title, const QString
                 QJsonDocument(QJsonObject {{QStringLiteral("status"), status},
                                            {QStringLiteral("error"), text}})
                     .toJson(QJsonDocument::Compact)};
-    WebResponse response =
-        page(status, WebPages::message(status, title, text, styleHref, language));
-    response.headers.append(qMakePair(QByteArray("Vary"), QByteArray("Accept-Language")));
-    return response;
+    return page(status, WebPages::message(status, title, text, styleHref, language));
 }
 
 WebResponse RankingSite::unavailable(const QString &reason, bool json, Language language)
@@ -270,27 +265,18 @@ WebResponse RankingSite::handle(const WebRequest &request)
         return response;
     }
     static const QByteArray playerPath = "/player/";
-    WebResponse response;
-    if (request.path == "/")
-        response = ranking(request.query, false, language);
-    else if (request.path == json)
-        return ranking(request.query, true, language);
-    else if (request.path == "/style.css")
+    if (request.path == "/" || request.path == json)
+        return ranking(request.query, request.path == json, language);
+    if (request.path == "/style.css")
         return request.query.isEmpty()
             ? WebResponse {200, headers("text/css; charset=utf-8"), WebPages::styleSheet()}
             : message(400, WebTexts::badRequest(language),
                       WebTexts::unknownParameter(language).arg(QString::fromLatin1(request.query)),
                       false, language);
-    else if (request.path.startsWith(playerPath)
-             && !request.path.mid(playerPath.size()).contains('/'))
-        response = player(request.path.mid(playerPath.size()), request.query, language);
-    else
-        return message(404, WebTexts::notFoundTitle(language), WebTexts::notFound(language), false,
-                       language);
-    // A cache keeps one copy a language.
-    if (!response.headers.contains(qMakePair(QByteArray("Vary"), QByteArray("Accept-Language"))))
-        response.headers.append(qMakePair(QByteArray("Vary"), QByteArray("Accept-Language")));
-    return response;
+    if (request.path.startsWith(playerPath) && !request.path.mid(playerPath.size()).contains('/'))
+        return player(request.path.mid(playerPath.size()), request.query, language);
+    return message(404, WebTexts::notFoundTitle(language), WebTexts::notFound(language), false,
+                   language);
 }
 
 QString RankingSite::href(const Parameters &parameters)
@@ -418,17 +404,14 @@ WebResponse RankingSite::ranking(const QByteArray &query, bool json, Language la
     if (json) {
         QJsonArray rowsJson;
         for (const DataStats::PlayerRow &row : found.rows) {
-            QJsonObject object {{QStringLiteral("id"), row.id}};
-            object.insert(StatsLabels::key(StatsColumns::Place), row.place);
-            object.insert(StatsLabels::key(StatsColumns::Nom), row.nom);
-            for (int c = StatsColumns::FirstCounter; c < StatsColumns::Count; ++c)
-                object.insert(StatsLabels::key(c),
-                              row.counters[std::size_t(c - StatsColumns::FirstCounter)]);
-            object.insert(
-                StatsLabels::key(StatsLabels::KillsPerDeath),
-                double(StatsLabels::killsPerDeath(
-                    row.kills(), row.counters[StatsColumns::Deaths - StatsColumns::FirstCounter]))
-                    / 100.0);
+            QJsonObject object {{QStringLiteral("id"), row.id},
+                                {StatsLabels::key(StatsColumns::Nom), row.nom}};
+            for (const int c : WebPages::shownColumns()) {
+                if (c == StatsLabels::KillsPerDeath)
+                    object.insert(StatsLabels::key(c), double(StatsLabels::value(row, c)) / 100.0);
+                else if (c != StatsColumns::Nom)
+                    object.insert(StatsLabels::key(c), StatsLabels::value(row, c));
+            }
             rowsJson.append(object);
         }
         const QJsonObject document {
@@ -549,10 +532,7 @@ WebResponse RankingSite::player(const QByteArray &idText, const QByteArray &quer
                                        standing.row.place};
         const ColumnOrder::Entry *first = byKills.entries ? byKills.entries->data() : nullptr;
         const ColumnOrder::Entry *end = first + byKills.length;
-        const ColumnOrder::Entry *at = std::lower_bound(
-            first, end, self, [](const ColumnOrder::Entry &a, const ColumnOrder::Entry &b) {
-                return a.value != b.value ? a.value > b.value : a.place < b.place;
-            });
+        const ColumnOrder::Entry *at = std::lower_bound(first, end, self, ColumnOrder::before);
         // The part read so far places the player if it reaches past the player.
         if (first && (byKills.whole || at != end)) {
             standing.killsPlace = qint64(at - first) + 1;

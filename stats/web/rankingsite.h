@@ -55,9 +55,6 @@ public:
     void readAhead();
     WebResponse handle(const WebRequest &request);
 
-    /// The headers every answer carries: a strict Content-Security-Policy among them.
-    static QList<QPair<QByteArray, QByteArray>> headers(const QByteArray &contentType);
-
     /// What a ranking page shows, as its parameters say.
     struct Parameters
     {

@@ -172,16 +172,11 @@ Result<QSet<QString>> earlierSet(const QString &folder)
     QSet<QString> names;
     if (text.startsWith(markerText)) {
         // Such a set replaced its whole folder, so the files it wrote are those of its names.
-        for (const QString &name :
-             QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System))
-            if (ownName(name))
-                names.insert(name);
-        for (const QString &name : QDir(folder + QLatin1Char('/') + playerFolder)
-                                       .entryList(QDir::Files | QDir::Hidden | QDir::System)) {
-            const QString inFolder = playerFolder + QLatin1Char('/') + name;
-            if (ownName(inFolder))
-                names.insert(inFolder);
-        }
+        for (const QString &under : {QString(), playerFolder + QLatin1Char('/')})
+            for (const QString &name : QDir(folder + QLatin1Char('/') + under)
+                                           .entryList(QDir::Files | QDir::Hidden | QDir::System))
+                if (ownName(under + name))
+                    names.insert(under + name);
         return names;
     }
     for (const QByteArray &line : text.split('\n')) {

@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include "stats/store/datastats.h"
 #include "stats/web/webtexts.h"
 
 #include <QByteArray>
@@ -31,8 +32,11 @@ int indexOfKey(const QString &key);
 /// Kills divided by deaths, the kills alone when there are no deaths, in hundredths: what the
 /// pages show with two decimals and sort by.
 qint64 killsPerDeath(qint64 kills, qint64 deaths);
-/// The same as text with two decimals, "1.50" (with a decimal comma in French).
-QString killsPerDeathText(qint64 kills, qint64 deaths, Language language = Language::French);
+/// Kills per death in \a hundredths as text with two decimals, "1.50" (with a decimal comma in
+/// French).
+QString killsPerDeathText(qint64 hundredths, Language language = Language::French);
+/// What \a row holds in column \a column: its place, a counter, or kills per death in hundredths.
+qint64 value(const DataStats::PlayerRow &row, int column);
 
 /// The language a browser's Accept-Language header asks for among the two the pages speak:
 /// English when it prefers English to French, else French.

@@ -65,20 +65,12 @@ QString updated(const std::optional<QDateTime> &when, Language language)
                 .arg(attribute(when->toUTC().toString(Qt::ISODate)), html(shown))));
 }
 
-qint64 value(const DataStats::PlayerRow &row, int column)
-{
-    if (column == StatsColumns::Place)
-        return row.place;
-    return row.counters[std::size_t(column - StatsColumns::FirstCounter)];
-}
-
 /// Column \a column of \a row as a page shows it.
 QString shown(const DataStats::PlayerRow &row, int column, Language language)
 {
-    if (column == StatsLabels::KillsPerDeath)
-        return StatsLabels::killsPerDeathText(
-            row.kills(), row.counters[StatsColumns::Deaths - StatsColumns::FirstCounter], language);
-    return QString::number(value(row, column));
+    const qint64 value = StatsLabels::value(row, column);
+    return column == StatsLabels::KillsPerDeath ? StatsLabels::killsPerDeathText(value, language)
+                                                : QString::number(value);
 }
 
 QString orderName(int column, Language language)
@@ -100,7 +92,7 @@ QString weaponChart(const DataStats::PlayerRow &row, Language language)
     const int height = (lastWeapon - firstWeapon + 1) * rowHeight + 4;
     qint64 most = 1;
     for (int c = firstWeapon; c <= lastWeapon; ++c)
-        most = std::max(most, value(row, c));
+        most = std::max(most, StatsLabels::value(row, c));
     const QString title = WebTexts::weaponsOf(language).arg(row.nom);
     // Every argument in one pass: a name holding "%1" is text, never a place for the next one.
     QString svg =
@@ -110,7 +102,7 @@ QString weaponChart(const DataStats::PlayerRow &row, Language language)
             .arg(attribute(title), QString::number(width), QString::number(height), html(title));
     for (int c = firstWeapon; c <= lastWeapon; ++c) {
         const int y = (c - firstWeapon) * rowHeight + 2;
-        const qint64 kills = std::max<qint64>(0, value(row, c));
+        const qint64 kills = std::max<qint64>(0, StatsLabels::value(row, c));
         const int bar = int(double(kills) / double(most) * barWidth);
         svg +=
             QStringLiteral("<text x=\"%1\" y=\"%2\" text-anchor=\"end\">%3</text>"

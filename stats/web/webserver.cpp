@@ -191,35 +191,31 @@ MHD_Result queueResponse(MHD_Connection *connection, const WebResponse &response
 Result<WebServer::Limits> WebServer::Limits::fromEnvironment()
 {
     Limits limits;
+    std::optional<Failure> failed;
+    // After a failure the rest keep their defaults: the first failure is the answer.
+    auto read = [&failed](const char *name, int fallback, int lowest, int highest,
+                          const QString &unit) {
+        const Result<int> value = environmentNumber(name, fallback, lowest, highest, unit);
+        if (!value && !failed)
+            failed = value.failure();
+        return value ? *value : fallback;
+    };
     const int longestSeconds = int(longest.count());
     const QString seconds = QStringLiteral("a number of seconds");
-    const Result<int> request = environmentNumber(
-        "TOLVANE_SERVE_REQUEST_SECONDS", int(limits.request.count()), 1, longestSeconds, seconds);
-    if (!request)
-        return Result<Limits>::failure(request.failure());
-    const Result<int> idle = environmentNumber(
-        "TOLVANE_SERVE_IDLE_SECONDS", int(limits.idle.count()), 1, longestSeconds, seconds);
-    if (!idle)
-        return Result<Limits>::failure(idle.failure());
-    const Result<int> connections =
-        environmentNumber("TOLVANE_SERVE_CONNECTIONS", limits.connections, 8, 1000000,
-                          QStringLiteral("a number of connections"));
-    if (!connections)
-        return Result<Limits>::failure(connections.failure());
-    const Result<int> perAddress =
-        environmentNumber("TOLVANE_SERVE_PER_ADDRESS", std::min(limits.perAddress, *connections), 1,
-                          *connections, QStringLiteral("a number of connections"));
-    if (!perAddress)
-        return Result<Limits>::failure(perAddress.failure());
-    const Result<int> threads = environmentNumber("TOLVANE_SERVE_THREADS", limits.threads, 1, 64,
-                                                  QStringLiteral("a number of threads"));
-    if (!threads)
-        return Result<Limits>::failure(threads.failure());
-    limits.request = std::chrono::seconds(*request);
-    limits.idle = std::chrono::seconds(*idle);
-    limits.connections = *connections;
-    limits.perAddress = *perAddress;
-    limits.threads = *threads;
+    const QString connections = QStringLiteral("a number of connections");
+    limits.request = std::chrono::seconds(read(
+        "TOLVANE_SERVE_REQUEST_SECONDS", int(limits.request.count()), 1, longestSeconds, seconds));
+    limits.idle = std::chrono::seconds(
+        read("TOLVANE_SERVE_IDLE_SECONDS", int(limits.idle.count()), 1, longestSeconds, seconds));
+    limits.connections =
+        read("TOLVANE_SERVE_CONNECTIONS", limits.connections, 8, 1000000, connections);
+    limits.perAddress =
+        read("TOLVANE_SERVE_PER_ADDRESS", std::min(limits.perAddress, limits.connections), 1,
+             limits.connections, connections);
+    limits.threads =
+        read("TOLVANE_SERVE_THREADS", limits.threads, 1, 64, QStringLiteral("a number of threads"));
+    if (failed)
+        return Result<Limits>::failure(*failed);
     return limits;
 }
 
@@ -551,12 +547,8 @@ Result<quint16> WebServer::Server::listen(const QHostAddress &address, quint16 p
     if (v6)
         ::setsockopt(socket, IPPROTO_IPV6, IPV6_V6ONLY, &on, sizeof on);
     if (::bind(socket, reinterpret_cast<const sockaddr *>(&where), length) != 0
-        || ::listen(socket, SOMAXCONN) != 0) {
-        const int error = errno;
-        ::close(socket);
-        return failed(systemReason(error));
-    }
-    if (::getsockname(socket, reinterpret_cast<sockaddr *>(&where), &length) != 0) {
+        || ::listen(socket, SOMAXCONN) != 0
+        || ::getsockname(socket, reinterpret_cast<sockaddr *>(&where), &length) != 0) {
         const int error = errno;
         ::close(socket);
         return failed(systemReason(error));
