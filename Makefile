@@ -5,6 +5,7 @@
 BUILD_DIR ?= build
 ASAN_DIR  ?= build-asan
 FUZZ_DIR  ?= build-fuzz
+WINDOWS_DIR ?= build-windows
 FUZZ_SECONDS ?= 60
 # FUZZ_TARGETS="logline httprequest": only those (every target when empty).
 FUZZ_TARGETS ?=
@@ -23,7 +24,8 @@ PACKAGED := $(PROGRAMS) icons manuals changelog
 HARDENING := DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
 
 .PHONY: all deps deps-test configure programs build run test test-release test-asan \
-	test-package format-check spdx-headers bench screenshots format clean install package fuzz
+	test-package format-check spdx-headers bench screenshots format clean install package fuzz \
+	windows
 
 all: build
 
@@ -105,6 +107,18 @@ package: configure
 	cmake --build $(BUILD_DIR) -j$(JOBS) --target $(PACKAGED)
 	cd $(BUILD_DIR) && cpack -G DEB
 
+# The programs for 64-bit Windows, cross-compiled with Debian's MinGW-w64 against a Qt for
+# Windows that scripts/build-qt-windows.sh builds from Debian's sources the first time (tens of
+# minutes) and keeps in ~/.cache (WINDOWS_QT_CACHE to put it elsewhere).
+windows:
+	@bash scripts/install-deps.sh windows
+	qt=$$(bash scripts/build-qt-windows.sh) && \
+	cmake -S . -B $(WINDOWS_DIR) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+	    -DCMAKE_FIND_ROOT_PATH="$$qt" -DCMAKE_PREFIX_PATH="$$qt" -DQT_HOST_PATH=/usr \
+	    -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake -DCMAKE_BUILD_TYPE=Release \
+	    -DBUILD_TESTING=OFF -DBUILD_BENCHMARKS=OFF $(LAUNCHER)
+	cmake --build $(WINDOWS_DIR) -j$(JOBS)
+
 bench: deps-test build
 	$(BUILD_DIR)/bin/tolvane-bench $(BENCH_ARGS)
 
@@ -115,4 +129,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(WINDOWS_DIR)

@@ -3,9 +3,10 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 
 # Installs the Debian 12 packages the build needs ("run", the default: enough to build and run
-# the programs) or the build and the tests need ("test"), and only those that are missing.
-# Safe to run again and again; works as root and through sudo.
-#   scripts/install-deps.sh [run|test]
+# the programs) or the build and the tests need ("test"), or what the Windows build and its tests
+# under Wine need ("windows"), and only those that are missing. Safe to run again and again;
+# works as root and through sudo.
+#   scripts/install-deps.sh [run|test|windows]
 set -euo pipefail
 
 run=(
@@ -50,11 +51,23 @@ test=(
     clang-14 libclang-rt-14-dev
 )
 
+windows=(
+    # The "posix" compilers: Qt 6 needs std::thread. zlib for Windows, as the gzip of the web
+    # pages uses it on Linux.
+    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev
+    # Qt for Windows is built once from Debian's source packages (scripts/build-qt-windows.sh):
+    # Ninja, the host Qt's tools, tclsh to make SQLite's amalgamation, dpkg-source to unpack.
+    ninja-build cmake qt6-base-dev qt6-base-dev-tools tcl8.6 dpkg-dev debian-archive-keyring
+    # The installer, and Wine with an X server to run and look at the programs.
+    nsis wine wine64 xvfb xauth fonts-wine
+)
+
 case ${1:-run} in
 run) packages=("${run[@]}") ;;
 test) packages=("${run[@]}" "${test[@]}") ;;
+windows) packages=("${run[@]}" "${windows[@]}") ;;
 *)
-    echo "usage: $0 [run|test]" >&2
+    echo "usage: $0 [run|test|windows]" >&2
     exit 2
     ;;
 esac

@@ -14,7 +14,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #else
-#include <QLockFile>
+#include <system_error>
+#include <windows.h>
 #endif
 
 ExclusiveLock::ExclusiveLock(QString path) : m_path(std::move(path)) { }
@@ -89,27 +90,64 @@ bool ExclusiveLock::isLocked() const
 
 ExclusiveLock::Result ExclusiveLock::tryLock()
 {
-    if (!m_lockFile) {
-        m_lockFile = std::make_unique<QLockFile>(m_path);
-        m_lockFile->setStaleLockTime(0);
-    }
-    if (m_lockFile->isLocked() || m_lockFile->tryLock(0))
+    if (m_handle)
         return Result::Locked;
-    if (m_lockFile->error() == QLockFile::LockFailedError)
-        return Result::Busy;
-    m_error = QStringLiteral("%1: cannot create the lock file").arg(shown());
-    return Result::Failed;
+    // Shared for reading and writing, so that a waiter can read who holds it; a lock taken with
+    // LockFileEx goes with the handle, which the system closes however the holder ends.
+    const HANDLE handle =
+        ::CreateFileW(reinterpret_cast<const wchar_t *>(m_path.utf16()),
+                      GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        m_error = QStringLiteral("%1: %2").arg(
+            shown(),
+            QString::fromStdString(
+                std::error_code(int(::GetLastError()), std::system_category()).message()));
+        return Result::Failed;
+    }
+    if (BY_HANDLE_FILE_INFORMATION info {}; !::GetFileInformationByHandle(handle, &info)
+        || (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
+        ::CloseHandle(handle);
+        m_error = QStringLiteral("%1 is not a plain file, as a lock file must be: remove it")
+                      .arg(shown());
+        return Result::Failed;
+    }
+    // One byte far past any content, so that the holder's process id stays readable.
+    OVERLAPPED at {};
+    at.Offset = 0xFFFFFFF0u;
+    if (!::LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
+        const DWORD error = ::GetLastError();
+        ::CloseHandle(handle);
+        if (error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING)
+            return Result::Busy;
+        m_error = QStringLiteral("%1: %2").arg(
+            shown(),
+            QString::fromStdString(std::error_code(int(error), std::system_category()).message()));
+        return Result::Failed;
+    }
+    m_handle = handle;
+    // Only a hint for whoever waits: the lock itself is the locked byte.
+    const QByteArray pid = QByteArray::number(qint64(::GetCurrentProcessId())) + "\r\n";
+    DWORD written = 0;
+    if (::SetFilePointer(handle, 0, nullptr, FILE_BEGIN) == 0 && ::SetEndOfFile(handle))
+        ::WriteFile(handle, pid.constData(), DWORD(pid.size()), &written, nullptr);
+    return Result::Locked;
 }
 
 void ExclusiveLock::unlock()
 {
-    if (m_lockFile)
-        m_lockFile->unlock();
+    if (!m_handle)
+        return;
+    OVERLAPPED at {};
+    at.Offset = 0xFFFFFFF0u;
+    ::UnlockFileEx(m_handle, 0, 1, 0, &at);
+    ::CloseHandle(m_handle);
+    m_handle = nullptr;
 }
 
 bool ExclusiveLock::isLocked() const
 {
-    return m_lockFile && m_lockFile->isLocked();
+    return m_handle != nullptr;
 }
 
 #endif

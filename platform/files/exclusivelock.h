@@ -6,10 +6,6 @@
 #include <QString>
 #include <QtGlobal>
 
-#include <memory>
-
-class QLockFile;
-
 /**
  * A lock between processes, held on a file that stays in place. The system releases it when
  * its holder ends in any way, a kill included, so a crash never leaves it taken; nothing is
@@ -42,9 +38,9 @@ private:
 
     QString m_path;
     QString m_error;
-#ifdef Q_OS_UNIX
-    int m_fd = -1;
+#ifdef Q_OS_WIN
+    void *m_handle = nullptr; // the locked file's HANDLE
 #else
-    std::unique_ptr<QLockFile> m_lockFile;
+    int m_fd = -1;
 #endif
 };

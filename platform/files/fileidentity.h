@@ -10,8 +10,8 @@ class QFile;
 
 /**
  * Which file a path or an open file is, beyond its name: a file renamed over another keeps the
- * name but not the identity. On Unix the device and inode number; elsewhere the size and the
- * time of the last change stand in for them.
+ * name but not the identity: on Unix the device and inode number, on Windows the volume's serial
+ * number and the file's index.
  */
 class FileIdentity
 {
@@ -21,14 +21,22 @@ public:
     /// The file \a file has open, whatever its name has become since.
     static FileIdentity of(const QFile &file);
 
-    bool isValid() const { return m_valid; }
-    qint64 size() const { return m_size; }
+    bool isValid() const { return m_fields.valid; }
+    qint64 size() const { return m_fields.size; }
     /// Whether both are the same file (their sizes may differ).
     bool isSameFile(const FileIdentity &other) const;
 
+    struct Fields
+    {
+        bool valid = false;
+        quint64 device = 0; ///< the device, or the volume's serial number
+        quint64 inode = 0; ///< the inode, or the file's index on its volume
+        qint64 size = -1;
+    };
+
+    FileIdentity() = default;
+
 private:
-    bool m_valid = false;
-    quint64 m_device = 0;
-    quint64 m_inode = 0;
-    qint64 m_size = -1;
+    explicit FileIdentity(const Fields &fields) : m_fields(fields) { }
+    Fields m_fields;
 };

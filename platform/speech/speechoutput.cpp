@@ -3,9 +3,14 @@
 
 #include "platform/speech/speechoutput.h"
 
-#include "platform/speech/qtspeechengine.h"
 #include "platform/speech/queuedspeech.h"
 #include "platform/speech/silentspeech.h"
+
+#ifdef Q_OS_WIN
+#include "platform/speech/sapispeechengine.h"
+#else
+#include "platform/speech/qtspeechengine.h"
+#endif
 
 std::unique_ptr<SpeechOutput> SpeechOutput::create()
 {
@@ -13,6 +18,10 @@ std::unique_ptr<SpeechOutput> SpeechOutput::create()
     if (!silent.isEmpty() && silent != "0")
         return std::make_unique<SilentSpeech>(SilentSpeech::Delay::None);
     return std::make_unique<QueuedSpeech>([](QObject *owner) {
+#ifdef Q_OS_WIN
+        return SapiSpeechEngine::create(owner);
+#else
         return QtSpeechEngine::createNamed(QtSpeechEngine::engineName(), owner);
+#endif
     });
 }
