@@ -88,6 +88,23 @@ bool ExclusiveLock::isLocked() const
 
 #else
 
+namespace {
+
+// The one byte locked: far past any content, so that the holder's process id stays readable.
+OVERLAPPED lockedByte()
+{
+    OVERLAPPED at {};
+    at.Offset = 0xFFFFFFF0u;
+    return at;
+}
+
+QString systemText(DWORD error)
+{
+    return QString::fromStdString(std::error_code(int(error), std::system_category()).message());
+}
+
+} // namespace
+
 ExclusiveLock::Result ExclusiveLock::tryLock()
 {
     if (m_handle)
@@ -99,10 +116,7 @@ ExclusiveLock::Result ExclusiveLock::tryLock()
                       GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-        m_error = QStringLiteral("%1: %2").arg(
-            shown(),
-            QString::fromStdString(
-                std::error_code(int(::GetLastError()), std::system_category()).message()));
+        m_error = QStringLiteral("%1: %2").arg(shown(), systemText(::GetLastError()));
         return Result::Failed;
     }
     if (BY_HANDLE_FILE_INFORMATION info {}; !::GetFileInformationByHandle(handle, &info)
@@ -112,17 +126,13 @@ ExclusiveLock::Result ExclusiveLock::tryLock()
                       .arg(shown());
         return Result::Failed;
     }
-    // One byte far past any content, so that the holder's process id stays readable.
-    OVERLAPPED at {};
-    at.Offset = 0xFFFFFFF0u;
+    OVERLAPPED at = lockedByte();
     if (!::LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
         const DWORD error = ::GetLastError();
         ::CloseHandle(handle);
         if (error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING)
             return Result::Busy;
-        m_error = QStringLiteral("%1: %2").arg(
-            shown(),
-            QString::fromStdString(std::error_code(int(error), std::system_category()).message()));
+        m_error = QStringLiteral("%1: %2").arg(shown(), systemText(error));
         return Result::Failed;
     }
     m_handle = handle;
@@ -138,8 +148,7 @@ void ExclusiveLock::unlock()
 {
     if (!m_handle)
         return;
-    OVERLAPPED at {};
-    at.Offset = 0xFFFFFFF0u;
+    OVERLAPPED at = lockedByte();
     ::UnlockFileEx(m_handle, 0, 1, 0, &at);
     ::CloseHandle(m_handle);
     m_handle = nullptr;

@@ -29,6 +29,15 @@ FileIdentity::Fields fieldsOf(HANDLE handle)
 }
 
 } // namespace
+#else
+namespace {
+
+FileIdentity::Fields fieldsOf(const struct stat &st)
+{
+    return {true, quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size)};
+}
+
+} // namespace
 #endif
 
 FileIdentity FileIdentity::of(const QString &path)
@@ -50,7 +59,7 @@ FileIdentity FileIdentity::of(const QString &path)
     };
     if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
         return {};
-    return FileIdentity({true, quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size)});
+    return FileIdentity(fieldsOf(st));
 #endif
 }
 
@@ -66,7 +75,7 @@ FileIdentity FileIdentity::of(const QFile &file)
     };
     if (::fstat(file.handle(), &st) != 0)
         return {};
-    return FileIdentity({true, quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size)});
+    return FileIdentity(fieldsOf(st));
 #endif
 }
 
